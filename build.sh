@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs what Korvan Debugger needs (Debian packages), then configures and
+# builds it in ./build. Set KORVAN_SKIP_INSTALL=1 to skip the package step.
+set -euo pipefail
+cd "$(dirname "$0")"
+
+PACKAGES=(
+    cmake make g++ pkg-config
+    qtbase5-dev qtbase5-dev-tools libqt5svg5-dev
+    gdb python3 libboost-dev iverilog
+    clang libclang-rt-14-dev valgrind
+)
+
+if [ "${KORVAN_SKIP_INSTALL:-0}" != 1 ]; then
+    SUDO=""
+    if [ "$(id -u)" != 0 ]; then SUDO=sudo; fi
+    $SUDO apt-get update
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${PACKAGES[@]}"
+fi
+
+JOBS=$(nproc 2>/dev/null || echo 2)
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build --parallel "$JOBS"

@@ -1,0 +1,9 @@
+#include "baseinput.h"
+
+namespace KorvanDebugger {
+namespace Configuration {
+
+BaseInput::~BaseInput() = default;
+
+} // namespace Configuration
+} // namespace KorvanDebugger

@@ -1,0 +1,193 @@
+#include "document.h"
+
+#include "keys.h"
+
+#include "graphengine/logging.h"
+
+#include <dialogs/dialogs.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonParseError>
+#include <QSaveFile>
+#include <QSettings>
+
+namespace KorvanDebugger {
+namespace Configuration {
+
+namespace {
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("QObject", text);
+}
+
+void readError(const QString &text)
+{
+    Host::critical(nullptr, tr("Korvan Configuration loader."), text);
+}
+
+void writeError(const QString &text)
+{
+    Host::critical(nullptr, tr("Korvan Configuration write."), text);
+}
+
+// Files that exist but could not be read at their last load. Writing over
+// one would replace the user's models with whatever is left in memory (an
+// empty list, or a document without its classes), so the next save first
+// keeps a copy.
+QSet<QString> &unreadableFiles()
+{
+    static QSet<QString> files;
+    return files;
+}
+
+QString canonicalKey(const QString &filePath)
+{
+    return QFileInfo(filePath).absoluteFilePath();
+}
+
+bool keepUnreadableCopy(const QString &filePath)
+{
+    const QString key = canonicalKey(filePath);
+    if (!unreadableFiles().contains(key))
+        return true;
+    if (!QFile::exists(filePath)) {
+        unreadableFiles().remove(key);
+        return true;
+    }
+    const QString backup = unreadableDocumentBackupPath(filePath);
+    QFile::remove(backup);
+    if (!QFile::copy(filePath, backup)) {
+        writeError(tr("Korvan configuration save error: Can't keep a copy of the unreadable document %1")
+                       .arg(QDir::toNativeSeparators(filePath)));
+        return false;
+    }
+    GraphEngine::logWarning(tr("Korvan configuration: the unreadable document %1 was kept as %2")
+                                .arg(QDir::toNativeSeparators(filePath),
+                                     QDir::toNativeSeparators(backup)));
+    unreadableFiles().remove(key);
+    return true;
+}
+
+} // namespace
+
+QString unreadableDocumentBackupPath(const QString &filePath)
+{
+    return filePath + QStringLiteral(".unreadable");
+}
+
+bool readConfiguration(QJsonObject &root, QIODevice &device)
+{
+    if (!device.isOpen() && !device.open(QIODevice::ReadOnly | QIODevice::Text))
+        return false;
+    if (!device.isReadable())
+        return false;
+    return parseConfiguration(root, device.readAll());
+}
+
+bool parseConfiguration(QJsonObject &root, const QByteArray &data)
+{
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(data, &error);
+    if (error.error != QJsonParseError::NoError) {
+        readError(tr("Korvan configuration read error: %1").arg(error.errorString()));
+        return false;
+    }
+    if (!document.isObject()) {
+        // Taking the (empty) object of an array document would later save an
+        // empty document over the user's file.
+        readError(tr("Korvan configuration read error: %1").arg(tr("the document is not a JSON object")));
+        return false;
+    }
+    root = document.object();
+    if (root.value(Key::configVersion).toInt(1) > 1) {
+        readError(tr("Korvan configuration read error: Invalid File format (version)"));
+        root.remove(Key::classes);
+        return false;
+    }
+    return true;
+}
+
+bool writeConfiguration(const QJsonObject &root, QSaveFile &file)
+{
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
+        writeError(tr("Korvan configuration save error: Can't open document"));
+        return false;
+    }
+    const QByteArray bytes = QJsonDocument(root).toJson(QJsonDocument::Indented);
+    if (file.write(bytes) != bytes.size()) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        file.commit();
+        writeError(tr("Korvan configuration save error: %1").arg(reason));
+        return false;
+    }
+    if (!file.commit()) {
+        // The previous file is untouched; say so rather than fail silently.
+        writeError(tr("Korvan configuration save error: %1").arg(file.errorString()));
+        return false;
+    }
+    return true;
+}
+
+QString configurationFilePath(const QString &documentName)
+{
+    const QSettings locator(QSettings::IniFormat, QSettings::UserScope, Key::organization, documentName);
+    const QFileInfo info(locator.fileName());
+    if (!QDir().mkpath(info.absolutePath()))
+        GraphEngine::logWarning(tr("Korvan configuration access error: Can't create save file directory"));
+    return info.absoluteFilePath();
+}
+
+bool loadConfigurationFile(QJsonObject &root, const QString &documentName)
+{
+    const QString path = configurationFilePath(documentName);
+    QFile file(path);
+    if (!file.exists()) {
+        unreadableFiles().remove(canonicalKey(path));
+        return false;
+    }
+    const bool ok = readConfiguration(root, file);
+    if (ok)
+        unreadableFiles().remove(canonicalKey(path));
+    else
+        unreadableFiles().insert(canonicalKey(path));
+    return ok;
+}
+
+bool saveConfigurationFile(const QJsonObject &root, const QString &documentName)
+{
+    const QString path = configurationFilePath(documentName);
+    if (!keepUnreadableCopy(path))
+        return false;
+    QSaveFile file(path);
+    return writeConfiguration(root, file);
+}
+
+QString displayGroupName(const QString &group)
+{
+    return group.isEmpty() ? tr("<Default>") : group;
+}
+
+QSet<QString> classGroupNames(const QJsonObject &root, bool includeDisabled)
+{
+    QSet<QString> groups;
+    const QJsonArray classes = root.value(Key::classes).toArray();
+    for (const QJsonValue &entry : classes) {
+        const QJsonObject definition = entry.toObject();
+        if (!includeDisabled && !definition.value(Key::enable).toBool(true))
+            continue;
+        const QString group = definition.value(Key::group).toString();
+        if (!group.isEmpty())
+            groups.insert(group);
+    }
+    return groups;
+}
+
+} // namespace Configuration
+} // namespace KorvanDebugger

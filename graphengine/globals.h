@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QFont>
+#include <QRecursiveMutex>
+#include <QString>
+
+namespace GraphEngine {
+
+// Guards the program-wide netlist stores (stopwatches, name base texts, mark
+// bits, role texts, pen cycle). Recursive, so a holder may call another
+// function that takes it again.
+QRecursiveMutex &globalLock();
+
+// Optional trace messages of the netlist and generator code are written only
+// while this is set. Off at start.
+extern bool verboseTrace;
+
+struct FontHolder
+{
+    QString family;
+    QFont font;
+    void set(const QString &familyName, double pointSize);
+};
+
+// The font graph texts are measured and drawn with ("Monospace", 14 pt).
+FontHolder &labelFont();
+
+// Position in the pen visiting order; the pen source advances it before use.
+extern int penCycleIndex;
+void resetPenCycle();
+
+} // namespace GraphEngine

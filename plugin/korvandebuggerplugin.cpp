@@ -1,0 +1,86 @@
+#include "korvandebuggerplugin.h"
+
+#include "configuration/document.h"
+#include "configuration/keys.h"
+
+#include <QLocale>
+#include <QResource>
+
+static void initKorvanResources()
+{
+    Q_INIT_RESOURCE(korvan);
+}
+
+namespace KorvanDebugger {
+namespace Internal {
+
+namespace {
+KorvanDebuggerPlugin *theInstance = nullptr;
+} // namespace
+
+KorvanDebuggerPlugin::KorvanDebuggerPlugin()
+    : m_prettyPrinters(new QJsonObject)
+    , m_customPrettyPrinters(new QJsonObject)
+{
+    theInstance = this;
+    // A failed load leaves the document empty; the failure was reported.
+    if (!Configuration::loadConfigurationFile(*m_prettyPrinters, Configuration::Key::prettyPrintersDocument))
+        *m_prettyPrinters = QJsonObject();
+    if (!Configuration::loadConfigurationFile(*m_customPrettyPrinters,
+                                              Configuration::Key::customPrettyPrintersDocument))
+        *m_customPrettyPrinters = QJsonObject();
+}
+
+KorvanDebuggerPlugin::~KorvanDebuggerPlugin()
+{
+    if (theInstance == this)
+        theInstance = nullptr;
+}
+
+KorvanDebuggerPlugin *KorvanDebuggerPlugin::instance()
+{
+    return theInstance;
+}
+
+QSharedPointer<QJsonObject> KorvanDebuggerPlugin::getConfiguration()
+{
+    return theInstance ? theInstance->m_prettyPrinters : QSharedPointer<QJsonObject>();
+}
+
+bool KorvanDebuggerPlugin::initialize(const QStringList &arguments, QString *errorString)
+{
+    Q_UNUSED(arguments)
+    Q_UNUSED(errorString)
+    return true;
+}
+
+void KorvanDebuggerPlugin::extensionsInitialized()
+{
+}
+
+QByteArray KorvanDebuggerPlugin::getResourceCode(const char *name)
+{
+    static const bool initialised = (initKorvanResources(), true);
+    Q_UNUSED(initialised)
+
+    const QResource resource(QString::fromLatin1(name), QLocale());
+    if (!resource.isValid() || !resource.data())
+        return QByteArray();
+    const auto data = reinterpret_cast<const uchar *>(resource.data());
+    const int size = int(resource.size());
+    if (resource.compressionAlgorithm() == QResource::ZlibCompression)
+        return qUncompress(data, size);
+    if (resource.compressionAlgorithm() != QResource::NoCompression)
+        return QByteArray(); // a codec this build cannot read
+    return QByteArray(reinterpret_cast<const char *>(data), size);
+}
+
+QString KorvanDebuggerPlugin::getResourceCodeAsQstring(const char *name)
+{
+    const QByteArray bytes = getResourceCode(name);
+    const int end = bytes.indexOf('\0');
+    return QString::fromLatin1(end < 0 ? bytes : bytes.left(end));
+}
+
+} // namespace Internal
+} // namespace KorvanDebugger
