@@ -1,0 +1,312 @@
+#include "common/testenvironment.h"
+
+#include "configuration/document.h"
+#include "configuration/keys.h"
+
+#include <dialogs/dialogs.h>
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QSaveFile>
+#include <QtTest>
+
+#include <csignal>
+#include <sys/resource.h>
+
+using namespace KorvanDebugger::Configuration;
+
+namespace {
+
+const QString loaderTitle = QStringLiteral("Korvan Configuration loader.");
+const QString writeTitle = QStringLiteral("Korvan Configuration write.");
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+QJsonObject sampleDocument()
+{
+    QJsonObject field{{QStringLiteral("type"), QStringLiteral("Standard")},
+                      {QStringLiteral("displayedName"), QStringLiteral("size")},
+                      {QStringLiteral("tip"), QStringLiteral("kept although nobody reads it")}};
+    QJsonObject cls{{QStringLiteral("className"), QJsonObject{{QStringLiteral("TemplateType"), QStringLiteral("QList")}}},
+                    {QStringLiteral("group"), QStringLiteral("Qt (Common)")},
+                    {QStringLiteral("feature"), QStringLiteral("Container")},
+                    {QStringLiteral("fields"), QJsonArray{field}}};
+    return QJsonObject{{QStringLiteral("classes"), QJsonArray{cls}},
+                       {QStringLiteral("vendorNote"), QStringLiteral("unknown top-level key")}};
+}
+
+// Lowers the file size limit of this process while it lives, so that writes
+// beyond it fail with an error instead of a signal.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        ::signal(SIGXFSZ, SIG_IGN);
+        ::getrlimit(RLIMIT_FSIZE, &m_saved);
+        rlimit lowered = m_saved;
+        lowered.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &lowered);
+    }
+    ~FileSizeLimit() { ::setrlimit(RLIMIT_FSIZE, &m_saved); }
+
+private:
+    rlimit m_saved{};
+};
+
+} // namespace
+
+class TestDocument : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void versionCheck_data()
+    {
+        QTest::addColumn<QByteArray>("json");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("absent") << QByteArray(R"({"classes":[{}],"x":1})") << true;
+        QTest::newRow("one") << QByteArray(R"({"classes":[{}],"configVersion":1,"x":1})") << true;
+        QTest::newRow("zero") << QByteArray(R"({"classes":[{}],"configVersion":0,"x":1})") << true;
+        QTest::newRow("negative") << QByteArray(R"({"classes":[{}],"configVersion":-3,"x":1})") << true;
+        QTest::newRow("text counts as one") << QByteArray(R"({"classes":[{}],"configVersion":"7","x":1})") << true;
+        QTest::newRow("fraction counts as one") << QByteArray(R"({"classes":[{}],"configVersion":2.5,"x":1})") << true;
+        QTest::newRow("two") << QByteArray(R"({"classes":[{}],"configVersion":2,"x":1})") << false;
+    }
+    void versionCheck()
+    {
+        QFETCH(QByteArray, json);
+        QFETCH(bool, accepted);
+        TestEnvironment env;
+        Host::ScriptedDialogs dialogs;
+        QJsonObject root{{QStringLiteral("old"), true}};
+        QCOMPARE(parseConfiguration(root, json), accepted);
+        // Either way the root is the read object; a too-new one loses only its classes.
+        QVERIFY(!root.contains(QStringLiteral("old")));
+        QCOMPARE(root.value(QStringLiteral("x")).toInt(), 1);
+        QCOMPARE(root.contains(Key::classes), accepted);
+        if (accepted) {
+            QVERIFY(dialogs.messages.isEmpty());
+        } else {
+            QCOMPARE(dialogs.messages.size(), 1);
+            QCOMPARE(dialogs.messages.first().icon, QMessageBox::Critical);
+            QCOMPARE(dialogs.messages.first().title, loaderTitle);
+            QCOMPARE(dialogs.messages.first().text,
+                     QStringLiteral("Korvan configuration read error: Invalid File format (version)"));
+            QCOMPARE(dialogs.messages.first().buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        }
+    }
+
+    void unreadableDataLeavesRootAlone_data()
+    {
+        QTest::addColumn<QByteArray>("data");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("empty file") << QByteArray() << QStringLiteral("illegal value");
+        QTest::newRow("truncated") << QByteArray(R"({"classes":[)") << QString();
+        QTest::newRow("array document") << QByteArray("[1,2]") << QStringLiteral("the document is not a JSON object");
+    }
+    void unreadableDataLeavesRootAlone()
+    {
+        QFETCH(QByteArray, data);
+        QFETCH(QString, reason);
+        TestEnvironment env;
+        Host::ScriptedDialogs dialogs;
+        QJsonObject root{{QStringLiteral("old"), true}};
+        QVERIFY(!parseConfiguration(root, data));
+        QCOMPARE(root, (QJsonObject{{QStringLiteral("old"), true}}));
+        QCOMPARE(dialogs.messages.size(), 1);
+        QCOMPARE(dialogs.messages.first().title, loaderTitle);
+        QVERIFY(dialogs.messages.first().text.startsWith(QStringLiteral("Korvan configuration read error: ")));
+        if (!reason.isEmpty())
+            QCOMPARE(dialogs.messages.first().text, QStringLiteral("Korvan configuration read error: ") + reason);
+    }
+
+    void deviceThatCannotBeOpenedIsSilent()
+    {
+        TestEnvironment env;
+        Host::ScriptedDialogs dialogs;
+        QFile missing(env.filePath(QStringLiteral("nowhere/none.conf")));
+        QJsonObject root{{QStringLiteral("old"), true}};
+        QVERIFY(!readConfiguration(root, missing));
+        QCOMPARE(root.size(), 1);
+        QVERIFY(dialogs.messages.isEmpty());
+
+        QBuffer buffer;
+        buffer.setData(QJsonDocument(sampleDocument()).toJson());
+        QVERIFY(readConfiguration(root, buffer));
+        QCOMPARE(root, sampleDocument());
+    }
+
+    void saveAndLoadRoundTrip()
+    {
+        TestEnvironment env;
+        Host::ScriptedDialogs dialogs;
+        QVERIFY(saveConfigurationFile(sampleDocument(), Key::prettyPrintersDocument));
+        const QString path = configurationFilePath(Key::prettyPrintersDocument);
+        const QByteArray bytes = readAll(path);
+        // Indented with four blanks, no version added.
+        QVERIFY(bytes.contains("\n    \"classes\": ["));
+        QVERIFY(!bytes.contains("configVersion"));
+
+        QJsonObject loaded;
+        QVERIFY(loadConfigurationFile(loaded, Key::prettyPrintersDocument));
+        QCOMPARE(loaded, sampleDocument());
+        QVERIFY(dialogs.messages.isEmpty());
+    }
+
+    void documentLocation()
+    {
+        TestEnvironment env;
+        const QString mine = configurationFilePath(Key::prettyPrintersDocument);
+        const QString custom = configurationFilePath(Key::customPrettyPrintersDocument);
+        QCOMPARE(QFileInfo(mine).absolutePath(), QFileInfo(custom).absolutePath());
+        QCOMPARE(QFileInfo(mine).dir().dirName(), QStringLiteral("Debugger"));
+        QCOMPARE(QFileInfo(mine).fileName(), QStringLiteral("PrettyPrinters.ini"));
+        QCOMPARE(QFileInfo(custom).fileName(), QStringLiteral("CustomPrettyPrinters.ini"));
+        QVERIFY(mine.startsWith(env.path()));
+        QVERIFY(QFileInfo(mine).dir().exists());
+        QVERIFY(QFileInfo(mine).isAbsolute());
+    }
+
+    void missingFileIsAnEmptyFirstStart()
+    {
+        TestEnvironment env;
+        Host::ScriptedDialogs dialogs;
+        QJsonObject root;
+        QVERIFY(!loadConfigurationFile(root, Key::prettyPrintersDocument));
+        QVERIFY(root.isEmpty());
+        QVERIFY(dialogs.messages.isEmpty());
+        QVERIFY(saveConfigurationFile(QJsonObject{{Key::classes, QJsonArray()}}, Key::prettyPrintersDocument));
+        QVERIFY(!QFile::exists(unreadableDocumentBackupPath(configurationFilePath(Key::prettyPrintersDocument))));
+    }
+
+    // A file that could not be read is the user's data: the next save keeps it.
+    void failedLoadIsNeverSilentlyOverwritten_data()
+    {
+        QTest::addColumn<QByteArray>("original");
+        QTest::newRow("parse error") << QByteArray("{\"classes\": [ {\"className\": ");
+        QTest::newRow("newer version") << QByteArray(R"({"configVersion": 2, "classes": [{"group": "g"}]})");
+    }
+    void failedLoadIsNeverSilentlyOverwritten()
+    {
+        QFETCH(QByteArray, original);
+        TestEnvironment env;
+        Host::ScriptedDialogs dialogs;
+        const QString path = configurationFilePath(Key::prettyPrintersDocument);
+        writeFile(path, original);
+
+        QJsonObject root;
+        QVERIFY(!loadConfigurationFile(root, Key::prettyPrintersDocument));
+        QCOMPARE(dialogs.messages.size(), 1);
+
+        QVERIFY(saveConfigurationFile(root, Key::prettyPrintersDocument));
+        QCOMPARE(readAll(unreadableDocumentBackupPath(path)), original);
+        QCOMPARE(QJsonDocument::fromJson(readAll(path)).object(), root);
+
+        // Once kept, later saves write normally and keep the copy as it was.
+        QVERIFY(saveConfigurationFile(sampleDocument(), Key::prettyPrintersDocument));
+        QCOMPARE(readAll(unreadableDocumentBackupPath(path)), original);
+        QCOMPARE(QJsonDocument::fromJson(readAll(path)).object(), sampleDocument());
+    }
+
+    void saveFailuresAreReported()
+    {
+        TestEnvironment env;
+        Host::ScriptedDialogs dialogs;
+        // The document's path taken by a folder: the save file cannot open.
+        const QString path = configurationFilePath(Key::customPrettyPrintersDocument);
+        QVERIFY(QDir().mkpath(path));
+        QVERIFY(!saveConfigurationFile(sampleDocument(), Key::customPrettyPrintersDocument));
+        QCOMPARE(dialogs.messages.size(), 1);
+        QCOMPARE(dialogs.messages.first().title, writeTitle);
+        QVERIFY(dialogs.messages.first().text.startsWith(QStringLiteral("Korvan configuration save error: ")));
+        QVERIFY(QFileInfo(path).isDir());
+
+        // A write that fails on the way (the file size limit) is reported too,
+        // and the earlier file stays.
+        dialogs.messages.clear();
+        QVERIFY(saveConfigurationFile(QJsonObject{{Key::classes, QJsonArray()}}, Key::prettyPrintersDocument));
+        const QString good = configurationFilePath(Key::prettyPrintersDocument);
+        const QByteArray before = readAll(good);
+        QJsonObject big = sampleDocument();
+        big.insert(QStringLiteral("padding"), QString(200000, QLatin1Char('x')));
+        {
+            FileSizeLimit limit(4096);
+            QVERIFY(!saveConfigurationFile(big, Key::prettyPrintersDocument));
+        }
+        QCOMPARE(dialogs.messages.size(), 1);
+        QCOMPARE(dialogs.messages.first().title, writeTitle);
+        QVERIFY(dialogs.messages.first().text.startsWith(QStringLiteral("Korvan configuration save error: ")));
+        QCOMPARE(readAll(good), before);
+    }
+
+    void existingFileIsReplacedAtomically()
+    {
+        TestEnvironment env;
+        Host::ScriptedDialogs dialogs;
+        const QString path = configurationFilePath(Key::prettyPrintersDocument);
+        QVERIFY(saveConfigurationFile(sampleDocument(), Key::prettyPrintersDocument));
+        const QByteArray before = readAll(path);
+        // A commit that is cancelled leaves the earlier file intact.
+        QSaveFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("{ half written");
+        file.cancelWriting();
+        QVERIFY(!file.commit());
+        QCOMPARE(readAll(path), before);
+    }
+
+    void groupNames()
+    {
+        QCOMPARE(displayGroupName(QString()), QStringLiteral("<Default>"));
+        QCOMPARE(displayGroupName(QStringLiteral(" Qt ")), QStringLiteral(" Qt "));
+
+        const auto cls = [](const QString &group, const QJsonValue &enable) {
+            QJsonObject o{{Key::group, group}};
+            if (!enable.isUndefined())
+                o.insert(Key::enable, enable);
+            return o;
+        };
+        QJsonObject root{{Key::classes, QJsonArray{cls(QString(), QJsonValue()), cls(QStringLiteral("A"), false),
+                                                   cls(QStringLiteral("B"), QJsonValue()),
+                                                   cls(QStringLiteral("C"), true), cls(QStringLiteral("B"), true)}}};
+        QCOMPARE(classGroupNames(root, false), (QSet<QString>{QStringLiteral("B"), QStringLiteral("C")}));
+        QCOMPARE(classGroupNames(root, true),
+                 (QSet<QString>{QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")}));
+        QJsonObject onlyDefault{{Key::classes, QJsonArray{cls(QString(), true), cls(QString(), false)}}};
+        QVERIFY(classGroupNames(onlyDefault, true).isEmpty());
+    }
+
+    void keyTable()
+    {
+        const auto &keys = Key::all();
+        QCOMPARE(keys.size(), 91);
+        QCOMPARE(*keys.first(), QStringLiteral("prerequisite"));
+        QCOMPARE(*keys.at(50), QStringLiteral("context"));
+        QCOMPARE(*keys.at(51), QStringLiteral("custom"));
+        QCOMPARE(*keys.at(78), QStringLiteral("configVersion"));
+        QCOMPARE(*keys.at(83), QStringLiteral("Korvan/Debugger/PrettyPrinters/DebugEnabled"));
+        QCOMPARE(*keys.last(), QStringLiteral("ERRORDESC"));
+        QSet<QString> distinct;
+        for (const QString *k : keys)
+            distinct.insert(*k);
+        QCOMPARE(distinct.size(), 91);
+    }
+};
+
+QTEST_MAIN(TestDocument)
+#include "tst_document.moc"
