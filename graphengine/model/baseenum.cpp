@@ -42,7 +42,7 @@ QString gateKindToString(int kind)
     return QString::fromLatin1(kindKeywords[kind - firstKind]);
 }
 
-int gateKindFromString(QStringView text)
+int gateKindFromString(const QString &text)
 {
     for (int i = 0; i < int(kindKeywords.size()); ++i) {
         if (text == QLatin1String(kindKeywords[i]))
@@ -68,14 +68,14 @@ QString portRoleToString(int role)
     return keyword;
 }
 
-int portRoleFromString(QStringView text)
+int portRoleFromString(const QString &text)
 {
     for (int i = 0; i < int(roleKeywords.size()); ++i) {
         if (text == QLatin1String(roleKeywords[i]))
             return 1 << (i + 1);
     }
     if (text.endsWith(QLatin1Char('N'))) {
-        const QStringView plain = text.chopped(1);
+        const QStringRef plain = text.leftRef(text.size() - 1);
         for (int i = 0; i < int(roleKeywords.size()); ++i) {
             if (plain == QLatin1String(roleKeywords[i]))
                 return 1 << (i + 1 + BaseEnum::NegatedShift);

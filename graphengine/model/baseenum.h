@@ -79,12 +79,12 @@ public:
 // Keyword of a gate kind; empty for 0, 1 and anything outside 2..25.
 QString gateKindToString(int kind);
 // Exact, case-sensitive match of a keyword; 0 for any other text.
-int gateKindFromString(QStringView text);
+int gateKindFromString(const QString &text);
 
 // Keyword of one role flag; empty for 0, for several flags and for flags
 // without a keyword.
 QString portRoleToString(int role);
-int portRoleFromString(QStringView text);
+int portRoleFromString(const QString &text);
 
 // One-character arrow of a port direction; empty for 3 and anything else.
 QString directionSymbol(int direction);

@@ -62,6 +62,9 @@ QString cellText(const QVariant &value, int limit)
         if (entry != first)
             return list.join(QLatin1String(", "));
     }
+    // Nothing but empty entries is a missing value, not "[,...]".
+    if (first.isEmpty())
+        return QString();
     return QLatin1Char('[') + first + QLatin1String(",...]");
 }
 
@@ -103,36 +106,32 @@ QString BaseObject::toolTip() const
     return QString();
 }
 
+void BaseObject::mergeProperty(const QString &key, const QVariant &value)
+{
+    // Every entry of a list is kept; an empty value still shows its key.
+    QStringList entries = valueList(value);
+    if (entries.isEmpty())
+        entries.append(QString());
+    if (isSingleValuedPropertyKey(key)) {
+        properties.insert(key, entries.last());
+    } else {
+        QVariant &stored = properties[key];
+        stored = valueList(stored) + entries;
+    }
+}
+
 void BaseObject::setProperty(const QVariantMap &values)
 {
-    for (auto it = values.cbegin(); it != values.cend(); ++it) {
-        const QString text = valueText(it.value());
-        if (isSingleValuedPropertyKey(it.key())) {
-            properties.insert(it.key(), text);
-        } else {
-            QVariant &stored = properties[it.key()];
-            QStringList list = valueList(stored);
-            list.append(text);
-            stored = list;
-        }
-    }
+    for (auto it = values.cbegin(); it != values.cend(); ++it)
+        mergeProperty(it.key(), it.value());
 }
 
 void BaseObject::setPropertyThunk(const BaseObject *source)
 {
     if (!source || source == this)
         return;
-    // Entry by entry, so that a collected list is carried over whole instead
-    // of reading as one empty text.
-    for (auto it = source->properties.cbegin(); it != source->properties.cend(); ++it) {
-        const QStringList entries = valueList(it.value());
-        if (isSingleValuedPropertyKey(it.key())) {
-            properties.insert(it.key(), entries.isEmpty() ? QString() : entries.last());
-        } else {
-            QVariant &stored = properties[it.key()];
-            stored = valueList(stored) + entries;
-        }
-    }
+    for (auto it = source->properties.cbegin(); it != source->properties.cend(); ++it)
+        mergeProperty(it.key(), it.value());
 }
 
 const QVariant *BaseObject::findProperty(const QString &key) const

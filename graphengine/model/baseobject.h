@@ -24,7 +24,7 @@ public:
     virtual QString toolTip() const;
 
     // Merges the map: single-valued keys keep the last text, every other key
-    // collects the texts in a list.
+    // collects the texts (every entry of a list value) in a list.
     void setProperty(const QVariantMap &values);
     void setPropertyThunk(const BaseObject *source);
     const QVariant *findProperty(const QString &key) const;
@@ -34,6 +34,8 @@ public:
     QMap<QString, QVariant> properties;
 
 protected:
+    void mergeProperty(const QString &key, const QVariant &value);
+
     BaseObject(const BaseObject &) = default;
     BaseObject &operator=(const BaseObject &) = default;
 };
