@@ -142,7 +142,7 @@ int lessRecord(const NameRecord &a, const NameRecord &b)
 
 struct NaturalKey
 {
-    QStringRef prefix;
+    QStringView prefix;
     int number = -1;
     int key1 = std::numeric_limits<int>::min();
     int key2 = std::numeric_limits<int>::min();
@@ -155,7 +155,7 @@ NaturalKey naturalKey(const Name &name)
     if (!r)
         return k;
     const QString &s = (r->flags & (Name::OneIndex | Name::TwoIndices)) ? r->baseText : r->text;
-    k.prefix = QStringRef(&s);
+    k.prefix = QStringView(s);
     if (!s.isEmpty()) {
         const QChar last = s.back();
         if (isAsciiDigit(last) || (last.unicode() > 127 && last.category() == QChar::Number_DecimalDigit)) {
@@ -166,7 +166,7 @@ NaturalKey naturalKey(const Name &name)
             for (int i = start; i < s.size(); ++i)
                 value = qMin<qint64>(value * 10 + (s.at(i).unicode() - '0'), std::numeric_limits<int>::max());
             k.number = int(value);
-            k.prefix = QStringRef(&s, 0, start);
+            k.prefix = k.prefix.left(start);
         }
     }
     if (r->flags & Name::TwoIndices) {
@@ -251,9 +251,11 @@ bool operator<(const Name &a, const Name &b)
 
 bool Name::naturalLess(const Name &a, const Name &b)
 {
+    if (a.d == b.d)
+        return false;
     const NaturalKey ka = naturalKey(a);
     const NaturalKey kb = naturalKey(b);
-    const int c = QStringRef::compare(ka.prefix, kb.prefix, Qt::CaseSensitive);
+    const int c = ka.prefix.compare(kb.prefix, Qt::CaseSensitive);
     if (c != 0)
         return c < 0;
     if (ka.number != kb.number)
