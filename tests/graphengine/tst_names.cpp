@@ -393,6 +393,14 @@ private slots:
         QCOMPARE(list.toString(), text);
     }
 
+    void noScreenNoWrapping()
+    {
+        // This test runs without a GUI application, so there is no screen to
+        // measure against: long texts come back as they were.
+        const QString text = QStringLiteral("a,").repeated(500);
+        QCOMPARE(wrapToScreen(text), text);
+    }
+
     void nameListKeepsNamesAndClears()
     {
         NameList list;

@@ -13,7 +13,6 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
-#include <QPicture>
 #include <QScreen>
 #include <QSet>
 #include <QThread>
@@ -41,11 +40,6 @@ QVariantMap props(const QString &key, const QVariant &value)
 {
     return QVariantMap{{key, value}};
 }
-
-// Counts the drawing calls a painter makes.
-class CountingPaintDevice : public QPicture
-{
-};
 
 } // namespace
 
