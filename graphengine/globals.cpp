@@ -13,6 +13,12 @@ QRecursiveMutex &globalLock()
     return lock;
 }
 
+QMutex &sharedListLock()
+{
+    static QMutex lock;
+    return lock;
+}
+
 void FontHolder::set(const QString &familyName, double pointSize)
 {
     family = familyName;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFont>
+#include <QMutex>
 #include <QRecursiveMutex>
 #include <QString>
 
@@ -10,6 +11,10 @@ namespace GraphEngine {
 // bits, role texts, pen cycle). Recursive, so a holder may call another
 // function that takes it again.
 QRecursiveMutex &globalLock();
+
+// Guards the shared free list of mark-table nodes and the module code's
+// shared lists; not recursive, taken innermost and only around list updates.
+QMutex &sharedListLock();
 
 // Optional trace messages of the netlist and generator code are written only
 // while this is set. Off at start.
