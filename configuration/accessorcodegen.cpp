@@ -100,9 +100,21 @@ const char sizeTemplate[] = R"(def %1(value):
   %1 = lambda value : resolvedArray
   return resolvedArray)";
 
+int bracketBalance(const QString &text)
+{
+    int balance = 0;
+    for (const QChar c : text) {
+        if (c == QLatin1Char('(') || c == QLatin1Char('[') || c == QLatin1Char('{'))
+            ++balance;
+        else if (c == QLatin1Char(')') || c == QLatin1Char(']') || c == QLatin1Char('}'))
+            --balance;
+    }
+    return balance;
+}
+
 bool startsUnmarkedStatement(const QString &trimmed)
 {
-    static const char *const continuations[] = {"else:", "except:", "except ", "elif ", "WARN(\"KORVANDEBUG"};
+    static const char *const continuations[] = {"else:", "except:", "except ", "elif ", "finally:", "WARN(\"KORVANDEBUG"};
     for (const char *prefix : continuations) {
         if (trimmed.startsWith(QLatin1String(prefix)))
             return true;
@@ -118,23 +130,25 @@ QString instrumentedBody(const QString &body)
     QString out = QLatin1String("try:") + scaffoldSuffix + indent;
     int counter = 0;
     int depth = 0;
+    bool continued = false;
     const QStringList lines = body.split(QLatin1Char('\n'));
     for (const QString &line : lines) {
         ++counter;
         const QString trimmed = line.trimmed();
         if (!line.endsWith(scaffoldSuffix) && !trimmed.startsWith(QLatin1Char('#'))) {
             const int indentation = trimmed.isEmpty() ? 0 : line.indexOf(trimmed.at(0));
-            bool statementStart = depth == 0;
-            if (!line.isEmpty() && indentation == 0) {
-                depth = 0;
-                statementStart = true;
-            }
+            // A line inside open brackets continues a statement, even at
+            // column 0 (a closing bracket often stands there).
+            const bool statementStart = depth == 0 && !continued;
             if (statementStart && !trimmed.isEmpty() && !startsUnmarkedStatement(trimmed)) {
                 // The line's own leading white space, so tabs stay consistent.
                 out += line.left(indentation) + QStringLiteral("__line__count__ = %1").arg(counter) + scaffoldSuffix
                        + indent;
             }
-            depth = qMax(0, depth + int(trimmed.count(QLatin1Char('('))) - int(trimmed.count(QLatin1Char(')'))));
+            // Every kind of bracket, and a trailing backslash, continue the
+            // statement on the next line: a marker there would not compile.
+            depth = qMax(0, depth + bracketBalance(trimmed));
+            continued = trimmed.endsWith(QLatin1Char('\\'));
         }
         out += line + indent;
     }

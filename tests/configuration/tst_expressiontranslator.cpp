@@ -271,7 +271,7 @@ void tst_ExpressionTranslator::failedLambdaRaisesInPython()
                            + QLatin1String("\ntry:\n    accessor(None)\nexcept RuntimeError as e:\n    print(e)\n");
     const PythonRun run = runPython(script);
     QVERIFY(run.started);
-    QCOMPARE(run.exitCode, 0);
+    QVERIFY2(run.exitCode == 0, qPrintable(run.output));
     QCOMPARE(run.output.trimmed(),
              QStringLiteral(R"(Expression error at position 3 in '{F:x} "%1" \': Invalid string expression.)"));
 }
