@@ -49,6 +49,54 @@ QString pythonNumber(const QString &constant)
     return zeros == 0 ? constant : constant.left(digits) + constant.mid(digits + zeros);
 }
 
+bool isHexDigits(const QString &text, int from, int count)
+{
+    if (from + count > text.size())
+        return false;
+    for (int i = from; i < from + count; ++i) {
+        const ushort c = text.at(i).unicode();
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F')))
+            return false;
+    }
+    return true;
+}
+
+// Python 3 refuses a string literal with a malformed \x, \u or \U escape,
+// and one with \N{name} whose name it does not know, and warns about unknown
+// escapes; such a backslash is doubled, so it stands for itself as it did in
+// Python 2 text literals.
+QString withSafeEscapes(const QString &literal)
+{
+    QString out;
+    out.reserve(literal.size());
+    for (int i = 0; i < literal.size(); ++i) {
+        const QChar c = literal.at(i);
+        if (c != QLatin1Char('\\') || i + 1 >= literal.size()) {
+            out += c;
+            continue;
+        }
+        const QChar escape = literal.at(i + 1);
+        bool valid = QByteArrayLiteral("\\'\"abfnrtv01234567").contains(char(escape.unicode()))
+                     && escape.unicode() < 0x80;
+        if (escape == QLatin1Char('x'))
+            valid = isHexDigits(literal, i + 2, 2);
+        else if (escape == QLatin1Char('u'))
+            valid = isHexDigits(literal, i + 2, 4);
+        else if (escape == QLatin1Char('U'))
+            valid = isHexDigits(literal, i + 2, 8) && literal.midRef(i + 2, 8).toUInt(nullptr, 16) <= 0x10ffff;
+        else if (escape == QLatin1Char('N'))
+            valid = false;
+        if (valid) {
+            out += c;
+            out += escape;
+            ++i;
+        } else {
+            out += QLatin1String("\\\\");
+        }
+    }
+    return out;
+}
+
 bool debugMode()
 {
     return KorvanDebugger::Internal::KorvanDebuggerOptions::debugModeEnabled();
@@ -364,7 +412,7 @@ TranslationResult ExpressionTranslator::parseStringLiteral()
         const QChar c = m_text.at(i);
         if (c == QLatin1Char('"') && backslashes % 2 == 0) {
             m_cursor = i + 1;
-            return succeed(literal + c);
+            return succeed(withSafeEscapes(literal + c));
         }
         backslashes = c == QLatin1Char('\\') ? backslashes + 1 : 0;
         // A raw line break would end the Python literal (and the argument
@@ -816,9 +864,10 @@ TranslationResult ExpressionTranslator::translateExpressionList()
             ++items;
             if (separator == QLatin1Char(','))
                 format += QLatin1Char(' ');
-            // Only an item that is one string literal is text of the format.
+            // Only an item that is one string literal is text of the format,
+            // taken as written (escapes are not interpreted there).
             if (isWholeStringLiteral(itemStart, m_cursor)) {
-                QString inner = item.text.mid(1, item.text.size() - 2);
+                QString inner = m_text.mid(itemStart + 1, m_cursor - itemStart - 2);
                 inner.replace(QLatin1Char('%'), QLatin1String("%%"));
                 format += inner;
             } else {

@@ -74,6 +74,8 @@ private slots:
     void loading_data();
     void loading();
     void expectedKindIsConsumed();
+    void assignKeepsKey();
+    void labels();
     void generation_data();
     void generation();
     void isIdentity_data();
@@ -202,6 +204,31 @@ void tst_AccessorInputGenerator::expectedKindIsConsumed()
     keyed.setValue(json(R"({"a": "plain"})"), true);
     QCOMPARE(keyed.kind, AccessorKind::Text);
     QCOMPARE(keyed.text, QStringLiteral("plain"));
+}
+
+void tst_AccessorInputGenerator::assignKeepsKey()
+{
+    TestEnvironment environment;
+    AccessorInputGenerator source(QStringLiteral("accessor"));
+    source.setValue(json(R"({"accessor": {"Field": ".x", "context": "c"}})"), true);
+    AccessorInputGenerator target(QStringLiteral("postProcess"));
+    target.assignAccessor(source);
+    QCOMPARE(target.key(), QStringLiteral("postProcess"));
+    QCOMPARE(target.kind, AccessorKind::Field);
+    QCOMPARE(target.context, QStringLiteral("c"));
+    QCOMPARE(target.generate().expression, QStringLiteral(R"(postProcess = lambda value : value["x"])"));
+}
+
+void tst_AccessorInputGenerator::labels()
+{
+    // One flag value, three meanings: the halves are told apart.
+    QCOMPARE(accessorKindLabel(AccessorKind::TextAlternative), QStringLiteral("Text"));
+    QCOMPARE(accessorKindLabel(AccessorKind::TypeArray), QStringLiteral("Array"));
+    QCOMPARE(accessorKindLabel(AccessorKind::FeatureClass), QStringLiteral("Class Mode"));
+    QCOMPARE(accessorKindLabel(AccessorKind::KindNone), QStringLiteral("None"));
+    QCOMPARE(accessorKindLabel(AccessorKind::FilterValue), QStringLiteral("Filter Base On Value"));
+    QVERIFY(accessorKindLabel(AccessorKind::NoOption).isEmpty());
+    QVERIFY(accessorKindLabel(AccessorKind(kindWord(AccessorKind::Text) | kindWord(AccessorKind::TypeArray))).isEmpty());
 }
 
 void tst_AccessorInputGenerator::generation_data()

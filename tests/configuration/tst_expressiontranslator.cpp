@@ -88,6 +88,11 @@ void tst_ExpressionTranslator::translation_data()
     same("string literal", R"("a\"b")", R"("a\"b")");
     same("escaped backslash ends literal", R"("a\\" == "b")", R"("a\\" == "b")");
     same("raw line break in literal", "\"a\nb\"", R"("a\nb")");
+    // Escapes that Python 3 refuses or warns about keep their backslash as text.
+    same("unknown escape", R"("a\d")", R"("a\\d")");
+    same("malformed hex escape", R"("\x4g\x41")", R"("\\x4g\x41")");
+    same("unicode escapes", R"("\u00b5\U0001F600\U00110000")", R"("\u00b5\U0001F600\\U00110000")");
+    same("named escape", R"("\N{MICRO SIGN}")", R"("\\N{MICRO SIGN}")");
     row("blanks", " \t.a\n", R"(value["a"])", R"(getMemberD(value,"a"))");
     row("list with blank", ".a, .b", R"(bytes.fromhex("2573202573").decode('utf8')%(value["a"],value["b"]))",
         R"(bytes.fromhex("2573202573").decode('utf8')%(getMemberD(value,"a"),getMemberD(value,"b")))");
@@ -99,6 +104,8 @@ void tst_ExpressionTranslator::translation_data()
         R"(bytes.fromhex("25732035302525").decode('utf8')%(getMemberD(value,"a"),))");
     row("escape kept in format", R"(.a;"\t")", R"(bytes.fromhex("25735c74").decode('utf8')%(value["a"],))",
         R"(bytes.fromhex("25735c74").decode('utf8')%(getMemberD(value,"a"),))");
+    row("line break in format", ".a; \"x\ny\"", R"(bytes.fromhex("2573780a79").decode('utf8')%(value["a"],))",
+        R"(bytes.fromhex("2573780a79").decode('utf8')%(getMemberD(value,"a"),))");
     row("literal sum is an argument", R"(.a, "x" + .b)", R"(bytes.fromhex("2573202573").decode('utf8')%(value["a"],"x" + value["b"]))",
         R"(bytes.fromhex("2573202573").decode('utf8')%(getMemberD(value,"a"),"x" + getMemberD(value,"b")))");
     row("non-latin literal", QString::fromUtf8(".a;\"µ€\""), R"(bytes.fromhex("2573c2b5e282ac").decode('utf8')%(value["a"],))",
@@ -284,6 +291,7 @@ void tst_ExpressionTranslator::translationsCompileInPython()
         QStringLiteral(".a, \"50%\"; .b"), QStringLiteral(":.n == \"x\""), QStringLiteral("{L v: v\n+1}"),
         QStringLiteral("\"a\nb\", .c"), QStringLiteral("007 + 08.50"), QStringLiteral("~.a | .b && !.c"),
         QStringLiteral("{F:\"x\":\"T\"}{H}{S}.3"), QString::fromUtf8(".a; \"µ\""),
+        QStringLiteral(R"("\d\x4\u12\U0011FFFF\N{X}\q" == {F:"\N"})"),
     };
     for (const bool debug : {false, true}) {
         TestEnvironment::setDebugMode(debug);
