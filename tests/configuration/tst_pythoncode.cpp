@@ -4,23 +4,12 @@
 
 #include "graphengine/globals.h"
 
-#include <QProcess>
+#include "common/pythonrunner.h"
 #include <QtTest>
 
 using namespace KorvanDebugger::Configuration;
 
 namespace {
-
-// Runs python3 on a program and returns what it printed (stdout), or fails.
-QByteArray runPython(const QString &program, bool *ok)
-{
-    QProcess python;
-    python.start(QStringLiteral("python3"), {QStringLiteral("-c"), program});
-    *ok = python.waitForFinished(30000) && python.exitStatus() == QProcess::NormalExit && python.exitCode() == 0;
-    if (!*ok)
-        qWarning() << python.readAllStandardError();
-    return python.readAllStandardOutput();
-}
 
 QString idAfter(int calls)
 {
@@ -264,9 +253,8 @@ private slots:
         // Deletions and unregistrations are consumed by the first script.
         QCOMPARE(second.unregisterCustomsCode(true), QStringLiteral("def _Id_2(w):\n    return w\nx = 1\n"));
 
-        bool ok = false;
-        runPython(QStringLiteral("compile(%1, '<generated>', 'exec')").arg(pythonStringLiteral(expected)), &ok);
-        QVERIFY2(ok, "the generated script does not compile");
+        const PythonRun run = runPython(compileScript(expected));
+        QCOMPARE(run.output, QStringLiteral("compiled\n"));
     }
 
     void customKeys()
@@ -292,11 +280,9 @@ private slots:
         const QString program = QStringLiteral("import sys\nvalues = [%1]\n"
                                                "sys.stdout.buffer.write('\\0'.join(values).encode('utf-8', 'surrogatepass'))")
                                     .arg(literals.join(QLatin1Char(',')));
-        bool ok = false;
-        const QByteArray out = runPython(program, &ok);
-        QVERIFY(ok);
-        // (The QByteArray overload of fromUtf8 would stop at the first zero.)
-        QCOMPARE(QString::fromUtf8(out.constData(), out.size()), texts.join(QChar(0)));
+        const PythonRun run = runPython(program);
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.output, texts.join(QChar(0)));
     }
 };
 

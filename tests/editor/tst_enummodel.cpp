@@ -1,3 +1,4 @@
+#include "common/pythonrunner.h"
 #include "common/testenvironment.h"
 
 #include "configuration/enuminputgenerator.h"
@@ -6,7 +7,6 @@
 
 #include <QAbstractItemModelTester>
 #include <QJsonArray>
-#include <QProcess>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -223,11 +223,7 @@ private slots:
                                                "e, m = f(%1)\nassert e[0] == {1: '::A', 2: '::B'}\n"
                                                "assert m == (3, 0xffffffffffffffff, -1)\nprint('ok')")
                                     .arg(pythonOf(model));
-        QProcess python;
-        python.start(QStringLiteral("python3"), {QStringLiteral("-c"), program});
-        QVERIFY(python.waitForFinished(30000));
-        QCOMPARE(python.readAllStandardError(), QByteArray());
-        QCOMPARE(python.readAllStandardOutput().trimmed(), QByteArray("ok"));
+        QCOMPARE(runPython(program).output, QStringLiteral("ok\n"));
     }
 
     void mergeAndSplit()
