@@ -233,8 +233,10 @@ QString decodeData(const QByteArray &ba, int encoding)
         return utf16Text(QByteArray::fromBase64(ba), false);
     case Base64Encoded8BitWithoutQuotes:
         return quoteUnprintableLatin1(QByteArray::fromBase64(ba));
-    case Hex2EncodedLatin1:
-        return quoted(QString::fromLatin1(QByteArray::fromHex(ba)));
+    case Hex2EncodedLatin1: {
+        const QByteArray s = QByteArray::fromHex(ba);
+        return quoted(QString::fromLatin1(s.constData(), s.size())); // zero bytes included
+    }
     case Hex4EncodedLittleEndian:
         return quoted(utf16Text(QByteArray::fromHex(ba), false));
     case Hex8EncodedLittleEndian:
