@@ -132,17 +132,6 @@ private slots:
         DebuggerResponse empty;
         QVERIFY(empty.data["msg"].data().isEmpty());
     }
-
-    void callbackReceivesTheResponse()
-    {
-        DebuggerCommand cmd("loadDumpers");
-        QByteArray seen;
-        cmd.callback = [&seen](const DebuggerResponse &r) { seen = r.consoleStreamOutput; };
-        DebuggerResponse response;
-        response.consoleStreamOutput = "dumpers=[]";
-        cmd.callback(response);
-        QCOMPARE(seen, QByteArray("dumpers=[]"));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestDebuggerCommand)

@@ -207,16 +207,6 @@ private slots:
         QCOMPARE(decodeQuoted(escapeCString(all)), all);
     }
 
-    void fromhexDigits()
-    {
-        QCOMPARE(int(fromhex('0')), 0);
-        QCOMPARE(int(fromhex('f')), 15);
-        QCOMPARE(int(fromhex('F')), 15);
-        QCOMPARE(int(fromhex('g')), 255);
-        QCOMPARE(int(fromhex('z')), 255);
-        QCOMPARE(int(fromhex('/')), 255);
-    }
-
     void multilineLayout()
     {
         const GdbMi mi = parse(R"(r={a="1",l=["x",{}]})");
@@ -249,15 +239,6 @@ private slots:
         child.m_type = GdbMi::Const;
         zeroName.m_children.append(child);
         QVERIFY(!zeroName["a"].isValid());
-    }
-
-    void copiesAreIndependent()
-    {
-        const GdbMi original = parse(R"({a="1"})");
-        GdbMi copy = original;
-        copy.m_children[0].m_data = "2";
-        QCOMPARE(original["a"].data(), QByteArray("1"));
-        QCOMPARE(copy["a"].data(), QByteArray("2"));
     }
 
     void toAddress_data()

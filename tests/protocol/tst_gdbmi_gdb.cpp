@@ -301,14 +301,6 @@ private slots:
         QVERIFY(!qnx);
     }
 
-    void finishReturnsValue()
-    {
-        const GdbMi stop = stopRecord(run("-exec-finish", true));
-        QCOMPARE(stop["reason"].data(), QByteArray("function-finished"));
-        QCOMPARE(stop["return-value"].data(), QByteArray("12"));
-        QCOMPARE(stop["frame"]["func"].data(), QByteArray("main"));
-    }
-
     void exitResponse()
     {
         const DebuggerResponse r = respond("-gdb-exit");

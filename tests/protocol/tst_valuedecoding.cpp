@@ -48,7 +48,6 @@ private slots:
         QTest::newRow("16 null date") << 16 << QByteArray("0/5") << QStringLiteral("(invalid)");
         QTest::newRow("16 no slash") << 16 << QByteArray("2451545")
                                      << QDateTime(QDate(2000, 1, 1), QTime(0, 0)).toString(Qt::TextDate);
-        QTest::newRow("17 not implemented") << 17 << QByteArray("x") << QString();
         QTest::newRow("25 float") << 25 << QByteArray("3f800000") << QStringLiteral("1");
         QTest::newRow("26 double") << 26 << QByteArray("4000000000000000") << QStringLiteral("2");
         QTest::newRow("26 six digits") << 26 << QByteArray("400921fb54442d18") << QStringLiteral("3.14159");
@@ -72,6 +71,15 @@ private slots:
         QFETCH(QByteArray, data);
         QFETCH(QString, text);
         QCOMPARE(Debugger::Internal::decodeData(data, encoding), text);
+    }
+
+    void codesWithoutDecoder()
+    {
+        for (int encoding = 17; encoding <= 24; ++encoding) {
+            LogCapture log;
+            QVERIFY(Debugger::Internal::decodeData("41", encoding).isEmpty());
+            QCOMPARE(log.texts(QtDebugMsg), QStringList(QStringLiteral("not implemented")));
+        }
     }
 
     void encodingErrors_data()
