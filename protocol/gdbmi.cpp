@@ -3,6 +3,7 @@
 #include <QDebug>
 
 #include <cstring>
+#include <utility>
 
 namespace Debugger {
 namespace Internal {
@@ -242,7 +243,7 @@ void GdbMi::parseTupleBody(const char *&from, const char *to)
         child.parseResultOrValue(from, to);
         if (!child.isValid())
             return;
-        m_children.append(child);
+        m_children.append(std::move(child));
         skipCommas(from, to);
     }
 }
@@ -261,7 +262,7 @@ void GdbMi::parseList(const char *&from, const char *to)
         GdbMi child;
         child.parseResultOrValue(from, to);
         if (child.isValid())
-            m_children.append(child);
+            m_children.append(std::move(child));
         else if (from == elementStart)
             return; // an element that takes no input ends the list, as in a tuple
         skipCommas(from, to);
