@@ -1,0 +1,182 @@
+def _Id_p(value):
+  global _Id_p
+  valueT = "char"
+  resolvedType = theDumper.lookupType(valueT)
+  if resolvedType == None:
+    raise gdb.error("Invalid C++ value type: '%s'."%valueT)
+  else:
+    _Id_p = lambda value : resolvedType
+    return resolvedType
+def _Id_f(value):
+  global _Id_f
+  valueT = "int"
+  resolvedType = theDumper.lookupType(valueT)
+  if resolvedType == None:
+    raise gdb.error("Invalid C++ value type: '%s'."%valueT)
+  else:
+    _Id_f = lambda value : resolvedType
+    return resolvedType
+_Id_2 = GenericAccessor(accessor = lambda value : getMemberD(value,"x"),debugContext = "classes.Test.Point.fields.x.accessor")
+_Id_3 = GenericFieldHelper(accessor = _Id_2,displayedName = "x",debugContext = "classes.Test.Point.fields.x")
+_Id_4 = GenericAccessor(accessor = lambda value : getMemberD(value,"y"),debugContext = "classes.Test.Point.fields.y.accessor")
+_Id_5 = GenericFieldHelper(accessor = _Id_4,displayedName = "y",debugContext = "classes.Test.Point.fields.y")
+_Id_6 = GenericAccessor(accessor = lambda value : getMemberD(value,"visible"),debugContext = "classes.Test.Point.fields.visible.accessor")
+_Id_7 = BooleanHelper(accessor = _Id_6,displayedName = "visible",trueValue = "Yes",falseValue = "No",debugContext = "classes.Test.Point.fields.visible")
+_Id_8 = GenericAccessor(accessor = lambda value : getMemberD(value,"color"),debugContext = "classes.Test.Point.fields.color.accessor")
+_Id_9 = GenericEnumHelper(accessor = _Id_8,displayedName = "color",enums = ({ 0x0:"::Red",0x1:"::Green",0x2:"::Blue" }),masks = (0x3),debugContext = "classes.Test.Point.fields.color")
+def qform__Point():
+    return [AutomaticFormat]
+def qdump__Point(d,value,dumpMode=DefaultMode):
+    return GenericDumpClassHelper(d = d,value = value,fields = [_Id_3,_Id_5,_Id_7,_Id_9],dumpMode = dumpMode,debugContext = "classes.Test.Point")
+_Id_a = GenericAccessor(accessor = lambda value : theDumper.directBaseType(value,0),debugContext = "classes.Test.Point3D.fields.base.accessor")
+_Id_b = GenericFieldHelper(accessor = _Id_a,displayedName = "base",debugContext = "classes.Test.Point3D.fields.base")
+_Id_c = GenericAccessor(accessor = lambda value : getMemberD(value,"z"),debugContext = "classes.Test.Point3D.fields.z.accessor")
+_Id_d = GenericFieldHelper(accessor = _Id_c,displayedName = "z",debugContext = "classes.Test.Point3D.fields.z")
+def qform__Point3D():
+    return [AutomaticFormat]
+def qdump__Point3D(d,value,dumpMode=DefaultMode):
+    return GenericDumpClassHelper(d = d,value = value,fields = [_Id_b,_Id_d],dumpMode = dumpMode,debugContext = "classes.Test.Point3D")
+_Id_e = GenericAccessor(accessor = lambda value : value,debugContext = "classes.Test.IntArray.fields.#.accessor")
+_Id_g = GenericArrayContainerHelper(accessor = _Id_e,displayedName = "#",arrayBase = lambda value : getMemberD(value,"data"),arraySize = lambda value : getMemberD(value,"size"),cellDefinition = _Id_f,debugContext = "classes.Test.IntArray.fields.#")
+def qform__IntArray():
+    return [AutomaticFormat]
+def qdump__IntArray(d,value,dumpMode=DefaultMode):
+    return GenericDumpFieldAsParentHelper(d = d,value = value,fields = [_Id_g],dumpMode = dumpMode,debugContext = "classes.Test.IntArray")
+_Id_h = GenericAccessor(accessor = lambda value : value,debugContext = "classes.Test.Dict.fields.#.accessor")
+_Id_i = GenericAccessor(accessor = lambda value : getMemberD(value,"key"),debugContext = "classes.Test.Dict.fields.#.key")
+_Id_j = GenericAccessor(accessor = lambda value : formatAsString(getMemberD(value,"name")),debugContext = "classes.Test.Dict.fields.#.value")
+_Id_k = GenericArrayContainerHelper(accessor = _Id_h,displayedName = "#",arrayBase = lambda value : getMemberD(value,"entries"),arraySize = lambda value : getMemberD(value,"count"),invalidCondition = lambda value : getMemberD(value,"key") == 2,itemName = "entry",itemsName = "entries",key = _Id_i,value = _Id_j,debugContext = "classes.Test.Dict.fields.#")
+def qform__Dict():
+    return [AutomaticFormat]
+def qdump__Dict(d,value,dumpMode=DefaultMode):
+    return GenericDumpFieldAsParentHelper(d = d,value = value,fields = [_Id_k],dumpMode = dumpMode,debugContext = "classes.Test.Dict")
+_Id_l = GenericAccessor(accessor = lambda value : value,debugContext = "classes.Test.List.fields.#.accessor")
+def _Id_m(d, value):
+    try: #--
+     __line__count__ = 1 #--
+     return value["count"]
+     
+    except: #--
+     WARN("KORVANDEBUGLINE:%s"%__line__count__) #--
+     raise #--
+_Id_n = GenericAccessor(accessor = lambda value : getMemberD(value,"value"),debugContext = "classes.Test.List.fields.#.value")
+_Id_o = GenericLinkedContainerHelper(accessor = _Id_l,displayedName = "#",linkedBase = lambda value : getMemberD(value,"head"),right = lambda value : getMemberD(value,"next"),nbElement = _Id_m,itemName = "node",itemsName = "nodes",value = _Id_n,debugContext = "classes.Test.List.fields.#")
+def qform__List():
+    return [AutomaticFormat]
+def qdump__List(d,value,dumpMode=DefaultMode):
+    return GenericDumpFieldAsParentHelper(d = d,value = value,fields = [_Id_o],dumpMode = dumpMode,debugContext = "classes.Test.List")
+def _Id_q(value):
+  dummy = BaseHelper()
+  base = lambda value : getMemberD(value,"text")
+  length = lambda value : getMemberD(value,"length")
+  format = _Id_p
+  base = dummy.callAPI(base,value) # DEBUG string.base,value
+  length = dummy.callAPI(length,value) # DEBUG length.length,value
+  if base==0 or length==0:
+    return True,""
+  type = dummy.callAPI(format,value) # DEBUG string.format,value
+  charLength,charFormat = decodeCharacterType(type) # DEBUG string.format,value
+  suffix = ''
+  if length > theDumper.stringCutOff:
+    length = theDumper.stringCutOff
+    suffix = elideCharacter
+  if length<0:
+    return False,"<not accessible>"
+  stream = theDumper.readMemory(base,length*charLength)
+  string = charFormat(stream) # DEBUG string.format,stream
+  
+  return True,string+suffix
+def qform__KString():
+    return [AutomaticFormat]
+def qdump__KString(d,value,dumpMode=DefaultMode):
+    return GenericDumpStringHelper(d = d,value = value,fields = [],dumpMode = dumpMode,string = _Id_q,debugContext = "classes.Test.KString")
+def _Id_r(value):
+  dummy = BaseHelper()
+  base = lambda value : getMemberD(value,"text")
+  length = lambda value : getMemberD(value,"length")
+  format = _Id_p
+  base = dummy.callAPI(base,value) # DEBUG string.base,value
+  length = dummy.callAPI(length,value) # DEBUG length.length,value
+  if base==0 or length==0:
+    return True,""
+  type = dummy.callAPI(format,value) # DEBUG string.format,value
+  charLength,charFormat = decodeCharacterType(type) # DEBUG string.format,value
+  suffix = ''
+  if length > theDumper.stringCutOff:
+    length = theDumper.stringCutOff
+    suffix = elideCharacter
+  if length<0:
+    return False,"<not accessible>"
+  stream = theDumper.readMemory(base,length*charLength)
+  string = charFormat(stream) # DEBUG string.format,stream
+  string = string.decode("latin1") # DEBUG string.encoding,string
+  return True,string+suffix
+def qform__Latin1String():
+    return [AutomaticFormat]
+def qdump__Latin1String(d,value,dumpMode=DefaultMode):
+    return GenericDumpStringHelper(d = d,value = value,fields = [],dumpMode = dumpMode,string = _Id_r,debugContext = "classes.Test.Latin1String")
+def _Id_s(value):
+  dummy = BaseHelper()
+  base = lambda value : getMemberD(value,"bits")
+  length = lambda value : getMemberD(value,"nbits")
+  base = dummy.callAPI(base,value) # DEBUG bitArray.base,value
+  length = dummy.callAPI(length,value) # DEBUG bitArray.length,value
+  return base,length
+def qform__BitSet():
+    return [AutomaticFormat]
+def qdump__BitSet(d,value,dumpMode=DefaultMode):
+    return GenericDumpBitArrayHelper(d = d,value = value,fields = [],dumpMode = dumpMode,bitArray = _Id_s,debugContext = "classes.Test.BitSet")
+_Id_t = GenericAccessor(accessor = lambda value: value["ptr"].dereference(),debugContext = "classes.Test.Handle.fields.target.accessor")
+_Id_u = GenericFieldHelper(accessor = _Id_t,displayedName = "target",debugContext = "classes.Test.Handle.fields.target")
+def qform__Handle():
+    return [AutomaticFormat]
+def qdump__Handle(d,value,dumpMode=DefaultMode):
+    return GenericDumpWrapperHelper(d = d,value = value,fields = [_Id_u],dumpMode = dumpMode,debugContext = "classes.Test.Handle")
+_Id_v = GenericAccessor(accessor = lambda value : value,debugContext = "classes.Test.FixedBuf.fields.#.accessor")
+_Id_w = GenericArrayContainerHelper(accessor = _Id_v,displayedName = "#",arrayBase = lambda value : getMemberD(value,"data"),arraySize = lambda value : theDumper.numericTemplateArgument(value.type, 0),debugContext = "classes.Test.FixedBuf.fields.#")
+def qform__FixedBuf():
+    return [AutomaticFormat]
+def qdump__FixedBuf(d,value,dumpMode=DefaultMode):
+    return GenericDumpFieldAsParentHelper(d = d,value = value,fields = [_Id_w],dumpMode = dumpMode,debugContext = "classes.Test.FixedBuf")
+_Id_x = GenericEnumHelper(enums = ({ 0x0:"::StyleNone" },{ 0x1:"::Bold" },{ 0x2:"::Italic" },{ 0x10:"::AlignLeft",0x20:"::AlignCenter" }),masks = (0x33,0x1,0x2,0x30),debugContext = "classes.Test.Style")
+def qform__Style():
+    return [AutomaticFormat]
+def qdump__Style(d,value,dumpMode=DefaultMode):
+    return GenericDumpFieldAsParentHelper(fields = [_Id_x],d = d,value = value,dumpMode = dumpMode,debugContext = "classes.Test.Style")
+_Id_y = GenericEnumHelper(enums = ({ -1:"::Neg",0:"::Zero",1:"::One" }),masks = (0xffffffffffffffff),debugContext = "classes.Test.Signed")
+def qform__Signed():
+    return [AutomaticFormat]
+def qdump__Signed(d,value,dumpMode=DefaultMode):
+    return GenericDumpFieldAsParentHelper(fields = [_Id_y],d = d,value = value,dumpMode = dumpMode,debugContext = "classes.Test.Signed")
+_Id_z = GenericAccessor(accessor = lambda value : value,debugContext = "classes.Test.PairVec.fields.#.accessor")
+_Id_10 = GenericArrayContainerHelper(accessor = _Id_z,displayedName = "#",arrayBase = lambda value : getMemberD(value,"data"),arraySize = lambda value : getMemberD(value,"size"),debugContext = "classes.Test.PairVec.fields.#")
+def qform__PairVec():
+    return [AutomaticFormat]
+def qdump__PairVec(d,value,dumpMode=DefaultMode):
+    return GenericDumpFieldAsParentHelper(d = d,value = value,fields = [_Id_10],dumpMode = dumpMode,debugContext = "classes.Test.PairVec")
+_Id_11 = GenericAccessor(accessor = lambda value : getMemberD(value,"vec"),debugContext = "classes.Test.PairMap.fields.<Default>.accessor")
+_Id_12 = GenericAccessor(accessor = lambda value : getMemberD(value,"first"),debugContext = "classes.Test.PairMap.fields.<Default>.keyCustom")
+_Id_13 = GenericAccessor(accessor = lambda value : getMemberD(value,"second"),debugContext = "classes.Test.PairMap.fields.<Default>.valueCustom")
+_Id_1b = CombinedGenericAccessor(args = [_Id_12],debugContext = "classes.Test.PairMap.fields.#")
+_Id_1c = CombinedGenericAccessor(args = [_Id_13],debugContext = "classes.Test.PairMap.fields.#")
+_Id_14 = GenericArrayContainerHelper(accessor = _Id_11,displayedName = "#",arrayBase = lambda value : getMemberD(value,"data"),arraySize = lambda value : getMemberD(value,"size"),key = _Id_1b,value = _Id_1c,debugContext = "classes.Test.PairMap.fields.#")
+def qform__PairMap():
+    return [AutomaticFormat]
+def qdump__PairMap(d,value,dumpMode=DefaultMode):
+    return GenericDumpFieldAsParentHelper(d = d,value = value,fields = [_Id_14],dumpMode = dumpMode,debugContext = "classes.Test.PairMap")
+_Id_15 = GenericAccessor(accessor = lambda value : getMemberD(value,"nosuch"),debugContext = "classes.Test.Broken.fields.value.accessor")
+_Id_16 = GenericFieldHelper(accessor = _Id_15,displayedName = "value",debugContext = "classes.Test.Broken.fields.value")
+def qform__Broken():
+    return [AutomaticFormat]
+def qdump__Broken(d,value,dumpMode=DefaultMode):
+    return GenericDumpClassHelper(d = d,value = value,fields = [_Id_16],dumpMode = dumpMode,debugContext = "classes.Test.Broken")
+_Id_18 = GenericAccessor(accessor = lambda value : value,debugContext = "classes.Test.PairVec.fields.#.accessor")
+_Id_19 = GenericAccessor(accessor = lambda value : getMemberD(value,"second"),debugContext = "custom.pv;PairVec.<Default>.valueCustom")
+_Id_1d = CombinedGenericAccessor(args = [_Id_19],debugContext = "classes.Test._Id_17.fields.#")
+_Id_1a = GenericArrayContainerHelper(accessor = _Id_18,displayedName = "#",arrayBase = lambda value : getMemberD(value,"data"),arraySize = lambda value : getMemberD(value,"size"),value = _Id_1d,debugContext = "classes.Test._Id_17.fields.#")
+def qform___Id_17():
+    return [AutomaticFormat]
+def qdump___Id_17(d,value,dumpMode=DefaultMode):
+    return GenericDumpFieldAsParentHelper(d = d,value = value,fields = [_Id_1a],dumpMode = dumpMode,debugContext = "classes.Test._Id_17")
+
+theDumper.registerCustom("","pv",qdump___Id_17)

@@ -1,0 +1,173 @@
+def _Id_p(value):
+  global _Id_p
+  valueT = "char"
+  resolvedType = theDumper.lookupType(valueT)
+  if resolvedType == None:
+    raise gdb.error("Invalid C++ value type: '%s'."%valueT)
+  else:
+    _Id_p = lambda value : resolvedType
+    return resolvedType
+def _Id_f(value):
+  global _Id_f
+  valueT = "int"
+  resolvedType = theDumper.lookupType(valueT)
+  if resolvedType == None:
+    raise gdb.error("Invalid C++ value type: '%s'."%valueT)
+  else:
+    _Id_f = lambda value : resolvedType
+    return resolvedType
+_Id_2 = GenericAccessor(accessor = lambda value : value["x"])
+_Id_3 = GenericFieldHelper(accessor = _Id_2,displayedName = "x")
+_Id_4 = GenericAccessor(accessor = lambda value : value["y"])
+_Id_5 = GenericFieldHelper(accessor = _Id_4,displayedName = "y")
+_Id_6 = GenericAccessor(accessor = lambda value : value["visible"])
+_Id_7 = BooleanHelper(accessor = _Id_6,displayedName = "visible",trueValue = "Yes",falseValue = "No")
+_Id_8 = GenericAccessor(accessor = lambda value : value["color"])
+_Id_9 = GenericEnumHelper(accessor = _Id_8,displayedName = "color",enums = ({ 0x0:"::Red",0x1:"::Green",0x2:"::Blue" }),masks = (0x3))
+def qform__Point():
+    return [AutomaticFormat]
+def qdump__Point(d,value,dumpMode=DefaultMode):
+    return GenericDumpClassHelper(d = d,value = value,fields = [_Id_3,_Id_5,_Id_7,_Id_9],dumpMode = dumpMode)
+_Id_a = GenericAccessor(accessor = lambda value : theDumper.directBaseType(value,0))
+_Id_b = GenericFieldHelper(accessor = _Id_a,displayedName = "base")
+_Id_c = GenericAccessor(accessor = lambda value : value["z"])
+_Id_d = GenericFieldHelper(accessor = _Id_c,displayedName = "z")
+def qform__Point3D():
+    return [AutomaticFormat]
+def qdump__Point3D(d,value,dumpMode=DefaultMode):
+    return GenericDumpClassHelper(d = d,value = value,fields = [_Id_b,_Id_d],dumpMode = dumpMode)
+_Id_e = GenericAccessor(accessor = lambda value : value)
+_Id_g = GenericArrayContainerHelper(accessor = _Id_e,displayedName = "#",arrayBase = lambda value : value["data"],arraySize = lambda value : value["size"],cellDefinition = _Id_f)
+def qform__IntArray():
+    return [AutomaticFormat]
+def qdump__IntArray(d,value,dumpMode=DefaultMode):
+    return GenericDumpFieldAsParentHelper(d = d,value = value,fields = [_Id_g],dumpMode = dumpMode)
+_Id_h = GenericAccessor(accessor = lambda value : value)
+_Id_i = GenericAccessor(accessor = lambda value : value["key"])
+_Id_j = GenericAccessor(accessor = lambda value : formatAsString(value["name"]))
+_Id_k = GenericArrayContainerHelper(accessor = _Id_h,displayedName = "#",arrayBase = lambda value : value["entries"],arraySize = lambda value : value["count"],invalidCondition = lambda value : value["key"] == 2,itemName = "entry",itemsName = "entries",key = _Id_i,value = _Id_j)
+def qform__Dict():
+    return [AutomaticFormat]
+def qdump__Dict(d,value,dumpMode=DefaultMode):
+    return GenericDumpFieldAsParentHelper(d = d,value = value,fields = [_Id_k],dumpMode = dumpMode)
+_Id_l = GenericAccessor(accessor = lambda value : value)
+def _Id_m(d, value):
+    return value["count"]
+_Id_n = GenericAccessor(accessor = lambda value : value["value"])
+_Id_o = GenericLinkedContainerHelper(accessor = _Id_l,displayedName = "#",linkedBase = lambda value : value["head"],right = lambda value : value["next"],nbElement = _Id_m,itemName = "node",itemsName = "nodes",value = _Id_n)
+def qform__List():
+    return [AutomaticFormat]
+def qdump__List(d,value,dumpMode=DefaultMode):
+    return GenericDumpFieldAsParentHelper(d = d,value = value,fields = [_Id_o],dumpMode = dumpMode)
+def _Id_q(value):
+  dummy = BaseHelper()
+  base = lambda value : value["text"]
+  length = lambda value : value["length"]
+  format = _Id_p
+  base = dummy.callAPI(base,value) # DEBUG string.base,value
+  length = dummy.callAPI(length,value) # DEBUG length.length,value
+  if base==0 or length==0:
+    return True,""
+  type = dummy.callAPI(format,value) # DEBUG string.format,value
+  charLength,charFormat = decodeCharacterType(type) # DEBUG string.format,value
+  suffix = ''
+  if length > theDumper.stringCutOff:
+    length = theDumper.stringCutOff
+    suffix = elideCharacter
+  if length<0:
+    return False,"<not accessible>"
+  stream = theDumper.readMemory(base,length*charLength)
+  string = charFormat(stream) # DEBUG string.format,stream
+  
+  return True,string+suffix
+def qform__KString():
+    return [AutomaticFormat]
+def qdump__KString(d,value,dumpMode=DefaultMode):
+    return GenericDumpStringHelper(d = d,value = value,fields = [],dumpMode = dumpMode,string = _Id_q)
+def _Id_r(value):
+  dummy = BaseHelper()
+  base = lambda value : value["text"]
+  length = lambda value : value["length"]
+  format = _Id_p
+  base = dummy.callAPI(base,value) # DEBUG string.base,value
+  length = dummy.callAPI(length,value) # DEBUG length.length,value
+  if base==0 or length==0:
+    return True,""
+  type = dummy.callAPI(format,value) # DEBUG string.format,value
+  charLength,charFormat = decodeCharacterType(type) # DEBUG string.format,value
+  suffix = ''
+  if length > theDumper.stringCutOff:
+    length = theDumper.stringCutOff
+    suffix = elideCharacter
+  if length<0:
+    return False,"<not accessible>"
+  stream = theDumper.readMemory(base,length*charLength)
+  string = charFormat(stream) # DEBUG string.format,stream
+  string = string.decode("latin1") # DEBUG string.encoding,string
+  return True,string+suffix
+def qform__Latin1String():
+    return [AutomaticFormat]
+def qdump__Latin1String(d,value,dumpMode=DefaultMode):
+    return GenericDumpStringHelper(d = d,value = value,fields = [],dumpMode = dumpMode,string = _Id_r)
+def _Id_s(value):
+  dummy = BaseHelper()
+  base = lambda value : value["bits"]
+  length = lambda value : value["nbits"]
+  base = dummy.callAPI(base,value) # DEBUG bitArray.base,value
+  length = dummy.callAPI(length,value) # DEBUG bitArray.length,value
+  return base,length
+def qform__BitSet():
+    return [AutomaticFormat]
+def qdump__BitSet(d,value,dumpMode=DefaultMode):
+    return GenericDumpBitArrayHelper(d = d,value = value,fields = [],dumpMode = dumpMode,bitArray = _Id_s)
+_Id_t = GenericAccessor(accessor = lambda value: value["ptr"].dereference())
+_Id_u = GenericFieldHelper(accessor = _Id_t,displayedName = "target")
+def qform__Handle():
+    return [AutomaticFormat]
+def qdump__Handle(d,value,dumpMode=DefaultMode):
+    return GenericDumpWrapperHelper(d = d,value = value,fields = [_Id_u],dumpMode = dumpMode)
+_Id_v = GenericAccessor(accessor = lambda value : value)
+_Id_w = GenericArrayContainerHelper(accessor = _Id_v,displayedName = "#",arrayBase = lambda value : value["data"],arraySize = lambda value : theDumper.numericTemplateArgument(value.type, 0))
+def qform__FixedBuf():
+    return [AutomaticFormat]
+def qdump__FixedBuf(d,value,dumpMode=DefaultMode):
+    return GenericDumpFieldAsParentHelper(d = d,value = value,fields = [_Id_w],dumpMode = dumpMode)
+_Id_x = GenericEnumHelper(enums = ({ 0x0:"::StyleNone" },{ 0x1:"::Bold" },{ 0x2:"::Italic" },{ 0x10:"::AlignLeft",0x20:"::AlignCenter" }),masks = (0x33,0x1,0x2,0x30))
+def qform__Style():
+    return [AutomaticFormat]
+def qdump__Style(d,value,dumpMode=DefaultMode):
+    return GenericDumpFieldAsParentHelper(fields = [_Id_x],d = d,value = value,dumpMode = dumpMode)
+_Id_y = GenericEnumHelper(enums = ({ -1:"::Neg",0:"::Zero",1:"::One" }),masks = (0xffffffffffffffff))
+def qform__Signed():
+    return [AutomaticFormat]
+def qdump__Signed(d,value,dumpMode=DefaultMode):
+    return GenericDumpFieldAsParentHelper(fields = [_Id_y],d = d,value = value,dumpMode = dumpMode)
+_Id_z = GenericAccessor(accessor = lambda value : value)
+_Id_10 = GenericArrayContainerHelper(accessor = _Id_z,displayedName = "#",arrayBase = lambda value : value["data"],arraySize = lambda value : value["size"])
+def qform__PairVec():
+    return [AutomaticFormat]
+def qdump__PairVec(d,value,dumpMode=DefaultMode):
+    return GenericDumpFieldAsParentHelper(d = d,value = value,fields = [_Id_10],dumpMode = dumpMode)
+_Id_11 = GenericAccessor(accessor = lambda value : value["vec"])
+_Id_12 = GenericAccessor(accessor = lambda value : value["first"])
+_Id_13 = GenericAccessor(accessor = lambda value : value["second"])
+_Id_14 = GenericArrayContainerHelper(accessor = _Id_11,displayedName = "#",arrayBase = lambda value : value["data"],arraySize = lambda value : value["size"],key = _Id_12,value = _Id_13)
+def qform__PairMap():
+    return [AutomaticFormat]
+def qdump__PairMap(d,value,dumpMode=DefaultMode):
+    return GenericDumpFieldAsParentHelper(d = d,value = value,fields = [_Id_14],dumpMode = dumpMode)
+_Id_15 = GenericAccessor(accessor = lambda value : value["nosuch"])
+_Id_16 = GenericFieldHelper(accessor = _Id_15,displayedName = "value")
+def qform__Broken():
+    return [AutomaticFormat]
+def qdump__Broken(d,value,dumpMode=DefaultMode):
+    return GenericDumpClassHelper(d = d,value = value,fields = [_Id_16],dumpMode = dumpMode)
+_Id_18 = GenericAccessor(accessor = lambda value : value)
+_Id_19 = GenericAccessor(accessor = lambda value : value["second"])
+_Id_1a = GenericArrayContainerHelper(accessor = _Id_18,displayedName = "#",arrayBase = lambda value : value["data"],arraySize = lambda value : value["size"],value = _Id_19)
+def qform___Id_17():
+    return [AutomaticFormat]
+def qdump___Id_17(d,value,dumpMode=DefaultMode):
+    return GenericDumpFieldAsParentHelper(d = d,value = value,fields = [_Id_1a],dumpMode = dumpMode)
+
+theDumper.registerCustom("","pv",qdump___Id_17)

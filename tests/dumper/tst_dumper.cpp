@@ -1,0 +1,423 @@
+// The dumper side in real GDB: the stand-in dumper, KorvanDumper.py,
+// DynamicPrettyPrinters.py and the printers of tests/dumper (as the
+// generators emit them, normal and debug mode) run on the fixture program
+// tests/fixtures/dumpertypes.cpp; the fetched value trees are checked.
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+const QString sourceRoot = QStringLiteral(KORVAN_SOURCE_ROOT);
+
+struct GdbRun
+{
+    int exitCode = -1;
+    QString output;
+    QList<QJsonArray> fetches;       // one per korvan-fetch-json command
+    QStringList reportLines;         // "XXX: " lines, marker removed
+};
+
+using Report = QMap<QString, QString>; // key ("API", "VAR", ...) -> value
+
+// The KORVANDEBUG lines grouped into reports: a report starts at "LINE" or
+// at an "API" line that follows a complete one.
+QList<Report> reportsOf(const QStringList &lines)
+{
+    QList<Report> reports;
+    bool open = false;
+    for (const QString &line : lines) {
+        if (!line.startsWith(QLatin1String("KORVANDEBUG")))
+            continue;
+        const QString entry = line.mid(11);
+        const int colon = entry.indexOf(QLatin1Char(':'));
+        const QString key = entry.left(colon);
+        if (!open || key == QLatin1String("LINE") || (key == QLatin1String("API") && reports.last().contains(key)))
+            reports.append(Report());
+        open = key != QLatin1String("ERRORDESC");
+        reports.last().insert(key, entry.mid(colon + 1));
+    }
+    return reports;
+}
+
+QJsonObject childByPath(const QJsonArray &items, const QString &expression, const QString &path)
+{
+    QJsonObject node;
+    for (const QJsonValue &item : items) {
+        if (item.toObject().value(QLatin1String("name")).toString() == expression)
+            node = item.toObject();
+    }
+    if (path.isEmpty())
+        return node;
+    for (const QString &name : path.split(QLatin1Char('/'))) {
+        const QJsonArray children = node.value(QLatin1String("children")).toArray();
+        node = QJsonObject();
+        for (const QJsonValue &child : children) {
+            if (child.toObject().value(QLatin1String("name")).toString() == name)
+                node = child.toObject();
+        }
+    }
+    return node;
+}
+
+QString fetchCommand(const QStringList &expressions, bool expandAll, const QStringList &expanded = {})
+{
+    QJsonArray watchers;
+    int number = 0;
+    for (const QString &expression : expressions) {
+        watchers.append(QJsonObject{{"iname", QStringLiteral("inspect.%1").arg(++number)},
+                                    {"exp", QString::fromLatin1(expression.toUtf8().toHex())}});
+    }
+    const QJsonObject args{{"watchers", watchers}, {"expandall", expandAll},
+                           {"expanded", QJsonArray::fromStringList(expanded)}};
+    return QStringLiteral("korvan-fetch-json ") + QString::fromUtf8(QJsonDocument(args).toJson(QJsonDocument::Compact));
+}
+
+const QStringList allVariables = {
+    "point", "alias", "deep", "array", "emptyArray", "dict", "list", "cyclic", "greeting", "empty", "utf8",
+    "latin", "bits", "oneBit", "handle", "fixed", "style", "noStyle", "overflow", "invalid", "negative",
+    "pairMap", "pv", "holder", "broken"};
+
+} // namespace
+
+class TestDumper : public QObject
+{
+    Q_OBJECT
+
+private:
+    GdbRun runGdb(const QStringList &printerScripts, const QStringList &commands) const;
+
+    QTemporaryDir m_dir;
+    QString m_gdb;
+    QString m_python;
+    QString m_program;
+    int m_breakLine = 0;
+    QMap<QString, GdbRun> m_modes; // "normal", "debug"
+
+private slots:
+    void initTestCase();
+    void resourceScriptsCompile_data();
+    void resourceScriptsCompile();
+    void shownValues_data();
+    void shownValues();
+    void typedefIsReportedOnce();
+    void debugModeReportsTheBrokenPrinter();
+    void brokenPrintersLeaveTheOthersWorking();
+    void childrenOnlyWhenExpanded();
+    void customDumperOfOnePath();
+    void loadDumpersAndHostFetch();
+};
+
+GdbRun TestDumper::runGdb(const QStringList &printerScripts, const QStringList &commands) const
+{
+    QStringList args{"-batch", "-nx"};
+    const QStringList scripts = QStringList{sourceRoot + "/host/dumper/dumper.py",
+                                            sourceRoot + "/resources/KorvanDumper.py",
+                                            sourceRoot + "/resources/DynamicPrettyPrinters.py"}
+                                + printerScripts;
+    for (const QString &script : scripts)
+        args << "-x" << script;
+    args << "-ex" << QStringLiteral("break dumpertypes.cpp:%1").arg(m_breakLine) << "-ex" << "run";
+    for (const QString &command : commands)
+        args << "-ex" << command;
+    args << m_program;
+
+    GdbRun run;
+    QProcess gdb;
+    gdb.setProcessChannelMode(QProcess::MergedChannels);
+    gdb.start(m_gdb, args);
+    if (!gdb.waitForFinished(120000)) {
+        gdb.kill();
+        gdb.waitForFinished();
+        run.output = QStringLiteral("gdb did not finish");
+        return run;
+    }
+    run.exitCode = gdb.exitCode();
+    run.output = QString::fromUtf8(gdb.readAll());
+    for (const QString &line : run.output.split(QLatin1Char('\n'))) {
+        if (line.startsWith(QLatin1String("KORVANFETCH:")))
+            run.fetches.append(QJsonDocument::fromJson(line.mid(12).toUtf8()).array());
+        else if (line.startsWith(QLatin1String("XXX: ")))
+            run.reportLines.append(line.mid(5));
+    }
+    return run;
+}
+
+void TestDumper::initTestCase()
+{
+    m_gdb = QStandardPaths::findExecutable(QStringLiteral("gdb"));
+    m_python = QStandardPaths::findExecutable(QStringLiteral("python3"));
+    const QString gxx = QStandardPaths::findExecutable(QStringLiteral("g++"));
+    QVERIFY2(!m_gdb.isEmpty() && !gxx.isEmpty() && !m_python.isEmpty(), "gdb, g++ and python3 are needed");
+    QVERIFY(m_dir.isValid());
+
+    const QString source = sourceRoot + "/tests/fixtures/dumpertypes.cpp";
+    QFile file(source);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+    for (int i = 0; i < lines.size() && !m_breakLine; ++i) {
+        if (lines.at(i).contains(QLatin1String("// break here")))
+            m_breakLine = i + 1;
+    }
+    QVERIFY(m_breakLine > 0);
+
+    m_program = m_dir.filePath(QStringLiteral("dumpertypes"));
+    QProcess compiler;
+    compiler.setProcessChannelMode(QProcess::MergedChannels);
+    compiler.start(gxx, {"-g", "-O0", source, "-o", m_program});
+    QVERIFY(compiler.waitForFinished(120000));
+    QVERIFY2(compiler.exitCode() == 0, compiler.readAll().constData());
+
+    const QString fetchAll = fetchCommand(allVariables, true);
+    for (const QString &mode : {QStringLiteral("normal"), QStringLiteral("debug")}) {
+        const GdbRun run = runGdb({sourceRoot + "/tests/dumper/printers_" + mode + ".py"}, {fetchAll});
+        QVERIFY2(run.exitCode == 0 && run.fetches.size() == 1, qPrintable(run.output));
+        QCOMPARE(run.fetches.first().size(), allVariables.size());
+        m_modes.insert(mode, run);
+    }
+}
+
+void TestDumper::resourceScriptsCompile_data()
+{
+    QTest::addColumn<QString>("script");
+    QStringList scripts;
+    for (const char *folder : {"/resources", "/host/dumper", "/tests/dumper"}) {
+        const QDir dir(sourceRoot + QLatin1String(folder));
+        for (const QString &name : dir.entryList({"*.py"}, QDir::Files))
+            scripts << dir.filePath(name);
+    }
+    QVERIFY(scripts.size() >= 6);
+    for (const QString &script : scripts)
+        QTest::newRow(qPrintable(QFileInfo(script).fileName())) << script;
+}
+
+void TestDumper::resourceScriptsCompile()
+{
+    QFETCH(QString, script);
+    QProcess python;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("PYTHONPYCACHEPREFIX"), m_dir.filePath(QStringLiteral("pycache")));
+    python.setProcessEnvironment(environment);
+    python.setProcessChannelMode(QProcess::MergedChannels);
+    python.start(m_python, {"-m", "py_compile", script});
+    QVERIFY(python.waitForFinished(60000));
+    QVERIFY2(python.exitCode() == 0, python.readAll().constData());
+}
+
+void TestDumper::shownValues_data()
+{
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<QString>("expression");
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<int>("numchild");
+
+    struct Row { const char *tag, *expression, *path, *value, *type; int numchild; };
+    const Row rows[] = {
+        // class: standard, boolean and enum fields
+        {"class", "point", "", "{...}", "Point", 4},
+        {"class standard", "point", "x", "3", "int", 0},
+        {"class boolean true", "point", "visible", "Yes", "bool", 0},
+        {"class enum", "point", "color", "::Green", "Color", 0},
+        {"class through typedef", "alias", "y", "6", "int", 0},
+        {"class boolean false", "alias", "visible", "No", "bool", -1},
+        {"base class field", "deep", "base/x", "7", "int", 0},
+        {"base class enum zero", "deep", "base/color", "::Red", "Color", -1},
+        {"derived field", "deep", "z", "9", "int", 0},
+        // containers
+        {"array", "array", "", "<3 items>", "IntArray", 3},
+        {"array cell", "array", "[2]", "30", "int", 0},
+        {"empty array", "emptyArray", "", "<0 items>", "IntArray", 0},
+        {"2-D array skips invalid cells", "dict", "", "<2 entries>", "Dict", 2},
+        {"2-D array key and value", "dict", "5", "\"five\"", "", 0},
+        {"2-D array first key", "dict", "1", "\"one\"", "", 0},
+        {"array sized by template argument", "fixed", "", "<4 items>", "FixedBuf<4>", 4},
+        {"template array cell", "fixed", "[3]", "4", "int", 0},
+        {"linked list", "list", "", "<3 nodes>", "List", 3},
+        {"linked list last", "list", "[2]", "300", "int", 0},
+        {"cyclic list stops", "cyclic", "", "<1 node>", "List", 1},
+        {"customized container", "pairMap", "", "<2 items>", "PairMap", 2},
+        {"customized container key", "pairMap", "2", "2.5", "double", 0},
+        {"custom dumper of a path", "pv", "[1]", "2.5", "double", 0},
+        // strings, bits, wrapper
+        {"string", "greeting", "", "\"hello world\"", "KString", 0},
+        {"empty string", "empty", "", "\"\"", "KString", 0},
+        {"utf-8 string", "utf8", "", "\"caf\xc3\xa9\"", "KString", 0},
+        {"latin1 encoding", "latin", "", "\"caf\xc3\x83\xc2\xa9\"", "Latin1String", 0},
+        {"bit array", "bits", "", "<9 bits>", "BitSet", 9},
+        {"bit set", "bits", "bit #8", "true", "bool", 0},
+        {"bit clear", "bits", "bit #1", "false", "bool", 0},
+        {"one bit", "oneBit", "", "<1 bit>", "BitSet", 1},
+        {"wrapper shows the target", "handle", "", "{...}", "Handle<Point>", 4},
+        {"wrapper target field", "handle", "y", "4", "int", 0},
+        // enumerations with masks
+        {"flags and group", "style", "", "::Bold | ::AlignCenter", "Style", 0},
+        {"zero value", "noStyle", "", "::StyleNone", "Style", 0},
+        {"overflow bits", "overflow", "", "::Italic | <Overflow Bits> = 256", "Style", 0},
+        {"invalid group value", "invalid", "", "<Invalid> = 48 | <Overflow Bits> = 64", "Style", 0},
+        {"negative value, one row", "negative", "", "::Neg", "Signed", 0},
+        // the other printers work beside a broken one
+        {"beside a broken printer", "holder", "point/x", "1", "int", 0},
+    };
+    for (const QString &mode : {QStringLiteral("normal"), QStringLiteral("debug")}) {
+        for (const Row &row : rows) {
+            QTest::newRow(qPrintable(mode + ": " + row.tag))
+                << mode << row.expression << row.path << QString::fromUtf8(row.value) << row.type << row.numchild;
+        }
+    }
+}
+
+void TestDumper::shownValues()
+{
+    QFETCH(QString, mode);
+    QFETCH(QString, expression);
+    QFETCH(QString, path);
+    QFETCH(QString, value);
+    QFETCH(QString, type);
+    QFETCH(int, numchild);
+    const QJsonObject node = childByPath(m_modes.value(mode).fetches.value(0), expression, path);
+    QVERIFY2(!node.isEmpty(), "no such item");
+    QCOMPARE(node.value("value").toString(), value);
+    QVERIFY(!node.value("error").toBool());
+    if (!type.isEmpty())
+        QCOMPARE(node.value("type").toString(), type);
+    if (numchild >= 0) {
+        QCOMPARE(node.value("numchild").toInt(), numchild);
+        QCOMPARE(node.value("children").toArray().size(), numchild);
+    }
+}
+
+void TestDumper::typedefIsReportedOnce()
+{
+    for (const GdbRun &run : m_modes) {
+        const QStringList typedefs = run.reportLines.filter(QRegularExpression("^KORVANTYPEDEF;"));
+        // alias is fetched, and its fields dumped, through the typedef: one report.
+        QCOMPARE(typedefs, QStringList{"KORVANTYPEDEF;Point2D;Point;"});
+    }
+}
+
+void TestDumper::debugModeReportsTheBrokenPrinter()
+{
+    QVERIFY(m_modes.value("normal").reportLines.filter(QRegularExpression("^KORVANDEBUG")).isEmpty());
+
+    const QList<Report> reports = reportsOf(m_modes.value("debug").reportLines);
+    QCOMPARE(reports.size(), 2); // holder.broken and broken: one report each, not one per helper level
+    for (const Report &report : reports) {
+        QCOMPARE(report.keys(), (QStringList{"API", "ERRORDESC", "ERRORTYPE", "VAR", "VAR*", "VARTYPE"}));
+        QCOMPARE(report.value("API"), QStringLiteral("classes.Test.Broken.fields.value.accessor.accessor"));
+        QCOMPARE(report.value("VARTYPE"), QStringLiteral("Broken"));
+        QCOMPARE(report.value("VAR*"), QString());
+        QCOMPARE(report.value("ERRORTYPE"), QStringLiteral("<class 'gdb.error'>"));
+        QVERIFY(report.value("ERRORDESC").contains("nosuch"));
+    }
+    QCOMPARE(reports.at(0).value("VAR"), QStringLiteral("{value = 42}"));
+    QCOMPARE(reports.at(1).value("VAR"), QStringLiteral("{value = 13}"));
+
+    for (const QString &mode : {QStringLiteral("normal"), QStringLiteral("debug")}) {
+        const QJsonArray items = m_modes.value(mode).fetches.value(0);
+        const QJsonObject failed = childByPath(items, "broken", "value");
+        QVERIFY(failed.value("error").toBool());
+        QVERIFY(failed.value("value").toString().startsWith("<error: "));
+        QCOMPARE(childByPath(items, "holder", "broken").value("value").toString(), QStringLiteral("{...}"));
+    }
+}
+
+void TestDumper::brokenPrintersLeaveTheOthersWorking()
+{
+    const GdbRun run = runGdb({sourceRoot + "/tests/dumper/printers_debug.py", sourceRoot + "/tests/dumper/printers_broken.py"},
+                              {fetchCommand({"list", "dict", "greeting", "bits", "point", "array"}, true)});
+    QVERIFY2(run.exitCode == 0 && run.fetches.size() == 1, qPrintable(run.output));
+    const QJsonArray items = run.fetches.first();
+
+    for (const char *broken : {"list", "dict", "greeting", "bits"}) {
+        const QJsonObject node = childByPath(items, broken, QString());
+        QVERIFY2(node.value("error").toBool(), broken);
+        QVERIFY(!node.contains("children"));
+    }
+    QVERIFY(childByPath(items, "bits", QString()).value("value").toString().contains("_Id_undefined"));
+    QCOMPARE(childByPath(items, "point", "color").value("value").toString(), QStringLiteral("::Green"));
+    QCOMPARE(childByPath(items, "array", "[1]").value("value").toString(), QStringLiteral("20"));
+
+    const QList<Report> reports = reportsOf(run.reportLines);
+    QCOMPARE(reports.size(), 3); // the undefined helper name is no model error: it is not reported
+    QCOMPARE(reports.at(0).value("LINE"), QStringLiteral("2"));
+    QCOMPARE(reports.at(0).value("API"), QStringLiteral("classes.Test.List.fields.#.nbElement"));
+    QCOMPARE(reports.at(0).value("VARTYPE"), QStringLiteral("List"));
+    QCOMPARE(reports.at(0).value("ERRORDESC"), QStringLiteral("Division by zero"));
+    QCOMPARE(reports.at(1).value("API"), QStringLiteral("classes.Test.Dict.fields.#.arrayBase"));
+    QCOMPARE(reports.at(1).value("ERRORTYPE"), QStringLiteral("<class 'NameError'>"));
+    QCOMPARE(reports.at(2).value("API"), QStringLiteral("classes.Test.KString.string"));
+    QCOMPARE(reports.at(2).value("ERRORDESC"),
+             QStringLiteral("Invalid Character format. Character size must be 1, 2 or 4 bytes."));
+    for (const Report &report : reports)
+        QCOMPARE(report.size(), report.contains("LINE") ? 7 : 6);
+}
+
+void TestDumper::childrenOnlyWhenExpanded()
+{
+    const GdbRun run = runGdb({sourceRoot + "/tests/dumper/printers_normal.py"},
+                              {fetchCommand({"holder", "list", "bits"}, false, {"inspect.1", "inspect.1.point"})});
+    QVERIFY2(run.fetches.size() == 1, qPrintable(run.output));
+    const QJsonArray items = run.fetches.first();
+    QCOMPARE(childByPath(items, "holder", QString()).value("children").toArray().size(), 2);
+    const QJsonObject broken = childByPath(items, "holder", "broken");
+    QCOMPARE(broken.value("numchild").toInt(), 1);
+    QVERIFY(!broken.contains("children"));
+    QCOMPARE(childByPath(items, "holder", "point/visible").value("value").toString(), QStringLiteral("No"));
+    QCOMPARE(childByPath(items, "holder", "point").value("iname").toString(), QStringLiteral("inspect.1.point"));
+    for (const char *collapsed : {"list", "bits"}) {
+        const QJsonObject node = childByPath(items, collapsed, QString());
+        QVERIFY(node.value("numchild").toInt() > 0);
+        QVERIFY(!node.contains("children"));
+    }
+    QCOMPARE(childByPath(items, "list", QString()).value("value").toString(), QStringLiteral("<3 nodes>"));
+}
+
+void TestDumper::customDumperOfOnePath()
+{
+    const QString fetchPv = fetchCommand({"pv"}, true);
+    const GdbRun run = runGdb({sourceRoot + "/tests/dumper/printers_normal.py"},
+                              {fetchPv,
+                               "python theDumper.unregisterCustom(\"\",\"pv\")", fetchPv,
+                               "python theDumper.registerCustom(\"otherFunction\",\"pv\",qdump___Id_17)", fetchPv,
+                               "python theDumper.registerCustom(\"main\",\"pv\",\"qdump___Id_17\")", fetchPv});
+    QVERIFY2(run.fetches.size() == 4, qPrintable(run.output));
+    // registered for every function, dropped, registered for another function, for this one
+    const QStringList expected = {"1.5", "{...}", "{...}", "1.5"};
+    for (int i = 0; i < expected.size(); ++i)
+        QCOMPARE(childByPath(run.fetches.at(i), "pv", "[0]").value("value").toString(), expected.at(i));
+    QCOMPARE(childByPath(run.fetches.at(1), "pv", "[0]/first").value("value").toString(), QStringLiteral("1"));
+}
+
+void TestDumper::loadDumpersAndHostFetch()
+{
+    const GdbRun run = runGdb({sourceRoot + "/tests/dumper/printers_normal.py"},
+                              {"korvan-load-dumpers",
+                               "python theDumper.fetchVariable({\"watchers\":[{\"iname\":\"inspect.1\",\"exp\":\"706f696e74\"}]})"});
+    QString dumpers;
+    QString data;
+    for (const QString &line : run.output.split(QLatin1Char('\n'))) {
+        if (line.startsWith(QLatin1String("dumpers=[")))
+            dumpers = line;
+        else if (line.startsWith(QLatin1String("data=[")))
+            data = line;
+    }
+    QVERIFY2(!dumpers.isEmpty(), qPrintable(run.output));
+    for (const char *type : {"Point", "IntArray", "Style", "Handle", "FixedBuf", "_Id_17"})
+        QVERIFY2(dumpers.contains(QStringLiteral("{type=\"%1\",formats=\"0\"}").arg(type)), type);
+    QVERIFY(dumpers.contains(QLatin1String("],python=\"")));
+    QCOMPARE(data, QStringLiteral("data=[{iname=\"inspect.1\",name=\"point\",value=\"{...}\",type=\"Point\","
+                                  "numchild=\"4\",exp=\"point\"}]"));
+}
+
+QTEST_GUILESS_MAIN(TestDumper)
+#include "tst_dumper.moc"
