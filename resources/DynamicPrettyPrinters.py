@@ -5,8 +5,11 @@
 # (debug mode) and shown as an error value; the other items go on.
 #
 # Needs theDumper (the IDE's dumper) and KorvanDumper.py loaded before.
-# Lines carrying "# DEBUG <argument>,<variable>" are wrapped by the plug-in's
-# instrumentation; the local debugContext they name is set before them.
+# Lines annotated with a DEBUG comment (argument name and variable) are
+# wrapped by the plug-in's instrumentation (so each is a single simple
+# statement; no other line may carry that annotation); the debugContext
+# the wrapper names is set before them. The plug-in also puts a trace call
+# before every statement: no "finally", no multi-line strings.
 
 import sys
 
@@ -249,10 +252,12 @@ class GenericFilter(BaseHelper):
     def accept(self, key, value, container=None):
         debugContext = self.debugContext
         if self.key is not None and key is not None:
-            if not bool(self.solve("key", self.key, key, container)): # DEBUG key,key
+            keep = bool(self.solve("key", self.key, key, container)) # DEBUG key,key
+            if not keep:
                 return False
         if self.value is not None:
-            if not bool(self.solve("value", self.value, value, container)): # DEBUG value,value
+            keep = bool(self.solve("value", self.value, value, container)) # DEBUG value,value
+            if not keep:
                 return False
         if self.keyValue is not None:
             try:
@@ -470,7 +475,8 @@ class GenericArrayContainerHelper(ContainerHelper):
         for index in range(start, start + min(size, MAX_ITEMS)):
             cell = (base + index).dereference()
             if self.invalidCondition is not None:
-                if bool(self.solve("invalidCondition", self.invalidCondition, cell, container)): # DEBUG invalidCondition,cell
+                invalid = bool(self.solve("invalidCondition", self.invalidCondition, cell, container)) # DEBUG invalidCondition,cell
+                if invalid:
                     continue
             yield cell
 

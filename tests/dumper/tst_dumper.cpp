@@ -114,6 +114,8 @@ private slots:
     void childrenOnlyWhenExpanded();
     void customDumperOfOnePath();
     void loadDumpersAndHostFetch();
+    void instrumentedScriptsBehaveTheSame_data();
+    void instrumentedScriptsBehaveTheSame();
 };
 
 GdbRun TestDumper::runGdb(const QStringList &printerScripts, const QStringList &commands) const
@@ -417,6 +419,44 @@ void TestDumper::loadDumpersAndHostFetch()
     QVERIFY(dumpers.contains(QLatin1String("],python=\"")));
     QCOMPARE(data, QStringLiteral("data=[{iname=\"inspect.1\",name=\"point\",value=\"{...}\",type=\"Point\","
                                   "numchild=\"4\",exp=\"point\"}]"));
+}
+
+void TestDumper::instrumentedScriptsBehaveTheSame_data()
+{
+    QTest::addColumn<QString>("mode");
+    QTest::newRow("normal") << QStringLiteral("normal");
+    QTest::newRow("debug") << QStringLiteral("debug");
+}
+
+void TestDumper::instrumentedScriptsBehaveTheSame()
+{
+    // The plug-in rewrites DynamicPrettyPrinters.py and the generated code
+    // before sending them (debug wrappers, trace calls); the rewritten
+    // scripts must show the same trees and report the same failures.
+    QFETCH(QString, mode);
+    const bool debug = mode == QLatin1String("debug");
+    const QList<QPair<QString, QString>> parts = {
+        {"dynamicPrettyPrintersCode", sourceRoot + "/resources/DynamicPrettyPrinters.py"},
+        {"userCode.getOutput(true)", sourceRoot + "/tests/dumper/printers_" + mode + ".py"}};
+    QStringList rewritten;
+    for (const auto &part : parts) {
+        const QString target = m_dir.filePath(mode + "_" + QFileInfo(part.second).fileName());
+        QProcess python;
+        python.setProcessChannelMode(QProcess::MergedChannels);
+        python.start(m_python, {sourceRoot + "/tests/dumper/instrument.py", part.first, debug ? "1" : "0",
+                                part.second, target});
+        QVERIFY(python.waitForFinished(60000));
+        QVERIFY2(python.exitCode() == 0, python.readAll().constData());
+        rewritten << target;
+    }
+    // The rewritten DynamicPrettyPrinters.py replaces the plain one, loaded first.
+    const GdbRun run = runGdb(rewritten, {fetchCommand(allVariables, true)});
+    QVERIFY2(run.exitCode == 0 && run.fetches.size() == 1, qPrintable(run.output));
+    QCOMPARE(run.fetches.first(), m_modes.value(mode).fetches.first());
+    QVERIFY(!run.reportLines.filter(QRegularExpression("^dynamicPrettyPrintersCode: +\\d+ ")).isEmpty());
+    QVERIFY(!run.reportLines.filter(QRegularExpression("^userCode.getOutput\\(true\\): +\\d+ ")).isEmpty());
+    const QList<Report> reports = reportsOf(run.reportLines);
+    QCOMPARE(reports, reportsOf(m_modes.value(mode).reportLines));
 }
 
 QTEST_GUILESS_MAIN(TestDumper)
