@@ -28,6 +28,13 @@ def qform__Point():
     return [AutomaticFormat]
 def qdump__Point(d,value,dumpMode=DefaultMode):
     return GenericDumpClassHelper(d = d,value = value,fields = [_Id_3,_Id_5,_Id_7,_Id_9],dumpMode = dumpMode,debugContext = "classes.Test.Point")
+_Id_1e = GenericAccessor(accessor = lambda value : getMemberD(value,"inner"),debugContext = "classes.Test.Outer.header")
+_Id_1f = GenericAccessor(accessor = lambda value : getMemberD(value,"x"),debugContext = "classes.Test.Outer.fields.x.accessor")
+_Id_1g = GenericFieldHelper(accessor = _Id_1f,displayedName = "x",debugContext = "classes.Test.Outer.fields.x")
+def qform__Outer():
+    return [AutomaticFormat]
+def qdump__Outer(d,value,dumpMode=DefaultMode):
+    return GenericDumpClassHelper(d = d,value = value,header = _Id_1e,fields = [_Id_1g],dumpMode = dumpMode,debugContext = "classes.Test.Outer")
 _Id_a = GenericAccessor(accessor = lambda value : theDumper.directBaseType(value,0),debugContext = "classes.Test.Point3D.fields.base.accessor")
 _Id_b = GenericFieldHelper(accessor = _Id_a,displayedName = "base",debugContext = "classes.Test.Point3D.fields.base")
 _Id_c = GenericAccessor(accessor = lambda value : getMemberD(value,"z"),debugContext = "classes.Test.Point3D.fields.z.accessor")
@@ -133,7 +140,8 @@ def qform__Handle():
 def qdump__Handle(d,value,dumpMode=DefaultMode):
     return GenericDumpWrapperHelper(d = d,value = value,fields = [_Id_u],dumpMode = dumpMode,debugContext = "classes.Test.Handle")
 _Id_v = GenericAccessor(accessor = lambda value : value,debugContext = "classes.Test.FixedBuf.fields.#.accessor")
-_Id_w = GenericArrayContainerHelper(accessor = _Id_v,displayedName = "#",arrayBase = lambda value : getMemberD(value,"data"),arraySize = lambda value : theDumper.numericTemplateArgument(value.type, 0),debugContext = "classes.Test.FixedBuf.fields.#")
+_Id_1h = GenericFilter(value = lambda value : value > 1,debugContext = "classes.Test.FixedBuf.fields.#.filter")
+_Id_w = GenericArrayContainerHelper(accessor = _Id_v,displayedName = "#",arrayBase = lambda value : getMemberD(value,"data"),arraySize = lambda value : theDumper.numericTemplateArgument(value.type, 0),filter = _Id_1h,debugContext = "classes.Test.FixedBuf.fields.#")
 def qform__FixedBuf():
     return [AutomaticFormat]
 def qdump__FixedBuf(d,value,dumpMode=DefaultMode):

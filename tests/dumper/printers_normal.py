@@ -28,6 +28,13 @@ def qform__Point():
     return [AutomaticFormat]
 def qdump__Point(d,value,dumpMode=DefaultMode):
     return GenericDumpClassHelper(d = d,value = value,fields = [_Id_3,_Id_5,_Id_7,_Id_9],dumpMode = dumpMode)
+_Id_1e = GenericAccessor(accessor = lambda value : value["inner"])
+_Id_1f = GenericAccessor(accessor = lambda value : value["x"])
+_Id_1g = GenericFieldHelper(accessor = _Id_1f,displayedName = "x")
+def qform__Outer():
+    return [AutomaticFormat]
+def qdump__Outer(d,value,dumpMode=DefaultMode):
+    return GenericDumpClassHelper(d = d,value = value,header = _Id_1e,fields = [_Id_1g],dumpMode = dumpMode)
 _Id_a = GenericAccessor(accessor = lambda value : theDumper.directBaseType(value,0))
 _Id_b = GenericFieldHelper(accessor = _Id_a,displayedName = "base")
 _Id_c = GenericAccessor(accessor = lambda value : value["z"])
@@ -127,7 +134,8 @@ def qform__Handle():
 def qdump__Handle(d,value,dumpMode=DefaultMode):
     return GenericDumpWrapperHelper(d = d,value = value,fields = [_Id_u],dumpMode = dumpMode)
 _Id_v = GenericAccessor(accessor = lambda value : value)
-_Id_w = GenericArrayContainerHelper(accessor = _Id_v,displayedName = "#",arrayBase = lambda value : value["data"],arraySize = lambda value : theDumper.numericTemplateArgument(value.type, 0))
+_Id_1h = GenericFilter(value = lambda value : value > 1)
+_Id_w = GenericArrayContainerHelper(accessor = _Id_v,displayedName = "#",arrayBase = lambda value : value["data"],arraySize = lambda value : theDumper.numericTemplateArgument(value.type, 0),filter = _Id_1h)
 def qform__FixedBuf():
     return [AutomaticFormat]
 def qdump__FixedBuf(d,value,dumpMode=DefaultMode):

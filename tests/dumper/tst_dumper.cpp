@@ -82,7 +82,7 @@ QString fetchCommand(const QStringList &expressions, bool expandAll, const QStri
 }
 
 const QStringList allVariables = {
-    "point", "alias", "deep", "array", "emptyArray", "dict", "list", "cyclic", "greeting", "empty", "utf8",
+    "point", "alias", "outer", "deep", "array", "emptyArray", "dict", "list", "cyclic", "greeting", "empty", "utf8",
     "latin", "bits", "oneBit", "handle", "fixed", "style", "noStyle", "overflow", "invalid", "negative",
     "pairMap", "pv", "holder", "broken"};
 
@@ -232,6 +232,8 @@ void TestDumper::shownValues_data()
         {"class enum", "point", "color", "::Green", "Color", 0},
         {"class through typedef", "alias", "y", "6", "int", 0},
         {"class boolean false", "alias", "visible", "No", "bool", -1},
+        {"class behind a header", "outer", "", "{...}", "Outer", 1},
+        {"field read from the header", "outer", "x", "11", "int", 0},
         {"base class field", "deep", "base/x", "7", "int", 0},
         {"base class enum zero", "deep", "base/color", "::Red", "Color", -1},
         {"derived field", "deep", "z", "9", "int", 0},
@@ -242,8 +244,9 @@ void TestDumper::shownValues_data()
         {"2-D array skips invalid cells", "dict", "", "<2 entries>", "Dict", 2},
         {"2-D array key and value", "dict", "5", "\"five\"", "", 0},
         {"2-D array first key", "dict", "1", "\"one\"", "", 0},
-        {"array sized by template argument", "fixed", "", "<4 items>", "FixedBuf<4>", 4},
-        {"template array cell", "fixed", "[3]", "4", "int", 0},
+        {"array sized by template argument, filtered", "fixed", "", "<3 items>", "FixedBuf<4>", 3},
+        {"filter keeps values above 1", "fixed", "[0]", "2", "int", 0},
+        {"filtered array last", "fixed", "[2]", "4", "int", 0},
         {"linked list", "list", "", "<3 nodes>", "List", 3},
         {"linked list last", "list", "[2]", "300", "int", 0},
         {"cyclic list stops", "cyclic", "", "<1 node>", "List", 1},
