@@ -159,7 +159,11 @@ theDumper.directBaseType = directBaseType
 
 # ---- calls into the inferior ------------------------------------------------
 def getvarName(d, value):
-    # An expression that names the value in the inferior.
+    # An expression that names the value in the inferior, for method calls
+    # ("%s.method()") and function arguments: the object at its address; a
+    # pointer stands for the object it points to.
+    while value.type.strip_typedefs().code == gdb.TYPE_CODE_PTR and int(value) != 0:
+        value = value.dereference()
     address = value.address
     if address is not None:
         return "(*(%s*)%d)" % (value.type.unqualified(), int(address))

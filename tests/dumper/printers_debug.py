@@ -1,3 +1,33 @@
+def _Id_1j(value):
+  global _Id_1j
+  rootType = value.type.strip_typedefs()
+  valueT = str(rootType)
+  pos = valueT.find('<')
+  if pos!=-1: 
+    valueT = "\\0 "
+    for index in [m.start() for m in re.finditer('\\\\', valueT)][::-1]:
+      argIndex = valueT[index+1]
+      errorIndex = "\%s"%argIndex
+      fromI = index
+      try:
+        arg = theDumper.typeTemplateArgument(rootType,int(argIndex))
+        while valueT[index+2]=='.':
+          index = index+2
+          argIndex = valueT[index+1]
+          errorIndex += ".%s"%argIndex
+          arg = theDumper.typeTemplateArgument(arg,int(argIndex))
+      except:
+        raise gdb.error("Invalid template argument index: '%s'."%errorIndex)
+      arg = stripTypedefs(arg)
+      valueT = valueT[:fromI]+str(arg)+valueT[index+2:]
+  else:
+    valueT = "\\0 "
+  resolvedType = theDumper.lookupType(valueT)
+  if resolvedType == None:
+    raise gdb.error("Invalid C++ value type: '%s'."%valueT)
+  else:
+    _Id_1j = lambda value : resolvedType
+    return resolvedType
 def _Id_p(value):
   global _Id_p
   valueT = "char"
@@ -15,6 +45,15 @@ def _Id_f(value):
     raise gdb.error("Invalid C++ value type: '%s'."%valueT)
   else:
     _Id_f = lambda value : resolvedType
+    return resolvedType
+def _Id_1n(value):
+  global _Id_1n
+  valueT = "int*"
+  resolvedType = theDumper.lookupType(valueT)
+  if resolvedType == None:
+    raise gdb.error("Invalid C++ value type: '%s'."%valueT)
+  else:
+    _Id_1n = lambda value : resolvedType
     return resolvedType
 _Id_2 = GenericAccessor(accessor = lambda value : getMemberD(value,"x"),debugContext = "classes.Test.Point.fields.x.accessor")
 _Id_3 = GenericFieldHelper(accessor = _Id_2,displayedName = "x",debugContext = "classes.Test.Point.fields.x")
@@ -172,6 +211,29 @@ def qform__PairMap():
     return [AutomaticFormat]
 def qdump__PairMap(d,value,dumpMode=DefaultMode):
     return GenericDumpFieldAsParentHelper(d = d,value = value,fields = [_Id_14],dumpMode = dumpMode,debugContext = "classes.Test.PairMap")
+_Id_1i = GenericAccessor(accessor = lambda value : value,debugContext = "classes.Test.TArray.fields.#.accessor")
+_Id_1k = GenericArrayContainerHelper(accessor = _Id_1i,displayedName = "#",arrayBase = lambda value : getMemberD(value,"data"),arraySize = lambda value : getMemberD(value,"size"),cellDefinition = _Id_1j,debugContext = "classes.Test.TArray.fields.#")
+def qform__TArray():
+    return [AutomaticFormat]
+def qdump__TArray(d,value,dumpMode=DefaultMode):
+    return GenericDumpFieldAsParentHelper(d = d,value = value,fields = [_Id_1k],dumpMode = dumpMode,debugContext = "classes.Test.TArray")
+_Id_1l = GenericAccessor(accessor = lambda value : value.address,debugContext = "classes.Test.Counter.header")
+_Id_1o = GenericAccessor(accessor = lambda value: theDumper.parseAndEvaluate("%s.twice()"%getvarName(theDumper,value)),debugContext = "classes.Test.Counter.fields.twice.accessor")
+_Id_1p = GenericFieldHelper(accessor = _Id_1o,displayedName = "twice",debugContext = "classes.Test.Counter.fields.twice")
+_Id_1q = GenericAccessor(accessor = lambda value: ExecBuffered(theDumper,"square",getvarName(theDumper,value)),debugContext = "classes.Test.Counter.fields.square.accessor")
+_Id_1r = GenericFieldHelper(accessor = _Id_1q,displayedName = "square",debugContext = "classes.Test.Counter.fields.square")
+def _Id_1m(value):
+  global _Id_1m
+  offset = 2*theDumper.intSize()+0
+  resolvedType = theDumper.lookupType("void*")
+  _Id_1m = lambda value : value.cast(resolvedType)+offset
+  return value.cast(resolvedType)+offset
+_Id_1s = GenericAccessor(accessor = _Id_1m,type = _Id_1n,postProcess = lambda value: value.dereference(),debugContext = "classes.Test.Counter.fields.extra.accessor")
+_Id_1t = GenericFieldHelper(accessor = _Id_1s,displayedName = "extra",debugContext = "classes.Test.Counter.fields.extra")
+def qform__Counter():
+    return [AutomaticFormat]
+def qdump__Counter(d,value,dumpMode=DefaultMode):
+    return GenericDumpClassHelper(d = d,value = value,header = _Id_1l,fields = [_Id_1p,_Id_1r,_Id_1t],dumpMode = dumpMode,debugContext = "classes.Test.Counter")
 _Id_15 = GenericAccessor(accessor = lambda value : getMemberD(value,"nosuch"),debugContext = "classes.Test.Broken.fields.value.accessor")
 _Id_16 = GenericFieldHelper(accessor = _Id_15,displayedName = "value",debugContext = "classes.Test.Broken.fields.value")
 def qform__Broken():

@@ -1,3 +1,33 @@
+def _Id_1j(value):
+  global _Id_1j
+  rootType = value.type.strip_typedefs()
+  valueT = str(rootType)
+  pos = valueT.find('<')
+  if pos!=-1: 
+    valueT = "\\0 "
+    for index in [m.start() for m in re.finditer('\\\\', valueT)][::-1]:
+      argIndex = valueT[index+1]
+      errorIndex = "\%s"%argIndex
+      fromI = index
+      try:
+        arg = theDumper.typeTemplateArgument(rootType,int(argIndex))
+        while valueT[index+2]=='.':
+          index = index+2
+          argIndex = valueT[index+1]
+          errorIndex += ".%s"%argIndex
+          arg = theDumper.typeTemplateArgument(arg,int(argIndex))
+      except:
+        raise gdb.error("Invalid template argument index: '%s'."%errorIndex)
+      arg = stripTypedefs(arg)
+      valueT = valueT[:fromI]+str(arg)+valueT[index+2:]
+  else:
+    valueT = "\\0 "
+  resolvedType = theDumper.lookupType(valueT)
+  if resolvedType == None:
+    raise gdb.error("Invalid C++ value type: '%s'."%valueT)
+  else:
+    _Id_1j = lambda value : resolvedType
+    return resolvedType
 def _Id_p(value):
   global _Id_p
   valueT = "char"
@@ -15,6 +45,15 @@ def _Id_f(value):
     raise gdb.error("Invalid C++ value type: '%s'."%valueT)
   else:
     _Id_f = lambda value : resolvedType
+    return resolvedType
+def _Id_1n(value):
+  global _Id_1n
+  valueT = "int*"
+  resolvedType = theDumper.lookupType(valueT)
+  if resolvedType == None:
+    raise gdb.error("Invalid C++ value type: '%s'."%valueT)
+  else:
+    _Id_1n = lambda value : resolvedType
     return resolvedType
 _Id_2 = GenericAccessor(accessor = lambda value : value["x"])
 _Id_3 = GenericFieldHelper(accessor = _Id_2,displayedName = "x")
@@ -164,6 +203,29 @@ def qform__PairMap():
     return [AutomaticFormat]
 def qdump__PairMap(d,value,dumpMode=DefaultMode):
     return GenericDumpFieldAsParentHelper(d = d,value = value,fields = [_Id_14],dumpMode = dumpMode)
+_Id_1i = GenericAccessor(accessor = lambda value : value)
+_Id_1k = GenericArrayContainerHelper(accessor = _Id_1i,displayedName = "#",arrayBase = lambda value : value["data"],arraySize = lambda value : value["size"],cellDefinition = _Id_1j)
+def qform__TArray():
+    return [AutomaticFormat]
+def qdump__TArray(d,value,dumpMode=DefaultMode):
+    return GenericDumpFieldAsParentHelper(d = d,value = value,fields = [_Id_1k],dumpMode = dumpMode)
+_Id_1l = GenericAccessor(accessor = lambda value : value.address)
+_Id_1o = GenericAccessor(accessor = lambda value: theDumper.parseAndEvaluate("%s.twice()"%getvarName(theDumper,value)))
+_Id_1p = GenericFieldHelper(accessor = _Id_1o,displayedName = "twice")
+_Id_1q = GenericAccessor(accessor = lambda value: ExecBuffered(theDumper,"square",getvarName(theDumper,value)))
+_Id_1r = GenericFieldHelper(accessor = _Id_1q,displayedName = "square")
+def _Id_1m(value):
+  global _Id_1m
+  offset = 2*theDumper.intSize()+0
+  resolvedType = theDumper.lookupType("void*")
+  _Id_1m = lambda value : value.cast(resolvedType)+offset
+  return value.cast(resolvedType)+offset
+_Id_1s = GenericAccessor(accessor = _Id_1m,type = _Id_1n,postProcess = lambda value: value.dereference())
+_Id_1t = GenericFieldHelper(accessor = _Id_1s,displayedName = "extra")
+def qform__Counter():
+    return [AutomaticFormat]
+def qdump__Counter(d,value,dumpMode=DefaultMode):
+    return GenericDumpClassHelper(d = d,value = value,header = _Id_1l,fields = [_Id_1p,_Id_1r,_Id_1t],dumpMode = dumpMode)
 _Id_15 = GenericAccessor(accessor = lambda value : value["nosuch"])
 _Id_16 = GenericFieldHelper(accessor = _Id_15,displayedName = "value")
 def qform__Broken():

@@ -84,7 +84,7 @@ QString fetchCommand(const QStringList &expressions, bool expandAll, const QStri
 const QStringList allVariables = {
     "point", "alias", "outer", "deep", "array", "emptyArray", "dict", "list", "cyclic", "greeting", "empty", "utf8",
     "latin", "bits", "oneBit", "handle", "fixed", "style", "noStyle", "overflow", "invalid", "negative",
-    "pairMap", "pv", "holder", "broken"};
+    "pairMap", "pv", "tarray", "tints", "counter", "holder", "broken"};
 
 } // namespace
 
@@ -247,12 +247,18 @@ void TestDumper::shownValues_data()
         {"array sized by template argument, filtered", "fixed", "", "<3 items>", "FixedBuf<4>", 3},
         {"filter keeps values above 1", "fixed", "[0]", "2", "int", 0},
         {"filtered array last", "fixed", "[2]", "4", "int", 0},
+        {"cells typed by a template argument", "tarray", "[1]", "1.5", "double", 0},
+        {"other instantiation, same printer", "tints", "[2]", "9", "int", 0},
         {"linked list", "list", "", "<3 nodes>", "List", 3},
         {"linked list last", "list", "[2]", "300", "int", 0},
         {"cyclic list stops", "cyclic", "", "<1 node>", "List", 1},
         {"customized container", "pairMap", "", "<2 items>", "PairMap", 2},
         {"customized container key", "pairMap", "2", "2.5", "double", 0},
         {"custom dumper of a path", "pv", "[1]", "2.5", "double", 0},
+        // accessors that call the program or read at an offset
+        {"inferior method", "counter", "twice", "12", "int", 0},
+        {"inferior function", "counter", "square", "36", "int", 0},
+        {"offset, cast and post-process", "counter", "extra", "77", "int", 0},
         // strings, bits, wrapper
         {"string", "greeting", "", "\"hello world\"", "KString", 0},
         {"empty string", "empty", "", "\"\"", "KString", 0},
