@@ -186,9 +186,16 @@ class Dumper(object):
         return self.customDumpers.pop((api or "", path), None) is not None
 
     def customDumper(self, path):
+        # Registered for the current function (its name with or without the
+        # parameter list), else for every function.
         if not self.customDumpers or path is None:
             return None
-        return self.customDumpers.get((self.currentApi(), path)) or self.customDumpers.get(("", path))
+        api = self.currentApi()
+        for key in ((api, path), (api.split("(")[0], path), ("", path)):
+            dumper = self.customDumpers.get(key)
+            if dumper is not None:
+                return dumper
+        return None
 
     def loadDumpers(self, args=None):
         # Printed on the console; the plug-in reads the child "dumpers".
@@ -397,7 +404,8 @@ class _SubItem(object):
         if component.startswith("[") and component.endswith("]"):
             component = component[1:-1]
         component = component.replace(".", "_")
-        path = None if parent.path is None else parent.path + "." + self.name
+        # A watch path is the expression followed by the iname components.
+        path = None if parent.path is None else parent.path + "." + component
         child = Item(parent.iname + "." + component, self.name, path)
         parent.children.append(child)
         if parent.numchild < len(parent.children):

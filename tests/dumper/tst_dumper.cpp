@@ -400,8 +400,13 @@ void TestDumper::customDumperOfOnePath()
                               {fetchPv,
                                "python theDumper.unregisterCustom(\"\",\"pv\")", fetchPv,
                                "python theDumper.registerCustom(\"otherFunction\",\"pv\",qdump___Id_17)", fetchPv,
-                               "python theDumper.registerCustom(\"main\",\"pv\",\"qdump___Id_17\")", fetchPv});
-    QVERIFY2(run.fetches.size() == 4, qPrintable(run.output));
+                               "python theDumper.registerCustom(\"main\",\"pv\",\"qdump___Id_17\")", fetchPv,
+                               "python theDumper.registerCustom(\"\",\"array.1\",qdump__Signed)",
+                               fetchCommand({"array"}, true)});
+    QVERIFY2(run.fetches.size() == 5, qPrintable(run.output));
+    // a sub-item's path is the expression followed by its iname components
+    QCOMPARE(childByPath(run.fetches.at(4), "array", "[1]").value("value").toString(), QStringLiteral("<Invalid> = 20"));
+    QCOMPARE(childByPath(run.fetches.at(4), "array", "[0]").value("value").toString(), QStringLiteral("10"));
     // registered for every function, dropped, registered for another function, for this one
     const QStringList expected = {"1.5", "{...}", "{...}", "1.5"};
     for (int i = 0; i < expected.size(); ++i)
