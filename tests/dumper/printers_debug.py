@@ -234,6 +234,15 @@ def qform__Counter():
     return [AutomaticFormat]
 def qdump__Counter(d,value,dumpMode=DefaultMode):
     return GenericDumpClassHelper(d = d,value = value,header = _Id_1l,fields = [_Id_1p,_Id_1r,_Id_1t],dumpMode = dumpMode,debugContext = "classes.Test.Counter")
+_Id_1u = GenericAccessor(accessor = lambda value : value,debugContext = "classes.Test.Tree.fields.keys.accessor")
+_Id_1v = GenericFilter(key = lambda value : value != 3,debugContext = "classes.Test.Tree.fields.keys.filter")
+_Id_1w = GenericAccessor(accessor = lambda value : getFieldD(value,"key"),debugContext = "classes.Test.Tree.fields.keys.key")
+_Id_1x = GenericAccessor(accessor = lambda value : getMemberD(value,"key") * 10,debugContext = "classes.Test.Tree.fields.keys.value")
+_Id_1y = GenericLinkedContainerHelper(accessor = _Id_1u,displayedName = "keys",linkedBase = lambda value : getMemberD(value,"root"),left = lambda value : getMemberD(value,"left"),right = lambda value : getMemberD(value,"right"),key = _Id_1w,value = _Id_1x,filter = _Id_1v,debugContext = "classes.Test.Tree.fields.keys")
+def qform__Tree():
+    return [AutomaticFormat]
+def qdump__Tree(d,value,dumpMode=DefaultMode):
+    return GenericDumpFieldAsParentHelper(d = d,value = value,fields = [_Id_1y],dumpMode = dumpMode,debugContext = "classes.Test.Tree")
 _Id_15 = GenericAccessor(accessor = lambda value : getMemberD(value,"nosuch"),debugContext = "classes.Test.Broken.fields.value.accessor")
 _Id_16 = GenericFieldHelper(accessor = _Id_15,displayedName = "value",debugContext = "classes.Test.Broken.fields.value")
 def qform__Broken():

@@ -226,6 +226,15 @@ def qform__Counter():
     return [AutomaticFormat]
 def qdump__Counter(d,value,dumpMode=DefaultMode):
     return GenericDumpClassHelper(d = d,value = value,header = _Id_1l,fields = [_Id_1p,_Id_1r,_Id_1t],dumpMode = dumpMode)
+_Id_1u = GenericAccessor(accessor = lambda value : value)
+_Id_1v = GenericFilter(key = lambda value : value != 3)
+_Id_1w = GenericAccessor(accessor = lambda value : getField(value,"key"))
+_Id_1x = GenericAccessor(accessor = lambda value : value["key"] * 10)
+_Id_1y = GenericLinkedContainerHelper(accessor = _Id_1u,displayedName = "keys",linkedBase = lambda value : value["root"],left = lambda value : value["left"],right = lambda value : value["right"],key = _Id_1w,value = _Id_1x,filter = _Id_1v)
+def qform__Tree():
+    return [AutomaticFormat]
+def qdump__Tree(d,value,dumpMode=DefaultMode):
+    return GenericDumpFieldAsParentHelper(d = d,value = value,fields = [_Id_1y],dumpMode = dumpMode)
 _Id_15 = GenericAccessor(accessor = lambda value : value["nosuch"])
 _Id_16 = GenericFieldHelper(accessor = _Id_15,displayedName = "value")
 def qform__Broken():

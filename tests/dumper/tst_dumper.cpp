@@ -84,7 +84,7 @@ QString fetchCommand(const QStringList &expressions, bool expandAll, const QStri
 const QStringList allVariables = {
     "point", "alias", "outer", "deep", "array", "emptyArray", "dict", "list", "cyclic", "greeting", "empty", "utf8",
     "latin", "bits", "oneBit", "handle", "fixed", "style", "noStyle", "overflow", "invalid", "negative",
-    "pairMap", "pv", "tarray", "tints", "counter", "holder", "broken"};
+    "pairMap", "pv", "tarray", "tints", "counter", "tree", "holder", "broken"};
 
 } // namespace
 
@@ -108,6 +108,7 @@ private slots:
     void resourceScriptsCompile();
     void shownValues_data();
     void shownValues();
+    void treeItemsInOrder();
     void typedefIsReportedOnce();
     void debugModeReportsTheBrokenPrinter();
     void brokenPrintersLeaveTheOthersWorking();
@@ -249,6 +250,8 @@ void TestDumper::shownValues_data()
         {"filtered array last", "fixed", "[2]", "4", "int", 0},
         {"cells typed by a template argument", "tarray", "[1]", "1.5", "double", 0},
         {"other instantiation, same printer", "tints", "[2]", "9", "int", 0},
+        {"tree walked in order, filtered by key", "tree", "", "<4 items>", "Tree", 4},
+        {"tree key and value", "tree", "4", "40", "", 0},
         {"linked list", "list", "", "<3 nodes>", "List", 3},
         {"linked list last", "list", "[2]", "300", "int", 0},
         {"cyclic list stops", "cyclic", "", "<1 node>", "List", 1},
@@ -304,6 +307,16 @@ void TestDumper::shownValues()
     if (numchild >= 0) {
         QCOMPARE(node.value("numchild").toInt(), numchild);
         QCOMPARE(node.value("children").toArray().size(), numchild);
+    }
+}
+
+void TestDumper::treeItemsInOrder()
+{
+    for (const GdbRun &run : m_modes) {
+        QStringList keys;
+        for (const QJsonValue &child : childByPath(run.fetches.value(0), "tree", QString()).value("children").toArray())
+            keys << child.toObject().value("name").toString();
+        QCOMPARE(keys, (QStringList{"1", "2", "4", "5"})); // key 3 is filtered out
     }
 }
 
