@@ -88,12 +88,57 @@ const QStringList allVariables = {
 
 } // namespace
 
+namespace {
+
+// Python expressions evaluated in GDB with the scripts loaded (no program
+// needed), and the repr() of their results.
+struct PythonCheck { const char *tag, *expression, *expected; };
+const PythonCheck pythonChecks[] = {
+    {"mangled template", "mangleTypeName('std::map<int, char*>')", "'std__map_a_int_c_char_z_'"},
+    {"mangled pointer", "mangleTypeName('QList<QString> *')", "'QList_a_QString_z_'"},
+    {"template base", "templateBaseName('QList<int>')", "'QList'"},
+    {"template arguments", "_templateArgumentTexts('Foo<Bar<int, 2>, 3>')", "['Bar<int, 2>', '3']"},
+    {"numeric argument text", "numericTemplateArgument(gdb.lookup_type('int'), 0)", "raised error"},
+    {"enum zero mask zero", "GenericEnumHelper(enums=({0x0:'::Z'}), masks=(0x0)).decode(0)", "'::Z'"},
+    {"enum zero row", "GenericEnumHelper(enums=({0x1:'::A',0x2:'::B'},{0x0:'::Z'}), masks=(0x3,0x3)).decode(0)",
+     "'::Z'"},
+    {"enum group value", "GenericEnumHelper(enums=({0x1:'::A',0x2:'::B'},{0x0:'::Z'}), masks=(0x3,0x3)).decode(2)",
+     "'::B'"},
+    {"enum invalid", "GenericEnumHelper(enums=({0x1:'::A',0x2:'::B'},{0x0:'::Z'}), masks=(0x3,0x3)).decode(3)",
+     "'<Invalid> = 3'"},
+    {"enum negative pattern", "GenericEnumHelper(enums=({-1:'::Neg',0:'::Zero'}), masks=(-1)).decode(-1)", "'::Neg'"},
+    {"enum 64-bit mask", "GenericEnumHelper(enums=({-2:'::M'}), masks=(0xffffffffffffffff)).decode(0xfffffffffffffffe)",
+     "'::M'"},
+    {"enum without rows", "GenericEnumHelper(enums=(), masks=()).rows", "[]"},
+    {"enum defaults", "GenericEnumHelper().decode(5)", "''"},
+    {"enum extra keywords", "GenericEnumHelper(directionField=1, debugContext='a.b').debugContext", "'a.b'"},
+    {"text decoded again", "DecodedText(b'caf\\xc3\\xa9', 'utf8').decode('latin1')", "'caf\u00c3\u00a9'"},
+    {"undecodable bytes", "str(DecodedText(b'caf\\xe9', 'utf8'))", "'caf\u00e9'"},
+    {"two-byte characters", "decodeCharacterType(gdb.lookup_type('short'))[1](b'a\\x00b\\x00')", "'ab'"},
+    {"eight-byte characters", "decodeCharacterType(gdb.lookup_type('long'))", "raised error"},
+    {"arity one", "apiArity(lambda value: value)", "1"},
+    {"arity of an accessor object", "apiArity(GenericAccessor())", "1"},
+    {"arity with dumper", "BaseHelper().callAPI(lambda d, value: d is theDumper, 0)", "True"},
+    {"arity with container", "BaseHelper().callAPI(lambda d, value, container: container, 0, 'c')", "'c'"},
+    {"combined steps", "CombinedGenericAccessor(args=[lambda v: v + 1, lambda v: v * 2])(3)", "8"},
+    {"filter on value", "GenericFilter(value=lambda v: v > 2).accept(None, 1)", "False"},
+    {"filter on key and value", "GenericFilter(keyValue=lambda d, k, v: k == v).accept(4, 4)", "True"},
+    {"unknown type", "theDumper.lookupType('NoSuchType')", "None"},
+    {"pointer type", "str(theDumper.lookupType('const char **'))", "'char **'"},
+    {"sizes", "(theDumper.ptrSize(), theDumper.intSize())", "(8, 4)"},
+    {"register unknown function", "theDumper.registerCustom('', 'x', 'qdump__Nothing')", "False"},
+    {"unregister unknown path", "theDumper.unregisterCustom('', 'nothing')", "False"},
+};
+
+} // namespace
+
 class TestDumper : public QObject
 {
     Q_OBJECT
 
 private:
     GdbRun runGdb(const QStringList &printerScripts, const QStringList &commands) const;
+    void runPythonChecks();
 
     QTemporaryDir m_dir;
     QString m_gdb;
@@ -101,6 +146,7 @@ private:
     QString m_program;
     int m_breakLine = 0;
     QMap<QString, GdbRun> m_modes; // "normal", "debug"
+    GdbRun m_helperRun;            // pythonHelpers and warnLines, without a program
 
 private slots:
     void initTestCase();
@@ -115,6 +161,9 @@ private slots:
     void childrenOnlyWhenExpanded();
     void customDumperOfOnePath();
     void loadDumpersAndHostFetch();
+    void pythonHelpers_data();
+    void pythonHelpers();
+    void warnLines();
     void instrumentedScriptsBehaveTheSame_data();
     void instrumentedScriptsBehaveTheSame();
 };
@@ -186,6 +235,7 @@ void TestDumper::initTestCase()
         QCOMPARE(run.fetches.first().size(), allVariables.size());
         m_modes.insert(mode, run);
     }
+    runPythonChecks();
 }
 
 void TestDumper::resourceScriptsCompile_data()
@@ -446,6 +496,78 @@ void TestDumper::loadDumpersAndHostFetch()
     QVERIFY(dumpers.contains(QLatin1String("],python=\"")));
     QCOMPARE(data, QStringLiteral("data=[{iname=\"inspect.1\",name=\"point\",value=\"{...}\",type=\"Point\","
                                   "numchild=\"4\",exp=\"point\"}]"));
+}
+
+
+void TestDumper::runPythonChecks()
+{
+    QString script = QStringLiteral("def korvanCheck(index, check):\n"
+                                    "    try:\n"
+                                    "        result = repr(check())\n"
+                                    "    except Exception as inst:\n"
+                                    "        result = 'raised ' + type(inst).__name__\n"
+                                    "    gdb.write('CHECK %d %s\\n' % (index, result))\n");
+    for (int i = 0; i < int(sizeof(pythonChecks) / sizeof(pythonChecks[0])); ++i)
+        script += QStringLiteral("korvanCheck(%1, lambda: %2)\n").arg(i).arg(QLatin1String(pythonChecks[i].expression));
+    // WARN and the report lines, for warnLines
+    script += QStringLiteral("WARN('x\\u0100y')\n"
+                             "try:\n"
+                             "    raise gdb.error('boom')\n"
+                             "except Exception as inst:\n"
+                             "    reportFailure('', 'silent', 1, inst)\n"
+                             "    reportFailure('ctx', 'first', 1, inst)\n"
+                             "    reportFailure('ctx', 'second', 1, inst)\n");
+    const QString file = m_dir.filePath(QStringLiteral("checks.py"));
+    QFile out(file);
+    QVERIFY(out.open(QIODevice::WriteOnly));
+    out.write(script.toUtf8());
+    out.close();
+
+    QStringList args{"-batch", "-nx", "-ex", "set confirm off"};
+    for (const QString &part : {QStringLiteral("/host/dumper/dumper.py"), QStringLiteral("/resources/KorvanDumper.py"),
+                                QStringLiteral("/resources/DynamicPrettyPrinters.py")})
+        args << "-x" << sourceRoot + part;
+    args << "-x" << file << m_program; // the program's symbols give the basic types; it is not run
+    QProcess gdb;
+    gdb.setProcessChannelMode(QProcess::MergedChannels);
+    gdb.start(m_gdb, args);
+    QVERIFY(gdb.waitForFinished(120000));
+    m_helperRun.output = QString::fromUtf8(gdb.readAll());
+    m_helperRun.exitCode = gdb.exitCode();
+    for (const QString &line : m_helperRun.output.split(QLatin1Char('\n'))) {
+        if (line.startsWith(QLatin1String("XXX: ")))
+            m_helperRun.reportLines << line.mid(5);
+    }
+}
+
+void TestDumper::pythonHelpers_data()
+{
+    QTest::addColumn<int>("index");
+    for (int i = 0; i < int(sizeof(pythonChecks) / sizeof(pythonChecks[0])); ++i)
+        QTest::newRow(pythonChecks[i].tag) << i;
+
+}
+
+void TestDumper::pythonHelpers()
+{
+    QFETCH(int, index);
+    const QString prefix = QStringLiteral("CHECK %1 ").arg(index);
+    QString result = QStringLiteral("<no result>");
+    for (const QString &line : m_helperRun.output.split(QLatin1Char('\n'))) {
+        if (line.startsWith(prefix))
+            result = line.mid(prefix.size());
+    }
+    QCOMPARE(result, QString::fromUtf8(pythonChecks[index].expected));
+}
+
+void TestDumper::warnLines()
+{
+    QVERIFY2(m_helperRun.exitCode == 0, qPrintable(m_helperRun.output));
+    // Characters outside Latin-1 are dropped; an exception is reported once,
+    // and not at all without a debug context.
+    QCOMPARE(m_helperRun.reportLines,
+             (QStringList{"xy", "KORVANDEBUGAPI:ctx.first", "KORVANDEBUGVAR:1", "KORVANDEBUGVARTYPE:<class 'int'>",
+                          "KORVANDEBUGVAR*:", "KORVANDEBUGERRORTYPE:<class 'gdb.error'>", "KORVANDEBUGERRORDESC:boom"}));
 }
 
 void TestDumper::instrumentedScriptsBehaveTheSame_data()
