@@ -291,10 +291,14 @@ class GenericEnumHelper(BaseHelper):
                 pairs = list(zip(enums, masks))
             except TypeError:
                 pairs = [(enums, masks)]
+        # A row that breaks the format is left out: building a helper must
+        # not fail, or the printers defined after it would be lost.
         self.rows = []
         for table, mask in pairs:
-            if isinstance(table, dict):
-                self.rows.append((dict((int(k) & MASK64, v) for k, v in table.items()), int(mask) & MASK64))
+            try:
+                self.rows.append((dict((int(k) & MASK64, str(v)) for k, v in table.items()), int(mask) & MASK64))
+            except (AttributeError, TypeError, ValueError):
+                pass
 
     def decode(self, number):
         number &= MASK64
@@ -502,11 +506,11 @@ class GenericLinkedContainerHelper(ContainerHelper):
             return bool(self.solve("endCondition", self.endCondition, node, container)) # DEBUG endCondition,node
         return toInteger(node) == 0 if isPointer(node) else False
 
-    def follow(self, argument, api, node, container):
+    def follow(self, argument, api, node, container, nodeType):
         debugContext = self.debugContext
         result = self.solve(argument, api, node, container) # DEBUG link,node
-        if self.nodeType is not None and isPointer(result):
-            result = result.cast(self.nodeType)
+        if nodeType is not None and isPointer(result):
+            result = result.cast(nodeType)
         return result
 
     def cell(self, node):
@@ -519,25 +523,26 @@ class GenericLinkedContainerHelper(ContainerHelper):
         if self.left is None and self.right is None:
             self.missing("right", container)
         node = self.solve("linkedBase", self.linkedBase, container) # DEBUG linkedBase,container
-        self.nodeType = None
+        nodeType = None
         if self.nodeDefinition is not None:
             nodeType = self.solve("nodeDefinition", self.nodeDefinition, container) # DEBUG nodeDefinition,container
-            self.nodeType = nodeType if nodeType.strip_typedefs().code == gdb.TYPE_CODE_PTR else nodeType.pointer()
-            node = node.cast(self.nodeType) if isPointer(node) else node.address.cast(self.nodeType)
+            if nodeType.strip_typedefs().code != gdb.TYPE_CODE_PTR:
+                nodeType = nodeType.pointer()
+            node = node.cast(nodeType) if isPointer(node) else node.address.cast(nodeType)
         seen = set()
         if self.left is not None and self.right is not None:
             stack = []
             while (stack or not self.isEnd(node, container)) and len(seen) < MAX_ITEMS:
                 while not self.isEnd(node, container) and len(stack) < MAX_ITEMS:
                     stack.append(node)
-                    node = self.follow("left", self.left, node, container)
+                    node = self.follow("left", self.left, node, container, nodeType)
                 node = stack.pop()
                 address = toInteger(node) if isPointer(node) else id(node)
                 if address in seen:
                     return
                 seen.add(address)
                 yield self.cell(node)
-                node = self.follow("right", self.right, node, container)
+                node = self.follow("right", self.right, node, container, nodeType)
             return
         argument, step = ("right", self.right) if self.right is not None else ("left", self.left)
         while not self.isEnd(node, container) and len(seen) < MAX_ITEMS:
@@ -546,7 +551,7 @@ class GenericLinkedContainerHelper(ContainerHelper):
                 return
             seen.add(address)
             yield self.cell(node)
-            node = self.follow(argument, step, node, container)
+            node = self.follow(argument, step, node, container, nodeType)
 
 
 # ---- dumpers of a class model ------------------------------------------------------

@@ -55,6 +55,15 @@ def _Id_1n(value):
   else:
     _Id_1n = lambda value : resolvedType
     return resolvedType
+def _Id_1z(value):
+  global _Id_1z
+  valueT = "TreeNode"
+  resolvedType = theDumper.lookupType(valueT)
+  if resolvedType == None:
+    raise gdb.error("Invalid C++ value type: '%s'."%valueT)
+  else:
+    _Id_1z = lambda value : resolvedType
+    return resolvedType
 _Id_2 = GenericAccessor(accessor = lambda value : getMemberD(value,"x"),debugContext = "classes.Test.Point.fields.x.accessor")
 _Id_3 = GenericFieldHelper(accessor = _Id_2,displayedName = "x",debugContext = "classes.Test.Point.fields.x")
 _Id_4 = GenericAccessor(accessor = lambda value : getMemberD(value,"y"),debugContext = "classes.Test.Point.fields.y.accessor")
@@ -238,7 +247,7 @@ _Id_1u = GenericAccessor(accessor = lambda value : value,debugContext = "classes
 _Id_1v = GenericFilter(key = lambda value : value != 3,debugContext = "classes.Test.Tree.fields.keys.filter")
 _Id_1w = GenericAccessor(accessor = lambda value : getFieldD(value,"key"),debugContext = "classes.Test.Tree.fields.keys.key")
 _Id_1x = GenericAccessor(accessor = lambda value : getMemberD(value,"key") * 10,debugContext = "classes.Test.Tree.fields.keys.value")
-_Id_1y = GenericLinkedContainerHelper(accessor = _Id_1u,displayedName = "keys",linkedBase = lambda value : getMemberD(value,"root"),left = lambda value : getMemberD(value,"left"),right = lambda value : getMemberD(value,"right"),key = _Id_1w,value = _Id_1x,filter = _Id_1v,debugContext = "classes.Test.Tree.fields.keys")
+_Id_1y = GenericLinkedContainerHelper(accessor = _Id_1u,displayedName = "keys",linkedBase = lambda value : getMemberD(value,"root"),left = lambda value : getMemberD(value,"left"),right = lambda value : getMemberD(value,"right"),nodeDefinition = _Id_1z,endCondition = lambda value : value == 0,key = _Id_1w,value = _Id_1x,filter = _Id_1v,debugContext = "classes.Test.Tree.fields.keys")
 def qform__Tree():
     return [AutomaticFormat]
 def qdump__Tree(d,value,dumpMode=DefaultMode):

@@ -55,6 +55,15 @@ def _Id_1n(value):
   else:
     _Id_1n = lambda value : resolvedType
     return resolvedType
+def _Id_1z(value):
+  global _Id_1z
+  valueT = "TreeNode"
+  resolvedType = theDumper.lookupType(valueT)
+  if resolvedType == None:
+    raise gdb.error("Invalid C++ value type: '%s'."%valueT)
+  else:
+    _Id_1z = lambda value : resolvedType
+    return resolvedType
 _Id_2 = GenericAccessor(accessor = lambda value : value["x"])
 _Id_3 = GenericFieldHelper(accessor = _Id_2,displayedName = "x")
 _Id_4 = GenericAccessor(accessor = lambda value : value["y"])
@@ -230,7 +239,7 @@ _Id_1u = GenericAccessor(accessor = lambda value : value)
 _Id_1v = GenericFilter(key = lambda value : value != 3)
 _Id_1w = GenericAccessor(accessor = lambda value : getField(value,"key"))
 _Id_1x = GenericAccessor(accessor = lambda value : value["key"] * 10)
-_Id_1y = GenericLinkedContainerHelper(accessor = _Id_1u,displayedName = "keys",linkedBase = lambda value : value["root"],left = lambda value : value["left"],right = lambda value : value["right"],key = _Id_1w,value = _Id_1x,filter = _Id_1v)
+_Id_1y = GenericLinkedContainerHelper(accessor = _Id_1u,displayedName = "keys",linkedBase = lambda value : value["root"],left = lambda value : value["left"],right = lambda value : value["right"],nodeDefinition = _Id_1z,endCondition = lambda value : value == 0,key = _Id_1w,value = _Id_1x,filter = _Id_1v)
 def qform__Tree():
     return [AutomaticFormat]
 def qdump__Tree(d,value,dumpMode=DefaultMode):

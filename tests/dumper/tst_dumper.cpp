@@ -109,6 +109,7 @@ const PythonCheck pythonChecks[] = {
     {"enum negative pattern", "GenericEnumHelper(enums=({-1:'::Neg',0:'::Zero'}), masks=(-1)).decode(-1)", "'::Neg'"},
     {"enum 64-bit mask", "GenericEnumHelper(enums=({-2:'::M'}), masks=(0xffffffffffffffff)).decode(0xfffffffffffffffe)",
      "'::M'"},
+    {"enum row breaking the format", "GenericEnumHelper(enums=({'a':'x'},{1:'::A'}), masks=(1,1)).decode(1)", "'::A'"},
     {"enum without rows", "GenericEnumHelper(enums=(), masks=()).rows", "[]"},
     {"enum defaults", "GenericEnumHelper().decode(5)", "''"},
     {"enum extra keywords", "GenericEnumHelper(directionField=1, debugContext='a.b').debugContext", "'a.b'"},
