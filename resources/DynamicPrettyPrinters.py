@@ -47,10 +47,7 @@ def castValue(value, gdbType):
 
 
 def toInteger(value):
-    if isinstance(value, gdb.Value):
-        if value.type.strip_typedefs().code == gdb.TYPE_CODE_PTR:
-            return int(value)
-        return int(value)
+    # Numbers, booleans, enumerators and pointers (their address) alike.
     return int(value)
 
 
@@ -559,7 +556,7 @@ class DumpHelper(BaseHelper):
     # Runs when constructed (the generated qdump__ function returns it):
     # header, then the feature's output into the current item.
     def __init__(self, d, value, header=None, fields=(), actualHelper=None, directionHelper=None,
-                 dumpMode=0, debugContext="", **extra):
+                 dumpMode=DefaultMode, debugContext="", **extra):
         BaseHelper.__init__(self, None, None, debugContext, **extra)
         self.header = header
         self.fields = list(fields)
@@ -597,7 +594,7 @@ class GenericDumpClassHelper(DumpHelper):
 class GenericDumpFieldAsParentHelper(DumpHelper):
     # The first field is shown as the value itself (a container's items, an
     # enumeration's names); further fields follow as children.
-    def __init__(self, d, value, fields=(), actualHelper=None, directionHelper=None, dumpMode=0,
+    def __init__(self, d, value, fields=(), actualHelper=None, directionHelper=None, dumpMode=DefaultMode,
                  debugContext="", **extra):
         DumpHelper.__init__(self, d, value, extra.pop("header", None), fields, actualHelper, directionHelper,
                             dumpMode, debugContext, **extra)
@@ -613,7 +610,7 @@ class GenericDumpFieldAsParentHelper(DumpHelper):
 class GenericDumpWrapperHelper(GenericDumpFieldAsParentHelper):
     # The wrapped value (first field) stands for the wrapper; without fields,
     # the header's result does.
-    def __init__(self, d, value, header=None, fields=(), actualHelper=None, directionHelper=None, dumpMode=0,
+    def __init__(self, d, value, header=None, fields=(), actualHelper=None, directionHelper=None, dumpMode=DefaultMode,
                  debugContext="", **extra):
         DumpHelper.__init__(self, d, value, header, fields, actualHelper, directionHelper, dumpMode,
                             debugContext, **extra)
@@ -627,7 +624,7 @@ class GenericDumpWrapperHelper(GenericDumpFieldAsParentHelper):
 
 class GenericDumpStringHelper(DumpHelper):
     def __init__(self, d, value, string=None, fields=(), actualHelper=None, directionHelper=None,
-                 dumpMode=0, debugContext="", **extra):
+                 dumpMode=DefaultMode, debugContext="", **extra):
         self.string = string
         DumpHelper.__init__(self, d, value, extra.pop("header", None), fields, actualHelper, directionHelper,
                             dumpMode, debugContext, **extra)
@@ -647,7 +644,7 @@ class GenericDumpStringHelper(DumpHelper):
 
 
 class GenericDumpBitArrayHelper(DumpHelper):
-    def __init__(self, d, value, bitArray=None, fields=(), dumpMode=0, debugContext="", **extra):
+    def __init__(self, d, value, bitArray=None, fields=(), dumpMode=DefaultMode, debugContext="", **extra):
         self.bitArray = bitArray
         DumpHelper.__init__(self, d, value, extra.pop("header", None), fields, None, None, dumpMode,
                             debugContext, **extra)

@@ -250,12 +250,12 @@ class BaseHelper(object):
         debugContext = self.debugContext
         return self.solve("accessor", self.accessor, value) # DEBUG accessor,value
 
-    def itemName(self, index):
+    def childName(self, index):
         return self.displayedName if self.displayedName else "#%d" % index
 
     def dumpField(self, d, value, index):
         # One child of the parent item.
-        with d.subItem(self.itemName(index)):
+        with d.subItem(self.childName(index)):
             self.dumpAsParent(d, value)
 
     def dumpAsParent(self, d, value):

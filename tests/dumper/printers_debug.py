@@ -252,6 +252,14 @@ def qform__Tree():
     return [AutomaticFormat]
 def qdump__Tree(d,value,dumpMode=DefaultMode):
     return GenericDumpFieldAsParentHelper(d = d,value = value,fields = [_Id_1y],dumpMode = dumpMode,debugContext = "classes.Test.Tree")
+_Id_20 = GenericAccessor(accessor = lambda value : getMemberD(value,"items"),debugContext = "classes.Test.Bag.fields.items.accessor")
+_Id_21 = GenericArrayContainerHelper(accessor = _Id_20,displayedName = "items",arrayBase = lambda value : getMemberD(value,"data"),arraySize = lambda value : getMemberD(value,"size"),debugContext = "classes.Test.Bag.fields.items")
+_Id_22 = GenericAccessor(accessor = lambda value : getMemberD(value,"label"),debugContext = "classes.Test.Bag.fields.label.accessor")
+_Id_23 = GenericFieldHelper(accessor = _Id_22,displayedName = "label",debugContext = "classes.Test.Bag.fields.label")
+def qform__Bag():
+    return [AutomaticFormat]
+def qdump__Bag(d,value,dumpMode=DefaultMode):
+    return GenericDumpClassHelper(d = d,value = value,fields = [_Id_21,_Id_23],dumpMode = dumpMode,debugContext = "classes.Test.Bag")
 _Id_15 = GenericAccessor(accessor = lambda value : getMemberD(value,"nosuch"),debugContext = "classes.Test.Broken.fields.value.accessor")
 _Id_16 = GenericFieldHelper(accessor = _Id_15,displayedName = "value",debugContext = "classes.Test.Broken.fields.value")
 def qform__Broken():

@@ -244,6 +244,14 @@ def qform__Tree():
     return [AutomaticFormat]
 def qdump__Tree(d,value,dumpMode=DefaultMode):
     return GenericDumpFieldAsParentHelper(d = d,value = value,fields = [_Id_1y],dumpMode = dumpMode)
+_Id_20 = GenericAccessor(accessor = lambda value : value["items"])
+_Id_21 = GenericArrayContainerHelper(accessor = _Id_20,displayedName = "items",arrayBase = lambda value : value["data"],arraySize = lambda value : value["size"])
+_Id_22 = GenericAccessor(accessor = lambda value : value["label"])
+_Id_23 = GenericFieldHelper(accessor = _Id_22,displayedName = "label")
+def qform__Bag():
+    return [AutomaticFormat]
+def qdump__Bag(d,value,dumpMode=DefaultMode):
+    return GenericDumpClassHelper(d = d,value = value,fields = [_Id_21,_Id_23],dumpMode = dumpMode)
 _Id_15 = GenericAccessor(accessor = lambda value : value["nosuch"])
 _Id_16 = GenericFieldHelper(accessor = _Id_15,displayedName = "value")
 def qform__Broken():

@@ -82,7 +82,7 @@ QString fetchCommand(const QStringList &expressions, bool expandAll, const QStri
 }
 
 const QStringList allVariables = {
-    "point", "alias", "outer", "deep", "array", "emptyArray", "dict", "list", "cyclic", "greeting", "empty", "utf8",
+    "point", "alias", "outer", "deep", "array", "emptyArray", "bag", "dict", "list", "cyclic", "greeting", "empty", "utf8",
     "latin", "bits", "oneBit", "handle", "fixed", "style", "noStyle", "overflow", "invalid", "negative",
     "pairMap", "pv", "tarray", "tints", "counter", "tree", "holder", "broken"};
 
@@ -292,6 +292,9 @@ void TestDumper::shownValues_data()
         // containers
         {"array", "array", "", "<3 items>", "IntArray", 3},
         {"array cell", "array", "[2]", "30", "int", 0},
+        {"container field of a class", "bag", "items", "<3 items>", "", 3},
+        {"container field cell", "bag", "items/[0]", "10", "int", 0},
+        {"field after the container", "bag", "label", "5", "int", 0},
         {"empty array", "emptyArray", "", "<0 items>", "IntArray", 0},
         {"2-D array skips invalid cells", "dict", "", "<2 entries>", "Dict", 2},
         {"2-D array key and value", "dict", "5", "\"five\"", "", 0},
