@@ -6,6 +6,22 @@
 #
 # Load it first (gdb -x dumper.py), then KorvanDumper.py,
 # DynamicPrettyPrinters.py and the generated printers.
+#
+# What the printers use of theDumper:
+#   sizes, types, memory: ptrSize(), intSize(), lookupType(name) -> gdb.Type
+#     or None, stripTypedefs(type), parseAndEvaluate(expression),
+#     readMemory(address, size) -> bytes, stringCutOff (characters)
+#   output into the current item: putValue(text), putType(name),
+#     putNumChild(n), putError(message), isExpanded(), putItem(value)
+#     (custom dumper of the path, else qdump__<type>, else GDB's view; a
+#     Python value is shown as its text), putSubItem(name, value),
+#     "with subItem(name):" (the calls inside address that child),
+#     valueText(value) -> (text, child count) without output
+#   registry: registerCustom(api, path, dumper function or its name),
+#     unregisterCustom(api, path), findDumper(type), loadDumpers(args)
+#   fetch: fetchItems(args) -> [Item], fetchVariable(args) (prints
+#     "data=[...]"), fetchVariableJson(args); GDB commands
+#     "korvan-fetch-json <args>" and "korvan-load-dumpers"
 
 import binascii
 import json

@@ -161,6 +161,7 @@ private slots:
     void brokenPrintersLeaveTheOthersWorking();
     void childrenOnlyWhenExpanded();
     void customDumperOfOnePath();
+    void stringCutOffElides();
     void loadDumpersAndHostFetch();
     void pythonHelpers_data();
     void pythonHelpers();
@@ -479,6 +480,17 @@ void TestDumper::customDumperOfOnePath()
     for (int i = 0; i < expected.size(); ++i)
         QCOMPARE(childByPath(run.fetches.at(i), "pv", "[0]").value("value").toString(), expected.at(i));
     QCOMPARE(childByPath(run.fetches.at(1), "pv", "[0]/first").value("value").toString(), QStringLiteral("1"));
+}
+
+void TestDumper::stringCutOffElides()
+{
+    const GdbRun run = runGdb({sourceRoot + "/tests/dumper/printers_normal.py"},
+                              {"korvan-fetch-json {\"watchers\":[{\"expression\":\"greeting\"},"
+                               "{\"expression\":\"empty\"}],\"stringcutoff\":\"5\"}"});
+    QVERIFY2(run.fetches.size() == 1, qPrintable(run.output));
+    QCOMPARE(childByPath(run.fetches.first(), "greeting", QString()).value("value").toString(),
+             QStringLiteral("\"hello...\""));
+    QCOMPARE(childByPath(run.fetches.first(), "empty", QString()).value("value").toString(), QStringLiteral("\"\""));
 }
 
 void TestDumper::loadDumpersAndHostFetch()
