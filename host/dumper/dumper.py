@@ -116,6 +116,8 @@ class Dumper(object):
         self.currentItem = None
         self.depth = 0
         self.activeDumps = set()
+        self.dumperCache = {}
+        self.api = None
 
     # ---- sizes and types -------------------------------------------------
     def ptrSize(self):
@@ -158,11 +160,13 @@ class Dumper(object):
         return bytes(gdb.selected_inferior().read_memory(int(address), int(size)))
 
     def currentApi(self):
-        try:
-            name = gdb.selected_frame().name()
-        except gdb.error:
-            return ""
-        return name or ""
+        # The function of the selected frame, once per fetch.
+        if self.api is None:
+            try:
+                self.api = gdb.selected_frame().name() or ""
+            except gdb.error:
+                self.api = ""
+        return self.api
 
     # ---- dumper registry -------------------------------------------------
     def _globals(self):
@@ -179,8 +183,17 @@ class Dumper(object):
         return None
 
     def findDumper(self, gdbType):
+        # Cached by the declared type name for one fetch (printers may be
+        # replaced between fetches).
+        key = str(gdbType)
+        try:
+            return self.dumperCache[key]
+        except KeyError:
+            pass
         stripped = self.stripTypedefs(gdbType).unqualified()
-        return self.findFunction("qdump__", str(stripped))
+        dumper = self.findFunction("qdump__", str(stripped))
+        self.dumperCache[key] = dumper
+        return dumper
 
     def knownDumpers(self):
         names = []
@@ -367,6 +380,8 @@ class Dumper(object):
         #   watchers: [{"iname": ..., "exp": hex text} or {"iname": ..., "expression": text}]
         #   expanded: inames whose children are wanted; expandall: every item
         #   stringcutoff / displaystringlimit: string limits
+        self.dumperCache = {}
+        self.api = None
         self.expandedINames = set(args.get("expanded", []))
         self.expandAll = bool(args.get("expandall", False))
         self.maxDepth = int(args.get("maxdepth", 6))
