@@ -378,7 +378,7 @@ class ContainerHelper(BaseHelper):
             if count is None:
                 count = len(shown)
         d.putValue(self.summary(count))
-        d.putNumChild(count if shown is None else len(shown))
+        d.putNumChild(max(0, min(count, MAX_ITEMS)) if shown is None else len(shown))
         if shown is not None and d.isExpanded():
             for index, item in enumerate(shown):
                 self.putCell(d, index, item, container)
@@ -415,7 +415,7 @@ class ContainerHelper(BaseHelper):
             d.putSubItem("[%d]" % index, value)
             return
         try:
-            keyText, keyChildren = theDumper.valueText(key)
+            keyText, keyChildren = d.valueText(key)
         except Exception:
             keyText, keyChildren = "", 1
         if keyText and not keyChildren:

@@ -55,7 +55,7 @@ def templateBaseName(name):
 
 class Item(object):
     # One node of the fetched value tree.
-    __slots__ = ("iname", "name", "exp", "path", "value", "type", "numchild", "children", "error")
+    __slots__ = ("iname", "name", "exp", "path", "value", "type", "numchild", "children", "error", "childINames")
 
     def __init__(self, iname, name, path):
         self.iname = iname
@@ -67,6 +67,7 @@ class Item(object):
         self.numchild = 0
         self.children = None
         self.error = False
+        self.childINames = None
 
     def toDict(self):
         result = {"iname": self.iname, "name": self.name, "value": self.value,
@@ -431,10 +432,15 @@ class _SubItem(object):
         parent = d.currentItem
         if parent.children is None:
             parent.children = []
+            parent.childINames = set()
         component = self.name
         if component.startswith("[") and component.endswith("]"):
             component = component[1:-1]
         component = component.replace(".", "_")
+        if component in parent.childINames:
+            # Two children of one name (equal keys) still get their own iname.
+            component = "%s_%d" % (component, len(parent.children))
+        parent.childINames.add(component)
         # A watch path is the expression followed by the iname components.
         path = None if parent.path is None else parent.path + "." + component
         child = Item(parent.iname + "." + component, self.name, path)

@@ -82,7 +82,7 @@ QString fetchCommand(const QStringList &expressions, bool expandAll, const QStri
 }
 
 const QStringList allVariables = {
-    "point", "alias", "outer", "deep", "array", "emptyArray", "bag", "dict", "list", "cyclic", "greeting", "empty", "utf8",
+    "point", "alias", "outer", "deep", "array", "emptyArray", "bag", "dict", "twinDict", "list", "cyclic", "greeting", "empty", "utf8",
     "latin", "bits", "oneBit", "handle", "fixed", "style", "noStyle", "overflow", "invalid", "negative",
     "pairMap", "pv", "tarray", "tints", "counter", "tree", "holder", "broken"};
 
@@ -156,6 +156,7 @@ private slots:
     void shownValues_data();
     void shownValues();
     void treeItemsInOrder();
+    void equalKeysKeepTheirOwnINames();
     void typedefIsReportedOnce();
     void debugModeReportsTheBrokenPrinter();
     void brokenPrintersLeaveTheOthersWorking();
@@ -373,6 +374,17 @@ void TestDumper::treeItemsInOrder()
             keys << child.toObject().value("name").toString();
         QCOMPARE(keys, (QStringList{"1", "2", "4", "5"})); // key 3 is filtered out
     }
+}
+
+void TestDumper::equalKeysKeepTheirOwnINames()
+{
+    const QJsonArray children = childByPath(m_modes.value("normal").fetches.value(0), "twinDict", QString())
+                                    .value("children").toArray();
+    QCOMPARE(children.size(), 2);
+    QCOMPARE(children.at(0).toObject().value("name").toString(), QStringLiteral("7"));
+    QCOMPARE(children.at(1).toObject().value("name").toString(), QStringLiteral("7"));
+    QCOMPARE(children.at(1).toObject().value("value").toString(), QStringLiteral("\"second\""));
+    QVERIFY(children.at(0).toObject().value("iname") != children.at(1).toObject().value("iname"));
 }
 
 void TestDumper::typedefIsReportedOnce()
