@@ -37,9 +37,9 @@ def WARN(message): #--
 
 def reportFailure(debugContext, argument, var, inst, message=None):
     # The six report lines of a failing accessor argument (debug mode only:
-    # the generated code passes a debug context then). Call it from an
-    # except block.
-    if not debugContext:
+    # the generated code passes a debug context then), once per exception.
+    # Call it from an except block.
+    if not debugContext or getattr(inst, "korvanReported", False):
         return
     WARN("KORVANDEBUGAPI:%s.%s" % (debugContext, argument))
     try:
@@ -59,6 +59,10 @@ def reportFailure(debugContext, argument, var, inst, message=None):
         WARN("KORVANDEBUGVAR*:")
     WARN("KORVANDEBUGERRORTYPE:%s" % str(type(inst)))
     WARN("KORVANDEBUGERRORDESC:%s" % (message if message is not None else str(inst)))
+    try:
+        inst.korvanReported = True
+    except Exception:
+        pass
 
 
 # ---- typedefs ---------------------------------------------------------------
