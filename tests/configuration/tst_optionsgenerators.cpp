@@ -218,6 +218,8 @@ void tst_OptionsGenerators::bitArrayFunction()
     generator.setValue(jsonObject(R"({"bitArray": {"base": "value"}})"), true);
     QCOMPARE(generator.base.kind, AccessorKind::NoKind);
     QCOMPARE(generator.length.kind, AccessorKind::KindNone);
+    // Missing accessors leave blank lines; the function still compiles.
+    QCOMPARE(runPython(compileScript(generator.generate().definitions)).output.trimmed(), QStringLiteral("compiled"));
 }
 
 void tst_OptionsGenerators::userTextsStayLiteral()
