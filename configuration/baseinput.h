@@ -44,7 +44,8 @@ public:
 
 protected:
     void setWidget(QWidget *widget) { m_widget = widget; }
-    void setErrorMessage(const QString &message) { m_errorMessage = message; }
+    // Validation is a const operation that still records its message.
+    void setErrorMessage(const QString &message) const { m_errorMessage = message; }
 
     // The input's value read the byKey way (undefined when the key is absent).
     QJsonValue selectValue(const QJsonObject &object, bool byKey) const
@@ -55,7 +56,7 @@ protected:
 private:
     QWidget *m_widget = nullptr;
     QString m_key;
-    QString m_errorMessage;
+    mutable QString m_errorMessage;
 };
 
 } // namespace Configuration

@@ -1,10 +1,13 @@
 #include "korvandebuggeroptions.h"
 
 #include "configuration/keys.h"
+#include "editor/configurationlist.h"
 
 #include <coreplugin/icore.h>
 
 #include <QCoreApplication>
+#include <QLayout>
+#include <QWidget>
 
 namespace KorvanDebugger {
 namespace Internal {
@@ -30,6 +33,20 @@ KorvanDebuggerOptions::KorvanDebuggerOptions(const QSharedPointer<QJsonObject> &
 bool KorvanDebuggerOptions::debugModeEnabled()
 {
     return storedDebugModeState == Qt::Checked;
+}
+
+} // namespace Internal
+} // namespace KorvanDebugger
+
+namespace KorvanDebugger {
+namespace Internal {
+
+Configuration::ClassList *KorvanDebuggerOptions::classList() const
+{
+    if (!m_widget || !m_widget->layout())
+        return nullptr;
+    QLayoutItem *item = m_widget->layout()->itemAt(0);
+    return item ? qobject_cast<Configuration::ClassList *>(item->widget()) : nullptr;
 }
 
 } // namespace Internal

@@ -6,9 +6,17 @@
 #include <coreplugin/ioptionspage.h>
 
 #include <QJsonObject>
+#include <QPointer>
 #include <QSharedPointer>
 
+QT_BEGIN_NAMESPACE
+class QWidget;
+QT_END_NAMESPACE
+
 namespace KorvanDebugger {
+namespace Configuration {
+class ClassList;
+}
 namespace Internal {
 
 class KorvanDebuggerOptions : public Core::IOptionsPage
@@ -21,7 +29,11 @@ public:
     // checked state counts as off. Read afresh at every generation.
     static bool debugModeEnabled();
 
+    // The class list of the open page (item 0 of its layout), or null.
+    Configuration::ClassList *classList() const;
+
 private:
+    QPointer<QWidget> m_widget;
     QSharedPointer<QJsonObject> m_configuration;
 };
 

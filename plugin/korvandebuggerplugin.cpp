@@ -1,7 +1,10 @@
 #include "korvandebuggerplugin.h"
 
 #include "configuration/document.h"
+#include "configuration/accessorinputgenerator.h"
 #include "configuration/keys.h"
+#include "editor/configurationlist.h"
+#include "editor/korvandebuggeroptions.h"
 
 #include <QLocale>
 #include <QResource>
@@ -56,6 +59,54 @@ bool KorvanDebuggerPlugin::initialize(const QStringList &arguments, QString *err
 
 void KorvanDebuggerPlugin::extensionsInitialized()
 {
+}
+
+QString KorvanDebuggerPlugin::resolveTypedef(const QString &name) const
+{
+    return m_typedefMap.value(name, name);
+}
+
+QJsonObject KorvanDebuggerPlugin::findStoredClassDefinition(const QString &typeName) const
+{
+    Configuration::ClassList list;
+    list.setValue(*m_prettyPrinters, true);
+    return list.classModel()->findClassForType(resolveTypedef(typeName));
+}
+
+QJsonObject KorvanDebuggerPlugin::findEditedClassDefinition(const QString &typeName) const
+{
+    Configuration::ClassList *list = m_optionsPage ? m_optionsPage->classList() : nullptr;
+    if (!list)
+        return QJsonObject();
+    return list->classModel()->findClassForType(resolveTypedef(typeName));
+}
+
+namespace {
+bool isContainerDefinition(const QJsonObject &definition)
+{
+    using namespace Configuration;
+    AccessorInputGenerator feature(Key::feature, 0, 1);
+    feature.setValue(definition, true);
+    return feature.kind == AccessorKind::FeatureContainer;
+}
+} // namespace
+
+bool KorvanDebuggerPlugin::checkStoredClassDefinition(const QString &typeName)
+{
+    return theInstance && isContainerDefinition(theInstance->findStoredClassDefinition(typeName));
+}
+
+bool KorvanDebuggerPlugin::checkEditedClassDefinition(const QString &typeName)
+{
+    return theInstance && isContainerDefinition(theInstance->findEditedClassDefinition(typeName));
+}
+
+Configuration::PythonCode KorvanDebuggerPlugin::generateAllClassModels() const
+{
+    Configuration::ClassList list;
+    list.setValue(*m_prettyPrinters, true);
+    Configuration::deleteHelpersCode();
+    return list.generate();
 }
 
 QByteArray KorvanDebuggerPlugin::getResourceCode(const char *name)

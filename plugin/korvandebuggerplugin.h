@@ -2,8 +2,13 @@
 
 #include <extensionsystem/iplugin.h>
 
+#include "configuration/pythoncode.h"
+#include "editor/korvandebuggeroptions.h"
+
 #include <QByteArray>
 #include <QJsonObject>
+#include <QMap>
+#include <QPointer>
 #include <QSharedPointer>
 #include <QString>
 
@@ -25,6 +30,25 @@ public:
     static QSharedPointer<QJsonObject> getConfiguration();
     QSharedPointer<QJsonObject> customConfiguration() const { return m_customPrettyPrinters; }
 
+    // The type a reported typedef stands for (one lookup, no chains).
+    QString resolveTypedef(const QString &name) const;
+    void setTypedef(const QString &name, const QString &target) { m_typedefMap.insert(name, target); }
+    void clearTypedefs() { m_typedefMap.clear(); }
+    const QMap<QString, QString> &typedefMap() const { return m_typedefMap; }
+
+    // The enabled class definition that serves a type, from the stored
+    // document or from the class list open on the options page.
+    QJsonObject findStoredClassDefinition(const QString &typeName) const;
+    QJsonObject findEditedClassDefinition(const QString &typeName) const;
+    static bool checkStoredClassDefinition(const QString &typeName);
+    static bool checkEditedClassDefinition(const QString &typeName);
+
+    // The Python of every enabled class model of the stored document; starts
+    // a new generation (the previous one's names become pending deletions).
+    Configuration::PythonCode generateAllClassModels() const;
+
+    KorvanDebuggerOptions *optionsPage() const { return m_optionsPage; }
+
     bool initialize(const QStringList &arguments, QString *errorString) override;
     void extensionsInitialized() override;
 
@@ -36,6 +60,8 @@ public slots:
     static QString getResourceCodeAsQstring(const char *name);
 
 private:
+    QPointer<KorvanDebuggerOptions> m_optionsPage;
+    QMap<QString, QString> m_typedefMap;
     QSharedPointer<QJsonObject> m_prettyPrinters;
     QSharedPointer<QJsonObject> m_customPrettyPrinters;
 };

@@ -1,0 +1,27 @@
+#include "storedclasses.h"
+
+#include "plugin/korvandebuggerplugin.h"
+
+namespace KorvanDebugger {
+namespace Configuration {
+
+using KorvanDebugger::Internal::KorvanDebuggerPlugin;
+
+QJsonObject storedClassDefinition(const QString &typeName)
+{
+    KorvanDebuggerPlugin *plugin = KorvanDebuggerPlugin::instance();
+    return plugin ? plugin->findStoredClassDefinition(typeName) : QJsonObject();
+}
+
+bool storedClassIsContainer(const QString &typeName)
+{
+    return KorvanDebuggerPlugin::checkStoredClassDefinition(typeName);
+}
+
+bool editedClassIsContainer(const QString &typeName)
+{
+    return KorvanDebuggerPlugin::checkEditedClassDefinition(typeName);
+}
+
+} // namespace Configuration
+} // namespace KorvanDebugger

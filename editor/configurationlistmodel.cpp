@@ -1,0 +1,503 @@
+#include "configurationlistmodel.h"
+
+#include "configuration/document.h"
+#include "configuration/jsonhelpers.h"
+#include "configuration/keys.h"
+
+#include <QAbstractItemView>
+#include <QItemSelectionModel>
+#include <QTreeView>
+
+namespace KorvanDebugger {
+namespace Configuration {
+
+namespace {
+
+QString groupOf(const QJsonObject &entry)
+{
+    return displayGroupName(entry.value(Key::group).toString());
+}
+
+QString templateTypeOf(const QJsonObject &entry)
+{
+    return entry.value(Key::className).toObject().value(Key::TemplateType).toString();
+}
+
+bool isEnabled(const QJsonObject &entry)
+{
+    return entry.value(Key::enable).toBool(true);
+}
+
+} // namespace
+
+// --- ConfigurationListModelBase ---------------------------------------------
+
+ConfigurationListModelBase::ConfigurationListModelBase(QAbstractItemView *itemView)
+    : view(itemView)
+{
+}
+
+int ConfigurationListModelBase::rowCount(const QModelIndex &parent) const
+{
+    // A flat list: rows have no children of their own.
+    return parent.isValid() ? 0 : QJsonArray::size();
+}
+
+int ConfigurationListModelBase::columnCount(const QModelIndex &) const
+{
+    return 2;
+}
+
+void ConfigurationListModelBase::setEntries(const QJsonArray &entries)
+{
+    beginResetModel();
+    static_cast<QJsonArray &>(*this) = entries;
+    endResetModel();
+    entriesChanged();
+}
+
+int ConfigurationListModelBase::insertEntry(int row, const QJsonObject &entry)
+{
+    row = qBound(0, row, int(QJsonArray::size()));
+    insert(row, entry);
+    return row;
+}
+
+int ConfigurationListModelBase::replaceEntry(int row, const QJsonObject &entry)
+{
+    if (row < 0 || row >= QJsonArray::size())
+        return -1;
+    replace(row, entry);
+    return row;
+}
+
+int ConfigurationListModelBase::entryRow(const QModelIndex &index) const
+{
+    return index.row();
+}
+
+QModelIndex ConfigurationListModelBase::entryIndex(int row) const
+{
+    return index(row, 0);
+}
+
+void ConfigurationListModelBase::saveViewState() {}
+void ConfigurationListModelBase::restoreViewState() {}
+void ConfigurationListModelBase::entriesChanged() {}
+
+int ConfigurationListModelBase::currentRow() const
+{
+    if (!view || !view->selectionModel())
+        return -1;
+    const QModelIndex current = view->selectionModel()->currentIndex();
+    return current.isValid() ? entryRow(current) : -1;
+}
+
+void ConfigurationListModelBase::setCurrentRow(int row)
+{
+    if (view)
+        view->setCurrentIndex(entryIndex(row));
+}
+
+// --- FieldModel --------------------------------------------------------------
+
+QVariant FieldModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || role != Qt::DisplayRole)
+        return QVariant();
+    const QJsonObject field = entryAt(index.row());
+    if (index.column() == 0)
+        return field.value(Key::type).toVariant();
+    const QJsonValue name = field.value(Key::displayedName);
+    return (name.isUndefined() || name.isNull() ? field.value(Key::model) : name).toVariant();
+}
+
+QVariant FieldModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal)
+        return QVariant();
+    if (role == Qt::DisplayRole)
+        return section == 0 ? tr("Type") : tr("Member name");
+    if (role == Qt::ToolTipRole)
+        return section == 0 ? tr("This is the type of the class/struct field")
+                            : tr("This is the displayed name of the class/struct field");
+    return QVariant();
+}
+
+int FieldModel::findField(const QString &name) const
+{
+    if (name == QLatin1String("<Default>") && QJsonArray::size() == 1)
+        return 0;
+    for (int row = 0; row < QJsonArray::size(); ++row) {
+        if (entryAt(row).value(Key::displayedName).toString() == name)
+            return row;
+    }
+    return -1;
+}
+
+void FieldModel::upAction()
+{
+    const int row = currentRow();
+    if (row <= 0)
+        return;
+    const QJsonObject field = entryAt(row);
+    beginResetModel();
+    removeAt(row);
+    insertEntry(row - 1, field);
+    endResetModel();
+    setCurrentRow(row - 1);
+}
+
+void FieldModel::downAction()
+{
+    const int row = currentRow();
+    if (row < 0 || row >= QJsonArray::size() - 1)
+        return;
+    const QJsonObject field = entryAt(row);
+    beginResetModel();
+    removeAt(row);
+    insertEntry(row + 1, field);
+    endResetModel();
+    setCurrentRow(row + 1);
+}
+
+// --- ClassModel --------------------------------------------------------------
+
+ClassModel::ClassModel(QAbstractItemView *view)
+    : ConfigurationListModelBase(view)
+{
+    qRegisterMetaType<Config>("KorvanDebugger::Configuration::ClassModel::Config");
+}
+
+bool ClassModel::classLessThan(const QJsonObject &a, const QJsonObject &b)
+{
+    const int c = QString::compare(groupOf(a), groupOf(b), Qt::CaseInsensitive);
+    if (c != 0)
+        return c < 0;
+    return QString::compare(templateTypeOf(a), templateTypeOf(b), Qt::CaseInsensitive) < 0;
+}
+
+bool ClassModel::isGroupIndex(const QModelIndex &index) const
+{
+    return index.isValid() && index.internalId() == quintptr(QJsonArray::size());
+}
+
+QModelIndex ClassModel::index(int row, int column, const QModelIndex &parent) const
+{
+    if (!parent.isValid())
+        return createIndex(row, column, quintptr(QJsonArray::size()));
+    if (isGroupIndex(parent)) {
+        const QString group = groups.value(parent.row());
+        return createIndex(row, column, quintptr(groupRanges.value(group, qMakePair(0, 0)).first));
+    }
+    return QModelIndex();
+}
+
+QModelIndex ClassModel::parent(const QModelIndex &index) const
+{
+    if (!index.isValid() || isGroupIndex(index))
+        return QModelIndex();
+    const int row = int(index.internalId()) + index.row();
+    const int groupRow = groups.indexOf(groupOf(entryAt(row)));
+    return createIndex(groupRow, 0, quintptr(QJsonArray::size()));
+}
+
+int ClassModel::rowCount(const QModelIndex &parent) const
+{
+    if (!parent.isValid())
+        return groupRanges.size();
+    if (isGroupIndex(parent))
+        return groupRanges.value(groups.value(parent.row()), qMakePair(0, 0)).second;
+    return 0;
+}
+
+int ClassModel::columnCount(const QModelIndex &) const
+{
+    return 1;
+}
+
+Qt::CheckState ClassModel::groupCheckState(const QString &group) const
+{
+    const auto range = groupRanges.constFind(group);
+    if (range == groupRanges.constEnd() || range->second == 0)
+        return Qt::Checked;
+    const bool first = isEnabled(entryAt(range->first));
+    for (int row = range->first + 1; row < range->first + range->second; ++row) {
+        if (isEnabled(entryAt(row)) != first)
+            return Qt::PartiallyChecked;
+    }
+    return first ? Qt::Checked : Qt::Unchecked;
+}
+
+QVariant ClassModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.column() != 0)
+        return QVariant();
+    if (isGroupIndex(index)) {
+        const QString group = groups.value(index.row());
+        if (role == Qt::DisplayRole)
+            return group;
+        if (role == Qt::CheckStateRole)
+            return groupCheckState(group);
+        return QVariant();
+    }
+    const QJsonObject entry = entryAt(entryRow(index));
+    if (role == Qt::DisplayRole)
+        return templateTypeOf(entry);
+    if (role == Qt::CheckStateRole)
+        return isEnabled(entry) ? Qt::Checked : Qt::Unchecked;
+    return QVariant();
+}
+
+bool ClassModel::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    if (role != Qt::CheckStateRole || !index.isValid() || index.column() != 0)
+        return false;
+    const int row = entryRow(index);
+    if (row != -1) {
+        QJsonObject entry = entryAt(row);
+        entry.insert(Key::enable, !isEnabled(entry));
+        saveViewState();
+        beginResetModel();
+        replaceEntry(row, entry);
+        endResetModel();
+        restoreViewState();
+        return true;
+    }
+    const bool enable = value.toInt() != Qt::Unchecked;
+    const QString group = groups.value(index.row());
+    const QPair<int, int> range = groupRanges.value(group, qMakePair(0, 0));
+    saveViewState();
+    beginResetModel();
+    for (int r = range.first; r < range.first + range.second; ++r) {
+        QJsonObject entry = entryAt(r);
+        if (isEnabled(entry) != enable) {
+            entry.insert(Key::enable, enable);
+            replaceEntry(r, entry);
+        }
+    }
+    endResetModel();
+    restoreViewState();
+    return true;
+}
+
+QVariant ClassModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || section != 0)
+        return QVariant();
+    if (role == Qt::DisplayRole)
+        return tr("Class Name");
+    if (role == Qt::ToolTipRole)
+        return tr("This is the name of a class configured for Pretty-Printing.");
+    return QVariant();
+}
+
+Qt::ItemFlags ClassModel::flags(const QModelIndex &index) const
+{
+    // The invisible root has no flags, as views and proxies expect.
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    return (QAbstractTableModel::flags(index) | Qt::ItemIsUserCheckable) & ~Qt::ItemNeverHasChildren;
+}
+
+bool ClassModel::hasChildren(const QModelIndex &parent) const
+{
+    return rowCount(parent) > 0;
+}
+
+QModelIndex ClassModel::sibling(int row, int column, const QModelIndex &index) const
+{
+    return this->index(row, column, parent(index));
+}
+
+int ClassModel::lowerBound(const QJsonObject &entry) const
+{
+    int first = 0;
+    int count = QJsonArray::size();
+    while (count > 0) {
+        const int half = count / 2;
+        const int middle = first + half;
+        if (classLessThan(entryAt(middle), entry)) {
+            first = middle + 1;
+            count -= half + 1;
+        } else {
+            count = half;
+        }
+    }
+    return first;
+}
+
+void ClassModel::disableOtherEnabled(int insertedRow, const QJsonObject &entry)
+{
+    if (!isEnabled(entry))
+        return;
+    const QJsonValue name = entry.value(Key::className);
+    for (int row = 0; row < QJsonArray::size(); ++row) {
+        if (row == insertedRow)
+            continue;
+        QJsonObject other = entryAt(row);
+        if (isEnabled(other) && other.value(Key::className) == name) {
+            other.insert(Key::enable, false);
+            replaceEntry(row, other);
+            emit disableEntry(other);
+            return;
+        }
+    }
+}
+
+int ClassModel::insertEntry(int, const QJsonObject &entry)
+{
+    const int pos = lowerBound(entry);
+    const QJsonObject there = pos < QJsonArray::size() ? entryAt(pos) : QJsonObject();
+    if (there.value(Key::className) == entry.value(Key::className) && groupOf(there) == groupOf(entry)) {
+        emit duplicateEntry(entry);
+        return -1;
+    }
+    insert(pos, entry);
+    disableOtherEnabled(pos, entry);
+    return pos;
+}
+
+int ClassModel::replaceEntry(int row, const QJsonObject &entry)
+{
+    if (row < 0 || row >= QJsonArray::size())
+        return -1;
+    const QJsonValue taken = takeAt(row);
+    const int result = insertEntry(row, entry);
+    if (result == -1) {
+        insert(row, taken);
+        emit duplicateEntry(entry);
+    }
+    return result;
+}
+
+void ClassModel::mergeEntry(const QJsonObject &entry)
+{
+    int pos = lowerBound(entry);
+    if (pos < QJsonArray::size()) {
+        const QJsonObject there = entryAt(pos);
+        if (there.value(Key::className) == entry.value(Key::className) && groupOf(there) == groupOf(entry)) {
+            removeAt(pos);
+            pos = lowerBound(entry);
+        }
+    }
+    insert(pos, entry);
+    disableOtherEnabled(pos, entry);
+}
+
+int ClassModel::entryRow(const QModelIndex &index) const
+{
+    if (!index.isValid() || isGroupIndex(index))
+        return -1;
+    return int(index.internalId()) + index.row();
+}
+
+QModelIndex ClassModel::entryIndex(int row) const
+{
+    if (row < 0 || row >= QJsonArray::size())
+        return QModelIndex();
+    const int first = groupRanges.value(groupOf(entryAt(row)), qMakePair(0, 0)).first;
+    return createIndex(row - first, 0, quintptr(first));
+}
+
+void ClassModel::setGroupRange(int start, int end)
+{
+    if (end <= start)
+        return;
+    groupRanges.insert(groupOf(entryAt(start)), qMakePair(start, end - start));
+}
+
+void ClassModel::entriesChanged()
+{
+    groupRanges.clear();
+    QString current = displayGroupName(QString());
+    int start = 0;
+    for (int row = 0; row < QJsonArray::size(); ++row) {
+        const QString group = groupOf(entryAt(row));
+        if (group != current) {
+            setGroupRange(start, row);
+            current = group;
+            start = row;
+        }
+    }
+    setGroupRange(start, QJsonArray::size());
+    groups = groupRanges.keys();
+}
+
+void ClassModel::setEntries(const QJsonArray &entries)
+{
+    if (QJsonArray::isEmpty() && entries.isEmpty())
+        return;
+    beginResetModel();
+    static_cast<QJsonArray &>(*this) = QJsonArray();
+    for (const QJsonValue &entry : entries)
+        insertEntry(0, entry.toObject());
+    entriesChanged();
+    endResetModel();
+}
+
+void ClassModel::saveViewState()
+{
+    auto *tree = qobject_cast<QTreeView *>(view);
+    if (!tree)
+        return;
+    for (int row = 0; row < groups.size(); ++row)
+        expandedGroups.insert(groups.at(row), tree->isExpanded(index(row, 0)));
+}
+
+void ClassModel::restoreViewState()
+{
+    auto *tree = qobject_cast<QTreeView *>(view);
+    if (!tree)
+        return;
+    for (int row = 0; row < groups.size(); ++row) {
+        const bool expanded = expandedGroups.value(groups.at(row), false);
+        expandedGroups.insert(groups.at(row), expanded);
+        tree->setExpanded(index(row, 0), expanded);
+    }
+}
+
+void ClassModel::expandGroup(const QString &group)
+{
+    saveViewState();
+    expandedGroups.insert(group, true);
+    restoreViewState();
+}
+
+QJsonObject ClassModel::findClassForType(const QString &typeName) const
+{
+    QString name = typeName;
+    const int lt = name.indexOf(QLatin1Char('<'));
+    const int colon = lt < 0 ? name.lastIndexOf(QLatin1Char(':')) : name.lastIndexOf(QLatin1Char(':'), lt);
+    if (colon > 1 && name.mid(colon - 2, 3) == QLatin1String(")::"))
+        name = name.mid(colon + 1);
+    QString bare = name;
+    const int bracket = name.indexOf(QLatin1Char('<'));
+    if (bracket > 1)
+        bare = name.left(bracket);
+    // The exact type first, then its template.
+    for (const QString &wanted : {name, bare}) {
+        for (int row = 0; row < QJsonArray::size(); ++row) {
+            const QJsonObject entry = entryAt(row);
+            if (isEnabled(entry) && templateTypeOf(entry) == wanted)
+                return entry;
+        }
+    }
+    return QJsonObject();
+}
+
+int ClassModel::findEntry(const QString &group, const QString &templateType) const
+{
+    QJsonObject probe;
+    jsonInsert(probe, Key::group, group);
+    jsonSetAtPath(probe, {Key::className, Key::TemplateType}, templateType);
+    // Only the class itself: a neighbour in sort order is not the class asked for.
+    const int pos = lowerBound(probe);
+    if (pos >= QJsonArray::size())
+        return -1;
+    const QJsonObject found = entryAt(pos);
+    return groupOf(found) == displayGroupName(group) && templateTypeOf(found) == templateType ? pos : -1;
+}
+
+} // namespace Configuration
+} // namespace KorvanDebugger

@@ -1,0 +1,225 @@
+#include "common/testenvironment.h"
+
+#include "configuration/keys.h"
+#include "editor/configurationlistmodel.h"
+
+#include <QAbstractItemModelTester>
+#include <QSignalSpy>
+#include <QTreeView>
+#include <QtTest>
+
+using namespace KorvanDebugger::Configuration;
+
+namespace {
+
+QJsonObject cls(const QString &group, const QString &type, const QJsonValue &enable = QJsonValue::Undefined)
+{
+    QJsonObject o{{Key::className, QJsonObject{{Key::TemplateType, type}}}};
+    if (!group.isNull())
+        o.insert(Key::group, group);
+    if (!enable.isUndefined())
+        o.insert(Key::enable, enable);
+    return o;
+}
+
+// "group: class class ..." per group row, in row order.
+QStringList tree(const ClassModel &model)
+{
+    QStringList out;
+    for (int g = 0; g < model.rowCount(); ++g) {
+        const QModelIndex group = model.index(g, 0);
+        QString line = model.data(group, Qt::DisplayRole).toString() + QLatin1Char(':');
+        for (int c = 0; c < model.rowCount(group); ++c)
+            line += QLatin1Char(' ') + model.data(model.index(c, 0, group), Qt::DisplayRole).toString();
+        out << line;
+    }
+    return out;
+}
+
+bool enabledAt(const ClassModel &model, int row)
+{
+    return model.entryAt(row).value(Key::enable).toBool(true);
+}
+
+} // namespace
+
+class TestListModels : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void classTreeOrder()
+    {
+        ClassModel model;
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        model.setEntries({cls("Qt (Common)", "QMap"), cls("boost (1_60)", "shared_ptr"), cls("Qt (Common)", "qlist"),
+                          cls(QString(), "Mine"), cls("", "Other")});
+        // Group rows: exact code-unit order; classes: case-insensitive.
+        QCOMPARE(tree(model), (QStringList{"<Default>: Mine Other", "Qt (Common): qlist QMap",
+                                           "boost (1_60): shared_ptr"}));
+        QCOMPARE(model.headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral("Class Name"));
+        // Array rows and tree addresses agree.
+        for (int row = 0; row < model.rowCount(model.index(1, 0)); ++row) {
+            const QModelIndex index = model.index(row, 0, model.index(1, 0));
+            QCOMPARE(model.entryIndex(model.entryRow(index)), index);
+        }
+        QCOMPARE(model.entryRow(model.index(0, 0)), -1);
+        QVERIFY(model.flags(model.index(0, 0)) & Qt::ItemIsUserCheckable);
+    }
+
+    void duplicatesAndEnabledConflicts()
+    {
+        ClassModel model;
+        QSignalSpy duplicates(&model, &ClassModel::duplicateEntry);
+        QSignalSpy disabled(&model, &ClassModel::disableEntry);
+        model.setEntries({cls("A", "QList"), cls("B", "QList", false)});
+        QCOMPARE(disabled.count(), 0);
+
+        model.beginResetModel();
+        QCOMPARE(model.insertEntry(0, cls("A", "QList")), -1); // same class, same group
+        QCOMPARE(duplicates.count(), 1);
+        // Same class in another group: accepted; the enabled one elsewhere is disabled.
+        const int row = model.insertEntry(0, cls("C", "QList"));
+        model.entriesChanged();
+        model.endResetModel();
+        QCOMPARE(row, 2);
+        QCOMPARE(disabled.count(), 1);
+        QCOMPARE(disabled.first().first().value<QJsonObject>().value(Key::group).toString(), QStringLiteral("A"));
+        QVERIFY(!enabledAt(model, 0) && !enabledAt(model, 1) && enabledAt(model, 2));
+
+        // A refused replacement keeps the old class in place.
+        model.beginResetModel();
+        QCOMPARE(model.replaceEntry(0, cls("C", "QList")), -1);
+        model.endResetModel();
+        QCOMPARE(model.entryAt(0).value(Key::group).toString(), QStringLiteral("A"));
+        QCOMPARE(model.size(), 3);
+
+        QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
+        ClassModel empty;
+        QSignalSpy emptyResets(&empty, &QAbstractItemModel::modelReset);
+        empty.setEntries({});
+        QCOMPARE(emptyResets.count(), 0);
+    }
+
+    void checkBoxes()
+    {
+        ClassModel model;
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        model.setEntries({cls("G", "A"), cls("G", "B", false), cls("H", "C")});
+        const QModelIndex g = model.index(0, 0);
+        QCOMPARE(model.data(g, Qt::CheckStateRole).toInt(), int(Qt::PartiallyChecked));
+        QVERIFY(model.setData(g, Qt::Checked, Qt::CheckStateRole));
+        QCOMPARE(model.data(model.index(0, 0), Qt::CheckStateRole).toInt(), int(Qt::Checked));
+        QVERIFY(enabledAt(model, 0) && enabledAt(model, 1));
+        QVERIFY(model.setData(model.index(0, 0), Qt::Unchecked, Qt::CheckStateRole));
+        QCOMPARE(model.data(model.index(0, 0), Qt::CheckStateRole).toInt(), int(Qt::Unchecked));
+        // A class row toggles whatever value is sent.
+        const QModelIndex c = model.index(0, 0, model.index(1, 0));
+        QVERIFY(model.setData(c, Qt::Unchecked, Qt::CheckStateRole));
+        QVERIFY(!enabledAt(model, 2));
+        QVERIFY(!model.setData(c, QStringLiteral("x"), Qt::DisplayRole));
+    }
+
+    void typeLookup_data()
+    {
+        QTest::addColumn<QString>("typeName");
+        QTest::addColumn<QString>("found");
+        QTest::newRow("exact") << "ns::Foo<int>" << "ns::Foo<int>";
+        QTest::newRow("template base") << "ns::Foo<char>" << "ns::Foo";
+        QTest::newRow("anonymous scope") << "(anonymous namespace)::Bar<int>" << "Bar";
+        QTest::newRow("disabled never") << "Off" << "";
+        QTest::newRow("unknown") << "Nothing" << "";
+    }
+    void typeLookup()
+    {
+        QFETCH(QString, typeName);
+        QFETCH(QString, found);
+        ClassModel model;
+        model.setEntries({cls("", "ns::Foo<int>"), cls("", "ns::Foo"), cls("", "Bar"), cls("", "Off", false)});
+        QCOMPARE(model.findClassForType(typeName).value(Key::className).toObject().value(Key::TemplateType).toString(),
+                 found);
+    }
+
+    void findEntryOnlyFindsTheClass()
+    {
+        ClassModel model;
+        model.setEntries({cls("G", "A"), cls("G", "C"), cls("", "Z")});
+        QCOMPARE(model.findEntry("G", "C"), 2);
+        QCOMPARE(model.findEntry("", "Z"), 0);
+        QCOMPARE(model.findEntry("G", "B"), -1); // the neighbour is not the class
+        QCOMPARE(model.findEntry("H", "A"), -1);
+    }
+
+    void mergeReplacesDuplicates()
+    {
+        ClassModel model;
+        model.setEntries({cls("G", "A"), cls("G", "B")});
+        QJsonObject changed = cls("G", "A", false);
+        changed.insert(QStringLiteral("feature"), QStringLiteral("Container"));
+        model.beginResetModel();
+        model.mergeEntry(changed);
+        model.entriesChanged();
+        model.endResetModel();
+        QCOMPARE(model.size(), 2);
+        QCOMPARE(model.entryAt(0).value(QStringLiteral("feature")).toString(), QStringLiteral("Container"));
+    }
+
+    void viewStateSurvivesResets()
+    {
+        ClassModel model;
+        QTreeView view;
+        view.setModel(&model);
+        model.view = &view;
+        model.setEntries({cls("G", "A"), cls("H", "B")});
+        model.expandGroup(QStringLiteral("H"));
+        QVERIFY(view.isExpanded(model.index(1, 0)));
+        QVERIFY(!view.isExpanded(model.index(0, 0)));
+        model.saveViewState();
+        model.beginResetModel();
+        model.insertEntry(0, cls("G", "C"));
+        model.entriesChanged();
+        model.endResetModel();
+        model.restoreViewState();
+        QVERIFY(view.isExpanded(model.index(1, 0)));
+        view.setCurrentIndex(model.index(1, 0, model.index(0, 0)));
+        QCOMPARE(model.currentRow(), 1);
+        model.setCurrentRow(2);
+        QCOMPARE(view.currentIndex(), model.index(0, 0, model.index(1, 0)));
+    }
+
+    void fieldModel()
+    {
+        FieldModel model;
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        model.setEntries({QJsonObject{{Key::type, "Standard"}, {Key::displayedName, "size"}},
+                          QJsonObject{{Key::type, "FromBaseClass"}, {Key::model, "Base"}}});
+        QCOMPARE(model.data(model.index(0, 0), Qt::DisplayRole).toString(), QStringLiteral("Standard"));
+        QCOMPARE(model.data(model.index(1, 1), Qt::DisplayRole).toString(), QStringLiteral("Base"));
+        QCOMPARE(model.headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral("Member name"));
+        QCOMPARE(model.findField("size"), 0);
+        QCOMPARE(model.findField("<Default>"), -1);
+        QCOMPARE(model.findField("missing"), -1);
+
+        QTreeView view;
+        view.setModel(&model);
+        model.view = &view;
+        model.upAction(); // no current row: nothing
+        view.setCurrentIndex(model.index(1, 0));
+        model.upAction();
+        QCOMPARE(model.entryAt(0).value(Key::model).toString(), QStringLiteral("Base"));
+        QCOMPARE(model.currentRow(), 0);
+        model.upAction(); // first row: nothing
+        QCOMPARE(model.entryAt(0).value(Key::model).toString(), QStringLiteral("Base"));
+        model.downAction();
+        QCOMPARE(model.entryAt(1).value(Key::model).toString(), QStringLiteral("Base"));
+        model.downAction(); // last row: nothing
+        QCOMPARE(model.currentRow(), 1);
+
+        FieldModel one;
+        one.setEntries({QJsonObject{{Key::displayedName, "x"}}});
+        QCOMPARE(one.findField("<Default>"), 0);
+    }
+};
+
+QTEST_MAIN(TestListModels)
+#include "tst_listmodels.moc"
