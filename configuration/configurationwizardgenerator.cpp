@@ -28,6 +28,22 @@ void generateInto(PythonCode &code, BaseInput &input)
 
 } // namespace
 
+void addDimensionChoices(ExclusiveChoiceGenerator &choice)
+{
+    choice.addChoice(1, "1D");
+    choice.addChoice(2, "2D");
+}
+
+void addCustomizationChoices(ExclusiveChoiceGenerator &choice)
+{
+    addDimensionChoices(choice);
+    choice.addChoice(16, "Swap");
+    choice.addChoice(32, "Key");
+    choice.addChoice(64, "Value");
+    choice.addChoice(128, "Key2D");
+    choice.addChoice(256, "Value2D");
+}
+
 ConfigurationWizardGenerator::ConfigurationWizardGenerator(const QString &key, int kind)
     : BaseInput(key)
     , type(Key::type)
@@ -68,15 +84,8 @@ ConfigurationWizardGenerator::ConfigurationWizardGenerator(const QString &key, i
     , group(Key::group)
     , m_kind(kind)
 {
-    dimension.addChoice(1, "1D");
-    dimension.addChoice(2, "2D");
-    customization.addChoice(1, "1D");
-    customization.addChoice(2, "2D");
-    customization.addChoice(16, "Swap");
-    customization.addChoice(32, "Key");
-    customization.addChoice(64, "Value");
-    customization.addChoice(128, "Key2D");
-    customization.addChoice(256, "Value2D");
+    addDimensionChoices(dimension);
+    addCustomizationChoices(customization);
     scope.addChoice(4096, "General");
     scope.addChoice(8192, "Local");
 }

@@ -19,6 +19,10 @@ namespace Configuration {
 
 class FieldList;
 
+// The choice tables of the "dimension" and "customization" keys.
+void addDimensionChoices(ExclusiveChoiceGenerator &choice);
+void addCustomizationChoices(ExclusiveChoiceGenerator &choice);
+
 class ConfigurationWizardGenerator : public BaseInput
 {
 public:

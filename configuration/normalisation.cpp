@@ -113,16 +113,9 @@ void normaliseFieldList(FieldList &list, const QString &path, QSet<QString> *mod
 void normaliseContainerDefinition(QJsonObject &target, const QJsonObject &source, const QString &path)
 {
     ExclusiveChoiceGenerator dimension(Key::dimension);
-    dimension.addChoice(1, "1D");
-    dimension.addChoice(2, "2D");
+    addDimensionChoices(dimension);
     ExclusiveChoiceGenerator customization(Key::customization);
-    customization.addChoice(1, "1D");
-    customization.addChoice(2, "2D");
-    customization.addChoice(16, "Swap");
-    customization.addChoice(32, "Key");
-    customization.addChoice(64, "Value");
-    customization.addChoice(128, "Key2D");
-    customization.addChoice(256, "Value2D");
+    addCustomizationChoices(customization);
     dimension.setValue(target, true);
     customization.setValue(source, true);
 
