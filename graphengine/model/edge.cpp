@@ -433,7 +433,7 @@ QString Edge::toolTipAt(const GatePort *port) const
 {
     QString html = toolTip();
     if (port)
-        html += QLatin1String(" \u21D2 ") + port->displayName().toHtmlEscaped();
+        html += QStringLiteral(" \u21D2 ") + port->displayName().toHtmlEscaped();
     return html + connectionSummary() + propertyTable(-1);
 }
 
