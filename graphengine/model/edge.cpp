@@ -112,13 +112,16 @@ void Edge::addDriver(GatePort *port, bool force)
     GatePort *first = drivers.first();
     if (first && first != port && isGeneratedOpenInput(first->owner) && first->owner != port->owner)
         delete first->owner; // its destructor disconnects its ports
-    loads.removeAll(port);
-    if (!drivers.contains(port)) {
-        if (port->owner && port->owner->kind == COLPASSTHROUGH)
-            drivers.prepend(port);
-        else
-            drivers.append(port);
+    // Only a port that points here can stand in one of the lists already.
+    if (port->net == this) {
+        if (drivers.contains(port))
+            return;
+        loads.removeAll(port);
     }
+    if (port->owner && port->owner->kind == COLPASSTHROUGH)
+        drivers.prepend(port);
+    else
+        drivers.append(port);
     attach(port);
 }
 
@@ -127,9 +130,12 @@ void Edge::addLoad(GatePort *port, bool force)
     Q_UNUSED(force) // a port is listed once whatever force says
     if (!port)
         return;
-    drivers.removeAll(port);
-    if (!loads.contains(port))
-        loads.append(port);
+    if (port->net == this) {
+        if (loads.contains(port))
+            return;
+        drivers.removeAll(port);
+    }
+    loads.append(port);
     attach(port);
 }
 
@@ -172,19 +178,23 @@ void Edge::transfer(PortSet &list, int column, Edge *target, bool moveDrivers)
     if (!target || target == this)
         return;
     const bool wasEmpty = moveDrivers ? target->drivers.isEmpty() : target->loads.isEmpty();
-    int i = 0;
-    while (i < list.size()) {
-        GatePort *port = list.at(i);
-        if (!port || !port->owner) {
-            ++i;
-            continue;
+    // One pass splits the list, so that a net of many ports moves in linear
+    // time.
+    QList<GatePort *> kept;
+    QList<GatePort *> moving;
+    for (GatePort *port : qAsConst(list.ports)) {
+        bool moves = false;
+        if (port && port->owner) {
+            const int c = port->owner->column;
+            moves = column == -1 || (moveDrivers ? (c > column || c <= 0) : c >= column);
         }
-        const int c = port->owner->column;
-        const bool moves = column == -1 || (moveDrivers ? (c > column || c <= 0) : c >= column);
-        if (!moves) {
-            ++i;
-            continue;
-        }
+        (moves ? moving : kept).append(port);
+    }
+    if (moving.isEmpty())
+        return;
+    list.ports = kept;
+    list.sorted = false;
+    for (GatePort *port : qAsConst(moving)) {
         port->owner->checkConfiguration();
         if (verboseTrace) {
             const QString text = moveDrivers ? tr("Transfer Input of edge %1:%2 to new edge %3")
@@ -193,8 +203,6 @@ void Edge::transfer(PortSet &list, int column, Edge *target, bool moveDrivers)
         }
         if (port->net == this)
             port->net = nullptr;
-        list.sorted = false;
-        list.ports.removeAt(i);
         if (moveDrivers)
             target->addDriver(port, wasEmpty);
         else
@@ -250,17 +258,14 @@ void Edge::movePortsTo(PortSet &list, Edge *target)
         logCritical(QStringLiteral("Edge::movePortsTo: the list is not one of the net's own"));
         return;
     }
-    int i = 0;
-    while (i < list.size()) {
-        GatePort *port = list.at(i);
-        if (!port) {
-            ++i;
+    const QList<GatePort *> moving = list.ports;
+    list.ports.clear();
+    list.sorted = false;
+    for (GatePort *port : moving) {
+        if (!port)
             continue;
-        }
         if (port->net == this)
             port->net = nullptr;
-        list.sorted = false;
-        list.ports.removeAt(i);
         target->connectPort(port, true);
     }
 }
@@ -464,7 +469,7 @@ Edge *Edges::findOrCreate(const Name &name, bool forceNew)
     if (!forceNew)
         net->pen = penForName(net->baseName());
     if (name.flags() & Name::Marked) {
-        list.push_back(net);
+        listNet(net);
         lastInList = 1;
         return net;
     }
@@ -472,8 +477,9 @@ Edge *Edges::findOrCreate(const Name &name, bool forceNew)
     const auto it = map.find(name);
     if (it != map.end()) {
         // The net that held the name stays reachable (and owned) in the list.
-        appendToList(it.value());
+        Edge *former = it.value();
         it.value() = net;
+        listNet(former);
     } else {
         map.insert(name, net);
     }
@@ -489,6 +495,7 @@ void Edges::clear()
 {
     while (!isEmpty())
         delete takeFirst();
+    m_waiting.clear();
 }
 
 void Edges::purge()
@@ -498,35 +505,35 @@ void Edges::purge()
     for (Edge *net : elements()) {
         if (net && net->drivers.isEmpty() && net->loads.isEmpty()) {
             unlist(net);
-            take(net);
             delete net;
         }
     }
 }
 
-void Edges::unlist(const Edge *net)
+void Edges::listNet(Edge *net)
 {
-    removeFromList(net);
-    if (net->name.isNull() || !removeFromMap(net->name, net))
-        return;
-    // A net that waited in the list under the same name now holds it.
-    for (auto it = list.begin(); it != list.end(); ++it) {
-        Edge *waiting = *it;
-        if (waiting && !(waiting->name.flags() & Name::Marked) && !(waiting->name < net->name)
-            && !(net->name < waiting->name)) {
-            list.erase(it);
-            map.insert(waiting->name, waiting);
-            return;
-        }
-    }
+    appendToList(net);
+    if (!(net->name.flags() & Name::Marked))
+        m_waiting.insert(net->name, net);
 }
 
-void Edges::resetLayout()
+void Edges::unlist(const Edge *net)
 {
-    for (Edge *net : elements()) {
-        if (net)
-            net->resetLayout();
+    m_waiting.remove(net->name, const_cast<Edge *>(net));
+    if (listContains(net)) {
+        removeFromList(net);
+        return;
     }
+    if (net->name.isNull() || !removeFromMap(net->name, net))
+        return;
+    // The net that waited last under the same name now holds it.
+    const auto waiting = m_waiting.find(net->name);
+    if (waiting == m_waiting.end())
+        return;
+    Edge *heir = waiting.value();
+    m_waiting.erase(waiting);
+    removeFromList(heir);
+    map.insert(heir->name, heir);
 }
 
 } // namespace GraphEngine

@@ -142,10 +142,16 @@ public:
     // Deletes every net without drivers and loads.
     void purge();
     void resetLayout();
-    // Takes the net out of the index. When it held its name in the map, a
-    // listed net of the same name (displaced by a forced new one) takes the
-    // entry over.
+    // Lists the net (under a name another net holds, or a marked one).
+    void listNet(Edge *net);
+    // Takes the net out of the index. When it held its name in the map, the
+    // net listed last under the same name (displaced by a forced new one, or
+    // registered while the name was held) takes the entry over.
     void unlist(const Edge *net);
+
+private:
+    // The listed nets that wait for their (unmarked) name.
+    QMultiMap<Name, Edge *> m_waiting;
 };
 
 } // namespace GraphEngine

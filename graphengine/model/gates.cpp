@@ -32,7 +32,7 @@ void Gates::purge()
     // Deleting a gate deletes no other gate, so one walk finds them all.
     for (Gate *gate : elements()) {
         if (gate && !gate->isModulePort()) {
-            take(gate);
+            take(gate->name, gate);
             delete gate;
         }
     }

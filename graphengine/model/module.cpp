@@ -131,7 +131,7 @@ bool Module::registerEdge(Edge *net)
     QMutexLocker locker(&mutex);
     if (net->name.flags() & Name::Marked) {
         edges->lastInList = 1;
-        edges->appendToList(net);
+        edges->listNet(net);
         return true;
     }
     edges->lastInList = 0;
@@ -142,7 +142,7 @@ bool Module::registerEdge(Edge *net)
     }
     if (holder == net)
         return true;
-    edges->appendToList(net);
+    edges->listNet(net);
     return false;
 }
 
@@ -164,7 +164,7 @@ Edge *Module::findOrCreatePortGate(const QString &portName, const QString &netNa
     const Name key(portName, false, true);
     Gate *gate = portGates->map.value(key);
     if (!gate) {
-        for (Gate *listed : portGates->list) {
+        for (Gate *listed : portGates->list()) {
             if (listed && !(listed->name < key) && !(key < listed->name)) {
                 gate = listed;
                 break;

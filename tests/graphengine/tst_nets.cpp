@@ -202,7 +202,7 @@ private slots:
         QCOMPARE(joined->loadTop, 5.0);
         QCOMPARE(joined->loadBottom, 30.0);
         QVERIFY(joined->properties.contains(QStringLiteral("Width")));
-        QVERIFY(m->gates->list.empty());
+        QVERIFY(m->gates->list().empty());
         VERIFY_CONSISTENT(m);
     }
 
@@ -409,7 +409,7 @@ private slots:
         auto *pass = new Gate(BaseEnum::COLPASSTHROUGH, QStringLiteral("n"), QBrush());
         QVERIFY(m->registerInstance(pass, true));
         QVERIFY(m->registerInstance(pass, true));
-        QCOMPARE(int(m->gates->list.size()), 1);
+        QCOMPARE(int(m->gates->list().size()), 1);
     }
 
     void netNamesAndTheIndex()
@@ -426,7 +426,7 @@ private slots:
         forced->setName(Name(QStringLiteral("b")));
         QCOMPARE(m->edges->find(Name(QStringLiteral("a"))), a);
         QCOMPARE(m->edges->find(Name(QStringLiteral("b"))), forced);
-        QVERIFY(m->edges->list.empty());
+        QVERIFY(m->edges->list().empty());
 
         // Two nets of one name: the second waits in the list.
         auto *twin = new Edge(Name(QStringLiteral("a")), m);
@@ -435,7 +435,7 @@ private slots:
         // Unregistering the twin leaves the holder's entry alone.
         m->unregisterEdge(twin);
         QCOMPARE(m->edges->find(Name(QStringLiteral("a"))), a);
-        QVERIFY(m->edges->list.empty());
+        QVERIFY(m->edges->list().empty());
         delete twin;
         QCOMPARE(m->edges->find(Name(QStringLiteral("a"))), a);
 
@@ -444,9 +444,9 @@ private slots:
         Edge *m1 = m->edges->findOrCreate(marked, false);
         Edge *m2 = m->edges->findOrCreate(marked, false);
         QVERIFY(m1 != m2);
-        QCOMPARE(int(m->edges->list.size()), 2);
+        QCOMPARE(int(m->edges->list().size()), 2);
         delete m1;
-        QCOMPARE(int(m->edges->list.size()), 1);
+        QCOMPARE(int(m->edges->list().size()), 1);
         QVERIFY(m->edges->listContains(m2));
         QVERIFY(!m->edges->find(marked));
     }
