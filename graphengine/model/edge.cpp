@@ -536,4 +536,12 @@ void Edges::unlist(const Edge *net)
     map.insert(heir->name, heir);
 }
 
+void Edges::resetLayout()
+{
+    for (Edge *net : elements()) {
+        if (net)
+            net->resetLayout();
+    }
+}
+
 } // namespace GraphEngine

@@ -369,6 +369,31 @@ private slots:
         QCOMPARE(n->boundingRect(), QRectF(9, 9, 7, 2));
     }
 
+    void indexWideMarksAndLayoutReset()
+    {
+        Edge *a = net(m, QStringLiteral("a"));
+        Edge *marked = m->edges->findOrCreate(Name::detachedCopy(Name(QStringLiteral("b"))));
+        Gate *g = makeGate(m, QStringLiteral("g"), {}, {});
+        m->edges->setColorMark(3, true);
+        m->gates->setColorMark(3, true);
+        QCOMPARE(a->marks, 8);
+        QCOMPARE(marked->marks, 8);
+        QCOMPARE(g->marks, 8);
+        m->edges->setColorMark(3, false);
+        m->edges->setColorMark(-1, true);
+        QCOMPARE(a->marks | marked->marks, 0);
+        a->column = 4;
+        a->netNumber = 2;
+        a->trackOffset = 1.5;
+        a->branchLines.resize(2);
+        a->bounds = QRectF(0, 0, 3, 3);
+        m->edges->resetLayout();
+        QCOMPARE(a->column + a->netNumber, 0);
+        QCOMPARE(a->trackOffset, 0.0);
+        QVERIFY(a->branchLines.isEmpty());
+        QCOMPARE(a->bounds, QRectF(0, 0, 3, 3));
+    }
+
     void registryClashRules()
     {
         bool created = true;

@@ -3,6 +3,8 @@
 
 #include "graphengine/model/graphitem.h"
 
+#include <QImage>
+#include <QPainter>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -240,6 +242,34 @@ private slots:
         QCOMPARE(qHash(twin), qHash(*port));
         twin.tip.rx() += 0.5;
         QVERIFY(twin != *port);
+    }
+
+    void paintingDropsDetailWhenZoomedOut()
+    {
+        Gate gate;
+        GatePort *port = addPort(&gate, QStringLiteral("CLK"), 0, 2, 0, true);
+        port->attributes.set(0, 2, 0, 2, true, 11); // clock triangle
+        port->setAnchor(QPointF(30, 20));
+        port->setTipOffset(QPointF(-20, 0));
+        auto inked = [port](double lod) {
+            QImage image(64, 40, QImage::Format_ARGB32);
+            image.fill(Qt::white);
+            QPainter painter(&image);
+            port->paint(&painter, lod);
+            painter.end();
+            int count = 0;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x)
+                    count += image.pixel(x, y) != qRgb(255, 255, 255);
+            return count;
+        };
+        QCOMPARE(inked(0.04), 0);
+        const int line = inked(0.05);
+        QVERIFY(line > 0);
+        QCOMPARE(inked(0.09), line);
+        QVERIFY(inked(0.1) > line);
+        // The glyph path is made once per side and glyph, then shared.
+        QCOMPARE(port->glyphPath(), port->glyphPath());
     }
 
     void graphItemsOrderAndTravelThroughSignals()
