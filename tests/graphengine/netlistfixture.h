@@ -10,6 +10,8 @@
 #include "graphengine/model/module.h"
 
 #include <QSet>
+
+#include <algorithm>
 #include <QStringList>
 
 namespace NetlistFixture {
@@ -78,6 +80,8 @@ inline QString brokenInvariant(const Module *module)
     for (const Gate *g : module->gates->elements()) {
         if (g->module != module)
             return QStringLiteral("gate %1 does not name its module").arg(g->name.text());
+        if (!g->ports.sorted || !std::is_sorted(g->ports.ports.cbegin(), g->ports.ports.cend(), PortSet::lessThan))
+            return QStringLiteral("ports of %1 out of group order").arg(g->name.text());
         for (const GatePort *p : g->ports.ports) {
             if (p->owner != g)
                 return QStringLiteral("port %1 of another gate").arg(p->name);

@@ -265,6 +265,7 @@ private slots:
         Edge *io = net(m, QStringLiteral("io"));
         Gate *pad = makeGate(m, QStringLiteral("LOI_io"), {}, {});
         addPort(pad, QStringLiteral("p"), BaseEnum::InOut, 2, 0);
+        pad->ports.ensureSorted(false);
         io->connectPort(pad->ports.first());
         Gate *loop = io->createFakeInput(false);
         QVERIFY(loop);
@@ -461,7 +462,13 @@ private slots:
         m->unregisterEdge(twin);
         QCOMPARE(m->edges->find(Name(QStringLiteral("a"))), a);
         QVERIFY(m->edges->list().empty());
+        QVERIFY(!m->registerEdge(twin));
+        // Renamed to a free name, the twin leaves the list for the map.
+        twin->setName(Name(QStringLiteral("c")));
+        QVERIFY(m->edges->list().empty());
+        QCOMPARE(m->edges->find(Name(QStringLiteral("c"))), twin);
         delete twin;
+        QVERIFY(!m->edges->find(Name(QStringLiteral("c"))));
         QCOMPARE(m->edges->find(Name(QStringLiteral("a"))), a);
 
         // Marked nets are only listed, and leave the list when they go.

@@ -294,6 +294,13 @@ private slots:
         QCOMPARE(spy.count(), 1);
         QCOMPARE(spy.at(0).at(0).value<GraphItem>(), e);
         QVERIFY(QMetaType::type("GraphEngine::GraphItem") != QMetaType::UnknownType);
+        // A receiver of updateToolTip may rewrite the text in place.
+        connect(m, &Module::updateToolTip, this, [](GraphItem item, QString &tip) {
+            tip += QLatin1String(" via ") + QString::number(item.kind());
+        });
+        QString tip = QStringLiteral("net");
+        emit m->updateToolTip(end, tip);
+        QCOMPARE(tip, QStringLiteral("net via 4"));
         deleteModules(m_modules);
     }
 
