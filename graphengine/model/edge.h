@@ -3,7 +3,9 @@
 #include "baseobject.h"
 #include "name.h"
 #include "portset.h"
+#include "semiindex.h"
 
+#include <QList>
 #include <QPen>
 #include <QPointF>
 #include <QRectF>
@@ -11,6 +13,9 @@
 
 namespace GraphEngine {
 
+class Edges;
+class Gate;
+class GatePort;
 class Module;
 
 // Horizontal lines from one net piece's trunk to its ports.
@@ -35,10 +40,64 @@ struct TrunkSegment
 };
 
 // One net of a module. Its lists refer to ports owned by gates: output ports
-// drive it, every other connected port is a load.
+// drive it, every other connected port is a load. A connected port stands
+// exactly once in exactly one list of the net its pointer names. The lists
+// keep connection order (a pass-through driver first) and are never sorted.
 class Edge : public BaseObject
 {
 public:
+    // Made by the module's net index (Edges::findOrCreate).
+    Edge(const Name &name, Module *module);
+    // Leaves its ports unconnected and its module's index.
+    ~Edge() override;
+
+    QString propertyTableAll() const override;
+    QString toolTip() const override;
+    // The tooltip at one end of the net (port may be null).
+    virtual QString toolTipAt(const GatePort *port) const;
+    virtual QRectF boundingRect() const;
+
+    // Connects by the port's declared direction: outputs drive, the rest load.
+    void connectPort(GatePort *port, bool force = false);
+    // A generated open-input driver gives way to the first real driver.
+    void addDriver(GatePort *port, bool force = false);
+    void addLoad(GatePort *port, bool force = false);
+    // Reports (and changes nothing) when the port is in neither list.
+    void disconnectPort(GatePort *port);
+    // Moves this net's connection from oldPort to the unconnected newPort.
+    bool replacePort(GatePort *oldPort, GatePort *newPort);
+    // Move the drivers (beyond the column, or in columns up to 0) or the
+    // loads (from the column on) to target; column -1 moves all of them.
+    void transferInputs(int column, Edge *target);
+    void transferOutputs(int column, Edge *target);
+    // Takes over every driver of other.
+    void absorbDrivers(Edge *other);
+    // Reconnects each port of the list here.
+    void adoptPorts(const PortSet &ports);
+    // Moves every port of this net's driver or load list to target.
+    void movePortsTo(PortSet &list, Edge *target);
+    void moveAllPortsTo(Edge *target);
+    // Gives an undriven net a generated driver gate; null when driven.
+    Gate *createFakeInput(bool loopback);
+    // Renames the net and re-keys it in its module.
+    void setName(const Name &newName);
+    // Numbers this net and, backwards through pass-through gates, the nets
+    // feeding it.
+    void setNetNumber(int number);
+    void resetLayout();
+    // The nets that belong with this one: same net number, other bits of the
+    // ports' buses. May hold a net more than once, or null.
+    QList<Edge *> collectConnected(const Edges &index) const;
+
+    // The constant of the single driver, or 0.
+    int constantKind() const;
+    // The name, or with showConstants "0", "1", "X" or "Z" for a net driven
+    // by a single constant.
+    const Name &displayName(bool showConstants) const;
+    QString baseName() const;
+    int fanOut() const;
+    QString connectionSummary() const;
+
     PortSet drivers;
     PortSet loads;
     Name name;
@@ -57,6 +116,42 @@ public:
     QVector<BranchLine> branchLines;
     QVector<TrunkSegment> trunkSegments;
     QRectF bounds;
+
+private:
+    // Points the port here; a port still on another net leaves it first.
+    void attach(GatePort *port);
+    // Takes every entry of the port out of both lists, without a message.
+    bool detach(GatePort *port);
+    void transfer(PortSet &list, int column, Edge *target, bool moveDrivers);
+};
+
+// The net index of a module. It owns its nets.
+class Edges : public SemiIndex<Name, Edge>
+{
+public:
+    explicit Edges(Module *owner);
+    ~Edges() override;
+
+    // The net of that name, made when absent (or always, with forceNew).
+    // Null for a null or empty name.
+    Edge *findOrCreate(const Name &name, bool forceNew = false);
+    // The net under that name, without making one.
+    Edge *find(const Name &name) const;
+    // Deletes every net.
+    void clear() override;
+    // Deletes every net without drivers and loads.
+    void purge();
+    void resetLayout();
+    // Lists the net (under a name another net holds, or a marked one).
+    void listNet(Edge *net);
+    // Takes the net out of the index. When it held its name in the map, the
+    // net listed last under the same name (displaced by a forced new one, or
+    // registered while the name was held) takes the entry over.
+    void unlist(const Edge *net);
+
+private:
+    // The listed nets that wait for their (unmarked) name.
+    QMultiMap<Name, Edge *> m_waiting;
 };
 
 } // namespace GraphEngine

@@ -115,7 +115,10 @@ void wrapAtCommas(QString &out, const QStringRef &text, int minChars, QChar sepa
 
 QString wrapToScreen(const QString &text)
 {
-    const QScreen *screen = qGuiApp ? QGuiApplication::primaryScreen() : nullptr;
+    // qGuiApp is a plain cast: under a QCoreApplication it names no object.
+    const QScreen *screen = qobject_cast<QGuiApplication *>(QCoreApplication::instance())
+        ? QGuiApplication::primaryScreen()
+        : nullptr;
     if (!screen)
         return text;
     const double charWidth = LabelCache::instance().charWidth();

@@ -1,0 +1,547 @@
+#include "edge.h"
+
+#include "gate.h"
+#include "gateport.h"
+#include "graphengine/globals.h"
+#include "graphengine/logging.h"
+#include "labelcache.h"
+#include "module.h"
+#include "pens.h"
+
+#include <QCoreApplication>
+#include <QMutexLocker>
+#include <QSet>
+
+namespace GraphEngine {
+
+namespace {
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("GraphEngine::Edge", text);
+}
+
+void logForcedConnection()
+{
+    logCritical(QStringLiteral("Attempt to force an existing connection."));
+}
+
+// Generated drivers that give way to the first real driver.
+bool isGeneratedOpenInput(const Gate *gate)
+{
+    return gate
+        && (gate->kind == BaseEnum::OPENINPUT || gate->kind == BaseEnum::LOOPBACKOPENINPUT
+            || gate->kind == (BaseEnum::OPENINPUT | BaseEnum::ClusterFlag));
+}
+
+// Row texts of the connection summary, translated once.
+struct SummaryTexts
+{
+    QString undriven;
+    QString multiDriven;
+    QString outputs;
+};
+
+const SummaryTexts &summaryTexts()
+{
+    QMutexLocker locker(&globalLock());
+    static const SummaryTexts texts = [] {
+        const QString row = QStringLiteral("<tr><td><b><div style='white-space:pre'>");
+        const QString cell = QStringLiteral(": </div></b></td><td>");
+        return SummaryTexts{row + tr("Undriven Net Detected") + QLatin1String("</td></tr>"),
+                            row + tr("Multitriver Detected") + cell,
+                            row + tr("Output Connection") + cell};
+    }();
+    return texts;
+}
+
+} // namespace
+
+Edge::Edge(const Name &name, Module *module)
+    : name(name)
+    , module(module)
+{
+}
+
+Edge::~Edge()
+{
+    for (PortSet *list : {&drivers, &loads}) {
+        for (GatePort *port : qAsConst(list->ports)) {
+            if (port && port->net == this)
+                port->net = nullptr;
+        }
+    }
+    if (module)
+        module->unregisterEdge(this);
+}
+
+void Edge::attach(GatePort *port)
+{
+    if (port->net && port->net != this) {
+        logForcedConnection();
+        // The other net lets go of it, so that no list keeps a port that
+        // points elsewhere.
+        port->net->detach(port);
+    }
+    port->net = this;
+}
+
+bool Edge::detach(GatePort *port)
+{
+    const bool removed = drivers.removeAll(port) + loads.removeAll(port) > 0;
+    if (port->net == this)
+        port->net = nullptr;
+    return removed;
+}
+
+void Edge::connectPort(GatePort *port, bool force)
+{
+    if (!port)
+        return;
+    if (port->attributes.direction() == Output)
+        addDriver(port, force);
+    else
+        addLoad(port, force);
+}
+
+void Edge::addDriver(GatePort *port, bool force)
+{
+    Q_UNUSED(force) // a port is listed once whatever force says
+    if (!port)
+        return;
+    GatePort *first = drivers.first();
+    if (first && first != port && isGeneratedOpenInput(first->owner) && first->owner != port->owner)
+        delete first->owner; // its destructor disconnects its ports
+    // Only a port that points here can stand in one of the lists already.
+    if (port->net == this) {
+        if (drivers.contains(port))
+            return;
+        loads.removeAll(port);
+    }
+    if (port->owner && port->owner->kind == COLPASSTHROUGH)
+        drivers.prepend(port);
+    else
+        drivers.append(port);
+    attach(port);
+}
+
+void Edge::addLoad(GatePort *port, bool force)
+{
+    Q_UNUSED(force) // a port is listed once whatever force says
+    if (!port)
+        return;
+    if (port->net == this) {
+        if (loads.contains(port))
+            return;
+        drivers.removeAll(port);
+    }
+    loads.append(port);
+    attach(port);
+}
+
+void Edge::disconnectPort(GatePort *port)
+{
+    if (!port)
+        return;
+    if (!detach(port)) {
+        logCritical(tr("Attempt to disconnect a port that is not already connected"));
+        return;
+    }
+}
+
+bool Edge::replacePort(GatePort *oldPort, GatePort *newPort)
+{
+    if (!oldPort || !newPort || oldPort == newPort)
+        return false;
+    if (newPort->isConnected()) {
+        disconnectPort(oldPort);
+        return false;
+    }
+    PortSet *list = drivers.contains(oldPort) ? &drivers : loads.contains(oldPort) ? &loads : nullptr;
+    if (!list)
+        return false;
+    // A new port that stands alone on a net (this one or another) leaves it.
+    if (newPort->net) {
+        if (newPort->net != this)
+            logForcedConnection();
+        newPort->net->detach(newPort);
+    }
+    list->replace(oldPort, newPort);
+    if (oldPort->net == this)
+        oldPort->net = nullptr;
+    newPort->net = this;
+    return true;
+}
+
+void Edge::transfer(PortSet &list, int column, Edge *target, bool moveDrivers)
+{
+    if (!target || target == this)
+        return;
+    const bool wasEmpty = moveDrivers ? target->drivers.isEmpty() : target->loads.isEmpty();
+    // One pass splits the list, so that a net of many ports moves in linear
+    // time.
+    QList<GatePort *> kept;
+    QList<GatePort *> moving;
+    for (GatePort *port : qAsConst(list.ports)) {
+        bool moves = false;
+        if (port && port->owner) {
+            const int c = port->owner->column;
+            moves = column == -1 || (moveDrivers ? (c > column || c <= 0) : c >= column);
+        }
+        (moves ? moving : kept).append(port);
+    }
+    if (moving.isEmpty())
+        return;
+    list.ports = kept;
+    list.sorted = false;
+    for (GatePort *port : qAsConst(moving)) {
+        port->owner->checkConfiguration();
+        if (verboseTrace) {
+            const QString text = moveDrivers ? tr("Transfer Input of edge %1:%2 to new edge %3")
+                                             : tr("Transfer Output of edge %1:%2 to new edge %3");
+            logWarning(text.arg(name.toString(false), port->fullName(), target->name.toString(false)));
+        }
+        if (port->net == this)
+            port->net = nullptr;
+        if (moveDrivers)
+            target->addDriver(port, wasEmpty);
+        else
+            target->addLoad(port, wasEmpty);
+    }
+}
+
+void Edge::transferInputs(int column, Edge *target)
+{
+    transfer(drivers, column, target, true);
+}
+
+void Edge::transferOutputs(int column, Edge *target)
+{
+    transfer(loads, column, target, false);
+}
+
+void Edge::absorbDrivers(Edge *other)
+{
+    if (!other || other == this)
+        return;
+    const QList<GatePort *> taken = other->drivers.ports;
+    other->drivers.ports.clear();
+    other->drivers.sorted = false;
+    for (GatePort *port : taken) {
+        if (!port)
+            continue;
+        if (port->net == other)
+            port->net = nullptr;
+        attach(port);
+        loads.removeAll(port);
+        if (!drivers.contains(port))
+            drivers.append(port);
+    }
+}
+
+void Edge::adoptPorts(const PortSet &ports)
+{
+    const QList<GatePort *> list = ports.ports;
+    for (GatePort *port : list) {
+        if (!port)
+            continue;
+        port->disconnect();
+        connectPort(port, false);
+    }
+}
+
+void Edge::movePortsTo(PortSet &list, Edge *target)
+{
+    if (!target || target == this)
+        return;
+    if (&list != &drivers && &list != &loads) {
+        logCritical(QStringLiteral("Edge::movePortsTo: the list is not one of the net's own"));
+        return;
+    }
+    const QList<GatePort *> moving = list.ports;
+    list.ports.clear();
+    list.sorted = false;
+    for (GatePort *port : moving) {
+        if (!port)
+            continue;
+        if (port->net == this)
+            port->net = nullptr;
+        target->connectPort(port, true);
+    }
+}
+
+void Edge::moveAllPortsTo(Edge *target)
+{
+    movePortsTo(drivers, target);
+    movePortsTo(loads, target);
+}
+
+Gate *Edge::createFakeInput(bool loopback)
+{
+    if (drivers.first() || !module)
+        return nullptr;
+    bool inout = loopback;
+    for (const GatePort *load : qAsConst(loads.ports))
+        inout = inout || (load && load->attributes.direction() == InOut);
+    const int kind = inout ? LOOPBACKOPENINPUT : OPENINPUT;
+    const QString prefix = inout ? QStringLiteral("LOI_") : QStringLiteral("OI_");
+    Gate *gate = new Gate(kind, prefix + name.toString(false), QBrush(Qt::darkCyan, Qt::SolidPattern));
+    if (!module->registerInstance(gate, false)) {
+        // The name is taken (two nets share a name): a marked copy is unique.
+        gate->name = Name::detachedCopy(gate->name);
+        if (!module->registerInstance(gate, true)) {
+            delete gate;
+            return nullptr;
+        }
+    }
+    connectPort(gate->portAt(0, 0), false);
+    return gate;
+}
+
+void Edge::setName(const Name &newName)
+{
+    if (module)
+        module->unregisterEdge(this);
+    name = newName;
+    if (module)
+        module->registerEdge(this);
+}
+
+void Edge::setNetNumber(int number)
+{
+    // Number 0 means none; it would also never stop a loop of pass-throughs.
+    if (number == 0)
+        return;
+    Edge *net = this;
+    while (net) {
+        if (net->netNumber != 0 || (net->name.flags() & Name::TwoIndices))
+            return;
+        net->netNumber = number;
+        const GatePort *driver = net->drivers.first();
+        if (!driver || !driver->owner || driver->owner->kind != COLPASSTHROUGH)
+            return;
+        const GatePort *input = driver->owner->portAt(2, 0);
+        if (!input || !input->isConnected())
+            return;
+        net = input->net;
+    }
+}
+
+void Edge::resetLayout()
+{
+    column = 0;
+    netNumber = 0;
+    trackOffset = 0.0;
+    loadTop = loadBottom = driverTop = driverBottom = 0.0;
+    branchLines.clear();
+    trunkSegments.clear();
+}
+
+QList<Edge *> Edge::collectConnected(const Edges &index) const
+{
+    QList<Edge *> result;
+    if (netNumber != 0) {
+        for (Edge *net : index.elements()) {
+            if (net && net->netNumber == netNumber)
+                result.append(net);
+        }
+    }
+    QList<GatePort *> collected;
+    QSet<const GatePort *> seen;
+    for (const PortSet *list : {&drivers, &loads}) {
+        for (const GatePort *port : list->ports) {
+            if (!port || !port->owner)
+                continue;
+            const PortSet bus = port->owner->portsNamed(port->baseName());
+            for (GatePort *member : bus.ports) {
+                if (member && !seen.contains(member)) {
+                    seen.insert(member);
+                    collected.append(member);
+                }
+            }
+        }
+    }
+    for (const GatePort *port : qAsConst(collected))
+        result.append(port->net);
+    return result;
+}
+
+int Edge::constantKind() const
+{
+    if (drivers.size() != 1 || !drivers.first())
+        return 0;
+    return drivers.first()->constantKind();
+}
+
+const Name &Edge::displayName(bool showConstants) const
+{
+    if (!showConstants)
+        return name;
+    // Indexed by kind - VCC: VCC, GND, X, Z.
+    static const Name constants[4] = {Name(QStringLiteral("1")), Name(QStringLiteral("0")),
+                                      Name(QStringLiteral("X")), Name(QStringLiteral("Z"))};
+    const int kind = constantKind();
+    if (kind >= VCC && kind <= Z)
+        return constants[kind - VCC];
+    return name;
+}
+
+QString Edge::baseName() const
+{
+    if (name.isNull())
+        return QString();
+    return name.hasIndex() ? name.baseText() : name.text();
+}
+
+int Edge::fanOut() const
+{
+    int count = 0;
+    for (const GatePort *port : loads.ports) {
+        if (!port)
+            continue;
+        if (port->owner && port->owner->isCluster() && port->attributes.isControl())
+            count += port->owner->nativeNameCount();
+        else
+            ++count;
+    }
+    return count;
+}
+
+QString Edge::connectionSummary() const
+{
+    const SummaryTexts &texts = summaryTexts();
+    QString html = QStringLiteral("<br><table>");
+    const int n = drivers.size();
+    if (n == 0)
+        html += texts.undriven;
+    else if (n > 1)
+        html += texts.multiDriven + QString::number(n) + QLatin1String("</td></tr>");
+    html += texts.outputs + QString::number(fanOut()) + QLatin1String("</td></tr></table>");
+    return html;
+}
+
+QString Edge::toolTip() const
+{
+    QMutexLocker locker(&globalLock());
+    static const QString head = QLatin1String("<table><tr><td><b><div style='white-space:pre'>")
+        + tr("Edge Name:") + QLatin1String("</div></b></td><td>");
+    // Net names come from the debugged program.
+    return head + wrapToScreen(name.toString(false).toHtmlEscaped()) + QLatin1String("</td></tr></table>");
+}
+
+QString Edge::propertyTableAll() const
+{
+    return toolTip() + connectionSummary() + propertyTable(-1);
+}
+
+QString Edge::toolTipAt(const GatePort *port) const
+{
+    QString html = toolTip();
+    if (port)
+        html += QStringLiteral(" \u21D2 ") + port->displayName().toHtmlEscaped();
+    return html + connectionSummary() + propertyTable(-1);
+}
+
+QRectF Edge::boundingRect() const
+{
+    return bounds.adjusted(-1.0, -1.0, 1.0, 1.0);
+}
+
+Edges::Edges(Module *owner)
+    : SemiIndex<Name, Edge>(owner)
+{
+}
+
+Edges::~Edges()
+{
+    Edges::clear();
+}
+
+Edge *Edges::findOrCreate(const Name &name, bool forceNew)
+{
+    if (name.isNull() || name.text().isEmpty())
+        return nullptr;
+    if (!forceNew) {
+        if (Edge *existing = map.value(name))
+            return existing;
+    }
+    Edge *net = new Edge(name, module);
+    if (!forceNew)
+        net->pen = penForName(net->baseName());
+    if (name.flags() & Name::Marked) {
+        listNet(net);
+        lastInList = 1;
+        return net;
+    }
+    lastInList = 0;
+    const auto it = map.find(name);
+    if (it != map.end()) {
+        // The net that held the name stays reachable (and owned) in the list.
+        Edge *former = it.value();
+        it.value() = net;
+        listNet(former);
+    } else {
+        map.insert(name, net);
+    }
+    return net;
+}
+
+Edge *Edges::find(const Name &name) const
+{
+    return name.isNull() ? nullptr : map.value(name);
+}
+
+void Edges::clear()
+{
+    while (!isEmpty())
+        delete takeFirst();
+    m_waiting.clear();
+}
+
+void Edges::purge()
+{
+    // Deleting a net leaves the other nets' lists as they are, so one walk
+    // finds every net to delete.
+    for (Edge *net : elements()) {
+        if (net && net->drivers.isEmpty() && net->loads.isEmpty()) {
+            unlist(net);
+            delete net;
+        }
+    }
+}
+
+void Edges::listNet(Edge *net)
+{
+    appendToList(net);
+    if (!(net->name.flags() & Name::Marked))
+        m_waiting.insert(net->name, net);
+}
+
+void Edges::unlist(const Edge *net)
+{
+    m_waiting.remove(net->name, const_cast<Edge *>(net));
+    if (listContains(net)) {
+        removeFromList(net);
+        return;
+    }
+    if (net->name.isNull() || !removeFromMap(net->name, net))
+        return;
+    // The net that waited last under the same name now holds it.
+    const auto waiting = m_waiting.find(net->name);
+    if (waiting == m_waiting.end())
+        return;
+    Edge *heir = waiting.value();
+    m_waiting.erase(waiting);
+    removeFromList(heir);
+    map.insert(heir->name, heir);
+}
+
+void Edges::resetLayout()
+{
+    for (Edge *net : elements()) {
+        if (net)
+            net->resetLayout();
+    }
+}
+
+} // namespace GraphEngine

@@ -1,0 +1,145 @@
+#pragma once
+
+#include "baseenum.h"
+
+#include <QHash>
+#include <QList>
+#include <QMap>
+
+#include <iterator>
+#include <list>
+
+namespace GraphEngine {
+
+class Module;
+
+// A name index of gates or nets: most elements under their unique key in key
+// order, the others (pass-through gates, "="-marked names, names already
+// held) in a list in insertion order. Walks visit the map first, then the
+// list. An element stands in the list at most once; finding and removing a
+// listed element takes constant time, so a layout that lists and removes a
+// pass-through gate per net stays linear.
+template<typename Key, typename T>
+class SemiIndex : public BaseEnum
+{
+public:
+    using ListedElements = std::list<T *>;
+
+    explicit SemiIndex(Module *owner)
+        : module(owner)
+    {
+    }
+    virtual ~SemiIndex() = default;
+    SemiIndex(const SemiIndex &) = delete;
+    SemiIndex &operator=(const SemiIndex &) = delete;
+
+    // Forgets every element without deleting it.
+    virtual void clear()
+    {
+        map.clear();
+        m_list.clear();
+        m_listed.clear();
+    }
+
+    bool isEmpty() const { return map.isEmpty() && m_list.empty(); }
+    int count() const { return map.size() + int(m_list.size()); }
+    // The listed elements in insertion order.
+    const ListedElements &list() const { return m_list; }
+    // Every element, map entries in key order first, then the list.
+    QList<T *> elements() const
+    {
+        QList<T *> all = map.values();
+        for (T *element : m_list)
+            all.append(element);
+        return all;
+    }
+
+    bool listContains(const T *element) const { return m_listed.contains(element); }
+    void appendToList(T *element)
+    {
+        if (listContains(element))
+            return;
+        m_list.push_back(element);
+        m_listed.insert(element, std::prev(m_list.end()));
+    }
+    void removeFromList(const T *element)
+    {
+        const auto it = m_listed.find(element);
+        if (it == m_listed.end())
+            return;
+        m_list.erase(it.value());
+        m_listed.erase(it);
+    }
+    // Removes the map entry under key only when it holds this element.
+    bool removeFromMap(const Key &key, const T *element)
+    {
+        const auto it = map.find(key);
+        if (it == map.end() || it.value() != element)
+            return false;
+        map.erase(it);
+        return true;
+    }
+    // Takes the element out of the list, or else out of the map entry under
+    // key; an entry under another key (a name changed behind the index's
+    // back) is searched for.
+    void take(const Key &key, const T *element)
+    {
+        if (listContains(element)) {
+            removeFromList(element);
+            return;
+        }
+        if (removeFromMap(key, element))
+            return;
+        for (auto it = map.begin(); it != map.end();) {
+            if (it.value() == element)
+                it = map.erase(it);
+            else
+                ++it;
+        }
+    }
+    // Takes the first element out (map first, then list); null when empty.
+    T *takeFirst()
+    {
+        if (!map.isEmpty()) {
+            T *element = map.first();
+            map.erase(map.begin());
+            return element;
+        }
+        if (!m_list.empty()) {
+            T *element = m_list.front();
+            m_listed.remove(element);
+            m_list.pop_front();
+            return element;
+        }
+        return nullptr;
+    }
+
+    // Sets (on) or clears mark bit 0-7 on every element.
+    void setColorMark(int bit, bool on)
+    {
+        if (bit < 0 || bit > 7)
+            return;
+        for (T *element : elements()) {
+            if (!element)
+                continue;
+            if (on)
+                element->marks |= 1 << bit;
+            else
+                element->marks &= ~(1 << bit);
+        }
+    }
+
+    QMap<Key, T *> map;
+    // Where the module's last insertion went: 1 the list, 0 the map.
+    int lastInList = 0;
+    // Not owned.
+    Module *module = nullptr;
+    // Cleared while a layout run works on the index.
+    quint8 layoutDone = 1;
+
+private:
+    ListedElements m_list;
+    QHash<const T *, typename ListedElements::iterator> m_listed;
+};
+
+} // namespace GraphEngine

@@ -1,0 +1,312 @@
+#include "common/testenvironment.h"
+#include "netlistfixture.h"
+
+#include "graphengine/model/graphitem.h"
+
+#include <QImage>
+#include <QPainter>
+#include <QSignalSpy>
+#include <QtTest>
+
+using namespace GraphEngine;
+using namespace NetlistFixture;
+
+namespace {
+
+QStringList names(const PortSet &set, int group = PortSet::AllGroups)
+{
+    QStringList out;
+    for (auto it = set.constBegin(group); it != set.constEnd(group); ++it)
+        out << (*it)->name;
+    return out;
+}
+
+QStringList criticals(const LogCapture &log)
+{
+    QStringList out;
+    for (QString text : log.texts(QtCriticalMsg))
+        out << text.mid(1, text.size() - 2);
+    return out;
+}
+
+} // namespace
+
+// Port sets, gate ports and the graph item handle.
+class TestPortSets : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void flipFlopPinsOrderByGroupThenPosition()
+    {
+        Gate gate;
+        addPort(&gate, QStringLiteral("Q"), 1, 0, 0);
+        addPort(&gate, QStringLiteral("CLR"), 0, 1, 0, true);
+        addPort(&gate, QStringLiteral("CLK"), 0, 2, 1, true);
+        addPort(&gate, QStringLiteral("D"), 0, 2, 0);
+        addPort(&gate, QStringLiteral("PRE"), 0, 3, 0, true);
+        QVERIFY(!gate.ports.sorted);
+        gate.ports.ensureSorted(false);
+        QCOMPARE(names(gate.ports), QStringList({"PRE", "D", "CLK", "CLR", "Q"}));
+        QCOMPARE(names(gate.ports, 2), QStringList({"D", "CLK"}));
+        QCOMPARE(names(gate.ports, 0), QStringList({"Q"}));
+        QCOMPARE(gate.portAt(2, 1)->name, QStringLiteral("CLK"));
+        QVERIFY(!gate.portAt(2, 2));
+        QCOMPARE(gate.portCount(2), 2);
+        QCOMPARE(gate.findPortByName(QStringLiteral("CLR"))->name, QStringLiteral("CLR"));
+        QVERIFY(!gate.findPortByName(QStringLiteral("clr")));
+    }
+
+    void groupTable_data()
+    {
+        QTest::addColumn<QList<int>>("groups");
+        QTest::addColumn<QList<int>>("starts");
+        QTest::newRow("all four") << QList<int>{3, 3, 2, 2, 1, 0, 0} << QList<int>{5, 4, 2, 0};
+        QTest::newRow("inputs only") << QList<int>{2, 2, 2} << QList<int>{3, 3, 0, 0};
+        QTest::newRow("outputs only") << QList<int>{0, 0} << QList<int>{0, 0, 0, 0};
+        QTest::newRow("empty") << QList<int>{} << QList<int>{0, 0, 0, 0};
+    }
+    void groupTable()
+    {
+        QFETCH(QList<int>, groups);
+        QFETCH(QList<int>, starts);
+        Gate gate;
+        for (int i = 0; i < groups.size(); ++i)
+            addPort(&gate, QString::number(i), groups[i] == 0 ? 1 : 0, groups[i], i);
+        gate.ports.ensureSorted(false);
+        QCOMPARE(QList<int>(std::begin(gate.ports.groupStart), std::end(gate.ports.groupStart)), starts);
+        // The input side (groups 3..1) and the outputs cover the set once.
+        const int inputs = int(gate.ports.constBegin(0) - gate.ports.constBegin(3));
+        const int outputs = int(gate.ports.constEnd(0) - gate.ports.constBegin(0));
+        QCOMPARE(inputs + outputs, groups.size());
+        QCOMPARE(outputs, int(groups.count(0)));
+    }
+
+    void staleTableIsRebuiltAndForceResorts()
+    {
+        Gate gate;
+        GatePort *a = addPort(&gate, QStringLiteral("a"), 0, 2, 0);
+        GatePort *y = addPort(&gate, QStringLiteral("y"), 1, 0, 0);
+        gate.ports.ensureSorted(false);
+        // Swap the sides behind the set's back: without force nothing moves.
+        a->attributes.set(1, 0, 1, 0, false, 12);
+        y->attributes.set(0, 2, 0, 0, false, 1);
+        gate.ports.ensureSorted(false);
+        QCOMPARE(names(gate.ports), QStringList({"a", "y"}));
+        gate.ports.ensureSorted(true);
+        QCOMPARE(names(gate.ports), QStringList({"y", "a"}));
+        gate.ports.groupStart[3] = -1;
+        QCOMPARE(names(gate.ports, 0), QStringList({"a"}));
+        QCOMPARE(gate.ports.groupStart[3], 0);
+    }
+
+    void unsortedAccessIsReportedAndReadsTheWholeList()
+    {
+        Gate gate;
+        addPort(&gate, QStringLiteral("y"), 1, 0, 0);
+        addPort(&gate, QStringLiteral("a"), 0, 2, 0);
+        LogCapture log;
+        QCOMPARE(names(gate.ports, 0), QStringList({"y", "a"}));
+        QVERIFY(criticals(log).contains(
+            "Programatic Error. Try to access PortSet by position on an unsorted Set; Invalid!"));
+    }
+
+    void replaceFindAndColumns()
+    {
+        Gate g1, g2;
+        g1.column = 4;
+        g2.column = 2;
+        GatePort *p1 = addPort(&g1, QStringLiteral("a"), 0, 2, 0);
+        GatePort *p2 = addPort(&g2, QStringLiteral("b"), 0, 2, 0);
+        GatePort *p3 = addPort(&g2, QStringLiteral("c"), 0, 2, 1);
+        PortSet set;
+        QCOMPARE(set.lowestGateColumn(), -1);
+        set.add(p1);
+        set.add(p1);
+        set.add(p2);
+        QCOMPARE(set.size(), 2);
+        set.ensureSorted(false);
+        QVERIFY(!set.replace(p1, p2));
+        QVERIFY(set.sorted);
+        QVERIFY(!set.replace(p3, p1));
+        QVERIFY(set.replace(p1, p3));
+        QVERIFY(!set.sorted);
+        QCOMPARE(set.ports, QList<GatePort *>({p3, p2}));
+        QCOMPARE(set.findByGate(&g2), p3);
+        QVERIFY(!set.findByGate(&g1));
+        QCOMPARE(set.lowestGateColumn(), 2);
+    }
+
+    void portConnectionQueries()
+    {
+        Module *m = Module::findOrCreateModule(m_modules, QStringLiteral("q"), nullptr);
+        Gate *src = makeGate(m, QStringLiteral("src"), {}, {QStringLiteral("y")});
+        Gate *dst = makeGate(m, QStringLiteral("dst"), {QStringLiteral("a"), QStringLiteral("b")},
+                             {QStringLiteral("y"), QStringLiteral("z")});
+        GatePort *io = addPort(dst, QStringLiteral("io"), BaseEnum::InOut, 0, 2);
+        dst->ports.ensureSorted(false);
+        GatePort *a = dst->findPortByName(QStringLiteral("a"));
+        GatePort *b = dst->findPortByName(QStringLiteral("b"));
+        Edge *n = net(m, QStringLiteral("n"));
+        n->connectPort(a);
+        QVERIFY(!a->isConnected());
+        n->connectPort(b);
+        QVERIFY(a->isConnected());
+        QVERIFY(!a->firstDriver());
+        n->connectPort(src->portAt(0, 0));
+        QCOMPARE(a->firstDriver(), src->portAt(0, 0));
+        QCOMPARE(a->driverOwnedBy(src), src->portAt(0, 0));
+        QCOMPARE(src->portAt(0, 0)->loadOwnedBy(dst), a);
+        QVERIFY(!a->loadOwnedBy(dst));
+        QCOMPARE(src->portAt(0, 0)->linkedPorts(), QList<GatePort *>({a, b}));
+        QCOMPARE(a->linkedPorts().size(), 3);
+        QCOMPARE(a->linkedPorts().last(), io);
+        QCOMPARE(dst->portAt(0, 0)->upstreamPorts(), QList<GatePort *>({a, b}));
+
+        Edge *bus = net(m, QStringLiteral("bus"));
+        bus->connectPort(io);
+        QVERIFY(!io->isConnected());
+        bus->loads.ports.append(io); // an inout listed twice never links to itself
+        QVERIFY(io->linkedPorts().isEmpty());
+        bus->loads.ports.removeLast();
+        dst->row = 7;
+        GatePort *other = makeGate(m, QStringLiteral("o2"), {QStringLiteral("a")}, {})->portAt(2, 0);
+        other->owner->row = 3;
+        bus->connectPort(other);
+        QVERIFY(io->isConnected());
+        QCOMPARE(io->minLoadGateOrder(), 3);
+        QCOMPARE(b->minLoadGateOrder(), -1);
+        QVERIFY(brokenInvariant(m).isEmpty());
+        deleteModules(m_modules);
+    }
+
+    void portNamesAndTips()
+    {
+        Gate gate(BaseEnum::VCC, QStringLiteral("v<1>"), QBrush());
+        GatePort *port = gate.portAt(0, 0);
+        QCOMPARE(port->name, QStringLiteral("v<1>"));
+        QCOMPARE(port->baseName(), QStringLiteral("v"));
+        QCOMPARE(port->fullName(), QStringLiteral("v<1>.v<1>"));
+        QCOMPARE(port->typedName(), QStringLiteral("VCC.v<1>"));
+        QCOMPARE(port->constantKind(), int(BaseEnum::VCC));
+        // Names from the debugged program are escaped in HTML.
+        QVERIFY(port->toolTip().contains(QStringLiteral("v&lt;1&gt;:")));
+        QVERIFY(port->toolTip().contains(QStringLiteral("<i>Not connected</i>")));
+
+        Gate cluster;
+        cluster.kind = BaseEnum::AND | BaseEnum::ClusterFlag;
+        cluster.name = Name(QStringLiteral("u"));
+        cluster.properties.insert(QStringLiteral("=NativeName"),
+                                  QVariantList{QVariant::fromValue(Name(QStringLiteral("u0"))),
+                                               QStringLiteral("u1"), QVariant::fromValue(Name(QStringLiteral("u2")))});
+        GatePort *bit = addPort(&cluster, QStringLiteral("a[2]"), 0, 2, 0);
+        GatePort *converted = addPort(&cluster, QStringLiteral("a[1]"), 0, 2, 1);
+        GatePort *beyond = addPort(&cluster, QStringLiteral("a[5]"), 0, 2, 2);
+        GatePort *plain = addPort(&cluster, QStringLiteral("s"), 0, 1, 0, true);
+        QCOMPARE(bit->displayName(), QStringLiteral("u2.a"));
+        QCOMPARE(converted->displayName(), QStringLiteral("u1.a"));
+        QCOMPARE(beyond->displayName(), QStringLiteral("u.a"));
+        QCOMPARE(plain->displayName(), QStringLiteral("u.s"));
+    }
+
+    void portGeometryMakesTheGateRebuild()
+    {
+        Gate gate;
+        GatePort *port = addPort(&gate, QStringLiteral("a"), 0, 2, 0);
+        gate.x = 100;
+        gate.y = 50;
+        port->setAnchor(QPointF(1, 2));
+        port->setTipOffset(QPointF(-10, 0));
+        QCOMPARE(port->scenePos(), QPointF(91, 52));
+        gate.shapeBuilt = 1;
+        port->setName(QStringLiteral("b"));
+        QCOMPARE(gate.shapeBuilt, quint8(1));
+        port->moveBy(1, 1);
+        QCOMPARE(gate.shapeBuilt, quint8(0));
+        QCOMPARE(port->tip, QPointF(-8, 3));
+
+        port->attributes.set(0, 2, 0, 3, true, 27);
+        const QPainterPath glyph = port->glyphPath();
+        QVERIFY(!glyph.isEmpty());
+        // A left-side glyph is the output side's turned half round: bubble
+        // outside (left of the foot), triangle pointing into the gate.
+        QCOMPARE(glyph.boundingRect().left(), -11.0);
+        QCOMPARE(glyph.boundingRect().right(), 14.0);
+        port->attributes.set(0, 2, 0, 0, false, 1);
+        QVERIFY(port->glyphPath().isEmpty());
+
+        GatePort twin(nullptr, QStringLiteral("b"), port->attributes, 0, 0);
+        twin.anchor = port->anchor;
+        twin.tip = port->tip;
+        QVERIFY(twin == *port);
+        QCOMPARE(qHash(twin), qHash(*port));
+        twin.tip.rx() += 0.5;
+        QVERIFY(twin != *port);
+    }
+
+    void paintingDropsDetailWhenZoomedOut()
+    {
+        Gate gate;
+        GatePort *port = addPort(&gate, QStringLiteral("CLK"), 0, 2, 0, true);
+        port->attributes.set(0, 2, 0, 2, true, 11); // clock triangle
+        port->setAnchor(QPointF(30, 20));
+        port->setTipOffset(QPointF(-20, 0));
+        auto inked = [port](double lod) {
+            QImage image(64, 40, QImage::Format_ARGB32);
+            image.fill(Qt::white);
+            QPainter painter(&image);
+            port->paint(&painter, lod);
+            painter.end();
+            int count = 0;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x)
+                    count += image.pixel(x, y) != qRgb(255, 255, 255);
+            return count;
+        };
+        QCOMPARE(inked(0.04), 0);
+        const int line = inked(0.05);
+        QVERIFY(line > 0);
+        QCOMPARE(inked(0.09), line);
+        QVERIFY(inked(0.1) > line);
+        // The glyph path is made once per side and glyph, then shared.
+        QCOMPARE(port->glyphPath(), port->glyphPath());
+    }
+
+    void graphItemsOrderAndTravelThroughSignals()
+    {
+        Module *m = Module::findOrCreateModule(m_modules, QStringLiteral("g"), nullptr);
+        Gate *gate = makeGate(m, QStringLiteral("u1"), {QStringLiteral("a")}, {QStringLiteral("y")});
+        Edge *n = net(m, QStringLiteral("n"));
+        const GraphItem g1(gate), g2(gate), e(n), end(n, gate->portAt(0, 0));
+        QVERIFY(g1 == g2 && !(g1 < g2) && !(g2 < g1));
+        QVERIFY(g1 < e);
+        QVERIFY(e != end);
+        QCOMPARE(end.kind(), int(GraphItem::NetEndItem));
+        QCOMPARE(g1.owner(), m);
+        QCOMPARE(GraphItem(gate->portAt(0, 0)).owner(), m);
+        QVERIFY(!GraphItem().owner());
+        GatePort *const *first = &gate->ports.ports.at(0);
+        const GraphItem range(first, first + gate->ports.size());
+        QCOMPARE(range.gate(), gate);
+
+        QSignalSpy spy(m, &Module::clicked);
+        emit m->clicked(e);
+        QCOMPARE(spy.count(), 1);
+        QCOMPARE(spy.at(0).at(0).value<GraphItem>(), e);
+        QVERIFY(QMetaType::type("GraphEngine::GraphItem") != QMetaType::UnknownType);
+        // A receiver of updateToolTip may rewrite the text in place.
+        connect(m, &Module::updateToolTip, this, [](GraphItem item, QString &tip) {
+            tip += QLatin1String(" via ") + QString::number(item.kind());
+        });
+        QString tip = QStringLiteral("net");
+        emit m->updateToolTip(end, tip);
+        QCOMPARE(tip, QStringLiteral("net via 4"));
+        deleteModules(m_modules);
+    }
+
+private:
+    ModuleMap m_modules;
+};
+
+QTEST_GUILESS_MAIN(TestPortSets)
+#include "tst_portsets.moc"
