@@ -236,6 +236,7 @@ PythonCode ConfigurationWizardGenerator::generateClass()
         appendCodeLine(r.expression, QStringLiteral("dumpMode = dumpMode"));
         r.helperName = r.makeDumperHeader(typeName) + QStringLiteral("    return GenericDumpFieldAsParentHelper");
         r.emitFunctionHeader();
+        r.guardDefinitions();
         return r;
     }
 
@@ -264,6 +265,7 @@ PythonCode ConfigurationWizardGenerator::generateClass()
     }
     r.setHelperName(r.makeDumperHeader(typeName) + returnLine);
     r.emitFunctionHeader();
+    r.guardDefinitions();
     return r;
 }
 

@@ -179,6 +179,22 @@ QString PythonCode::makeDumperHeader(QString &typeName)
         .arg(typeName);
 }
 
+void PythonCode::guardDefinitions()
+{
+    if (definitions.isEmpty())
+        return;
+    const bool debugMode = KorvanDebugger::Internal::KorvanDebuggerOptions::debugModeEnabled();
+    QString guarded = QLatin1String("try:") + scaffoldSuffix;
+    const QStringList lines = definitions.split(QLatin1Char('\n'));
+    for (const QString &line : lines)
+        guarded += QLatin1String("\n  ") + line;
+    guarded += QLatin1String("\nexcept Exception as korvanError:") + scaffoldSuffix;
+    guarded += QLatin1String("\n  reportDefinitionFailure(") + pythonStringLiteral(sanitizedContext(state().contextStack))
+               + QLatin1String(",korvanError,") + QLatin1String(debugMode ? "True" : "False") + QLatin1Char(')')
+               + scaffoldSuffix;
+    definitions = guarded;
+}
+
 QString PythonCode::unregisterCustomsCode(bool withDeletes)
 {
     EmissionState &s = state();
