@@ -35,6 +35,7 @@ struct PythonCheck { const char *tag, *expression, *expected; };
 const PythonCheck pythonChecks[] = {
     {"mangled template", "mangleTypeName('std::map<int, char*>')", "'std__map_a_int_c_char_z_'"},
     {"mangled pointer", "mangleTypeName('QList<QString> *')", "'QList_a_QString_z_'"},
+    {"mangled cast and character", "mangleTypeName(\"Odd<(int)-1, 'q'>\")", "'Odd_a__x28_int_x29__x2d_1_c__x27_q_x27__z_'"},
     {"template base", "templateBaseName('QList<int>')", "'QList'"},
     {"template arguments", "_templateArgumentTexts('Foo<Bar<int, 2>, 3>')", "['Bar<int, 2>', '3']"},
     {"numeric argument text", "numericTemplateArgument(gdb.lookup_type('int'), 0)", "raised error"},
