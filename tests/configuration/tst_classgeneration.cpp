@@ -11,6 +11,7 @@
 #include "configuration/configurationwizardgenerator.h"
 #include "configuration/document.h"
 #include "configuration/keys.h"
+#include "configuration/normalisation.h"
 #include "configuration/pythoncode.h"
 #include "editor/configurationlist.h"
 #include "plugin/korvandebuggerplugin.h"
@@ -437,6 +438,12 @@ private slots:
          "'fields': [{'type': 'Standard', 'displayedName': 's'}, "
          "{'type': 'FromBaseClass', 'model': 'Self', 'accessor': {'accessor': {'Field': '.next'}}}]}")));
         QCOMPARE(fields.size(), 1);
+        // The same for the first field that a custom printer of Self takes.
+        const QJsonObject first = fieldListOfClass(QJsonObject(), jsonObject(json(
+            "{'className': {'TemplateType': 'Self'}, 'group': 'G', 'fields': ["
+            "{'type': 'FromBaseClass', 'model': 'Self'}, {'displayedName': 's', 'accessor': {}}]}")), QStringLiteral("c"));
+        QCOMPARE(first.value("displayedName").toString(), QStringLiteral("s"));
+        QVERIFY(first.value("accessor").isObject()); // not prefixed by an expansion of Self
     }
 
     void fieldOfAModelOutsideAClass()
