@@ -137,8 +137,12 @@ void ConfigurationWizardGenerator::setValue(const QJsonObject &object, bool byKe
 
     m_enabled = d.value(Key::enable).toBool(true);
 
-    if (m_kind == ClassDefinition)
-        normaliseFieldList(*fields, fieldsPathOfClass(d), nullptr);
+    if (m_kind == ClassDefinition) {
+        // The class counts as being expanded, so that a field reusing the
+        // class itself (directly or through other models) is dropped.
+        QSet<QString> expanding{className.text};
+        normaliseFieldList(*fields, fieldsPathOfClass(d), &expanding);
+    }
 }
 
 PythonCode ConfigurationWizardGenerator::generate()
@@ -236,6 +240,7 @@ PythonCode ConfigurationWizardGenerator::generateClass()
         appendCodeLine(r.expression, QStringLiteral("dumpMode = dumpMode"));
         r.helperName = r.makeDumperHeader(typeName) + QStringLiteral("    return GenericDumpFieldAsParentHelper");
         r.emitFunctionHeader();
+        r.guardDefinitions();
         return r;
     }
 
@@ -264,6 +269,7 @@ PythonCode ConfigurationWizardGenerator::generateClass()
     }
     r.setHelperName(r.makeDumperHeader(typeName) + returnLine);
     r.emitFunctionHeader();
+    r.guardDefinitions();
     return r;
 }
 
@@ -274,6 +280,10 @@ PythonCode ConfigurationWizardGenerator::generateField()
 
     generateInto(r, accessor);
     generateInto(r, displayedName);
+    // The helper class comes from the field type alone: the accessor's own
+    // "GenericAccessor" must not turn a field without helper into an accessor
+    // instance that the class would then take for a field.
+    r.helperName.clear();
 
     const AccessorKind t = fieldType();
     if (t == AccessorKind::TypeEnum) {
@@ -297,18 +307,18 @@ PythonCode ConfigurationWizardGenerator::generateField()
                                                                    &arrayNbElement})
             generateInto(r, *input);
     } else if (t == AccessorKind::TypeFromBaseClass) {
-        // Models that reach themselves through their fields (A uses B, B
-        // uses A) are expanded once per chain; the repeat is left out.
-        static QSet<QString> expanding;
+        // The model's fields are normalised as a class's would be: fields
+        // that reuse further models are expanded in place (a list of fields
+        // cannot hold another "fields = [...]"), and a model that reaches
+        // back to one being expanded is cut.
         const QString name = model.text;
-        const QJsonObject definition = expanding.contains(name) ? QJsonObject() : storedClassDefinition(name);
+        const QJsonObject definition = storedClassDefinition(name);
         if (!definition.isEmpty()) {
-            expanding.insert(name);
             FieldList modelFields(Key::fields);
             modelFields.setValue(definition, true);
-            PythonCode expanded = modelFields.generate();
-            expanding.remove(name);
-            return expanded;
+            QSet<QString> expanding{name};
+            normaliseFieldList(modelFields, fieldsPathOfClass(definition), &expanding);
+            return modelFields.generate();
         }
     }
 

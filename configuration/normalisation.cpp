@@ -173,7 +173,8 @@ QJsonObject fieldListOfClass(const QJsonObject &field, const QJsonObject &classD
 {
     FieldList list(Key::fields);
     list.setValue(classDefinition, true);
-    normaliseFieldList(list, fieldsPathOfClass(classDefinition), nullptr);
+    QSet<QString> expanding{classDefinition.value(Key::className).toObject().value(Key::TemplateType).toString()};
+    normaliseFieldList(list, fieldsPathOfClass(classDefinition), &expanding);
     QJsonObject first = list.value().toArray().at(0).toObject();
     normaliseContainerDefinition(first, field, context);
     return first;

@@ -168,6 +168,17 @@ QString PythonCode::makeDumperHeader(QString &typeName)
     typeName.replace(QLatin1Char('>'), QLatin1String("_z_"));
     typeName.remove(QLatin1Char('*'));
     typeName.remove(QLatin1Char(' '));
+    // Whatever else a type name may hold (template arguments such as
+    // "(int)-1" or 'c') cannot stand in a Python name; left in, one such
+    // class would stop the whole script from compiling.
+    QString safe;
+    for (const QChar c : qAsConst(typeName)) {
+        if (c == QLatin1Char('_') || (c.unicode() < 128 && c.isLetterOrNumber()))
+            safe += c;
+        else
+            safe += QStringLiteral("_x%1_").arg(c.unicode(), 0, 16);
+    }
+    typeName = safe;
 
     registerHelperName(QLatin1String("qform__") + typeName);
     dumperName = QLatin1String("qdump__") + typeName;
@@ -177,6 +188,22 @@ QString PythonCode::makeDumperHeader(QString &typeName)
                           "    return [AutomaticFormat]\n"
                           "def qdump__%1(d,value,dumpMode=DefaultMode):\n")
         .arg(typeName);
+}
+
+void PythonCode::guardDefinitions()
+{
+    if (definitions.isEmpty())
+        return;
+    const bool debugMode = KorvanDebugger::Internal::KorvanDebuggerOptions::debugModeEnabled();
+    QString guarded = QLatin1String("try:") + scaffoldSuffix;
+    const QStringList lines = definitions.split(QLatin1Char('\n'));
+    for (const QString &line : lines)
+        guarded += QLatin1String("\n  ") + line;
+    guarded += QLatin1String("\nexcept Exception as korvanError:") + scaffoldSuffix;
+    guarded += QLatin1String("\n  reportDefinitionFailure(") + pythonStringLiteral(sanitizedContext(state().contextStack))
+               + QLatin1String(",korvanError,") + QLatin1String(debugMode ? "True" : "False") + QLatin1Char(')')
+               + scaffoldSuffix;
+    definitions = guarded;
 }
 
 QString PythonCode::unregisterCustomsCode(bool withDeletes)

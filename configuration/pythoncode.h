@@ -25,6 +25,10 @@ public:
     void emitFunctionHeader();
     void instantiateHelper();
     QString makeDumperHeader(QString &typeName);
+    // Puts the definitions into a try block, so that a class model whose
+    // Python fails while the script defines it is reported under the
+    // current debug-context path and the script goes on with the next model.
+    void guardDefinitions();
     // The whole script of the record: the previous generation's deletions
     // (with withDeletes set), the custom unregistrations, the shared helper
     // definitions, then definitions and expression. Pending deletions and

@@ -6,6 +6,7 @@
 
 #include <QJsonArray>
 #include <QPushButton>
+#include <QRegularExpression>
 
 namespace KorvanDebugger {
 namespace Configuration {
@@ -42,15 +43,19 @@ void ConfigurationListBase::syncButton()
     emit changed();
 }
 
-PythonCode ConfigurationListBase::generateEntries(ConfigurationWizardGenerator &generator)
+PythonCode ConfigurationListBase::generateEntries(ConfigurationWizardGenerator &generator, bool instancesOnly)
 {
+    static const QRegularExpression pythonName(QStringLiteral("^[A-Za-z_][A-Za-z0-9_]*$"));
     DebugContextScope context(key().isEmpty() ? QStringLiteral("<Default>") : key());
     PythonCode result;
     // A copy: generating may reload generators that read this very list.
     const QJsonArray entries = m_model->entries();
     for (const QJsonValue &entry : entries) {
         generator.setValue(entry.toObject(), false);
-        result.merge(generator.generate());
+        PythonCode code = generator.generate();
+        if (instancesOnly && !pythonName.match(code.expression).hasMatch())
+            code.expression.clear();
+        result.merge(code);
     }
     return result;
 }
@@ -76,10 +81,10 @@ PythonCode FieldList::generate()
     ++depth;
     PythonCode code;
     if (depth == 1) {
-        code = generateEntries(fieldGenerator);
+        code = generateEntries(fieldGenerator, true);
     } else {
         ConfigurationWizardGenerator nested(Key::tmp, ConfigurationWizardGenerator::FieldDefinition);
-        code = generateEntries(nested);
+        code = generateEntries(nested, true);
     }
     --depth;
     code.joinExpressionLines();
@@ -134,7 +139,7 @@ ClassModel *ClassList::classModel() const
 PythonCode ClassList::generate()
 {
     static ConfigurationWizardGenerator classGenerator(Key::tmp, ConfigurationWizardGenerator::ClassDefinition);
-    return generateEntries(classGenerator);
+    return generateEntries(classGenerator, false);
 }
 
 } // namespace Configuration

@@ -44,8 +44,12 @@ public slots:
 protected:
     ConfigurationListBase(const QString &key, ConfigurationListModelBase *model, QWidget *parent);
 
-    // The Python of every entry, each loaded into the given generator.
-    PythonCode generateEntries(ConfigurationWizardGenerator &generator);
+    // The Python of every entry, each loaded into the given generator. With
+    // instancesOnly, an entry adds its argument lines only when they name one
+    // helper instance: a field that made no instance (a type without helper)
+    // keeps its definitions but stays out of the list, which must remain a
+    // Python list of helpers.
+    PythonCode generateEntries(ConfigurationWizardGenerator &generator, bool instancesOnly);
 
     QGridLayout *m_layout = nullptr;
     QTreeView *m_view = nullptr;

@@ -196,7 +196,7 @@ class GenericAccessor(BaseHelper):
     # generators' sake; no step uses them.
     def __init__(self, accessor=None, type=None, postProcess=None, dereference=False,
                  directionField=None, directionType=None, debugContext="", **extra):
-        BaseHelper.__init__(self, accessor, None, debugContext, **extra)
+        BaseHelper.__init__(self, accessor, extra.pop("displayedName", None), debugContext, **extra)
         self.type = type
         self.postProcess = postProcess
         self.dereference = dereference
@@ -228,7 +228,7 @@ class GenericAccessor(BaseHelper):
 
 class CombinedGenericAccessor(BaseHelper):
     def __init__(self, args=(), debugContext="", **extra):
-        BaseHelper.__init__(self, None, None, debugContext, **extra)
+        BaseHelper.__init__(self, extra.pop("accessor", None), extra.pop("displayedName", None), debugContext, **extra)
         self.args = list(args)
 
     def __call__(self, value, container=None):
@@ -241,7 +241,7 @@ class GenericFilter(BaseHelper):
     # Keeps an item when every given filter says so: key(key), value(value),
     # keyValue(d, key, value).
     def __init__(self, key=None, value=None, keyValue=None, debugContext="", **extra):
-        BaseHelper.__init__(self, None, None, debugContext, **extra)
+        BaseHelper.__init__(self, extra.pop("accessor", None), extra.pop("displayedName", None), debugContext, **extra)
         self.key = key
         self.value = value
         self.keyValue = keyValue
@@ -557,7 +557,7 @@ class DumpHelper(BaseHelper):
     # header, then the feature's output into the current item.
     def __init__(self, d, value, header=None, fields=(), actualHelper=None, directionHelper=None,
                  dumpMode=DefaultMode, debugContext="", **extra):
-        BaseHelper.__init__(self, None, None, debugContext, **extra)
+        BaseHelper.__init__(self, extra.pop("accessor", None), extra.pop("displayedName", None), debugContext, **extra)
         self.header = header
         self.fields = list(fields)
         self.actualHelper = actualHelper

@@ -65,6 +65,22 @@ def reportFailure(debugContext, argument, var, inst, message=None):
         pass
 
 
+def reportDefinitionFailure(classContext, inst, debugMode):
+    # The printer of one class model could not be defined (its own Python
+    # failed while the script ran); the other models' printers are defined
+    # all the same. Debug mode: the report lines under the class's context;
+    # otherwise one plain line, so that the failure is not silent.
+    if not debugMode:
+        WARN("Korvan: the printer of %s is not defined: %s: %s" % (classContext, type(inst).__name__, errorText(inst)))
+        return
+    WARN("KORVANDEBUGAPI:%s" % classContext)
+    WARN("KORVANDEBUGVAR:<Not Accessible>")
+    WARN("KORVANDEBUGVARTYPE:unknown")
+    WARN("KORVANDEBUGVAR*:")
+    WARN("KORVANDEBUGERRORTYPE:%s" % str(type(inst)))
+    WARN("KORVANDEBUGERRORDESC:%s" % errorText(inst))
+
+
 # ---- typedefs ---------------------------------------------------------------
 _korvanReportedTypedefs = set()
 

@@ -42,10 +42,11 @@ MAX_CHILDREN = 10000
 
 
 def mangleTypeName(name):
-    # The rule by which the generated dumper functions are named.
+    # The rule by which the generated dumper functions are named; what else
+    # cannot stand in a Python name becomes "_x<hex code>_".
     for old, new in (("::", "__"), ("<", "_a_"), (",", "_c_"), (">", "_z_"), ("*", ""), (" ", "")):
         name = name.replace(old, new)
-    return name
+    return "".join(c if c == "_" or (c.isascii() and c.isalnum()) else "_x%x_" % ord(c) for c in name)
 
 
 def templateBaseName(name):

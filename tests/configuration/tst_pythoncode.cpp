@@ -58,6 +58,8 @@ private slots:
         QTest::addColumn<QString>("mangled");
         QTest::newRow("pointer") << "QList<QString> *" << "QList_a_QString_z_";
         QTest::newRow("map") << "std::map<int, char*>" << "std__map_a_int_c_char_z_";
+        // What cannot stand in a Python name, as the dumper mangles it too.
+        QTest::newRow("cast and character arguments") << "Odd<(int)-1, 'q'>" << "Odd_a__x28_int_x29__x2d_1_c__x27_q_x27__z_";
         QTest::newRow("plain") << "Foo" << "Foo";
     }
     void dumperHeaderMangling()

@@ -3,6 +3,8 @@
 // generators emit them, normal and debug mode) run on the fixture program
 // tests/fixtures/dumpertypes.cpp; the fetched value trees are checked.
 
+#include "dumpertestsupport.h"
+
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -10,81 +12,18 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
 
-const QString sourceRoot = QStringLiteral(KORVAN_SOURCE_ROOT);
+using DumperTest::childByPath;
+using DumperTest::fetchCommand;
+using DumperTest::GdbRun;
+using DumperTest::Report;
+using DumperTest::reportsOf;
 
-struct GdbRun
-{
-    int exitCode = -1;
-    QString output;
-    QList<QJsonArray> fetches;       // one per korvan-fetch-json command
-    QStringList reportLines;         // "XXX: " lines, marker removed
-};
-
-using Report = QMap<QString, QString>; // key ("API", "VAR", ...) -> value
-
-// The KORVANDEBUG lines grouped into reports: a report starts at "LINE" or
-// at an "API" line that follows a complete one.
-QList<Report> reportsOf(const QStringList &lines)
-{
-    QList<Report> reports;
-    bool open = false;
-    for (const QString &line : lines) {
-        if (!line.startsWith(QLatin1String("KORVANDEBUG")))
-            continue;
-        const QString entry = line.mid(11);
-        const int colon = entry.indexOf(QLatin1Char(':'));
-        const QString key = entry.left(colon);
-        if (!open || key == QLatin1String("LINE") || (key == QLatin1String("API") && reports.last().contains(key)))
-            reports.append(Report());
-        open = key != QLatin1String("ERRORDESC");
-        reports.last().insert(key, entry.mid(colon + 1));
-    }
-    return reports;
-}
-
-QJsonObject childByPath(const QJsonArray &items, const QString &expression, const QString &path)
-{
-    QJsonObject node;
-    for (const QJsonValue &item : items) {
-        if (item.toObject().value(QLatin1String("name")).toString() == expression)
-            node = item.toObject();
-    }
-    if (path.isEmpty())
-        return node;
-    for (const QString &name : path.split(QLatin1Char('/'))) {
-        const QJsonArray children = node.value(QLatin1String("children")).toArray();
-        node = QJsonObject();
-        for (const QJsonValue &child : children) {
-            if (child.toObject().value(QLatin1String("name")).toString() == name)
-                node = child.toObject();
-        }
-    }
-    return node;
-}
-
-QString fetchCommand(const QStringList &expressions, bool expandAll, const QStringList &expanded = {})
-{
-    QJsonArray watchers;
-    int number = 0;
-    for (const QString &expression : expressions) {
-        watchers.append(QJsonObject{{"iname", QStringLiteral("inspect.%1").arg(++number)},
-                                    {"exp", QString::fromLatin1(expression.toUtf8().toHex())}});
-    }
-    const QJsonObject args{{"watchers", watchers}, {"expandall", expandAll},
-                           {"expanded", QJsonArray::fromStringList(expanded)}};
-    return QStringLiteral("korvan-fetch-json ") + QString::fromUtf8(QJsonDocument(args).toJson(QJsonDocument::Compact));
-}
-
-const QStringList allVariables = {
-    "point", "alias", "outer", "deep", "array", "emptyArray", "bag", "dict", "twinDict", "list", "cyclic", "greeting", "empty", "utf8",
-    "latin", "bits", "oneBit", "handle", "fixed", "style", "noStyle", "overflow", "invalid", "negative",
-    "pairMap", "pv", "tarray", "tints", "counter", "tree", "holder", "broken"};
+const QString sourceRoot = DumperTest::sourceRoot();
+const QStringList &allVariables = DumperTest::allVariables();
 
 } // namespace
 
@@ -96,6 +35,7 @@ struct PythonCheck { const char *tag, *expression, *expected; };
 const PythonCheck pythonChecks[] = {
     {"mangled template", "mangleTypeName('std::map<int, char*>')", "'std__map_a_int_c_char_z_'"},
     {"mangled pointer", "mangleTypeName('QList<QString> *')", "'QList_a_QString_z_'"},
+    {"mangled cast and character", "mangleTypeName(\"Odd<(int)-1, 'q'>\")", "'Odd_a__x28_int_x29__x2d_1_c__x27_q_x27__z_'"},
     {"template base", "templateBaseName('QList<int>')", "'QList'"},
     {"template arguments", "_templateArgumentTexts('Foo<Bar<int, 2>, 3>')", "['Bar<int, 2>', '3']"},
     {"numeric argument text", "numericTemplateArgument(gdb.lookup_type('int'), 0)", "raised error"},
@@ -112,6 +52,9 @@ const PythonCheck pythonChecks[] = {
     {"enum row breaking the format", "GenericEnumHelper(enums=({'a':'x'},{1:'::A'}), masks=(1,1)).decode(1)", "'::A'"},
     {"enum without rows", "GenericEnumHelper(enums=(), masks=()).rows", "[]"},
     {"enum defaults", "GenericEnumHelper().decode(5)", "''"},
+    {"accessor with a shown name", "GenericAccessor(displayedName='x', accessor=1).displayedName", "'x'"},
+    {"helpers without accessor take one", "(CombinedGenericAccessor(accessor=1).accessor, GenericFilter(displayedName='f').displayedName)",
+     "(1, 'f')"},
     {"enum extra keywords", "GenericEnumHelper(directionField=1, debugContext='a.b').debugContext", "'a.b'"},
     {"text decoded again", "DecodedText(b'caf\\xc3\\xa9', 'utf8').decode('latin1')", "'caf\u00c3\u00a9'"},
     {"undecodable bytes", "str(DecodedText(b'caf\\xe9', 'utf8'))", "'caf\u00e9'"},
@@ -138,14 +81,13 @@ class TestDumper : public QObject
     Q_OBJECT
 
 private:
-    GdbRun runGdb(const QStringList &printerScripts, const QStringList &commands) const;
+    GdbRun runGdb(const QStringList &printerScripts, const QStringList &commands) const
+    {
+        return m_fixture.run(printerScripts, commands);
+    }
     void runPythonChecks();
 
-    QTemporaryDir m_dir;
-    QString m_gdb;
-    QString m_python;
-    QString m_program;
-    int m_breakLine = 0;
+    DumperTest::Fixture m_fixture;
     QMap<QString, GdbRun> m_modes; // "normal", "debug"
     GdbRun m_helperRun;            // pythonHelpers and warnLines, without a program
 
@@ -171,65 +113,10 @@ private slots:
     void instrumentedScriptsBehaveTheSame();
 };
 
-GdbRun TestDumper::runGdb(const QStringList &printerScripts, const QStringList &commands) const
-{
-    QStringList args{"-batch", "-nx"};
-    const QStringList scripts = QStringList{sourceRoot + "/host/dumper/dumper.py",
-                                            sourceRoot + "/resources/KorvanDumper.py",
-                                            sourceRoot + "/resources/DynamicPrettyPrinters.py"}
-                                + printerScripts;
-    for (const QString &script : scripts)
-        args << "-x" << script;
-    args << "-ex" << QStringLiteral("break dumpertypes.cpp:%1").arg(m_breakLine) << "-ex" << "run";
-    for (const QString &command : commands)
-        args << "-ex" << command;
-    args << m_program;
-
-    GdbRun run;
-    QProcess gdb;
-    gdb.setProcessChannelMode(QProcess::MergedChannels);
-    gdb.start(m_gdb, args);
-    if (!gdb.waitForFinished(120000)) {
-        gdb.kill();
-        gdb.waitForFinished();
-        run.output = QStringLiteral("gdb did not finish");
-        return run;
-    }
-    run.exitCode = gdb.exitCode();
-    run.output = QString::fromUtf8(gdb.readAll());
-    for (const QString &line : run.output.split(QLatin1Char('\n'))) {
-        if (line.startsWith(QLatin1String("KORVANFETCH:")))
-            run.fetches.append(QJsonDocument::fromJson(line.mid(12).toUtf8()).array());
-        else if (line.startsWith(QLatin1String("XXX: ")))
-            run.reportLines.append(line.mid(5));
-    }
-    return run;
-}
-
 void TestDumper::initTestCase()
 {
-    m_gdb = QStandardPaths::findExecutable(QStringLiteral("gdb"));
-    m_python = QStandardPaths::findExecutable(QStringLiteral("python3"));
-    const QString gxx = QStandardPaths::findExecutable(QStringLiteral("g++"));
-    QVERIFY2(!m_gdb.isEmpty() && !gxx.isEmpty() && !m_python.isEmpty(), "gdb, g++ and python3 are needed");
-    QVERIFY(m_dir.isValid());
-
-    const QString source = sourceRoot + "/tests/fixtures/dumpertypes.cpp";
-    QFile file(source);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
-    for (int i = 0; i < lines.size() && !m_breakLine; ++i) {
-        if (lines.at(i).contains(QLatin1String("// break here")))
-            m_breakLine = i + 1;
-    }
-    QVERIFY(m_breakLine > 0);
-
-    m_program = m_dir.filePath(QStringLiteral("dumpertypes"));
-    QProcess compiler;
-    compiler.setProcessChannelMode(QProcess::MergedChannels);
-    compiler.start(gxx, {"-g", "-O0", source, "-o", m_program});
-    QVERIFY(compiler.waitForFinished(120000));
-    QVERIFY2(compiler.exitCode() == 0, compiler.readAll().constData());
+    QString error;
+    QVERIFY2(m_fixture.prepare(&error), qPrintable(error));
 
     const QString fetchAll = fetchCommand(allVariables, true);
     for (const QString &mode : {QStringLiteral("normal"), QStringLiteral("debug")}) {
@@ -260,10 +147,10 @@ void TestDumper::resourceScriptsCompile()
     QFETCH(QString, script);
     QProcess python;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("PYTHONPYCACHEPREFIX"), m_dir.filePath(QStringLiteral("pycache")));
+    environment.insert(QStringLiteral("PYTHONPYCACHEPREFIX"), m_fixture.filePath(QStringLiteral("pycache")));
     python.setProcessEnvironment(environment);
     python.setProcessChannelMode(QProcess::MergedChannels);
-    python.start(m_python, {"-m", "py_compile", script});
+    python.start(m_fixture.python(), {"-m", "py_compile", script});
     QVERIFY(python.waitForFinished(60000));
     QVERIFY2(python.exitCode() == 0, python.readAll().constData());
 }
@@ -271,99 +158,19 @@ void TestDumper::resourceScriptsCompile()
 void TestDumper::shownValues_data()
 {
     QTest::addColumn<QString>("mode");
-    QTest::addColumn<QString>("expression");
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<QString>("value");
-    QTest::addColumn<QString>("type");
-    QTest::addColumn<int>("numchild");
-
-    struct Row { const char *tag, *expression, *path, *value, *type; int numchild; };
-    const Row rows[] = {
-        // class: standard, boolean and enum fields
-        {"class", "point", "", "{...}", "Point", 4},
-        {"class standard", "point", "x", "3", "int", 0},
-        {"class boolean true", "point", "visible", "Yes", "bool", 0},
-        {"class enum", "point", "color", "::Green", "Color", 0},
-        {"class through typedef", "alias", "y", "6", "int", 0},
-        {"class boolean false", "alias", "visible", "No", "bool", -1},
-        {"class behind a header", "outer", "", "{...}", "Outer", 1},
-        {"field read from the header", "outer", "x", "11", "int", 0},
-        {"base class field", "deep", "base/x", "7", "int", 0},
-        {"base class enum zero", "deep", "base/color", "::Red", "Color", -1},
-        {"derived field", "deep", "z", "9", "int", 0},
-        // containers
-        {"array", "array", "", "<3 items>", "IntArray", 3},
-        {"array cell", "array", "[2]", "30", "int", 0},
-        {"container field of a class", "bag", "items", "<3 items>", "", 3},
-        {"container field cell", "bag", "items/[0]", "10", "int", 0},
-        {"field after the container", "bag", "label", "5", "int", 0},
-        {"empty array", "emptyArray", "", "<0 items>", "IntArray", 0},
-        {"2-D array skips invalid cells", "dict", "", "<2 entries>", "Dict", 2},
-        {"2-D array key and value", "dict", "5", "\"five\"", "", 0},
-        {"2-D array first key", "dict", "1", "\"one\"", "", 0},
-        {"array sized by template argument, filtered", "fixed", "", "<3 items>", "FixedBuf<4>", 3},
-        {"filter keeps values above 1", "fixed", "[0]", "2", "int", 0},
-        {"filtered array last", "fixed", "[2]", "4", "int", 0},
-        {"cells typed by a template argument", "tarray", "[1]", "1.5", "double", 0},
-        {"other instantiation, same printer", "tints", "[2]", "9", "int", 0},
-        {"tree walked in order, filtered by key", "tree", "", "<4 items>", "Tree", 4},
-        {"tree key and value", "tree", "4", "40", "", 0},
-        {"linked list", "list", "", "<3 nodes>", "List", 3},
-        {"linked list last", "list", "[2]", "300", "int", 0},
-        {"cyclic list stops", "cyclic", "", "<1 node>", "List", 1},
-        {"customized container", "pairMap", "", "<2 items>", "PairMap", 2},
-        {"customized container key", "pairMap", "2", "2.5", "double", 0},
-        {"custom dumper of a path", "pv", "[1]", "2.5", "double", 0},
-        // accessors that call the program or read at an offset
-        {"inferior method", "counter", "twice", "12", "int", 0},
-        {"inferior function", "counter", "square", "36", "int", 0},
-        {"offset, cast and post-process", "counter", "extra", "77", "int", 0},
-        // strings, bits, wrapper
-        {"string", "greeting", "", "\"hello world\"", "KString", 0},
-        {"empty string", "empty", "", "\"\"", "KString", 0},
-        {"utf-8 string", "utf8", "", "\"caf\xc3\xa9\"", "KString", 0},
-        {"latin1 encoding", "latin", "", "\"caf\xc3\x83\xc2\xa9\"", "Latin1String", 0},
-        {"bit array", "bits", "", "<9 bits>", "BitSet", 9},
-        {"bit set", "bits", "bit #8", "true", "bool", 0},
-        {"bit clear", "bits", "bit #1", "false", "bool", 0},
-        {"one bit", "oneBit", "", "<1 bit>", "BitSet", 1},
-        {"wrapper shows the target", "handle", "", "{...}", "Handle<Point>", 4},
-        {"wrapper target field", "handle", "y", "4", "int", 0},
-        // enumerations with masks
-        {"flags and group", "style", "", "::Bold | ::AlignCenter", "Style", 0},
-        {"zero value", "noStyle", "", "::StyleNone", "Style", 0},
-        {"overflow bits", "overflow", "", "::Italic | <Overflow Bits> = 256", "Style", 0},
-        {"invalid group value", "invalid", "", "<Invalid> = 48 | <Overflow Bits> = 64", "Style", 0},
-        {"negative value, one row", "negative", "", "::Neg", "Signed", 0},
-        // the other printers work beside a broken one
-        {"beside a broken printer", "holder", "point/x", "1", "int", 0},
-    };
+    QTest::addColumn<int>("row");
+    const QVector<DumperTest::ShownValue> &rows = DumperTest::shownValues();
     for (const QString &mode : {QStringLiteral("normal"), QStringLiteral("debug")}) {
-        for (const Row &row : rows) {
-            QTest::newRow(qPrintable(mode + ": " + row.tag))
-                << mode << row.expression << row.path << QString::fromUtf8(row.value) << row.type << row.numchild;
-        }
+        for (int i = 0; i < rows.size(); ++i)
+            QTest::newRow(qPrintable(mode + ": " + rows.at(i).tag)) << mode << i;
     }
 }
 
 void TestDumper::shownValues()
 {
     QFETCH(QString, mode);
-    QFETCH(QString, expression);
-    QFETCH(QString, path);
-    QFETCH(QString, value);
-    QFETCH(QString, type);
-    QFETCH(int, numchild);
-    const QJsonObject node = childByPath(m_modes.value(mode).fetches.value(0), expression, path);
-    QVERIFY2(!node.isEmpty(), "no such item");
-    QCOMPARE(node.value("value").toString(), value);
-    QVERIFY(!node.value("error").toBool());
-    if (!type.isEmpty())
-        QCOMPARE(node.value("type").toString(), type);
-    if (numchild >= 0) {
-        QCOMPARE(node.value("numchild").toInt(), numchild);
-        QCOMPARE(node.value("children").toArray().size(), numchild);
-    }
+    QFETCH(int, row);
+    DumperTest::verifyShownValue(m_modes.value(mode).fetches.value(0), DumperTest::shownValues().at(row));
 }
 
 void TestDumper::treeItemsInOrder()
@@ -545,7 +352,7 @@ void TestDumper::runPythonChecks()
                              "    reportFailure('', 'silent', 1, inst)\n"
                              "    reportFailure('ctx', 'first', 1, inst)\n"
                              "    reportFailure('ctx', 'second', 1, inst)\n");
-    const QString file = m_dir.filePath(QStringLiteral("checks.py"));
+    const QString file = m_fixture.filePath(QStringLiteral("checks.py"));
     QFile out(file);
     QVERIFY(out.open(QIODevice::WriteOnly));
     out.write(script.toUtf8());
@@ -555,10 +362,10 @@ void TestDumper::runPythonChecks()
     for (const QString &part : {QStringLiteral("/host/dumper/dumper.py"), QStringLiteral("/resources/KorvanDumper.py"),
                                 QStringLiteral("/resources/DynamicPrettyPrinters.py")})
         args << "-x" << sourceRoot + part;
-    args << "-x" << file << m_program; // the program's symbols give the basic types; it is not run
+    args << "-x" << file << m_fixture.program(); // the program's symbols give the basic types; it is not run
     QProcess gdb;
     gdb.setProcessChannelMode(QProcess::MergedChannels);
-    gdb.start(m_gdb, args);
+    gdb.start(m_fixture.gdb(), args);
     QVERIFY(gdb.waitForFinished(120000));
     m_helperRun.output = QString::fromUtf8(gdb.readAll());
     m_helperRun.exitCode = gdb.exitCode();
@@ -611,23 +418,8 @@ void TestDumper::instrumentedScriptsBehaveTheSame()
     // before sending them (debug wrappers, trace calls); the rewritten
     // scripts must show the same trees and report the same failures.
     QFETCH(QString, mode);
-    const bool debug = mode == QLatin1String("debug");
-    const QList<QPair<QString, QString>> parts = {
-        {"dynamicPrettyPrintersCode", sourceRoot + "/resources/DynamicPrettyPrinters.py"},
-        {"userCode.getOutput(true)", sourceRoot + "/tests/dumper/printers_" + mode + ".py"}};
-    QStringList rewritten;
-    for (const auto &part : parts) {
-        const QString target = m_dir.filePath(mode + "_" + QFileInfo(part.second).fileName());
-        QProcess python;
-        python.setProcessChannelMode(QProcess::MergedChannels);
-        python.start(m_python, {sourceRoot + "/tests/dumper/instrument.py", part.first, debug ? "1" : "0",
-                                part.second, target});
-        QVERIFY(python.waitForFinished(60000));
-        QVERIFY2(python.exitCode() == 0, python.readAll().constData());
-        rewritten << target;
-    }
-    // The rewritten DynamicPrettyPrinters.py replaces the plain one, loaded first.
-    const GdbRun run = runGdb(rewritten, {fetchCommand(allVariables, true)});
+    const GdbRun run = m_fixture.runInstrumented(sourceRoot + "/tests/dumper/printers_" + mode + ".py",
+                                                 mode == QLatin1String("debug"), {fetchCommand(allVariables, true)});
     QVERIFY2(run.exitCode == 0 && run.fetches.size() == 1, qPrintable(run.output));
     QCOMPARE(run.fetches.first(), m_modes.value(mode).fetches.first());
     QVERIFY(!run.reportLines.filter(QRegularExpression("^dynamicPrettyPrintersCode: +\\d+ ")).isEmpty());
