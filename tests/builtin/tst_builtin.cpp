@@ -249,24 +249,196 @@ void TestBuiltinModels::documentShape()
     QCOMPARE(compiledOnly, 1);
 }
 
+namespace {
+
+// What GDB shows for the fixture's variables. children: the direct children
+// as "name=value" joined by "; " (null: not checked); anyOrder: hash-based
+// containers, whose iteration order depends on the hash seed. model: the
+// built-in model that the row shows.
+struct Shown
+{
+    const char *path;
+    const char *value;
+    const char *children;
+    bool anyOrder;
+    const char *model;
+};
+
+const Shown shownRows[] = {
+    // Qt (Common)
+    {"qstring", "\"h\u00e9llo\"", "", false, "QString"},
+    {"qstringEmpty", "\"\"", "", false, "QString"},
+    {"qbytearray", "\"bytes\"", "size=5", false, "QByteArray"},
+    {"qbitarray", "<10 bits>", "bit #0=false; bit #1=true; bit #2=false; bit #3=false; bit #4=false; bit #5=false; "
+                               "bit #6=false; bit #7=false; bit #8=false; bit #9=true", false, "QBitArray"},
+    {"qvariantInt", "42", "type=2", false, "QVariant"},
+    {"qvariantString", "\"text\"", "type=10", false, "QVariant"},
+    {"qvariantInvalid", "<invalid>", "type=0", false, "QVariant"},
+    {"qsharedpointer", "7", "", false, "QSharedPointer"},
+    {"qsharedpointerNull", "<null>", "", false, "QSharedPointer"},
+    {"qweakpointer", "7", "", false, "QWeakPointer"},
+    {"qscopedpointer", "8", "", false, "QScopedPointer"},
+    {"qpointer", "{...}", "QObject={...}; id=5", false, "QPointer"},
+    {"qpointerNull", "<null>", "", false, "QPointer"},
+    {"qlistInt", "<3 items>", "[0]=1; [1]=2; [2]=3", false, "QList"},
+    {"qlistString", "<2 items>", "[0]=\"a\"; [1]=\"bc\"", false, "QList"},
+    {"qlistPoint", "<2 items>", "[0]={...}; [1]={...}", false, "QList"},
+    {"qlistPoint/[1]", "{...}", "x=3; y=4", false, "QList"},
+    {"qvector", "<4 items>", "[0]=4; [1]=5; [2]=6; [3]=7", false, "QVector"},
+    {"qvarlengtharray", "<2 items>", "[0]=9; [1]=10", false, "QVarLengthArray"},
+    {"qmap", "<3 items>", "1=\"one\"; 2=\"two\"; 3=\"three\"", false, "QMap"},
+    {"qmultimap", "<2 items>", "1=11; 1=10", false, "QMultiMap"},
+    {"qhash", "<2 items>", "\"k1\"=1; \"k2\"=2", true, "QHash"},
+    {"qmultihash", "<2 items>", "5=50; 5=51", true, "QMultiHash"},
+    {"qset", "<2 items>", "[0]=8; [1]=9", true, "QSet"},
+    {"qstringlist", "<2 items>", "[0]=\"x\"; [1]=\"yz\"", false, "QStringList"},
+    {"qqueue", "<2 items>", "[0]=21; [1]=22", false, "QQueue"},
+    {"qstack", "<2 items>", "[0]=31; [1]=32", false, "QStack"},
+    {"qpair", "{...}", "first=1; second=\"p\"", false, "QPair"},
+    {"qchar", "{...}", "character='Q'; unicode=81", false, "QChar"},
+    {"qlatin1string/size", "5", nullptr, false, "QLatin1String"},
+    {"qdate", "{...}", "date=2024-02-29; julian day=2460370", false, "QDate"},
+    {"sortFlags", "9", "", false, "QFlags"},
+    // Std (Common)
+    {"stdbitset", "<12 bits>", "bit #0=true; bit #1=false; bit #2=true; bit #3=false; bit #4=false; bit #5=false; "
+                               "bit #6=false; bit #7=false; bit #8=false; bit #9=false; bit #10=false; bit #11=false",
+     false, "std::bitset"},
+    {"stduniqueptr", "12", "", false, "std::unique_ptr"},
+    {"stduniqueptrNull", "<null>", "", false, "std::unique_ptr"},
+    {"stdsharedptr", "13", "", false, "std::shared_ptr"},
+    {"stdweakptr", "13", "", false, "std::weak_ptr"},
+    {"stdweakptrExpired", "<expired>", "", false, "std::weak_ptr"},
+    {"stdoptional", "14", "", false, "std::optional"},
+    {"stdoptionalEmpty", "<empty>", "", false, "std::optional"},
+    {"stdvector", "<3 items>", "[0]=1; [1]=2; [2]=3", false, "std::vector"},
+    {"stdvectorString", "<2 items>", "[0]=\"s1\"; [1]=\"s2\"", false, "std::vector"},
+    {"stddeque", "<201 items>", nullptr, false, "std::deque"},
+    {"stddeque/[0]", "-1", nullptr, false, "std::deque"},
+    {"stddeque/[128]", "127", nullptr, false, "std::deque"},
+    {"stddeque/[200]", "199", nullptr, false, "std::deque"},
+    {"stdmap", "<2 items>", "1=\"a\"; 2=\"b\"", false, "std::map"},
+    {"stdmultimap", "<2 items>", "1=1; 1=2", false, "std::multimap"},
+    {"stdset", "<3 items>", "[0]=10; [1]=20; [2]=30", false, "std::set"},
+    {"stdmultiset", "<2 items>", "[0]=4; [1]=4", false, "std::multiset"},
+    {"stdarray", "<3 items>", "[0]=9; [1]=8; [2]=7", false, "std::array"},
+    {"stdunorderedmultimap", "<2 items>", "2=3; 2=4", true, "std::unordered_multimap"},
+    {"stdunorderedmultiset", "<2 items>", "[0]=6; [1]=6", true, "std::unordered_multiset"},
+    {"stdpair", "{...}", "first=1; second=2.5", false, "std::pair"},
+    {"stdstack/items", "<1 item>", "[0]=41", false, "std::stack"},
+    {"stdqueue/items", "<2 items>", "[0]=51; [1]=52", false, "std::queue"},
+    // Std (4_9+): the layouts of this machine's library
+    {"stdstring", "\"standard\"", "", false, "std::__cxx11::basic_string"},
+    {"stdstringLong", "\"zzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzz\"", "", false, "std::__cxx11::basic_string"},
+    {"stdlist", "<2 items>", "[0]=7; [1]=8", false, "std::__cxx11::list"},
+    {"stdforwardlist", "<3 items>", "[0]=3; [1]=4; [2]=5", false, "std::forward_list"},
+    {"stdunorderedmap", "<1 item>", "\"u\"=1", false, "std::unordered_map"},
+    {"stdunorderedset", "<1 item>", "[0]=11", false, "std::unordered_set"},
+    {"rbnode/*/value", "{...}", "first=1; second=\"a\"", false, "std::_Rb_tree_node"},
+    {"rbnode/*/left", "0x0", nullptr, false, "std::_Rb_tree_node"},
+    {"hashnode/*", "{...}", "value=11; next=0x0", false, "std::__detail::_Hash_node"},
+    // boost (1_60)
+    {"boostvector", "<2 items>", "[0]=1; [1]=2", false, "boost::container::vector"},
+    {"boostflatmap", "<2 items>", "1=10; 2=20", false, "boost::container::flat_map"},
+    {"boostflatset", "<2 items>", "[0]=3; [1]=5", false, "boost::container::flat_set"},
+    {"boostcircular", "<3 items>", "[0]=3; [1]=4; [2]=5", false, "boost::circular_buffer"},
+    {"boostsharedptr", "{...}", "value=61; use count=1", false, "boost::shared_ptr"},
+    {"boostweakptr", "{...}", "value=61; use count=1", false, "boost::weak_ptr"},
+    {"boostscopedptr", "{...}", "value=62", false, "boost::scoped_ptr"},
+    {"boostscopedarray/pointer/*", "63", nullptr, false, "boost::scoped_array"},
+    {"boostsharedarray/pointer/*", "65", nullptr, false, "boost::shared_array"},
+    {"boostsharedarray/use count", "1", nullptr, false, "boost::shared_array"},
+    {"boostintrusiveptr/value", "{...}", "value=66; references=1", false, "boost::intrusive_ptr"},
+    {"boostoptional", "{...}", "initialized=true; value=67", false, "boost::optional"},
+    {"boostoptionalString", "{...}", "initialized=true; value=\"opt\"", false, "boost::optional"},
+    {"boostoptionalEmpty", "{...}", "initialized=false; value=<empty>", false, "boost::optional"},
+    {"boostrational", "{...}", "numerator=3; denominator=4", false, "boost::rational"},
+    {"boostdate", "{...}", "date=2020-01-31; day number=2458880", false, "boost::gregorian::date"},
+    {"boosttribool", "{...}", "value=indeterminate", false, "boost::logic::tribool"},
+};
+
+} // namespace
+
 void TestBuiltinModels::shownValues_data()
 {
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("children");
+    QTest::addColumn<bool>("anyOrder");
+    for (const Shown &row : shownRows) {
+        QTest::newRow(row.path) << QString::fromUtf8(row.path) << QString::fromUtf8(row.value)
+                                << (row.children ? QString::fromUtf8(row.children) : QString()) << row.anyOrder;
+    }
 }
 
 void TestBuiltinModels::shownValues()
 {
+    QFETCH(QString, path);
+    QFETCH(QString, value);
+    QFETCH(QString, children);
+    QFETCH(bool, anyOrder);
+    const QJsonObject shown = item(path);
+    QVERIFY2(!shown.isEmpty(), qPrintable(path));
+    QVERIFY2(!shown.value(QLatin1String("error")).toBool(), qPrintable(shown.value(QLatin1String("value")).toString()));
+    QCOMPARE(shown.value(QLatin1String("value")).toString(), value);
+    if (children.isNull())
+        return;
+    QStringList entries;
+    const QJsonArray items = shown.value(QLatin1String("children")).toArray();
+    for (const QJsonValue &child : items) {
+        entries.append(child.toObject().value(QLatin1String("name")).toString() + QLatin1Char('=')
+                       + child.toObject().value(QLatin1String("value")).toString());
+    }
+    QStringList expected = children.isEmpty() ? QStringList() : children.split(QStringLiteral("; "));
+    if (anyOrder) {
+        // Positions are not compared, keys and values are.
+        static const QRegularExpression position(QStringLiteral("^\\[\\d+\\]="));
+        for (QStringList *list : {&entries, &expected}) {
+            list->replaceInStrings(position, QStringLiteral("[]="));
+            list->sort();
+        }
+    }
+    QCOMPARE(entries, expected);
+    QCOMPARE(shown.value(QLatin1String("numchild")).toInt(), expected.size());
 }
 
 void TestBuiltinModels::enumerationNames_data()
 {
+    QTest::addColumn<QString>("variable");
+    QTest::addColumn<QString>("names");
+    // A group row whose value is made of single flags (AlignLeft | AlignTop
+    // lies in the AlignHorizontal_Mask group) still shows just the flags.
+    QTest::newRow("flags of a mask group") << "alignment" << "::Qt::AlignLeft=::Qt::AlignLeading | ::Qt::AlignTop";
+    QTest::newRow("single flag") << "alignmentFlag" << "::Qt::AlignHCenter";
+    QTest::newRow("plain enumeration") << "checkState" << "::Qt::PartiallyChecked";
+    QTest::newRow("value of a group and a flag") << "openMode" << "::QIODevice::ReadWrite | ::QIODevice::Text";
+    QTest::newRow("two flags") << "mouseButtons" << "::Qt::LeftButton | ::Qt::RightButton";
+    QTest::newRow("two values") << "orientation" << "::Qt::Vertical";
+    // The model stored in the older form has no table: the number shows.
+    QTest::newRow("compiled values only") << "uiEffect" << "2";
 }
 
 void TestBuiltinModels::enumerationNames()
 {
+    QFETCH(QString, variable);
+    QFETCH(QString, names);
+    QCOMPARE(item(variable).value(QLatin1String("value")).toString(), names);
 }
 
 void TestBuiltinModels::everyEnabledModelIsShown()
 {
+    QSet<QString> shownModels;
+    for (const Shown &row : shownRows)
+        shownModels.insert(QString::fromUtf8(row.model));
+    QSet<QString> enabledModels;
+    for (const QJsonValue &entry : qAsConst(m_classes)) {
+        const QJsonObject definition = entry.toObject();
+        if (definition.value(Configuration::Key::enable).toBool(true)
+            && definition.value(Configuration::Key::feature).toString() != QLatin1String("Enumeration")) {
+            enabledModels.insert(definition.value(Configuration::Key::className).toObject()
+                                     .value(Configuration::Key::TemplateType).toString());
+        }
+    }
+    QCOMPARE(shownModels, enabledModels);
 }
 
 QTEST_MAIN(TestBuiltinModels)

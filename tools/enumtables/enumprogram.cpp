@@ -3,6 +3,7 @@
 #include "editor/enummodel.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
@@ -36,6 +37,15 @@ QString tr(const char *text)
 EnumProgram::EnumProgram(const QStringList &includeOptions)
     : m_includeOptions(includeOptions)
 {
+}
+
+QStringList EnumProgram::qtIncludeOptions()
+{
+    const QString headers = QStringLiteral(KORVAN_QT_HEADERS);
+    QStringList options{QStringLiteral("-I") + headers};
+    for (const QString &entry : QDir(headers).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+        options.append(QStringLiteral("-I%1/%2").arg(headers, entry));
+    return options;
 }
 
 bool EnumProgram::runProcess(const QString &program, const QStringList &args, const QByteArray &input,

@@ -27,6 +27,10 @@ public:
     // includeOptions: the g++ options that find the headers of the definitions.
     explicit EnumProgram(const QStringList &includeOptions);
 
+    // -I options for the Qt header directory of the build and each of its
+    // module folders.
+    static QStringList qtIncludeOptions();
+
     // The qualified names of the enumerators of the enum that the last
     // declaration of the definition names ("Qt::AlignmentFlag f;").
     QStringList enumeratorNames(const QString &prerequisite, const QString &definition, QString *error);

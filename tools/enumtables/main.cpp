@@ -8,26 +8,12 @@
 #include "configuration/keys.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QSaveFile>
 #include <QTextStream>
 
 using namespace KorvanDebugger;
-
-namespace {
-
-// -I options for the Qt header directory and each of its module folders.
-QStringList qtIncludeOptions(const QString &headers)
-{
-    QStringList options{QStringLiteral("-I") + headers};
-    for (const QString &entry : QDir(headers).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
-        options.append(QStringLiteral("-I%1/%2").arg(headers, entry));
-    return options;
-}
-
-} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -46,7 +32,7 @@ int main(int argc, char *argv[])
     }
     input.close();
 
-    Tools::EnumProgram program(qtIncludeOptions(QStringLiteral(KORVAN_QT_HEADERS)));
+    Tools::EnumProgram program(Tools::EnumProgram::qtIncludeOptions());
     QJsonArray classes = root.value(Configuration::Key::classes).toArray();
     int failures = 0;
     for (int i = 0; i < classes.size(); ++i) {
