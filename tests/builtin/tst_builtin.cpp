@@ -3,6 +3,7 @@
 // loaded into real GDB with the dumper-side scripts, on a program holding
 // values of the Qt, standard-library and Boost types the set describes.
 
+#include "common/pythonrunner.h"
 #include "common/testenvironment.h"
 
 #include "configuration/document.h"
@@ -73,6 +74,7 @@ private slots:
     void enumerationNames_data();
     void enumerationNames();
     void everyEnabledModelIsShown();
+    void debugModeScriptCompiles();
 };
 
 void TestBuiltinModels::index(const QJsonObject &item, const QString &path)
@@ -284,6 +286,8 @@ const Shown shownRows[] = {
     {"qlistString", "<2 items>", "[0]=\"a\"; [1]=\"bc\"", false, "QList"},
     {"qlistPoint", "<2 items>", "[0]={...}; [1]={...}", false, "QList"},
     {"qlistPoint/[1]", "{...}", "x=3; y=4", false, "QList"},
+    {"qlistDouble", "<2 items>", "[0]=1.5; [1]=-2", false, "QList"},
+    {"qlistEnum", "<2 items>", "[0]=::Qt::Checked; [1]=::Qt::Unchecked", false, "QList"},
     {"qvector", "<4 items>", "[0]=4; [1]=5; [2]=6; [3]=7", false, "QVector"},
     {"qvarlengtharray", "<2 items>", "[0]=9; [1]=10", false, "QVarLengthArray"},
     {"qmap", "<3 items>", "1=\"one\"; 2=\"two\"; 3=\"three\"", false, "QMap"},
@@ -439,6 +443,21 @@ void TestBuiltinModels::everyEnabledModelIsShown()
         }
     }
     QCOMPARE(shownModels, enabledModels);
+}
+
+void TestBuiltinModels::debugModeScriptCompiles()
+{
+    // The Python bodies of the set are instrumented line by line in debug
+    // mode; the result must still be valid Python.
+    TestEnvironment env;
+    QJsonObject document{{Configuration::Key::classes, m_classes}};
+    QVERIFY(Configuration::saveConfigurationFile(document, Configuration::Key::prettyPrintersDocument));
+    TestEnvironment::setDebugMode(true);
+    KorvanDebuggerPlugin plugin;
+    const QString script = plugin.generateAllClassModels().unregisterCustomsCode(true);
+    QVERIFY(script.contains(QLatin1String("__line__count__")));
+    const PythonRun run = runPython(compileScript(script));
+    QVERIFY2(run.output.trimmed() == QLatin1String("compiled"), qPrintable(run.output.left(2000)));
 }
 
 QTEST_MAIN(TestBuiltinModels)
