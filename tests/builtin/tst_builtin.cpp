@@ -168,6 +168,10 @@ void TestBuiltinModels::initTestCase()
             fetched = QJsonDocument::fromJson(line.mid(12).toUtf8()).array();
     }
     QVERIFY2(fetched.size() == variables.size(), qPrintable(m_gdbOutput.right(4000)));
+    // The generated script loads without a Python error, and no printer
+    // reports a failure.
+    for (const char *failure : {"Traceback", "Python Exception", "Error while executing Python", "KORVANDEBUG"})
+        QVERIFY2(!m_gdbOutput.contains(QLatin1String(failure)), qPrintable(m_gdbOutput.left(4000)));
     for (const QJsonValue &entry : fetched)
         index(entry.toObject(), entry.toObject().value(QLatin1String("name")).toString());
 
