@@ -75,6 +75,7 @@ private slots:
     void enumerationNames();
     void everyEnabledModelIsShown();
     void debugModeScriptCompiles();
+    void everyPythonBodyCompiles();
 };
 
 void TestBuiltinModels::index(const QJsonObject &item, const QString &path)
@@ -461,6 +462,31 @@ void TestBuiltinModels::debugModeScriptCompiles()
     const QString script = plugin.generateAllClassModels().unregisterCustomsCode(true);
     QVERIFY(script.contains(QLatin1String("__line__count__")));
     const PythonRun run = runPython(compileScript(script));
+    QVERIFY2(run.output.trimmed() == QLatin1String("compiled"), qPrintable(run.output.left(2000)));
+}
+
+void TestBuiltinModels::everyPythonBodyCompiles()
+{
+    // Disabled models are never generated; their Python is checked here.
+    QString source;
+    int count = 0;
+    std::function<void(const QJsonValue &)> collect = [&](const QJsonValue &node) {
+        const QJsonObject object = node.toObject();
+        if (object.contains(Configuration::Key::PythonAPIBody)) {
+            const QString header = object.value(Configuration::Key::PythonAPIHeader).toString();
+            source += header.left(header.indexOf(QLatin1Char('('))) + QString::number(++count)
+                      + header.mid(header.indexOf(QLatin1Char('('))) + QLatin1Char('\n');
+            for (const QString &line : object.value(Configuration::Key::PythonAPIBody).toString().split(QLatin1Char('\n')))
+                source += QStringLiteral("    ") + line + QLatin1Char('\n');
+        }
+        for (const QJsonValue &child : object)
+            collect(child);
+        for (const QJsonValue &child : node.toArray())
+            collect(child);
+    };
+    collect(m_classes);
+    QVERIFY(count > 30);
+    const PythonRun run = runPython(compileScript(source));
     QVERIFY2(run.output.trimmed() == QLatin1String("compiled"), qPrintable(run.output.left(2000)));
 }
 
