@@ -275,7 +275,10 @@ const Shown shownRows[] = {
     // Qt (Common)
     {"qstring", "\"h\u00e9llo\"", "", false, "QString"},
     {"qstringEmpty", "\"\"", "", false, "QString"},
+    // Raw data lies outside the string's header: the data offset counts.
+    {"qstringRaw", "\"raw\"", "", false, "QString"},
     {"qbytearray", "\"bytes\"", "size=5", false, "QByteArray"},
+    {"qbytearrayRaw", "\"raw\"", "size=3", false, "QByteArray"},
     {"qbitarray", "<10 bits>", "bit #0=false; bit #1=true; bit #2=false; bit #3=false; bit #4=false; bit #5=false; "
                                "bit #6=false; bit #7=false; bit #8=false; bit #9=true", false, "QBitArray"},
     {"qvariantInt", "42", "type=2", false, "QVariant"},
