@@ -16,6 +16,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QResource>
 #include <QSet>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -93,6 +94,11 @@ void TestBuiltinModels::initTestCase()
     QJsonObject document;
     QVERIFY(Configuration::parseConfiguration(document, data));
     m_classes = document.value(Configuration::Key::classes).toArray();
+    // Stored compressed, in the indented form the plug-in writes, without a
+    // format version.
+    QCOMPARE(QResource(QStringLiteral(":PrettyPrinters.conf")).compressionAlgorithm(), QResource::ZlibCompression);
+    QCOMPARE(data, QJsonDocument(document).toJson(QJsonDocument::Indented));
+    QVERIFY(!document.contains(Configuration::Key::configVersion));
 
     const QString gdb = QStandardPaths::findExecutable(QStringLiteral("gdb"));
     const QString gxx = QStandardPaths::findExecutable(QStringLiteral("g++"));
