@@ -62,9 +62,10 @@ private:
     QJsonArray m_classes;
     QHash<QString, QJsonObject> m_items; // "variable/child/..." -> fetched item
     QSet<QString> m_shownTypes;          // class names of the models that a checked row covers
-    QString m_gdbOutput;
 
-    void index(const QJsonObject &item, const QString &path);
+    static void index(const QJsonObject &item, const QString &path, QHash<QString, QJsonObject> *items);
+    void fetchFixture(const QJsonObject &document, const QString &fixture, const QStringList &compileFlags,
+                      QHash<QString, QJsonObject> *items);
     QJsonObject item(const QString &path) const { return m_items.value(path); }
 
 private slots:
@@ -75,15 +76,16 @@ private slots:
     void enumerationNames_data();
     void enumerationNames();
     void everyEnabledModelIsShown();
+    void olderLibraryLayouts();
     void debugModeScriptCompiles();
     void everyPythonBodyCompiles();
 };
 
-void TestBuiltinModels::index(const QJsonObject &item, const QString &path)
+void TestBuiltinModels::index(const QJsonObject &item, const QString &path, QHash<QString, QJsonObject> *items)
 {
-    m_items.insert(path, item);
+    items->insert(path, item);
     for (const QJsonValue &child : item.value(QLatin1String("children")).toArray())
-        index(child.toObject(), path + QLatin1Char('/') + child.toObject().value(QLatin1String("name")).toString());
+        index(child.toObject(), path + QLatin1Char('/') + child.toObject().value(QLatin1String("name")).toString(), items);
 }
 
 void TestBuiltinModels::initTestCase()
@@ -100,6 +102,16 @@ void TestBuiltinModels::initTestCase()
     QCOMPARE(data, QJsonDocument(document).toJson(QJsonDocument::Indented));
     QVERIFY(!document.contains(Configuration::Key::configVersion));
 
+    QStringList qtFlags;
+    for (const QString &include : QStringLiteral(KORVAN_QTCORE_INCLUDES).split(QLatin1Char('|')))
+        qtFlags << "-I" + include;
+    qtFlags << QStringLiteral(KORVAN_QTCORE_LIBRARY);
+    fetchFixture(document, QStringLiteral("builtintypes"), qtFlags, &m_items);
+}
+
+void TestBuiltinModels::fetchFixture(const QJsonObject &document, const QString &fixture,
+                                     const QStringList &compileFlags, QHash<QString, QJsonObject> *items)
+{
     const QString gdb = QStandardPaths::findExecutable(QStringLiteral("gdb"));
     const QString gxx = QStandardPaths::findExecutable(QStringLiteral("g++"));
     QVERIFY2(!gdb.isEmpty() && !gxx.isEmpty(), "gdb and g++ are needed");
@@ -111,9 +123,8 @@ void TestBuiltinModels::initTestCase()
         KorvanDebuggerPlugin plugin;
         script = plugin.generateAllClassModels().unregisterCustomsCode(true);
     }
-    QVERIFY(script.contains(QLatin1String("def qdump__QString(")));
 
-    static QTemporaryDir dir;
+    QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const auto writeFile = [](const QString &path, const QByteArray &bytes) {
         QFile file(path);
@@ -125,7 +136,8 @@ void TestBuiltinModels::initTestCase()
     QVERIFY(writeFile(scripts.at(2), KorvanDebuggerPlugin::getResourceCode(":DynamicPrettyPrinters.py")));
     QVERIFY(writeFile(scripts.at(3), script.toUtf8()));
 
-    const QString source = sourceRoot + "/tests/fixtures/builtintypes.cpp";
+    // The variables to fetch are those used after the break line.
+    const QString source = QStringLiteral("%1/tests/fixtures/%2.cpp").arg(sourceRoot, fixture);
     QFile sourceFile(source);
     QVERIFY(sourceFile.open(QIODevice::ReadOnly));
     const QStringList lines = QString::fromUtf8(sourceFile.readAll()).split(QLatin1Char('\n'));
@@ -142,14 +154,10 @@ void TestBuiltinModels::initTestCase()
     }
     QVERIFY(breakLine > 0 && !variables.isEmpty());
 
-    const QString program = dir.filePath("builtintypes");
-    QStringList compileArgs{"-g", "-O0", "-fPIC", "-std=c++17", source, "-o", program};
-    for (const QString &include : QStringLiteral(KORVAN_QTCORE_INCLUDES).split(QLatin1Char('|')))
-        compileArgs << "-I" + include;
-    compileArgs << QStringLiteral(KORVAN_QTCORE_LIBRARY);
+    const QString program = dir.filePath(fixture);
     QProcess compiler;
     compiler.setProcessChannelMode(QProcess::MergedChannels);
-    compiler.start(gxx, compileArgs);
+    compiler.start(gxx, QStringList{"-g", "-O0", "-fPIC", "-std=c++17", source, "-o", program} + compileFlags);
     QVERIFY(compiler.waitForFinished(300000));
     QVERIFY2(compiler.exitCode() == 0, compiler.readAll().constData());
 
@@ -161,31 +169,31 @@ void TestBuiltinModels::initTestCase()
     QStringList gdbArgs{"-batch", "-nx"};
     for (const QString &path : scripts)
         gdbArgs << "-x" << path;
-    gdbArgs << "-ex" << QStringLiteral("break builtintypes.cpp:%1").arg(breakLine) << "-ex" << "run"
+    gdbArgs << "-ex" << QStringLiteral("break %1.cpp:%2").arg(fixture).arg(breakLine) << "-ex" << "run"
             << "-ex" << "korvan-fetch-json " + QString::fromUtf8(QJsonDocument(args).toJson(QJsonDocument::Compact))
             << program;
     QProcess debugger;
     debugger.setProcessChannelMode(QProcess::MergedChannels);
     debugger.start(gdb, gdbArgs);
     QVERIFY(debugger.waitForFinished(300000));
-    m_gdbOutput = QString::fromUtf8(debugger.readAll());
+    const QString output = QString::fromUtf8(debugger.readAll());
     QJsonArray fetched;
-    for (const QString &line : m_gdbOutput.split(QLatin1Char('\n'))) {
+    for (const QString &line : output.split(QLatin1Char('\n'))) {
         if (line.startsWith(QLatin1String("KORVANFETCH:")))
             fetched = QJsonDocument::fromJson(line.mid(12).toUtf8()).array();
     }
-    QVERIFY2(fetched.size() == variables.size(), qPrintable(m_gdbOutput.right(4000)));
+    QVERIFY2(fetched.size() == variables.size(), qPrintable(output.right(4000)));
     // The generated script loads without a Python error, and no printer
     // reports a failure.
     for (const char *failure : {"Traceback", "Python Exception", "Error while executing Python", "KORVANDEBUG"})
-        QVERIFY2(!m_gdbOutput.contains(QLatin1String(failure)), qPrintable(m_gdbOutput.left(4000)));
+        QVERIFY2(!output.contains(QLatin1String(failure)), qPrintable(output.left(4000)));
     for (const QJsonValue &entry : fetched)
-        index(entry.toObject(), entry.toObject().value(QLatin1String("name")).toString());
+        index(entry.toObject(), entry.toObject().value(QLatin1String("name")).toString(), items);
 
     const QByteArray dump = qgetenv("KORVAN_BUILTIN_DUMP");
     if (!dump.isEmpty()) {
-        writeFile(QString::fromLocal8Bit(dump), QJsonDocument(fetched).toJson());
-        writeFile(QString::fromLocal8Bit(dump) + ".py", script.toUtf8());
+        writeFile(QString::fromLocal8Bit(dump) + fixture + ".json", QJsonDocument(fetched).toJson());
+        writeFile(QString::fromLocal8Bit(dump) + fixture + ".py", script.toUtf8());
     }
 }
 
@@ -457,6 +465,34 @@ void TestBuiltinModels::everyEnabledModelIsShown()
         }
     }
     QCOMPARE(shownModels, enabledModels);
+}
+
+void TestBuiltinModels::olderLibraryLayouts()
+{
+    // The group of GCC 4.8 enabled instead of the current one, on a program
+    // built with the older library ABI: its string and list models fit.
+    // (That ABI keeps the current hash-table layout, so the older unordered
+    // container models cannot be shown here.)
+    QJsonArray classes = m_classes;
+    for (int i = 0; i < classes.size(); ++i) {
+        QJsonObject definition = classes.at(i).toObject();
+        const QString group = definition.value(Configuration::Key::group).toString();
+        if (group == QLatin1String("Std (4_8)") || group == QLatin1String("Std (4_9+)"))
+            definition.insert(Configuration::Key::enable, group == QLatin1String("Std (4_8)"));
+        classes.replace(i, definition);
+    }
+    QHash<QString, QJsonObject> items;
+    fetchFixture(QJsonObject{{Configuration::Key::classes, classes}}, QStringLiteral("builtinoldabi"),
+                 {QStringLiteral("-D_GLIBCXX_USE_CXX11_ABI=0")}, &items);
+    if (QTest::currentTestFailed())
+        return;
+    const QMap<QString, QString> expected{
+        {"cowString", "\"copy on write\""}, {"cowEmpty", "\"\""}, {"oldList", "<3 items>"},
+        {"oldList/[0]", "5"}, {"oldList/[2]", "7"}, {"forwardList", "<2 items>"}, {"forwardList/[1]", "9"},
+        {"rbnode/*/value/second", "10"}, {"hashnode/*/value", "3"}};
+    for (auto it = expected.begin(); it != expected.end(); ++it)
+        QCOMPARE(items.value(it.key()).value(QLatin1String("value")).toString(), it.value());
+    QCOMPARE(items.value("cowString").value(QLatin1String("type")).toString(), QStringLiteral("std::string"));
 }
 
 void TestBuiltinModels::debugModeScriptCompiles()
