@@ -251,6 +251,8 @@ void TestBuiltinModels::documentShape()
     }
     QCOMPARE(usedKinds, (QSet<QString>{"Field", "ParamType", "TemplateArgument", "TemplateOption", "PythonAPIHeader",
                                        "PythonAPIBody", "LambdaExpression"}));
+    // Template arguments are read as types only (with their option).
+    QCOMPARE(keys.count(Key::TemplateArgument), keys.count(Key::TemplateOption));
     QSet<QString> apiHeaders;
     for (const QJsonValue &header : keys.values(Key::PythonAPIHeader))
         apiHeaders.insert(header.toString());
