@@ -312,6 +312,8 @@ const Shown shownRows[] = {
     {"qlistPoint/[1]", "{...}", "x=3; y=4", false, "QList"},
     {"qlistDouble", "<2 items>", "[0]=1.5; [1]=-2", false, "QList"},
     {"qlistEnum", "<2 items>", "[0]=::Qt::Checked; [1]=::Qt::Unchecked", false, "QList"},
+    {"qlistNested", "<2 items>", "[0]=<2 items>; [1]=<1 item>", false, "QList"},
+    {"qlistNested/[0]", "<2 items>", "[0]=1; [1]=2", false, "QList"},
     {"qvector", "<4 items>", "[0]=4; [1]=5; [2]=6; [3]=7", false, "QVector"},
     {"qvarlengtharray", "<2 items>", "[0]=9; [1]=10", false, "QVarLengthArray"},
     {"qmap", "<3 items>", "1=\"one\"; 2=\"two\"; 3=\"three\"", false, "QMap"},
