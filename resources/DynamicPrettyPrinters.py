@@ -194,6 +194,8 @@ class GenericAccessor(BaseHelper):
     # One step: accessor, cast to type, post-process, then (dereference)
     # follow pointers. directionField/directionType are kept for the
     # generators' sake; no step uses them.
+    passesContainer = True
+
     def __init__(self, accessor=None, type=None, postProcess=None, dereference=False,
                  directionField=None, directionType=None, debugContext="", **extra):
         BaseHelper.__init__(self, accessor, extra.pop("displayedName", None), debugContext, **extra)
@@ -227,6 +229,8 @@ class GenericAccessor(BaseHelper):
 
 
 class CombinedGenericAccessor(BaseHelper):
+    passesContainer = True
+
     def __init__(self, args=(), debugContext="", **extra):
         BaseHelper.__init__(self, extra.pop("accessor", None), extra.pop("displayedName", None), debugContext, **extra)
         self.args = list(args)
@@ -298,20 +302,29 @@ class GenericEnumHelper(BaseHelper):
                 pass
 
     def decode(self, number):
+        # A row names its part of the number when the part is one of its
+        # values. Bits that no shown name stands for are invalid when a row
+        # with non-zero values describes them (a group row whose value is
+        # made of other rows' flags is not invalid), overflow bits when no
+        # row's mask holds them.
         number &= MASK64
         names = []
-        decoded = 0
+        covered = 0
+        described = 0
+        named = 0
         for table, mask in self.rows:
-            decoded |= mask
+            covered |= mask
+            if any(key != 0 for key in table):
+                described |= mask
             part = number & mask
-            if part in table:
-                if part != 0 or number == 0 or len(table) > 1:
-                    names.append(table[part])
-            elif part != 0 and any(key != 0 for key in table):
-                names.append("<Invalid> = %d" % part)
-        rest = number & ~decoded & MASK64
-        if rest:
-            names.append("<Overflow Bits> = %d" % rest)
+            if part in table and (part != 0 or number == 0 or len(table) > 1):
+                names.append(table[part])
+                named |= part
+        rest = number & ~named & MASK64
+        if rest & described:
+            names.append("<Invalid> = %d" % (rest & described))
+        if rest & ~covered & MASK64:
+            names.append("<Overflow Bits> = %d" % (rest & ~covered & MASK64))
         return " | ".join(names)
 
     def dumpValue(self, d, value):

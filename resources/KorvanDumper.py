@@ -246,6 +246,10 @@ class BaseHelper(object):
         self.extra = extra  # keyword arguments this helper does not use
 
     def callAPI(self, api, value, container=None):
+        # Accessor objects (general accessors) hand the container on to
+        # their steps.
+        if getattr(api, "passesContainer", False):
+            return api(value, container)
         count = apiArity(api)
         if count <= 1:
             return api(value) if count == 1 else api()
