@@ -579,5 +579,6 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestNets)
+// Gates measure their labels in the label font, which needs a GUI application.
+QTEST_MAIN(TestNets)
 #include "tst_nets.moc"

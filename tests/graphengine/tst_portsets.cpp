@@ -308,5 +308,6 @@ private:
     ModuleMap m_modules;
 };
 
-QTEST_GUILESS_MAIN(TestPortSets)
+// Gates measure their labels in the label font, which needs a GUI application.
+QTEST_MAIN(TestPortSets)
 #include "tst_portsets.moc"
