@@ -593,8 +593,10 @@ QString Gate::propertyTableAll() const
 {
     if (isSubGateSelected())
         return propertyTable(selectedSubGate());
+    // The base's full table without the gate's own rows, which its virtual
+    // propertyTable would add a second time.
     return toolTip() + portsText(true, false, -1) + portsText(false, false, -1)
-        + BaseObject::propertyTableAll();
+        + BaseObject::propertyTable(-1);
 }
 
 QVariantList Gate::nativeNames() const

@@ -569,7 +569,13 @@ private slots:
         QVERIFY(inputs.contains(QStringLiteral("b:</div></b></td><td><i>Not connected</i></td>")));
         QCOMPARE(u->portsText(true, true, -1).simplified(),
                  QStringLiteral("%1 a: n&1 %1 b: Not connected").arg(directionSymbol(0)));
-        QVERIFY(u->propertyTableAll().startsWith(u->toolTip()));
+        u->properties.insert(QStringLiteral("Cell"), QStringLiteral("AND2"));
+        const QString all = u->propertyTableAll();
+        QVERIFY(all.startsWith(u->toolTip()));
+        QCOMPARE(all.count(u->toolTip()), 1);
+        // b and y, each once.
+        QCOMPARE(all.count(QStringLiteral("Not connected")), 2);
+        QVERIFY(all.contains(QStringLiteral("Cell: </div></b></td><td>AND2")));
     }
 
     void clusterMembers()
