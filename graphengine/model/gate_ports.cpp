@@ -504,20 +504,20 @@ void Gate::layOutBoxSides(bool packBuses)
         const double start = 1.0 + 0.5 * ((group == 0 || group == 2 ? height : width) - spans[group]);
         for (int i = 0; i < sides[group].size(); ++i) {
             GatePort *port = sides[group].at(i);
-            const double along = start + offsets[group].at(i);
+            const double place = start + offsets[group].at(i);
             QPointF anchor;
             switch (group) {
             case 0:
-                anchor = QPointF(width + 1, along);
+                anchor = QPointF(width + 1, place);
                 break;
             case 1:
-                anchor = QPointF(along, height + 1);
+                anchor = QPointF(place, height + 1);
                 break;
             case 2:
-                anchor = QPointF(1, along);
+                anchor = QPointF(1, place);
                 break;
             default:
-                anchor = QPointF(along, 1);
+                anchor = QPointF(place, 1);
                 break;
             }
             port->anchor = anchor;
