@@ -8,7 +8,7 @@
 #include "graphengine/model/gates.h"
 #include "graphengine/model/module.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
 #include <QElapsedTimer>
 #include <QTextStream>
 
@@ -52,7 +52,7 @@ Gate *splitAt(Module *module, Edge *net, int column)
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
+    QGuiApplication app(argc, argv);
     const int count = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 100000;
     QTextStream out(stdout);
     QElapsedTimer timer;

@@ -1,16 +1,19 @@
-// The gate members that nets, ports and modules rely on: default ports of the
-// port, constant and generated kinds, naming, port lookup, disconnection and
-// the consistency check.
+// The gate's data and construction, naming, port lookup, connectivity walks,
+// connection by name, destruction and the consistency check.
 #include "gate.h"
 
+#include "bussequence.h"
 #include "edge.h"
 #include "gateport.h"
 #include "gates.h"
+#include "graphengine/globals.h"
 #include "graphengine/logging.h"
 #include "module.h"
+#include "pens.h"
 
 #include <QCoreApplication>
 #include <QMutexLocker>
+#include <QTextDocument>
 
 #include <algorithm>
 
@@ -57,14 +60,88 @@ GatePort *firstDriverOf(const Gate *gate, QList<const Gate *> &visiting)
     return nullptr;
 }
 
+void traceConnection(const char *text, const QString &argument)
+{
+    if (verboseTrace)
+        logWarning(tr(text).arg(argument));
+}
+
 } // namespace
 
-Gate::Gate(int kind, const QString &text, const QBrush &fill)
-    : kind(kind)
+Gate::Gate(int roleFlags, const QBrush &fill)
+    : kind(FLOP)
+    , fill(fill)
+{
+    initFlopPorts(roleFlags);
+}
+
+Gate::Gate(int gateKind, int inputCount, const QBrush &fill)
+    : kind(gateKind)
+    , fill(fill)
+{
+    initLogicPorts(gateKind, inputCount);
+}
+
+Gate::Gate(const QString &inputs, const QString &outputs, const QString &inouts, const QBrush &fill)
+    : kind(GENERIC)
+    , fill(fill)
+{
+    QList<GatePort *> left;
+    QList<GatePort *> right;
+    int leftCounter = 0;
+    int rightCounter = 0;
+    addPortsFromList(left, leftCounter, Input, inputs);
+    addPortsFromList(left, leftCounter, InOut, inouts);
+    addPortsFromList(right, rightCounter, Output, outputs);
+    for (GatePort *port : qAsConst(left))
+        ports.add(port);
+    for (GatePort *port : qAsConst(right))
+        ports.add(port);
+    const int side = std::max(left.size(), right.size());
+    setBox(72, side > 1 ? 36 * side : 72);
+    placePortsOnBox(72, outline.height, 0, 0, right.size(), left.size());
+    buildShape(0.0);
+    reportUnbuiltShape();
+}
+
+Gate::Gate(const Name &gateName, Module *definition, Module *parent, const QString &netNames)
+    : kind(definition && definition->instanceKind != 0 ? definition->instanceKind : int(GENERIC))
+    , fill(QBrush(nextPen().color(), Qt::SolidPattern))
+{
+    if (definition) {
+        for (const Gate *portGate : definition->portGates->elements()) {
+            if (!portGate)
+                continue;
+            ports.add(new GatePort(this, portGate->name.text(), portGate->portAttributes, 0, 0));
+        }
+        typeName = definition->name;
+    }
+    int counts[4] = {};
+    for (const GatePort *port : qAsConst(ports.ports)) {
+        const int group = port->attributes.sortGroup();
+        if (group < 4)
+            counts[group] = std::max(counts[group], port->attributes.position16() + 1);
+    }
+    const int across = std::max(counts[3], counts[1]);
+    const int along = std::max(counts[2], counts[0]);
+    setBox(across < 2 ? 72 : 36 * across, along < 2 ? 72 : 36 * along);
+    nameInstance(gateName);
+    if (parent)
+        parent->registerInstance(this, true);
+    placePortsOnBox(outline.width, outline.height, counts[3], counts[1], counts[0], counts[2]);
+    buildShape(0.0);
+    reportUnbuiltShape();
+    if (module)
+        connectGate(netNames, false);
+}
+
+Gate::Gate(int gateKind, const QString &text, const QBrush &fill)
+    : kind(gateKind)
     , fill(fill)
 {
     nameInstance(Name(text));
-    initDefaultPorts(kind, text);
+    initDefaultPorts(gateKind, text);
+    buildShape(0.0);
 }
 
 Gate::Gate(PortAttributes attributes, const Name &gateName, const QBrush &fill)
@@ -89,8 +166,63 @@ Gate::Gate(PortAttributes attributes, const Name &gateName, const QBrush &fill)
     initDefaultPorts(kind, gateName.text());
 }
 
+Gate::Gate(int splitColumn, Edge *net)
+    : kind(COLPASSTHROUGH)
+{
+    splitNet(splitColumn, net, nullptr);
+}
+
+Gate::Gate(const QList<GatePort *> &loads)
+    : kind(COLPASSTHROUGH)
+{
+    // The list may be the net's own load list, which the split changes.
+    const QList<GatePort *> moving = loads;
+    if (moving.isEmpty() || !moving.first() || !moving.first()->net)
+        return;
+    splitNet(0, moving.first()->net, &moving);
+}
+
+void Gate::splitNet(int splitColumn, Edge *net, const QList<GatePort *> *loads)
+{
+    Module *owner = net ? net->module : nullptr;
+    if (!owner) {
+        logCritical(tr("Can't split a net that belongs to no module"));
+        return;
+    }
+    nameInstance(Name::detachedCopy(net->name));
+    initDefaultPorts(COLPASSTHROUGH, QString());
+    buildShape(0.0);
+    column = loads ? 0 : splitColumn;
+    Edge *piece = owner->edges->findOrCreate(name, true);
+    piece->pen = net->pen;
+    GatePort *input = findPort(ports, 2, 0);
+    GatePort *output = findPort(ports, 0, 0);
+    if (loads) {
+        net->connectPort(output, false);
+        piece->connectPort(input, false);
+        PortSet moving;
+        for (GatePort *port : *loads)
+            moving.add(port);
+        piece->adoptPorts(moving);
+        owner->registerInstance(this, true);
+        if (Gate *driver = piece->createFakeInput(true))
+            driver->checkConfiguration();
+    } else {
+        piece->netNumber = net->netNumber;
+        piece->drivers.ports.reserve(net->drivers.size());
+        piece->loads.ports.reserve(net->loads.size());
+        net->transferInputs(splitColumn, piece);
+        net->transferOutputs(splitColumn, piece);
+        net->connectPort(output, false);
+        piece->connectPort(input, false);
+        owner->registerInstance(this, true);
+    }
+    checkConfiguration();
+}
+
 Gate::~Gate()
 {
+    forgetSubGateSelection();
     GatePort *input = kind == COLPASSTHROUGH ? findPort(ports, 2, 0) : nullptr;
     GatePort *output = kind == COLPASSTHROUGH ? findPort(ports, 0, 0) : nullptr;
     Edge *inputNet = input ? input->net : nullptr;
@@ -116,56 +248,6 @@ Gate::~Gate()
     ports.deleteAll();
 }
 
-void Gate::addPort(const QString &portName, int direction, int sortGroup, int roleBit, double px,
-                   double py)
-{
-    ports.add(new GatePort(this, portName,
-                           PortAttributes::make(direction, sortGroup, 0, 0, false, roleBit), px, py),
-              true);
-}
-
-void Gate::initDefaultPorts(int gateKind, const QString &portName)
-{
-    typeName = gateKindToString(gateKind);
-    if (!outline.isPath())
-        logCritical(QStringLiteral("Invalid call: Can't cast"));
-    switch (gateKind) {
-    case INPUTPORT:
-    case INOUTPORT:
-        addPort(portName, Output, 0, 12, 39, 11);
-        break;
-    case OUTPUTPORT:
-        addPort(portName, Input, 2, 1, 1, 11);
-        break;
-    case COLPASSTHROUGH:
-        addPort(QStringLiteral("i"), Input, 2, 1, 0, 0);
-        addPort(QStringLiteral("o"), Output, 0, 12, 0, 0);
-        break;
-    case VCC:
-        addPort(portName, Output, 0, 12, 21, 48);
-        break;
-    case GND:
-    case X:
-        addPort(portName, Output, 0, 12, 21, 0);
-        break;
-    case Z:
-        addPort(portName, Output, 0, 12, 21, 36);
-        break;
-    case OPENINPUT:
-    case LOOPBACKOPENINPUT:
-        addPort(QStringLiteral("o"), Output, 0, 12, 21, 33);
-        break;
-    case LOOPBACKOPENOUTPUT:
-        addPort(QStringLiteral("i"), Input, 2, 1, 1, 33);
-        break;
-    default:
-        logCritical(QStringLiteral("Invalid API call. Use other logic initialization API for ")
-                    + gateKindToString(gateKind));
-        break;
-    }
-    ports.ensureSorted(false);
-}
-
 void Gate::nameInstance(const Name &newName)
 {
     if (name.isNull() || name.text().isEmpty()) {
@@ -182,12 +264,15 @@ void Gate::nameInstance(const Name &newName)
             logCritical(tr("Can't name instance: %1 (Name already used)").arg(newName.toString(false)));
             return;
         }
-        index->removeFromMap(name, this);
+        // Where the gate stands depends on its kind only: pass-throughs are
+        // listed, every other gate is keyed by its name.
+        if (!index->listContains(this)) {
+            index->removeFromMap(name, this);
+            index->map.insert(newName, this);
+        }
+        if (module->portGates->removeFromMap(name, this))
+            module->portGates->map.insert(newName, this);
         name = newName;
-        if (index->lastInList == 0 && !index->listContains(this))
-            index->map.insert(name, this);
-        else
-            index->appendToList(this);
     }
     shapeBuilt = 0;
     rect = QRectF();
@@ -238,36 +323,97 @@ PortSet Gate::portsNamed(const QString &text) const
     return result;
 }
 
+GatePort *Gate::findLinkTo(const Gate *other, GatePort **ownPort) const
+{
+    if (ownPort)
+        *ownPort = nullptr;
+    if (!other)
+        return nullptr;
+    for (GatePort *port : ports.ports) {
+        GatePort *driver = port ? port->driverOwnedBy(other) : nullptr;
+        if (driver) {
+            if (ownPort)
+                *ownPort = port;
+            return driver;
+        }
+    }
+    return nullptr;
+}
+
+int Gate::runIndexOf(const GatePort *port) const
+{
+    BusSequence run;
+    int index = 0;
+    for (const GatePort *member : ports.ports) {
+        index = run.append(Name(member->name)) ? index + 1 : 0;
+        if (member == port)
+            return index;
+    }
+    return -1;
+}
+
+QString Gate::portConnectionList() const
+{
+    QString list;
+    for (const GatePort *port : ports.ports) {
+        list += QLatin1String(",.") + port->name + QLatin1Char('(');
+        if (port->net)
+            list += port->net->name.toString(false);
+        list += QLatin1Char(')');
+    }
+    return list.mid(1);
+}
+
+bool Gate::hasFanout() const
+{
+    if (kind == OUTPUTPORT)
+        return false;
+    for (const GatePort *port : ports.ports) {
+        if (port->attributes.sortGroup() == 0 && port->net && !port->net->loads.isEmpty())
+            return true;
+    }
+    return false;
+}
+
+bool Gate::hasDrivenInput() const
+{
+    if (kind == INPUTPORT || (kind >= VCC && kind <= LOOPBACKOPENINPUT)
+        || kind == (OPENINPUT | ClusterFlag))
+        return false;
+    for (const GatePort *port : ports.ports) {
+        if (port->attributes.sortGroup() != 0 && port->net && !port->net->drivers.isEmpty())
+            return true;
+    }
+    return false;
+}
+
 GatePort *Gate::firstDriverGate()
 {
     QList<const Gate *> visiting;
     return firstDriverOf(this, visiting);
 }
 
-void Gate::disconnectAll()
+int Gate::firstLoadOrder() const
 {
-    const QList<GatePort *> all = ports.ports;
-    for (GatePort *port : all) {
-        if (port && port->net)
-            port->net->disconnectPort(port);
+    int lowest = -1;
+    for (const GatePort *port : ports.ports) {
+        const int order = port->minLoadGateOrder();
+        if (order >= 0 && (lowest < 0 || order < lowest))
+            lowest = order;
     }
+    return lowest;
 }
 
-void Gate::checkConfiguration() const
+bool Gate::samePassThroughNet(const Gate *other) const
 {
-    if (kind == COLPASSTHROUGH) {
-        const GatePort *input = findPort(ports, 2, 0);
-        const GatePort *output = findPort(ports, 0, 0);
-        if (input && output && input->net && output->net) {
-            if (!(input->net->name.flags() & Name::Marked) && (output->net->name.flags() & Name::Marked))
-                logCritical(tr("Invalid configuration found: User Net must be on output"));
-            if (input->net == output->net)
-                logCritical(tr("Invalid configuration found!"));
-        }
-        return;
-    }
-    if (!module)
-        logCritical(tr("Parent Module is not set. Gate must be registered"));
+    if (!other || kind != COLPASSTHROUGH || other->kind != COLPASSTHROUGH)
+        return false;
+    if (Name::sameBase(name, other->name))
+        return true;
+    const GatePort *mine = constPortAt(0, 0);
+    const GatePort *theirs = other->constPortAt(0, 0);
+    return mine && theirs && mine->net && theirs->net && mine->net->netNumber != 0
+        && mine->net->netNumber == theirs->net->netNumber;
 }
 
 int Gate::constantKind() const
@@ -311,6 +457,148 @@ int Gate::constantKind() const
     }
 }
 
+bool Gate::lessByName(const Gate *a, const Gate *b)
+{
+    return Name::naturalLess(a->name, b->name);
+}
+
+bool Gate::connectGate(const QString &portName, const QString &netName, bool force)
+{
+    if (!module) {
+        traceConnection("Gate::connectGate: Gate does not belong to a module %1", name.toString(false));
+        return false;
+    }
+    Edge *net = module->edges->find(Name(netName));
+    if (!net) {
+        traceConnection("Gate::connectGate: Can't get Edge name: %1", netName);
+        return false;
+    }
+    GatePort *port = findPortByName(portName);
+    if (!port) {
+        traceConnection("Gate::connectGate: invald port name: %1", portName);
+        return false;
+    }
+    if (port->net && !force)
+        return true;
+    if (port->net == net)
+        return true;
+    // With force the port moves: it ends on the net asked for.
+    port->disconnect();
+    net->connectPort(port, false);
+    return true;
+}
+
+bool Gate::connectGate(const QString &connections, bool force)
+{
+    if (!module) {
+        traceConnection("Gate::connectGate: Gate foes not belong to a module %1", name.toString(false));
+        return false;
+    }
+    const QStringList parts = connections.split(QLatin1Char(','));
+    for (const QString &part : parts) {
+        const QString item = part.simplified();
+        const int open = item.indexOf(QLatin1Char('('));
+        if (!item.startsWith(QLatin1Char('.')) || !item.endsWith(QLatin1Char(')')) || open < 2)
+            continue;
+        const QString portName = item.mid(1, open - 1);
+        const QString netName = item.mid(open + 1, item.size() - open - 2);
+        if (!connectGate(portName, netName, force))
+            return false;
+    }
+    return true;
+}
+
+void Gate::disconnectAll()
+{
+    const QList<GatePort *> all = ports.ports;
+    for (GatePort *port : all) {
+        if (port && port->net)
+            port->net->disconnectPort(port);
+    }
+}
+
+void Gate::checkConfiguration() const
+{
+    if (kind == COLPASSTHROUGH) {
+        const GatePort *input = findPort(ports, 2, 0);
+        const GatePort *output = findPort(ports, 0, 0);
+        if (input && output && input->net && output->net) {
+            if (!(input->net->name.flags() & Name::Marked) && (output->net->name.flags() & Name::Marked))
+                logCritical(tr("Invalid configuration found: User Net must be on output"));
+            if (input->net == output->net)
+                logCritical(tr("Invalid configuration found!"));
+        }
+        return;
+    }
+    if (!module)
+        logCritical(tr("Parent Module is not set. Gate must be registered"));
+}
+
+void Gate::resetLayoutState()
+{
+    link = 0;
+    checkConfiguration();
+    column = 0;
+    row = 0;
+    holdCount = 0;
+    for (GatePort *port : qAsConst(ports.ports))
+        port->attributes.setPortDirection(port->attributes.direction());
+    buildShape(0.0);
+}
+
+void Gate::detachFromModule()
+{
+    module = nullptr;
+    link = 0;
+    holdCount = 0;
+}
+
+Module *Gate::createSubModule()
+{
+    bool created = false;
+    Module *definition = nullptr;
+    if (module && module->registry) {
+        definition = Module::findOrCreateModule(*module->registry, typeName, &created);
+    } else {
+        QMutexLocker locker(&moduleRegistryMutex());
+        definition = Module::findOrCreateModule(moduleRegistry(), typeName, &created);
+    }
+    if (!definition || !created)
+        return definition;
+    for (const GatePort *port : qAsConst(ports.ports))
+        definition->findOrCreatePortGate(port->name, port->name, port->attributes, true);
+    return definition;
+}
+
+QString Gate::portsText(bool inputs, bool plain, int member) const
+{
+    if (isModulePort())
+        return QString();
+    QString html = inputs ? portsDescription(ports.constBegin(3), ports.constBegin(0), member)
+                          : portsDescription(ports.constBegin(0), ports.constEnd(0), member);
+    if (!plain)
+        return html;
+    QTextDocument document;
+    document.setHtml(html);
+    return document.toPlainText().replace(QLatin1Char('\n'), QLatin1Char(' '));
+}
+
+QString Gate::propertyTable(int member) const
+{
+    return subGateToolTip(member) + portsText(true, false, member) + portsText(false, false, member)
+        + BaseObject::propertyTable(member);
+}
+
+QString Gate::propertyTableAll() const
+{
+    if (isSubGateSelected())
+        return propertyTable(selectedSubGate());
+    // The base's full table without the gate's own rows, which its virtual
+    // propertyTable would add a second time.
+    return toolTip() + portsText(true, false, -1) + portsText(false, false, -1)
+        + BaseObject::propertyTable(-1);
+}
+
 QVariantList Gate::nativeNames() const
 {
     return properties.value(QStringLiteral("=NativeName")).toList();
@@ -327,5 +615,33 @@ Name Gate::nativeName(int i) const
         return entry.value<Name>();
     return entry.convert(nameType) ? entry.value<Name>() : Name();
 }
+
+Vcc::Vcc(const QString &name, const QBrush &fill)
+    : Gate(VCC, name, fill)
+{
+}
+
+Vcc::~Vcc() = default;
+
+Gnd::Gnd(const QString &name, const QBrush &fill)
+    : Gate(GND, name, fill)
+{
+}
+
+Gnd::~Gnd() = default;
+
+X::X(const QString &name, const QBrush &fill)
+    : Gate(BaseEnum::X, name, fill)
+{
+}
+
+X::~X() = default;
+
+Z::Z(const QString &name, const QBrush &fill)
+    : Gate(BaseEnum::Z, name, fill)
+{
+}
+
+Z::~Z() = default;
 
 } // namespace GraphEngine

@@ -7,12 +7,17 @@
 #include "portset.h"
 
 #include <QBrush>
+#include <QList>
+#include <QPointF>
 #include <QRectF>
 #include <QString>
 #include <QVariantList>
 
+class QPainter;
+
 namespace GraphEngine {
 
+class Edge;
 class GatePort;
 class Module;
 
@@ -23,15 +28,41 @@ class Gate : public BaseObject
 {
 public:
     Gate() = default;
+    // A flip-flop (FLOP) with one pin per role flag; the type name is "FF"
+    // followed by the pins' keywords.
+    Gate(int roleFlags, const QBrush &fill);
+    // A logic gate of the kind with lettered inputs and "Out". Not named.
+    Gate(int kind, int inputCount, const QBrush &fill);
+    // A GENERIC gate with ports from comma-separated name lists ("a[3:0]"
+    // makes four ports). Not named.
+    Gate(const QString &inputs, const QString &outputs, const QString &inouts, const QBrush &fill);
+    // An instance of the definition module, registered in parent under the
+    // name and connected to existing nets by the list ".port(net),...".
+    Gate(const Name &name, Module *definition, Module *parent, const QString &netNames);
     // A gate of one of the kinds 15..25 with its default ports, named by the
     // text (a bare trailing number is not an index). Unregistered.
     Gate(int kind, const QString &name, const QBrush &fill);
     // A module-port gate: the direction of the attributes gives INPUTPORT,
     // OUTPUTPORT or INOUTPORT; its one port carries the name's text.
     Gate(PortAttributes attributes, const Name &name, const QBrush &fill);
+    // A column pass-through that splits the net at the column: a new piece
+    // of the net takes its far drivers and loads and feeds the gate, which
+    // drives the net.
+    Gate(int column, Edge *net);
+    // A column pass-through that carries a cut loop: the listed loads move
+    // to a new net with a generated driver; the gate drives their old net.
+    explicit Gate(const QList<GatePort *> &loads);
     // Disconnects the ports (a pass-through between two nets joins them
     // again), leaves the module and deletes the ports.
     ~Gate() override;
+
+    Gate(const Gate &) = delete;
+    Gate &operator=(const Gate &) = delete;
+
+    // The gate's description for one cluster member (-1: all members).
+    QString propertyTable(int member) const override;
+    QString propertyTableAll() const override;
+    QString toolTip() const override;
 
     bool isCluster() const { return kind & ClusterFlag; }
     int baseKind() const { return kind & ~int(ClusterFlag); }
@@ -41,6 +72,7 @@ public:
     // a name another gate holds is refused with a message.
     void nameInstance(const Name &newName);
 
+    // Port lookup ----------------------------------------------------------
     // The first port of the sort group at the position (signed 16 bits).
     GatePort *portAt(int sortGroup, int position);
     GatePort *constPortAt(int sortGroup, int position) const;
@@ -48,21 +80,111 @@ public:
     GatePort *findPortByName(const QString &text) const;
     // The ports whose base name is the text, each once, unsorted.
     PortSet portsNamed(const QString &text) const;
+    // The first port of this gate whose net is driven by a port of other;
+    // returns that driver and (optionally) this gate's port.
+    GatePort *findLinkTo(const Gate *other, GatePort **ownPort = nullptr) const;
+    // The port's place in its bus run (0 for the run's first port); -1 when
+    // the port is not the gate's.
+    int runIndexOf(const GatePort *port) const;
+    // ".a(n1),.b(),.y(n2)": every port in set order with its net's name.
+    QString portConnectionList() const;
+
+    // Connectivity ---------------------------------------------------------
+    bool hasFanout() const;
+    bool hasDrivenInput() const;
     // The first port driving one of the input-side ports, seen through
     // column pass-through gates.
     GatePort *firstDriverGate();
+    // The smallest column order of the gates the outputs feed; -1 for none.
+    int firstLoadOrder() const;
+    // Two pass-throughs on pieces of one net (same bus base or same number).
+    bool samePassThroughNet(const Gate *other) const;
+    // The constant the gate stands for or passes on (19..22), or 0.
+    int constantKind() const;
+    static bool lessByName(const Gate *a, const Gate *b);
+
+    // Connects the named port to the module's net of that name. Without
+    // force a port already on a net stays there; with force it moves.
+    bool connectGate(const QString &portName, const QString &netName, bool force);
+    // The same for every ".port(net)" item of a comma-separated list.
+    bool connectGate(const QString &connections, bool force);
     void disconnectAll();
+
+    // Checks and layout state ----------------------------------------------
     // Reports an inconsistent pass-through or an unregistered gate; changes
     // nothing.
     void checkConfiguration() const;
-    // The constant the gate stands for or passes on (19..22), or 0.
-    int constantKind() const;
+    // Back to the state before a layout run: layout fields cleared, working
+    // directions reset, shape rebuilt.
+    void resetLayoutState();
+    void detachFromModule();
+    // The module the type name names, found or made in the registry of the
+    // gate's module (or the program-wide one), with port gates for the
+    // gate's ports when it is new.
+    Module *createSubModule();
 
+    // Port set-up by kind --------------------------------------------------
+    // Re-lays the ports of a GENERIC or cluster gate, settles its in-out
+    // inputs and (with packBuses) draws unconnected bus bits close together.
+    void initPorts(bool packBuses);
+
+    // Shape ----------------------------------------------------------------
+    // Places every port that has no pin yet centred on the sides of a box.
+    void placePortsOnBox(int width, int height, int topCount, int bottomCount, int rightCount,
+                         int leftCount);
+    // Pins, label and bounding rectangle; input labels get room for
+    // inputLabelExtent. Does nothing on a built shape unless it is positive.
+    void buildShape(double inputLabelExtent);
+    // Drops the unconnected pins of a flip-flop and sizes its box anew.
+    void buildFlopShape();
+    void moveContents(double dx, double dy);
+    static QPointF pinVector(int sortGroup, double length);
+    static QPointF labelOffset(int sortGroup, double width, double height);
+    bool renamePort(const QString &oldName, const QString &newName);
+    // Port i takes item i of the list; nothing happens when the counts
+    // differ.
+    void renamePorts(const QString &names);
+    // "old:new,..." pairs.
+    void renamePortsByPairs(const QString &pairs);
+    bool showsLabel() const;
+    void paintLabel(QPainter *painter) const;
+    // The body's rectangle in gate coordinates.
+    QRectF bodyRect() const;
+
+    // Texts ----------------------------------------------------------------
+    // HTML list of the ports of a range with their nets; member selects one
+    // member of a cluster gate (-1: all).
+    QString portsDescription(PortSet::const_iterator begin, PortSet::const_iterator end,
+                             int member) const;
+    // The input-side (groups 3..1) or output ports described; empty for a
+    // module-port gate. Plain turns the HTML into one line of text.
+    QString portsText(bool inputs, bool plain, int member) const;
+    // The key by which the clustering finds like gates; empty when the gate
+    // is no candidate. *busOut tells a two-index bus without net numbers.
+    QString portSignature(int indexSlot, bool *busOut) const;
+    // Folds this gate into the cluster gate as member: its ports' nets move
+    // to the cluster's ports and its properties join the cluster's lists.
+    void mergeIntoCluster(Gate *cluster, int member, int firstNetNumber);
+
+    // Cluster members ------------------------------------------------------
     // The "=NativeName" entries of a cluster gate.
     QVariantList nativeNames() const;
     int nativeNameCount() const { return nativeNames().size(); }
     // Entry i as a Name; the gate's own Name when i is out of range.
     Name nativeName(int i) const;
+    // The member whose name has the text of name; -1 for none or a gate that
+    // is not a cluster.
+    int subGateIndexOf(const Name &name) const;
+    int portIndexOf(const QVariant &name) const;
+    Name selectedSubGateName() const;
+    QString subGateToolTip(int member) const;
+    // Selects a member of this cluster gate for the current selection stamp
+    // (see selectionCounter()); -1 leaves the selection as it is.
+    void setSubGateSelection(int stamp, int member);
+    int setSubGateSelection(int stamp, const Name &name);
+    bool isSubGateSelected() const;
+    // The selected member while isSubGateSelected(), else -1.
+    int selectedSubGate() const;
 
     // A kind (2..25), with ClusterFlag on a gate standing for folded copies.
     int kind = NoKind;
@@ -93,8 +215,62 @@ public:
 private:
     // The ports of kinds 15..25; the type name becomes the kind's keyword.
     void initDefaultPorts(int kind, const QString &portName);
-    void addPort(const QString &portName, int direction, int sortGroup, int roleBit, double x,
-                 double y);
+    void initLogicPorts(int kind, int inputCount);
+    void initMuxPorts(int kind, int inputCount);
+    void initFlopPorts(int roleFlags);
+    // Ports from a comma-separated list appended to target.
+    void addPortsFromList(QList<GatePort *> &target, int &counter, int direction, const QString &names);
+    GatePort *addPort(const QString &portName, int direction, int sortGroup, int roleBit, double x,
+                      double y, int position = 0, int marker = 0, bool control = false);
+    // Replaces the body by the outline, reporting a body that is a box.
+    void setOutline(const QPainterPath &path);
+    void setBox(int width, int height);
+    // The box of a gate whose ports stand at the positions they carry.
+    void placeOnBoxByPositions(int width, int height);
+    // Settles the in-out inputs; true when the pass has to run again.
+    bool settleInOutPorts();
+    void layOutBoxSides(bool packBuses);
+    void splitNet(int column, Edge *net, const QList<GatePort *> *loads);
+    void reportUnbuiltShape() const;
+    // A gate going away holds no selection.
+    void forgetSubGateSelection() const;
+    QString toolTipRow(const QString &label, const Name &value) const;
+    QString plainToolTip() const;
 };
+
+// Constant drivers, as the netlist builder makes them.
+class Vcc : public Gate
+{
+public:
+    Vcc(const QString &name, const QBrush &fill);
+    ~Vcc() override;
+};
+
+class Gnd : public Gate
+{
+public:
+    Gnd(const QString &name, const QBrush &fill);
+    ~Gnd() override;
+};
+
+class X : public Gate
+{
+public:
+    X(const QString &name, const QBrush &fill);
+    ~X() override;
+};
+
+class Z : public Gate
+{
+public:
+    Z(const QString &name, const QBrush &fill);
+    ~Z() override;
+};
+
+// The program-wide selection counter: the scene raises it on every fresh
+// (not Control-extended) selection; a sub-gate selection is current while
+// its stamp equals it.
+int selectionCounter();
+void increaseSelectionCounter();
 
 } // namespace GraphEngine

@@ -1,6 +1,10 @@
 #include "gates.h"
 
 #include "gate.h"
+#include "graphengine/logging.h"
+#include "module.h"
+
+#include <QCoreApplication>
 
 namespace GraphEngine {
 
@@ -36,6 +40,44 @@ void Gates::purge()
             delete gate;
         }
     }
+}
+
+void Gates::initAllPorts(bool packBuses)
+{
+    for (Gate *gate : elements()) {
+        if (gate)
+            gate->initPorts(packBuses);
+    }
+}
+
+void Gates::removePassThroughGates()
+{
+    // Deleting a pass-through joins two nets and deletes one of them; it
+    // deletes no gate, so the walk's copy stays valid.
+    for (Gate *gate : elements()) {
+        if (!gate)
+            continue;
+        gate->resetLayoutState();
+        if (gate->kind != COLPASSTHROUGH)
+            continue;
+        if (gate->module == module) {
+            gate->detachFromModule();
+        } else {
+            logCritical(QCoreApplication::translate("GraphEngine::Gates",
+                                                    "Inconsistancy detected on gate registration"));
+        }
+        take(gate->name, gate);
+        delete gate;
+    }
+}
+
+Gate *Gates::findClusterWithSubGate(const Name &name) const
+{
+    for (Gate *gate : elements()) {
+        if (gate && gate->isCluster() && gate->subGateIndexOf(name) != -1)
+            return gate;
+    }
+    return nullptr;
 }
 
 } // namespace GraphEngine

@@ -19,6 +19,13 @@ public:
     void clear() override;
     // Deletes every gate but the module-port gates (owning index only).
     void purge();
+    // Re-lays the ports of every generic and cluster gate.
+    void initAllPorts(bool packBuses);
+    // Resets the layout state of every gate and deletes the column
+    // pass-through gates, which joins the nets they split.
+    void removePassThroughGates();
+    // The first cluster gate with a member of that name; null for none.
+    Gate *findClusterWithSubGate(const Name &name) const;
 
     quint8 ownsElements = 0;
 };

@@ -3,6 +3,7 @@
 // Small netlists built by hand for the tests of nets, ports and modules, and
 // the connection invariants every operation must keep.
 
+#include "common/testenvironment.h"
 #include "graphengine/model/edge.h"
 #include "graphengine/model/gate.h"
 #include "graphengine/model/gateport.h"
@@ -43,6 +44,24 @@ inline Gate *makeGate(Module *module, const QString &name, const QStringList &in
     if (module)
         module->registerInstance(gate, true);
     return gate;
+}
+
+// The critical messages of the capture, without the quotes logCritical adds.
+inline QStringList criticals(const LogCapture &log)
+{
+    QStringList out;
+    for (QString text : log.texts(QtCriticalMsg))
+        out << text.mid(1, text.size() - 2);
+    return out;
+}
+
+// "gate.port" for each port of the set, in order.
+inline QStringList owners(const PortSet &set)
+{
+    QStringList out;
+    for (const GatePort *p : set.ports)
+        out << p->fullName();
+    return out;
 }
 
 inline Edge *net(Module *module, const QString &name)

@@ -6,26 +6,6 @@
 using namespace GraphEngine;
 using namespace NetlistFixture;
 
-namespace {
-
-QStringList criticals(const LogCapture &log)
-{
-    QStringList out;
-    for (QString text : log.texts(QtCriticalMsg))
-        out << text.mid(1, text.size() - 2);
-    return out;
-}
-
-QStringList owners(const PortSet &set)
-{
-    QStringList out;
-    for (const GatePort *p : set.ports)
-        out << p->fullName();
-    return out;
-}
-
-} // namespace
-
 #define VERIFY_CONSISTENT(module) QCOMPARE(brokenInvariant(module), QString())
 
 // Nets, their connection operations, the net index and the module registry.
@@ -579,5 +559,6 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestNets)
+// Gates measure their labels in the label font, which needs a GUI application.
+QTEST_MAIN(TestNets)
 #include "tst_nets.moc"

@@ -21,14 +21,6 @@ QStringList names(const PortSet &set, int group = PortSet::AllGroups)
     return out;
 }
 
-QStringList criticals(const LogCapture &log)
-{
-    QStringList out;
-    for (QString text : log.texts(QtCriticalMsg))
-        out << text.mid(1, text.size() - 2);
-    return out;
-}
-
 } // namespace
 
 // Port sets, gate ports and the graph item handle.
@@ -308,5 +300,6 @@ private:
     ModuleMap m_modules;
 };
 
-QTEST_GUILESS_MAIN(TestPortSets)
+// Gates measure their labels in the label font, which needs a GUI application.
+QTEST_MAIN(TestPortSets)
 #include "tst_portsets.moc"

@@ -1,0 +1,312 @@
+// What a gate tells people and the clustering: tooltips, port descriptions,
+// pattern signatures, and the members of cluster gates with their selection.
+#include "gate.h"
+
+#include "bussequence.h"
+#include "edge.h"
+#include "gateport.h"
+#include "graphengine/globals.h"
+#include "labelcache.h"
+
+#include <QCoreApplication>
+#include <QMutexLocker>
+
+namespace GraphEngine {
+
+namespace {
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("GraphEngine::Gate", text);
+}
+
+// The selected member of a cluster gate and the selection it belongs to.
+struct SubGateSelection
+{
+    const Gate *gate = nullptr;
+    int member = -1;
+    int stamp = -1;
+};
+
+SubGateSelection &subGateSelection()
+{
+    static SubGateSelection selection;
+    return selection;
+}
+
+int &counter()
+{
+    static int value = 0;
+    return value;
+}
+
+Name toName(const QVariant &value)
+{
+    const int nameType = qMetaTypeId<Name>();
+    if (value.userType() == nameType)
+        return value.value<Name>();
+    QVariant copy = value;
+    return copy.convert(nameType) ? copy.value<Name>() : Name();
+}
+
+const QString &notConnectedText()
+{
+    QMutexLocker locker(&globalLock());
+    static const QString text = tr("<i>Not connected</i>");
+    return text;
+}
+
+// The pending net names of a description row, escaped; the "not connected"
+// marker is the one piece of markup among them.
+QString netListHtml(NameList &names)
+{
+    const QString marker = notConnectedText();
+    return wrapToScreen(names.toString().toHtmlEscaped().replace(marker.toHtmlEscaped(), marker));
+}
+
+} // namespace
+
+int selectionCounter()
+{
+    return counter();
+}
+
+void increaseSelectionCounter()
+{
+    ++counter();
+}
+
+QString Gate::toolTipRow(const QString &label, const Name &value) const
+{
+    QString text = value.toString(false);
+    text.remove(QLatin1Char('\n'));
+    return QLatin1String("<table><tr><td><b><div style='white-space:pre'>") + label.toHtmlEscaped()
+        + QLatin1String(":</div></b></td><td>") + wrapToScreen(text.toHtmlEscaped())
+        + QLatin1String("</td></tr></table>");
+}
+
+QString Gate::plainToolTip() const
+{
+    QMutexLocker locker(&globalLock());
+    switch (kind) {
+    case INPUTPORT:
+        return toolTipRow(tr("Input"), name);
+    case INOUTPORT:
+        return toolTipRow(tr("In/Out"), name);
+    case OUTPUTPORT:
+        return toolTipRow(tr("Output"), name);
+    default:
+        return showsLabel() ? toolTipRow(typeName, name) : QString();
+    }
+}
+
+QString Gate::toolTip() const
+{
+    if (!isModulePort() && showsLabel() && isSubGateSelected())
+        return subGateToolTip(subGateSelection().member);
+    return plainToolTip();
+}
+
+QString Gate::subGateToolTip(int member) const
+{
+    if (isCluster() && member >= 0 && member < nativeNameCount()) {
+        QMutexLocker locker(&globalLock());
+        return toolTipRow(typeName.section(QLatin1Char('_'), 0, -2), nativeName(member));
+    }
+    return plainToolTip();
+}
+
+int Gate::subGateIndexOf(const Name &wanted) const
+{
+    if (!isCluster())
+        return -1;
+    const QVariantList names = nativeNames();
+    const QString text = wanted.text();
+    for (int i = 0; i < names.size(); ++i) {
+        if (toName(names.at(i)).text() == text)
+            return i;
+    }
+    return -1;
+}
+
+int Gate::portIndexOf(const QVariant &value) const
+{
+    return subGateIndexOf(toName(value));
+}
+
+Name Gate::selectedSubGateName() const
+{
+    if (!isCluster() || !isSubGateSelected())
+        return Name();
+    const QVariantList names = nativeNames();
+    const int member = subGateSelection().member;
+    return member >= 0 && member < names.size() ? toName(names.at(member)) : Name();
+}
+
+void Gate::setSubGateSelection(int stamp, int member)
+{
+    if (member == -1)
+        return;
+    subGateSelection() = SubGateSelection{this, member, stamp};
+}
+
+int Gate::setSubGateSelection(int stamp, const Name &memberName)
+{
+    const int member = subGateIndexOf(memberName);
+    setSubGateSelection(stamp, member);
+    return member;
+}
+
+bool Gate::isSubGateSelected() const
+{
+    const SubGateSelection &selection = subGateSelection();
+    return selection.gate == this && selection.stamp == counter();
+}
+
+int Gate::selectedSubGate() const
+{
+    return isSubGateSelected() ? subGateSelection().member : -1;
+}
+
+void Gate::forgetSubGateSelection() const
+{
+    if (subGateSelection().gate == this)
+        subGateSelection() = SubGateSelection();
+}
+
+QString Gate::portsDescription(PortSet::const_iterator begin, PortSet::const_iterator end, int member) const
+{
+    QMutexLocker locker(&globalLock());
+    static const Name notConnected(notConnectedText());
+    if (!isCluster() || member < 0 || member >= nativeNameCount())
+        member = -1;
+    QString html = QStringLiteral("<table>");
+    NameList pending;
+    bool rowOpen = false;
+    for (; begin != end; ++begin) {
+        QString label;
+        const GatePort *port = *begin;
+        if (member != -1) {
+            const Name portName(port->name);
+            if (portName.indexCount() == 1 && portName.index(0) != member)
+                continue;
+            label = portName.hasIndex() ? portName.baseText() : portName.text();
+        } else {
+            label = port->label.isEmpty() ? port->name : port->label;
+        }
+        if (!label.isEmpty()) {
+            if (rowOpen)
+                html += netListHtml(pending) + QLatin1String("</td></tr>");
+            rowOpen = true;
+            html += QLatin1String("<tr><td><b><div style='white-space:pre'>")
+                + directionSymbol(port->attributes.portDirection()) + QLatin1Char(' ')
+                + label.toHtmlEscaped() + QLatin1String(":</div></b></td><td>");
+            pending.clear();
+        }
+        pending.append(port->net ? port->net->displayName(true) : notConnected);
+    }
+    if (rowOpen)
+        html += netListHtml(pending) + QLatin1String("</td></tr>");
+    return html + QLatin1String("</table>");
+}
+
+QString Gate::portSignature(int indexSlot, bool *busOut) const
+{
+    bool bus = false;
+    if (busOut)
+        *busOut = false;
+    const int base = baseKind();
+    if (isCluster() || !((base >= AND && base <= MUX2) || base == FLOP || base == OPENINPUT))
+        return QString();
+    QString control;
+    QString indexed;
+    QString numbered;
+    int counts[4] = {};
+    for (const GatePort *port : ports.ports) {
+        const Name portName(port->name);
+        QString text = port->name;
+        if (portName.indexCount() == 1) {
+            if (kind != OPENINPUT)
+                return QString();
+            text = portName.baseText();
+        }
+        const int group = port->attributes.sortGroup();
+        if (group < 4)
+            ++counts[group];
+        const Edge *net = port->net;
+        if (!net)
+            continue;
+        if (port->attributes.isControl()) {
+            control += QLatin1Char(',') + text + QLatin1Char(':') + net->name.toString(false);
+            continue;
+        }
+        QString *part = nullptr;
+        QString value;
+        if (net->netNumber != 0) {
+            part = &numbered;
+            value = QString::number(net->netNumber);
+        } else if (net->name.hasIndex()) {
+            part = &indexed;
+            value = net->name.baseText();
+        } else {
+            continue;
+        }
+        *part += QLatin1Char(',') + text + QLatin1Char(':') + value;
+        if (net->name.indexCount() == 2) {
+            if (net->netNumber == 0)
+                bus = true;
+            *part += indexSlot == 0 ? QStringLiteral("[][%1]").arg(net->name.index(0))
+                                    : QStringLiteral("[%1]").arg(net->name.index(indexSlot));
+        }
+    }
+    QString signature = control;
+    if (!numbered.isEmpty()) {
+        signature += numbered;
+        bus = false;
+    } else {
+        signature += indexed;
+    }
+    if (signature.isEmpty())
+        return QString();
+    for (int count : {counts[0], counts[1], counts[2], counts[3]})
+        signature += QLatin1Char('=') + QString::number(count);
+    if (busOut)
+        *busOut = bus;
+    return signature + QLatin1Char('(') + typeName + QLatin1Char(')');
+}
+
+void Gate::mergeIntoCluster(Gate *cluster, int member, int firstNetNumber)
+{
+    if (!cluster)
+        return;
+    const QList<GatePort *> all = ports.ports;
+    for (int i = 0; i < all.size(); ++i) {
+        GatePort *port = all.at(i);
+        Edge *net = port->net;
+        if (!net)
+            continue;
+        QString clusterPortName = port->name;
+        if (!port->attributes.isControl()) {
+            clusterPortName += QStringLiteral("[%1]").arg(member);
+            net->setNetNumber(firstNetNumber + i);
+        }
+        if (GatePort *clusterPort = cluster->findPortByName(clusterPortName))
+            net->replacePort(port, clusterPort);
+    }
+    for (auto it = properties.cbegin(); it != properties.cend(); ++it) {
+        QVariant &value = cluster->properties[it.key()];
+        if (value.isNull() && member == 0) {
+            value = it.value();
+            continue;
+        }
+        QVariantList list = value.toList();
+        if (list.isEmpty())
+            list.append(value);
+        while (list.size() < member)
+            list.append(QVariant());
+        list.append(it.value());
+        value = list;
+    }
+}
+
+} // namespace GraphEngine

@@ -1,0 +1,704 @@
+#include "common/testenvironment.h"
+#include "netlistfixture.h"
+
+#include <QtTest>
+
+using namespace GraphEngine;
+using namespace NetlistFixture;
+
+namespace {
+
+// "name:direction:group:position:marker:role" for each port in set order.
+QStringList describe(const Gate *gate)
+{
+    QStringList out;
+    for (const GatePort *p : gate->ports.ports) {
+        out << QStringLiteral("%1:%2:%3:%4:%5:%6")
+                   .arg(p->name)
+                   .arg(p->attributes.direction())
+                   .arg(p->attributes.sortGroup())
+                   .arg(p->attributes.position16())
+                   .arg(p->attributes.marker())
+                   .arg(p->attributes.roleBit());
+    }
+    return out;
+}
+
+// A port gate of the definition module, as the netlist builder makes one.
+void addModulePort(Module *definition, const QString &name, int direction, int position)
+{
+    definition->findOrCreatePortGate(name, QString(),
+                                     PortAttributes::make(direction, direction == 1 ? 0 : 2, position, 0, false, 0),
+                                     false);
+}
+
+} // namespace
+
+#define VERIFY_CONSISTENT(module) QCOMPARE(brokenInvariant(module), QString())
+
+// Gates of every kind: ports and outlines, shapes, naming, connection by name,
+// pass-through splitting, texts, cluster members and the gate index.
+class TestGates : public QObject
+{
+    Q_OBJECT
+
+    ModuleMap m_modules;
+    Module *m = nullptr;
+
+private slots:
+    void init() { m = Module::findOrCreateModule(m_modules, QStringLiteral("top"), nullptr); }
+    void cleanup() { deleteModules(m_modules); }
+
+    void defaultPortsByKind_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QStringList>("ports");
+        QTest::addColumn<QPointF>("anchor");
+        QTest::newRow("input") << int(BaseEnum::INPUTPORT) << QStringList("p:1:0:0:0:12") << QPointF(39, 11);
+        QTest::newRow("output") << int(BaseEnum::OUTPUTPORT) << QStringList("p:0:2:0:0:1") << QPointF(1, 11);
+        QTest::newRow("inout") << int(BaseEnum::INOUTPORT) << QStringList("p:1:0:0:0:12") << QPointF(39, 11);
+        QTest::newRow("pass") << int(BaseEnum::COLPASSTHROUGH) << QStringList({"i:0:2:0:0:1", "o:1:0:0:0:12"})
+                              << QPointF(0, 0);
+        QTest::newRow("vcc") << int(BaseEnum::VCC) << QStringList("p:1:0:0:0:12") << QPointF(21, 48);
+        QTest::newRow("gnd") << int(BaseEnum::GND) << QStringList("p:1:0:0:0:12") << QPointF(21, 0);
+        QTest::newRow("x") << int(BaseEnum::X) << QStringList("p:1:0:0:0:12") << QPointF(21, 0);
+        QTest::newRow("z") << int(BaseEnum::Z) << QStringList("p:1:0:0:0:12") << QPointF(21, 36);
+        QTest::newRow("open") << int(BaseEnum::OPENINPUT) << QStringList("o:1:0:0:0:12") << QPointF(21, 33);
+        QTest::newRow("loop in") << int(BaseEnum::LOOPBACKOPENINPUT) << QStringList("o:1:0:0:0:12")
+                                 << QPointF(21, 33);
+        QTest::newRow("loop out") << int(BaseEnum::LOOPBACKOPENOUTPUT) << QStringList("i:0:2:0:0:1")
+                                  << QPointF(1, 33);
+    }
+
+    void defaultPortsByKind()
+    {
+        QFETCH(int, kind);
+        QFETCH(QStringList, ports);
+        QFETCH(QPointF, anchor);
+        LogCapture log;
+        Gate gate(kind, QStringLiteral("p"), QBrush());
+        QCOMPARE(describe(&gate), ports);
+        QCOMPARE(gate.typeName, gateKindToString(kind));
+        // Labels may have moved the contents; the anchor keeps its place
+        // against the outline.
+        QCOMPARE(gate.ports.first()->anchor - QPointF(gate.outline.width, gate.outline.height), anchor);
+        QVERIFY(gate.shapeBuilt);
+        QVERIFY(gate.rect.x() >= 0 && gate.rect.y() >= 0);
+        QVERIFY(criticals(log).isEmpty());
+    }
+
+    void cachedOutlinesAndMisuse()
+    {
+        Gate first(BaseEnum::VCC, QStringLiteral("v1"), QBrush());
+        Gate second(BaseEnum::VCC, QStringLiteral("v2"), QBrush());
+        QVERIFY(!first.outline.path.isEmpty());
+        QCOMPARE(second.outline.path, first.outline.path);
+        QCOMPARE(second.ports.first()->anchor - QPointF(second.outline.width, second.outline.height),
+                 QPointF(21, 48));
+
+        LogCapture log;
+        Gate wrong(BaseEnum::AND, QStringLiteral("u"), QBrush());
+        QCOMPARE(wrong.ports.size(), 0);
+        QCOMPARE(criticals(log), QStringList("Invalid API call. Use other logic initialization API for AND"));
+    }
+
+    void flipFlops_data()
+    {
+        QTest::addColumn<int>("roles");
+        QTest::addColumn<QString>("typeName");
+        QTest::addColumn<QStringList>("ports");
+        QTest::addColumn<QSize>("box");
+        QTest::newRow("d clk q") << (BaseEnum::D | BaseEnum::CLK | BaseEnum::Q) << "FFDCLKQ"
+                                 << QStringList({"D:0:2:0:0:1", "CLK:0:2:1:2:11", "Q:1:0:0:0:12"}) << QSize(72, 72);
+        QTest::newRow("five left") << (BaseEnum::D | BaseEnum::SD | BaseEnum::SE | BaseEnum::S | BaseEnum::R)
+                                   << "FFDSDSESR"
+                                   << QStringList({"D:0:2:0:0:1", "SD:0:2:1:0:2", "SE:0:2:2:0:3", "S:0:2:3:0:4",
+                                                   "R:0:2:4:0:5"})
+                                   << QSize(72, 180);
+        // Groups in set order top, left, bottom, right; negated pins marked.
+        QTest::newRow("all sides") << (BaseEnum::PREN | BaseEnum::D | BaseEnum::CLKN | BaseEnum::CLR | BaseEnum::LD
+                                       | BaseEnum::QN)
+                                   << "FFPRENDCLKNCLRLDQN"
+                                   << QStringList({"PREN:0:3:0:1:22", "D:0:2:0:0:1", "CLKN:0:2:1:3:27",
+                                                   "CLR:0:1:0:0:7", "LD:0:1:1:0:8", "QN:1:0:0:1:28"})
+                                   << QSize(72, 72);
+    }
+
+    void flipFlops()
+    {
+        QFETCH(int, roles);
+        QFETCH(QString, typeName);
+        QFETCH(QStringList, ports);
+        QFETCH(QSize, box);
+        Gate flop(roles, QBrush());
+        QCOMPARE(flop.kind, int(BaseEnum::FLOP));
+        QCOMPARE(flop.typeName, typeName);
+        QCOMPARE(describe(&flop), ports);
+        QVERIFY(!flop.outline.isPath());
+        QCOMPARE(QSize(flop.outline.width, flop.outline.height), box);
+        // Control pins carry the flag, data pins do not.
+        QCOMPARE(flop.findPortByName(QStringLiteral("D"))->attributes.isControl(), false);
+        if (GatePort *clk = flop.findPortByName(QStringLiteral("CLK")))
+            QVERIFY(clk->attributes.isControl());
+    }
+
+    void logicGates()
+    {
+        Gate buffer(BaseEnum::BUFFER, 3, QBrush());
+        QCOMPARE(describe(&buffer), QStringList({"A:0:2:0:0:1", "Out:1:0:0:0:12"}));
+        QCOMPARE(buffer.typeName, QStringLiteral("BUFFER"));
+
+        Gate mux(BaseEnum::MUX2, 4, QBrush());
+        QCOMPARE(mux.typeName, QStringLiteral("MUX"));
+        QCOMPARE(describe(&mux), QStringList({"D0:0:2:0:0:1", "D1:0:2:1:0:1", "S:0:1:0:0:13", "Out:1:0:0:0:12"}));
+        QVERIFY(mux.findPortByName(QStringLiteral("S"))->attributes.isControl());
+
+        Gate tristate(BaseEnum::TRISTATE, 2, QBrush());
+        QCOMPARE(describe(&tristate), QStringList({"A:0:2:0:0:1", "S:0:1:0:0:13", "Out:1:0:0:0:12"}));
+
+        // The inverting kinds put their output behind a bubble.
+        Gate nand(BaseEnum::NAND, 2, QBrush());
+        Gate andGate(BaseEnum::AND, 2, QBrush());
+        auto reach = [](Gate &g) {
+            return g.findPortByName(QStringLiteral("Out"))->anchor.x() - g.findPortByName(QStringLiteral("A"))->anchor.x();
+        };
+        QCOMPARE(reach(andGate), 50.0);
+        QCOMPARE(reach(nand), 61.0);
+        QCOMPARE(nand.findPortByName(QStringLiteral("B"))->anchor.y()
+                     - nand.findPortByName(QStringLiteral("A"))->anchor.y(),
+                 36.0);
+        Gate wide(BaseEnum::OR, 5, QBrush());
+        QCOMPARE(wide.portCount(2), 5);
+        QVERIFY(wide.outline.path.controlPointRect().height() >= 4 * 36);
+
+        LogCapture log;
+        Gate misuse(BaseEnum::INPUTPORT, 1, QBrush());
+        QCOMPARE(misuse.ports.size(), 0);
+        QCOMPARE(criticals(log), QStringList("Invalid API call. OpenInput/Input/Output Gate need to be created with "
+                                             "API providing name as well."));
+    }
+
+    void portLists()
+    {
+        Gate gate(QStringLiteral("a[3:0], b"), QStringLiteral("y"), QStringLiteral("io"), QBrush());
+        QCOMPARE(gate.kind, int(BaseEnum::GENERIC));
+        QCOMPARE(gate.typeName, QString());
+        QCOMPARE(describe(&gate), QStringList({"a[0]:0:2:0:0:0", "a[1]:0:2:1:0:0", "a[2]:0:2:2:0:0",
+                                               "a[3]:0:2:3:0:0", "b:0:2:4:0:0", "io:2:2:5:0:0", "y:1:0:0:0:0"}));
+        QCOMPARE(gate.outline.height, 36 * 6);
+        QVERIFY(gate.shapeBuilt);
+        Gate wide(QStringLiteral("a[10:0]"), QString(), QString(), QBrush());
+        QCOMPARE(describe(&wide), QStringList("a[10:0]:0:2:0:0:0"));
+        QCOMPARE(wide.outline.height, 72);
+    }
+
+    void boxPlacement()
+    {
+        Gate gate;
+        GatePort *left = addPort(&gate, QStringLiteral("a"), 0, 2, 0);
+        GatePort *top0 = addPort(&gate, QStringLiteral("t0"), 0, 3, 0);
+        GatePort *top1 = addPort(&gate, QStringLiteral("t1"), 0, 3, 1);
+        GatePort *placed = addPort(&gate, QStringLiteral("y"), 1, 0, 0);
+        placed->anchor = QPointF(5, 5);
+        gate.placePortsOnBox(72, 72, 2, 0, 1, 1);
+        QCOMPARE(left->anchor, QPointF(1, 37));
+        QCOMPARE(top0->anchor, QPointF(19, 1));
+        QCOMPARE(top1->anchor, QPointF(55, 1));
+        // A port that has its pin already stays.
+        QCOMPARE(placed->anchor, QPointF(5, 5));
+        QCOMPARE(Gate::pinVector(2, 20), QPointF(-20, 0));
+        QCOMPARE(Gate::pinVector(7, 20), QPointF());
+        QCOMPARE(Gate::labelOffset(2, 30, 10), QPointF(-40, -11));
+        QCOMPARE(Gate::labelOffset(1, 30, 10), QPointF(10, 1));
+    }
+
+    void normalisationAndLabelColumn()
+    {
+        Gate gate(QStringLiteral("a,longer_input_name"), QStringLiteral("y"), QString(), QBrush());
+        gate.nameInstance(Name(QStringLiteral("a_rather_long_instance_name")));
+        gate.buildShape(0.0);
+        QVERIFY(gate.rect.x() >= 0 && gate.rect.y() >= 0);
+        // The input pins reached left of the origin: the contents moved.
+        QVERIFY(gate.bodyRect().left() > 1);
+        const QRectF body = gate.bodyRect();
+        const QPointF anchor = gate.ports.first()->anchor;
+        gate.shapeBuilt = 0;
+        gate.buildShape(0.0);
+        QCOMPARE(gate.bodyRect(), body);
+        QCOMPARE(gate.ports.first()->anchor, anchor);
+
+        const double widest = 200.0;
+        gate.buildShape(widest);
+        QVERIFY(gate.rect.x() >= 0);
+        for (GatePort *p : gate.ports.ports) {
+            if (p->attributes.sortGroup() == 2)
+                QVERIFY(gate.rect.left() <= p->labelPos().x() + p->labelSize().width() - widest + 1e-9);
+        }
+    }
+
+    void renaming()
+    {
+        Gate gate(QStringLiteral("a,b"), QStringLiteral("y"), QString(), QBrush());
+        gate.renamePorts(QStringLiteral("p,q"));
+        QCOMPARE(describe(&gate).join(QLatin1Char(' ')), QStringLiteral("a:0:2:0:0:0 b:0:2:1:0:0 y:1:0:0:0:0"));
+        gate.renamePorts(QStringLiteral("p,q,r"));
+        QCOMPARE(gate.ports.at(0)->name, QStringLiteral("p"));
+        QCOMPARE(gate.ports.at(2)->name, QStringLiteral("r"));
+        gate.renamePortsByPairs(QStringLiteral(" p : a ,nothing:x, bad"));
+        QVERIFY(gate.findPortByName(QStringLiteral("a")));
+        QVERIFY(!gate.renamePort(QStringLiteral("p"), QStringLiteral("z")));
+        QVERIFY(gate.renamePort(QStringLiteral(" r "), QStringLiteral("out ")));
+        QVERIFY(gate.findPortByName(QStringLiteral("out")));
+        QVERIFY(gate.shapeBuilt);
+    }
+
+    void flopShapeDropsUnconnectedPins()
+    {
+        auto *flop = new Gate(BaseEnum::D | BaseEnum::CLK | BaseEnum::R | BaseEnum::Q, QBrush());
+        flop->nameInstance(Name(QStringLiteral("r0")));
+        QVERIFY(m->registerInstance(flop, true));
+        QVERIFY(net(m, QStringLiteral("d")));
+        QVERIFY(net(m, QStringLiteral("q")));
+        QVERIFY(flop->connectGate(QStringLiteral(".D(d),.Q(q)"), false));
+        flop->buildFlopShape();
+        QCOMPARE(flop->typeName, QStringLiteral("FFDQ"));
+        QCOMPARE(flop->ports.size(), 2);
+        QVERIFY(flop->shapeBuilt);
+        VERIFY_CONSISTENT(m);
+    }
+
+    void modulePortGates()
+    {
+        LogCapture log;
+        Gate none(PortAttributes::make(3, 0, 0, 0, false, 0), Name(QStringLiteral("p")), QBrush());
+        QCOMPARE(none.kind, 0);
+        QCOMPARE(none.ports.size(), 0);
+        QCOMPARE(criticals(log).size(), 2);
+        QCOMPARE(criticals(log).first(), QStringLiteral("Invalid call. Port type is not well defined"));
+
+        Gate out(PortAttributes::make(1, 0, 0, 0, false, 0), Name(QStringLiteral("q")), QBrush());
+        QCOMPARE(out.kind, int(BaseEnum::OUTPUTPORT));
+        QCOMPARE(describe(&out), QStringList("q:0:2:0:0:1"));
+        QVERIFY(!out.shapeBuilt);
+    }
+
+    void naming()
+    {
+        Gate *a = makeGate(m, QStringLiteral("a"), {QStringLiteral("i")}, {QStringLiteral("o")});
+        Gate *b = makeGate(m, QStringLiteral("b"), {QStringLiteral("i")}, {QStringLiteral("o")});
+        a->buildShape(0.0);
+        {
+            LogCapture log;
+            a->nameInstance(Name(QStringLiteral("b")));
+            QCOMPARE(criticals(log), QStringList("Can't name instance: b (Name already used)"));
+            QCOMPARE(a->name.text(), QStringLiteral("a"));
+            QVERIFY(a->shapeBuilt);
+        }
+        a->nameInstance(Name(QStringLiteral("c")));
+        QCOMPARE(m->gates->map.value(Name(QStringLiteral("c"))), a);
+        QVERIFY(!m->gates->map.contains(Name(QStringLiteral("a"))));
+        QVERIFY(!a->shapeBuilt);
+        QVERIFY(a->rect.isNull());
+
+        // A removed pass-through leaves the index in list mode: a renamed gate
+        // is still keyed by its name.
+        auto *pass = new Gate(BaseEnum::COLPASSTHROUGH, QStringLiteral("n"), QBrush());
+        QVERIFY(m->registerInstance(pass, true));
+        delete pass;
+        QCOMPARE(m->gates->lastInList, 1);
+        b->nameInstance(Name(QStringLiteral("d")));
+        QCOMPARE(m->gates->map.value(Name(QStringLiteral("d"))), b);
+        QVERIFY(m->gates->list().empty());
+
+        // Module-port gates move in the port-gate index too.
+        m->findOrCreatePortGate(QStringLiteral("p"), QString(), PortAttributes::make(0, 2, 0, 0, false, 0), true);
+        Gate *port = m->portGates->map.first();
+        port->nameInstance(Name(QStringLiteral("p2")));
+        QCOMPARE(m->portGates->map.value(Name(QStringLiteral("p2"))), port);
+        QCOMPARE(m->portGates->count(), 1);
+    }
+
+    void instances()
+    {
+        Module *cell = Module::findOrCreateModule(m_modules, QStringLiteral("cell"), nullptr);
+        addModulePort(cell, QStringLiteral("a"), 0, 0);
+        addModulePort(cell, QStringLiteral("b"), 0, 1);
+        addModulePort(cell, QStringLiteral("y"), 1, 0);
+        net(m, QStringLiteral("n1"));
+        net(m, QStringLiteral("n2"));
+        auto *u = new Gate(Name(QStringLiteral("u1")), cell, m, QStringLiteral(".a(n1), .y(n2),,.(x),.b(missing)"));
+        QCOMPARE(u->module, m);
+        QCOMPARE(u->typeName, QStringLiteral("cell"));
+        QCOMPARE(u->kind, int(BaseEnum::GENERIC));
+        QCOMPARE(QSize(u->outline.width, u->outline.height), QSize(72, 72));
+        QCOMPARE(describe(u), QStringList({"a:0:2:0:0:0", "b:0:2:1:0:0", "y:1:0:0:0:0"}));
+        // The list stops at the net that does not exist.
+        QCOMPARE(u->findPortByName(QStringLiteral("a"))->net->name.text(), QStringLiteral("n1"));
+        QCOMPARE(u->findPortByName(QStringLiteral("y"))->net->name.text(), QStringLiteral("n2"));
+        QVERIFY(!u->findPortByName(QStringLiteral("b"))->net);
+        QCOMPARE(u->portConnectionList(), QStringLiteral(".a(n1),.b(),.y(n2)"));
+        VERIFY_CONSISTENT(m);
+
+        // A sub-module made from an instance gets one port gate per port.
+        auto *v = new Gate(Name(QStringLiteral("v")), cell, m, QString());
+        v->typeName = QStringLiteral("fresh");
+        Module *fresh = v->createSubModule();
+        QCOMPARE(fresh, m_modules.value(QStringLiteral("fresh")));
+        QCOMPARE(fresh->portGates->count(), 3);
+        QCOMPARE(v->createSubModule(), fresh);
+    }
+
+    void connectingByName()
+    {
+        Gate *u = makeGate(m, QStringLiteral("u"), {QStringLiteral("a"), QStringLiteral("b")}, {QStringLiteral("y")});
+        Edge *n1 = net(m, QStringLiteral("n1"));
+        Edge *n2 = net(m, QStringLiteral("n2"));
+        QVERIFY(u->connectGate(QStringLiteral("a"), QStringLiteral("n1"), false));
+        QVERIFY(u->connectGate(QStringLiteral("a"), QStringLiteral("n2"), false));
+        QCOMPARE(u->findPortByName(QStringLiteral("a"))->net, n1);
+        QVERIFY(u->connectGate(QStringLiteral("a"), QStringLiteral("n2"), true));
+        QCOMPARE(u->findPortByName(QStringLiteral("a"))->net, n2);
+        QVERIFY(!u->connectGate(QStringLiteral("a"), QStringLiteral("none"), false));
+        QVERIFY(!u->connectGate(QStringLiteral("c"), QStringLiteral("n1"), false));
+        QVERIFY(u->connectGate(QStringLiteral(".b(n1),,b(n2),.(n2),.y(n2)"), false));
+        QCOMPARE(u->findPortByName(QStringLiteral("b"))->net, n1);
+        QCOMPARE(u->findPortByName(QStringLiteral("y"))->net, n2);
+        Gate loose(QStringLiteral("a"), QString(), QString(), QBrush());
+        QVERIFY(!loose.connectGate(QStringLiteral("a"), QStringLiteral("n1"), false));
+        QVERIFY(!loose.connectGate(QStringLiteral(".a(n1)"), false));
+        QCOMPARE(u->findLinkTo(u), u->findPortByName(QStringLiteral("y")));
+        QVERIFY(u->hasFanout());
+        QVERIFY(u->hasDrivenInput());
+        VERIFY_CONSISTENT(m);
+    }
+
+    void splitThenDeleteRejoins()
+    {
+        Gate *drv = makeGate(m, QStringLiteral("drv"), {}, {QStringLiteral("y")});
+        Gate *near = makeGate(m, QStringLiteral("near"), {QStringLiteral("a")}, {});
+        Gate *far = makeGate(m, QStringLiteral("far"), {QStringLiteral("a")}, {});
+        near->column = 1;
+        far->column = 4;
+        Edge *n = net(m, QStringLiteral("n"));
+        n->netNumber = 9;
+        n->setProperty({{QStringLiteral("Width"), QStringLiteral("1")}});
+        for (Gate *g : {drv, near, far})
+            n->connectPort(g->ports.first());
+
+        auto *pass = new Gate(3, n);
+        QCOMPARE(pass->kind, int(BaseEnum::COLPASSTHROUGH));
+        QCOMPARE(pass->name.text(), QStringLiteral("n"));
+        QCOMPARE(pass->column, 3);
+        QCOMPARE(pass->module, m);
+        QVERIFY(m->gates->listContains(pass));
+        Edge *piece = pass->portAt(2, 0)->net;
+        QVERIFY(piece && piece != n);
+        QCOMPARE(piece->name.text(), QStringLiteral("n"));
+        QCOMPARE(piece->netNumber, 9);
+        QCOMPARE(owners(n->drivers), QStringList(pass->portAt(0, 0)->fullName()));
+        QCOMPARE(owners(n->loads), QStringList("near.a"));
+        QCOMPARE(near->firstDriverGate(), drv->ports.first());
+        VERIFY_CONSISTENT(m);
+
+        LogCapture log;
+        m->gates->removePassThroughGates();
+        QVERIFY(criticals(log).isEmpty());
+        QCOMPARE(m->edges->count(), 1);
+        QCOMPARE(owners(n->drivers), QStringList("drv.y"));
+        QCOMPARE(owners(n->loads).size(), 2);
+        QCOMPARE(n->properties.value(QStringLiteral("Width")).toString(), QStringLiteral("1"));
+        QVERIFY(m->gates->list().empty());
+        QCOMPARE(far->column, 0);
+        VERIFY_CONSISTENT(m);
+    }
+
+    void loopBackCut()
+    {
+        Gate *inv = makeGate(m, QStringLiteral("inv"), {QStringLiteral("a")}, {QStringLiteral("y")}, BaseEnum::INVERTER);
+        Edge *n = net(m, QStringLiteral("loop"));
+        n->connectPort(inv->portAt(0, 0));
+        n->connectPort(inv->portAt(2, 0));
+        QCOMPARE(inv->constantKind(), 0);
+
+        const QList<GatePort *> cut{inv->portAt(2, 0)};
+        auto *pass = new Gate(cut);
+        Edge *piece = inv->portAt(2, 0)->net;
+        QVERIFY(piece != n);
+        QCOMPARE(piece->drivers.first()->owner->kind, int(BaseEnum::LOOPBACKOPENINPUT));
+        // The loop is cut: the old net feeds nothing, the generated driver
+        // feeds the pass-through and the moved load.
+        QVERIFY(n->loads.isEmpty());
+        QCOMPARE(n->drivers.first(), pass->portAt(0, 0));
+        QCOMPARE(piece->loads.size(), 2);
+        VERIFY_CONSISTENT(m);
+        Gate bare{QList<GatePort *>()};
+        QCOMPARE(bare.kind, int(BaseEnum::COLPASSTHROUGH));
+        QVERIFY(bare.ports.isEmpty());
+    }
+
+    void walksThroughPassThroughs()
+    {
+        Gate *src = makeGate(m, QStringLiteral("src"), {}, {QStringLiteral("y")});
+        Gate *dst = makeGate(m, QStringLiteral("dst"), {QStringLiteral("a")}, {});
+        // Columns hold depths counted from the outputs while nets are split.
+        src->column = 6;
+        dst->column = 1;
+        Edge *n = net(m, QStringLiteral("w"));
+        n->connectPort(src->portAt(0, 0));
+        n->connectPort(dst->portAt(2, 0));
+        // Two cuts: dst's driver is behind two pass-throughs. The pieces
+        // keep the net's number.
+        n->netNumber = 4;
+        auto *p1 = new Gate(3, n);
+        auto *p2 = new Gate(5, p1->portAt(2, 0)->net);
+        QCOMPARE(dst->portAt(2, 0)->net->drivers.first(), p1->portAt(0, 0));
+        QCOMPARE(p1->portAt(2, 0)->net->drivers.first(), p2->portAt(0, 0));
+        QCOMPARE(dst->firstDriverGate(), src->portAt(0, 0));
+        QVERIFY(p1->samePassThroughNet(p2));
+        QVERIFY(!p1->samePassThroughNet(src));
+        QVERIFY(!src->samePassThroughNet(p1));
+        VERIFY_CONSISTENT(m);
+        m->gates->removePassThroughGates();
+        QCOMPARE(m->edges->count(), 1);
+        VERIFY_CONSISTENT(m);
+    }
+
+    void constants()
+    {
+        auto *vcc = new Vcc(QStringLiteral("vdd"), QBrush());
+        QVERIFY(m->registerInstance(vcc, true));
+        Gate *buf = makeGate(m, QStringLiteral("buf"), {QStringLiteral("a")}, {QStringLiteral("y")}, BaseEnum::BUFFER);
+        Gate *inv = makeGate(m, QStringLiteral("inv"), {QStringLiteral("a")}, {QStringLiteral("y")}, BaseEnum::INVERTER);
+        net(m, QStringLiteral("n0"))->connectPort(vcc->ports.first());
+        QVERIFY(buf->connectGate(QStringLiteral(".a(n0)"), false));
+        net(m, QStringLiteral("n1"))->connectPort(buf->portAt(0, 0));
+        QVERIFY(inv->connectGate(QStringLiteral(".a(n1)"), false));
+        QCOMPARE(buf->constantKind(), int(BaseEnum::VCC));
+        QCOMPARE(inv->constantKind(), int(BaseEnum::GND));
+        Z z(QStringLiteral("hz"), QBrush());
+        X x(QStringLiteral("hx"), QBrush());
+        Gnd gnd(QStringLiteral("g"), QBrush());
+        QCOMPARE(z.constantKind(), int(BaseEnum::Z));
+        QCOMPARE(x.constantKind(), int(BaseEnum::X));
+        QCOMPARE(gnd.constantKind(), int(BaseEnum::GND));
+        Gate *andGate = makeGate(m, QStringLiteral("and"), {QStringLiteral("a")}, {QStringLiteral("y")});
+        QVERIFY(andGate->connectGate(QStringLiteral(".a(n0)"), false));
+        QCOMPARE(andGate->constantKind(), 0);
+    }
+
+    void indexClearAndPurge()
+    {
+        makeGate(m, QStringLiteral("a"), {QStringLiteral("i")}, {QStringLiteral("o")});
+        makeGate(m, QStringLiteral("b"), {QStringLiteral("i")}, {QStringLiteral("o")});
+        m->findOrCreatePortGate(QStringLiteral("p"), QString(), PortAttributes::make(0, 2, 0, 0, false, 0), true);
+        auto *pass = new Gate(BaseEnum::COLPASSTHROUGH, QStringLiteral("n"), QBrush());
+        QVERIFY(m->registerInstance(pass, true));
+        QCOMPARE(m->gates->count(), 4);
+        m->portGates->clear();
+        QCOMPARE(m->gates->count(), 4);
+        m->gates->purge();
+        QCOMPARE(m->gates->count(), 1);
+        m->gates->clear();
+        QVERIFY(m->gates->isEmpty());
+        QVERIFY(m->gates->list().empty());
+        QVERIFY(m->portGates->isEmpty());
+    }
+
+    void resetWithoutPassThroughs()
+    {
+        Gate *a = makeGate(m, QStringLiteral("a"), {QStringLiteral("i")}, {QStringLiteral("o")});
+        a->column = 3;
+        a->row = 2;
+        a->link = 1;
+        a->ports.first()->attributes.setPortDirection(BaseEnum::Output);
+        LogCapture log;
+        m->gates->removePassThroughGates();
+        QVERIFY(criticals(log).isEmpty());
+        QCOMPARE(m->gates->count(), 1);
+        QCOMPARE(a->column, 0);
+        QCOMPARE(a->row, 0);
+        QCOMPARE(a->link, quintptr(0));
+        QCOMPARE(a->ports.first()->attributes.portDirection(), int(BaseEnum::Input));
+        QVERIFY(a->shapeBuilt);
+    }
+
+    void genericInOutPorts()
+    {
+        Gate *g = new Gate(QStringLiteral("a[0],a[1],a[2]"), QString(), QStringLiteral("data_in,pad"), QBrush());
+        g->typeName = QStringLiteral("cell");
+        g->nameInstance(Name(QStringLiteral("g")));
+        QVERIFY(m->registerInstance(g, true));
+        QVERIFY(g->connectGate(QStringLiteral(".data_in(") + net(m, QStringLiteral("d"))->name.text()
+                                   + QStringLiteral("),.pad(") + net(m, QStringLiteral("p"))->name.text()
+                                   + QStringLiteral(")"),
+                               false));
+        g->initPorts(true);
+        // data_in reads; pad, the only undecided bus, becomes the output.
+        GatePort *in = g->findPortByName(QStringLiteral("data_in"));
+        GatePort *pad = g->findPortByName(QStringLiteral("pad"));
+        QCOMPARE(in->attributes.portDirection(), int(BaseEnum::Input));
+        QCOMPARE(pad->attributes.portDirection(), int(BaseEnum::Output));
+        QCOMPARE(pad->attributes.sortGroup(), 0);
+        QVERIFY(pad->net->drivers.contains(pad));
+        QVERIFY(m->inOutKeys.contains(QStringLiteral("cell.pad")));
+        // Unconnected bits of one bus stand close together.
+        QCOMPARE(g->findPortByName(QStringLiteral("a[1]"))->anchor.y() - g->findPortByName(QStringLiteral("a[0]"))->anchor.y(), 2.0);
+        QVERIFY(g->shapeBuilt);
+
+        Gate plain(BaseEnum::AND, 2, QBrush());
+        const QStringList before = describe(&plain);
+        const QPointF anchor = plain.ports.first()->anchor;
+        plain.initPorts(true);
+        QCOMPARE(describe(&plain), before);
+        QCOMPARE(plain.ports.first()->anchor, anchor);
+    }
+
+    void toolTips()
+    {
+        auto *q = new Gate(PortAttributes::make(1, 0, 0, 0, false, 0), Name(QStringLiteral("q")), QBrush());
+        QCOMPARE(q->toolTip(), QStringLiteral("<table><tr><td><b><div style='white-space:pre'>Output:</div></b></td>"
+                                              "<td>q</td></tr></table>"));
+        QCOMPARE(q->portsText(true, false, -1), QString());
+        delete q;
+        Gate *u = makeGate(m, QStringLiteral("u<1>"), {QStringLiteral("a"), QStringLiteral("b")}, {QStringLiteral("y")});
+        u->typeName = QStringLiteral("AND");
+        net(m, QStringLiteral("n&1"))->connectPort(u->portAt(2, 0));
+        QVERIFY(u->toolTip().contains(QStringLiteral("<td>u&lt;1&gt;</td>")));
+        const QString inputs = u->portsText(true, false, -1);
+        QVERIFY(inputs.contains(QStringLiteral("a:</div></b></td><td>n&amp;1</td>")));
+        QVERIFY(inputs.contains(QStringLiteral("b:</div></b></td><td><i>Not connected</i></td>")));
+        QCOMPARE(u->portsText(true, true, -1).simplified(),
+                 QStringLiteral("%1 a: n&1 %1 b: Not connected").arg(directionSymbol(0)));
+        u->properties.insert(QStringLiteral("Cell"), QStringLiteral("AND2"));
+        const QString all = u->propertyTableAll();
+        QVERIFY(all.startsWith(u->toolTip()));
+        QCOMPARE(all.count(u->toolTip()), 1);
+        // b and y, each once.
+        QCOMPARE(all.count(QStringLiteral("Not connected")), 2);
+        QVERIFY(all.contains(QStringLiteral("Cell: </div></b></td><td>AND2")));
+    }
+
+    void clusterMembers()
+    {
+        auto *c = new Gate(QStringLiteral("a[0],a[1],a[2],clk"), QStringLiteral("y[0],y[1],y[2]"), QString(), QBrush());
+        c->kind = BaseEnum::AND | BaseEnum::ClusterFlag;
+        c->typeName = QStringLiteral("AND_3");
+        c->nameInstance(Name(QStringLiteral("c")));
+        c->properties.insert(QStringLiteral("=NativeName"),
+                             QVariantList{QVariant::fromValue(Name(QStringLiteral("u0"))),
+                                          QVariant::fromValue(Name(QStringLiteral("u1"))), QStringLiteral("u2")});
+        QVERIFY(m->registerInstance(c, true));
+        QCOMPARE(c->subGateIndexOf(Name(QStringLiteral("u2"))), 2);
+        QCOMPARE(c->subGateIndexOf(Name(QStringLiteral("u9"))), -1);
+        QCOMPARE(m->gates->findClusterWithSubGate(Name(QStringLiteral("u1"))), c);
+        QVERIFY(!m->gates->findClusterWithSubGate(Name(QStringLiteral("u9"))));
+
+        const QString member2 = c->portsText(true, false, 2);
+        QVERIFY(member2.contains(QStringLiteral(" a:")));
+        QVERIFY(member2.contains(QStringLiteral(" clk:")));
+        QCOMPARE(member2.count(QStringLiteral("<tr>")), 2);
+
+        QVERIFY(!c->isSubGateSelected());
+        c->setSubGateSelection(selectionCounter(), 1);
+        QVERIFY(c->isSubGateSelected());
+        QCOMPARE(c->selectedSubGateName().text(), QStringLiteral("u1"));
+        QVERIFY(c->toolTip().contains(QStringLiteral("AND:</div></b></td><td>u1<")));
+        QCOMPARE(c->propertyTableAll(), c->propertyTable(1));
+        increaseSelectionCounter();
+        QVERIFY(!c->isSubGateSelected());
+        QVERIFY(c->toolTip().contains(QStringLiteral("AND_3:")));
+    }
+
+    void signatures()
+    {
+        auto build = [this](const QString &name, const QString &out, const QString &in) {
+            Gate *g = makeGate(m, name, {QStringLiteral("A"), QStringLiteral("B")}, {QStringLiteral("Out")});
+            g->typeName = QStringLiteral("AND");
+            net(m, out)->connectPort(g->portAt(0, 0));
+            net(m, in)->connectPort(g->portAt(2, 0));
+            return g;
+        };
+        Gate *g1 = build(QStringLiteral("g1"), QStringLiteral("o1"), QStringLiteral("plain"));
+        Gate *g2 = build(QStringLiteral("g2"), QStringLiteral("o2"), QStringLiteral("plain"));
+        g1->portAt(0, 0)->net->netNumber = 7;
+        g2->portAt(0, 0)->net->netNumber = 7;
+        bool bus = true;
+        QCOMPARE(g1->portSignature(0, &bus), QStringLiteral(",Out:7=1=0=2=0(AND)"));
+        QVERIFY(!bus);
+        QCOMPARE(g2->portSignature(0, &bus), g1->portSignature(0, &bus));
+
+        Gate *g3 = build(QStringLiteral("g3"), QStringLiteral("m[2][5]"), QStringLiteral("plain"));
+        QCOMPARE(g3->portSignature(0, &bus), QStringLiteral(",Out:m[][5]=1=0=2=0(AND)"));
+        QVERIFY(bus);
+        QCOMPARE(g3->portSignature(1, &bus), QStringLiteral(",Out:m[2]=1=0=2=0(AND)"));
+
+        Gate *indexed = makeGate(m, QStringLiteral("g4"), {QStringLiteral("a[1]")}, {QStringLiteral("Out")});
+        net(m, QStringLiteral("o4"))->connectPort(indexed->portAt(0, 0));
+        indexed->portAt(0, 0)->net->netNumber = 3;
+        QCOMPARE(indexed->portSignature(0, &bus), QString());
+        Gate *generic = makeGate(m, QStringLiteral("g5"), {}, {QStringLiteral("y")}, BaseEnum::GENERIC);
+        QCOMPARE(generic->portSignature(0, &bus), QString());
+    }
+
+    void mergingIntoCluster()
+    {
+        auto *cluster = new Gate(QStringLiteral("A[0],A[1],A[3]"), QStringLiteral("Out[0],Out[1],Out[3]"), QString(),
+                                 QBrush());
+        cluster->nameInstance(Name(QStringLiteral("cl")));
+        QVERIFY(m->registerInstance(cluster, true));
+        QList<Gate *> copies;
+        for (int i : {0, 1, 3}) {
+            Gate *g = makeGate(m, QStringLiteral("u%1").arg(i), {QStringLiteral("A")}, {QStringLiteral("Out")});
+            net(m, QStringLiteral("in%1").arg(i))->connectPort(g->portAt(2, 0));
+            net(m, QStringLiteral("out%1").arg(i))->connectPort(g->portAt(0, 0));
+            g->properties.insert(QStringLiteral("Cell"), QStringLiteral("c%1").arg(i));
+            if (i == 3)
+                g->properties.insert(QStringLiteral("Late"), QStringLiteral("x"));
+            copies << g;
+        }
+        copies[0]->mergeIntoCluster(cluster, 0, 10);
+        QCOMPARE(cluster->properties.value(QStringLiteral("Cell")), QVariant(QStringLiteral("c0")));
+        copies[1]->mergeIntoCluster(cluster, 1, 20);
+        QCOMPARE(cluster->properties.value(QStringLiteral("Cell")).toList(),
+                 QVariantList({QStringLiteral("c0"), QStringLiteral("c1")}));
+        copies[2]->mergeIntoCluster(cluster, 3, 30);
+        const QVariantList late = cluster->properties.value(QStringLiteral("Late")).toList();
+        QCOMPARE(late.size(), 4);
+        QVERIFY(!late.at(0).isValid() && !late.at(2).isValid());
+        QCOMPARE(late.at(3), QVariant(QStringLiteral("x")));
+        QCOMPARE(cluster->findPortByName(QStringLiteral("A[1]"))->net->name.text(), QStringLiteral("in1"));
+        QCOMPARE(cluster->findPortByName(QStringLiteral("Out[3]"))->net->netNumber, 31);
+        QVERIFY(!copies[1]->portAt(0, 0)->net);
+        cluster->mergeIntoCluster(nullptr, 0, 0);
+        VERIFY_CONSISTENT(m);
+    }
+
+    // A netlist of 10,000 gates built, connected by name and torn down; the
+    // memcheck run of this test shows it leaves nothing behind.
+    void largeNetlist()
+    {
+        const int count = 10000;
+        for (int i = 0; i < count; ++i)
+            net(m, QStringLiteral("n%1").arg(i));
+        for (int i = 0; i < count; ++i) {
+            auto *g = new Gate(BaseEnum::AND, 2, QBrush());
+            g->nameInstance(Name(QStringLiteral("u%1").arg(i)));
+            QVERIFY(m->registerInstance(g, true));
+            QVERIFY(g->connectGate(QStringLiteral(".A(n%1),.B(n%2),.Out(n%3)")
+                                       .arg(i > 0 ? i - 1 : count - 1)
+                                       .arg(i > 6 ? i - 7 : count - 1)
+                                       .arg(i),
+                                   false));
+        }
+        QCOMPARE(m->gates->count(), count);
+        QCOMPARE(m->edges->find(Name(QStringLiteral("n5")))->loads.size(), 2);
+        VERIFY_CONSISTENT(m);
+        deleteModules(m_modules);
+        QVERIFY(m_modules.isEmpty());
+    }
+};
+
+// Gates measure their labels in the label font, which needs a GUI application.
+QTEST_MAIN(TestGates)
+
+#include "tst_gates.moc"
