@@ -73,8 +73,11 @@ void normaliseFieldList(FieldList &list, const QString &path, QSet<QString> *mod
                 const QJsonValue context = accessor.toObject().value(Key::context);
                 if (context.isNull() || context.isUndefined()) {
                     jsonSetAtPath(f, {Key::accessor, Key::context}, contextPath(path, name, Key::accessor));
-                    jsonSetAtPath(f, {Key::value, Key::context}, contextPath(path, name, Key::value));
-                    if (f.contains(Key::key))
+                    // A "value" or "key" written as a list of steps keeps its steps:
+                    // only a single step (or a missing "value") takes the context.
+                    if (!f.value(Key::value).isArray())
+                        jsonSetAtPath(f, {Key::value, Key::context}, contextPath(path, name, Key::value));
+                    if (f.contains(Key::key) && !f.value(Key::key).isArray())
                         jsonSetAtPath(f, {Key::key, Key::context}, contextPath(path, name, Key::key));
                     array.replace(i, f);
                 }

@@ -338,6 +338,15 @@ private slots:
         QCOMPARE(unnamed.value("key").toObject().value("context").toString(), path + "<Default>.key");
         QCOMPARE(fields.at(2).toObject().value("value").toObject().value("context").toString(),
                  QStringLiteral("mine too"));
+
+        // Steps written as lists are the user's data: they stay as written.
+        const QJsonArray listed = normalisedFields(jsonObject(json("{'className': {'TemplateType': 'M'}, 'fields': [ "
+         "{'type': 'Array', 'displayedName': 'm', 'accessor': {'accessor': {'Field': '.'}}, "
+         "'key': [{'accessor': {'Field': '.first'}}, {'postProcess': {'Field': '.x'}}], "
+         "'value': [{'accessor': {'Field': '.second'}}]}]}")));
+        QCOMPARE(listed.at(0).toObject().value("key").toArray().size(), 2);
+        QCOMPARE(listed.at(0).toObject().value("value").toArray(),
+                 QJsonDocument::fromJson(json("[{'accessor': {'Field': '.second'}}]")).array());
     }
 
     void fieldsOfModelsReplaceTheField_data()
