@@ -3,8 +3,17 @@
 //   build/bench/dumperbench
 // Needs gdb and g++ on the search path.
 
-#include <QCoreApplication>
+#include "configuration/document.h"
+#include "configuration/keys.h"
+#include "editor/korvandebuggeroptions.h"
+#include "plugin/korvandebuggerplugin.h"
+
+#include <coreplugin/icore.h>
+
+#include <QApplication>
 #include <QFile>
+#include <QJsonDocument>
+#include <QSettings>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -41,11 +50,37 @@ int lineOf(const QString &file, const QString &marker)
     return 0;
 }
 
+// The printers the plug-in generates of the fixture's type models, written
+// to a file; empty when the models cannot be read.
+QString generatedPrinters(const QTemporaryDir &dir, bool debugMode)
+{
+    using namespace KorvanDebugger;
+    QFile models(sourceRoot + QStringLiteral("/tests/fixtures/dumpertypes.conf"));
+    QJsonObject document;
+    if (!models.open(QIODevice::ReadOnly) || !Configuration::readConfiguration(document, models))
+        return QString();
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.filePath(QStringLiteral("config")));
+    Core::ICore::setSettingsFile(dir.filePath(QStringLiteral("host.ini")));
+    Core::ICore::settings()->setValue(Configuration::Key::debugEnabledSetting,
+                                      debugMode ? int(Qt::Checked) : int(Qt::Unchecked));
+    Internal::KorvanDebuggerOptions page{QSharedPointer<QJsonObject>::create()};
+    if (!Configuration::saveConfigurationFile(document, Configuration::Key::prettyPrintersDocument))
+        return QString();
+    Internal::KorvanDebuggerPlugin plugin;
+    const QString script = plugin.generateAllClassModels().unregisterCustomsCode(true);
+    const QString path = dir.filePath(debugMode ? QStringLiteral("debug.py") : QStringLiteral("normal.py"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(script.toUtf8()) < 0)
+        return QString();
+    return path;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
     QTextStream out(stdout);
     const QString gdb = QStandardPaths::findExecutable(QStringLiteral("gdb"));
     const QString gxx = QStandardPaths::findExecutable(QStringLiteral("g++"));
@@ -71,10 +106,14 @@ int main(int argc, char *argv[])
 
     int status = 0;
     for (const QString &mode : {QStringLiteral("normal"), QStringLiteral("debug")}) {
+        const QString printers = generatedPrinters(dir, mode == QLatin1String("debug"));
+        if (printers.isEmpty()) {
+            out << "dumperbench: the fixture's type models cannot be generated\n";
+            return 1;
+        }
         QStringList args{"-batch", "-nx"};
         const QStringList scripts{sourceRoot + "/host/dumper/dumper.py", sourceRoot + "/resources/KorvanDumper.py",
-                                  sourceRoot + "/resources/DynamicPrettyPrinters.py",
-                                  sourceRoot + "/tests/dumper/printers_" + mode + ".py"};
+                                  sourceRoot + "/resources/DynamicPrettyPrinters.py", printers};
         for (const QString &file : scripts)
             args << "-x" << file;
         args << "-ex" << QStringLiteral("break dumperbench.cpp:%1").arg(breakLine) << "-ex" << "run" << "-x" << script

@@ -1,5 +1,8 @@
 #include "dumpertestsupport.h"
 
+#include "common/scriptgeneration.h"
+#include "common/testenvironment.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
@@ -251,6 +254,24 @@ void verifyShownValue(const QJsonArray &items, const ShownValue &row)
         QCOMPARE(node.value("numchild").toInt(), row.numchild);
         QCOMPARE(node.value("children").toArray().size(), row.numchild);
     }
+}
+
+QJsonObject fixtureDocument()
+{
+    return readJsonFile(sourceRoot() + QStringLiteral("/tests/fixtures/dumpertypes.conf"));
+}
+
+QString Fixture::writeGeneratedScript(const QJsonObject &document, const QString &mode, const QString &name) const
+{
+    TestEnvironment env;
+    TestEnvironment::setDebugMode(mode == QLatin1String("debug"));
+    const QString script = generateScript(document);
+    const QString path = filePath(name + QLatin1Char('_') + mode + QStringLiteral(".py"));
+    QFile file(path);
+    if (script.isEmpty() || !file.open(QIODevice::WriteOnly))
+        return QString();
+    file.write(script.toUtf8());
+    return path;
 }
 
 } // namespace DumperTest

@@ -50,6 +50,9 @@ struct ShownValue
 };
 const QVector<ShownValue> &shownValues();
 
+// The type models of the fixture's types (tests/fixtures/dumpertypes.conf).
+QJsonObject fixtureDocument();
+
 // The compiled fixture program and the GDB that runs it.
 class Fixture
 {
@@ -72,6 +75,11 @@ public:
     QString python() const { return m_python; }
     QString program() const { return m_program; }
     QString filePath(const QString &name) const { return m_dir.filePath(name); }
+
+    // The script the plug-in generates of a document in one mode ("normal"
+    // or "debug"), written to a file named after name and mode; empty when
+    // nothing could be generated or written.
+    QString writeGeneratedScript(const QJsonObject &document, const QString &mode, const QString &name) const;
 
 private:
     QTemporaryDir m_dir;

@@ -1,7 +1,11 @@
 # Printers that fail on purpose, as the generators emit them in debug mode.
-# Loaded after printers_debug.py, they replace the printers of List, Dict,
-# KString and BitSet; every other printer must keep working.
-def _Id_2a(d, value):
+# Loaded after the printers generated from dumpertypes.conf, they replace the
+# printers of List, Dict, KString and BitSet; every other printer must keep
+# working. Their names are their own, so they never replace a generated helper.
+_Broken_dictCell = GenericAccessor(accessor = lambda value : value,debugContext = "classes.Test.Dict.fields.#.accessor")
+_Broken_listNode = GenericAccessor(accessor = lambda value : value,debugContext = "classes.Test.List.fields.#.accessor")
+_Broken_listValue = GenericAccessor(accessor = lambda value : getMemberD(value,"value"),debugContext = "classes.Test.List.fields.#.value")
+def _Broken_count(d, value):
     try: #--
      __line__count__ = 1 #--
      count = value["count"]
@@ -11,30 +15,30 @@ def _Id_2a(d, value):
     except: #--
      WARN("KORVANDEBUGLINE:%s"%__line__count__) #--
      raise #--
-_Id_2b = GenericLinkedContainerHelper(accessor = _Id_l,displayedName = "#",linkedBase = lambda value : getMemberD(value,"head"),right = lambda value : getMemberD(value,"next"),nbElement = _Id_2a,value = _Id_n,directionField = lambda value : value,debugContext = "classes.Test.List.fields.#")
+_Broken_list = GenericLinkedContainerHelper(accessor = _Broken_listNode,displayedName = "#",linkedBase = lambda value : getMemberD(value,"head"),right = lambda value : getMemberD(value,"next"),nbElement = _Broken_count,value = _Broken_listValue,directionField = lambda value : value,debugContext = "classes.Test.List.fields.#")
 def qform__List():
     return [AutomaticFormat]
 def qdump__List(d,value,dumpMode=DefaultMode):
-    return GenericDumpFieldAsParentHelper(d = d,value = value,fields = [_Id_2b],dumpMode = dumpMode,debugContext = "classes.Test.List")
-_Id_2c = GenericArrayContainerHelper(accessor = _Id_h,displayedName = "#",arraySize = lambda value : getMemberD(value,"count"),debugContext = "classes.Test.Dict.fields.#")
+    return GenericDumpFieldAsParentHelper(d = d,value = value,fields = [_Broken_list],dumpMode = dumpMode,debugContext = "classes.Test.List")
+_Broken_dict = GenericArrayContainerHelper(accessor = _Broken_dictCell,displayedName = "#",arraySize = lambda value : getMemberD(value,"count"),debugContext = "classes.Test.Dict.fields.#")
 def qform__Dict():
     return [AutomaticFormat]
 def qdump__Dict(d,value,dumpMode=DefaultMode):
-    return GenericDumpFieldAsParentHelper(d = d,value = value,fields = [_Id_2c],dumpMode = dumpMode,debugContext = "classes.Test.Dict")
-def _Id_2d(value):
-  global _Id_2d
+    return GenericDumpFieldAsParentHelper(d = d,value = value,fields = [_Broken_dict],dumpMode = dumpMode,debugContext = "classes.Test.Dict")
+def _Broken_charType(value):
+  global _Broken_charType
   valueT = "Point"
   resolvedType = theDumper.lookupType(valueT)
   if resolvedType == None:
     raise gdb.error("Invalid C++ value type: '%s'."%valueT)
   else:
-    _Id_2d = lambda value : resolvedType
+    _Broken_charType = lambda value : resolvedType
     return resolvedType
-def _Id_2e(value):
+def _Broken_string(value):
   dummy = BaseHelper()
   base = lambda value : getMemberD(value,"text")
   length = lambda value : getMemberD(value,"length")
-  format = _Id_2d
+  format = _Broken_charType
   base = dummy.callAPI(base,value) # DEBUG string.base,value
   length = dummy.callAPI(length,value) # DEBUG length.length,value
   if base==0 or length==0:
@@ -54,7 +58,7 @@ def _Id_2e(value):
 def qform__KString():
     return [AutomaticFormat]
 def qdump__KString(d,value,dumpMode=DefaultMode):
-    return GenericDumpStringHelper(d = d,value = value,fields = [],dumpMode = dumpMode,string = _Id_2e,debugContext = "classes.Test.KString")
+    return GenericDumpStringHelper(d = d,value = value,fields = [],dumpMode = dumpMode,string = _Broken_string,debugContext = "classes.Test.KString")
 def qform__BitSet():
     return [AutomaticFormat]
 def qdump__BitSet(d,value,dumpMode=DefaultMode):

@@ -2,8 +2,7 @@
 // tests/fixtures/dumpertypes.conf go through the plug-in's generation (normal
 // and debug mode), and the script it makes runs in real GDB beside the
 // stand-in dumper, KorvanDumper.py and DynamicPrettyPrinters.py on the
-// fixture program. The printers must show what the hand-written ones of
-// tst_dumper show.
+// fixture program. The printers must show the values of the shared table.
 
 #include "dumpertestsupport.h"
 
@@ -24,11 +23,6 @@ using namespace KorvanDebugger::Configuration;
 namespace {
 
 const QStringList modes = {QStringLiteral("normal"), QStringLiteral("debug")};
-
-QJsonObject fixtureDocument()
-{
-    return readJsonFile(sourceRoot() + QStringLiteral("/tests/fixtures/dumpertypes.conf"));
-}
 
 // The document with one more class model.
 QJsonObject withClass(QJsonObject document, const QJsonObject &definition)
@@ -63,9 +57,6 @@ class TestGeneratedPrinters : public QObject
     Q_OBJECT
 
 private:
-    // The script of a document in one mode, written to a file.
-    QString writeScript(const QJsonObject &document, const QString &mode, const QString &name);
-
     Fixture m_fixture;
     QMap<QString, QString> m_scripts; // mode -> script text
     QMap<QString, GdbRun> m_runs;     // mode -> fetch of every variable
@@ -86,19 +77,6 @@ private slots:
     void instrumentedScriptsBehaveTheSame();
 };
 
-QString TestGeneratedPrinters::writeScript(const QJsonObject &document, const QString &mode, const QString &name)
-{
-    TestEnvironment env;
-    TestEnvironment::setDebugMode(mode == QLatin1String("debug"));
-    const QString script = generateScript(document);
-    const QString path = m_fixture.filePath(name + QLatin1Char('_') + mode + QStringLiteral(".py"));
-    QFile file(path);
-    if (script.isEmpty() || !file.open(QIODevice::WriteOnly))
-        return QString();
-    file.write(script.toUtf8());
-    return path;
-}
-
 void TestGeneratedPrinters::initTestCase()
 {
     QString error;
@@ -108,7 +86,7 @@ void TestGeneratedPrinters::initTestCase()
 
     const QString fetchAll = fetchCommand(allVariables(), true);
     for (const QString &mode : modes) {
-        const QString path = writeScript(document, mode, QStringLiteral("generated"));
+        const QString path = m_fixture.writeGeneratedScript(document, mode, QStringLiteral("generated"));
         QVERIFY(!path.isEmpty());
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
@@ -224,7 +202,7 @@ void TestGeneratedPrinters::modelFailingAtLoadLeavesTheOthers()
     QJsonArray classes = document.value(Key::classes).toArray();
     classes.prepend(failingAtLoad(QStringLiteral("Holder")));
     document.insert(Key::classes, classes);
-    const QString path = writeScript(withClass(document, failingAtLoad(QStringLiteral("Pair"))), mode,
+    const QString path = m_fixture.writeGeneratedScript(withClass(document, failingAtLoad(QStringLiteral("Pair"))), mode,
                                      QStringLiteral("failing"));
     QVERIFY(!path.isEmpty());
 
