@@ -248,6 +248,7 @@ GdbEngine *HostWindow::startDebugging(const DebuggerRunParameters &parameters)
             m_watchView->expand(hits.first());
         Q_UNUSED(watchModel)
     });
+    emit sessionCreated(m_engine);
     m_engine->start();
     updateCommands();
     return m_engine;

@@ -51,6 +51,10 @@ public:
     // The options dialog on a page; returns when it closes.
     bool showOptionsDialog(const QByteArray &pageId, QWidget *parent);
 
+signals:
+    // A new session's engine, before it starts: the place to connect to it.
+    void sessionCreated(Debugger::Internal::GdbEngine *engine);
+
 protected:
     void closeEvent(QCloseEvent *event) override;
 

@@ -157,25 +157,27 @@ int main(int argc, char *argv[])
         window.shutdown();
         QCoreApplication::exit(code);
     };
+    if (options.batch) {
+        QObject::connect(&window, &Host::HostWindow::sessionCreated, &window, [&](GdbEngine *engine) {
+            QObject::connect(engine, &DebuggerEngine::failed, &window, [&](const QString &text) {
+                printError(text);
+                finish(1);
+            });
+            QObject::connect(engine, &GdbEngine::inferiorExited, &window, [&](int code) {
+                printError(QStringLiteral("the program exited (code %1) before it stopped").arg(code));
+                finish(1);
+            });
+            QObject::connect(engine, &DebuggerEngine::stackFrameCompleted, &window, [&] {
+                const QString tree = Host::watchTreeText(window.watchView()->model(), QStringLiteral("local"));
+                std::fputs(tree.toLocal8Bit().constData(), stdout);
+                std::fflush(stdout);
+                finish(0);
+            });
+        });
+    }
     QTimer::singleShot(0, &window, [&] {
         window.delayedInitialize();
-        GdbEngine *engine = window.startDebugging(options.run);
-        if (!options.batch)
-            return;
-        QObject::connect(engine, &DebuggerEngine::failed, &window, [&](const QString &text) {
-            printError(text);
-            finish(1);
-        });
-        QObject::connect(engine, &GdbEngine::inferiorExited, &window, [&](int code) {
-            printError(QStringLiteral("the program exited (code %1) before it stopped").arg(code));
-            finish(1);
-        });
-        QObject::connect(engine, &DebuggerEngine::stackFrameCompleted, &window, [&] {
-            const QString tree = Host::watchTreeText(window.watchView()->model(), QStringLiteral("local"));
-            std::fputs(tree.toLocal8Bit().constData(), stdout);
-            std::fflush(stdout);
-            finish(0);
-        });
+        window.startDebugging(options.run);
     });
     if (options.batch) {
         // Nothing waits for ever: a GDB that never stops the program ends here.

@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QTimer>
 
 static void initHostDumperResource()
 {
@@ -61,7 +62,9 @@ GdbEngine::GdbEngine(const DebuggerRunParameters &parameters, QObject *parent)
     connect(&m_gdb, &QProcess::errorOccurred, this, &GdbEngine::handleProcessError);
     connect(&m_gdb, QOverload<int, QProcess::ExitStatus>::of(&QProcess::finished), this, [this] {
         m_pending.clear();
-        if (!m_shuttingDown && state() < EngineShutdownRequested)
+        if (m_shuttingDown)
+            return; // shutdown() takes it from here
+        if (state() < EngineShutdownRequested)
             fail(tr("GDB ended unexpectedly (exit code %1).").arg(m_gdb.exitCode()));
         setState(DebuggerFinished);
     });
@@ -166,12 +169,19 @@ void GdbEngine::start()
             setState(EngineSetupFailed);
             fail(tr("The program \"%1\" could not be loaded: %2")
                      .arg(program, QString::fromUtf8(response.data["msg"].data())));
-            shutdown();
+            // Not from inside the answer's handling: GDB is still talking.
+            QTimer::singleShot(0, this, [this] { shutdown(); });
         } else {
             setState(EngineSetupOk);
+            runProgram();
         }
     };
     runCommand(file);
+}
+
+void GdbEngine::runProgram()
+{
+    const QString program = runParameters().executable;
     if (!runParameters().arguments.isEmpty()) {
         QByteArray arguments;
         for (const QString &argument : runParameters().arguments) {
@@ -205,12 +215,14 @@ void GdbEngine::start()
             setState(InferiorRunFailed);
             fail(tr("The program \"%1\" could not be started: %2")
                      .arg(program, QString::fromUtf8(response.data["msg"].data())));
-            shutdown();
+            // Not from inside the answer's handling: GDB is still talking.
+            QTimer::singleShot(0, this, [this] { shutdown(); });
         }
     };
     setState(InferiorRunRequested);
     runCommand(run);
 }
+
 
 void GdbEngine::shutdown(int timeoutMs)
 {
@@ -508,7 +520,11 @@ void GdbEngine::handleExecuteContinue(const DebuggerResponse &response)
     } else {
         setState(InferiorRunFailed);
         emit logMessage(tr("The program could not be continued: %1").arg(QString::fromUtf8(response.data["msg"].data())));
+        // Still stopped where it was: show that place again, from the top frame.
         setState(InferiorStopOk);
+        runCommand(DebuggerCommand("-stack-select-frame 0"));
+        reloadStack();
+        reloadLocals();
     }
 }
 

@@ -68,6 +68,8 @@ signals:
     void inferiorExited(int exitCode);
 
 private:
+    // Arguments, breakpoints and the run, once GDB has loaded the program.
+    void runProgram();
     void handleProcessError(QProcess::ProcessError error);
     void readGdbOutput();
     void handleLine(const QByteArray &line);
