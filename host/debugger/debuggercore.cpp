@@ -54,10 +54,17 @@ QHash<int, Utils::SavedAction *> createSettings()
     return settings;
 }
 
+// The settings live as long as the program.
+struct Settings
+{
+    QHash<int, Utils::SavedAction *> actions = createSettings();
+    ~Settings() { qDeleteAll(actions); }
+};
+
 QHash<int, Utils::SavedAction *> &settings()
 {
-    static QHash<int, Utils::SavedAction *> all = createSettings();
-    return all;
+    static Settings all;
+    return all.actions;
 }
 } // namespace
 

@@ -195,10 +195,16 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(calls, 2, 30000);
         QCOMPARE(answer.resultClass, ResultDone);
         QCOMPARE(answer.consoleStreamOutput, QByteArray("first\nsecond\n"));
+        // One line of console input goes as it is, quotes and backslashes too.
+        DebuggerCommand quoted("python print(\"say \\\"hi\\\" \\\\ end\")");
+        quoted.callback = [&](const DebuggerResponse &r) { answer = r; ++calls; };
+        engine.runCommand(quoted);
+        QTRY_COMPARE_WITH_TIMEOUT(calls, 3, 30000);
+        QCOMPARE(answer.consoleStreamOutput, QByteArray("say \"hi\" \\ end\n"));
         DebuggerCommand broken("-no-such-command");
         broken.callback = [&](const DebuggerResponse &r) { answer = r; ++calls; };
         engine.runCommand(broken);
-        QTRY_COMPARE_WITH_TIMEOUT(calls, 3, 30000);
+        QTRY_COMPARE_WITH_TIMEOUT(calls, 4, 30000);
         QCOMPARE(answer.resultClass, ResultError);
 
         // The variable fetch of the dumper: the "inspect." items join the
@@ -235,7 +241,7 @@ private slots:
         DebuggerCommand after("-data-evaluate-expression 2");
         after.callback = [&](const DebuggerResponse &) { calls += 10; };
         engine.runCommand(after);
-        QTRY_COMPARE_WITH_TIMEOUT(calls, 13, 30000);
+        QTRY_COMPARE_WITH_TIMEOUT(calls, 14, 30000);
         engine.shutdown();
     }
 
