@@ -11,6 +11,7 @@
 #include <debugger/stackhandler.h>
 #include <debugger/watchhandler.h>
 
+#include <QAbstractProxyModel>
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -23,6 +24,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QSplitter>
+#include <QStandardItemModel>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QToolButton>
@@ -82,6 +84,12 @@ HostWindow::HostWindow(QWidget *parent)
     m_watchView->setObjectName(QStringLiteral("WatchWindow"));
     m_stackView->setObjectName(QStringLiteral("StackView"));
     m_stackView->setRootIsDecorated(false);
+    // The views show empty models until a session brings its own: the
+    // plug-in recognises them by their columns from the start.
+    auto idleStack = new QStandardItemModel(0, 5, this);
+    idleStack->setHorizontalHeaderLabels({tr("Level"), tr("Function"), tr("File"), tr("Line"), tr("Address")});
+    m_stackView->setModel(idleStack);
+    m_watchView->setModel(new WatchModel(this));
     m_log->setReadOnly(true);
     m_log->setMaximumBlockCount(20000);
 
@@ -237,8 +245,8 @@ GdbEngine *HostWindow::startDebugging(const DebuggerRunParameters &parameters)
     connect(m_engine, &DebuggerEngine::failed, this, [this](const QString &text) { statusBar()->showMessage(text); });
     connect(m_engine, &DebuggerEngine::stateChanged, this, &HostWindow::updateCommands);
     WatchModel *watchModel = m_engine->watchModel();
-    m_watchView->setModel(watchModel);
-    m_stackView->setModel(m_engine->stackHandler()->model());
+    showModel(m_watchView, watchModel);
+    showModel(m_stackView, m_engine->stackHandler()->model());
     connect(watchModel, &WatchModel::updateFinished, this, [this, watchModel] {
         // Locals open, whatever proxy the view shows them through.
         QAbstractItemModel *shown = m_watchView->model();
@@ -252,6 +260,15 @@ GdbEngine *HostWindow::startDebugging(const DebuggerRunParameters &parameters)
     m_engine->start();
     updateCommands();
     return m_engine;
+}
+
+void HostWindow::showModel(QTreeView *view, QAbstractItemModel *model)
+{
+    // A proxy that a plug-in put in front of the view's model stays there.
+    if (auto proxy = qobject_cast<QAbstractProxyModel *>(view->model()))
+        proxy->setSourceModel(model);
+    else
+        view->setModel(model);
 }
 
 bool HostWindow::showOptionsDialog(const QByteArray &pageId, QWidget *parent)

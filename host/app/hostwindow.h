@@ -11,6 +11,7 @@
 #include <QPointer>
 
 QT_BEGIN_NAMESPACE
+class QAbstractItemModel;
 class QPlainTextEdit;
 class QTabWidget;
 class QTreeView;
@@ -59,6 +60,7 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    static void showModel(QTreeView *view, QAbstractItemModel *model);
     void createCommands();
     void updateCommands();
 

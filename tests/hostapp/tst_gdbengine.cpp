@@ -5,12 +5,18 @@
 
 #include "hostfixture.h"
 
+#include <coreplugin/actionmanager.h>
 #include <debugger/debuggercore.h>
 #include <debugger/gdbengine.h>
 #include <debugger/stackhandler.h>
 #include <debugger/watchhandler.h>
 #include <protocol/gdbmi.h>
 #include <utils/savedaction.h>
+#include <hostwindow.h>
+#include <watchtree.h>
+
+#include <QIdentityProxyModel>
+#include <QTreeView>
 
 #include <QJsonArray>
 #include <QJsonObject>
@@ -294,6 +300,36 @@ private slots:
             QTRY_COMPARE_WITH_TIMEOUT(engine.state(), int(DebuggerFinished), 30000);
             QVERIFY(!processExists(engine.gdbProcessId()));
         }
+    }
+
+    void theHostWindowKeepsAProxyInFrontOfTheSessionsModel()
+    {
+        Host::HostWindow window;
+        // A plug-in's proxy in front of the watch view's model.
+        auto proxy = new QIdentityProxyModel(&window);
+        proxy->setSourceModel(window.watchView()->model());
+        window.watchView()->setModel(proxy);
+        GdbEngine *engine = window.startDebugging(parameters());
+        QSignalSpy completed(engine, &DebuggerEngine::stackFrameCompleted);
+        QVERIFY(completed.wait(60000));
+        QCOMPARE(window.watchView()->model(), proxy);
+        QCOMPARE(proxy->sourceModel(), engine->watchModel());
+        QCOMPARE(window.stackView()->model(), engine->stackHandler()->model());
+        // The tree as the view shows it: one line per item, children indented.
+        const QStringList lines = Host::watchTreeText(proxy, QStringLiteral("local")).split(QLatin1Char('\n'));
+        QVERIFY(lines.contains(QStringLiteral("argc = 1  [int]")));
+        QVERIFY(lines.contains(QStringLiteral("numbers = {...}  [std::vector<int, std::allocator<int> >]")));
+        QVERIFY(Host::watchTreeText(proxy, QStringLiteral("nothing")).isEmpty());
+        // The host's Continue runs the program to its end.
+        QAction *continueAction = Core::ActionManager::command("Debugger.Continue")->action();
+        QVERIFY(continueAction->isEnabled());
+        QSignalSpy exited(engine, &GdbEngine::inferiorExited);
+        continueAction->trigger();
+        QVERIFY(exited.wait(60000));
+        QVERIFY(!continueAction->isEnabled());
+        const qint64 gdbPid = engine->gdbProcessId();
+        window.shutdown();
+        QVERIFY(!processExists(gdbPid));
     }
 
     void watchHandlerPlacesItemsByIName()

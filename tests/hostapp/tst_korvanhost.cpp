@@ -31,11 +31,13 @@ private:
     HostFixture m_fixture;
     QTemporaryDir m_home;
 
-    HostRun runHost(const QStringList &arguments, const QString &configHome)
+    HostRun runHost(const QStringList &arguments, const QString &configHome, const QString &loggingRules = QString())
     {
         QProcess host;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome);
+        if (!loggingRules.isEmpty())
+            environment.insert(QStringLiteral("QT_LOGGING_RULES"), loggingRules);
         environment.remove(QStringLiteral("QT_QPA_PLATFORM")); // --batch chooses offscreen itself
         host.setProcessEnvironment(environment);
         host.start(QStringLiteral(KORVAN_HOST_PROGRAM), arguments);
@@ -93,9 +95,24 @@ private slots:
 
     void batchStopsAtMainOrTheFirstBreakpointAndLeavesNothingRunning()
     {
-        const HostRun atMain = runHost({QStringLiteral("--batch"), m_fixture.program()}, m_home.path());
+        const HostRun atMain = runHost({QStringLiteral("--batch"), m_fixture.program()}, m_home.path(),
+                                       QStringLiteral("korvan.plugin.startup.debug=true"));
         QVERIFY2(atMain.exitCode == 0, qPrintable(atMain.err));
         QVERIFY(atMain.out.contains(QLatin1String("counter = ")));
+        // The plug-in was loaded from the plug-in folder and went through
+        // its delayed start-up, steps A to H in order, before the session.
+        QStringList steps;
+        for (const QString &line : atMain.err.split(QLatin1Char('\n'))) {
+            const int at = line.indexOf(QLatin1String("korvan.plugin.startup: "));
+            if (at >= 0)
+                steps << line.mid(at + 23);
+        }
+        QCOMPARE(steps.size(), 8);
+        for (int i = 0; i < steps.size(); ++i)
+            QCOMPARE(steps.at(i).left(1), QString(QLatin1Char("ABCDEFGH"[i])));
+        QCOMPARE(steps.at(1), QStringLiteral("B: 1 watch view(s)"));
+        QCOMPARE(steps.at(2), QStringLiteral("C: 1 stack view(s)"));
+        QCOMPARE(steps.at(3), QStringLiteral("D: 1 debugger log editor(s)"));
 
         const int line = HostFixture::lineOf(QStringLiteral("after twice"));
         const HostRun atLine = runHost({QStringLiteral("--batch"), QStringLiteral("--break"),
