@@ -371,10 +371,11 @@ void AccessorInput::handleSyntaxError(int line, int column, const QString &messa
     if (m_pythonEditor) {
         m_pythonEditor->setToolTip(text);
         // The mark belongs to Python bodies only; other options never leave
-        // one behind.
+        // one behind. While a check runs the last report's mark stays, so
+        // that it moves to the next faulty line instead of blinking.
         if (!isPythonBodyOption())
             m_pythonEditor->setErrorLine(-1);
-        else if (line != 0)
+        else if (line != 0 && !(line == -1 && isChecking()))
             m_pythonEditor->setErrorLine(line);
     }
     setErrorMessage(text);
