@@ -126,11 +126,9 @@ private:
     quint64 m_optionMask = 0;
     QString m_savedToolTip;
 
-    // What the running check compiles and for which option, so that an
-    // outcome for an older text or another option is not taken for the
-    // current one.
+    // What the running check compiles, so that an outcome for an older
+    // text or another option is not taken for the current one.
     QString m_checkedCode;
-    qint64 m_checkedFlags = 0;
     // The unwrapped failure message, so a refresh shows it once.
     QString m_failure;
     QList<QTextLayout::FormatRange> m_textFormats;

@@ -233,7 +233,6 @@ void AccessorInput::startPythonCheck(const QString &code, int prefixLength)
     m_checkProcess = process;
     m_checkPrefixLength = prefixLength;
     m_checkedCode = code;
-    m_checkedFlags = typeFlags();
     connect(process, QOverload<int, QProcess::ExitStatus>::of(&QProcess::finished), this,
             &AccessorInput::pythonFinished);
     connect(process, &QProcess::errorOccurred, this, &AccessorInput::pythonFinished);
@@ -274,14 +273,14 @@ void AccessorInput::pythonFinished()
                                ? QString()
                                : QString::fromUtf8(process->readAllStandardError());
     const QString checkedCode = m_checkedCode;
-    const qint64 checkedFlags = m_checkedFlags;
     const int prefixLength = m_checkPrefixLength;
     releaseCheck();
 
-    // The outcome of an older text or another option says nothing about the
-    // current entry: check the current one instead.
+    // The outcome of an older text, or of another option (whose code is
+    // composed differently, or is none), says nothing about the current
+    // entry: check the current one instead.
     const QString currentCode = currentPythonCode();
-    if (typeFlags() != checkedFlags || currentCode != checkedCode) {
+    if (currentCode != checkedCode) {
         const AccessorKind kind = AccessorKind(typeFlags());
         if (kind == AccessorKind::LambdaExpression)
             startPythonCheck(currentCode, lambdaPrefixLength);

@@ -387,6 +387,11 @@ void tst_AccessorInput::pythonOptions()
     QVERIFY(extra.startsWith("The following extra convinience API are provided:<ul><li><b>d.directBaseType"));
     QVERIFY(extra.endsWith("<li> </li></ul>"));
 
+    // The editor's document is connected once: one edit, one validation.
+    QSignalSpy changed(&input, &AccessorInput::changed);
+    editor->setBodyText("return value.y");
+    QCOMPARE(changed.count(), 1);
+
     // Another option hides the button but keeps the editor.
     pick(input, qint64(AccessorKind::Field));
     QVERIFY(input.pythonButton()->isHidden());
