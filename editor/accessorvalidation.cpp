@@ -370,11 +370,12 @@ void AccessorInput::handleSyntaxError(int line, int column, const QString &messa
     if (m_pythonEditor) {
         m_pythonEditor->setToolTip(text);
         // The mark belongs to Python bodies only; other options never leave
-        // one behind. While a check runs the last report's mark stays, so
-        // that it moves to the next faulty line instead of blinking.
-        if (!isPythonBodyOption())
+        // one behind, nor does an error in the signature (line 0). While a
+        // check runs the last report's mark stays, so that it moves to the
+        // next faulty line instead of blinking.
+        if (!isPythonBodyOption() || line == 0)
             m_pythonEditor->setErrorLine(-1);
-        else if (line != 0 && !(line == -1 && isChecking()))
+        else if (line > 0 || !isChecking())
             m_pythonEditor->setErrorLine(line);
     }
     setErrorMessage(text);

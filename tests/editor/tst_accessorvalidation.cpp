@@ -441,6 +441,16 @@ void tst_AccessorValidation::loadedEntryIsChecked()
     QVERIFY(settle(input));
     QVERIFY(!input.isValid());
     QCOMPARE(input.pythonEditor()->errorLine(), 1);
+
+    // An error in a stored signature is no body line: no mark is left
+    // pointing at the body.
+    input.setValue(QJsonObject{{Key::accessor, QJsonObject{{Key::PythonAPIHeader, "def myAccessor(d, value"},
+                                                            {Key::PythonAPIBody, "return value"}}}},
+                   true);
+    QVERIFY(settle(input));
+    QVERIFY(!input.isValid());
+    QVERIFY(input.errorMessage().contains("<pre>line 0\n    def myAccessor(d, value\n"));
+    QCOMPARE(input.pythonEditor()->errorLine(), -1);
 }
 
 void tst_AccessorValidation::interpreterFailures()
