@@ -209,6 +209,13 @@ private slots:
         classes.view = &classView;
         classes.setEntries({cls("G", "A"), cls("G", "B", false), cls("H", "C"), cls("", "D")});
         classes.expandGroup(QStringLiteral("G"));
+        {
+            // Nothing current: Remove does nothing, not even a reset.
+            QSignalSpy resets(&classes, &QAbstractItemModel::modelReset);
+            classes.removeAction();
+            QCOMPARE(resets.count(), 0);
+            QCOMPARE(classes.size(), 4);
+        }
         classes.setCurrentRow(classes.findEntry("G", "B"));
         classes.removeAction();
         QCOMPARE(tree(classes), (QStringList{"<Default>: D", "G: A", "H: C"}));
@@ -308,10 +315,12 @@ private slots:
         model.saveViewState();
         model.beginResetModel();
         model.insertEntry(0, cls("G", "C"));
+        model.insertEntry(0, cls("J", "D")); // a group the view has never shown
         model.entriesChanged();
         model.endResetModel();
         model.restoreViewState();
         QVERIFY(view.isExpanded(model.index(1, 0)));
+        QVERIFY(!view.isExpanded(model.index(2, 0)));
         view.setCurrentIndex(model.index(1, 0, model.index(0, 0)));
         QCOMPARE(model.currentRow(), 1);
         model.setCurrentRow(2);

@@ -2,6 +2,7 @@
 
 #include "configuration/keys.h"
 #include "editor/configurationlist.h"
+#include "plugin/korvandebuggerplugin.h"
 
 #include <QPushButton>
 #include <QSignalSpy>
@@ -178,6 +179,11 @@ private slots:
         QTest::newRow("container, no field") << "Container" << QJsonArray{} << noField;
         QTest::newRow("container, plain field") << "Container" << QJsonArray{field("a")} << notContainer;
         QTest::newRow("container, array field") << "Container" << QJsonArray{field("a", "Array")} << "";
+        // Without a plug-in there is no class list to look the model up in.
+        QJsonObject fromModel = field("a", "FromBaseClass");
+        fromModel.insert(Key::model, QStringLiteral("QList"));
+        QTest::newRow("container, field from a model, no plug-in") << "Container" << QJsonArray{fromModel}
+                                                                    << notContainer;
         QTest::newRow("container, second field plain")
             << "Container" << QJsonArray{field("a", "Linked"), field("b")} << notContainer;
     }
@@ -188,6 +194,7 @@ private slots:
         QFETCH(QString, error);
         FeatureInput input;
         input.feature = feature;
+        QVERIFY(!KorvanDebugger::Internal::KorvanDebuggerPlugin::instance());
         FieldList list(Key::fields, &input); // no widget: the rule holds without one
         list.setValue(QJsonObject{{Key::fields, fields}}, true);
         QCOMPARE(list.isValid(), error.isEmpty());
@@ -254,8 +261,9 @@ private slots:
         QVERIFY(view(list)->isExpanded(model->index(1, 0)));
         QVERIFY(!view(list)->isExpanded(model->index(0, 0)));
         QTest::mouseClick(button(list, "&Remove"), Qt::LeftButton);
-        // Group H is gone; K's expansion was never recorded, so it is collapsed.
+        // Group H is gone; K stays collapsed.
         QCOMPARE(model->rowCount(), 2);
+        QVERIFY(!view(list)->isExpanded(model->index(1, 0)));
         QCOMPARE(list.currentRow(), model->findEntry("K", "D"));
         QTest::mouseClick(button(list, "&Remove"), Qt::LeftButton);
         QCOMPARE(list.currentRow(), model->findEntry("G", "A"));
