@@ -3,7 +3,6 @@
 #include "configuration/accessorinputgenerator.h"
 #include "configuration/configurationwizardgenerator.h"
 #include "configuration/keys.h"
-#include "configuration/pythonerror.h"
 #include "plugin/korvandebuggerplugin.h"
 
 #include <QApplication>

@@ -10,9 +10,8 @@
 #include "configuration/baseinput.h"
 
 #include <QSharedPointer>
-#include <QWidget>
-
 #include <QStyle>
+#include <QWidget>
 
 QT_BEGIN_NAMESPACE
 class QGridLayout;
