@@ -228,8 +228,8 @@ private slots:
         for (const QString &text : classButtons)
             QVERIFY2(button(list, text), qPrintable(text));
         QVERIFY(!button(list, "&Up"));
-        for (const QString &text : {"&Clone", "&Import", "&Export"})
-            QVERIFY2(!button(list, text)->icon().pixmap(16).isNull(), qPrintable(text));
+        for (const char *text : {"&Clone", "&Import", "&Export"})
+            QVERIFY2(!button(list, text)->icon().pixmap(16).isNull(), text);
         QCOMPARE(button(list, "&Remove")->toolTip(), QStringLiteral("Delete an existing class definition."));
         QVERIFY(button(list, "&Import")->whatsThis().startsWith(
             QStringLiteral("<b>Import the Model Definitions from an external file.</b>")));
