@@ -168,11 +168,13 @@ void TestNetlistTypes::rowRoleTest()
     const QModelIndex counter = addRow("Nb Instances", "<3 items>", "Verific::Instance *");
     const QModelIndex number = addRow("x", "42", "Verific::Instance *");
     const QModelIndex other = addRow("n", "net", "Verific::Net *");
+    const QModelIndex nbits = addRow("Nbits", "\u21e5Nbits\u200a()", "Verific::Instance");
 
     QVERIFY(isIndexOfRole(instance, instanceTypes()));
     QVERIFY(isIndexOfRole(instance.sibling(instance.row(), 2), instanceTypes()));
     QVERIFY(!isIndexOfRole(instance, netTypes()));
     QVERIFY(!isIndexOfRole(counter, instanceTypes()));
+    QVERIFY(isIndexOfRole(nbits, instanceTypes()));
     QVERIFY(!isIndexOfRole(number, instanceTypes()));
     QVERIFY(!isIndexOfRole(other, instanceTypes()));
     QVERIFY(!isIndexOfRole(QModelIndex(), instanceTypes()));
