@@ -75,14 +75,8 @@ private slots:
 
 void TestGraphRecords::defaults()
 {
-    const Port port;
-    QVERIFY(port.name.isEmpty() && port.connection.isEmpty() && port.properties.isEmpty());
-    QCOMPARE(port.direction, 3);
-    const Instance instance;
-    QCOMPARE(instance.gateKind, 0);
-    QCOMPARE(instance.roleFlags, 0);
-    QVERIFY(instance.terminals.isEmpty() && instance.properties.isEmpty());
-
+    QCOMPARE(Port().direction, 3);
+    QCOMPARE(Instance().gateKind, 0);
     const GraphUndoState state;
     QVERIFY(state.moduleName.isEmpty() && state.instances.isEmpty() && state.ports.isEmpty());
     QVERIFY(state.stackPath.isEmpty());
@@ -269,8 +263,7 @@ void TestGraphRecords::clearAllKeepsOpenWindowsData()
         const QPointer<Module> rebuilt = makeModule(later.graphDataBase.registry(wideKey), QStringLiteral("top"));
         QVERIFY(rebuilt);
         QVERIFY(rebuilt != shown);
-        QVERIFY(!open.graphDataBase.registry(wideKey)->contains(QStringLiteral("other")));
-    }
+        }
     // The last handle on the old data base took its modules with it.
     QVERIFY(!shown);
     QVERIFY(GraphDataBase::current().contains(wideKey));
