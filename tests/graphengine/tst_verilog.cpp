@@ -98,11 +98,8 @@ private slots:
 
     void instances()
     {
-        Gate *r0 = flop(m, BaseEnum::D | BaseEnum::CLK | BaseEnum::Q, QStringLiteral("r0"));
+        Gate *r0 = dFlop(m, QStringLiteral("r0"), QStringLiteral("d"), QStringLiteral("clk"), QStringLiteral("q"));
         QCOMPARE(r0->typeName, QStringLiteral("FFDCLKQ"));
-        wire(r0, QStringLiteral("D"), QStringLiteral("d"));
-        wire(r0, QStringLiteral("CLK"), QStringLiteral("clk"));
-        wire(r0, QStringLiteral("Q"), QStringLiteral("q"));
         QCOMPARE(r0->writeVerilog(), QStringLiteral("  FFDCLKQ r0(.D(d),.CLK(clk),.Q(q));\n"));
         r0->findPortByName(QStringLiteral("D"))->disconnect();
         QCOMPARE(r0->writeVerilog(), QStringLiteral("  FFDCLKQ r0(.D(),.CLK(clk),.Q(q));\n"));
@@ -151,11 +148,8 @@ private slots:
 
         QList<Gate *> flops;
         for (int i = 0; i < 3; ++i) {
-            Gate *f = flop(m, BaseEnum::D | BaseEnum::CLK | BaseEnum::Q, QStringLiteral("r%1").arg(i));
-            wire(f, QStringLiteral("D"), QStringLiteral("d[%1]").arg(i));
-            wire(f, QStringLiteral("CLK"), QStringLiteral("clk"));
-            wire(f, QStringLiteral("Q"), QStringLiteral("q[%1]").arg(i));
-            flops << f;
+            flops << dFlop(m, QStringLiteral("r%1").arg(i), QStringLiteral("d[%1]").arg(i), QStringLiteral("clk"),
+                           QStringLiteral("q[%1]").arg(i));
         }
         Gate *bank = fold(m, flops, QStringLiteral("r_3"));
         QCOMPARE(bank->connectionList(1), QStringLiteral(".D(d[1]),.CLK(clk),.Q(q[1])"));
@@ -366,11 +360,8 @@ private slots:
     {
         QList<Gate *> flops;
         for (int i = 0; i < 2; ++i) {
-            Gate *f = flop(m, BaseEnum::D | BaseEnum::CLK | BaseEnum::Q, QStringLiteral("r%1").arg(i));
-            wire(f, QStringLiteral("D"), QStringLiteral("d[%1]").arg(i));
-            wire(f, QStringLiteral("CLK"), QStringLiteral("clk"));
-            wire(f, QStringLiteral("Q"), QStringLiteral("q[%1]").arg(i));
-            flops << f;
+            flops << dFlop(m, QStringLiteral("r%1").arg(i), QStringLiteral("d[%1]").arg(i), QStringLiteral("clk"),
+                           QStringLiteral("q[%1]").arg(i));
         }
         fold(m, flops, QStringLiteral("r_2"));
         const QString text = m->writeVerilog();

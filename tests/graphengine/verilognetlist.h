@@ -39,6 +39,16 @@ inline Gate *flop(Module *module, int roles, const QString &name)
     return named(module, new Gate(roles, QBrush()), name);
 }
 
+// A D flip-flop (type FFDCLKQ) on the nets d, clk and q.
+inline Gate *dFlop(Module *module, const QString &name, const QString &d, const QString &clk, const QString &q)
+{
+    Gate *gate = flop(module, BaseEnum::D | BaseEnum::CLK | BaseEnum::Q, name);
+    wire(gate, QStringLiteral("D"), d);
+    wire(gate, QStringLiteral("CLK"), clk);
+    wire(gate, QStringLiteral("Q"), q);
+    return gate;
+}
+
 inline Gate *generic(Module *module, const QString &inputs, const QString &outputs, const QString &name,
                      const QString &typeName = QString())
 {
