@@ -160,12 +160,15 @@ private slots:
         bank->findPortByName(QStringLiteral("D[2]"))->disconnect();
         QVERIFY(bank->writeVerilog().endsWith(QStringLiteral("  FFDCLKQ r2(.CLK(clk),.Q(q[2]));\n")));
 
+        // Only the copy count is cut from the type name.
+        bank->typeName = QStringLiteral("FF_SCAN_3");
+        QVERIFY(bank->writeVerilog().startsWith(QStringLiteral("  FF_SCAN r0(")));
         bank->properties.insert(QStringLiteral("=NativeName"), QVariantList());
         QCOMPARE(bank->writeVerilog(), QString());
         // A member whose name cannot be read is named after the cluster.
         bank->properties.insert(QStringLiteral("=NativeName"), QVariantList{QVariant(), QStringLiteral("s1")});
-        QCOMPARE(bank->writeVerilog(), QStringLiteral("  FFDCLKQ \\r_3.0 (.D(d[0]),.CLK(clk),.Q(q[0]));\n"
-                                                      "  FFDCLKQ s1(.D(d[1]),.CLK(clk),.Q(q[1]));\n"));
+        QCOMPARE(bank->writeVerilog(), QStringLiteral("  FF_SCAN \\r_3.0 (.D(d[0]),.CLK(clk),.Q(q[0]));\n"
+                                                      "  FF_SCAN s1(.D(d[1]),.CLK(clk),.Q(q[1]));\n"));
     }
 
     void portMaps()
