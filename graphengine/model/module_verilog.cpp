@@ -149,9 +149,18 @@ QString Writer::write(Module *module)
     QStringList portList;
     QString declarations;
     QString wires;
+    // A plain name that is also the base of a bus ("a" and "a[0]") would be
+    // declared twice; such text is not valid and is reported.
+    QSet<QString> declared;
     auto close = [&](const Run &run) {
+        const QString base = runBase(run);
+        if (declared.contains(base)) {
+            logWarning(Module::tr("Verilog of module %1 declares %2 twice: a name and a bus of that name")
+                           .arg(module->name, base));
+        }
+        declared.insert(base);
         if (!run.direction.isEmpty()) {
-            portList << runBase(run);
+            portList << base;
             declarations += QStringLiteral("  %1 %2;\n").arg(run.direction, runRange(run));
         }
         if (run.wire)

@@ -300,6 +300,18 @@ private slots:
                                                    "endmodule\n\n"));
     }
 
+    void clashingDeclarations()
+    {
+        net(m, QStringLiteral("a"));
+        LogCapture log;
+        m->writeVerilog();
+        QVERIFY(log.texts(QtWarningMsg).isEmpty());
+        net(m, QStringLiteral("a[0]"));
+        m->writeVerilog();
+        QCOMPARE(log.texts(QtWarningMsg).size(), 1);
+        QVERIFY(log.texts(QtWarningMsg).first().contains(QStringLiteral("declares a twice")));
+    }
+
     void headerForms()
     {
         Module *sp = Module::findOrCreateModule(registry, QStringLiteral("Stack Path of main"), nullptr);
