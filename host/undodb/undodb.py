@@ -44,10 +44,6 @@ def _start_recording(event):
     _bookmarks.clear()
 
 
-def _forget_recording(event):
-    _bookmarks.clear()
-
-
 class Recording(object):
     """The reachable times of the current recording and where we are."""
 
@@ -176,15 +172,12 @@ class GotoRecordMode(gdb.Command):
         recording = Recording()
         if recording.first == recording.last:
             return  # nothing recorded: already live
-        recording.go(recording.last)
-        if gdb.execute("info record", to_string=True).find("Replay mode") >= 0:
-            gdb.execute("record goto end", to_string=True)
+        recording.go(recording.last)  # stepping onto the last time ends replay
 
 
 # Without this, hitting the log's size limit would stop the program and ask.
 gdb.execute("set record full stop-at-limit off", to_string=True)
 gdb.events.stop.connect(_start_recording)
-gdb.events.exited.connect(_forget_recording)
 GotoTime()
 SetBookmark()
 GotoBookmark()

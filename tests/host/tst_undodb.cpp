@@ -75,7 +75,9 @@ class TestUndoDb : public QObject
         };
         const qint64 highest = number("Highest recorded");
         const qint64 current = number("Current");
-        return {current < 0 ? highest : current, highest};
+        // At the oldest state GDB names the log's head, numbered 0.
+        const qint64 oldest = qMax(number("Lowest recorded") - 1, qint64(0));
+        return {current < 0 ? highest : qMax(current, oldest), highest};
     }
 
     QByteArray errorOf(MiSession &session, const QByteArray &command)
@@ -228,6 +230,11 @@ private slots:
                  QByteArray("Time ") + QByteArray::number(start.second + 1) + " is outside the recording (times 0 to "
                      + QByteArray::number(start.second) + ").");
         QCOMPARE(times(m_undo).first, qint64(0));
+
+        // The live end is a time like the others.
+        move(m_undo, "undodb-goto-n " + QByteArray::number(start.second));
+        QVERIFY(!m_undo.respond("info record").consoleStreamOutput.contains("Replay mode"));
+        move(m_undo, "undodb-goto-n 0");
     }
 
     void recordModeReturnsToTheLiveEnd()
@@ -248,6 +255,37 @@ private slots:
         move(m_undo, "undodb-goto-bookmark mark");
         QCOMPARE(m_undo.respond("-stack-info-frame").data["frame"]["func"].data(), QByteArray("square"));
         QCOMPARE(value(m_undo, "value"), QByteArray("1"));
+    }
+
+    // Once the recording is full the oldest times are dropped: they and the
+    // bookmarks there can no longer be reached, and times count on.
+    void droppedTimes()
+    {
+        MiSession session;
+        QVERIFY(startAtMain(session, QStringLiteral(UNDODB_GDB)));
+        QCOMPARE(session.respond("set record full insn-number-max 40").resultClass, ResultDone);
+        QCOMPARE(session.respond("undodb-set-bookmark start").resultClass, ResultDone);
+        session.respond("-break-insert reverse.cpp:" + QByteArray::number(m_lines["square return"]));
+        move(session, "-exec-continue");
+        move(session, "-exec-continue");
+        const QPair<qint64, qint64> now = times(session);
+        QVERIFY(now.second > 40);
+        const qint64 oldest = now.second - 40;
+        QCOMPARE(errorOf(session, "undodb-goto-bookmark start"),
+                 QByteArray("Bookmark 'start' (time 0) is no longer in the recording."));
+        QCOMPARE(errorOf(session, "undodb-goto-n 0"), "Time 0 is outside the recording (times "
+                     + QByteArray::number(oldest) + " to " + QByteArray::number(now.second) + ").");
+        move(session, "undodb-goto-n " + QByteArray::number(oldest));
+        move(session, "undodb-goto-n +1");
+        QCOMPARE(times(session).first, oldest + 1);
+        move(session, "undodb-goto-n -1");
+        QCOMPARE(session.respond("undodb-set-bookmark oldest").resultClass, ResultDone);
+        move(session, "undodb-goto-record-mode");
+        move(session, "undodb-goto-bookmark oldest");
+        QCOMPARE(times(session).first, oldest);
+        // Recording started once; later stops leave it alone.
+        for (const MiRecord &record : session.records())
+            QVERIFY2(!record.line.contains("cannot record"), record.line.constData());
     }
 
     // A new run is a new recording: the old bookmarks are gone.

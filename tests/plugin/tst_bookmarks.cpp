@@ -146,7 +146,7 @@ private slots:
         QVERIFY(model.addedEntry.isEmpty());
 
         QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
-        model.setStringList({"zeta", "-2ms", "Record Mode", "alpha", "1s"});
+        model.setStringList({"zeta", "alpha", "Record Mode", "-2ms", "1s"});
         model.knownEntries = QStringList{"Record Mode", "zeta", "1s"};
         model.sort();
         QCOMPARE(model.stringList(), QStringList({"-2ms", "1s", "alpha", "zeta", "Record Mode"}));
