@@ -7,7 +7,7 @@ cd "$(dirname "$0")"
 PACKAGES=(
     cmake make g++ pkg-config
     qtbase5-dev qtbase5-dev-tools libqt5svg5-dev
-    gdb python3 libboost-dev iverilog
+    gdb python3 libboost-dev iverilog yosys
     clang libclang-rt-14-dev valgrind
     libkf5syntaxhighlighting-dev
 )

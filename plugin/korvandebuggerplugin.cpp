@@ -5,6 +5,7 @@
 #include "configuration/keys.h"
 #include "editor/configurationlist.h"
 #include "editor/korvandebuggeroptions.h"
+#include "netlist/netlisttypes.h"
 
 #include <QLocale>
 #include <QResource>
@@ -54,6 +55,7 @@ bool KorvanDebuggerPlugin::initialize(const QStringList &arguments, QString *err
 {
     Q_UNUSED(arguments)
     Q_UNUSED(errorString)
+    registerBuiltinNetlistTypes();
     return true;
 }
 

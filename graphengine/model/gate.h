@@ -166,6 +166,20 @@ public:
     // to the cluster's ports and its properties join the cluster's lists.
     void mergeIntoCluster(Gate *cluster, int member, int firstNetNumber);
 
+    // Verilog --------------------------------------------------------------
+    // The gate's statements, each ending in a line feed: an assignment for a
+    // constant, a primitive for a logic gate, an instance otherwise; one per
+    // member of a cluster gate. Empty for port and layout gates.
+    QString writeVerilog() const;
+    // The ports of one sort group by position; a later port with the same
+    // position replaces an earlier one.
+    QMap<int, GatePort *> portsByPosition(int sortGroup) const;
+    // The ports of the sort group (4: all) that belong to member bit (-1:
+    // every port), numbered 0, 1, ... in port order.
+    QMap<int, GatePort *> portsOfBit(int sortGroup, int bit) const;
+    // The named connections of the instance statement of member bit.
+    QString connectionList(int bit) const;
+
     // Cluster members ------------------------------------------------------
     // The "=NativeName" entries of a cluster gate.
     QVariantList nativeNames() const;

@@ -60,6 +60,10 @@ public:
     // module has port gates already.
     void createPortGates(Gate *instance);
 
+    // The module as Verilog text, preceded by the modules its instances
+    // name (made in the registry when absent), each written once, by name.
+    QString writeVerilog();
+
     // Deletes every net, then every gate.
     void forEachIndex();
     // Deletes the gates that are not module ports, then the nets without

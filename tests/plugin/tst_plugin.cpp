@@ -2,6 +2,7 @@
 
 #include "configuration/document.h"
 #include "configuration/keys.h"
+#include "netlist/netlisttypes.h"
 #include "plugin/korvandebuggerplugin.h"
 
 #include <dialogs/dialogs.h>
@@ -62,6 +63,9 @@ private slots:
             QCOMPARE(dialogs.messages.size(), 1);
             QVERIFY(dialogs.messages.first().text.startsWith(QStringLiteral("Korvan configuration read error: ")));
             QVERIFY(plugin.initialize({}, nullptr));
+            // Start-up fills the netlist type registry and writes its files.
+            QVERIFY(Internal::isInstanceType(QStringLiteral("Verific::Instance *")));
+            QVERIFY(QFile::exists(env.filePath(QStringLiteral("config/Korvan/Debugger/UserGateMapping.ini"))));
             QCOMPARE(plugin.aboutToShutdown(), ExtensionSystem::IPlugin::SynchronousShutdown);
         }
         QVERIFY(KorvanDebuggerPlugin::instance() == nullptr);
