@@ -39,6 +39,20 @@ void selectThroughNextLine(QTextCursor &cursor, const QTextBlock &block)
     cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor);
 }
 
+// The same for a run that a line completes: on the document's last line the
+// run goes whole with the line break before it, as its last line left alone
+// would open a run of its own in the next scan.
+void selectCompletedRun(QTextCursor &cursor, const QTextBlock &block)
+{
+    if (block.next().isValid()) {
+        selectThroughNextLine(cursor, block);
+        return;
+    }
+    const int start = cursor.anchor();
+    cursor.setPosition(start > 0 ? start - 1 : 0);
+    cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+}
+
 } // namespace
 
 LogFilter::LogFilter(QMap<QString, QString> *typedefMap, QObject *parent)
@@ -154,7 +168,7 @@ bool LogFilter::filterDocument(QTextDocument *document)
             }
             case 1:
                 if (t.endsWith(privateEnd)) {
-                    selectThroughNextLine(anchor, block);
+                    selectCompletedRun(anchor, block);
                     removals.append(anchor);
                     state = 0;
                 }
@@ -178,7 +192,7 @@ bool LogFilter::filterDocument(QTextDocument *document)
                     const quint32 complete = PythonError::FlagApi | PythonError::FlagVar | PythonError::FlagVarType
                                              | PythonError::FlagErrorType | PythonError::FlagErrorDesc;
                     if ((error.flags & complete) == complete) {
-                        selectThroughNextLine(anchor, block);
+                        selectCompletedRun(anchor, block);
                         removals.append(anchor);
                         if (firstReport)
                             showPythonError(error);
