@@ -6,6 +6,7 @@
 
 #include <QAbstractItemView>
 #include <QItemSelectionModel>
+#include <QSet>
 #include <QTreeView>
 
 namespace KorvanDebugger {
@@ -327,6 +328,17 @@ int ClassModel::lowerBound(const QJsonObject &entry) const
     return first;
 }
 
+int ClassModel::insertionRow(const QJsonObject &entry)
+{
+    const int pos = lowerBound(entry);
+    const QJsonObject there = pos < QJsonArray::size() ? entryAt(pos) : QJsonObject();
+    if (there.value(Key::className) == entry.value(Key::className) && groupOf(there) == groupOf(entry)) {
+        emit duplicateEntry(entry);
+        return -1;
+    }
+    return pos;
+}
+
 void ClassModel::disableOtherEnabled(int insertedRow, const QJsonObject &entry)
 {
     if (!isEnabled(entry))
@@ -347,12 +359,9 @@ void ClassModel::disableOtherEnabled(int insertedRow, const QJsonObject &entry)
 
 int ClassModel::insertEntry(int, const QJsonObject &entry)
 {
-    const int pos = lowerBound(entry);
-    const QJsonObject there = pos < QJsonArray::size() ? entryAt(pos) : QJsonObject();
-    if (there.value(Key::className) == entry.value(Key::className) && groupOf(there) == groupOf(entry)) {
-        emit duplicateEntry(entry);
+    const int pos = insertionRow(entry);
+    if (pos < 0)
         return -1;
-    }
     insert(pos, entry);
     disableOtherEnabled(pos, entry);
     return pos;
@@ -430,8 +439,24 @@ void ClassModel::setEntries(const QJsonArray &entries)
         return;
     beginResetModel();
     static_cast<QJsonArray &>(*this) = QJsonArray();
-    for (const QJsonValue &entry : entries)
-        insertEntry(0, entry.toObject());
+    // insertEntry one by one, without looking for another enabled class of
+    // the same name while no enabled entry of that type came before: a
+    // whole document loads in O(n log n) instead of O(n^2).
+    QSet<QString> enabledTypes;
+    for (const QJsonValue &value : entries) {
+        const QJsonObject entry = value.toObject();
+        const int pos = insertionRow(entry);
+        if (pos < 0)
+            continue;
+        insert(pos, entry);
+        if (!isEnabled(entry))
+            continue;
+        const QString type = templateTypeOf(entry);
+        if (enabledTypes.contains(type))
+            disableOtherEnabled(pos, entry);
+        else
+            enabledTypes.insert(type);
+    }
     entriesChanged();
     endResetModel();
 }

@@ -107,6 +107,9 @@ signals:
 
 private:
     int lowerBound(const QJsonObject &entry) const;
+    // Where the entry goes in sort order; -1 (duplicateEntry emitted) when
+    // the same class of the same group is there already.
+    int insertionRow(const QJsonObject &entry);
     void disableOtherEnabled(int insertedRow, const QJsonObject &entry);
     bool isGroupIndex(const QModelIndex &index) const;
     Qt::CheckState groupCheckState(const QString &group) const;

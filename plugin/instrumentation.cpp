@@ -220,14 +220,22 @@ QString secondPass(const QString &code, const QString &partName)
         if (candidate && !t.isEmpty()
             && !startsWithAny(t, {"else:", "else :", "except:", "except ", "elif ", "finally:", "finally :",
                                   "WARN(\"KORVANDEBUG"})) {
-            QString traced = line.toString();
-            traced.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
-            traced.replace(QLatin1Char('"'), QLatin1String("''"));
-            out += QString(w, QLatin1Char(' '));
+            out.append(QString(w, QLatin1Char(' ')));
             out += traceTemplate.leftRef(part2);
-            out += QStringLiteral("%1").arg(number, 6);
+            // the line number right-aligned in six places
+            const QString digits = QString::number(number);
+            if (digits.size() < 6)
+                out.append(QString(6 - digits.size(), QLatin1Char(' ')));
+            out += digits;
             out += traceTemplate.midRef(part2 + 2, part3 - part2 - 2);
-            out += traced;
+            for (const QChar c : line) {
+                if (c == QLatin1Char('"'))
+                    out += QLatin1String("''");
+                else if (c == QLatin1Char('\\'))
+                    out += QLatin1String("\\\\");
+                else
+                    out += c;
+            }
             out += traceTemplate.midRef(part3 + 2);
             out += QLatin1Char('\n');
         }
