@@ -101,7 +101,10 @@ bool LogFilter::filterDocument(QTextDocument *document)
     bool firstReport = true;
     bool typedefChanged = false;
 
-    QTextBlock block = document->findBlock(resume.position());
+    // Kept as a position during the scan (moving a cursor lays its line
+    // out), and set once before the removals, which it then follows.
+    int resumeAt = resume.position();
+    QTextBlock block = document->findBlock(resumeAt);
     if (!block.isValid())
         block = document->begin();
     while (block.isValid()) {
@@ -120,7 +123,7 @@ bool LogFilter::filterDocument(QTextDocument *document)
             switch (state) {
             case 0: {
                 // Every line before one met in this state is settled.
-                resume.setPosition(block.position());
+                resumeAt = block.position();
                 if (standsAt(t, 1, debuggerStart)) {
                     const int number = block.blockNumber();
                     QTextCursor line(block);
@@ -210,8 +213,15 @@ bool LogFilter::filterDocument(QTextDocument *document)
         block = block.next();
     }
 
-    for (int i = removals.size() - 1; i >= 0; --i)
-        removals[i].removeSelectedText();
+    resume.setPosition(resumeAt);
+    if (!removals.isEmpty()) {
+        // One edit: the document lays out and notifies once, not per removal.
+        QTextCursor batch(document);
+        batch.beginEditBlock();
+        for (int i = removals.size() - 1; i >= 0; --i)
+            removals[i].removeSelectedText();
+        batch.endEditBlock();
+    }
     return typedefChanged;
 }
 

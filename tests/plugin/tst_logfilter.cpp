@@ -66,6 +66,10 @@ private slots:
         QCOMPARE(log.lines().size(), 6);
         log.append({">#PRIVATEEND", "tail"});
         QCOMPARE(log.lines(), (QStringList{"before", ">python", ">end", "after", "tail"}));
+        // A cleared log is scanned from its start again.
+        log.view.clear();
+        log.append({">#PRIVATESTART", ">#PRIVATEEND", "again"});
+        QCOMPARE(log.lines(), (QStringList{"again"}));
     }
 
     void promptEchoRuns()
