@@ -35,7 +35,8 @@ QString settingWithPrivateBlock(const QString &setting, const QString &commonCod
 
 // The block sent to a GDB that is already running: the instrumented
 // ":DynamicPrettyPrinters.py" when withCommonCode, then the instrumented
-// script of code.
+// script of code. It takes the pending deletions and unregistrations, so
+// it is made only once a GDB engine is there to receive it.
 QString runningDebuggerBlock(Configuration::PythonCode &code, bool withCommonCode);
 
 } // namespace Internal
