@@ -536,6 +536,18 @@ void TestBuiltinModels::debugModeScriptCompiles()
     QVERIFY(script.contains(QLatin1String("__line__count__")));
     const PythonRun run = runPython(compileScript(script));
     QVERIFY2(run.output.trimmed() == QLatin1String("compiled"), qPrintable(run.output.left(2000)));
+
+    // And so it is once rewritten as the plug-in sends it, with the script
+    // of the dumper side, in debug mode and outside it.
+    for (const bool debugMode : {true, false}) {
+        TestEnvironment::setDebugMode(debugMode);
+        const QString sent = instrumentPython(plugin.generateAllClassModels().unregisterCustomsCode(true),
+                                              "userCode.getOutput(true)", false)
+                             + instrumentPython(KorvanDebuggerPlugin::getResourceCodeAsQstring(":DynamicPrettyPrinters.py"),
+                                                "dynamicPrettyPrintersCode", false);
+        const PythonRun instrumented = runPython(compileScript(sent));
+        QVERIFY2(instrumented.output.trimmed() == QLatin1String("compiled"), qPrintable(instrumented.output.left(2000)));
+    }
 }
 
 void TestBuiltinModels::instrumentedDebugModeRuns()
