@@ -156,7 +156,7 @@ bool Fixture::prepare(QString *error)
         return false;
     }
 
-    const QString source = sourceRoot() + "/tests/fixtures/dumpertypes.cpp";
+    const QString source = sourceRoot() + "/tests/fixtures/" + m_baseName + ".cpp";
     QFile file(source);
     if (!file.open(QIODevice::ReadOnly)) {
         *error = source + QStringLiteral(" cannot be read");
@@ -172,7 +172,7 @@ bool Fixture::prepare(QString *error)
         return false;
     }
 
-    m_program = m_dir.filePath(QStringLiteral("dumpertypes"));
+    m_program = m_dir.filePath(m_baseName);
     QProcess compiler;
     compiler.setProcessChannelMode(QProcess::MergedChannels);
     compiler.start(gxx, {"-g", "-O0", source, "-o", m_program});
@@ -192,7 +192,7 @@ GdbRun Fixture::run(const QStringList &printerScripts, const QStringList &comman
                                 + printerScripts;
     for (const QString &script : scripts)
         args << "-x" << script;
-    args << "-ex" << QStringLiteral("break dumpertypes.cpp:%1").arg(m_breakLine) << "-ex" << "run";
+    args << "-ex" << QStringLiteral("break %1.cpp:%2").arg(m_baseName).arg(m_breakLine) << "-ex" << "run";
     for (const QString &command : commands)
         args << "-ex" << command;
     args << m_program;

@@ -53,10 +53,16 @@ const QVector<ShownValue> &shownValues();
 // The type models of the fixture's types (tests/fixtures/dumpertypes.conf).
 QJsonObject fixtureDocument();
 
-// The compiled fixture program and the GDB that runs it.
+// The compiled fixture program and the GDB that runs it: by default
+// tests/fixtures/dumpertypes.cpp, else the fixture of that base name.
 class Fixture
 {
 public:
+    explicit Fixture(const QString &baseName = QStringLiteral("dumpertypes"))
+        : m_baseName(baseName)
+    {
+    }
+
     // Compiles the program; false with the reason when a tool is missing or
     // the compilation fails.
     bool prepare(QString *error);
@@ -82,6 +88,7 @@ public:
     QString writeGeneratedScript(const QJsonObject &document, const QString &mode, const QString &name) const;
 
 private:
+    QString m_baseName;
     QTemporaryDir m_dir;
     QString m_gdb;
     QString m_python;
