@@ -3,6 +3,7 @@
 // texts read back into records and built into a module, which must hold the
 // ports, gates and nets the program itself reports on stdout.
 
+#include "common/pythonrunner.h"
 #include "common/testenvironment.h"
 #include "dumper/dumpertestsupport.h"
 
@@ -120,6 +121,8 @@ private slots:
     void builtModuleMatchesTheProgram();
     void definitionModuleOfTheHierarchy();
     void stackValuesName();
+    void busesAndNullPointers();
+    void textFunctionsOnEdgeInputs();
 
 private:
     // The instance rows read into records (Qt Test checks on the way).
@@ -146,7 +149,7 @@ void TestNetlistGdb::initTestCase()
     const QStringList scripts = {resources + "VerificBase.py", resources + "VerificNetlist.py", resources + "VerificVhdl.py",
                                  resources + "VerificVerilog.py"};
     const DumperTest::GdbRun run = m_fixture.run(
-            scripts, {DumperTest::fetchCommand({"top", "gate", "port", "terminal", "net"}, false,
+            scripts, {DumperTest::fetchCommand({"top", "gate", "port", "terminal", "net", "bus", "vhdlBus", "noNet"}, false,
                                                {"inspect.1", "inspect.1.Nb Ports", "inspect.1.Nb Instances"})});
     QVERIFY2(run.fetches.size() == 1, qPrintable(run.output));
     QVERIFY2(!run.output.contains("Traceback"), qPrintable(run.output));
@@ -349,6 +352,30 @@ void TestNetlistGdb::stackValuesName()
             QFAIL("unexpected element type");
         }
     }
+}
+
+void TestNetlistGdb::busesAndNullPointers()
+{
+    const QString in = QString(QChar(0x21E5));
+    const QString out = QString(QChar(0x21A6));
+    QCOMPARE(childByPath(m_items, "bus", QString()).value("value").toString(), in + "d[3:0]");
+    QCOMPARE(childByPath(m_items, "vhdlBus", QString()).value("value").toString(), out + "v(0 to 7)");
+    const QJsonObject none = childByPath(m_items, "noNet", QString());
+    QCOMPARE(none.value("value").toString(), QStringLiteral("0x0"));
+    QCOMPARE(none.value("numchild").toInt(), 0);
+    QVERIFY(!none.value("error").toBool());
+}
+
+// The text functions alone, outside GDB, on edge inputs
+// (tests/netlist/verifictexts.py).
+void TestNetlistGdb::textFunctionsOnEdgeInputs()
+{
+    const QString root = DumperTest::sourceRoot();
+    const PythonRun run = runPython(QStringLiteral("import sys\nsys.argv = ['', '%1/resources/']\n"
+                                                   "exec(open('%1/tests/netlist/verifictexts.py').read())\n")
+                                            .arg(root));
+    QVERIFY(run.started);
+    QCOMPARE(run.output.trimmed(), QStringLiteral("ok"));
 }
 
 QTEST_MAIN(TestNetlistGdb)
