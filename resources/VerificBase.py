@@ -130,6 +130,25 @@ def verificPutAddress(d, address):
         put(address)
 
 
+def verificDumpObject(d, value, text, childCount, putChildren):
+    # One object: its address, its text and, when expanded, its children
+    # (putChildren(object)); a null pointer shows "0x0".
+    obj = verificObject(value)
+    if obj is None:
+        d.putValue("0x0")
+        d.putNumChild(0)
+        return
+    verificPutAddress(d, verificAddress(value))
+    d.putValue(text(obj))
+    d.putNumChild(childCount)
+    if d.isExpanded():
+        putChildren(obj)
+
+
+def verificIndexName(index, value):
+    return "[%d]" % index
+
+
 def verificPutList(d, label, values, childName):
     # A counted child list: "label" shows the count, its rows the values.
     with d.subItem(label):

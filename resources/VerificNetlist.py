@@ -43,43 +43,24 @@ def verificTerminalValueText(ref):
     return verificTerminalText(direction, verificName(instance), verificName(port), _verificNetName(ref["_net"]))
 
 
-def _verificDump(d, value, text, childCount, putChildren):
-    # One object: its address, its text and, when expanded, its children;
-    # a null pointer shows "0x0".
-    obj = verificObject(value)
-    if obj is None:
-        d.putValue("0x0")
-        d.putNumChild(0)
-        return
-    verificPutAddress(d, verificAddress(value))
-    d.putValue(text(obj))
-    d.putNumChild(childCount)
-    if d.isExpanded():
-        putChildren(obj)
-
-
-def _verificIndexName(index, value):
-    return "[%d]" % index
-
-
 def qdump__Verific__Netlist(d, value):
     def children(netlist):
-        verificPutList(d, "Nb Ports", verificArray(netlist["_ports"], _verificType("Port")), _verificIndexName)
+        verificPutList(d, "Nb Ports", verificArray(netlist["_ports"], _verificType("Port")), verificIndexName)
         # The graph editor takes an instance's definition from the row's name.
         verificPutList(d, "Nb Instances", verificArray(netlist["_instances"], _verificType("Instance")),
                        lambda index, inst: verificQuoted(verificName(verificObject(inst["_view"]))))
-        verificPutList(d, "Nb Nets", verificArray(netlist["_nets"], _verificType("Net")), _verificIndexName)
+        verificPutList(d, "Nb Nets", verificArray(netlist["_nets"], _verificType("Net")), verificIndexName)
         verificPutList(d, "Nb Port Buses", verificArray(netlist["_portbuses"], _verificType("PortBus")),
-                       _verificIndexName)
-    _verificDump(d, value, lambda netlist: verificQuoted(verificName(netlist)), 4, children)
+                       verificIndexName)
+    verificDumpObject(d, value, lambda netlist: verificQuoted(verificName(netlist)), 4, children)
 
 
 def qdump__Verific__Instance(d, value):
     def children(instance):
         d.putSubItem("Definition", instance["_view"])
         d.putSubItem("Parent Module", instance["_owner"])
-        verificPutList(d, "Nb Terminals", _verificPortRefs(instance), _verificIndexName)
-    _verificDump(d, value, verificInstanceValueText, 3, children)
+        verificPutList(d, "Nb Terminals", _verificPortRefs(instance), verificIndexName)
+    verificDumpObject(d, value, verificInstanceValueText, 3, children)
 
 
 def qdump__Verific__Port(d, value):
@@ -87,7 +68,7 @@ def qdump__Verific__Port(d, value):
         d.putSubItem("Net", port["_net"])
         d.putSubItem("Parent Module", port["_owner"])
         d.putSubItem("Bus", port["_bus"])
-    _verificDump(d, value, verificPortValueText, 3, children)
+    verificDumpObject(d, value, verificPortValueText, 3, children)
 
 
 def qdump__Verific__PortRef(d, value):
@@ -98,14 +79,14 @@ def qdump__Verific__PortRef(d, value):
         instance = verificObject(ref["_inst"])
         if instance is not None:
             d.putSubItem("Parent Module", instance["_owner"])
-    _verificDump(d, value, verificTerminalValueText, 4, children)
+    verificDumpObject(d, value, verificTerminalValueText, 4, children)
 
 
 def qdump__Verific__Net(d, value):
     def children(net):
         d.putSubItem("Parent Module", net["_owner"])
-        verificPutList(d, "Nb Terminals", verificArray(net["_portrefs"], _verificType("PortRef")), _verificIndexName)
-    _verificDump(d, value, verificName, 2, children)
+        verificPutList(d, "Nb Terminals", verificArray(net["_portrefs"], _verificType("PortRef")), verificIndexName)
+    verificDumpObject(d, value, verificName, 2, children)
 
 
 def verificPortBusValueText(bus):
@@ -118,8 +99,8 @@ def verificPortBusValueText(bus):
 def qdump__Verific__PortBus(d, value):
     def children(bus):
         d.putSubItem("Parent Module", bus["_owner"])
-        verificPutList(d, "Nb Ports", verificArray(bus["_ports"], _verificType("Port")), _verificIndexName)
-    _verificDump(d, value, verificPortBusValueText, 2, children)
+        verificPutList(d, "Nb Ports", verificArray(bus["_ports"], _verificType("Port")), verificIndexName)
+    verificDumpObject(d, value, verificPortBusValueText, 2, children)
 
 
 # A lookup instance shows like any other instance.

@@ -142,13 +142,12 @@ const QVector<ShownValue> &shownValues()
     return rows;
 }
 
-bool Fixture::prepare(QString *error)
+bool Fixture::findTools(QString *error)
 {
     m_gdb = QStandardPaths::findExecutable(QStringLiteral("gdb"));
     m_python = QStandardPaths::findExecutable(QStringLiteral("python3"));
-    const QString gxx = QStandardPaths::findExecutable(QStringLiteral("g++"));
-    if (m_gdb.isEmpty() || gxx.isEmpty() || m_python.isEmpty()) {
-        *error = QStringLiteral("gdb, g++ and python3 are needed");
+    if (m_gdb.isEmpty() || m_python.isEmpty()) {
+        *error = QStringLiteral("gdb and python3 are needed");
         return false;
     }
     if (!m_dir.isValid()) {
@@ -171,7 +170,27 @@ bool Fixture::prepare(QString *error)
         *error = QStringLiteral("no breakpoint line in the fixture");
         return false;
     }
+    return true;
+}
 
+bool Fixture::usePrebuilt(const QString &program, QString *error)
+{
+    if (!findTools(error))
+        return false;
+    m_program = program;
+    return true;
+}
+
+bool Fixture::prepare(QString *error)
+{
+    const QString gxx = QStandardPaths::findExecutable(QStringLiteral("g++"));
+    if (gxx.isEmpty()) {
+        *error = QStringLiteral("g++ is needed");
+        return false;
+    }
+    if (!findTools(error))
+        return false;
+    const QString source = sourceRoot() + "/tests/fixtures/" + m_baseName + ".cpp";
     m_program = m_dir.filePath(m_baseName);
     QProcess compiler;
     compiler.setProcessChannelMode(QProcess::MergedChannels);

@@ -66,6 +66,8 @@ public:
     // Compiles the program; false with the reason when a tool is missing or
     // the compilation fails.
     bool prepare(QString *error);
+    // The same for a program that the build made of the fixture source.
+    bool usePrebuilt(const QString &program, QString *error);
 
     // gdb -batch with the stand-in dumper, KorvanDumper.py,
     // DynamicPrettyPrinters.py and the given scripts, stopped at the
@@ -88,6 +90,9 @@ public:
     QString writeGeneratedScript(const QJsonObject &document, const QString &mode, const QString &name) const;
 
 private:
+    // The tools, the temporary folder and the "// break here" line.
+    bool findTools(QString *error);
+
     QString m_baseName;
     QTemporaryDir m_dir;
     QString m_gdb;

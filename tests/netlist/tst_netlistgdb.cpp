@@ -123,6 +123,7 @@ private slots:
     void stackValuesName();
     void busesAndNullPointers();
     void textFunctionsOnEdgeInputs();
+    void engineModuleRoundTrip();
 
 private:
     // The instance rows read into records (Qt Test checks on the way).
@@ -376,6 +377,96 @@ void TestNetlistGdb::textFunctionsOnEdgeInputs()
                                             .arg(root));
     QVERIFY(run.started);
     QCOMPARE(run.output.trimmed(), QStringLiteral("ok"));
+}
+
+// The engine's own printers: a module built by a program on the graph
+// engine, shown, read back and built again, is the module the program had.
+void TestNetlistGdb::engineModuleRoundTrip()
+{
+    DumperTest::Fixture fixture(QStringLiteral("enginedesign"));
+    QString error;
+    QVERIFY2(fixture.usePrebuilt(QStringLiteral(KORVAN_ENGINE_DESIGN), &error), qPrintable(error));
+    const QString resources = DumperTest::sourceRoot() + "/resources/";
+    QStringList scripts;
+    for (const char *name : {"VerificBase.py", "VerificNetlist.py", "VerificVhdl.py", "VerificVerilog.py", "Korvan.py"})
+        scripts << resources + name;
+    const DumperTest::GdbRun run = fixture.run(
+            scripts, {DumperTest::fetchCommand({"module", "gate", "pin", "net"}, false,
+                                               {"inspect.1", "inspect.1.Nb Ports", "inspect.1.Nb Instances"})});
+    QVERIFY2(run.fetches.size() == 1 && !run.output.contains("Traceback"), qPrintable(run.output));
+    const QJsonArray items = run.fetches.first();
+
+    // The program's own view of its module.
+    QMap<QString, int> gateKinds;
+    QMap<QString, QString> pins; // "gate.pin" -> net
+    QSet<QString> nets;
+    for (const QString &line : run.output.split(QLatin1Char('\n'))) {
+        const QStringList f = line.trimmed().split(QLatin1Char(' '));
+        if (f.value(0) == "DESIGN" && f.value(1) == "gate" && f.size() == 4)
+            gateKinds.insert(f[2], f[3].toInt());
+        else if (f.value(0) == "DESIGN" && f.value(1) == "pin" && f.size() == 5)
+            pins.insert(f[2] + "." + f[3], f[4]);
+        else if (f.value(0) == "DESIGN" && f.value(1) == "net" && f.size() == 3)
+            nets.insert(f[2]);
+    }
+    QVERIFY2(gateKinds.size() > 6, qPrintable(run.output));
+
+    const QJsonObject top = childByPath(items, "module", QString());
+    GraphUndoState state(GraphDataBase(), addressOf(top));
+    state.moduleName = unquoted(top.value("value").toString());
+    QCOMPARE(state.moduleName, QStringLiteral("engine_top"));
+    QStandardItemModel rows;
+    for (const QJsonValue &value : childByPath(items, "module", "Nb Ports").value("children").toArray()) {
+        const QJsonObject item = value.toObject();
+        rows.appendRow({new QStandardItem(item.value("name").toString()), new QStandardItem(item.value("value").toString())});
+        const Port port(rows.index(rows.rowCount() - 1, 1), item.value("type").toString(), addressOf(item));
+        QVERIFY2(port.direction != 3, qPrintable(item.value("value").toString()));
+        state.ports << port;
+    }
+    for (const QJsonValue &value : childByPath(items, "module", "Nb Instances").value("children").toArray()) {
+        const QJsonObject item = value.toObject();
+        const Instance instance(unquoted(item.value("name").toString()), item.value("value").toString(),
+                                item.value("type").toString(), addressOf(item));
+        QVERIFY2(instance.gateKind != 0, qPrintable(item.value("value").toString()));
+        state.instances << instance;
+    }
+    Module *module = state.buildModule(error);
+    QVERIFY2(module, qPrintable(error));
+
+    QCOMPARE(module->gates->count(), gateKinds.size());
+    for (auto it = gateKinds.cbegin(); it != gateKinds.cend(); ++it) {
+        Gate *gate = nullptr;
+        for (Gate *candidate : module->gates->elements()) {
+            if (candidate->name.text() == it.key())
+                gate = candidate;
+        }
+        QVERIFY2(gate, qPrintable(it.key()));
+        QCOMPARE(gate->kind, it.value());
+    }
+    for (auto it = pins.cbegin(); it != pins.cend(); ++it) {
+        const QString gateName = it.key().section(QLatin1Char('.'), 0, 0);
+        Gate *gate = gateNamed(module, gateName);
+        if (!gate)
+            gate = module->portGates->map.value(Name(gateName, false, true));
+        QVERIFY2(gate, qPrintable(gateName));
+        QCOMPARE(netOf(gate, it.key().section(QLatin1Char('.'), 1)), it.value());
+    }
+    QSet<QString> built;
+    for (const GraphEngine::Edge *net : module->edges->elements())
+        built.insert(net->name.text());
+    QCOMPARE(built, nets);
+
+    // Engine values seen on the stack name elements of the module.
+    QMap<QString, StackPathEntry> path;
+    for (const char *variable : {"gate", "pin", "net"}) {
+        const QJsonObject item = childByPath(items, variable, QString());
+        QVERIFY(KorvanDebugger::Internal::classifyStackValue(path, variable, variable, item.value("type").toString(), 0,
+                                                             item.value("value").toString()));
+    }
+    QCOMPARE(path.value("gate").elementName.text(), QStringLiteral("mux1"));
+    QCOMPARE(path.value("pin").elementName.text(), QStringLiteral("mux1"));
+    QCOMPARE(path.value("pin").portName, QStringLiteral("S"));
+    QCOMPARE(path.value("net").elementName.text(), QStringLiteral("n2"));
 }
 
 QTEST_MAIN(TestNetlistGdb)
