@@ -455,6 +455,12 @@ void TestNetlistGdb::engineModuleRoundTrip()
     for (const GraphEngine::Edge *net : module->edges->elements())
         built.insert(net->name.text());
     QCOMPARE(built, nets);
+    // Terminal directions travel too: the definition module's ports.
+    Module *definition = state.graphDataBase.registry(state.myDBKey)->value("engine_sub");
+    QVERIFY(definition);
+    QCOMPARE(definition->portGates->map.value(Name("x", false, true))->kind, int(BaseEnum::INPUTPORT));
+    QCOMPARE(definition->portGates->map.value(Name("z", false, true))->kind, int(BaseEnum::OUTPUTPORT));
+    QVERIFY(childByPath(items, "pin", QString()).value("value").toString().startsWith(QChar(0x21E5)));
 
     // Engine values seen on the stack name elements of the module.
     QMap<QString, StackPathEntry> path;

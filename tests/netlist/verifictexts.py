@@ -8,8 +8,9 @@ for name in ("VerificBase.py", "VerificVerilog.py", "VerificVhdl.py"):
     with open(resources + name, "rb") as source:
         # The plug-in reads the scripts as Latin-1; they must be ASCII.
         exec(compile(source.read().decode("ascii"), name, "exec"), scope)
-with open(resources + "VerificNetlist.py", "rb") as source:
-    source.read().decode("ascii")
+for name in ("VerificNetlist.py", "Korvan.py"):
+    with open(resources + name, "rb") as source:
+        source.read().decode("ascii")
 
 I, O, B, D, H, T = u"\u21e5", u"\u21a6", u"\u21f9", u"\u00b7", u"\u200a", u"\u2009"
 
