@@ -13,6 +13,17 @@
 #include <QStringList>
 #include <QVariant>
 
+QT_BEGIN_NAMESPACE
+class QModelIndex;
+class QRegularExpression;
+class QStringRef;
+QT_END_NAMESPACE
+
+namespace GraphEngine {
+class Gate;
+class Module;
+} // namespace GraphEngine
+
 // The definition of a netlist graph opened from the debugger: plain values
 // that copy cheaply, so an undo command saves and restores a whole graph as
 // one state. No record owns a scene item or a netlist object.
@@ -23,6 +34,12 @@ using PropertyMap = QMap<QString, QVariant>;
 // One port of the module, read from an inspected port value.
 struct Port
 {
+    Port() = default;
+    // Reads the value text (column 1, edit role) of the row: direction mark,
+    // name, and with a differently named net, hair space and "(net)".
+    // Nothing read leaves direction 3.
+    Port(const QModelIndex &value, const QString &typeName, quint64 address);
+
     QString name;
     // The net outside the port; empty means a net named like the port.
     QString connection;
@@ -47,6 +64,12 @@ struct InstanceTerminal
 // One cell instance of the module.
 struct Instance
 {
+    Instance() = default;
+    // Reads an instance text: name, hair space, "(", parameters separated by
+    // "," and a thin space, ")". Nothing read leaves gate kind 0.
+    Instance(const QString &definitionName, const QString &valueText, const QString &typeName,
+             quint64 address);
+
     QString name;
     // The cell: the gate-mapping key and the name of a generic instance's
     // definition module.
@@ -102,7 +125,31 @@ public:
     GraphEngine::GuiElementType focusType = GraphEngine::GuiAnyItem;
     GraphEngine::Name focusName;
     GraphEngine::Name selectedEdgeName;
+
+    // The module of the state in the data base entry of myDBKey, emptied
+    // and built again from the records; null with errorText on failure.
+    GraphEngine::Module *buildModule(QString &errorText);
+    // The module of moduleName, with its port gates when new or rebuilt.
+    GraphEngine::Module *findOrCreateModule(bool rebuild);
+    // The module of the instance's definition; null without one.
+    GraphEngine::Module *findOrCreateDefinitionModule(const Instance &instance, bool refreshPorts);
+    void prepareDefinitionModules();
+
+private:
+    void buildConstantDriver(GraphEngine::Module *module, const Instance &instance);
+    GraphEngine::Gate *createGate(GraphEngine::Module *module, const Instance &instance);
 };
+
+// Registers the gate, destroying a different gate that holds its name. On
+// failure the gate itself is destroyed and false returned.
+bool registerOrReplaceInstance(GraphEngine::Module *module, GraphEngine::Gate *gate);
+
+// Matches one hidden pointer (U+226A text U+226B) and captures its text.
+const QRegularExpression &hiddenPointerPattern();
+
+// Splits "[mark]instance<hair>.port<hair>(net)" into its parts. A leading
+// direction mark is dropped from text itself. Missing parts come back empty.
+void splitTerminalText(QStringRef &text, QStringRef &instance, QStringRef &port, QStringRef &net);
 
 // Registers the meta-type under "UndoFramework::GraphUndoState"; call it
 // before putting a state into a QVariant or taking one out. Returns its id.
