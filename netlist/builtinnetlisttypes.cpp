@@ -56,8 +56,9 @@ const GateRow verificGateRows[] = {
     {"VERIFIC_INV", BaseEnum::INVERTER, "A:i,Out:o"},
     {"VERIFIC_BUF", BaseEnum::BUFFER, "A:i,Out:o"},
     {"VERIFIC_AND", BaseEnum::AND, "A:a0,B:a1,Out:o"},
-    // The second input's pin is B1 here, unlike the engine's own Nand row.
-    {"VERIFIC_NAND", BaseEnum::NAND, "A:a0,B1:a1,Out:o"},
+    // The drawn NAND has the pins A, B and Out like every two-input gate; a
+    // second input mapped to "B1" would stop every design that uses one.
+    {"VERIFIC_NAND", BaseEnum::NAND, "A:a0,B:a1,Out:o"},
     {"VERIFIC_OR", BaseEnum::OR, "A:a0,B:a1,Out:o"},
     {"VERIFIC_NOR", BaseEnum::NOR, "A:a0,B:a1,Out:o"},
     {"VERIFIC_XOR", BaseEnum::XOR, "A:a0,B:a1,Out:o"},

@@ -321,7 +321,7 @@ void TestNetlistTypes::builtinTableOnFirstStart()
     QVERIFY(associatedNetType(QStringLiteral("Verific::LutInstance")).isEmpty());
 
     QCOMPARE(findGateDefinition(QStringLiteral("VERIFIC_NAND"))->portNameMap.value(QStringLiteral("a1")),
-             QStringLiteral("B1"));
+             QStringLiteral("B"));
     QCOMPARE(findGateDefinition(QStringLiteral("Nand"))->portNameMap.value(QStringLiteral("a1")), QStringLiteral("B"));
     QCOMPARE(findGateDefinition(QStringLiteral("VERIFIC_DFF"))->portRoles,
              int(BaseEnum::D | BaseEnum::CLK | BaseEnum::LD | BaseEnum::VAL | BaseEnum::Q));
