@@ -24,9 +24,9 @@ class Name;
 class GraphItem
 {
 public:
-    enum Kind { Empty = 0, GateItem = 1, NetItem = 2, NetEndItem = 4, PortItem = 8, PortRangeItem = 16 };
-    // The kinds the viewer's tools act on.
-    static constexpr int ActionableItem = GateItem | NetItem | NetEndItem | PortItem | PortRangeItem;
+    // The kinds; the viewer's tools register their actions per kind and
+    // accept a set of kinds as one mask.
+    enum ActionableItem { Empty = 0, GateItem = 1, NetItem = 2, NetEndItem = 4, PortItem = 8, PortRangeItem = 16 };
     using PortIterator = GatePort *const *;
 
     GraphItem();

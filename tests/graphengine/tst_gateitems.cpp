@@ -8,7 +8,11 @@
 #include "graphengine/scene/guielementtype.h"
 #include "graphengine/scene/guigateelement.h"
 
+#include <QApplication>
 #include <QGraphicsScene>
+#include <QGraphicsView>
+#include <QHelpEvent>
+#include <QToolTip>
 #include <QGraphicsSceneContextMenuEvent>
 #include <QGraphicsSceneHoverEvent>
 #include <QGraphicsSceneMouseEvent>
@@ -246,6 +250,38 @@ private slots:
         QVERIFY(scene->items(onPin + QPointF(0, 400)).isEmpty());
     }
 
+    void viewHoverTooltipAndClickReachTheModule()
+    {
+        GatePort *a1 = gate->findPortByName(QStringLiteral("a[1]"));
+        scene->setSceneRect(0, 0, 500, 300);
+        QGraphicsView view(scene);
+        view.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        view.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        view.setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        view.resize(600, 400);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QSignalSpy entered(m, &Module::hoverEnterEvent);
+        QSignalSpy clicked(m, &Module::clicked);
+
+        const QPoint onPin = view.mapFromScene(item->mapToScene(middle(a1)));
+        QMouseEvent move(QEvent::MouseMove, onPin, view.viewport()->mapToGlobal(onPin), Qt::NoButton,
+                         Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(view.viewport(), &move);
+        QCOMPARE(GuiGateElement::hoverKind(), 2);
+        QCOMPARE(lastEntered(entered), GraphItem(a1));
+
+        QHelpEvent help(QEvent::ToolTip, onPin, view.viewport()->mapToGlobal(onPin));
+        QApplication::sendEvent(view.viewport(), &help);
+        QCOMPARE(QToolTip::text(), a1->propertyTableAll());
+
+        QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::NoModifier, onPin);
+        QCOMPARE(clicked.count(), 1);
+        QCOMPARE(clicked.at(0).at(0).value<GraphItem>(), GraphItem(a1));
+        QVERIFY(item->isSelected());
+        QToolTip::hideText();
+    }
+
     void portGateBodyIsAlwaysTheGate()
     {
         Gate *input = new Gate(BaseEnum::INPUTPORT, QStringLiteral("din"), QBrush(Qt::green));
@@ -284,6 +320,10 @@ private slots:
                                          Qt::IntersectsItemShape));
         QCOMPARE(GuiGateElement::hoverKind(), 3);
         QVERIFY(lastEntered(entered).rangePorts().contains(b));
+        // The pins stand in gate coordinates, whatever the body's offset.
+        QVERIFY(hit(middle(b), &andItem));
+        QCOMPARE(GuiGateElement::hoverKind(), 2);
+        QCOMPARE(lastEntered(entered), GraphItem(b));
     }
 
     void eventsBecomeModuleSignals()
