@@ -9,6 +9,7 @@ PACKAGES=(
     qtbase5-dev qtbase5-dev-tools libqt5svg5-dev
     gdb python3 libboost-dev iverilog yosys
     clang libclang-rt-14-dev valgrind
+    libkf5syntaxhighlighting-dev
 )
 
 if [ "${KORVAN_SKIP_INSTALL:-0}" != 1 ]; then

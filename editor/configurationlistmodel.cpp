@@ -6,6 +6,7 @@
 
 #include <QAbstractItemView>
 #include <QItemSelectionModel>
+#include <QSet>
 #include <QTreeView>
 
 namespace KorvanDebugger {
@@ -474,8 +475,26 @@ void ClassModel::setEntries(const QJsonArray &entries)
         return;
     beginResetModel();
     static_cast<QJsonArray &>(*this) = QJsonArray();
-    for (const QJsonValue &entry : entries)
-        insertEntry(0, entry.toObject());
+    // insertEntry one by one, without looking for another enabled class of
+    // the same name while no enabled entry of that type came before: a
+    // whole document loads in O(n log n) instead of O(n^2).
+    QSet<QString> enabledTypes;
+    for (const QJsonValue &value : entries) {
+        const QJsonObject entry = value.toObject();
+        const int pos = lowerBound(entry);
+        if (duplicateRow(pos, entry) != -1) {
+            emit duplicateEntry(entry);
+            continue;
+        }
+        insert(pos, entry);
+        if (!isEnabled(entry))
+            continue;
+        const QString type = templateTypeOf(entry);
+        if (enabledTypes.contains(type))
+            disableOtherEnabled(pos, entry);
+        else
+            enabledTypes.insert(type);
+    }
     entriesChanged();
     endResetModel();
 }

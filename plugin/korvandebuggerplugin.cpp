@@ -1,4 +1,5 @@
 #include "korvandebuggerplugin.h"
+#include "privateblock.h"
 
 #include "configuration/document.h"
 #include "configuration/accessorinputgenerator.h"
@@ -105,10 +106,7 @@ bool KorvanDebuggerPlugin::checkEditedClassDefinition(const QString &typeName)
 
 Configuration::PythonCode KorvanDebuggerPlugin::generateAllClassModels() const
 {
-    Configuration::ClassList list;
-    list.setValue(*m_prettyPrinters, true);
-    Configuration::deleteHelpersCode();
-    return list.generate();
+    return generateClassesCode(*m_prettyPrinters);
 }
 
 QByteArray KorvanDebuggerPlugin::getResourceCode(const char *name)

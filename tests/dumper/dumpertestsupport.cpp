@@ -2,6 +2,7 @@
 
 #include "common/scriptgeneration.h"
 #include "common/testenvironment.h"
+#include "plugin/instrumentation.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -225,17 +226,20 @@ GdbRun Fixture::runInstrumented(const QString &printerScript, bool debugMode, co
         {"userCode.getOutput(true)", printerScript}};
     const QString prefix = debugMode ? QStringLiteral("debug_") : QStringLiteral("normal_");
     QStringList rewritten;
+    TestEnvironment env;
+    TestEnvironment::setDebugMode(debugMode);
     for (const auto &part : parts) {
         const QString target = m_dir.filePath(prefix + QFileInfo(part.second).fileName());
-        QProcess python;
-        python.setProcessChannelMode(QProcess::MergedChannels);
-        python.start(m_python, {sourceRoot() + "/tests/dumper/instrument.py", part.first, debugMode ? "1" : "0",
-                                part.second, target});
-        if (!python.waitForFinished(60000) || python.exitCode() != 0) {
+        QFile source(part.second);
+        QFile rewrite(target);
+        if (!source.open(QIODevice::ReadOnly) || !rewrite.open(QIODevice::WriteOnly)) {
             GdbRun failed;
-            failed.output = QString::fromLocal8Bit(python.readAll());
+            failed.output = QStringLiteral("cannot rewrite %1").arg(part.second);
             return failed;
         }
+        rewrite.write(KorvanDebugger::Internal::instrumentPython(QString::fromUtf8(source.readAll()),
+                                                                 part.first.toLatin1().constData(), false)
+                          .toUtf8());
         rewritten << target;
     }
     // The rewritten DynamicPrettyPrinters.py replaces the plain one, loaded first.

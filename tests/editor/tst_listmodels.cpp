@@ -75,6 +75,19 @@ private slots:
         model.setEntries({cls("A", "QList"), cls("B", "QList", false)});
         QCOMPARE(disabled.count(), 0);
 
+        // Loading a document: a later enabled class of the same name
+        // disables the earlier one, once per conflict; a duplicate is refused.
+        ClassModel loaded;
+        QSignalSpy loadedDuplicates(&loaded, &ClassModel::duplicateEntry);
+        QSignalSpy loadedDisabled(&loaded, &ClassModel::disableEntry);
+        loaded.setEntries({cls("B", "QList"), cls("A", "QMap"), cls("A", "QList"), cls("C", "QList", false),
+                           cls("B", "QList"), cls("D", "QMap", false)});
+        QCOMPARE(loadedDuplicates.count(), 1);
+        QCOMPARE(loadedDisabled.count(), 1);
+        QCOMPARE(loadedDisabled.first().first().value<QJsonObject>().value(Key::group).toString(), QStringLiteral("B"));
+        QCOMPARE(loaded.size(), 5);
+        QVERIFY(enabledAt(loaded, 0) && enabledAt(loaded, 1) && !enabledAt(loaded, 2) && !enabledAt(loaded, 3));
+
         model.beginResetModel();
         QCOMPARE(model.insertEntry(0, cls("A", "QList")), -1); // same class, same group
         QCOMPARE(duplicates.count(), 1);
