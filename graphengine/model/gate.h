@@ -14,6 +14,7 @@
 #include <QVariantList>
 
 class QPainter;
+class QStyleOptionGraphicsItem;
 
 namespace GraphEngine {
 
@@ -150,6 +151,25 @@ public:
     void paintLabel(QPainter *painter) const;
     // The body's rectangle in gate coordinates.
     QRectF bodyRect() const;
+
+    // Drawing and hit tests (the gate's scene item calls these) -----------
+    // The body, the ports and (above 0.2 level of detail) the label, with
+    // pens that keep their width on screen as the view zooms out.
+    void paint(QPainter *painter, const QStyleOptionGraphicsItem *option);
+    // Every port in set order; with member n (not -1), not the ports of
+    // other members.
+    void paintPorts(QPainter *painter, double levelOfDetail, int member);
+    // A probe's rectangle with zero sizes counted as one unit, so points
+    // and lines can still meet.
+    static QRectF probeArea(QRectF rect);
+    // What a probe (gate coordinates) lies on among the pins: 0 nothing,
+    // 1 the gate (an area probe), 2 the port returned in *port (a point
+    // probe).
+    int hitPort(const QRectF &probe, GatePort **port) const;
+    // The bus run [*begin, *end) of the first side whose pins lie within 10
+    // units of the probe and which holds a pin near it; false for none.
+    bool hitPortRun(const QRectF &probe, PortSet::const_iterator *begin,
+                    PortSet::const_iterator *end) const;
 
     // Texts ----------------------------------------------------------------
     // HTML list of the ports of a range with their nets; member selects one
