@@ -425,13 +425,17 @@ bool Gate::settleInOutPorts()
         if (port->attributes.sortGroup() != 2 || port->attributes.direction() != InOut)
             continue;
         const QString key = typeName + QLatin1Char('.') + Name::stripLastIndex(port->name, false);
-        if (!port->net || resolved.contains(key)) {
-            makeOutput(port, key);
+        const GatePort *driver = port->net ? port->net->drivers.first() : nullptr;
+        // A generated open input stands in for a missing driver only.
+        const bool driven = driver && driver != port && !(driver->owner && driver->owner->isGeneratedOpenInput());
+        if (driven) {
+            // Another port drives the net already (for a known key, the port
+            // of a like instance seen first): this one reads it.
+            makeInput(port);
             continue;
         }
-        const GatePort *driver = port->net->drivers.first();
-        if (driver && driver != port) {
-            makeInput(port);
+        if (!port->net || resolved.contains(key)) {
+            makeOutput(port, key);
             continue;
         }
         const QString lower = port->name.toLower();

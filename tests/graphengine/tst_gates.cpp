@@ -401,7 +401,7 @@ private slots:
         VERIFY_CONSISTENT(m);
 
         LogCapture log;
-        m->gates->removePassThroughGates();
+        m->gates->removeFromModule();
         QVERIFY(criticals(log).isEmpty());
         QCOMPARE(m->edges->count(), 1);
         QCOMPARE(owners(n->drivers), QStringList("drv.y"));
@@ -458,7 +458,7 @@ private slots:
         QVERIFY(!p1->samePassThroughNet(src));
         QVERIFY(!src->samePassThroughNet(p1));
         VERIFY_CONSISTENT(m);
-        m->gates->removePassThroughGates();
+        m->gates->removeFromModule();
         QCOMPARE(m->edges->count(), 1);
         VERIFY_CONSISTENT(m);
     }
@@ -512,7 +512,7 @@ private slots:
         a->link = 1;
         a->ports.first()->attributes.setPortDirection(BaseEnum::Output);
         LogCapture log;
-        m->gates->removePassThroughGates();
+        m->gates->removeFromModule();
         QVERIFY(criticals(log).isEmpty());
         QCOMPARE(m->gates->count(), 1);
         QCOMPARE(a->column, 0);
@@ -558,16 +558,16 @@ private slots:
         auto *q = new Gate(PortAttributes::make(1, 0, 0, 0, false, 0), Name(QStringLiteral("q")), QBrush());
         QCOMPARE(q->toolTip(), QStringLiteral("<table><tr><td><b><div style='white-space:pre'>Output:</div></b></td>"
                                               "<td>q</td></tr></table>"));
-        QCOMPARE(q->portsText(true, false, -1), QString());
+        QCOMPARE(q->portsPlainText(true, false, -1), QString());
         delete q;
         Gate *u = makeGate(m, QStringLiteral("u<1>"), {QStringLiteral("a"), QStringLiteral("b")}, {QStringLiteral("y")});
         u->typeName = QStringLiteral("AND");
         net(m, QStringLiteral("n&1"))->connectPort(u->portAt(2, 0));
         QVERIFY(u->toolTip().contains(QStringLiteral("<td>u&lt;1&gt;</td>")));
-        const QString inputs = u->portsText(true, false, -1);
+        const QString inputs = u->portsPlainText(true, false, -1);
         QVERIFY(inputs.contains(QStringLiteral("a:</div></b></td><td>n&amp;1</td>")));
         QVERIFY(inputs.contains(QStringLiteral("b:</div></b></td><td><i>Not connected</i></td>")));
-        QCOMPARE(u->portsText(true, true, -1).simplified(),
+        QCOMPARE(u->portsPlainText(true, true, -1).simplified(),
                  QStringLiteral("%1 a: n&1 %1 b: Not connected").arg(directionSymbol(0)));
         u->properties.insert(QStringLiteral("Cell"), QStringLiteral("AND2"));
         const QString all = u->propertyTableAll();
@@ -593,7 +593,7 @@ private slots:
         QCOMPARE(m->gates->findClusterWithSubGate(Name(QStringLiteral("u1"))), c);
         QVERIFY(!m->gates->findClusterWithSubGate(Name(QStringLiteral("u9"))));
 
-        const QString member2 = c->portsText(true, false, 2);
+        const QString member2 = c->portsPlainText(true, false, 2);
         QVERIFY(member2.contains(QStringLiteral(" a:")));
         QVERIFY(member2.contains(QStringLiteral(" clk:")));
         QCOMPARE(member2.count(QStringLiteral("<tr>")), 2);
@@ -656,12 +656,12 @@ private slots:
                 g->properties.insert(QStringLiteral("Late"), QStringLiteral("x"));
             copies << g;
         }
-        copies[0]->mergeIntoCluster(cluster, 0, 10);
+        copies[0]->clusterSignature(cluster, 0, 10);
         QCOMPARE(cluster->properties.value(QStringLiteral("Cell")), QVariant(QStringLiteral("c0")));
-        copies[1]->mergeIntoCluster(cluster, 1, 20);
+        copies[1]->clusterSignature(cluster, 1, 20);
         QCOMPARE(cluster->properties.value(QStringLiteral("Cell")).toList(),
                  QVariantList({QStringLiteral("c0"), QStringLiteral("c1")}));
-        copies[2]->mergeIntoCluster(cluster, 3, 30);
+        copies[2]->clusterSignature(cluster, 3, 30);
         const QVariantList late = cluster->properties.value(QStringLiteral("Late")).toList();
         QCOMPARE(late.size(), 4);
         QVERIFY(!late.at(0).isValid() && !late.at(2).isValid());
@@ -669,7 +669,7 @@ private slots:
         QCOMPARE(cluster->findPortByName(QStringLiteral("A[1]"))->net->name.text(), QStringLiteral("in1"));
         QCOMPARE(cluster->findPortByName(QStringLiteral("Out[3]"))->net->netNumber, 31);
         QVERIFY(!copies[1]->portAt(0, 0)->net);
-        cluster->mergeIntoCluster(nullptr, 0, 0);
+        cluster->clusterSignature(nullptr, 0, 0);
         VERIFY_CONSISTENT(m);
     }
 
