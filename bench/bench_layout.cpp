@@ -39,16 +39,18 @@ Gate *addGate(Module *module, const QString &name, int kind, const QStringList &
 }
 
 // A netlist of about `count` gates, the same for the same seed, shaped like
-// a synthesised synchronous design: logic in 32 levels between registers
-// (the depth stays the same whatever the size; the design grows wide), a
-// gate reading mostly the level just before its own, sometimes one a few
-// levels back and now and then any earlier level (fan-out across the
-// design); a tenth of the gates are flip-flops on one clock net, whose
-// outputs start the logic and whose inputs close the loops from any level;
-// a few module inputs and outputs.
+// a synthesised pipelined design: 32 levels of logic with register banks
+// (flip-flops on one clock net) at levels 8, 16 and 24, so that the design
+// grows wide, not deep, with its size. A gate reads mostly the level just
+// before its own, sometimes one a few levels back and now and then any
+// earlier level (fan-out across the design). One flip-flop in ten holds
+// state: an XOR of its own output and a net of the level before feeds it
+// (a counter bit), which makes the loops.
+// A few module inputs and outputs.
 void generate(Module *module, int count, quint32 seed)
 {
     constexpr int Levels = 32;
+    constexpr int Stage = 8;
     QRandomGenerator random(seed);
     QVector<QVector<Edge *>> levels(Levels + 1);
     const int inputs = std::max(4, count / 100);
@@ -58,15 +60,6 @@ void generate(Module *module, int count, quint32 seed)
     }
     Edge *clock = module->findOrCreatePortGate(QStringLiteral("clk"), QStringLiteral("clk"),
                                                PortAttributes::make(0, 2, inputs, 0, false, 0), true);
-    QVector<Gate *> flops;
-    for (int i = 0; i < count / 10; ++i) {
-        Gate *flop = addGate(module, QStringLiteral("ff%1").arg(i), BaseEnum::FLOP, {"D", "CLK"});
-        clock->connectPort(flop->findPortByName(QStringLiteral("CLK")));
-        Edge *q = module->edges->findOrCreate(Name(QStringLiteral("q%1").arg(i)));
-        q->connectPort(flop->findPortByName(QStringLiteral("Y")));
-        levels[0].append(q);
-        flops.append(flop);
-    }
     auto pickNet = [&](int level) {
         const int roll = random.bounded(100);
         int from = level - 1;
@@ -79,24 +72,40 @@ void generate(Module *module, int count, quint32 seed)
         const QVector<Edge *> &nets = levels.at(from);
         return nets.at(random.bounded(nets.size()));
     };
+    QVector<QPair<Gate *, int>> feedback;
     const int kinds[] = {BaseEnum::AND, BaseEnum::OR, BaseEnum::NAND, BaseEnum::XOR, BaseEnum::BUFFER};
-    const int logic = count - flops.size();
-    for (int i = 0; i < logic; ++i) {
+    for (int i = 0; i < count; ++i) {
         const int level = 1 + i % Levels;
-        const int kind = kinds[random.bounded(5)];
-        const int fanIn = kind == BaseEnum::BUFFER ? 1 : 2 + random.bounded(2);
-        QStringList names;
-        for (int k = 0; k < fanIn; ++k)
-            names << QStringLiteral("I%1").arg(k);
-        Gate *gate = addGate(module, QStringLiteral("g%1").arg(i), kind, names);
-        for (int k = 0; k < fanIn; ++k)
-            pickNet(level)->connectPort(gate->findPortByName(names.at(k)));
+        Gate *gate = nullptr;
+        if (level % Stage == 0 && level < Levels) {
+            gate = addGate(module, QStringLiteral("ff%1").arg(i), BaseEnum::FLOP, {"D", "CLK"});
+            clock->connectPort(gate->findPortByName(QStringLiteral("CLK")));
+            if (random.bounded(10) == 0)
+                feedback.append({gate, level});
+            else
+                pickNet(level)->connectPort(gate->findPortByName(QStringLiteral("D")));
+        } else {
+            const int kind = kinds[random.bounded(5)];
+            const int fanIn = kind == BaseEnum::BUFFER ? 1 : 2 + random.bounded(2);
+            QStringList names;
+            for (int k = 0; k < fanIn; ++k)
+                names << QStringLiteral("I%1").arg(k);
+            gate = addGate(module, QStringLiteral("g%1").arg(i), kind, names);
+            for (int k = 0; k < fanIn; ++k)
+                pickNet(level)->connectPort(gate->findPortByName(names.at(k)));
+        }
         Edge *out = module->edges->findOrCreate(Name(QStringLiteral("n%1").arg(i)));
         out->connectPort(gate->findPortByName(QStringLiteral("Y")));
         levels[level].append(out);
     }
-    for (Gate *flop : qAsConst(flops))
-        pickNet(1 + random.bounded(Levels))->connectPort(flop->findPortByName(QStringLiteral("D")));
+    for (const auto &flop : qAsConst(feedback)) {
+        Gate *next = addGate(module, QStringLiteral("fb_%1").arg(flop.first->name.text()), BaseEnum::XOR, {"I0", "I1"});
+        flop.first->findPortByName(QStringLiteral("Y"))->net->connectPort(next->findPortByName(QStringLiteral("I0")));
+        pickNet(flop.second)->connectPort(next->findPortByName(QStringLiteral("I1")));
+        Edge *d = module->edges->findOrCreate(Name(QStringLiteral("d_%1").arg(flop.first->name.text())));
+        d->connectPort(next->findPortByName(QStringLiteral("Y")));
+        d->connectPort(flop.first->findPortByName(QStringLiteral("D")));
+    }
     const int outputs = std::max(4, count / 100);
     for (int i = 0; i < outputs; ++i) {
         const QString name = QStringLiteral("out%1").arg(i);

@@ -521,11 +521,11 @@ void Edges::listNet(Edge *net)
 
 void Edges::unlist(const Edge *net)
 {
-    m_waiting.remove(net->name, const_cast<Edge *>(net));
-    if (listContains(net)) {
-        removeFromList(net);
+    // Marked names never wait for their name.
+    if (!(net->name.flags() & Name::Marked))
+        m_waiting.remove(net->name, const_cast<Edge *>(net));
+    if (removeFromList(net))
         return;
-    }
     if (net->name.isNull() || !removeFromMap(net->name, net))
         return;
     // The net that waited last under the same name now holds it.

@@ -45,6 +45,11 @@ class TestGates : public QObject
     ModuleMap m_modules;
     Module *m = nullptr;
 
+    static double step2(Gate *g, const char *first, const char *second)
+    {
+        return g->findPortByName(QLatin1String(second))->anchor.y() - g->findPortByName(QLatin1String(first))->anchor.y();
+    }
+
 private slots:
     void init() { m = Module::findOrCreateModule(m_modules, QStringLiteral("top"), nullptr); }
     void cleanup() { deleteModules(m_modules); }
@@ -551,6 +556,97 @@ private slots:
         plain.initPorts(true);
         QCOMPARE(describe(&plain), before);
         QCOMPARE(plain.ports.first()->anchor, anchor);
+    }
+
+    void emptyLabelFoldsThePortIntoItsRunRow()
+    {
+        Gate *u = makeGate(m, QStringLiteral("u"), {QStringLiteral("a[0]"), QStringLiteral("a[1]")}, {});
+        net(m, QStringLiteral("n0"))->connectPort(u->portAt(2, 0));
+        net(m, QStringLiteral("n1"))->connectPort(u->portAt(2, 1));
+        u->portAt(2, 0)->setLabel(QStringLiteral("a[0:1]"));
+        u->portAt(2, 1)->setLabel(QStringLiteral(""));
+        const QString rows = u->portsPlainText(true, false, -1);
+        QCOMPARE(rows.count(QStringLiteral("<tr>")), 1);
+        QVERIFY(rows.contains(QStringLiteral("a[0:1]:")));
+        QVERIFY(rows.contains(QStringLiteral("n0")) && rows.contains(QStringLiteral("n1")));
+        // A null label shows the name: a row of its own.
+        u->portAt(2, 1)->setLabel(QString());
+        QCOMPARE(u->portsPlainText(true, false, -1).count(QStringLiteral("<tr>")), 2);
+    }
+
+    void firstDriverGateOnAnUnsortedPortSet()
+    {
+        Gate *d = makeGate(m, QStringLiteral("d"), {}, {QStringLiteral("y")});
+        auto *g = new Gate;
+        g->kind = BaseEnum::AND;
+        g->name = Name(QStringLiteral("g"));
+        // The output comes first in the list and the set is not sorted.
+        GatePort *y = addPort(g, QStringLiteral("y"), BaseEnum::Output, 0, 0);
+        GatePort *a = addPort(g, QStringLiteral("a"), BaseEnum::Input, 2, 0);
+        m->registerInstance(g, true);
+        net(m, QStringLiteral("out"))->connectPort(y);
+        net(m, QStringLiteral("in"))->connectPort(d->portAt(0, 0));
+        net(m, QStringLiteral("in"))->connectPort(a);
+        QVERIFY(!g->ports.sorted);
+        LogCapture log;
+        QCOMPARE(g->firstDriverGate(), d->portAt(0, 0));
+        QVERIFY(criticals(log).isEmpty());
+        QVERIFY(!g->ports.sorted);
+    }
+
+    void clusterPitchesAndNetCounter()
+    {
+        auto *c = new Gate(QStringLiteral("a[0],a[1],a[2]"), QStringLiteral("y[0],y[1]"), QString(), QBrush());
+        c->kind = BaseEnum::AND | BaseEnum::ClusterFlag;
+        c->nameInstance(Name(QStringLiteral("c")));
+        QVERIFY(m->registerInstance(c, true));
+        for (int i = 0; i < 3; ++i)
+            net(m, QStringLiteral("a%1").arg(i))->connectPort(c->findPortByName(QStringLiteral("a[%1]").arg(i)));
+        for (int i = 0; i < 2; ++i)
+            net(m, QStringLiteral("y%1").arg(i))->connectPort(c->findPortByName(QStringLiteral("y[%1]").arg(i)));
+        m->nextNetNumber = 1;
+        c->initPorts(false);
+        auto step = [c](const char *first, const char *second) {
+            return c->findPortByName(QLatin1String(second))->anchor - c->findPortByName(QLatin1String(first))->anchor;
+        };
+        QCOMPARE(step("y[0]", "y[1]"), QPointF(0, 108));
+        QCOMPARE(step("a[0]", "a[1]"), QPointF(0, 54));
+        // Without packing every port counts; with it, every run start.
+        QCOMPARE(m->nextNetNumber, 1 + 5);
+        m->nextNetNumber = 1;
+        c->initPorts(true);
+        QCOMPARE(m->nextNetNumber, 1 + 2);
+        QCOMPARE(net(m, QStringLiteral("a0"))->netNumber, net(m, QStringLiteral("a2"))->netNumber);
+        QVERIFY(net(m, QStringLiteral("a0"))->netNumber != net(m, QStringLiteral("y0"))->netNumber);
+
+        // The select pin of a multiplexer cluster sits 0.4 of a pitch off
+        // where a generic gate of the same ports has it.
+        Gate *twins[2];
+        for (int i = 0; i < 2; ++i) {
+            twins[i] = new Gate(QStringLiteral("d[0],d[1]"), QStringLiteral("y"), QString(), QBrush());
+            twins[i]->kind = i == 0 ? int(BaseEnum::MUX2 | BaseEnum::ClusterFlag) : int(BaseEnum::GENERIC);
+            addPort(twins[i], QStringLiteral("s"), BaseEnum::Input, 3, 0, true);
+            twins[i]->nameInstance(Name(QStringLiteral("mux%1").arg(i)));
+            QVERIFY(m->registerInstance(twins[i], true));
+            twins[i]->initPorts(false);
+        }
+        QCOMPARE(twins[0]->findPortByName(QStringLiteral("s"))->anchor.x(),
+                 twins[1]->findPortByName(QStringLiteral("s"))->anchor.x() + 0.4 * 36);
+        QCOMPARE(step2(twins[0], "d[0]", "d[1]"), 36.0);
+    }
+
+    void linkedPortsStopAtTheFirstMissingPosition()
+    {
+        Gate *g = makeGate(m, QStringLiteral("g"), {QStringLiteral("a")}, {QStringLiteral("y0"), QStringLiteral("y1")});
+        addPort(g, QStringLiteral("y3"), BaseEnum::Output, 0, 3);
+        addPort(g, QStringLiteral("y1b"), BaseEnum::Output, 0, 1);
+        g->ports.ensureSorted(true);
+        QStringList names;
+        for (const GatePort *p : g->portAt(2, 0)->linkedPorts())
+            names << p->name;
+        QCOMPARE(names, QStringList({QStringLiteral("y0"), QStringLiteral("y1")}));
+        Gate *h = makeGate(m, QStringLiteral("h"), {QStringLiteral("a"), QStringLiteral("b")}, {QStringLiteral("y")});
+        QCOMPARE(h->portAt(0, 0)->upstreamPorts(), QList<GatePort *>({h->portAt(2, 0), h->portAt(2, 1)}));
     }
 
     void toolTips()
