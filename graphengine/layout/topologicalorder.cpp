@@ -44,6 +44,8 @@ struct DepthFrame
     QMap<Edge *, int> plan;
     // The child call in flight is the gate's own force-mode walk.
     bool inForceMode = false;
+    // This frame is such a walk.
+    bool forceWalk = false;
 };
 
 } // namespace
@@ -181,6 +183,14 @@ int Module::computeForcedPosition(Gate *start, int forcedDepth, bool forceMode)
         } else {
             position(frame.maxLoad + 1, !isInputPortGate(gate));
         }
+        if (force && frame.forceWalk) {
+            // The force-mode walk of this gate found dead loads again: the
+            // same walk would follow for ever (a dead gate whose branches
+            // differ in length). It keeps the depth it was given.
+            frame.maxLoad = std::max(frame.forcedDepth, frame.maxLoad + 1) - 1;
+            position(frame.maxLoad + 1, true);
+            return false;
+        }
         if (!force)
             return false;
         // Every gate now on the path counts as off it, so the walk may pull
@@ -190,6 +200,8 @@ int Module::computeForcedPosition(Gate *start, int forcedDepth, bool forceMode)
         trace([&] { return tr("{  Go in force mode: maxUnconnectedRet = %1 (max = %2)").arg(frame.minDead).arg(depth); });
         frame.inForceMode = true;
         *pushed = enter(gate, depth, false, value);
+        if (*pushed)
+            stack.back().forceWalk = true;
         return true;
     };
 

@@ -108,6 +108,13 @@ private slots:
         t.unmark(low, 0);
         QVERIFY(t.isMarked(high, 0));
         QVERIFY(!t.isMarked(low, 0));
+        // Keys that share a slot and their low 32 bits stay apart.
+        MarkTable small(101);
+        const quintptr twin = low + (quintptr(4 * 101) << 32);
+        small.mark(low, 1);
+        QVERIFY(!small.isMarked(twin, 1));
+        small.mark(twin, 2);
+        QVERIFY(small.isMarked(low, 1) && small.isMarked(twin, 2));
     }
 
     void markGenerationWrapForgetsOldRuns()
@@ -115,8 +122,10 @@ private slots:
         MarkTable t(101);
         t.generation = 1; // a run long ago
         t.mark(quintptr(64), 0);
+        t.mark(quintptr(72), 5);
         t.generation = 0xFFFFFFFFu;
-        t.startRun(); // 0
+        t.startRun(); // 0: no slot is current yet
+        QVERIFY(!t.isMarked(quintptr(72), 5));
         t.startRun(); // 1 again: the stamps of that old run must not count
         QCOMPARE(t.generation, 1u);
         QVERIFY(!t.isMarked(quintptr(64), 0));
@@ -197,6 +206,25 @@ private slots:
         QCOMPARE(owners(net(m, QStringLiteral("n"))->drivers), QStringList("A.io"));
         QVERIFY(!m->removedGates);
         VERIFY_CONSISTENT(m);
+    }
+
+    void inOutWalkFollowsTheSignalFromThePorts()
+    {
+        // The walk starts at the module ports: g2, fed by the input, is set
+        // up before g1, which comes first by name.
+        input(m, QStringLiteral("p"));
+        Gate *instances[2];
+        for (int i = 0; i < 2; ++i) {
+            instances[i] = new Gate(QStringLiteral("a"), QString(), QStringLiteral("io"), QBrush());
+            instances[i]->typeName = QStringLiteral("cell");
+            instances[i]->nameInstance(Name(QStringLiteral("g%1").arg(i + 1)));
+            QVERIFY(m->registerInstance(instances[i], true));
+            wire(m, instances[i], QStringLiteral("io"), QStringLiteral("bus"));
+        }
+        wire(m, instances[1], QStringLiteral("a"), QStringLiteral("p"));
+        m->solveInOut(true);
+        QCOMPARE(owners(net(m, QStringLiteral("bus"))->drivers), QStringList("g2.io"));
+        QCOMPARE(instances[0]->findPortByName(QStringLiteral("io"))->attributes.portDirection(), int(BaseEnum::Input));
     }
 
     // Add Fake Input ---------------------------------------------------------
@@ -295,6 +323,26 @@ private slots:
         QCOMPARE(owners(nb->loads), QStringList(o->name.text() + ".nb"));
         QCOMPARE(driversOf(a, QStringLiteral("a")), QStringList(loopInput(m, "nb")));
         QVERIFY(gatesOfKind(m, BaseEnum::LOOPBACKOPENOUTPUT).isEmpty());
+        VERIFY_CONSISTENT(m);
+    }
+
+    void twoLoopsOnOneOutputShareOneCut()
+    {
+        // a feeds b and c, and each feeds a again: both loads move, in the
+        // reverse of the order the walk found them.
+        Gate *a = makeGate(m, QStringLiteral("a"), {QStringLiteral("x1"), QStringLiteral("x2")}, {QStringLiteral("y")});
+        wire(m, a, QStringLiteral("y"), QStringLiteral("n"));
+        wire(m, a, QStringLiteral("x1"), QStringLiteral("nb"));
+        wire(m, a, QStringLiteral("x2"), QStringLiteral("nc"));
+        Gate *b = cell(m, QStringLiteral("b"), QStringLiteral("n"), QStringLiteral("nb"));
+        Gate *c = cell(m, QStringLiteral("c"), QStringLiteral("n"), QStringLiteral("nc"));
+        m->removeLoopbacks();
+        QCOMPARE(gatesOfKind(m, BaseEnum::COLPASSTHROUGH).size(), 1);
+        Edge *piece = b->findPortByName(QStringLiteral("a"))->net;
+        QCOMPARE(c->findPortByName(QStringLiteral("a"))->net, piece);
+        const QStringList loads = owners(piece->loads);
+        QVERIFY(loads.indexOf(QStringLiteral("c.a")) < loads.indexOf(QStringLiteral("b.a")));
+        QCOMPARE(driversOf(b, QStringLiteral("a")), QStringList(loopInput(m, "n")));
         VERIFY_CONSISTENT(m);
     }
 
@@ -421,6 +469,25 @@ private slots:
         const QList<Gate *> passes = gatesOfKind(m, BaseEnum::COLPASSTHROUGH);
         QCOMPARE(passes.size(), 1);
         QCOMPARE(passes.first()->column, 2);
+    }
+
+    void forceModeOfADeadGateEnds()
+    {
+        // A dead gate ten steps from the end of its longest branch, with a
+        // branch of one step and a load that reaches an output: its force
+        // walk finds the short branch dead again.
+        Gate *g = cell(m, QStringLiteral("g"), QString(), QStringLiteral("n"));
+        Gate *shortBranch = cell(m, QStringLiteral("s"), QStringLiteral("n"), QString());
+        Gate *live = cell(m, QStringLiteral("l"), QStringLiteral("n"), QStringLiteral("o"));
+        output(m, QStringLiteral("o"));
+        g->column = -10;
+        shortBranch->column = -1;
+        const int depth = m->computeForcedPosition(g, 3, false);
+        QCOMPARE(live->column, 2);
+        QCOMPARE(depth, 3);
+        QCOMPARE(g->column, 3);
+        QCOMPARE(m->markValue, 0);
+        QVERIFY(!m->markTable->isMarked(g, 0) && !m->markTable->isMarked(g, 1));
     }
 
     void inputWithADeadLoadLandsInTheFirstColumn()
