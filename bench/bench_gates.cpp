@@ -84,7 +84,7 @@ int main(int argc, char **argv)
         }
     }
     const qint64 split = timer.restart();
-    module->gates->removePassThroughGates();
+    module->gates->removeFromModule();
     const qint64 removed = timer.restart();
 
     const int gateCount = module->gates->count();

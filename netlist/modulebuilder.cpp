@@ -71,7 +71,7 @@ Gate *constantDriver(int kind, const QString &name)
 
 QString portListing(const Gate *gate, bool inputSide)
 {
-    return gate->portsText(inputSide, true, -1);
+    return gate->portsPlainText(inputSide, true, -1);
 }
 
 } // namespace

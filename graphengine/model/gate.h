@@ -68,6 +68,12 @@ public:
     bool isCluster() const { return kind & ClusterFlag; }
     int baseKind() const { return kind & ~int(ClusterFlag); }
     bool isModulePort() const { return kind == INPUTPORT || kind == OUTPUTPORT || kind == INOUTPORT; }
+    // A driver the layout generated for an undriven net; it gives way to
+    // the first real driver.
+    bool isGeneratedOpenInput() const
+    {
+        return kind == OPENINPUT || kind == LOOPBACKOPENINPUT || kind == (OPENINPUT | ClusterFlag);
+    }
 
     // Gives the gate its name, moving its entry in the module's gate index;
     // a name another gate holds is refused with a message.
@@ -178,13 +184,13 @@ public:
                              int member) const;
     // The input-side (groups 3..1) or output ports described; empty for a
     // module-port gate. Plain turns the HTML into one line of text.
-    QString portsText(bool inputs, bool plain, int member) const;
+    QString portsPlainText(bool inputs, bool plain, int member) const;
     // The key by which the clustering finds like gates; empty when the gate
     // is no candidate. *busOut tells a two-index bus without net numbers.
     QString portSignature(int indexSlot, bool *busOut) const;
     // Folds this gate into the cluster gate as member: its ports' nets move
     // to the cluster's ports and its properties join the cluster's lists.
-    void mergeIntoCluster(Gate *cluster, int member, int firstNetNumber);
+    void clusterSignature(Gate *cluster, int member, int firstNetNumber);
 
     // Verilog --------------------------------------------------------------
     // The gate's statements, each ending in a line feed: an assignment for a

@@ -41,9 +41,7 @@ void reportFirstPaint(Module *module)
     if (!module || module->renderingReported)
         return;
     module->renderingReported = 1;
-    const QString step = QCoreApplication::translate("QObject", "Qt Rendering delay");
-    measureTime(QCoreApplication::translate("GraphEngine::Module", "%1: %2").arg(module->name, step), false);
-    emit module->renderingProgressing();
+    module->reportStep(QCoreApplication::translate("QObject", "Qt Rendering delay"), false);
 }
 
 QRectF Gate::probeArea(QRectF rect)

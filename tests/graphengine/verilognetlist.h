@@ -106,7 +106,7 @@ inline Gate *fold(Module *module, const QList<Gate *> &copies, const QString &na
                                   p->attributes.position, p->attributes.marker(), false,
                                   p->attributes.roleBit());
         }
-        copies.at(i)->mergeIntoCluster(cluster, i, 1);
+        copies.at(i)->clusterSignature(cluster, i, 1);
     }
     for (Gate *copy : copies)
         delete copy;

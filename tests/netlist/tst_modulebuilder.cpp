@@ -403,7 +403,7 @@ void TestModuleBuilder::errorTexts()
     const QString expected = QStringLiteral("Invalid configuration detected while matching instance 'u1'. Attempt to match "
                                             "port 'a1' to internal name 'B1'.\nThe internal name is not valid.\nThe ports "
                                             "are: \n%1\n%2")
-                                     .arg(u1->portsText(true, true, -1), u1->portsText(false, true, -1));
+                                     .arg(u1->portsPlainText(true, true, -1), u1->portsPlainText(false, true, -1));
     QCOMPARE(error, expected);
     QVERIFY(error.contains(QLatin1String("A:")) && error.contains(QLatin1String("Out:")));
     // What was made before the error stays; nothing after it is made.
@@ -416,7 +416,7 @@ void TestModuleBuilder::errorTexts()
     Gate *u2 = gate(badPort.graphDataBase.registry(key)->value("other"), "u2");
     QVERIFY(u2);
     QCOMPARE(error, QStringLiteral("Can't draw graph.\n Instance 'u2' is corrupted.\nThe port Name 'zz' is not valid.\nThe ports are: \n%1\n%2")
-                            .arg(u2->portsText(true, true, -1), u2->portsText(false, true, -1)));
+                            .arg(u2->portsPlainText(true, true, -1), u2->portsPlainText(false, true, -1)));
 
     // Texts with "%" in names are not substituted twice.
     GraphUndoState percent = state("percent");
