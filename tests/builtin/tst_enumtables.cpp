@@ -55,16 +55,6 @@ private slots:
         QVERIFY(EnumProgram::findEnumBody(text, "N::C", "Kind", &scoped).isEmpty());
     }
 
-    void programText()
-    {
-        QCOMPARE(EnumProgram::programText("#define P", "enum E { A };", {"::A"}),
-                 QByteArray("#define P\nenum E { A };\n;\n#include <stdio.h>\n\n"
-                            "template <typename v> bool __is___Negative__(v variable) { return variable < 0;}\n"
-                            "int main(int argc, char** argv) {\n"
-                            "  printf(\"::A,%llu,%d\\n\",static_cast<unsigned long long int>(::A),"
-                            "__is___Negative__(::A));\n}\n"));
-    }
-
     void definitionsThatGiveNoTable_data()
     {
         QTest::addColumn<QString>("definition");

@@ -1,5 +1,6 @@
 #include "enumprogram.h"
 
+#include "editor/enumextractor.h"
 #include "editor/enummodel.h"
 
 #include <QCoreApplication>
@@ -175,21 +176,6 @@ QStringList EnumProgram::enumeratorNames(const QString &prerequisite, const QStr
     return names;
 }
 
-QByteArray EnumProgram::programText(const QString &prerequisite, const QString &definition,
-                                    const QStringList &symbols)
-{
-    QByteArray text = prerequisite.toLocal8Bit() + '\n' + definition.toLocal8Bit();
-    text += "\n;\n#include <stdio.h>\n\ntemplate <typename v> bool __is___Negative__(v variable) { return variable < 0;}\n"
-            "int main(int argc, char** argv) {\n";
-    for (const QString &symbol : symbols) {
-        const QByteArray s = symbol.toLocal8Bit();
-        text += "  printf(\"" + s + ",%llu,%d\\n\",static_cast<unsigned long long int>(" + s
-                + "),__is___Negative__(" + s + "));\n";
-    }
-    text += "}\n";
-    return text;
-}
-
 EnumTable EnumProgram::compute(const QJsonObject &enumeration)
 {
     EnumTable table;
@@ -210,7 +196,10 @@ EnumTable EnumProgram::compute(const QJsonObject &enumeration)
         table.error = tr("Cannot write the helper program.");
         return table;
     }
-    file.write(programText(prerequisite, definition, symbols));
+    QByteArrayList names;
+    for (const QString &symbol : symbols)
+        names.append(symbol.toLocal8Bit());
+    file.write(Configuration::EnumExtractor::programText(prerequisite, definition, names));
     file.close();
 
     QByteArray output;

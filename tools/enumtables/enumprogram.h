@@ -37,11 +37,6 @@ public:
 
     EnumTable compute(const QJsonObject &enumeration);
 
-    // The program text of the enumeration helper: the prerequisite, the
-    // definition and one printf line per symbol.
-    static QByteArray programText(const QString &prerequisite, const QString &definition,
-                                  const QStringList &symbols);
-
     // The enumerators declared in an enum body (attributes and initialisers
     // removed), in declaration order.
     static QStringList enumeratorsOfBody(const QString &body);
