@@ -33,8 +33,10 @@ QStringList includeList(const QString &format)
             const QFileInfo info(file.toString());
             if (!info.suffix().contains(QLatin1Char('h')))
                 continue;
-            // A header missing on disk has no folder to search; an empty
-            // "-I" would swallow the next compiler argument.
+            // A header missing on disk has no folder to search (and an
+            // empty "-I" would swallow the next compiler argument).
+            if (!info.exists())
+                continue;
             const QString folder = info.canonicalPath();
             if (!folder.isEmpty() && !folders.contains(folder))
                 folders.append(folder);
