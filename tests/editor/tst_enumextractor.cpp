@@ -105,6 +105,14 @@ private slots:
         QVERIFY(QtSupport::QtKitInformation::qtVersion(ProjectExplorer::KitManager::defaultKit()));
     }
 
+    // A failed check must not leave its kit or project to the next test.
+    void cleanup()
+    {
+        ProjectExplorer::KitManager::setDefaultKit(ProjectExplorer::KitManager::kits().first());
+        for (ProjectExplorer::Project *project : ProjectExplorer::SessionManager::projects())
+            ProjectExplorer::SessionManager::removeProject(project);
+    }
+
     void includeFoldersOfKitAndProject()
     {
         QTemporaryDir dir;

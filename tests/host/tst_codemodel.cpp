@@ -151,6 +151,21 @@ private slots:
         QVERIFY(!CppTools::CppModelManager::instance()->document(QStringLiteral("/no/such/file.h")));
     }
 
+    void linksGoToTheDefinition()
+    {
+        CppTools::BuiltinEditorDocumentParser parser(QStringLiteral("/tmp/korvan_codemodel_e.cpp"));
+        parser.update(QStringLiteral("enum class Mode : int;\nMode m;\nenum class Mode : int { A, B };\n"));
+        const Utils::Link link = parser.findLinkAt(2, 1);
+        QCOMPARE(link.targetFileName, parser.filePath());
+        QCOMPARE(link.targetLine, 3);
+        QCOMPARE(link.targetColumn, 11);
+        // A use of a variable: past its declaration, to where it is defined.
+        parser.update(QStringLiteral("extern int v;\nint w = v;\nint v = 3;\n"));
+        const Utils::Link variable = parser.findLinkAt(2, 9);
+        QCOMPARE(variable.targetLine, 3);
+        QCOMPARE(variable.targetColumn, 4);
+    }
+
     void documentsGoWithTheirParser()
     {
         const QString name = QStringLiteral("/tmp/korvan_codemodel_d.cpp");
