@@ -9,6 +9,7 @@
 #include "editor/enumcodemodel.h"
 #include "editor/enumextractor.h"
 #include "editor/enummodel.h"
+#include "graphengine/globals.h"
 
 #include <cpptools/builtineditordocumentparser.h>
 #include <projectexplorer/kit.h>
@@ -448,6 +449,29 @@ private slots:
         QVERIFY(!extractor.isBusy());
         // Without a model the computation still ends cleanly.
         QVERIFY(run.failed.isEmpty());
+    }
+
+    void traceShowsProgramErrorsAndOutput()
+    {
+        EnumExtractor extractor;
+        LogCapture log;
+        GraphEngine::verboseTrace = true;
+        Run failing(extractor);
+        const bool failed = failing.finish(extractor, QString(), "enum E { A = nothing };", {"::A"});
+        Run working(extractor);
+        const bool worked = working.finish(extractor, QString(), "enum E { A = 3 };", {"::A"});
+        GraphEngine::verboseTrace = false;
+        Run quiet(extractor);
+        QVERIFY(quiet.finish(extractor, QString(), "enum E { A = 4 };", {"::A"}));
+        QVERIFY(failed && worked);
+
+        QStringList texts;
+        for (const LoggedMessage &message : log.messages)
+            texts << message.text;
+        QCOMPARE(texts.count("Code is:"), 2);
+        QVERIFY(texts.contains(QString::fromLocal8Bit(EnumExtractor::programText(QString(), "enum E { A = 3 };", {"::A"}))));
+        QCOMPARE(texts.filter(QRegularExpression("^ERROR: .*nothing")).size(), 1);
+        QVERIFY(texts.contains("OUTPUT ::A,3,0\n"));
     }
 };
 
