@@ -49,7 +49,10 @@ EnumExtractor::~EnumExtractor()
 {
     if (m_process) {
         disconnect(m_process, nullptr, this, nullptr);
+        // Killed and reaped here, so that neither the compiler nor the
+        // program outlives its input files.
         m_process->kill();
+        m_process->waitForFinished(5000);
         m_process->deleteLater();
     }
     delete m_sourceFile;

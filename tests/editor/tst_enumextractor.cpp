@@ -449,6 +449,17 @@ private slots:
         QVERIFY(!extractor.isBusy());
         // Without a model the computation still ends cleanly.
         QVERIFY(run.failed.isEmpty());
+
+        // Gone while compiling: the compiler is stopped and nothing calls back.
+        EnumModel model;
+        auto *early = new EnumExtractor;
+        early->setModel(&model);
+        QSignalSpy changed(early, &EnumExtractor::changed);
+        QVERIFY(early->start(QString(), "#include <Qt>\nenum E { A = 1 };", {"::A"}));
+        delete early;
+        QTest::qWait(300);
+        QCOMPARE(changed.count(), 0);
+        QCOMPARE(model.rowCount(), 0);
     }
 
     void traceShowsProgramErrorsAndOutput()
