@@ -84,8 +84,8 @@ QString EnumExtractor::stripAnsi(const QString &text)
 {
     Utils::AnsiEscapeCodeHandler handler;
     QString plain;
-    for (const Utils::FormattedText &piece : handler.parseText(Utils::FormattedText(text)))
-        plain += piece.text;
+    for (const Utils::FormattedText &chunk : handler.parseText(Utils::FormattedText(text)))
+        plain += chunk.text;
     return plain;
 }
 

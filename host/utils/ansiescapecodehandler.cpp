@@ -45,21 +45,21 @@ void applySgr(const QString &parameters, QTextCharFormat &format, const QTextCha
 
 QList<FormattedText> AnsiEscapeCodeHandler::parseText(const FormattedText &input)
 {
-    QList<FormattedText> pieces;
+    QList<FormattedText> chunks;
     QTextCharFormat format = m_previousFormatClosed ? input.format : m_previousFormat;
     const QString text = m_pendingText + input.text;
     m_pendingText.clear();
 
-    QString piece;
+    QString chunk;
     const auto flush = [&] {
-        if (!piece.isEmpty())
-            pieces.append(FormattedText(piece, format));
-        piece.clear();
+        if (!chunk.isEmpty())
+            chunks.append(FormattedText(chunk, format));
+        chunk.clear();
     };
     int i = 0;
     while (i < text.size()) {
         if (text.at(i) != escape) {
-            piece.append(text.at(i++));
+            chunk.append(text.at(i++));
             continue;
         }
         if (i + 1 >= text.size()) {
@@ -107,7 +107,7 @@ QList<FormattedText> AnsiEscapeCodeHandler::parseText(const FormattedText &input
     flush();
     m_previousFormat = format;
     m_previousFormatClosed = false;
-    return pieces;
+    return chunks;
 }
 
 void AnsiEscapeCodeHandler::endFormatScope()

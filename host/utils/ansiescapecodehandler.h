@@ -1,7 +1,7 @@
 #pragma once
 
 // Stand-in for the IDE's ANSI escape handler: splits program output into
-// pieces of text with the character format its SGR sequences select.
+// chunks of text with the character format its SGR sequences select.
 // Other escape sequences (cursor movement, OSC hyperlinks) are dropped.
 
 #include <QList>

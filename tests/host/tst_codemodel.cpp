@@ -229,16 +229,16 @@ private slots:
     void ansiSequencesBecomeFormats()
     {
         Utils::AnsiEscapeCodeHandler handler;
-        const QList<Utils::FormattedText> pieces = handler.parseText(
+        const QList<Utils::FormattedText> chunks = handler.parseText(
             Utils::FormattedText("\x1b[01;31m\x1b[Kerror:\x1b[m\x1b[K see \x1b]8;;https://gcc.gnu.org\x07here\x1b]8;;\x07!"));
         QString text;
-        for (const Utils::FormattedText &piece : pieces)
-            text += piece.text;
+        for (const Utils::FormattedText &chunk : chunks)
+            text += chunk.text;
         QCOMPARE(text, QStringLiteral("error: see here!"));
-        QCOMPARE(pieces.first().text, QStringLiteral("error:"));
-        QCOMPARE(pieces.first().format.fontWeight(), int(QFont::Bold));
-        QCOMPARE(pieces.first().format.foreground().color(), QColor(Qt::darkRed));
-        QVERIFY(pieces.at(1).format.fontWeight() != int(QFont::Bold));
+        QCOMPARE(chunks.first().text, QStringLiteral("error:"));
+        QCOMPARE(chunks.first().format.fontWeight(), int(QFont::Bold));
+        QCOMPARE(chunks.first().format.foreground().color(), QColor(Qt::darkRed));
+        QVERIFY(chunks.at(1).format.fontWeight() != int(QFont::Bold));
 
         // A sequence cut between two calls is completed by the second.
         Utils::AnsiEscapeCodeHandler split;
