@@ -49,12 +49,17 @@ bool ObjectWithLink<T>::event(QEvent *event)
         return true;
     }
     case QEvent::ChildRemoved:
-        if (m_linkState == 1) {
+        if (m_restoring) {
+            // Showing the help again replaces popups of this widget; those
+            // removals belong to the restore, not to the user.
+        } else if (m_linkState == 1) {
             m_linkState = 0;
         } else if (m_linkState == 2) {
+            m_restoring = true;
             QHelpEvent help(QEvent::WhatsThis, m_localPosition, m_globalPosition);
             T::event(&help);
             LinkedWhatsThat::showText(savedPosition, savedText, this);
+            m_restoring = false;
             m_linkState = 3;
         } else if (m_linkState == 3) {
             m_linkState = 1;

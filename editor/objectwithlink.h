@@ -45,6 +45,7 @@ private:
     static QString savedText;
 
     int m_linkState = 0;
+    bool m_restoring = false;
     QPoint m_globalPosition;
     QPoint m_localPosition;
 };
