@@ -31,11 +31,11 @@ QString formatWhatsThis(const QString &toolTip, const QString &text)
 
 // ---- FieldInputBase --------------------------------------------------------
 
-FieldInputBase::FieldInputBase(const QString &labelText, BaseInput *input, QWidget *page)
+FieldInputBase::FieldInputBase(const QString &labelText, BaseInput *input, QWidget *inputWidget, QWidget *page)
     : BaseInput(input->key())
     , m_input(input)
+    , m_inputWidget(inputWidget)
 {
-    QWidget *inputWidget = input->widget();
     auto grid = page ? qobject_cast<QGridLayout *>(page->layout()) : nullptr;
     if (grid) {
         if (!labelText.isEmpty())
@@ -118,7 +118,7 @@ bool FieldInputBase::showError(PythonError *error)
 
 void FieldInputBase::setVisible(bool visible)
 {
-    m_input->widget()->setVisible(visible);
+    m_inputWidget->setVisible(visible);
     if (m_label)
         m_label->setVisible(visible);
     m_statusLabel->setVisible(visible);

@@ -51,11 +51,14 @@ public:
 
 protected:
     // Places the row on the page: into its grid when the page has one,
-    // else into a box of its own, which is then the row's widget.
-    FieldInputBase(const QString &labelText, BaseInput *input, QWidget *page);
+    // else into a box of its own, which is then the row's widget. The
+    // input's widget is passed apart: a list binds its widget only once
+    // it builds its view.
+    FieldInputBase(const QString &labelText, BaseInput *input, QWidget *inputWidget, QWidget *page);
 
 private:
     BaseInput *m_input;
+    QWidget *m_inputWidget;
     ObjectWithLink<QLabel> *m_label = nullptr;
     QLabel *m_statusLabel = nullptr;
     TipButton *m_tipButton = nullptr;
@@ -67,7 +70,7 @@ class FieldInput : public FieldInputBase
 {
 public:
     FieldInput(const QString &labelText, T *input, QWidget *page)
-        : FieldInputBase(labelText, input, page)
+        : FieldInputBase(labelText, input, input, page)
         , m_typedInput(input)
     {
     }
