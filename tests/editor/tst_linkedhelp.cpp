@@ -102,6 +102,7 @@ private slots:
     void linkStates();
     void missingLinkAndForeignEvents();
     void clickInPopupThatGetsReplaced();
+    void handledClickKeepsPopupOpen();
     void popupSize();
     void placementNearWidget();
     void placementAgainstScreenEdges();
@@ -234,6 +235,32 @@ void tst_LinkedHelp::clickInPopupThatGetsReplaced()
     flushDeletions();
     QVERIFY(!sender);
     QCOMPARE(label.linkState(), 1);
+}
+
+void tst_LinkedHelp::handledClickKeepsPopupOpen()
+{
+    ObjectWithLink<QLabel>::links[QStringLiteral("LEAD")] = QStringLiteral("<a href='KEY'>WWWWWWWWWW</a> and more");
+    ObjectWithLink<QLabel> label(QStringLiteral("row"));
+    label.show();
+    QVERIFY(click(&label, QStringLiteral("LEAD")));
+    QPointer<LinkedWhatsThat> popup = popupsOf(&label).value(0);
+    QVERIFY(popup);
+
+    // The user follows the link inside the popup: its text as a tool tip,
+    // and the popup that sent the click stays.
+    const QPoint onLink(LinkedWhatsThat::horizontalMargin + 4, LinkedWhatsThat::verticalMargin + 4);
+    QTest::mousePress(popup.data(), Qt::LeftButton, {}, onLink);
+    QTest::mouseRelease(popup.data(), Qt::LeftButton, {}, onLink);
+    QCOMPARE(label.linkState(), 2);
+    QCOMPARE(QToolTip::text(), QStringLiteral("The key of a cell"));
+    QVERIFY(popup && popup->isVisible());
+
+    // Press on one place and release on another: no click, the popup closes.
+    QTest::mousePress(popup.data(), Qt::LeftButton, {}, onLink);
+    QTest::mouseRelease(popup.data(), Qt::LeftButton, {}, QPoint(popup->width() - 10, popup->height() - 10));
+    QCOMPARE(label.linkState(), 2);
+    flushDeletions();
+    QVERIFY(!popup);
 }
 
 void tst_LinkedHelp::popupSize()

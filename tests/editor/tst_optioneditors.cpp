@@ -475,6 +475,13 @@ void tst_OptionEditors::bitArrayOptionsLoadingAndErrors()
     editor.rows().at(0)->input()->textEdit()->setText(QStringLiteral("._M_q"));
     QVERIFY(changed.count() >= 1);
 
+    // Each row's own blocking state comes back after a load.
+    editor.rows().at(0)->blockSignals(true);
+    editor.setValue(QJsonObject{{Key::bitArray, object}}, true);
+    QVERIFY(editor.rows().at(0)->signalsBlocked());
+    QVERIFY(!editor.rows().at(1)->signalsBlocked());
+    editor.rows().at(0)->blockSignals(false);
+
     // Not under its key: both rows from nothing.
     editor.setValue(QJsonObject{{Key::string, object}}, true);
     QCOMPARE(editor.value().toObject().value(Key::base), QJsonValue(QJsonObject{{Key::Field, QString()}}));
