@@ -11,7 +11,7 @@
 namespace KorvanDebugger {
 namespace Configuration {
 
-struct AccessorRowSpec
+struct AccessorRowDescription
 {
     quint64 options;
     const char *label;
@@ -26,7 +26,7 @@ constexpr quint64 addressOptions = 0x2370;
 // or length row shows, although the menu does not offer it.
 constexpr qint64 pythonContainerCall = 0x80;
 
-const AccessorRowSpec stringRows[] = {
+const AccessorRowDescription stringRows[] = {
     {addressOptions, "Base Address", &Key::base,
      QT_TRANSLATE_NOOP("KorvanDebugger::Configuration::StringOptions",
                        "The <i>Base Address</i> is used to refer to the very first character in the string.")},
@@ -56,7 +56,7 @@ const char stringCommonText[] = QT_TRANSLATE_NOOP(
     "the decoding mechanism. The actual decoders are the one provided by Python language. This is optional "
     "if no decoding pass is needed (Characters are in Unicode format).</li></ul>");
 
-const AccessorRowSpec bitArrayRows[] = {
+const AccessorRowDescription bitArrayRows[] = {
     {addressOptions, "Base Address", &Key::base,
      QT_TRANSLATE_NOOP("KorvanDebugger::Configuration::BitArrayOptions",
                        "The <i>Base Address</i> is used to refer to the memory location where the first bit "
@@ -87,21 +87,21 @@ AccessorOptionsEditor::AccessorOptionsEditor(const QString &key, QWidget *parent
     grid->setSizeConstraint(QLayout::SetMinimumSize);
 }
 
-void AccessorOptionsEditor::buildRows(const AccessorRowSpec *specs, int count, const char *commonText)
+void AccessorOptionsEditor::buildRows(const AccessorRowDescription *rowDescriptions, int count, const char *commonText)
 {
     for (int i = 0; i < count; ++i) {
-        auto row = new AccessorField(specs[i].options, QString::fromLatin1(specs[i].label), *specs[i].key, this);
+        auto row = new AccessorField(rowDescriptions[i].options, QString::fromLatin1(rowDescriptions[i].label), *rowDescriptions[i].key, this);
         row->setParent(this);
         m_rows.append(row);
         connect(row, &AccessorField::changed, this, &AccessorOptionsEditor::changed);
     }
     for (int i = 0; i < count; ++i) {
-        if (specs[i].options == addressOptions)
+        if (rowDescriptions[i].options == addressOptions)
             m_rows.rows().at(i)->input()->buildOptionEditors(pythonContainerCall, true);
     }
     const char *context = metaObject()->className();
     for (int i = 0; i < count; ++i)
-        m_rows.rows().at(i)->setHelp(QCoreApplication::translate(context, specs[i].sentence),
+        m_rows.rows().at(i)->setHelp(QCoreApplication::translate(context, rowDescriptions[i].sentence),
                                      QCoreApplication::translate(context, commonText));
 }
 

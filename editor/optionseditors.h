@@ -14,7 +14,7 @@
 namespace KorvanDebugger {
 namespace Configuration {
 
-struct AccessorRowSpec;
+struct AccessorRowDescription;
 
 // What the two editors share: accessor rows in a grid, the value merged from
 // them, and a shown state outside which the editor is valid.
@@ -42,7 +42,7 @@ protected:
     AccessorOptionsEditor(const QString &key, QWidget *parent);
     // Rows in order, their help (the sentence over the common text, both
     // translated in the editor's own context).
-    void buildRows(const AccessorRowSpec *specs, int count, const char *commonText);
+    void buildRows(const AccessorRowDescription *rowDescriptions, int count, const char *commonText);
 
 private:
     AccessorFieldSet m_rows;
