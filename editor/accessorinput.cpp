@@ -141,7 +141,10 @@ AccessorInput::AccessorInput(const QString &key, quint64 options, QWidget *paren
     layout->setSizeConstraint(QLayout::SetMinimumSize);
 
     buildOptionMenu(options);
-    buildOptionEditors(kindWord(AccessorKind::Field), true);
+    // "Field" when offered, else the first entry (an empty menu sets up the
+    // editors of no option).
+    const qint64 field = qint64(kindWord(AccessorKind::Field));
+    buildOptionEditors(m_optionIndex.isEmpty() || m_optionIndex.contains(field) ? field : typeFlags(), true);
 
     connect(m_optionCombo, QOverload<int>::of(&QComboBox::currentIndexChanged), this, &AccessorInput::setType);
     connect(m_textEdit, &QLineEdit::textChanged, this, [this] { validate(); });
@@ -208,7 +211,7 @@ qint64 AccessorInput::typeFlags(int index) const
 
 QJsonValue AccessorInput::value() const
 {
-    const AccessorKind kind = AccessorKind(typeFlags());
+    const AccessorKind kind = AccessorKind(m_option);
     if (highHalf(kind) != 0)
         return kindWordText(kind).isEmpty() ? QJsonValue() : QJsonValue(kindWordText(kind));
 
@@ -253,7 +256,7 @@ QJsonValue AccessorInput::value() const
 void AccessorInput::setValue(const QJsonObject &object, bool byKey)
 {
     AccessorInputGenerator stored(key());
-    stored.setExpectedKind(AccessorKind(typeFlags()));
+    stored.setExpectedKind(AccessorKind(m_option));
     stored.setValue(object, byKey);
 
     {
@@ -265,7 +268,10 @@ void AccessorInput::setValue(const QJsonObject &object, bool byKey)
         const QSignalBlocker blockSelf(this);
         // The editor may appear with the loaded option, so its document is
         // blocked once it exists.
-        buildOptionEditors(qint64(kindWord(stored.kind)), true);
+        // A loaded kind the menu does not offer is judged in the current
+        // entry's editors.
+        const qint64 loaded = qint64(kindWord(stored.kind));
+        buildOptionEditors(m_optionIndex.contains(loaded) ? loaded : typeFlags(), true);
         const QSignalBlocker blockDocument(m_pythonEditor && m_pythonEditor->textDocument()
                                                ? static_cast<QObject *>(m_pythonEditor->textDocument())
                                                : nullptr);

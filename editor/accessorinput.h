@@ -45,11 +45,13 @@ public:
     // Offers the options whose bits are set; the same mask again changes
     // nothing.
     void buildOptionMenu(quint64 mask);
-    // Switches the widget to one option (several bits, or one not offered:
-    // the current menu entry).
+    // Switches the widget to one option (several bits: the current menu
+    // entry; one not offered: its editors over the first entry).
     void buildOptionEditors(qint64 flags, bool emitChanged);
     // The option word of a menu entry; -1: the current one; 0 for none.
     qint64 typeFlags(int index = -1) const;
+    // The option whose editors are shown (and whose value is given).
+    qint64 currentOption() const { return m_option; }
     // The help items of the offered options, in ascending word order.
     QString optionHelpList() const;
     // Registers the extra Python API list under the link "SPECIALPYTHON" and
@@ -124,6 +126,9 @@ private:
     bool m_valid = false;
     QMap<qint64, int> m_optionIndex;
     quint64 m_optionMask = 0;
+    // The option whose editors are shown: the current menu entry's, or one
+    // the menu does not offer (a row's starting editor).
+    qint64 m_option = 0;
     QString m_savedToolTip;
 
     // What the running check compiles, so that an outcome for an older

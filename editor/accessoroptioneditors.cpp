@@ -385,7 +385,10 @@ void AccessorInput::buildOptionEditors(qint64 flags, bool emitChanged)
         return;
     const QSignalBlocker blockMenu(m_optionCombo);
     const quint64 word = quint64(flags);
-    if ((word & (word - 1)) != 0 || (word & m_optionMask) == 0)
+    // Several bits stand for the current entry. A single option need not be
+    // offered: its editors are shown over the first entry until the user
+    // picks one or a value is loaded.
+    if ((word & (word - 1)) != 0 || m_optionIndex.isEmpty())
         flags = typeFlags();
 
     m_groupCombo->hide();
@@ -399,6 +402,7 @@ void AccessorInput::buildOptionEditors(qint64 flags, bool emitChanged)
     m_optionLabel->setToolTip(QString());
 
     m_optionCombo->setCurrentIndex(m_optionIndex.value(flags, 0));
+    m_option = flags;
     {
         // The switch sets validity and message itself; the controls it
         // resets must not start a validation half-way.

@@ -106,14 +106,14 @@ QString AccessorInput::pythonProgram()
 
 bool AccessorInput::isPythonBodyOption() const
 {
-    const AccessorKind kind = AccessorKind(typeFlags());
+    const AccessorKind kind = AccessorKind(m_option);
     return kind == AccessorKind::PythonCall || kind == AccessorKind::PythonContainerCall
            || kind == AccessorKind::FilterAPI;
 }
 
 QString AccessorInput::currentPythonCode() const
 {
-    if (AccessorKind(typeFlags()) == AccessorKind::LambdaExpression)
+    if (AccessorKind(m_option) == AccessorKind::LambdaExpression)
         return m_optionLabel->text() + m_textEdit->text();
     if (isPythonBodyOption() && m_pythonEditor)
         return m_pythonEditor->code();
@@ -141,7 +141,7 @@ void AccessorInput::validate(bool notify)
         return true;
     };
 
-    switch (AccessorKind(typeFlags())) {
+    switch (AccessorKind(m_option)) {
     case AccessorKind::CppType: {
         ExpressionTranslator translator(text);
         if (translated(translator, translator.parseQualifiedName(false, true).success))
@@ -151,7 +151,7 @@ void AccessorInput::validate(bool notify)
     case AccessorKind::TemplateType:
     case AccessorKind::ParamType: {
         ExpressionTranslator translator(text);
-        translator.allowTemplateParameters = AccessorKind(typeFlags()) == AccessorKind::ParamType;
+        translator.allowTemplateParameters = AccessorKind(m_option) == AccessorKind::ParamType;
         if (translated(translator, translator.parseWholeType().success))
             return;
         break;
@@ -281,7 +281,7 @@ void AccessorInput::pythonFinished()
     // entry: check the current one instead.
     const QString currentCode = currentPythonCode();
     if (currentCode != checkedCode) {
-        const AccessorKind kind = AccessorKind(typeFlags());
+        const AccessorKind kind = AccessorKind(m_option);
         if (kind == AccessorKind::LambdaExpression)
             startPythonCheck(currentCode, lambdaPrefixLength);
         else if (isPythonBodyOption())

@@ -333,15 +333,23 @@ void tst_AccessorInput::switchingKeepsAndResetsCounts()
     QVERIFY(kinds.optionPanel()->isHidden());
     QVERIFY(!kinds.optionCombo()->isHidden());
 
-    // A word with several bits, or one not offered, falls back to the
-    // current entry.
+    // A word with several bits falls back to the current entry; a single
+    // option that is not offered shows its own editors over the first entry
+    // and gives their value, until an entry is picked.
     AccessorInput few(Key::accessor, kindWord(AccessorKind::Text) | kindWord(AccessorKind::Size), nullptr);
-    pick(few, qint64(AccessorKind::Size));
-    few.buildOptionEditors(qint64(AccessorKind::Field), false);
-    QCOMPARE(few.typeFlags(), qint64(AccessorKind::Size));
-    QCOMPARE(few.optionLabel()->text(), QStringLiteral("Size:"));
+    pick(few, qint64(AccessorKind::Text));
     few.buildOptionEditors(qint64(AccessorKind::Text) | qint64(AccessorKind::Size), false);
-    QCOMPARE(few.typeFlags(), qint64(AccessorKind::Size));
+    QCOMPARE(few.typeFlags(), qint64(AccessorKind::Text));
+    QCOMPARE(few.currentOption(), qint64(AccessorKind::Text));
+    few.buildOptionEditors(qint64(AccessorKind::Field), false);
+    QCOMPARE(few.typeFlags(), qint64(AccessorKind::Size)); // the first entry
+    QCOMPARE(few.currentOption(), qint64(AccessorKind::Field));
+    QCOMPARE(few.optionLabel()->text(), QStringLiteral("Field expression:"));
+    few.textEdit()->setText(QStringLiteral(".d"));
+    QCOMPARE(few.value(), QJsonValue(QJsonObject{{QStringLiteral("Field"), QStringLiteral(".d")}}));
+    pick(few, qint64(AccessorKind::Text));
+    QCOMPARE(few.currentOption(), qint64(AccessorKind::Text));
+    QCOMPARE(few.optionLabel()->text(), QStringLiteral("Text"));
 }
 
 void tst_AccessorInput::pythonOptions()

@@ -1,8 +1,7 @@
 // The Python editor dialog (signature, body indentation, the composed
-// function, the error mark), its popup on a tool button, the error tip
-// button and linked What's This help.
+// function, the error mark), its popup on a tool button and the error tip
+// button. Linked What's This help has its own test.
 
-#include "editor/objectwithlink.h"
 #include "editor/pythoneditor.h"
 #include "editor/tipbutton.h"
 
@@ -14,25 +13,10 @@
 #include <QMenu>
 #include <QScreen>
 #include <QTextEdit>
-#include <QWhatsThis>
-#include <QWhatsThisClickedEvent>
 #include <QWidgetAction>
 #include <QtTest>
 
 using namespace KorvanDebugger::Configuration;
-
-namespace {
-
-QWidget *whatsThisPopup()
-{
-    for (QWidget *w : QApplication::topLevelWidgets()) {
-        if (QByteArray(w->metaObject()->className()) == "QWhatsThat" && w->isVisible())
-            return w;
-    }
-    return nullptr;
-}
-
-} // namespace
 
 class tst_PythonEditor : public QObject
 {
@@ -49,7 +33,6 @@ private slots:
     void editorPopup();
     void tipButton();
     void tipButtonWideText();
-    void linkedWhatsThis();
 };
 
 void tst_PythonEditor::construction()
@@ -241,34 +224,6 @@ void tst_PythonEditor::tipButtonWideText()
     text = qobject_cast<QTextEdit *>(qobject_cast<QWidgetAction *>(tip.menu()->actions().value(0))->defaultWidget());
     QVERIFY(text->minimumWidth() > 0);
     QVERIFY(text->minimumWidth() < 100);
-}
-
-void tst_PythonEditor::linkedWhatsThis()
-{
-    ObjectWithLink<QToolButton>::links.insert("EXTRA", "first text");
-    ObjectWithLink<QToolButton>::links.insert("EXTRA", "<b>extra</b> list");
-    QCOMPARE(ObjectWithLink<QToolButton>::links.value("EXTRA"), QStringLiteral("<b>extra</b> list"));
-    // One map per instantiation.
-    QVERIFY(!ObjectWithLink<QLabel>::links.contains("EXTRA"));
-
-    ObjectWithLink<QToolButton> button;
-    button.setWhatsThis("See <a href='EXTRA'>here</a>.");
-    button.show();
-    QWhatsThisClickedEvent unknown("NOSUCH");
-    QVERIFY(!QApplication::sendEvent(&button, &unknown));
-    QVERIFY(!whatsThisPopup());
-
-    QWhatsThisClickedEvent clicked("EXTRA");
-    QVERIFY(QApplication::sendEvent(&button, &clicked));
-    QTRY_VERIFY(whatsThisPopup());
-    QWhatsThis::hideText();
-
-    ObjectWithLink<QTabBar> tabs;
-    ObjectWithLink<QTabBar>::links.insert("TAB", "tab help");
-    QWhatsThisClickedEvent tabClicked("TAB");
-    QVERIFY(QApplication::sendEvent(&tabs, &tabClicked));
-    QTRY_VERIFY(whatsThisPopup());
-    QWhatsThis::hideText();
 }
 
 QTEST_MAIN(tst_PythonEditor)
