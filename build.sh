@@ -8,8 +8,9 @@ cd "$(dirname "$0")"
 PACKAGES=(
     cmake make g++ pkg-config
     qtbase5-dev qtbase5-dev-tools libqt5svg5-dev
-    gdb python3 libboost-dev iverilog
-    clang libclang-rt-14-dev valgrind
+    gdb python3 libboost-dev iverilog yosys
+    clang libclang-rt-14-dev libclang-dev valgrind
+    libkf5syntaxhighlighting-dev
 )
 
 if [ "${KORVAN_SKIP_INSTALL:-0}" != 1 ]; then

@@ -1,6 +1,6 @@
 // Builds a module of gates of every common kind the way the netlist builder
 // does (constructors with ports and outlines, naming, registration,
-// connection by name), splits every net at a pass-through, removes the
+// connection by name), writes it as Verilog, splits every net at a pass-through, removes the
 // pass-throughs again and tears the module down. Run by hand:
 //   build/bench/bench_gates [gates]
 #include "graphengine/model/edge.h"
@@ -68,6 +68,9 @@ int main(int argc, char **argv)
         failed += gates[i]->connectGate(connections(gates[i], i, count), false) ? 0 : 1;
     const qint64 connect = timer.restart();
 
+    const int verilogSize = module->writeVerilog().size();
+    const qint64 verilog = timer.restart();
+
     // Depths as the layout's ordering gives them: the driver deeper than its
     // loads, so that every split moves the driver to the new piece.
     for (int i = 0; i < count; ++i)
@@ -81,7 +84,7 @@ int main(int argc, char **argv)
         }
     }
     const qint64 split = timer.restart();
-    module->gates->removePassThroughGates();
+    module->gates->removeFromModule();
     const qint64 removed = timer.restart();
 
     const int gateCount = module->gates->count();
@@ -93,6 +96,7 @@ int main(int argc, char **argv)
         << "  make nets:          " << makeNets << " ms\n"
         << "  build gates:        " << makeGates << " ms (ports, outlines, shapes, names, registration)\n"
         << "  connect by name:    " << connect << " ms\n"
+        << "  write Verilog:      " << verilog << " ms (" << verilogSize << " characters, with its sub-module)\n"
         << "  split " << splits << " nets:     " << split << " ms\n"
         << "  remove pass-throughs: " << removed << " ms\n"
         << "  teardown:           " << teardown << " ms\n";

@@ -13,7 +13,8 @@ struct WordEntry
     AccessorKind kind;
 };
 
-// Compared in this order; the first match wins.
+// Compared in this order; the first match wins. Each table's fallback word
+// ("Class", "Standard") is not matched but written.
 const WordEntry featureWords[] = {
     {"Container", AccessorKind::FeatureContainer},
     {"String", AccessorKind::FeatureString},
@@ -102,6 +103,23 @@ AccessorKind featureKindOf(const QString &word)
 AccessorKind fieldTypeKindOf(const QString &word)
 {
     return lookupWord(fieldTypeWords, word, AccessorKind::TypeStandard);
+}
+
+QString kindWordText(AccessorKind kind)
+{
+    if (kind == AccessorKind::FeatureClass)
+        return QStringLiteral("Class");
+    if (kind == AccessorKind::TypeStandard)
+        return QStringLiteral("Standard");
+    for (const WordEntry &entry : featureWords) {
+        if (entry.kind == kind)
+            return QLatin1String(entry.word);
+    }
+    for (const WordEntry &entry : fieldTypeWords) {
+        if (entry.kind == kind)
+            return QLatin1String(entry.word);
+    }
+    return QString();
 }
 
 QString accessorKindLabel(AccessorKind kind)

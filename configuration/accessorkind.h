@@ -74,6 +74,9 @@ constexpr quint32 fieldTypeFlagsMask = 0x3ff000;
 // "Standard"); matching is case-sensitive.
 AccessorKind featureKindOf(const QString &word);
 AccessorKind fieldTypeKindOf(const QString &word);
+// The stored word of a single class-feature or field-type kind ("Class",
+// "Enumeration", "Standard", "Enum", ...); empty for any other kind.
+QString kindWordText(AccessorKind kind);
 
 // The label the accessor input shows for a single kind; empty for a word
 // that is no single kind.

@@ -158,9 +158,7 @@ PythonCode ConfigurationWizardGenerator::generate()
 
 QString ConfigurationWizardGenerator::customApiKey() const
 {
-    QString path = apiPath;
-    path.replace(QLatin1Char('.'), QLatin1Char('_'));
-    return Configuration::customApiKey(apiName, path, apiClassName);
+    return Configuration::customApiKey(apiName, encodeCustomPath(apiPath), apiClassName);
 }
 
 QString ConfigurationWizardGenerator::modelName() const

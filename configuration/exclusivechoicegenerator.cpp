@@ -60,7 +60,10 @@ bool ExclusiveChoiceGenerator::isValid() const
 {
     if (!widget())
         return currentChoice != NotDefined;
-    if (!widget()->isVisible())
+    // Only a choice hidden on purpose is exempt: isVisible() is false on
+    // every widget of a dialog that is not shown yet, which would let a
+    // wizard finish with a required choice empty.
+    if (widget()->isHidden() && widget()->testAttribute(Qt::WA_WState_ExplicitShowHide))
         return true;
     return checkedChoiceId() != NotDefined;
 }

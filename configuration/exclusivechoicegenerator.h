@@ -45,8 +45,8 @@ public:
     void setValue(const QJsonObject &object, bool byKey) override;
     // A choice has no Python of its own: an empty record.
     PythonCode generate() override;
-    // False when nothing valid is selected; a bound widget that is not
-    // shown (a page the user does not see) never blocks.
+    // False when nothing valid is selected; a bound widget that was hidden
+    // (a row the current definition does not use) never blocks.
     bool isValid() const override;
 
     const QMap<int, QString> &choiceNames() const { return choices; }

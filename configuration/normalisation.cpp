@@ -62,8 +62,13 @@ void normaliseFieldList(FieldList &list, const QString &path, QSet<QString> *mod
     int i = 0;
     while (i < array.size()) {
         QJsonObject f = array.at(i).toObject();
-        scratch.setValue(f, false);
-        const QString m = scratch.modelName();
+        // Only a field that names a model reuses one; the others need not be
+        // classified at all.
+        QString m;
+        if (f.contains(Key::model)) {
+            scratch.setValue(f, false);
+            m = scratch.modelName();
+        }
         if (m.isEmpty()) {
             QString name = f.value(Key::displayedName).toString();
             if (name.isEmpty())

@@ -215,8 +215,8 @@ QString PythonCode::unregisterCustomsCode(bool withDeletes)
         s.pendingDeletions.clear();
     }
     for (const auto &registration : qAsConst(s.customRegistrations)) {
-        out += QStringLiteral("theDumper.unregisterCustom (\"%1\",\"%2\")\n")
-                   .arg(registration.first, registration.second);
+        out += QLatin1String("theDumper.unregisterCustom (") + pythonStringLiteral(registration.first)
+               + QLatin1Char(',') + pythonStringLiteral(registration.second) + QLatin1String(")\n");
     }
     s.customRegistrations.clear();
     for (auto it = s.helperTemplates.constBegin(); it != s.helperTemplates.constEnd(); ++it) {
@@ -328,11 +328,47 @@ QString customApiKey(const QString &prefix, const QString &first, const QString 
     return prefix + QLatin1Char(';') + customKey(first, second);
 }
 
+QString encodeCustomPath(const QString &path)
+{
+    QString out;
+    out.reserve(path.size() + 8);
+    for (const QChar c : path) {
+        if (c == QLatin1Char('_'))
+            out += QLatin1String("__");
+        else if (c == QLatin1Char('.'))
+            out += QLatin1String("_d");
+        else if (c == QLatin1Char(';'))
+            out += QLatin1String("_s");
+        else
+            out += c;
+    }
+    return out;
+}
+
+QString decodeCustomPath(const QString &encoded)
+{
+    QString out;
+    out.reserve(encoded.size());
+    for (int i = 0; i < encoded.size(); ++i) {
+        const QChar c = encoded.at(i);
+        if (c != QLatin1Char('_') || i + 1 == encoded.size()) {
+            out += c;
+            continue;
+        }
+        const QChar next = encoded.at(++i);
+        if (next == QLatin1Char('d'))
+            out += QLatin1Char('.');
+        else if (next == QLatin1Char('s'))
+            out += QLatin1Char(';');
+        else
+            out += next; // "__", or a text that was never encoded
+    }
+    return out;
+}
+
 QString customApiName(const QString &prefix, const QString &classPath, const QString &name)
 {
-    QString path = classPath;
-    path.replace(QLatin1Char('.'), QLatin1Char('_'));
-    return Key::custom + QLatin1Char('.') + customApiKey(prefix, path, name);
+    return Key::custom + QLatin1Char('.') + customApiKey(prefix, encodeCustomPath(classPath), name);
 }
 
 namespace Internal {

@@ -72,6 +72,12 @@ public:
 
 QString customKey(const QString &first, const QString &second);
 QString customApiKey(const QString &prefix, const QString &first, const QString &second);
+// A watch path as it stands in a custom key: "." (which separates the
+// components of a debug context) and ";" (which separates the parts of the
+// key) are written as "_d" and "_s", and a real "_" as "__", so that the
+// path can be decoded again.
+QString encodeCustomPath(const QString &path);
+QString decodeCustomPath(const QString &encoded);
 QString customApiName(const QString &prefix, const QString &classPath, const QString &name);
 
 namespace Internal {

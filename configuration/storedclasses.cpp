@@ -7,6 +7,11 @@ namespace Configuration {
 
 using KorvanDebugger::Internal::KorvanDebuggerPlugin;
 
+QSharedPointer<QJsonObject> storedDocument()
+{
+    return KorvanDebuggerPlugin::getConfiguration();
+}
+
 QJsonObject storedClassDefinition(const QString &typeName)
 {
     KorvanDebuggerPlugin *plugin = KorvanDebuggerPlugin::instance();
@@ -16,6 +21,12 @@ QJsonObject storedClassDefinition(const QString &typeName)
 bool storedClassIsContainer(const QString &typeName)
 {
     return KorvanDebuggerPlugin::checkStoredClassDefinition(typeName);
+}
+
+QJsonObject editedClassDefinition(const QString &typeName)
+{
+    KorvanDebuggerPlugin *plugin = KorvanDebuggerPlugin::instance();
+    return plugin ? plugin->findEditedClassDefinition(typeName) : QJsonObject();
 }
 
 bool editedClassIsContainer(const QString &typeName)

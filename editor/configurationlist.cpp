@@ -3,10 +3,18 @@
 #include "configuration/accessorinputgenerator.h"
 #include "configuration/configurationwizardgenerator.h"
 #include "configuration/keys.h"
+#include "plugin/korvandebuggerplugin.h"
 
+#include <QApplication>
+#include <QGridLayout>
+#include <QHeaderView>
+#include <QIcon>
+#include <QItemSelectionModel>
 #include <QJsonArray>
+#include <QMetaMethod>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTreeView>
 
 namespace KorvanDebugger {
 namespace Configuration {
@@ -33,13 +41,72 @@ void ConfigurationListBase::setValue(const QJsonObject &json, bool byKey)
     m_model->setEntries(entries);
 }
 
+namespace {
+// Set on a button whose action the model offers.
+const char hasActionProperty[] = "korvanHasAction";
+
+// The index of a slot given by its signature, -1 when the class has none.
+int methodIndex(const QMetaObject *object, const char *signature)
+{
+    return object->indexOfSlot(QMetaObject::normalizedSignature(signature).constData());
+}
+} // namespace
+
+void ConfigurationListBase::createView()
+{
+    m_layout = new QGridLayout(this);
+    m_layout->setContentsMargins(0, 0, 0, 0);
+    m_view = new QTreeView(this);
+    m_view->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_view->header()->setStretchLastSection(true);
+    m_layout->addWidget(m_view, 0, 0, 7, 1);
+    m_layout->setColumnStretch(0, 1000);
+    m_layout->setColumnStretch(1, 1);
+    setWidget(this);
+    m_model->view = m_view;
+}
+
+QPushButton *ConfigurationListBase::createButton(int row, const QString &text, const char *slot,
+                                                  QStyle::StandardPixmap icon)
+{
+    auto *button = new QPushButton(text, this);
+    if (icon != QStyle::SP_CustomBase)
+        button->setIcon(QApplication::style()->standardIcon(icon));
+    m_layout->addWidget(button, row, 1, Qt::AlignTop | Qt::AlignHCenter);
+
+    const int method = methodIndex(m_model->metaObject(), QByteArray(slot).append("()").constData());
+    const bool available = method != -1;
+    button->setProperty(hasActionProperty, available);
+    if (available)
+        connect(button, QMetaMethod::fromSignal(&QPushButton::clicked), m_model.data(),
+                m_model->metaObject()->method(method));
+    button->setEnabled(available);
+    return button;
+}
+
+void ConfigurationListBase::createBaseButtons()
+{
+    m_addButton = createButton(0, tr("&Add"), "addAction");
+    m_removeButton = createButton(1, tr("&Remove"), "removeAction");
+    m_editButton = createButton(2, tr("&Edit"), "editAction");
+    syncButton();
+    connect(m_model.data(), &QAbstractItemModel::modelReset, this, &ConfigurationListBase::syncButton);
+    connect(m_view->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            &ConfigurationListBase::syncButton);
+}
+
+void ConfigurationListBase::enableButton(QPushButton *button, bool enabled)
+{
+    if (button)
+        button->setEnabled(enabled && button->property(hasActionProperty).toBool());
+}
+
 void ConfigurationListBase::syncButton()
 {
     const bool selected = currentRow() != -1;
-    if (m_removeButton)
-        m_removeButton->setEnabled(selected);
-    if (m_editButton)
-        m_editButton->setEnabled(selected);
+    enableButton(m_removeButton, selected);
+    enableButton(m_editButton, selected);
     emit changed();
 }
 
@@ -64,6 +131,48 @@ FieldList::FieldList(const QString &key, BaseInput *featureInput, QWidget *paren
     : ConfigurationListBase(key, new FieldModel, parent)
     , m_featureInput(featureInput)
 {
+}
+
+QWidget *FieldList::addButtons()
+{
+    createView();
+    m_view->setModel(m_model.data());
+    m_upButton = createButton(3, tr("&Up"), "upAction", QStyle::SP_ArrowUp);
+    m_downButton = createButton(4, tr("&Down"), "downAction", QStyle::SP_ArrowDown);
+    m_layout->setRowStretch(4, 1000);
+    createBaseButtons();
+
+    m_addButton->setToolTip(tr("Define a new class member definition."));
+    m_removeButton->setToolTip(tr("Remove a member definition from the class."));
+    m_editButton->setToolTip(tr("Edit the class member definition."));
+    m_upButton->setToolTip(tr("Move the class member definition up.\n"
+                              "During the debugging session, the class members are\n"
+                              "ordered using the same order than in this list."));
+    m_downButton->setToolTip(tr("Move the class member definition down.\n"
+                                "During the debugging session, the class members are\n"
+                                "ordered using the same order than in this list."));
+
+    // The feature input is a BaseInput; its widget side carries changed().
+    if (auto *feature = dynamic_cast<QObject *>(m_featureInput))
+        connect(feature, SIGNAL(changed()), this, SLOT(syncButton()));
+    return this;
+}
+
+void FieldList::syncButton()
+{
+    const int row = currentRow();
+    const bool selected = row != -1;
+    if (isContainerClass()) {
+        // A container class has exactly one field: the container.
+        enableButton(m_upButton, false);
+        enableButton(m_downButton, false);
+        enableButton(m_addButton, m_model->QJsonArray::isEmpty());
+    } else {
+        enableButton(m_addButton, true);
+        enableButton(m_upButton, selected && row != 0);
+        enableButton(m_downButton, selected && row != m_model->QJsonArray::size() - 1);
+    }
+    ConfigurationListBase::syncButton();
 }
 
 FieldModel *FieldList::fieldModel() const
@@ -134,6 +243,56 @@ ClassList::ClassList(QWidget *parent)
 ClassModel *ClassList::classModel() const
 {
     return static_cast<ClassModel *>(m_model.data());
+}
+
+QWidget *ClassList::addButtons()
+{
+    createView();
+    m_view->setModel(m_model.data());
+    m_cloneButton = createButton(3, tr("&Clone"), "cloneAction");
+    m_importButton = createButton(4, tr("&Import"), "importAction");
+    m_exportButton = createButton(5, tr("&Export"), "exportAction");
+    m_cloneButton->setIcon(QIcon(QStringLiteral(":clone.png")));
+    m_importButton->setIcon(QIcon(QStringLiteral(":import.png")));
+    m_exportButton->setIcon(QIcon(QStringLiteral(":export.png")));
+    m_cloneButton->setToolTip(tr("Copy an existing configuration."));
+    m_cloneButton->setWhatsThis(
+        tr("<b>Copy an existing configuration.</b><br>Ensure that is the copied configuration you either "
+           "change the group or the model name or your work won't be save due to the resulting conflict."));
+    m_importButton->setToolTip(tr("Import the Model Definitions from an external file."));
+    m_importButton->setWhatsThis(
+        tr("<b>Import the Model Definitions from an external file.</b><br>If a model is already defined in "
+           "Korvan debugger and you attempt to re-import itsdefinition, it is replaced with the new "
+           "definition from the imported file."));
+    m_exportButton->setToolTip(tr("Export the Model Definitions to an external file."));
+    m_layout->setRowStretch(6, 1000);
+    createBaseButtons();
+
+    m_addButton->setToolTip(tr("Define a new class definition."));
+    m_removeButton->setToolTip(tr("Delete an existing class definition."));
+    m_editButton->setToolTip(tr("Edit an existing class definition."));
+    connectToPlugin();
+    return this;
+}
+
+void ClassList::connectToPlugin()
+{
+    // Lists built without a plug-in (tests, tools) have nothing to connect to.
+    KorvanDebugger::Internal::KorvanDebuggerPlugin *plugin = KorvanDebugger::Internal::KorvanDebuggerPlugin::instance();
+    if (!plugin)
+        return;
+    const QMetaObject *source = plugin->metaObject();
+    const int signal = source->indexOfSignal(
+        QMetaObject::normalizedSignature("configError(KorvanDebugger::Configuration::PythonError)").constData());
+    const int slot = methodIndex(metaObject(), "setError(KorvanDebugger::Configuration::PythonError)");
+    if (signal != -1 && slot != -1)
+        connect(plugin, source->method(signal), this, metaObject()->method(slot));
+}
+
+void ClassList::syncButton()
+{
+    enableButton(m_cloneButton, currentRow() != -1);
+    ConfigurationListBase::syncButton();
 }
 
 PythonCode ClassList::generate()

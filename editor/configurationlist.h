@@ -10,6 +10,7 @@
 #include "configuration/baseinput.h"
 
 #include <QSharedPointer>
+#include <QStyle>
 #include <QWidget>
 
 QT_BEGIN_NAMESPACE
@@ -28,6 +29,10 @@ class ConfigurationListBase : public QWidget, public BaseInput
     Q_OBJECT
 public:
     ~ConfigurationListBase() override;
+
+    // Builds the view and the buttons; called once by the holder before the
+    // list is shown. Lists used only to generate never call it.
+    virtual QWidget *addButtons() = 0;
 
     QJsonValue value() const override;
     void setValue(const QJsonObject &json, bool byKey) override;
@@ -51,6 +56,15 @@ protected:
     // Python list of helpers.
     PythonCode generateEntries(ConfigurationWizardGenerator &generator, bool instancesOnly);
 
+    void createView();
+    // A button at (row, 1) that calls the model's slot of that name. A slot
+    // the model does not offer leaves the button disabled for good.
+    QPushButton *createButton(int row, const QString &text, const char *slot,
+                              QStyle::StandardPixmap icon = QStyle::SP_CustomBase);
+    void createBaseButtons();
+    // Enables the button when asked to and when its action exists.
+    static void enableButton(QPushButton *button, bool enabled);
+
     QGridLayout *m_layout = nullptr;
     QTreeView *m_view = nullptr;
     QSharedPointer<ConfigurationListModelBase> m_model;
@@ -63,18 +77,25 @@ class FieldList : public ConfigurationListBase
 {
     Q_OBJECT
 public:
-    // featureInput: the class's feature input, which decides the container
-    // rule; may be null.
+    // featureInput: the class's feature input (an AccessorInput), which
+    // decides the container rule; may be null. Not owned. When it is a
+    // QObject with a changed() signal, the buttons follow its changes.
     FieldList(const QString &key, BaseInput *featureInput = nullptr, QWidget *parent = nullptr);
 
+    QWidget *addButtons() override;
     PythonCode generate() override;
     bool isValid() const override;
 
     FieldModel *fieldModel() const;
 
+public slots:
+    void syncButton() override;
+
 private:
     bool isContainerClass() const;
 
+    QPushButton *m_upButton = nullptr;
+    QPushButton *m_downButton = nullptr;
     BaseInput *m_featureInput;
 };
 
@@ -84,12 +105,21 @@ class ClassList : public ConfigurationListBase
 public:
     explicit ClassList(QWidget *parent = nullptr);
 
+    QWidget *addButtons() override;
     PythonCode generate() override;
 
     ClassModel *classModel() const;
 
+public slots:
+    void syncButton() override;
+
 private:
+    void connectToPlugin();
+
     bool m_errorPending = false;
+    QPushButton *m_cloneButton = nullptr;
+    QPushButton *m_importButton = nullptr;
+    QPushButton *m_exportButton = nullptr;
 };
 
 } // namespace Configuration

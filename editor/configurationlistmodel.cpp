@@ -6,6 +6,7 @@
 
 #include <QAbstractItemView>
 #include <QItemSelectionModel>
+#include <QSet>
 #include <QTreeView>
 
 namespace KorvanDebugger {
@@ -52,8 +53,8 @@ void ConfigurationListModelBase::setEntries(const QJsonArray &entries)
 {
     beginResetModel();
     static_cast<QJsonArray &>(*this) = entries;
-    endResetModel();
     entriesChanged();
+    endResetModel();
 }
 
 int ConfigurationListModelBase::insertEntry(int row, const QJsonObject &entry)
@@ -97,6 +98,22 @@ void ConfigurationListModelBase::setCurrentRow(int row)
 {
     if (view)
         view->setCurrentIndex(entryIndex(row));
+}
+
+void ConfigurationListModelBase::removeAction()
+{
+    const int row = currentRow();
+    if (row == -1)
+        return;
+    saveViewState();
+    beginResetModel();
+    removeAt(row);
+    entriesChanged();
+    endResetModel();
+    restoreViewState();
+    // The entry that took its place, or the new last one.
+    if (!QJsonArray::isEmpty())
+        setCurrentRow(row == QJsonArray::size() ? row - 1 : row);
 }
 
 // --- FieldModel --------------------------------------------------------------
@@ -184,6 +201,8 @@ bool ClassModel::isGroupIndex(const QModelIndex &index) const
 
 QModelIndex ClassModel::index(int row, int column, const QModelIndex &parent) const
 {
+    if (row < 0 || column < 0 || row >= rowCount(parent) || column >= columnCount(parent))
+        return QModelIndex();
     if (!parent.isValid())
         return createIndex(row, column, quintptr(QJsonArray::size()));
     if (isGroupIndex(parent)) {
@@ -253,10 +272,12 @@ bool ClassModel::setData(const QModelIndex &index, const QVariant &value, int ro
 {
     if (role != Qt::CheckStateRole || !index.isValid() || index.column() != 0)
         return false;
+    // Partially checked counts as checked: a view toggling a mixed group sends it.
+    const bool enable = value.toInt() != Qt::Unchecked;
     const int row = entryRow(index);
     if (row != -1) {
         QJsonObject entry = entryAt(row);
-        entry.insert(Key::enable, !isEnabled(entry));
+        entry.insert(Key::enable, enable);
         saveViewState();
         beginResetModel();
         replaceEntry(row, entry);
@@ -264,7 +285,6 @@ bool ClassModel::setData(const QModelIndex &index, const QVariant &value, int ro
         restoreViewState();
         return true;
     }
-    const bool enable = value.toInt() != Qt::Unchecked;
     const QString group = groups.value(index.row());
     const QPair<int, int> range = groupRanges.value(group, qMakePair(0, 0));
     saveViewState();
@@ -327,10 +347,35 @@ int ClassModel::lowerBound(const QJsonObject &entry) const
     return first;
 }
 
-void ClassModel::disableOtherEnabled(int insertedRow, const QJsonObject &entry)
+int ClassModel::duplicateRow(int pos, const QJsonObject &entry) const
+{
+    // Classes that sort equal (group and name alike but for letter case) form
+    // one run; the duplicate may stand anywhere in it.
+    const QJsonValue name = entry.value(Key::className);
+    const QString group = groupOf(entry);
+    for (int row = pos; row < QJsonArray::size(); ++row) {
+        const QJsonObject there = entryAt(row);
+        if (classLessThan(entry, there))
+            break;
+        if (there.value(Key::className) == name && groupOf(there) == group)
+            return row;
+    }
+    return -1;
+}
+
+int ClassModel::rowOf(const QJsonObject &entry) const
+{
+    for (int row = lowerBound(entry); row < QJsonArray::size(); ++row) {
+        if (entryAt(row) == entry)
+            return row;
+    }
+    return -1;
+}
+
+bool ClassModel::disableOtherEnabled(int insertedRow, const QJsonObject &entry)
 {
     if (!isEnabled(entry))
-        return;
+        return false;
     const QJsonValue name = entry.value(Key::className);
     for (int row = 0; row < QJsonArray::size(); ++row) {
         if (row == insertedRow)
@@ -340,22 +385,25 @@ void ClassModel::disableOtherEnabled(int insertedRow, const QJsonObject &entry)
             other.insert(Key::enable, false);
             replaceEntry(row, other);
             emit disableEntry(other);
-            return;
+            return true;
         }
     }
+    return false;
 }
 
 int ClassModel::insertEntry(int, const QJsonObject &entry)
 {
     const int pos = lowerBound(entry);
-    const QJsonObject there = pos < QJsonArray::size() ? entryAt(pos) : QJsonObject();
-    if (there.value(Key::className) == entry.value(Key::className) && groupOf(there) == groupOf(entry)) {
+    if (duplicateRow(pos, entry) != -1) {
         emit duplicateEntry(entry);
         return -1;
     }
     insert(pos, entry);
-    disableOtherEnabled(pos, entry);
-    return pos;
+    if (!disableOtherEnabled(pos, entry))
+        return pos;
+    // The disabled class went back in at the head of its run, which may be
+    // this one's run too.
+    return rowOf(entry);
 }
 
 int ClassModel::replaceEntry(int row, const QJsonObject &entry)
@@ -363,23 +411,20 @@ int ClassModel::replaceEntry(int row, const QJsonObject &entry)
     if (row < 0 || row >= QJsonArray::size())
         return -1;
     const QJsonValue taken = takeAt(row);
+    // insertEntry has announced a refusal already.
     const int result = insertEntry(row, entry);
-    if (result == -1) {
+    if (result == -1)
         insert(row, taken);
-        emit duplicateEntry(entry);
-    }
     return result;
 }
 
 void ClassModel::mergeEntry(const QJsonObject &entry)
 {
     int pos = lowerBound(entry);
-    if (pos < QJsonArray::size()) {
-        const QJsonObject there = entryAt(pos);
-        if (there.value(Key::className) == entry.value(Key::className) && groupOf(there) == groupOf(entry)) {
-            removeAt(pos);
-            pos = lowerBound(entry);
-        }
+    const int duplicate = duplicateRow(pos, entry);
+    if (duplicate != -1) {
+        removeAt(duplicate);
+        pos = lowerBound(entry);
     }
     insert(pos, entry);
     disableOtherEnabled(pos, entry);
@@ -430,8 +475,26 @@ void ClassModel::setEntries(const QJsonArray &entries)
         return;
     beginResetModel();
     static_cast<QJsonArray &>(*this) = QJsonArray();
-    for (const QJsonValue &entry : entries)
-        insertEntry(0, entry.toObject());
+    // insertEntry one by one, without looking for another enabled class of
+    // the same name while no enabled entry of that type came before: a
+    // whole document loads in O(n log n) instead of O(n^2).
+    QSet<QString> enabledTypes;
+    for (const QJsonValue &value : entries) {
+        const QJsonObject entry = value.toObject();
+        const int pos = lowerBound(entry);
+        if (duplicateRow(pos, entry) != -1) {
+            emit duplicateEntry(entry);
+            continue;
+        }
+        insert(pos, entry);
+        if (!isEnabled(entry))
+            continue;
+        const QString type = templateTypeOf(entry);
+        if (enabledTypes.contains(type))
+            disableOtherEnabled(pos, entry);
+        else
+            enabledTypes.insert(type);
+    }
     entriesChanged();
     endResetModel();
 }
@@ -491,12 +554,17 @@ int ClassModel::findEntry(const QString &group, const QString &templateType) con
     QJsonObject probe;
     jsonInsert(probe, Key::group, group);
     jsonSetAtPath(probe, {Key::className, Key::TemplateType}, templateType);
-    // Only the class itself: a neighbour in sort order is not the class asked for.
-    const int pos = lowerBound(probe);
-    if (pos >= QJsonArray::size())
-        return -1;
-    const QJsonObject found = entryAt(pos);
-    return groupOf(found) == displayGroupName(group) && templateTypeOf(found) == templateType ? pos : -1;
+    // Only the class itself: a neighbour in sort order is not the class asked
+    // for, and the class may stand anywhere in the run that sorts equal.
+    const QString displayed = displayGroupName(group);
+    for (int row = lowerBound(probe); row < QJsonArray::size(); ++row) {
+        const QJsonObject found = entryAt(row);
+        if (classLessThan(probe, found))
+            break;
+        if (groupOf(found) == displayed && templateTypeOf(found) == templateType)
+            return row;
+    }
+    return -1;
 }
 
 } // namespace Configuration

@@ -48,6 +48,10 @@ public:
 
     using QAbstractTableModel::beginResetModel;
     using QAbstractTableModel::endResetModel;
+
+public slots:
+    // Removes the current entry and selects the one that took its place.
+    void removeAction();
 };
 
 class FieldModel : public ConfigurationListModelBase
@@ -107,7 +111,10 @@ signals:
 
 private:
     int lowerBound(const QJsonObject &entry) const;
-    void disableOtherEnabled(int insertedRow, const QJsonObject &entry);
+    int duplicateRow(int pos, const QJsonObject &entry) const;
+    int rowOf(const QJsonObject &entry) const;
+    // Returns whether another class was disabled.
+    bool disableOtherEnabled(int insertedRow, const QJsonObject &entry);
     bool isGroupIndex(const QModelIndex &index) const;
     Qt::CheckState groupCheckState(const QString &group) const;
     void setGroupRange(int start, int end);

@@ -90,8 +90,17 @@ quint64 EnumModel::parseValueText(const QString &text)
     return ok ? v : 0;
 }
 
+void EnumModel::setStale(bool stale)
+{
+    if (m_stale == stale)
+        return;
+    m_stale = stale;
+    emit staleChanged(stale);
+}
+
 void EnumModel::reset(bool notify)
 {
+    setStale(false);
     if (notify)
         beginResetModel();
     QMap<EnumKey, QString>::clear();

@@ -57,9 +57,21 @@ public:
 
     QStringList outputLines;
 
+    // The table no longer follows from its definition: the last
+    // recomputation failed and the table shown is the one from before.
+    // A reset (and so every load) clears it.
+    bool isStale() const { return m_stale; }
+    void setStale(bool stale);
+
     // A stored value or mask text as a 64-bit pattern: "0x" hexadecimal,
     // decimal (a negative one as its two's complement), 0 when unreadable.
     static quint64 parseValueText(const QString &text);
+
+signals:
+    void staleChanged(bool stale);
+
+private:
+    bool m_stale = false;
 };
 
 } // namespace Configuration

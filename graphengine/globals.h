@@ -19,6 +19,8 @@ QMutex &sharedListLock();
 // Optional trace messages of the netlist and generator code are written only
 // while this is set. Off at start.
 extern bool verboseTrace;
+// The same switch under the name the layout steps use for their trace lines.
+inline bool &traceEnabled = verboseTrace;
 
 struct FontHolder
 {

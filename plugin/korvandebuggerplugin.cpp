@@ -1,15 +1,19 @@
 #include "korvandebuggerplugin.h"
+#include "privateblock.h"
 
 #include "configuration/document.h"
 #include "configuration/accessorinputgenerator.h"
 #include "configuration/keys.h"
 #include "editor/configurationlist.h"
 #include "editor/korvandebuggeroptions.h"
+#include "netlist/netlisttypes.h"
 #include "views/korvandebuggerstackdelegate.h"
 #include "views/korvandebuggerwatchdelegate.h"
 
 #include <coreplugin/actionmanager.h>
 #include <coreplugin/editormanager.h>
+#include <coreplugin/idocument.h>
+#include <coreplugin/ieditor.h>
 #include <coreplugin/icore.h>
 #include <debugger/debuggerconstants.h>
 #include <debugger/debuggercore.h>
@@ -55,8 +59,6 @@ Q_LOGGING_CATEGORY(startupLog, "korvan.plugin.startup", QtWarningMsg)
 namespace {
 KorvanDebuggerPlugin *theInstance = nullptr;
 
-const char privateStart[] = "\npython\n#PRIVATESTART\n";
-const char privateEnd[] = "\n#PRIVATEEND\nend\n";
 const char gdbContext[] = "Gdb Debugger";
 const char debugMenuId[] = "ProjectExplorer.Menu.Debug";
 const char optionsPageId[] = "ZZ.Korvan.Debugger.Classes";
@@ -118,6 +120,7 @@ bool KorvanDebuggerPlugin::initialize(const QStringList &arguments, QString *err
     for (int *type : {&instanceEventType, &instanceTerminalEventType, &netEventType, &moduleEventType,
                       &modulePortEventType, &instanceDefinitionEventType})
         *type = QEvent::registerEventType();
+    registerBuiltinNetlistTypes();
     return true;
 }
 
@@ -352,17 +355,6 @@ KorvanDebuggerPlugin::ShutdownFlag KorvanDebuggerPlugin::aboutToShutdown()
     return SynchronousShutdown;
 }
 
-QString KorvanDebuggerPlugin::removePrivateBlock(const QString &text)
-{
-    const QString start = QLatin1String(privateStart);
-    const QString end = QLatin1String(privateEnd);
-    const int from = text.indexOf(start);
-    const int to = text.indexOf(end);
-    if (from < 0 || to < 0 || to < from)
-        return text;
-    return text.left(from) + text.mid(to + end.size());
-}
-
 void KorvanDebuggerPlugin::startEditParameters()
 {
     Utils::SavedAction *startup = Debugger::Internal::action(Debugger::Internal::GdbStartupCommands);
@@ -515,10 +507,7 @@ bool KorvanDebuggerPlugin::checkEditedClassDefinition(const QString &typeName)
 
 Configuration::PythonCode KorvanDebuggerPlugin::generateAllClassModels() const
 {
-    Configuration::ClassList list;
-    list.setValue(*m_prettyPrinters, true);
-    Configuration::deleteHelpersCode();
-    return list.generate();
+    return generateClassesCode(*m_prettyPrinters);
 }
 
 QByteArray KorvanDebuggerPlugin::getResourceCode(const char *name)

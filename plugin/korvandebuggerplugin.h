@@ -98,9 +98,6 @@ public:
     // page is opened and receives configError() while it is shown.
     void scheduleConfigurationError(const Configuration::PythonError &error);
 
-    // The start-up commands text without the plug-in's private block.
-    static QString removePrivateBlock(const QString &text);
-
     // The event types of the graph editor's posted events.
     static int instanceEventType;
     static int instanceTerminalEventType;

@@ -26,14 +26,6 @@ void logForcedConnection()
     logCritical(QStringLiteral("Attempt to force an existing connection."));
 }
 
-// Generated drivers that give way to the first real driver.
-bool isGeneratedOpenInput(const Gate *gate)
-{
-    return gate
-        && (gate->kind == BaseEnum::OPENINPUT || gate->kind == BaseEnum::LOOPBACKOPENINPUT
-            || gate->kind == (BaseEnum::OPENINPUT | BaseEnum::ClusterFlag));
-}
-
 // Row texts of the connection summary, translated once.
 struct SummaryTexts
 {
@@ -110,7 +102,8 @@ void Edge::addDriver(GatePort *port, bool force)
     if (!port)
         return;
     GatePort *first = drivers.first();
-    if (first && first != port && isGeneratedOpenInput(first->owner) && first->owner != port->owner)
+    if (first && first != port && first->owner && first->owner->isGeneratedOpenInput()
+        && first->owner != port->owner)
         delete first->owner; // its destructor disconnects its ports
     // Only a port that points here can stand in one of the lists already.
     if (port->net == this) {
@@ -278,7 +271,8 @@ void Edge::moveAllPortsTo(Edge *target)
 
 Gate *Edge::createFakeInput(bool loopback)
 {
-    if (drivers.first() || !module)
+    // A net without loads needs no driver to start from.
+    if (drivers.first() || loads.isEmpty() || !module)
         return nullptr;
     bool inout = loopback;
     for (const GatePort *load : qAsConst(loads.ports))
@@ -286,14 +280,8 @@ Gate *Edge::createFakeInput(bool loopback)
     const int kind = inout ? LOOPBACKOPENINPUT : OPENINPUT;
     const QString prefix = inout ? QStringLiteral("LOI_") : QStringLiteral("OI_");
     Gate *gate = new Gate(kind, prefix + name.toString(false), QBrush(Qt::darkCyan, Qt::SolidPattern));
-    if (!module->registerInstance(gate, false)) {
-        // The name is taken (two nets share a name): a marked copy is unique.
-        gate->name = Name::detachedCopy(gate->name);
-        if (!module->registerInstance(gate, true)) {
-            delete gate;
-            return nullptr;
-        }
-    }
+    if (!module->registerGeneratedGate(gate))
+        return nullptr;
     connectPort(gate->portAt(0, 0), false);
     return gate;
 }
@@ -510,6 +498,20 @@ void Edges::purge()
     }
 }
 
+void Edges::dropListedNets()
+{
+    // A listed net that still has ports is live (a net registered under a
+    // name another net holds): it stays indexed. The others go, and with
+    // them their list and waiting entries.
+    const ListedElements listed = list();
+    for (Edge *net : listed) {
+        if (net && net->drivers.isEmpty() && net->loads.isEmpty())
+            delete net;
+        else if (!net)
+            removeFromList(net);
+    }
+}
+
 void Edges::listNet(Edge *net)
 {
     appendToList(net);
@@ -519,11 +521,11 @@ void Edges::listNet(Edge *net)
 
 void Edges::unlist(const Edge *net)
 {
-    m_waiting.remove(net->name, const_cast<Edge *>(net));
-    if (listContains(net)) {
-        removeFromList(net);
+    // Marked names never wait for their name.
+    if (!(net->name.flags() & Name::Marked))
+        m_waiting.remove(net->name, const_cast<Edge *>(net));
+    if (removeFromList(net))
         return;
-    }
     if (net->name.isNull() || !removeFromMap(net->name, net))
         return;
     // The net that waited last under the same name now holds it.

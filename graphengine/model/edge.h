@@ -77,7 +77,8 @@ public:
     // Moves every port of this net's driver or load list to target.
     void movePortsTo(PortSet &list, Edge *target);
     void moveAllPortsTo(Edge *target);
-    // Gives an undriven net a generated driver gate; null when driven.
+    // Gives an undriven net with loads a generated driver gate; null when
+    // driven or without loads.
     Gate *createFakeInput(bool loopback);
     // Renames the net and re-keys it in its module.
     void setName(const Name &newName);
@@ -142,6 +143,9 @@ public:
     // Deletes every net without drivers and loads.
     void purge();
     void resetLayout();
+    // Empties the list of further entries as far as that is safe: listed
+    // nets without ports are deleted, live ones stay listed.
+    void dropListedNets();
     // Lists the net (under a name another net holds, or a marked one).
     void listNet(Edge *net);
     // Takes the net out of the index. When it held its name in the map, the

@@ -13,6 +13,7 @@
 
 #include <QCoreApplication>
 #include <QMutexLocker>
+#include <QSet>
 #include <QTextDocument>
 
 #include <algorithm>
@@ -38,15 +39,28 @@ GatePort *findPort(const PortSet &ports, int sortGroup, int position)
     return nullptr;
 }
 
-GatePort *firstDriverOf(const Gate *gate, QList<const Gate *> &visiting)
+// The input-side ports (groups 3, 2, 1) in set order; a set that is not
+// sorted yet is read in the order sorting would give, without changing it.
+QList<GatePort *> inputSidePorts(const Gate *gate)
+{
+    QList<GatePort *> inputs;
+    for (GatePort *port : gate->ports.ports) {
+        if (port && port->attributes.sortGroup() != 0)
+            inputs.append(port);
+    }
+    if (!gate->ports.sorted)
+        std::stable_sort(inputs.begin(), inputs.end(), PortSet::lessThan);
+    return inputs;
+}
+
+GatePort *firstDriverOf(const Gate *gate, QSet<const Gate *> &visiting)
 {
     // A chain of pass-throughs that leads back to itself ends the walk.
     if (visiting.contains(gate))
         return nullptr;
-    visiting.append(gate);
-    for (auto it = gate->ports.constBegin(3); it != gate->ports.constBegin(0); ++it) {
-        const GatePort *input = *it;
-        if (!input || !input->net)
+    visiting.insert(gate);
+    for (const GatePort *input : inputSidePorts(gate)) {
+        if (!input->net)
             continue;
         for (GatePort *driver : input->net->drivers.ports) {
             if (!driver)
@@ -389,7 +403,7 @@ bool Gate::hasDrivenInput() const
 
 GatePort *Gate::firstDriverGate()
 {
-    QList<const Gate *> visiting;
+    QSet<const Gate *> visiting;
     return firstDriverOf(this, visiting);
 }
 
@@ -570,7 +584,7 @@ Module *Gate::createSubModule()
     return definition;
 }
 
-QString Gate::portsText(bool inputs, bool plain, int member) const
+QString Gate::portsPlainText(bool inputs, bool plain, int member) const
 {
     if (isModulePort())
         return QString();
@@ -585,7 +599,7 @@ QString Gate::portsText(bool inputs, bool plain, int member) const
 
 QString Gate::propertyTable(int member) const
 {
-    return subGateToolTip(member) + portsText(true, false, member) + portsText(false, false, member)
+    return subGateToolTip(member) + portsPlainText(true, false, member) + portsPlainText(false, false, member)
         + BaseObject::propertyTable(member);
 }
 
@@ -595,7 +609,7 @@ QString Gate::propertyTableAll() const
         return propertyTable(selectedSubGate());
     // The base's full table without the gate's own rows, which its virtual
     // propertyTable would add a second time.
-    return toolTip() + portsText(true, false, -1) + portsText(false, false, -1)
+    return toolTip() + portsPlainText(true, false, -1) + portsPlainText(false, false, -1)
         + BaseObject::propertyTable(-1);
 }
 

@@ -14,6 +14,7 @@
 #include <QVariantList>
 
 class QPainter;
+class QStyleOptionGraphicsItem;
 
 namespace GraphEngine {
 
@@ -67,6 +68,12 @@ public:
     bool isCluster() const { return kind & ClusterFlag; }
     int baseKind() const { return kind & ~int(ClusterFlag); }
     bool isModulePort() const { return kind == INPUTPORT || kind == OUTPUTPORT || kind == INOUTPORT; }
+    // A driver the layout generated for an undriven net; it gives way to
+    // the first real driver.
+    bool isGeneratedOpenInput() const
+    {
+        return kind == OPENINPUT || kind == LOOPBACKOPENINPUT || kind == (OPENINPUT | ClusterFlag);
+    }
 
     // Gives the gate its name, moving its entry in the module's gate index;
     // a name another gate holds is refused with a message.
@@ -151,6 +158,25 @@ public:
     // The body's rectangle in gate coordinates.
     QRectF bodyRect() const;
 
+    // Drawing and hit tests (the gate's scene item calls these) -----------
+    // The body, the ports and (above 0.2 level of detail) the label, with
+    // pens that keep their width on screen as the view zooms out.
+    void paint(QPainter *painter, const QStyleOptionGraphicsItem *option);
+    // Every port in set order; with member n (not -1), not the ports of
+    // other members.
+    void paintPorts(QPainter *painter, double levelOfDetail, int member);
+    // A probe's rectangle with zero sizes counted as one unit, so points
+    // and lines can still meet.
+    static QRectF probeArea(QRectF rect);
+    // What a probe (gate coordinates) lies on among the pins: 0 nothing,
+    // 1 the gate (an area probe), 2 the port returned in *port (a point
+    // probe).
+    int hitPort(const QRectF &probe, GatePort **port) const;
+    // The bus run [*begin, *end) of the first side whose pins lie within 10
+    // units of the probe and which holds a pin near it; false for none.
+    bool hitPortRun(const QRectF &probe, PortSet::const_iterator *begin,
+                    PortSet::const_iterator *end) const;
+
     // Texts ----------------------------------------------------------------
     // HTML list of the ports of a range with their nets; member selects one
     // member of a cluster gate (-1: all).
@@ -158,13 +184,27 @@ public:
                              int member) const;
     // The input-side (groups 3..1) or output ports described; empty for a
     // module-port gate. Plain turns the HTML into one line of text.
-    QString portsText(bool inputs, bool plain, int member) const;
+    QString portsPlainText(bool inputs, bool plain, int member) const;
     // The key by which the clustering finds like gates; empty when the gate
     // is no candidate. *busOut tells a two-index bus without net numbers.
     QString portSignature(int indexSlot, bool *busOut) const;
     // Folds this gate into the cluster gate as member: its ports' nets move
     // to the cluster's ports and its properties join the cluster's lists.
-    void mergeIntoCluster(Gate *cluster, int member, int firstNetNumber);
+    void clusterSignature(Gate *cluster, int member, int firstNetNumber);
+
+    // Verilog --------------------------------------------------------------
+    // The gate's statements, each ending in a line feed: an assignment for a
+    // constant, a primitive for a logic gate, an instance otherwise; one per
+    // member of a cluster gate. Empty for port and layout gates.
+    QString writeVerilog() const;
+    // The ports of one sort group by position; a later port with the same
+    // position replaces an earlier one.
+    QMap<int, GatePort *> portsByPosition(int sortGroup) const;
+    // The ports of the sort group (4: all) that belong to member bit (-1:
+    // every port), numbered 0, 1, ... in port order.
+    QMap<int, GatePort *> portsOfBit(int sortGroup, int bit) const;
+    // The named connections of the instance statement of member bit.
+    QString connectionList(int bit) const;
 
     // Cluster members ------------------------------------------------------
     // The "=NativeName" entries of a cluster gate.

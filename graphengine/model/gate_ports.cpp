@@ -425,13 +425,17 @@ bool Gate::settleInOutPorts()
         if (port->attributes.sortGroup() != 2 || port->attributes.direction() != InOut)
             continue;
         const QString key = typeName + QLatin1Char('.') + Name::stripLastIndex(port->name, false);
-        if (!port->net || resolved.contains(key)) {
-            makeOutput(port, key);
+        const GatePort *driver = port->net ? port->net->drivers.first() : nullptr;
+        // A generated open input stands in for a missing driver only.
+        const bool driven = driver && driver != port && !(driver->owner && driver->owner->isGeneratedOpenInput());
+        if (driven) {
+            // Another port drives the net already (for a known key, the port
+            // of a like instance seen first): this one reads it.
+            makeInput(port);
             continue;
         }
-        const GatePort *driver = port->net->drivers.first();
-        if (driver && driver != port) {
-            makeInput(port);
+        if (!port->net || resolved.contains(key)) {
+            makeOutput(port, key);
             continue;
         }
         const QString lower = port->name.toLower();
@@ -459,6 +463,24 @@ void Gate::layOutBoxSides(bool packBuses)
     // Per side the ports in position order, each at an offset along the side.
     constexpr double Pitch = 36.0;
     constexpr double PackedPitch = 2.0;
+    // Cluster gates of the simple logic kinds stack one member per output
+    // row: 108 between outputs, 54 between inputs (two per member), 18 on
+    // the top and bottom sides. Multiplexer clusters keep the normal pitch;
+    // their select pins sit on the slanted top and bottom edges, shifted
+    // by 0.4 of a pitch towards the narrow end.
+    const int base = baseKind();
+    const bool logicCluster = isCluster() && base >= AND && base <= XNOR;
+    const bool muxCluster = isCluster() && (base == MUX2 || base == MUX);
+    auto pitchOf = [logicCluster](int group) {
+        if (!logicCluster)
+            return Pitch;
+        return group == 0 ? 108.0 : group == 2 ? 54.0 : 18.0;
+    };
+    auto shiftOf = [muxCluster](int group) {
+        if (!muxCluster)
+            return 0.0;
+        return group == 3 ? 0.4 * Pitch : group == 1 ? -0.4 * Pitch : 0.0;
+    };
     QList<GatePort *> sides[4];
     QVector<double> offsets[4];
     double spans[4] = {};
@@ -477,13 +499,13 @@ void Gate::layOutBoxSides(bool packBuses)
             const bool continues = run.append(Name(port->name));
             if (i > 0) {
                 const bool packed = packBuses && continues && !port->net && previous && !previous->net;
-                offset += packed ? PackedPitch : Pitch;
+                offset += packed ? PackedPitch : pitchOf(group);
             }
+            if (module && (!packBuses || !continues))
+                ++module->nextNetNumber;
             if (packBuses && module) {
                 // The bits of one bus share a net number, so that they are
                 // routed as one bundle.
-                if (!continues)
-                    ++module->nextNetNumber;
                 if (continues && port->net)
                     port->net->setNetNumber(module->nextNetNumber);
                 if (continues && previous && previous->net)
@@ -504,7 +526,7 @@ void Gate::layOutBoxSides(bool packBuses)
         const double start = 1.0 + 0.5 * ((group == 0 || group == 2 ? height : width) - spans[group]);
         for (int i = 0; i < sides[group].size(); ++i) {
             GatePort *port = sides[group].at(i);
-            const double place = start + offsets[group].at(i);
+            const double place = start + offsets[group].at(i) + shiftOf(group);
             QPointF anchor;
             switch (group) {
             case 0:

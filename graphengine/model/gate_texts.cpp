@@ -192,7 +192,9 @@ QString Gate::portsDescription(PortSet::const_iterator begin, PortSet::const_ite
                 continue;
             label = portName.hasIndex() ? portName.baseText() : portName.text();
         } else {
-            label = port->label.isEmpty() ? port->name : port->label;
+            // A set label, even an empty one, is what the port shows: an
+            // empty label folds the port into the row of its run.
+            label = port->shownText();
         }
         if (!label.isEmpty()) {
             if (rowOpen)
@@ -275,7 +277,7 @@ QString Gate::portSignature(int indexSlot, bool *busOut) const
     return signature + QLatin1Char('(') + typeName + QLatin1Char(')');
 }
 
-void Gate::mergeIntoCluster(Gate *cluster, int member, int firstNetNumber)
+void Gate::clusterSignature(Gate *cluster, int member, int firstNetNumber)
 {
     if (!cluster)
         return;

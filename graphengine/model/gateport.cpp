@@ -37,6 +37,24 @@ QPainterPath buildGlyph(int sortGroup, int glyph)
     return QTransform().rotate(sideAngle[sortGroup]).map(path);
 }
 
+// The ports of one sort group of the gate at positions 0, 1, 2, ... up to the
+// first missing position (the first port of a position only), in one walk
+// of the sorted group: a wide cluster instance is not searched per position.
+template<typename Visit>
+void forEachInPositionOrder(Gate *gate, int sortGroup, Visit visit)
+{
+    int expected = 0;
+    for (auto it = gate->ports.begin(sortGroup), end = gate->ports.end(sortGroup); it != end; ++it) {
+        const int position = (*it)->attributes.position16();
+        if (position < expected)
+            continue;
+        if (position != expected)
+            return;
+        ++expected;
+        visit(*it);
+    }
+}
+
 } // namespace
 
 GatePort::GatePort(Gate *owner, const QString &name, PortAttributes attributes, double x, double y)
@@ -110,13 +128,10 @@ QList<GatePort *> GatePort::linkedPorts() const
         break;
     case BaseEnum::Input:
         if (owner) {
-            for (int position = 0;; ++position) {
-                GatePort *port = owner->portAt(0, position);
-                if (!port)
-                    break;
+            forEachInPositionOrder(owner, 0, [&result](GatePort *port) {
                 if (port->attributes.direction() != BaseEnum::Input)
                     result.append(port);
-            }
+            });
         }
         break;
     default:
@@ -135,13 +150,10 @@ QList<GatePort *> GatePort::upstreamPorts() const
     }
     if ((direction == BaseEnum::Output || direction == BaseEnum::InOut) && owner) {
         for (int group : {3, 2, 1}) {
-            for (int position = 0;; ++position) {
-                GatePort *port = owner->portAt(group, position);
-                if (!port)
-                    break;
+            forEachInPositionOrder(owner, group, [&result](GatePort *port) {
                 if (port->attributes.direction() != BaseEnum::Output)
                     result.append(port);
-            }
+            });
         }
     }
     return result;

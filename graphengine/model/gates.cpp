@@ -50,7 +50,7 @@ void Gates::initAllPorts(bool packBuses)
     }
 }
 
-void Gates::removePassThroughGates()
+void Gates::removeFromModule()
 {
     // Deleting a pass-through joins two nets and deletes one of them; it
     // deletes no gate, so the walk's copy stays valid.

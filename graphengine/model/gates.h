@@ -23,7 +23,7 @@ public:
     void initAllPorts(bool packBuses);
     // Resets the layout state of every gate and deletes the column
     // pass-through gates, which joins the nets they split.
-    void removePassThroughGates();
+    void removeFromModule();
     // The first cluster gate with a member of that name; null for none.
     Gate *findClusterWithSubGate(const Name &name) const;
 

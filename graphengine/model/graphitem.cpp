@@ -1,8 +1,11 @@
 #include "graphitem.h"
 
+#include "bussequence.h"
 #include "edge.h"
 #include "gate.h"
 #include "gateport.h"
+#include "graphengine/logging.h"
+#include "name.h"
 
 #include <tuple>
 
@@ -10,10 +13,24 @@ namespace GraphEngine {
 
 namespace {
 const int graphItemTypeId = qRegisterMetaType<GraphItem>("GraphEngine::GraphItem");
+
+bool testAndSetBit(int &marks, int n)
+{
+    const int bit = 1 << n;
+    if (marks & bit)
+        return true;
+    marks |= bit;
+    return false;
 }
+} // namespace
 
 GraphItem::GraphItem()
     : d(new Record)
+{
+}
+
+GraphItem::GraphItem(int)
+    : GraphItem()
 {
 }
 
@@ -42,10 +59,36 @@ GraphItem::GraphItem(GatePort *port)
 GraphItem::GraphItem(PortIterator begin, PortIterator end)
     : GraphItem()
 {
+    setRange(begin && begin < end ? *begin : nullptr, int(end - begin));
+}
+
+GraphItem::GraphItem(PortSet::const_iterator begin, PortSet::const_iterator end)
+    : GraphItem()
+{
+    setRange(begin != end ? *begin : nullptr, int(end - begin));
+}
+
+void GraphItem::setRange(GatePort *first, int count)
+{
+    Gate *gate = first ? first->owner : nullptr;
+    const int index = gate ? gate->ports.ports.indexOf(first) : -1;
+    if (count <= 0 || index < 0 || index + count > gate->ports.size()) {
+        logCritical(QStringLiteral("SOFT ASSERT: a port range must be a non-empty run of one gate's ports"));
+        return;
+    }
     d->kind = PortRangeItem;
-    d->gate = begin != end && *begin ? (*begin)->owner : nullptr;
-    d->rangeBegin = begin;
-    d->rangeEnd = end;
+    d->gate = gate;
+    d->rangeFirst = index;
+    d->rangeEnd = index + count;
+}
+
+QList<GatePort *> GraphItem::rangePorts() const
+{
+    if (d->kind != PortRangeItem || !d->gate)
+        return QList<GatePort *>();
+    const QList<GatePort *> &all = d->gate->ports.ports;
+    const int end = qMin(d->rangeEnd, all.size());
+    return d->rangeFirst < end ? all.mid(d->rangeFirst, end - d->rangeFirst) : QList<GatePort *>();
 }
 
 Module *GraphItem::owner() const
@@ -70,13 +113,12 @@ bool GraphItem::operator<(const GraphItem &other) const
     const Record &b = *other.d;
     if (a.kind != b.kind)
         return a.kind < b.kind;
-    // Addresses compared as unsigned numbers.
+    // Addresses compared as unsigned numbers; then the bounds of a run.
     auto key = [](const Record &r) {
         const bool range = r.kind == PortRangeItem;
         return std::make_tuple(reinterpret_cast<quintptr>(r.gate), reinterpret_cast<quintptr>(r.net),
-                               reinterpret_cast<quintptr>(r.port),
-                               reinterpret_cast<quintptr>(range ? r.rangeBegin : nullptr),
-                               reinterpret_cast<quintptr>(range ? r.rangeEnd : nullptr));
+                               reinterpret_cast<quintptr>(r.port), range ? r.rangeFirst : -1,
+                               range ? r.rangeEnd : -1);
     };
     return key(a) < key(b);
 }
@@ -86,7 +128,104 @@ bool GraphItem::operator==(const GraphItem &other) const
     const Record &a = *d;
     const Record &b = *other.d;
     return a.kind == b.kind && a.gate == b.gate && a.net == b.net && a.port == b.port
-        && (a.kind != PortRangeItem || (a.rangeBegin == b.rangeBegin && a.rangeEnd == b.rangeEnd));
+        && (a.kind != PortRangeItem || (a.rangeFirst == b.rangeFirst && a.rangeEnd == b.rangeEnd));
+}
+
+bool GraphItem::matches(const GraphItem &other) const
+{
+    if (*this == other)
+        return true;
+    if ((d->kind != NetEndItem && d->kind != PortItem) || other.kind() != PortRangeItem || !d->port)
+        return false;
+    return other.rangePorts().contains(d->port);
+}
+
+bool GraphItem::testAndSetMark(int n) const
+{
+    if (d->kind == Empty)
+        return true;
+    if (n < 0 || n > 7) {
+        logCritical(QStringLiteral("SOFT ASSERT: mark bit %1 is not one of 0-7").arg(n));
+        return false;
+    }
+    switch (d->kind) {
+    case GateItem:
+        return d->gate && testAndSetBit(d->gate->marks, n);
+    case NetItem:
+        return d->net && testAndSetBit(d->net->marks, n);
+    default:
+        return false;
+    }
+}
+
+QVariant GraphItem::property(const QString &name) const
+{
+    const BaseObject *object = nullptr;
+    switch (d->kind) {
+    case GateItem:
+        object = d->gate;
+        break;
+    case NetItem:
+        object = d->net;
+        break;
+    case PortItem:
+        object = d->port;
+        break;
+    default:
+        break;
+    }
+    return object ? object->properties.value(name) : QVariant();
+}
+
+QString GraphItem::describe(const Name &subName) const
+{
+    switch (d->kind) {
+    case GateItem:
+        if (!d->gate)
+            return QString();
+        if (d->gate->isCluster())
+            return d->gate->propertyTable(d->gate->portIndexOf(QVariant::fromValue(subName)));
+        return d->gate->propertyTableAll();
+    case NetItem:
+        return d->net ? d->net->propertyTableAll() : QString();
+    case NetEndItem:
+    case PortItem:
+        return d->port ? d->port->propertyTableAll() : QString();
+    case PortRangeItem: {
+        if (!d->gate)
+            return QString();
+        const PortSet::const_iterator begin = d->gate->ports.ports.constBegin();
+        const int end = qMin(d->rangeEnd, d->gate->ports.size());
+        if (d->rangeFirst >= end)
+            return QString();
+        return d->gate->portsDescription(begin + d->rangeFirst, begin + end, -1);
+    }
+    default:
+        return QString();
+    }
+}
+
+QString GraphItem::label() const
+{
+    switch (d->kind) {
+    case GateItem:
+        return d->gate ? QStringLiteral("G:%1").arg(d->gate->name.toString(false)) : QString();
+    case NetItem:
+        return d->net ? QStringLiteral("E:%1").arg(d->net->name.toString(false)) : QString();
+    case NetEndItem:
+    case PortItem:
+        return d->port ? QStringLiteral("P:%1").arg(d->port->fullName()) : QString();
+    case PortRangeItem: {
+        NameList names;
+        for (const GatePort *port : rangePorts()) {
+            if (port)
+                names.append(Name(port->name));
+        }
+        return QStringLiteral("B:%1").arg(names.toString());
+    }
+    default:
+        return QString();
+    }
 }
 
 } // namespace GraphEngine

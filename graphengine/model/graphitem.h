@@ -1,8 +1,13 @@
 #pragma once
 
+#include "portset.h"
+
 #include <QExplicitlySharedDataPointer>
+#include <QList>
 #include <QMetaType>
 #include <QSharedData>
+#include <QString>
+#include <QVariant>
 
 namespace GraphEngine {
 
@@ -10,6 +15,7 @@ class Edge;
 class Gate;
 class GatePort;
 class Module;
+class Name;
 
 // A shared handle naming one element of a drawn netlist: a gate, a net, the
 // end of a net at a port, a port, or a run of ports of one gate. It does not
@@ -18,23 +24,35 @@ class Module;
 class GraphItem
 {
 public:
-    enum Kind { Empty = 0, GateItem = 1, NetItem = 2, NetEndItem = 4, PortItem = 8, PortRangeItem = 16 };
+    // The kinds; the viewer's tools register their actions per kind and
+    // accept a set of kinds as one mask.
+    enum ActionableItem { Empty = 0, GateItem = 1, NetItem = 2, NetEndItem = 4, PortItem = 8, PortRangeItem = 16 };
     using PortIterator = GatePort *const *;
 
     GraphItem();
+    // The same empty item; the argument is not used.
+    explicit GraphItem(int unused);
     explicit GraphItem(Gate *gate);
     // A net end when a port is given, else the net.
     explicit GraphItem(Edge *net, GatePort *port = nullptr);
     explicit GraphItem(GatePort *port);
-    // A non-empty run [begin, end) of one gate's port list.
+    // A non-empty run [begin, end) of one gate's port list. The run is kept
+    // as the gate and index bounds, so a list that grows or is sorted later
+    // never leaves the item pointing into freed storage. A run that is empty
+    // or not in its first port's gate is reported and gives an empty item.
     GraphItem(PortIterator begin, PortIterator end);
+    GraphItem(PortSet::const_iterator begin, PortSet::const_iterator end);
 
     int kind() const { return d->kind; }
     Gate *gate() const { return d->gate; }
     Edge *net() const { return d->net; }
     GatePort *port() const { return d->port; }
-    PortIterator rangeBegin() const { return d->rangeBegin; }
-    PortIterator rangeEnd() const { return d->rangeEnd; }
+    // Index bounds [first, end) of a run in its gate's port list; -1 else.
+    int rangeFirst() const { return d->rangeFirst; }
+    int rangeEnd() const { return d->rangeEnd; }
+    // The ports of a run as the gate's list holds them now; bounds beyond
+    // the list's current end are cut off.
+    QList<GatePort *> rangePorts() const;
     // The module holding the element; null for an empty item.
     Module *owner() const;
 
@@ -42,6 +60,18 @@ public:
     bool operator<(const GraphItem &other) const;
     bool operator==(const GraphItem &other) const;
     bool operator!=(const GraphItem &other) const { return !(*this == other); }
+    // Equal, or a port (or net end) that stands in the other's run. Not
+    // symmetric.
+    bool matches(const GraphItem &other) const;
+    // Sets mark bit n (0-7) of a gate or net; true when it was set already.
+    // An empty item counts as marked; other kinds are never marked.
+    bool testAndSetMark(int n) const;
+    // A property of a gate, net or port; invalid for other kinds.
+    QVariant property(const QString &name) const;
+    // HTML description; subName picks a member of a cluster gate.
+    QString describe(const Name &subName) const;
+    // "G:", "E:", "P:" or "B:" and the element's name; null when empty.
+    QString label() const;
 
 private:
     struct Record : QSharedData
@@ -50,9 +80,11 @@ private:
         Gate *gate = nullptr;
         Edge *net = nullptr;
         GatePort *port = nullptr;
-        PortIterator rangeBegin = nullptr;
-        PortIterator rangeEnd = nullptr;
+        int rangeFirst = -1;
+        int rangeEnd = -1;
     };
+    void setRange(GatePort *first, int count);
+
     // Records never change after construction, so copies share them.
     QExplicitlySharedDataPointer<Record> d;
 };

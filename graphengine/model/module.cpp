@@ -4,6 +4,7 @@
 #include "gate.h"
 #include "gateport.h"
 #include "gates.h"
+#include "graphengine/layout/marktable.h"
 #include "graphengine/logging.h"
 #include "name.h"
 
@@ -37,6 +38,7 @@ Module::Module(const QString &name, ModuleMap *registry)
     , name(name)
     , registry(registry)
 {
+    markTable = new MarkTable;
 }
 
 Module::~Module()
@@ -49,6 +51,8 @@ Module::~Module()
     gates = nullptr;
     delete portGates;
     portGates = nullptr;
+    delete markTable;
+    markTable = nullptr;
 }
 
 Module *Module::findOrCreateModule(ModuleMap &registry, const QString &name, bool *created)
@@ -102,11 +106,27 @@ bool Module::registerInstance(Gate *gate, bool reportClash)
     return true;
 }
 
+bool Module::registerGeneratedGate(Gate *gate)
+{
+    if (!gate)
+        return false;
+    if (registerInstance(gate, false))
+        return true;
+    // The name is taken (two nets share a name): a marked copy is unique.
+    gate->name = Name::detachedCopy(gate->name);
+    if (registerInstance(gate, true))
+        return true;
+    delete gate;
+    return false;
+}
+
 void Module::unregisterGate(Gate *gate)
 {
     if (!gate || gate->module != this)
         return;
     QMutexLocker locker(&mutex);
+    if (removedGates)
+        removedGates->insert(gate);
     if (gates) {
         if (gate->kind == COLPASSTHROUGH) {
             gates->lastInList = 1;

@@ -46,6 +46,9 @@ public:
     // another module or (reported with reportClash) another gate holds its
     // name, in which case the gate is left without a module.
     bool registerInstance(Gate *gate, bool reportClash);
+    // Registers a gate the layout generates; a name already held gets a
+    // marked copy. The gate is deleted (false) when that fails too.
+    bool registerGeneratedGate(Gate *gate);
     // Takes a gate of this module out of every index.
     void unregisterGate(Gate *gate);
     // Enters a net under its name; a name already held puts it in the list
@@ -59,6 +62,10 @@ public:
     // One port gate for each port of an instance of this module, unless the
     // module has port gates already.
     void createPortGates(Gate *instance);
+
+    // The module as Verilog text, preceded by the modules its instances
+    // name (made in the registry when absent), each written once, by name.
+    QString writeVerilog();
 
     // Deletes every net, then every gate.
     void forEachIndex();
@@ -74,6 +81,42 @@ public:
     // The net named like the port; these look up and never make a net.
     GatePort *firstDriverOfNet(const GatePort *port) const;
     const QList<GatePort *> &loadsOfNet(const GatePort *port) const;
+
+    // Layout (graphengine/layout/, one source file per step) -------------
+    // Lays the module out: every step of the pipeline in order under the
+    // module's mutex, each reported with its time and renderingProgressing.
+    void computeLayout(double spacing, bool packBuses, bool preferOpenInput);
+    // Reports "<module>: <step>" with the time since the last report (only
+    // restarting the clock with restartOnly) and emits renderingProgressing.
+    void reportStep(const QString &step, bool restartOnly);
+    // True when no two gates of an inner column overlap; colour -1 checks
+    // every gate, another value only the gates with that mark bit.
+    bool checkCollisions(int colour);
+    // Last step: pass-through gates go, listed nets without ports too.
+    void simplifyGraph();
+    void setFlagOnAll(int colour, bool value);
+
+    void resetLayout();
+    void solveInOut(bool packBuses);
+    void markInOutRecursive(Gate *gate, int colour, bool packBuses);
+    void addFakeInputs(bool preferOpenInput);
+
+    void removeLoopbacks();
+    // Null when every loop through the gate is cut, loopHeadUncut() when a
+    // loop came back to this gate without a place to cut, else the loop
+    // head at which the cut is still to be made further up the path.
+    Gate *processLoopback(Gate *gate, int colour, bool force);
+    static Gate *loopHeadUncut();
+
+    void orderTopologically();
+    int computeForcedPosition(Gate *gate, int forcedDepth, bool forceMode);
+    void setGatePosition(Gate *gate, int depth);
+    int reserveColumnRow(Gate *gate, int depth);
+
+    void splitEdge(Edge *net, int fromDepth, int toDepth);
+    void createColumns();
+    // Logs every connection whose load is not step columns after its driver.
+    void checkColumnStructure(int step);
 
     // The marker: the table and the mark value of the current walk.
     MarkTable *markTable = nullptr;
@@ -111,6 +154,10 @@ public:
     quint8 renderingReported = 0;
     // Not owned: the registry that holds the module.
     ModuleMap *registry = nullptr;
+    // While set, every gate that leaves the module is added to it, so that a
+    // walk over a snapshot of gates never visits one deleted on the way
+    // (a generated driver that gives way to a real one).
+    QSet<const Gate *> *removedGates = nullptr;
 
 signals:
     void showContextMenu(GraphEngine::GraphItem graphItem, QPoint position);
@@ -126,6 +173,11 @@ signals:
 private:
     Module(const QString &name, ModuleMap *registry);
 };
+
+// Orders for sorting gate lists: by Y, by row. A null gate is a
+// programming error: reported, and the result is true.
+bool gateYLessThan(Gate *const &a, Gate *const &b);
+bool gateRowLessThan(const Gate *a, const Gate *b);
 
 // Deletes every module of the map and leaves it empty.
 void deleteModules(ModuleMap &registry);

@@ -57,18 +57,22 @@ public:
     bool listContains(const T *element) const { return m_listed.contains(element); }
     void appendToList(T *element)
     {
-        if (listContains(element))
+        // One lookup: the entry is made, or found already there.
+        auto &slot = m_listed[element];
+        if (slot != typename ListedElements::iterator())
             return;
         m_list.push_back(element);
-        m_listed.insert(element, std::prev(m_list.end()));
+        slot = std::prev(m_list.end());
     }
-    void removeFromList(const T *element)
+    // True when the element was listed.
+    bool removeFromList(const T *element)
     {
         const auto it = m_listed.find(element);
         if (it == m_listed.end())
-            return;
+            return false;
         m_list.erase(it.value());
         m_listed.erase(it);
+        return true;
     }
     // Removes the map entry under key only when it holds this element.
     bool removeFromMap(const Key &key, const T *element)
@@ -84,10 +88,8 @@ public:
     // back) is searched for.
     void take(const Key &key, const T *element)
     {
-        if (listContains(element)) {
-            removeFromList(element);
+        if (removeFromList(element))
             return;
-        }
         if (removeFromMap(key, element))
             return;
         for (auto it = map.begin(); it != map.end();) {

@@ -4,6 +4,8 @@
 
 #include <coreplugin/actionmanager.h>
 #include <coreplugin/editormanager.h>
+#include <coreplugin/idocument.h>
+#include <coreplugin/ieditor.h>
 #include <coreplugin/icore.h>
 #include <coreplugin/ioptionspage.h>
 #include <debugger/debuggercore.h>

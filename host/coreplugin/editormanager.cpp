@@ -1,56 +1,47 @@
 #include "editormanager.h"
 
-#include <QFile>
+#include "idocument.h"
+#include "ieditor.h"
+
+#include <texteditor/texteditor.h>
+
 #include <QFileInfo>
-#include <QPlainTextEdit>
-#include <QTextBlock>
+#include <QLoggingCategory>
+
+// The IDE core's images (":/core/images/...").
+static void initCoreResources()
+{
+    Q_INIT_RESOURCE(core);
+}
 
 namespace Core {
 
-IEditor::IEditor(const QString &filePath, const QString &text)
-    : m_document(new IDocument(filePath, this))
-    , m_widget(new QPlainTextEdit)
+namespace {
+
+Q_LOGGING_CATEGORY(editorLog, "korvan.host.editormanager")
+
+QList<IEditorFactory *> &factories()
 {
-    m_widget->setReadOnly(true);
-    m_widget->setPlainText(text);
-    m_widget->setObjectName(QStringLiteral("Editor:") + filePath);
+    static QList<IEditorFactory *> list;
+    return list;
 }
 
-IEditor::~IEditor()
+IEditorFactory *factoryFor(const QString &fileName, Id editorId)
 {
-    delete m_widget.data();
+    const QList<IEditorFactory *> all = EditorManager::allEditorFactories();
+    if (editorId.isValid()) {
+        for (IEditorFactory *factory : all)
+            if (factory->id() == editorId)
+                return factory;
+    }
+    const Utils::MimeDatabase database;
+    QList<IEditorFactory *> candidates = EditorManager::editorFactories(database.mimeTypeForFile(fileName));
+    if (candidates.isEmpty())
+        candidates = EditorManager::editorFactories(database.mimeTypeForName(QStringLiteral("text/plain")));
+    return candidates.value(0);
 }
 
-QWidget *IEditor::widget() const
-{
-    return m_widget;
-}
-
-void IEditor::gotoLine(int line, int column, bool centerLine)
-{
-    if (!m_widget)
-        return;
-    QTextBlock block = m_widget->document()->findBlockByNumber(qMax(0, line - 1));
-    if (!block.isValid())
-        block = m_widget->document()->lastBlock();
-    QTextCursor cursor(block);
-    cursor.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor, qBound(0, column, block.length() - 1));
-    m_widget->setTextCursor(cursor);
-    if (centerLine)
-        m_widget->centerCursor();
-    else
-        m_widget->ensureCursorVisible();
-}
-
-int IEditor::currentLine() const
-{
-    return m_widget ? m_widget->textCursor().blockNumber() + 1 : 0;
-}
-
-int IEditor::currentColumn() const
-{
-    return m_widget ? m_widget->textCursor().positionInBlock() : 0;
-}
+} // namespace
 
 EditorManager *EditorManager::instance()
 {
@@ -58,9 +49,47 @@ EditorManager *EditorManager::instance()
     return manager;
 }
 
+void EditorManager::addEditorFactory(IEditorFactory *factory)
+{
+    factory->setParent(instance());
+    factories().append(factory);
+}
+
+QList<IEditorFactory *> EditorManager::allEditorFactories()
+{
+    // The IDE's text editor plug-in registers its editors before any other
+    // plug-in asks for one.
+    static const bool textEditors = (initCoreResources(), TextEditor::registerTextEditorFactories(), true);
+    Q_UNUSED(textEditors)
+    return factories();
+}
+
+QList<IEditorFactory *> EditorManager::editorFactories(const Utils::MimeType &mimeType, bool bestMatchOnly)
+{
+    QList<IEditorFactory *> exact;
+    QList<IEditorFactory *> inherited;
+    if (!mimeType.isValid())
+        return exact;
+    for (IEditorFactory *factory : allEditorFactories()) {
+        const QStringList types = factory->mimeTypes();
+        if (types.contains(mimeType.name())) {
+            exact.append(factory);
+            continue;
+        }
+        for (const QString &type : types) {
+            if (mimeType.inherits(type)) {
+                inherited.append(factory);
+                break;
+            }
+        }
+    }
+    if (bestMatchOnly)
+        return exact.isEmpty() ? inherited : exact;
+    return exact + inherited;
+}
+
 IEditor *EditorManager::openEditor(const QString &fileName, Id editorId, OpenEditorFlags flags, bool *newEditor)
 {
-    Q_UNUSED(editorId)
     if (newEditor)
         *newEditor = false;
     EditorManager *manager = instance();
@@ -71,10 +100,16 @@ IEditor *EditorManager::openEditor(const QString &fileName, Id editorId, OpenEdi
             editor = open;
     }
     if (!editor) {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        IEditorFactory *factory = factoryFor(path, editorId);
+        if (!factory)
             return nullptr;
-        editor = new IEditor(path, QString::fromUtf8(file.readAll()));
+        editor = factory->createEditor();
+        QString error;
+        if (!editor->document()->open(path, &error)) {
+            qCWarning(editorLog) << error;
+            delete editor;
+            return nullptr;
+        }
         editor->setParent(manager);
         manager->m_editors.append(editor);
         if (newEditor)

@@ -1,51 +1,41 @@
 #pragma once
 
-// Stand-in for the IDE's editor manager: opens a file in a plain text editor
-// (one per file), moves it to a line, and hands out its document.
+// Stand-in for the IDE's editor manager: the editor factories by MIME type
+// (the IDE's own text editors, plain text, Python, C and C++, are registered
+// on first use), and the open editors, one per file, with the current one.
 
 #include "id.h"
+
+#include <utils/mimedatabase.h>
 
 #include <QList>
 #include <QObject>
 #include <QPointer>
-#include <QString>
-
-QT_BEGIN_NAMESPACE
-class QPlainTextEdit;
-class QWidget;
-QT_END_NAMESPACE
+#include <QStringList>
 
 namespace Core {
 
-class IDocument : public QObject
+class IEditor;
+
+class IEditorFactory : public QObject
 {
     Q_OBJECT
 public:
-    explicit IDocument(const QString &filePath, QObject *parent = nullptr)
-        : QObject(parent), m_filePath(filePath) {}
-    QString filePath() const { return m_filePath; }
+    IEditorFactory(const Id &id, const QString &displayName, const QStringList &mimeTypes,
+                   QObject *parent = nullptr)
+        : QObject(parent), m_id(id), m_displayName(displayName), m_mimeTypes(mimeTypes) {}
+
+    Id id() const { return m_id; }
+    QString displayName() const { return m_displayName; }
+    QStringList mimeTypes() const { return m_mimeTypes; }
+
+    // A new editor; the caller owns it.
+    virtual IEditor *createEditor() = 0;
 
 private:
-    QString m_filePath;
-};
-
-class IEditor : public QObject
-{
-    Q_OBJECT
-public:
-    IEditor(const QString &filePath, const QString &text);
-    ~IEditor() override;
-
-    IDocument *document() const { return m_document; }
-    QWidget *widget() const;
-    // Lines count from 1, columns from 0.
-    void gotoLine(int line, int column = 0, bool centerLine = true);
-    int currentLine() const;
-    int currentColumn() const;
-
-private:
-    IDocument *m_document;
-    QPointer<QPlainTextEdit> m_widget;
+    Id m_id;
+    QString m_displayName;
+    QStringList m_mimeTypes;
 };
 
 class EditorManager : public QObject
@@ -62,8 +52,20 @@ public:
 
     static EditorManager *instance();
 
-    // The editor of the file, opened when needed; null when the file cannot
-    // be read. `newEditor` tells whether this call opened it.
+    // The factories that open the type: with bestMatchOnly, those made for
+    // exactly this type (or, when there are none, those of the nearest
+    // type it inherits); otherwise every factory that can open it, exact
+    // ones first. Empty for an invalid type.
+    static QList<IEditorFactory *> editorFactories(const Utils::MimeType &mimeType,
+                                                    bool bestMatchOnly = true);
+
+    // Registers a factory for the rest of the process (the manager owns it).
+    static void addEditorFactory(IEditorFactory *factory);
+    static QList<IEditorFactory *> allEditorFactories();
+
+    // The editor of the file, opened when needed (by the factory editorId,
+    // else by the file's type, else as plain text); null when the file
+    // cannot be read. `newEditor` tells whether this call opened it.
     static IEditor *openEditor(const QString &fileName, Id editorId = Id(),
                                OpenEditorFlags flags = NoFlags, bool *newEditor = nullptr);
     static QList<IEditor *> openedEditors();

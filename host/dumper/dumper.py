@@ -12,6 +12,7 @@
 #     or None, stripTypedefs(type), parseAndEvaluate(expression),
 #     readMemory(address, size) -> bytes, stringCutOff (characters)
 #   output into the current item: putValue(text), putType(name),
+#     putAddress(number) (the object's address, 64-bit),
 #     putNumChild(n), putError(message), isExpanded(), putItem(value)
 #     (custom dumper of the path, else qdump__<type>, else GDB's view; a
 #     Python value is shown as its text), putSubItem(name, value),
@@ -56,7 +57,8 @@ def templateBaseName(name):
 
 class Item(object):
     # One node of the fetched value tree.
-    __slots__ = ("iname", "name", "exp", "path", "value", "type", "numchild", "children", "error", "childINames")
+    __slots__ = ("iname", "name", "exp", "path", "value", "type", "numchild", "children", "error", "childINames",
+                 "address")
 
     def __init__(self, iname, name, path):
         self.iname = iname
@@ -69,12 +71,15 @@ class Item(object):
         self.children = None
         self.error = False
         self.childINames = None
+        self.address = None
 
     def toDict(self):
         result = {"iname": self.iname, "name": self.name, "value": self.value,
                   "type": self.type, "numchild": self.numchild}
         if self.exp is not None:
             result["exp"] = self.exp
+        if self.address is not None:
+            result["address"] = "0x%x" % self.address
         if self.error:
             result["error"] = True
         if self.children is not None:
@@ -250,6 +255,9 @@ class Dumper(object):
 
     def putType(self, typeName):
         self.currentItem.type = str(typeName)
+
+    def putAddress(self, address):
+        self.currentItem.address = int(address)
 
     def putNumChild(self, count):
         self.currentItem.numchild = int(count)

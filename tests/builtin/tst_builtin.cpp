@@ -8,6 +8,7 @@
 
 #include "configuration/document.h"
 #include "configuration/keys.h"
+#include "plugin/instrumentation.h"
 #include "plugin/korvandebuggerplugin.h"
 
 #include <QFile>
@@ -24,6 +25,7 @@
 
 using namespace KorvanDebugger;
 using KorvanDebugger::Internal::KorvanDebuggerPlugin;
+using KorvanDebugger::Internal::instrumentPython;
 
 namespace {
 
@@ -38,6 +40,16 @@ QMap<QString, int> countBy(const QJsonArray &classes, const std::function<QStrin
 }
 
 // Every key of the JSON tree below a node, with the texts stored under it.
+// What a program needs to build against the Qt Core of the tests.
+QStringList qtCoreFlags()
+{
+    QStringList flags;
+    for (const QString &include : QStringLiteral(KORVAN_QTCORE_INCLUDES).split(QLatin1Char('|')))
+        flags << "-I" + include;
+    flags << QStringLiteral(KORVAN_QTCORE_LIBRARY);
+    return flags;
+}
+
 void collectKeys(const QJsonValue &node, QMultiHash<QString, QJsonValue> &keys)
 {
     if (node.isArray()) {
@@ -64,8 +76,10 @@ private:
     QSet<QString> m_shownTypes;          // class names of the models that a checked row covers
 
     static void index(const QJsonObject &item, const QString &path, QHash<QString, QJsonObject> *items);
+    // instrumented: the script of the debug mode, rewritten as the plug-in
+    // sends it, with the rewritten DynamicPrettyPrinters.py.
     void fetchFixture(const QJsonObject &document, const QString &fixture, const QStringList &compileFlags,
-                      QHash<QString, QJsonObject> *items);
+                      QHash<QString, QJsonObject> *items, bool instrumented = false);
     QJsonObject item(const QString &path) const { return m_items.value(path); }
 
 private slots:
@@ -78,6 +92,7 @@ private slots:
     void everyEnabledModelIsShown();
     void olderLibraryLayouts();
     void debugModeScriptCompiles();
+    void instrumentedDebugModeRuns();
     void everyPythonBodyCompiles();
 };
 
@@ -102,15 +117,12 @@ void TestBuiltinModels::initTestCase()
     QCOMPARE(data, QJsonDocument(document).toJson(QJsonDocument::Indented));
     QVERIFY(!document.contains(Configuration::Key::configVersion));
 
-    QStringList qtFlags;
-    for (const QString &include : QStringLiteral(KORVAN_QTCORE_INCLUDES).split(QLatin1Char('|')))
-        qtFlags << "-I" + include;
-    qtFlags << QStringLiteral(KORVAN_QTCORE_LIBRARY);
-    fetchFixture(document, QStringLiteral("builtintypes"), qtFlags, &m_items);
+    fetchFixture(document, QStringLiteral("builtintypes"), qtCoreFlags(), &m_items);
 }
 
 void TestBuiltinModels::fetchFixture(const QJsonObject &document, const QString &fixture,
-                                     const QStringList &compileFlags, QHash<QString, QJsonObject> *items)
+                                     const QStringList &compileFlags, QHash<QString, QJsonObject> *items,
+                                     bool instrumented)
 {
     const QString gdb = QStandardPaths::findExecutable(QStringLiteral("gdb"));
     const QString gxx = QStandardPaths::findExecutable(QStringLiteral("g++"));
@@ -118,10 +130,16 @@ void TestBuiltinModels::fetchFixture(const QJsonObject &document, const QString 
 
     TestEnvironment env;
     QVERIFY(Configuration::saveConfigurationFile(document, Configuration::Key::prettyPrintersDocument));
+    TestEnvironment::setDebugMode(instrumented);
     QString script;
+    QByteArray dynamicPrinters = KorvanDebuggerPlugin::getResourceCode(":DynamicPrettyPrinters.py");
     {
         KorvanDebuggerPlugin plugin;
         script = plugin.generateAllClassModels().unregisterCustomsCode(true);
+    }
+    if (instrumented) {
+        script = instrumentPython(script, "userCode.getOutput(true)", false);
+        dynamicPrinters = instrumentPython(QString::fromLatin1(dynamicPrinters), "dynamicPrettyPrintersCode", false).toLatin1();
     }
 
     QTemporaryDir dir;
@@ -133,7 +151,7 @@ void TestBuiltinModels::fetchFixture(const QJsonObject &document, const QString 
     const QStringList scripts{sourceRoot + "/host/dumper/dumper.py", dir.filePath("KorvanDumper.py"),
                               dir.filePath("DynamicPrettyPrinters.py"), dir.filePath("printers.py")};
     QVERIFY(writeFile(scripts.at(1), KorvanDebuggerPlugin::getResourceCode(":KorvanDumper.py")));
-    QVERIFY(writeFile(scripts.at(2), KorvanDebuggerPlugin::getResourceCode(":DynamicPrettyPrinters.py")));
+    QVERIFY(writeFile(scripts.at(2), dynamicPrinters));
     QVERIFY(writeFile(scripts.at(3), script.toUtf8()));
 
     // The variables to fetch are those used after the break line.
@@ -174,6 +192,10 @@ void TestBuiltinModels::fetchFixture(const QJsonObject &document, const QString 
             << program;
     QProcess debugger;
     debugger.setProcessChannelMode(QProcess::MergedChannels);
+    // The same order of hashed containers in every run of the program.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_HASH_SEED"), QStringLiteral("0"));
+    debugger.setProcessEnvironment(environment);
     debugger.start(gdb, gdbArgs);
     QVERIFY(debugger.waitForFinished(300000));
     const QString output = QString::fromUtf8(debugger.readAll());
@@ -187,6 +209,8 @@ void TestBuiltinModels::fetchFixture(const QJsonObject &document, const QString 
     // reports a failure.
     for (const char *failure : {"Traceback", "Python Exception", "Error while executing Python", "KORVANDEBUG"})
         QVERIFY2(!output.contains(QLatin1String(failure)), qPrintable(output.left(4000)));
+    if (instrumented)
+        QVERIFY2(output.contains(QLatin1String("XXX: userCode.getOutput(true):")), qPrintable(output.left(4000)));
     for (const QJsonValue &entry : fetched)
         index(entry.toObject(), entry.toObject().value(QLatin1String("name")).toString(), items);
 
@@ -512,6 +536,34 @@ void TestBuiltinModels::debugModeScriptCompiles()
     QVERIFY(script.contains(QLatin1String("__line__count__")));
     const PythonRun run = runPython(compileScript(script));
     QVERIFY2(run.output.trimmed() == QLatin1String("compiled"), qPrintable(run.output.left(2000)));
+
+    // And so it is once rewritten as the plug-in sends it, with the script
+    // of the dumper side, in debug mode and outside it.
+    for (const bool debugMode : {true, false}) {
+        TestEnvironment::setDebugMode(debugMode);
+        const QString sent = instrumentPython(plugin.generateAllClassModels().unregisterCustomsCode(true),
+                                              "userCode.getOutput(true)", false)
+                             + instrumentPython(KorvanDebuggerPlugin::getResourceCodeAsQstring(":DynamicPrettyPrinters.py"),
+                                                "dynamicPrettyPrintersCode", false);
+        const PythonRun instrumented = runPython(compileScript(sent));
+        QVERIFY2(instrumented.output.trimmed() == QLatin1String("compiled"), qPrintable(instrumented.output.left(2000)));
+    }
+}
+
+void TestBuiltinModels::instrumentedDebugModeRuns()
+{
+    // The set in debug mode, rewritten as the plug-in sends it, compiles,
+    // loads in GDB and shows what the plain set shows.
+    QJsonObject document{{Configuration::Key::classes, m_classes}};
+    QHash<QString, QJsonObject> items;
+    fetchFixture(document, QStringLiteral("builtintypes"), qtCoreFlags(), &items, true);
+    if (QTest::currentTestFailed())
+        return;
+    QCOMPARE(items.size(), m_items.size());
+    for (auto it = m_items.constBegin(); it != m_items.constEnd(); ++it) {
+        QCOMPARE(items.value(it.key()).value(QLatin1String("value")), it.value().value(QLatin1String("value")));
+        QCOMPARE(items.value(it.key()).value(QLatin1String("type")), it.value().value(QLatin1String("type")));
+    }
 }
 
 void TestBuiltinModels::everyPythonBodyCompiles()

@@ -1,6 +1,6 @@
-// korvan_enumtables' computation: the enumerators read from preprocessed
-// headers, the helper program text, and the stored tables of the built-in set
-// against what the Qt headers of this machine give.
+// korvan_enumtables' computation: definitions that give no table, and the
+// stored tables of the built-in set against what the Qt headers of this
+// machine give.
 
 #include "configuration/document.h"
 #include "configuration/keys.h"
@@ -18,53 +18,6 @@ class TestEnumTables : public QObject
     Q_OBJECT
 
 private slots:
-    void enumeratorsOfBody_data()
-    {
-        QTest::addColumn<QString>("body");
-        QTest::addColumn<QStringList>("names");
-        QTest::newRow("plain") << " A, B = 2, C " << QStringList{"A", "B", "C"};
-        QTest::newRow("trailing comma") << "A = 1,\n B = 2,\n" << QStringList{"A", "B"};
-        QTest::newRow("commas inside initialisers")
-            << "A = qMax(1, 2), B = std::integral_constant<int, 3>::value, C" << QStringList{"A", "B", "C"};
-        QTest::newRow("attributes") << "A [[deprecated(\"no, never\")]] = 1, B __attribute__((deprecated(\"x, y\"))) = 2"
-                                    << QStringList{"A", "B"};
-        QTest::newRow("empty") << "  " << QStringList();
-    }
-    void enumeratorsOfBody()
-    {
-        QFETCH(QString, body);
-        QFETCH(QStringList, names);
-        QCOMPARE(EnumProgram::enumeratorsOfBody(body), names);
-    }
-
-    void enumBodyIsTakenFromItsScope()
-    {
-        const QString text = QStringLiteral(
-            "class Other { enum Mode { Wrong }; };\n"
-            "namespace N { class __attribute__((visibility(\"default\"))) C : public B {\n"
-            "  enum class Mode : int { X = 1, Y = (1 | 2) };\n"
-            "}; }\n");
-        bool scoped = false;
-        QCOMPARE(EnumProgram::findEnumBody(text, "N::C", "Mode", &scoped).simplified(),
-                 QStringLiteral("X = 1, Y = (1 | 2)"));
-        QVERIFY(scoped);
-        QCOMPARE(EnumProgram::findEnumBody(text, "Other", "Mode", &scoped).trimmed(), QStringLiteral("Wrong"));
-        QVERIFY(!scoped);
-        // A forward declaration is no scope; a missing enum gives nothing.
-        QVERIFY(EnumProgram::findEnumBody("class C; enum Mode { A };", "C", "Mode", &scoped).isEmpty());
-        QVERIFY(EnumProgram::findEnumBody(text, "N::C", "Kind", &scoped).isEmpty());
-    }
-
-    void programText()
-    {
-        QCOMPARE(EnumProgram::programText("#define P", "enum E { A };", {"::A"}),
-                 QByteArray("#define P\nenum E { A };\n;\n#include <stdio.h>\n\n"
-                            "template <typename v> bool __is___Negative__(v variable) { return variable < 0;}\n"
-                            "int main(int argc, char** argv) {\n"
-                            "  printf(\"::A,%llu,%d\\n\",static_cast<unsigned long long int>(::A),"
-                            "__is___Negative__(::A));\n}\n"));
-    }
-
     void definitionsThatGiveNoTable_data()
     {
         QTest::addColumn<QString>("definition");
@@ -75,7 +28,7 @@ private slots:
     void definitionsThatGiveNoTable()
     {
         QFETCH(QString, definition);
-        EnumProgram program(EnumProgram::qtIncludeOptions());
+        EnumProgram program;
         const Tools::EnumTable table = program.compute(QJsonObject{{Configuration::Key::definition, definition}});
         QVERIFY(!table.error.isEmpty());
         QVERIFY(table.enums.isEmpty());
@@ -105,7 +58,7 @@ private slots:
         }
         QVERIFY(!enumeration.isEmpty());
 
-        EnumProgram program(EnumProgram::qtIncludeOptions());
+        EnumProgram program;
         const Tools::EnumTable table = program.compute(enumeration);
         QVERIFY2(table.error.isEmpty(), qPrintable(table.error));
         if (enumeration.contains(Configuration::Key::compiledValue)) {

@@ -213,9 +213,9 @@ private slots:
             << QByteArray(json("{'className': {'path': 'a.b', 'api': 'x'}, 'group': 'G', 'feature': 'Container'}")) << true
             << QStringLiteral("  def qdump___Id_2(d,value,dumpMode=DefaultMode):\n"
                               "      return GenericDumpFieldAsParentHelper(d = d,value = value,fields = [],"
-                              "dumpMode = dumpMode,debugContext = \"custom.x;a_b;\")\n"
+                              "dumpMode = dumpMode,debugContext = \"custom.x;a_db;\")\n"
                               "except Exception as korvanError: #--\n"
-                              "  reportDefinitionFailure(\"custom.x;a_b;\",korvanError,True) #--");
+                              "  reportDefinitionFailure(\"custom.x;a_db;\",korvanError,True) #--");
         QTest::newRow("enumeration")
             << QByteArray(json("{'className': {'TemplateType': 'E'}, 'feature': 'Enumeration', "
          "'enumeration': {'enums': ['{ 0x1;::A,0x2;::B }'], 'masks': ['0x3']}}"))
@@ -251,7 +251,7 @@ private slots:
         g.setValue(jsonObject(json("{'className': {'TemplateType': 'P'}}")), false);
         QCOMPARE(g.customApiKey(), QStringLiteral(";"));
         g.setValue(jsonObject(json("{'className': {'path': 'a.b', 'api': 'x@y'}}")), false);
-        QCOMPARE(g.customApiKey(), QStringLiteral("x@y;a_b;"));
+        QCOMPARE(g.customApiKey(), QStringLiteral("x@y;a_db;"));
         g.setValue(jsonObject(json("{'feature': 'Container', 'fields': [{'type': 'Array', 'dimension': '2D'}]}")), false);
         QCOMPARE(g.containerDimension(), 2);
         QVERIFY(g.isContainer(false));

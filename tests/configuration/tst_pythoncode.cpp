@@ -241,6 +241,7 @@ private slots:
 
         deleteHelpersCode();
         registerCustomDumper(QStringLiteral("api;path"), QStringLiteral("Cls"));
+        registerCustomDumper(QStringLiteral("f\"),\\"), QStringLiteral("p\\\")\nimport os"));
         PythonCode second;
         second.definitions = QStringLiteral("x = 1");
         helperDefinitionId(QStringLiteral("def %3(w):\n    return w")); // _Id_2
@@ -250,6 +251,7 @@ private slots:
                                  + deletions.arg(QStringLiteral("qform__ns__T"))
                                  + deletions.arg(QStringLiteral("qdump__ns__T"))
                                  + QStringLiteral("theDumper.unregisterCustom (\"api;path\",\"Cls\")\n"
+                                                  "theDumper.unregisterCustom (\"f\\\"),\\\\\",\"p\\\\\\\")\\nimport os\")\n"
                                                   "def _Id_2(w):\n    return w\nx = 1\n");
         QCOMPARE(second.unregisterCustomsCode(true), expected);
         // Deletions and unregistrations are consumed by the first script.
@@ -266,7 +268,14 @@ private slots:
         QCOMPARE(customApiKey(QStringLiteral("p@"), QStringLiteral("x"), QStringLiteral("y")),
                  QStringLiteral("p@;x;y"));
         QCOMPARE(customApiName(QStringLiteral("p"), QStringLiteral("classes.g.T@1"), QStringLiteral("n")),
-                 QStringLiteral("custom.p;classes_g_Ta1;n"));
+                 QStringLiteral("custom.p;classes_dg_dTa1;n"));
+        // The path comes back from the key, real "_" and ";" included.
+        for (const QString path : {QStringLiteral("local.m_data.1"), QStringLiteral("a._b"), QStringLiteral("a_.b"),
+                                   QStringLiteral("__"), QStringLiteral("x;y_d"), QString()}) {
+            const QString encoded = encodeCustomPath(path);
+            QVERIFY(!encoded.contains(QLatin1Char('.')) && !encoded.contains(QLatin1Char(';')));
+            QCOMPARE(decodeCustomPath(encoded), path);
+        }
     }
 
     void stringLiteralsRoundTripThroughPython()

@@ -2,6 +2,7 @@
 
 #include "common/scriptgeneration.h"
 #include "common/testenvironment.h"
+#include "plugin/instrumentation.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -142,13 +143,12 @@ const QVector<ShownValue> &shownValues()
     return rows;
 }
 
-bool Fixture::prepare(QString *error)
+bool Fixture::findTools(QString *error)
 {
     m_gdb = QStandardPaths::findExecutable(QStringLiteral("gdb"));
     m_python = QStandardPaths::findExecutable(QStringLiteral("python3"));
-    const QString gxx = QStandardPaths::findExecutable(QStringLiteral("g++"));
-    if (m_gdb.isEmpty() || gxx.isEmpty() || m_python.isEmpty()) {
-        *error = QStringLiteral("gdb, g++ and python3 are needed");
+    if (m_gdb.isEmpty() || m_python.isEmpty()) {
+        *error = QStringLiteral("gdb and python3 are needed");
         return false;
     }
     if (!m_dir.isValid()) {
@@ -156,7 +156,7 @@ bool Fixture::prepare(QString *error)
         return false;
     }
 
-    const QString source = sourceRoot() + "/tests/fixtures/dumpertypes.cpp";
+    const QString source = sourceRoot() + "/tests/fixtures/" + m_baseName + ".cpp";
     QFile file(source);
     if (!file.open(QIODevice::ReadOnly)) {
         *error = source + QStringLiteral(" cannot be read");
@@ -171,8 +171,28 @@ bool Fixture::prepare(QString *error)
         *error = QStringLiteral("no breakpoint line in the fixture");
         return false;
     }
+    return true;
+}
 
-    m_program = m_dir.filePath(QStringLiteral("dumpertypes"));
+bool Fixture::usePrebuilt(const QString &program, QString *error)
+{
+    if (!findTools(error))
+        return false;
+    m_program = program;
+    return true;
+}
+
+bool Fixture::prepare(QString *error)
+{
+    const QString gxx = QStandardPaths::findExecutable(QStringLiteral("g++"));
+    if (gxx.isEmpty()) {
+        *error = QStringLiteral("g++ is needed");
+        return false;
+    }
+    if (!findTools(error))
+        return false;
+    const QString source = sourceRoot() + "/tests/fixtures/" + m_baseName + ".cpp";
+    m_program = m_dir.filePath(m_baseName);
     QProcess compiler;
     compiler.setProcessChannelMode(QProcess::MergedChannels);
     compiler.start(gxx, {"-g", "-O0", source, "-o", m_program});
@@ -192,7 +212,7 @@ GdbRun Fixture::run(const QStringList &printerScripts, const QStringList &comman
                                 + printerScripts;
     for (const QString &script : scripts)
         args << "-x" << script;
-    args << "-ex" << QStringLiteral("break dumpertypes.cpp:%1").arg(m_breakLine) << "-ex" << "run";
+    args << "-ex" << QStringLiteral("break %1.cpp:%2").arg(m_baseName).arg(m_breakLine) << "-ex" << "run";
     for (const QString &command : commands)
         args << "-ex" << command;
     args << m_program;
@@ -225,17 +245,20 @@ GdbRun Fixture::runInstrumented(const QString &printerScript, bool debugMode, co
         {"userCode.getOutput(true)", printerScript}};
     const QString prefix = debugMode ? QStringLiteral("debug_") : QStringLiteral("normal_");
     QStringList rewritten;
+    TestEnvironment env;
+    TestEnvironment::setDebugMode(debugMode);
     for (const auto &part : parts) {
         const QString target = m_dir.filePath(prefix + QFileInfo(part.second).fileName());
-        QProcess python;
-        python.setProcessChannelMode(QProcess::MergedChannels);
-        python.start(m_python, {sourceRoot() + "/tests/dumper/instrument.py", part.first, debugMode ? "1" : "0",
-                                part.second, target});
-        if (!python.waitForFinished(60000) || python.exitCode() != 0) {
+        QFile source(part.second);
+        QFile rewrite(target);
+        if (!source.open(QIODevice::ReadOnly) || !rewrite.open(QIODevice::WriteOnly)) {
             GdbRun failed;
-            failed.output = QString::fromLocal8Bit(python.readAll());
+            failed.output = QStringLiteral("cannot rewrite %1").arg(part.second);
             return failed;
         }
+        rewrite.write(KorvanDebugger::Internal::instrumentPython(QString::fromUtf8(source.readAll()),
+                                                                 part.first.toLatin1().constData(), false)
+                          .toUtf8());
         rewritten << target;
     }
     // The rewritten DynamicPrettyPrinters.py replaces the plain one, loaded first.

@@ -53,13 +53,21 @@ const QVector<ShownValue> &shownValues();
 // The type models of the fixture's types (tests/fixtures/dumpertypes.conf).
 QJsonObject fixtureDocument();
 
-// The compiled fixture program and the GDB that runs it.
+// The compiled fixture program and the GDB that runs it: by default
+// tests/fixtures/dumpertypes.cpp, else the fixture of that base name.
 class Fixture
 {
 public:
+    explicit Fixture(const QString &baseName = QStringLiteral("dumpertypes"))
+        : m_baseName(baseName)
+    {
+    }
+
     // Compiles the program; false with the reason when a tool is missing or
     // the compilation fails.
     bool prepare(QString *error);
+    // The same for a program that the build made of the fixture source.
+    bool usePrebuilt(const QString &program, QString *error);
 
     // gdb -batch with the stand-in dumper, KorvanDumper.py,
     // DynamicPrettyPrinters.py and the given scripts, stopped at the
@@ -82,6 +90,10 @@ public:
     QString writeGeneratedScript(const QJsonObject &document, const QString &mode, const QString &name) const;
 
 private:
+    // The tools, the temporary folder and the "// break here" line.
+    bool findTools(QString *error);
+
+    QString m_baseName;
     QTemporaryDir m_dir;
     QString m_gdb;
     QString m_python;

@@ -130,7 +130,7 @@ void TestDumper::resourceScriptsCompile_data()
         for (const QString &name : dir.entryList({"*.py"}, QDir::Files))
             scripts << dir.filePath(name);
     }
-    QVERIFY(scripts.size() >= 6);
+    QVERIFY(scripts.size() >= 5);
     for (const QString &script : scripts)
         QTest::newRow(qPrintable(QFileInfo(script).fileName())) << script;
 }

@@ -10,7 +10,12 @@
 #include "common/scriptgeneration.h"
 #include "common/testenvironment.h"
 
+#include "configuration/document.h"
 #include "configuration/keys.h"
+#include "plugin/customregistrations.h"
+#include "plugin/instrumentation.h"
+#include "plugin/korvandebuggerplugin.h"
+#include "plugin/logfilter.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -50,6 +55,17 @@ QJsonObject failingAtLoad(const QString &typeName)
                            QJsonObject{{Key::LambdaExpression, QStringLiteral("value)(undefinedAtLoad")}}}}}}}}};
 }
 
+// A customization of one watched value of type PairVec: each pair shows
+// the member valueField.
+QJsonObject customEntry(const QString &api, const QString &path, const QString &valueField)
+{
+    return QJsonObject{
+        {Key::className, QJsonObject{{Key::className, QStringLiteral("PairVec")}, {Key::path, path}, {Key::api, api}}},
+        {Key::fields, QJsonArray{QJsonObject{
+                          {Key::customization, QStringLiteral("Value")},
+                          {Key::valueCustom, QJsonObject{{Key::accessor, QJsonObject{{Key::Field, valueField}}}}}}}}};
+}
+
 } // namespace
 
 class TestGeneratedPrinters : public QObject
@@ -75,6 +91,14 @@ private slots:
     void secondGenerationReplacesTheFirst();
     void instrumentedScriptsBehaveTheSame_data();
     void instrumentedScriptsBehaveTheSame();
+    void customRegistrationOfOneValue_data();
+    void customRegistrationOfOneValue();
+    void failingCustomPrinterNamesItsEntry();
+
+private:
+    // The class models of the fixture and the printers of the given custom
+    // document, generated together as the plug-in sends them.
+    QString scriptWithCustoms(const QJsonObject &customDocument, bool debugMode);
 };
 
 void TestGeneratedPrinters::initTestCase()
@@ -281,6 +305,90 @@ void TestGeneratedPrinters::instrumentedScriptsBehaveTheSame()
     QCOMPARE(run.fetches.first(), m_runs.value(mode).fetches.first());
     QVERIFY(!run.reportLines.filter(QRegularExpression("^userCode.getOutput\\(true\\): +\\d+ ")).isEmpty());
     QCOMPARE(reportsOf(run.reportLines), reportsOf(m_runs.value(mode).reportLines));
+}
+
+QString TestGeneratedPrinters::scriptWithCustoms(const QJsonObject &customDocument, bool debugMode)
+{
+    using namespace KorvanDebugger::Internal;
+    TestEnvironment env;
+    TestEnvironment::setDebugMode(debugMode);
+    if (!saveConfigurationFile(fixtureDocument(), Key::prettyPrintersDocument))
+        return QString();
+    KorvanDebuggerPlugin plugin;
+    PythonCode code = plugin.generateAllClassModels();
+    code.merge(generateCustomCode(customDocument,
+                                  [&plugin](const QString &type) { return plugin.findStoredClassDefinition(type); }));
+    return instrumentPython(code.unregisterCustomsCode(true), "userCode.getOutput(true)", false);
+}
+
+void TestGeneratedPrinters::customRegistrationOfOneValue_data()
+{
+    scriptsCompile_data();
+}
+
+void TestGeneratedPrinters::customRegistrationOfOneValue()
+{
+    QFETCH(QString, mode);
+    // Paths and apis that no value has, with texts that must stay inside
+    // their literals, and an entry whose class has no model.
+    QJsonObject custom{{customKey("pv", "PairVec"), customEntry(QString(), "pv", ".second")},
+                       {customApiKey("f\"),", "pv\\\"#", "PairVec"), customEntry("f\"),", "pv\\\"#", ".second")},
+                       {customKey("m_data.x", "PairVec"), customEntry(QString(), "m_data.x", ".first")}};
+    QJsonObject unknown = customEntry(QString(), "pv", ".second");
+    unknown.insert(Key::className, QJsonObject{{Key::className, "NoModel"}, {Key::path, "other\""}, {Key::api, ""}});
+    custom.insert(customKey("other\"", "NoModel"), unknown);
+    const QString script = scriptWithCustoms(custom, mode == QLatin1String("debug"));
+    QVERIFY(script.contains(QLatin1String("theDumper.unregisterCustom(\"\",\"other\\\"\")")));
+    const QString path = m_fixture.filePath(QStringLiteral("custom_") + mode + QStringLiteral(".py"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(script.toUtf8());
+    file.close();
+
+    const GdbRun run = m_fixture.run({path}, {fetchCommand(allVariables(), true)});
+    QVERIFY2(run.exitCode == 0 && run.fetches.size() == 1, qPrintable(run.output));
+    QVERIFY2(!run.output.contains(QLatin1String("Traceback")), qPrintable(run.output));
+    QCOMPARE(reportsOf(run.reportLines), reportsOf(m_runs.value(mode).reportLines)); // the broken model only
+    // The registered value shows its own way; every other value as before.
+    for (const ShownValue &row : DumperTest::shownValues()) {
+        verifyShownValue(run.fetches.first(), row);
+        if (QTest::currentTestFailed()) {
+            qWarning("row: %s", row.tag);
+            return;
+        }
+    }
+    QCOMPARE(childByPath(run.fetches.first(), "pv", "[0]").value("value").toString(), QStringLiteral("1.5"));
+    QCOMPARE(childByPath(m_runs.value(mode).fetches.first(), "pv", "[0]").value("value").toString(), QStringLiteral("{...}"));
+}
+
+void TestGeneratedPrinters::failingCustomPrinterNamesItsEntry()
+{
+    using namespace KorvanDebugger::Internal;
+    // Registered for this function, so it wins over the one for every function.
+    const QJsonObject custom{{customKey("pv", "PairVec"), customEntry(QString(), "pv", ".second")},
+                             {customApiKey("main", "pv", "PairVec"), customEntry("main", "pv", ".noSuchMember")}};
+    const QString path = m_fixture.filePath(QStringLiteral("custom_failing.py"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(scriptWithCustoms(custom, true).toUtf8());
+    file.close();
+    const GdbRun run = m_fixture.run({path}, {fetchCommand({"pv"}, true)});
+    QVERIFY2(run.fetches.size() == 1, qPrintable(run.output));
+    const QList<Report> reports = reportsOf(run.reportLines);
+    QVERIFY2(!reports.isEmpty(), qPrintable(run.reportLines.join('\n')));
+
+    // What the log filter makes of the report leads back to the entry.
+    PythonError error;
+    for (auto it = reports.first().constBegin(); it != reports.first().constEnd(); ++it)
+        error.parseLine(it.key() + QLatin1Char(':') + it.value());
+    QVERIFY2(error.isCustomApi(), qPrintable(error.api.join('.')));
+    CustomErrorTarget target;
+    QVERIFY(takeCustomErrorTarget(error, &target));
+    QCOMPARE(target.api, QStringLiteral("main"));
+    QCOMPARE(target.path, QStringLiteral("pv"));
+    QCOMPARE(target.className, QStringLiteral("PairVec"));
+    QCOMPARE(findCustomDefinition(custom, target.api, target.path, target.className),
+             custom.value(QStringLiteral("main;pv;PairVec")).toObject());
 }
 
 QTEST_MAIN(TestGeneratedPrinters)

@@ -75,6 +75,19 @@ private slots:
         model.setEntries({cls("A", "QList"), cls("B", "QList", false)});
         QCOMPARE(disabled.count(), 0);
 
+        // Loading a document: a later enabled class of the same name
+        // disables the earlier one, once per conflict; a duplicate is refused.
+        ClassModel loaded;
+        QSignalSpy loadedDuplicates(&loaded, &ClassModel::duplicateEntry);
+        QSignalSpy loadedDisabled(&loaded, &ClassModel::disableEntry);
+        loaded.setEntries({cls("B", "QList"), cls("A", "QMap"), cls("A", "QList"), cls("C", "QList", false),
+                           cls("B", "QList"), cls("D", "QMap", false)});
+        QCOMPARE(loadedDuplicates.count(), 1);
+        QCOMPARE(loadedDisabled.count(), 1);
+        QCOMPARE(loadedDisabled.first().first().value<QJsonObject>().value(Key::group).toString(), QStringLiteral("B"));
+        QCOMPARE(loaded.size(), 5);
+        QVERIFY(enabledAt(loaded, 0) && enabledAt(loaded, 1) && !enabledAt(loaded, 2) && !enabledAt(loaded, 3));
+
         model.beginResetModel();
         QCOMPARE(model.insertEntry(0, cls("A", "QList")), -1); // same class, same group
         QCOMPARE(duplicates.count(), 1);
@@ -113,11 +126,144 @@ private slots:
         QVERIFY(enabledAt(model, 0) && enabledAt(model, 1));
         QVERIFY(model.setData(model.index(0, 0), Qt::Unchecked, Qt::CheckStateRole));
         QCOMPARE(model.data(model.index(0, 0), Qt::CheckStateRole).toInt(), int(Qt::Unchecked));
-        // A class row toggles whatever value is sent.
+        // A class row takes the state sent: sending the state it has changes nothing.
         const QModelIndex c = model.index(0, 0, model.index(1, 0));
-        QVERIFY(model.setData(c, Qt::Unchecked, Qt::CheckStateRole));
+        QVERIFY(model.setData(c, Qt::Checked, Qt::CheckStateRole));
+        QVERIFY(enabledAt(model, 2));
+        QVERIFY(model.setData(model.index(0, 0, model.index(1, 0)), Qt::Unchecked, Qt::CheckStateRole));
         QVERIFY(!enabledAt(model, 2));
-        QVERIFY(!model.setData(c, QStringLiteral("x"), Qt::DisplayRole));
+        QVERIFY(model.setData(model.index(0, 0, model.index(1, 0)), Qt::Unchecked, Qt::CheckStateRole));
+        QVERIFY(!enabledAt(model, 2));
+        QCOMPARE(model.data(model.index(1, 0), Qt::CheckStateRole).toInt(), int(Qt::Unchecked));
+        QVERIFY(!model.setData(model.index(0, 0, model.index(1, 0)), QStringLiteral("x"), Qt::DisplayRole));
+        QVERIFY(!model.setData(QModelIndex(), Qt::Checked, Qt::CheckStateRole));
+        QVERIFY(!enabledAt(model, 2));
+    }
+
+    void indicesStayInRange()
+    {
+        ClassModel model;
+        model.setEntries({cls("G", "A"), cls("G", "B"), cls("H", "C")});
+        const QModelIndex g = model.index(0, 0);
+        QVERIFY(g.isValid());
+        QVERIFY(!model.index(2, 0).isValid()); // two groups
+        QVERIFY(!model.index(-1, 0).isValid());
+        QVERIFY(!model.index(0, 1).isValid()); // one column
+        QVERIFY(model.index(1, 0, g).isValid());
+        QVERIFY(!model.index(2, 0, g).isValid()); // group G holds two classes
+        QVERIFY(!model.index(0, 0, model.index(0, 0, g)).isValid()); // classes have no children
+        QVERIFY(!model.data(model.index(5, 0), Qt::DisplayRole).isValid());
+        QCOMPARE(model.entryRow(model.index(0, 0, model.index(1, 0))), 2);
+        QVERIFY(!model.entryIndex(3).isValid());
+    }
+
+    // Groups "G" and "g" sort equal but are different groups: the classes
+    // of both interleave in one run under classLessThan.
+    void duplicatesInAnEqualRun()
+    {
+        ClassModel model;
+        QSignalSpy duplicates(&model, &ClassModel::duplicateEntry);
+        // Each goes in at the head of its run: the array reads g/foo, G/Foo.
+        model.setEntries({cls("G", "Foo"), cls("g", "foo")});
+        QCOMPARE(model.entryAt(1).value(Key::group).toString(), QStringLiteral("G"));
+
+        model.beginResetModel();
+        QCOMPARE(model.insertEntry(0, cls("G", "Foo")), -1);
+        QCOMPARE(duplicates.count(), 1);
+        QCOMPARE(model.size(), 2);
+        // Merging replaces the class it collides with, wherever in the run.
+        model.mergeEntry(cls("G", "Foo", false));
+        model.entriesChanged();
+        model.endResetModel();
+        QCOMPARE(model.size(), 2);
+        QCOMPARE(duplicates.count(), 1);
+        QCOMPARE(model.findEntry("G", "Foo"), model.findEntry("G", "Foo")); // stable
+        const int row = model.findEntry("G", "Foo");
+        QVERIFY(row != -1);
+        QVERIFY(!enabledAt(model, row));
+        QCOMPARE(model.findEntry("g", "foo"), row == 0 ? 1 : 0);
+        QCOMPARE(model.findEntry("G", "foo"), -1);
+
+        // A refused replacement is announced once and leaves the class in place.
+        duplicates.clear();
+        const int other = model.findEntry("g", "foo");
+        model.beginResetModel();
+        QJsonObject renamed = cls("G", "Foo");
+        QCOMPARE(model.replaceEntry(other, renamed), -1);
+        model.endResetModel();
+        QCOMPARE(duplicates.count(), 1);
+        QCOMPARE(model.findEntry("g", "foo"), other);
+        QCOMPARE(model.size(), 2);
+    }
+
+    void insertReturnsTheRowOfTheInsertedClass()
+    {
+        // Same className, groups differing only in letter case: disabling the
+        // older class puts it back in the same run as the new one.
+        ClassModel model;
+        QSignalSpy disabled(&model, &ClassModel::disableEntry);
+        model.setEntries({cls("a", "T"), cls("B", "U")});
+        model.beginResetModel();
+        const QJsonObject added = cls("A", "T");
+        const int row = model.insertEntry(0, added);
+        model.entriesChanged();
+        model.endResetModel();
+        QCOMPARE(disabled.count(), 1);
+        QCOMPARE(model.entryAt(row), added);
+    }
+
+    // Every change is a model reset; the tester checks the tree after each.
+    void testerThroughEdits()
+    {
+        ClassModel classes;
+        QAbstractItemModelTester classTester(&classes, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QTreeView classView;
+        classView.setModel(&classes);
+        classes.view = &classView;
+        classes.setEntries({cls("G", "A"), cls("G", "B", false), cls("H", "C"), cls("", "D")});
+        classes.expandGroup(QStringLiteral("G"));
+        {
+            // Nothing current: Remove does nothing, not even a reset.
+            QSignalSpy resets(&classes, &QAbstractItemModel::modelReset);
+            classes.removeAction();
+            QCOMPARE(resets.count(), 0);
+            QCOMPARE(classes.size(), 4);
+        }
+        classes.setCurrentRow(classes.findEntry("G", "B"));
+        classes.removeAction();
+        QCOMPARE(tree(classes), (QStringList{"<Default>: D", "G: A", "H: C"}));
+        QVERIFY(classView.isExpanded(classes.index(1, 0)));
+        QVERIFY(classes.setData(classes.index(2, 0), Qt::Unchecked, Qt::CheckStateRole));
+        QVERIFY(classes.setData(classes.index(0, 0, classes.index(1, 0)), Qt::Unchecked, Qt::CheckStateRole));
+        classes.setCurrentRow(0);
+        classes.removeAction();
+        QCOMPARE(tree(classes), (QStringList{"G: A", "H: C"}));
+        classes.setEntries({cls("X", "Y")});
+        classes.setEntries({});
+        QCOMPARE(classes.rowCount(), 0);
+
+        FieldModel fields;
+        QAbstractItemModelTester fieldTester(&fields, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QTreeView fieldView;
+        fieldView.setModel(&fields);
+        fields.view = &fieldView;
+        fields.setEntries({QJsonObject{{Key::displayedName, "a"}}, QJsonObject{{Key::displayedName, "b"}},
+                           QJsonObject{{Key::displayedName, "c"}}});
+        fields.setCurrentRow(0);
+        fields.downAction();
+        fields.downAction();
+        QCOMPARE(fields.findField("a"), 2);
+        fields.upAction();
+        fields.beginResetModel();
+        fields.insertEntry(1, QJsonObject{{Key::displayedName, "d"}});
+        fields.replaceEntry(0, QJsonObject{{Key::displayedName, "e"}});
+        fields.endResetModel();
+        fields.setCurrentRow(3);
+        fields.removeAction();
+        QCOMPARE(fields.currentRow(), 2); // the new last one
+        QCOMPARE(fields.size(), 3);
+        QVERIFY(!fields.index(3, 0).isValid());
+        QVERIFY(!fields.index(0, 2).isValid());
     }
 
     void typeLookup_data()
@@ -129,13 +275,18 @@ private slots:
         QTest::newRow("anonymous scope") << "(anonymous namespace)::Bar<int>" << "Bar";
         QTest::newRow("disabled never") << "Off" << "";
         QTest::newRow("unknown") << "Nothing" << "";
+        QTest::newRow("plain anonymous") << "(anonymous namespace)::Bar" << "Bar";
+        QTest::newRow("scope inside arguments") << "ns::Foo<(anonymous namespace)::X>" << "ns::Foo";
+        QTest::newRow("qualified arguments") << "std::map<int, a::b>" << "std::map";
+        QTest::newRow("case matters") << "ns::foo<int>" << "";
     }
     void typeLookup()
     {
         QFETCH(QString, typeName);
         QFETCH(QString, found);
         ClassModel model;
-        model.setEntries({cls("", "ns::Foo<int>"), cls("", "ns::Foo"), cls("", "Bar"), cls("", "Off", false)});
+        model.setEntries({cls("", "ns::Foo<int>"), cls("", "ns::Foo"), cls("", "Bar"), cls("", "Off", false),
+                          cls("std", "std::map")});
         QCOMPARE(model.findClassForType(typeName).value(Key::className).toObject().value(Key::TemplateType).toString(),
                  found);
     }
@@ -177,10 +328,12 @@ private slots:
         model.saveViewState();
         model.beginResetModel();
         model.insertEntry(0, cls("G", "C"));
+        model.insertEntry(0, cls("J", "D")); // a group the view has never shown
         model.entriesChanged();
         model.endResetModel();
         model.restoreViewState();
         QVERIFY(view.isExpanded(model.index(1, 0)));
+        QVERIFY(!view.isExpanded(model.index(2, 0)));
         view.setCurrentIndex(model.index(1, 0, model.index(0, 0)));
         QCOMPARE(model.currentRow(), 1);
         model.setCurrentRow(2);

@@ -90,7 +90,9 @@ inline QString brokenInvariant(const Module *module)
                 if (seen.contains(p))
                     return QStringLiteral("%1 listed twice by %2").arg(p->fullName(), e->name.text());
                 seen.insert(p);
-                const bool drives = p->attributes.direction() == BaseEnum::Output;
+                // An inout port settled as an output drives its net.
+                const bool drives = p->attributes.direction() == BaseEnum::Output
+                    || p->attributes.portDirection() == BaseEnum::Output;
                 if (drives != (list == &e->drivers))
                     return QStringLiteral("%1 in the wrong list of %2").arg(p->fullName(), e->name.text());
             }

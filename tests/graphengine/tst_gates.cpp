@@ -45,6 +45,11 @@ class TestGates : public QObject
     ModuleMap m_modules;
     Module *m = nullptr;
 
+    static double step2(Gate *g, const char *first, const char *second)
+    {
+        return g->findPortByName(QLatin1String(second))->anchor.y() - g->findPortByName(QLatin1String(first))->anchor.y();
+    }
+
 private slots:
     void init() { m = Module::findOrCreateModule(m_modules, QStringLiteral("top"), nullptr); }
     void cleanup() { deleteModules(m_modules); }
@@ -401,7 +406,7 @@ private slots:
         VERIFY_CONSISTENT(m);
 
         LogCapture log;
-        m->gates->removePassThroughGates();
+        m->gates->removeFromModule();
         QVERIFY(criticals(log).isEmpty());
         QCOMPARE(m->edges->count(), 1);
         QCOMPARE(owners(n->drivers), QStringList("drv.y"));
@@ -458,7 +463,7 @@ private slots:
         QVERIFY(!p1->samePassThroughNet(src));
         QVERIFY(!src->samePassThroughNet(p1));
         VERIFY_CONSISTENT(m);
-        m->gates->removePassThroughGates();
+        m->gates->removeFromModule();
         QCOMPARE(m->edges->count(), 1);
         VERIFY_CONSISTENT(m);
     }
@@ -512,7 +517,7 @@ private slots:
         a->link = 1;
         a->ports.first()->attributes.setPortDirection(BaseEnum::Output);
         LogCapture log;
-        m->gates->removePassThroughGates();
+        m->gates->removeFromModule();
         QVERIFY(criticals(log).isEmpty());
         QCOMPARE(m->gates->count(), 1);
         QCOMPARE(a->column, 0);
@@ -553,21 +558,112 @@ private slots:
         QCOMPARE(plain.ports.first()->anchor, anchor);
     }
 
+    void emptyLabelFoldsThePortIntoItsRunRow()
+    {
+        Gate *u = makeGate(m, QStringLiteral("u"), {QStringLiteral("a[0]"), QStringLiteral("a[1]")}, {});
+        net(m, QStringLiteral("n0"))->connectPort(u->portAt(2, 0));
+        net(m, QStringLiteral("n1"))->connectPort(u->portAt(2, 1));
+        u->portAt(2, 0)->setLabel(QStringLiteral("a[0:1]"));
+        u->portAt(2, 1)->setLabel(QStringLiteral(""));
+        const QString rows = u->portsPlainText(true, false, -1);
+        QCOMPARE(rows.count(QStringLiteral("<tr>")), 1);
+        QVERIFY(rows.contains(QStringLiteral("a[0:1]:")));
+        QVERIFY(rows.contains(QStringLiteral("n0")) && rows.contains(QStringLiteral("n1")));
+        // A null label shows the name: a row of its own.
+        u->portAt(2, 1)->setLabel(QString());
+        QCOMPARE(u->portsPlainText(true, false, -1).count(QStringLiteral("<tr>")), 2);
+    }
+
+    void firstDriverGateOnAnUnsortedPortSet()
+    {
+        Gate *d = makeGate(m, QStringLiteral("d"), {}, {QStringLiteral("y")});
+        auto *g = new Gate;
+        g->kind = BaseEnum::AND;
+        g->name = Name(QStringLiteral("g"));
+        // The output comes first in the list and the set is not sorted.
+        GatePort *y = addPort(g, QStringLiteral("y"), BaseEnum::Output, 0, 0);
+        GatePort *a = addPort(g, QStringLiteral("a"), BaseEnum::Input, 2, 0);
+        m->registerInstance(g, true);
+        net(m, QStringLiteral("out"))->connectPort(y);
+        net(m, QStringLiteral("in"))->connectPort(d->portAt(0, 0));
+        net(m, QStringLiteral("in"))->connectPort(a);
+        QVERIFY(!g->ports.sorted);
+        LogCapture log;
+        QCOMPARE(g->firstDriverGate(), d->portAt(0, 0));
+        QVERIFY(criticals(log).isEmpty());
+        QVERIFY(!g->ports.sorted);
+    }
+
+    void clusterPitchesAndNetCounter()
+    {
+        auto *c = new Gate(QStringLiteral("a[0],a[1],a[2]"), QStringLiteral("y[0],y[1]"), QString(), QBrush());
+        c->kind = BaseEnum::AND | BaseEnum::ClusterFlag;
+        c->nameInstance(Name(QStringLiteral("c")));
+        QVERIFY(m->registerInstance(c, true));
+        for (int i = 0; i < 3; ++i)
+            net(m, QStringLiteral("a%1").arg(i))->connectPort(c->findPortByName(QStringLiteral("a[%1]").arg(i)));
+        for (int i = 0; i < 2; ++i)
+            net(m, QStringLiteral("y%1").arg(i))->connectPort(c->findPortByName(QStringLiteral("y[%1]").arg(i)));
+        m->nextNetNumber = 1;
+        c->initPorts(false);
+        auto step = [c](const char *first, const char *second) {
+            return c->findPortByName(QLatin1String(second))->anchor - c->findPortByName(QLatin1String(first))->anchor;
+        };
+        QCOMPARE(step("y[0]", "y[1]"), QPointF(0, 108));
+        QCOMPARE(step("a[0]", "a[1]"), QPointF(0, 54));
+        // Without packing every port counts; with it, every run start.
+        QCOMPARE(m->nextNetNumber, 1 + 5);
+        m->nextNetNumber = 1;
+        c->initPorts(true);
+        QCOMPARE(m->nextNetNumber, 1 + 2);
+        QCOMPARE(net(m, QStringLiteral("a0"))->netNumber, net(m, QStringLiteral("a2"))->netNumber);
+        QVERIFY(net(m, QStringLiteral("a0"))->netNumber != net(m, QStringLiteral("y0"))->netNumber);
+
+        // The select pin of a multiplexer cluster sits 0.4 of a pitch off
+        // where a generic gate of the same ports has it.
+        Gate *twins[2];
+        for (int i = 0; i < 2; ++i) {
+            twins[i] = new Gate(QStringLiteral("d[0],d[1]"), QStringLiteral("y"), QString(), QBrush());
+            twins[i]->kind = i == 0 ? int(BaseEnum::MUX2 | BaseEnum::ClusterFlag) : int(BaseEnum::GENERIC);
+            addPort(twins[i], QStringLiteral("s"), BaseEnum::Input, 3, 0, true);
+            twins[i]->nameInstance(Name(QStringLiteral("mux%1").arg(i)));
+            QVERIFY(m->registerInstance(twins[i], true));
+            twins[i]->initPorts(false);
+        }
+        QCOMPARE(twins[0]->findPortByName(QStringLiteral("s"))->anchor.x(),
+                 twins[1]->findPortByName(QStringLiteral("s"))->anchor.x() + 0.4 * 36);
+        QCOMPARE(step2(twins[0], "d[0]", "d[1]"), 36.0);
+    }
+
+    void linkedPortsStopAtTheFirstMissingPosition()
+    {
+        Gate *g = makeGate(m, QStringLiteral("g"), {QStringLiteral("a")}, {QStringLiteral("y0"), QStringLiteral("y1")});
+        addPort(g, QStringLiteral("y3"), BaseEnum::Output, 0, 3);
+        addPort(g, QStringLiteral("y1b"), BaseEnum::Output, 0, 1);
+        g->ports.ensureSorted(true);
+        QStringList names;
+        for (const GatePort *p : g->portAt(2, 0)->linkedPorts())
+            names << p->name;
+        QCOMPARE(names, QStringList({QStringLiteral("y0"), QStringLiteral("y1")}));
+        Gate *h = makeGate(m, QStringLiteral("h"), {QStringLiteral("a"), QStringLiteral("b")}, {QStringLiteral("y")});
+        QCOMPARE(h->portAt(0, 0)->upstreamPorts(), QList<GatePort *>({h->portAt(2, 0), h->portAt(2, 1)}));
+    }
+
     void toolTips()
     {
         auto *q = new Gate(PortAttributes::make(1, 0, 0, 0, false, 0), Name(QStringLiteral("q")), QBrush());
         QCOMPARE(q->toolTip(), QStringLiteral("<table><tr><td><b><div style='white-space:pre'>Output:</div></b></td>"
                                               "<td>q</td></tr></table>"));
-        QCOMPARE(q->portsText(true, false, -1), QString());
+        QCOMPARE(q->portsPlainText(true, false, -1), QString());
         delete q;
         Gate *u = makeGate(m, QStringLiteral("u<1>"), {QStringLiteral("a"), QStringLiteral("b")}, {QStringLiteral("y")});
         u->typeName = QStringLiteral("AND");
         net(m, QStringLiteral("n&1"))->connectPort(u->portAt(2, 0));
         QVERIFY(u->toolTip().contains(QStringLiteral("<td>u&lt;1&gt;</td>")));
-        const QString inputs = u->portsText(true, false, -1);
+        const QString inputs = u->portsPlainText(true, false, -1);
         QVERIFY(inputs.contains(QStringLiteral("a:</div></b></td><td>n&amp;1</td>")));
         QVERIFY(inputs.contains(QStringLiteral("b:</div></b></td><td><i>Not connected</i></td>")));
-        QCOMPARE(u->portsText(true, true, -1).simplified(),
+        QCOMPARE(u->portsPlainText(true, true, -1).simplified(),
                  QStringLiteral("%1 a: n&1 %1 b: Not connected").arg(directionSymbol(0)));
         u->properties.insert(QStringLiteral("Cell"), QStringLiteral("AND2"));
         const QString all = u->propertyTableAll();
@@ -593,7 +689,7 @@ private slots:
         QCOMPARE(m->gates->findClusterWithSubGate(Name(QStringLiteral("u1"))), c);
         QVERIFY(!m->gates->findClusterWithSubGate(Name(QStringLiteral("u9"))));
 
-        const QString member2 = c->portsText(true, false, 2);
+        const QString member2 = c->portsPlainText(true, false, 2);
         QVERIFY(member2.contains(QStringLiteral(" a:")));
         QVERIFY(member2.contains(QStringLiteral(" clk:")));
         QCOMPARE(member2.count(QStringLiteral("<tr>")), 2);
@@ -656,12 +752,12 @@ private slots:
                 g->properties.insert(QStringLiteral("Late"), QStringLiteral("x"));
             copies << g;
         }
-        copies[0]->mergeIntoCluster(cluster, 0, 10);
+        copies[0]->clusterSignature(cluster, 0, 10);
         QCOMPARE(cluster->properties.value(QStringLiteral("Cell")), QVariant(QStringLiteral("c0")));
-        copies[1]->mergeIntoCluster(cluster, 1, 20);
+        copies[1]->clusterSignature(cluster, 1, 20);
         QCOMPARE(cluster->properties.value(QStringLiteral("Cell")).toList(),
                  QVariantList({QStringLiteral("c0"), QStringLiteral("c1")}));
-        copies[2]->mergeIntoCluster(cluster, 3, 30);
+        copies[2]->clusterSignature(cluster, 3, 30);
         const QVariantList late = cluster->properties.value(QStringLiteral("Late")).toList();
         QCOMPARE(late.size(), 4);
         QVERIFY(!late.at(0).isValid() && !late.at(2).isValid());
@@ -669,7 +765,7 @@ private slots:
         QCOMPARE(cluster->findPortByName(QStringLiteral("A[1]"))->net->name.text(), QStringLiteral("in1"));
         QCOMPARE(cluster->findPortByName(QStringLiteral("Out[3]"))->net->netNumber, 31);
         QVERIFY(!copies[1]->portAt(0, 0)->net);
-        cluster->mergeIntoCluster(nullptr, 0, 0);
+        cluster->clusterSignature(nullptr, 0, 0);
         VERIFY_CONSISTENT(m);
     }
 

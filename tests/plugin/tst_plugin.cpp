@@ -2,9 +2,12 @@
 
 #include "configuration/document.h"
 #include "configuration/keys.h"
+#include "netlist/netlisttypes.h"
 #include "plugin/korvandebuggerplugin.h"
 
 #include <coreplugin/editormanager.h>
+#include <coreplugin/idocument.h>
+#include <coreplugin/ieditor.h>
 #include <coreplugin/icore.h>
 #include <dialogs/dialogs.h>
 #include <texteditor/textmark.h>
@@ -70,6 +73,9 @@ private slots:
             QCOMPARE(dialogs.messages.size(), 1);
             QVERIFY(dialogs.messages.first().text.startsWith(QStringLiteral("Korvan configuration read error: ")));
             QVERIFY(plugin.initialize({}, nullptr));
+            // Start-up fills the netlist type registry and writes its files.
+            QVERIFY(Internal::isInstanceType(QStringLiteral("Verific::Instance *")));
+            QVERIFY(QFile::exists(env.filePath(QStringLiteral("config/Korvan/Debugger/UserGateMapping.ini"))));
             QCOMPARE(plugin.aboutToShutdown(), ExtensionSystem::IPlugin::SynchronousShutdown);
         }
         QVERIFY(KorvanDebuggerPlugin::instance() == nullptr);
@@ -127,15 +133,8 @@ private slots:
         }
         // Without a stack delegate there is no current frame.
         QCOMPARE(plugin.currentFrameText(), QString());
-        // Without the debugger window only the settings signals are tied,
-        // and the options dialog takes the private block out.
+        // Without the debugger window only the settings signals are tied.
         QVERIFY(!plugin.delayedInitialize());
-        QCOMPARE(KorvanDebuggerPlugin::removePrivateBlock(
-                     QStringLiteral("a\npython\n#PRIVATESTART\nx\n#PRIVATEEND\nend\nb")),
-                 QStringLiteral("ab"));
-        const QString endFirst = QStringLiteral("\n#PRIVATEEND\nend\n x \npython\n#PRIVATESTART\n");
-        QCOMPARE(KorvanDebuggerPlugin::removePrivateBlock(endFirst), endFirst);
-        QCOMPARE(KorvanDebuggerPlugin::removePrivateBlock(QStringLiteral("no block")), QStringLiteral("no block"));
     }
 
     void hdlSourcesOpenAtTheirLineWithOneMark()

@@ -1,12 +1,12 @@
 // Real GDB/MI output, from gdb driving a small fixture program, through the
 // value parser, the response record and the value decoders.
 
+#include "common/misession.h"
 #include "protocol/debuggerresponse.h"
 #include "protocol/gdbmi.h"
 #include "protocol/gdbversion.h"
 #include "protocol/valuedecoding.h"
 
-#include <QElapsedTimer>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -15,52 +15,6 @@
 using namespace Debugger::Internal;
 
 namespace {
-
-// One line of GDB/MI output: `token^class,results`, `*class,results`,
-// `=class,results`, `~"stream"` and the like.
-struct Record
-{
-    int token = -1;
-    char kind = 0;
-    QByteArray className;
-    QByteArray body; // the results, or the quoted stream text
-    QByteArray line;
-};
-
-bool splitRecord(const QByteArray &line, Record *record)
-{
-    int pos = 0;
-    while (pos < line.size() && line.at(pos) >= '0' && line.at(pos) <= '9')
-        ++pos;
-    if (pos >= line.size() || !QByteArray("^*+=~@&").contains(line.at(pos)))
-        return false; // the prompt or the program's own output
-    record->token = pos > 0 ? line.left(pos).toInt() : -1;
-    record->kind = line.at(pos);
-    record->line = line;
-    if (QByteArray("~@&").contains(record->kind)) {
-        record->body = line.mid(pos + 1);
-        return true;
-    }
-    const int comma = line.indexOf(',', pos);
-    record->className = line.mid(pos + 1, comma < 0 ? -1 : comma - pos - 1);
-    record->body = comma < 0 ? QByteArray() : line.mid(comma + 1);
-    return true;
-}
-
-ResultClass resultClassFromName(const QByteArray &name)
-{
-    for (int rc = ResultDone; rc <= ResultExit; ++rc) {
-        if (DebuggerResponse::stringFromResultClass(rc) == name)
-            return ResultClass(rc);
-    }
-    return ResultUnknown;
-}
-
-QByteArray streamText(const QByteArray &quoted)
-{
-    const char *from = quoted.constData();
-    return GdbMi::parseCString(from, from + quoted.size());
-}
 
 bool sameTree(const GdbMi &a, const GdbMi &b)
 {
@@ -89,78 +43,14 @@ class TestGdbMiWithGdb : public QObject
     Q_OBJECT
 
     QTemporaryDir m_dir;
-    QProcess m_gdb;
-    QByteArray m_pending;
-    QList<Record> m_records;
-    int m_nextToken = 1;
+    MiSession m_gdb;
     int m_stopLine = 0;
 
-    // Sends one command and collects its records up to its result (and, when
-    // it resumes the program, up to the next stop).
-    QList<Record> run(const QByteArray &command, bool waitForStop = false)
+    QList<MiRecord> run(const QByteArray &command, bool waitForStop = false)
     {
-        const int token = m_nextToken++;
-        m_gdb.write(QByteArray::number(token) + command + '\n');
-        QList<Record> seen;
-        bool answered = false;
-        bool stopped = !waitForStop;
-        QElapsedTimer timer;
-        timer.start();
-        while (!(answered && stopped) && timer.elapsed() < 30000) {
-            m_gdb.waitForReadyRead(m_pending.contains('\n') ? 0 : 1000);
-            m_pending += m_gdb.readAllStandardOutput(); // also what came before gdb ended
-            const int newline = m_pending.indexOf('\n');
-            if (newline < 0) {
-                if (m_gdb.state() == QProcess::NotRunning)
-                    break;
-                continue;
-            }
-            QByteArray line = m_pending.left(newline);
-            m_pending.remove(0, newline + 1);
-            if (line.endsWith('\r'))
-                line.chop(1);
-            Record record;
-            if (!splitRecord(line, &record))
-                continue;
-            m_records << record;
-            seen << record;
-            if (record.kind == '^' && record.token == token)
-                answered = true;
-            if (answered && record.kind == '*' && record.className == "stopped")
-                stopped = true;
-        }
-        if (!(answered && stopped))
-            qWarning("No answer from gdb to %s", command.constData());
-        return seen;
+        return m_gdb.run(command, waitForStop);
     }
-
-    // The response the engine would hand to the command's callback.
-    DebuggerResponse respond(const QByteArray &command)
-    {
-        DebuggerResponse response;
-        const QList<Record> records = run(command);
-        for (const Record &record : records) {
-            if (record.kind == '~')
-                response.consoleStreamOutput += streamText(record.body);
-            if (record.kind == '^') {
-                response.token = record.token;
-                response.resultClass = resultClassFromName(record.className);
-                if (!record.body.isEmpty()) // a bare `^done` carries no data
-                    response.data.fromStringMultiple(record.body);
-            }
-        }
-        return response;
-    }
-
-    GdbMi stopRecord(const QList<Record> &records)
-    {
-        GdbMi stop;
-        for (const Record &record : records) {
-            if (record.kind == '*' && record.className == "stopped")
-                stop.fromStringMultiple(record.body);
-        }
-        return stop;
-    }
+    DebuggerResponse respond(const QByteArray &command) { return m_gdb.respond(command); }
 
     QByteArray consoleHex(const QByteArray &pythonExpression)
     {
@@ -187,16 +77,7 @@ private slots:
         const QString program = m_dir.filePath(QStringLiteral("mifixture"));
         QCOMPARE(QProcess::execute(gxx, {QStringLiteral("-g"), QStringLiteral("-O0"), source,
                                          QStringLiteral("-o"), program}), 0);
-        m_gdb.start(gdb, {QStringLiteral("-nx"), QStringLiteral("-q"), QStringLiteral("--interpreter=mi"), program});
-        QVERIFY(m_gdb.waitForStarted());
-    }
-
-    void cleanupTestCase()
-    {
-        if (m_gdb.state() != QProcess::NotRunning) {
-            m_gdb.kill();
-            m_gdb.waitForFinished();
-        }
+        QVERIFY(m_gdb.start(gdb, {QStringLiteral("-nx"), QStringLiteral("-q"), QStringLiteral("--interpreter=mi"), program}));
     }
 
     void breakpointInsert()
@@ -214,8 +95,8 @@ private slots:
 
     void stopAtBreakpoint()
     {
-        const QList<Record> records = run("-exec-run", true);
-        const GdbMi stop = stopRecord(records);
+        const QList<MiRecord> records = run("-exec-run", true);
+        const GdbMi stop = MiSession::stopRecord(records);
         QCOMPARE(stop["reason"].data(), QByteArray("breakpoint-hit"));
         const GdbMi &frame = stop["frame"];
         QCOMPARE(frame["func"].data(), QByteArray("area"));
@@ -226,8 +107,8 @@ private slots:
         QVERIFY(frame["args"].childAt(3)["value"].data().endsWith(
             "<escapes> \"tab\\tquote\\\"back\\\\slash\\001\\177 nl\\n \xc3\xa4 end\""));
         QByteArray console;
-        for (const Record &record : records)
-            console += record.kind == '~' ? streamText(record.body) : QByteArray();
+        for (const MiRecord &record : records)
+            console += record.kind == '~' ? miStreamText(record.body) : QByteArray();
         QVERIFY(console.contains("Breakpoint 1, area (p=..., origin=0x"));
     }
 
@@ -306,7 +187,7 @@ private slots:
         const DebuggerResponse r = respond("-gdb-exit");
         QCOMPARE(r.resultClass, ResultExit);
         QCOMPARE(r.toString(), QByteArray::number(r.token) + "^exit\n");
-        QVERIFY(m_gdb.waitForFinished(10000));
+        QVERIFY(m_gdb.process().waitForFinished(10000));
     }
 
     // Every record gdb printed parses completely, prints back as gdb wrote it
@@ -314,13 +195,13 @@ private slots:
     // trees) and parses again to the same tree.
     void everyRecordRoundTrips()
     {
-        QVERIFY(m_records.size() > 20);
+        QVERIFY(m_gdb.records().size() > 20);
         int exact = 0;
-        for (const Record &record : qAsConst(m_records)) {
+        for (const MiRecord &record : qAsConst(m_gdb.records())) {
             if (record.kind == '~' || record.kind == '@' || record.kind == '&') {
-                const QByteArray text = streamText(record.body);
+                const QByteArray text = miStreamText(record.body);
                 const QByteArray again = '"' + escapeCString(text) + '"';
-                QCOMPARE(streamText(again), text);
+                QCOMPARE(miStreamText(again), text);
                 exact += again == record.body;
                 continue;
             }
@@ -338,7 +219,7 @@ private slots:
             else
                 QVERIFY2(record.body.contains("\\3"), record.line.constData());
         }
-        QVERIFY(exact >= m_records.size() - 8);
+        QVERIFY(exact >= m_gdb.records().size() - 8);
     }
 };
 

@@ -1,11 +1,11 @@
 #pragma once
 
-// The enumeration helper program for one stored enumeration definition: the
-// enumerators of the declared enum are read from the preprocessed headers,
-// printed by a g++-compiled program as "name,unsigned value,negative flag"
-// lines, and turned into the stored "enums"/"masks" texts by EnumModel.
+// The value table of one stored enumeration definition, computed the way the
+// enumeration editor computes it: the host's C++ parse of the definition
+// names the enumerators and macros, the helper program compiled by g++
+// against the default kit's Qt headers prints their values, and EnumModel
+// turns them into the stored "enums"/"masks" texts.
 
-#include <QHash>
 #include <QJsonObject>
 #include <QString>
 #include <QStringList>
@@ -24,39 +24,14 @@ struct EnumTable
 class EnumProgram
 {
 public:
-    // includeOptions: the g++ options that find the headers of the definitions.
-    explicit EnumProgram(const QStringList &includeOptions);
+    // Sets up the default kit (the Qt of this machine) when there is none.
+    EnumProgram();
 
-    // -I options for the Qt header directory of the build and each of its
-    // module folders.
-    static QStringList qtIncludeOptions();
-
-    // The qualified names of the enumerators of the enum that the last
-    // declaration of the definition names ("Qt::AlignmentFlag f;").
-    QStringList enumeratorNames(const QString &prerequisite, const QString &definition, QString *error);
-
+    // Runs an event loop until the computation has ended.
     EnumTable compute(const QJsonObject &enumeration);
 
-    // The program text of the enumeration helper: the prerequisite, the
-    // definition and one printf line per symbol.
-    static QByteArray programText(const QString &prerequisite, const QString &definition,
-                                  const QStringList &symbols);
-
-    // The enumerators declared in an enum body (attributes and initialisers
-    // removed), in declaration order.
-    static QStringList enumeratorsOfBody(const QString &body);
-
-    // The body of enum `name` inside the namespace or class `scope` of the
-    // preprocessed text; isScoped tells whether it is an "enum class".
-    static QString findEnumBody(const QString &text, const QString &scope, const QString &name, bool *isScoped);
-
 private:
-    QString preprocessed(const QString &source, QString *error);
-    bool runProcess(const QString &program, const QStringList &args, const QByteArray &input,
-                    QByteArray *output, QString *error) const;
-
-    QStringList m_includeOptions;
-    QHash<QString, QString> m_preprocessed; // source -> preprocessed text
+    int m_count = 0;
 };
 
 } // namespace Tools

@@ -7,7 +7,7 @@
 #include "configuration/document.h"
 #include "configuration/keys.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
 #include <QFile>
 #include <QJsonArray>
 #include <QSaveFile>
@@ -17,7 +17,10 @@ using namespace KorvanDebugger;
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
+    // The definitions are laid out as editor texts: a GUI application, shown nowhere.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
     QTextStream err(stderr);
     const QStringList args = app.arguments();
     if (args.size() != 2) {
@@ -32,7 +35,7 @@ int main(int argc, char *argv[])
     }
     input.close();
 
-    Tools::EnumProgram program(Tools::EnumProgram::qtIncludeOptions());
+    Tools::EnumProgram program;
     QJsonArray classes = root.value(Configuration::Key::classes).toArray();
     int failures = 0;
     for (int i = 0; i < classes.size(); ++i) {

@@ -1,0 +1,207 @@
+// The front steps of the layout (reset to column creation) on generated
+// netlists of 1,000, 10,000 and 100,000 gates: logic gates, flip-flops on one
+// clock net, feedback through the flip-flops and fan-out. Prints the time of
+// every step, a whole second run of the driver, and the peak memory of the
+// process. Each size runs in a process of its own, so the peaks do not mix.
+// Run by hand:
+//   build/bench/bench_layout            (all three sizes)
+//   build/bench/bench_layout <gates>    (one size)
+#include "graphengine/globals.h"
+#include "graphengine/layout/marktable.h"
+#include "graphengine/model/edge.h"
+#include "graphengine/model/gate.h"
+#include "graphengine/model/gateport.h"
+#include "graphengine/model/gates.h"
+#include "graphengine/model/module.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTextStream>
+
+using namespace GraphEngine;
+
+namespace {
+
+Gate *addGate(Module *module, const QString &name, int kind, const QStringList &inputs)
+{
+    auto *gate = new Gate;
+    gate->kind = kind;
+    gate->name = Name(name);
+    for (int k = 0; k < inputs.size(); ++k)
+        gate->ports.add(new GatePort(gate, inputs.at(k), PortAttributes::make(0, 2, k, 0, false, 1), 0, 0));
+    gate->ports.add(new GatePort(gate, QStringLiteral("Y"), PortAttributes::make(1, 0, 0, 0, false, 12), 0, 0));
+    gate->ports.ensureSorted(false);
+    module->registerInstance(gate, true);
+    return gate;
+}
+
+// A netlist of about `count` gates, the same for the same seed, shaped like
+// a synthesised pipelined design: 32 levels of logic with register banks
+// (flip-flops on one clock net) at levels 8, 16 and 24, so that the design
+// grows wide, not deep, with its size. A gate reads mostly the level just
+// before its own, sometimes one a few levels back and now and then any
+// earlier level (fan-out across the design). One flip-flop in ten holds
+// state: an XOR of its own output and a net of the level before feeds it
+// (a counter bit), which makes the loops.
+// A few module inputs and outputs.
+void generate(Module *module, int count, quint32 seed)
+{
+    constexpr int Levels = 32;
+    constexpr int Stage = 8;
+    QRandomGenerator random(seed);
+    QVector<QVector<Edge *>> levels(Levels + 1);
+    const int inputs = std::max(4, count / 100);
+    for (int i = 0; i < inputs; ++i) {
+        const QString name = QStringLiteral("in%1").arg(i);
+        levels[0].append(module->findOrCreatePortGate(name, name, PortAttributes::make(0, 2, i, 0, false, 0), true));
+    }
+    Edge *clock = module->findOrCreatePortGate(QStringLiteral("clk"), QStringLiteral("clk"),
+                                               PortAttributes::make(0, 2, inputs, 0, false, 0), true);
+    auto pickNet = [&](int level) {
+        const int roll = random.bounded(100);
+        int from = level - 1;
+        if (roll >= 95)
+            from = random.bounded(level);
+        else if (roll >= 70)
+            from = std::max(0, level - 2 - random.bounded(3));
+        while (levels.at(from).isEmpty())
+            --from;
+        const QVector<Edge *> &nets = levels.at(from);
+        return nets.at(random.bounded(nets.size()));
+    };
+    QVector<QPair<Gate *, int>> feedback;
+    const int kinds[] = {BaseEnum::AND, BaseEnum::OR, BaseEnum::NAND, BaseEnum::XOR, BaseEnum::BUFFER};
+    for (int i = 0; i < count; ++i) {
+        const int level = 1 + i % Levels;
+        Gate *gate = nullptr;
+        if (level % Stage == 0 && level < Levels) {
+            gate = addGate(module, QStringLiteral("ff%1").arg(i), BaseEnum::FLOP, {"D", "CLK"});
+            clock->connectPort(gate->findPortByName(QStringLiteral("CLK")));
+            if (random.bounded(10) == 0)
+                feedback.append({gate, level});
+            else
+                pickNet(level)->connectPort(gate->findPortByName(QStringLiteral("D")));
+        } else {
+            const int kind = kinds[random.bounded(5)];
+            const int fanIn = kind == BaseEnum::BUFFER ? 1 : 2 + random.bounded(2);
+            QStringList names;
+            for (int k = 0; k < fanIn; ++k)
+                names << QStringLiteral("I%1").arg(k);
+            gate = addGate(module, QStringLiteral("g%1").arg(i), kind, names);
+            for (int k = 0; k < fanIn; ++k)
+                pickNet(level)->connectPort(gate->findPortByName(names.at(k)));
+        }
+        Edge *out = module->edges->findOrCreate(Name(QStringLiteral("n%1").arg(i)));
+        out->connectPort(gate->findPortByName(QStringLiteral("Y")));
+        levels[level].append(out);
+    }
+    for (const auto &flop : qAsConst(feedback)) {
+        Gate *next = addGate(module, QStringLiteral("fb_%1").arg(flop.first->name.text()), BaseEnum::XOR, {"I0", "I1"});
+        flop.first->findPortByName(QStringLiteral("Y"))->net->connectPort(next->findPortByName(QStringLiteral("I0")));
+        pickNet(flop.second)->connectPort(next->findPortByName(QStringLiteral("I1")));
+        Edge *d = module->edges->findOrCreate(Name(QStringLiteral("d_%1").arg(flop.first->name.text())));
+        d->connectPort(next->findPortByName(QStringLiteral("Y")));
+        d->connectPort(flop.first->findPortByName(QStringLiteral("D")));
+    }
+    const int outputs = std::max(4, count / 100);
+    for (int i = 0; i < outputs; ++i) {
+        const QString name = QStringLiteral("out%1").arg(i);
+        const QVector<Edge *> &last = levels.at(Levels);
+        module->findOrCreatePortGate(name, last.at(random.bounded(last.size()))->name.text(),
+                                     PortAttributes::make(1, 0, i, 0, false, 0), true);
+    }
+}
+
+qint64 peakKiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toLongLong();
+    }
+    return -1;
+}
+
+int runOne(int count)
+{
+    QTextStream out(stdout);
+    ModuleMap modules;
+    Module *module = Module::findOrCreateModule(modules, QStringLiteral("top"), nullptr);
+    QElapsedTimer timer;
+    timer.start();
+    generate(module, count, 20261206u);
+    const qint64 build = timer.restart();
+    const int gatesBuilt = module->gates->count();
+    const int netsBuilt = module->edges->count();
+
+    struct Step
+    {
+        const char *name;
+        std::function<void()> run;
+    };
+    const Step steps[] = {
+        {"Reset", [&] { module->resetLayout(); }},
+        {"Solve InOut", [&] { module->solveInOut(true); }},
+        {"Add Fake Input", [&] { module->addFakeInputs(false); }},
+        {"Remove Loopback", [&] { module->removeLoopbacks(); }},
+        {"Order Topologically", [&] { module->orderTopologically(); }},
+        {"Create Column", [&] { module->createColumns(); }},
+    };
+    out << "gates " << gatesBuilt << ", nets " << netsBuilt << ", built in " << build << " ms\n";
+    module->markValue = 0;
+    module->markTable->startRun();
+    qint64 front = 0;
+    for (const Step &step : steps) {
+        timer.restart();
+        step.run();
+        const qint64 ns = timer.nsecsElapsed();
+        front += ns;
+        out << QStringLiteral("  %1 %2 ms\n").arg(QLatin1String(step.name), -22).arg(ns / 1e6, 9, 'f', 2);
+    }
+    const int passes = module->gates->count() - gatesBuilt;
+    out << QStringLiteral("  %1 %2 ms (%3 columns, %4 gates added)\n")
+               .arg(QStringLiteral("front total"), -22)
+               .arg(front / 1e6, 9, 'f', 2)
+               .arg(module->lastColumn)
+               .arg(passes);
+    timer.restart();
+    module->simplifyGraph();
+    out << QStringLiteral("  %1 %2 ms\n").arg(QStringLiteral("Simplify Graph"), -22).arg(timer.nsecsElapsed() / 1e6, 9, 'f', 2);
+    // A whole run of the driver on the module laid out once already.
+    timer.restart();
+    module->computeLayout(10.0, true, false);
+    out << QStringLiteral("  %1 %2 ms\n").arg(QStringLiteral("computeLayout (again)"), -22).arg(timer.nsecsElapsed() / 1e6, 9, 'f', 2);
+    // The run's own gates and net pieces are gone again.
+    const bool intact = module->gates->count() == gatesBuilt && module->edges->count() == netsBuilt;
+    if (!intact)
+        out << "  the netlist did not come back as it was: " << module->gates->count() << " gates, "
+            << module->edges->count() << " nets\n";
+    timer.restart();
+    deleteModules(modules);
+    out << QStringLiteral("  %1 %2 ms\n").arg(QStringLiteral("teardown"), -22).arg(timer.nsecsElapsed() / 1e6, 9, 'f', 2);
+    out << "  peak memory " << peakKiB() / 1024 << " MiB\n";
+    return intact ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QGuiApplication app(argc, argv);
+    if (argc > 1)
+        return runOne(QString::fromLocal8Bit(argv[1]).toInt());
+    int failures = 0;
+    for (const char *size : {"1000", "10000", "100000"}) {
+        QProcess one;
+        one.setProcessChannelMode(QProcess::ForwardedChannels);
+        one.start(QCoreApplication::applicationFilePath(), {QString::fromLatin1(size)});
+        one.waitForFinished(-1);
+        failures += one.exitStatus() != QProcess::NormalExit || one.exitCode() != 0;
+    }
+    return failures ? 1 : 0;
+}

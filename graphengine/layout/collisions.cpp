@@ -1,0 +1,56 @@
+// The check of a finished placement: no two gates of an inner column
+// overlap, and each column's recorded bottom matches its bottom gate.
+#include "layoutsupport.h"
+
+#include "graphengine/model/gates.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace GraphEngine {
+
+namespace {
+
+double extentOf(const Gate *gate)
+{
+    return std::max(1.0, gate->rect.height() + 2.0);
+}
+
+} // namespace
+
+bool Module::checkCollisions(int colour)
+{
+    QList<Gate *> all;
+    for (Gate *gate : gates->elements()) {
+        if (gate)
+            all.append(gate);
+    }
+    std::sort(all.begin(), all.end(), gateYLessThan);
+    QVector<double> bottom(std::max(0, lastColumn + 1), -1e300);
+    for (const Gate *gate : qAsConst(all)) {
+        if (colour != -1 && !(gate->marks & (1 << colour)))
+            continue;
+        const int c = gate->column;
+        if (c < 2 || c >= lastColumn)
+            continue;
+        if (bottom[c] > gate->y) {
+            logCritical(tr("Colision detected %1: %2").arg(c).arg(gate->name.toString(false)));
+            return false;
+        }
+        bottom[c] = gate->y + extentOf(gate);
+    }
+    if (lastColumn < 3)
+        return true;
+    for (int c = 2; c < lastColumn; ++c) {
+        const Gate *last = c < columnBottomGate.size() ? columnBottomGate.at(c) : nullptr;
+        if (!last)
+            continue;
+        // The recorded bottom of a column without its entry counts as unknown.
+        const double recorded = c < columnBottomY.size() ? columnBottomY.at(c) : std::nan("");
+        if (!(recorded == last->y) || !(recorded + extentOf(last) == bottom[c]))
+            return false;
+    }
+    return true;
+}
+
+} // namespace GraphEngine

@@ -1,0 +1,127 @@
+// The layout driver: it sequences the steps, each in a source file of its
+// own, and reports every finished step. The driver holds no step logic.
+#include "layoutsupport.h"
+#include "marktable.h"
+
+#include "graphengine/model/edge.h"
+#include "graphengine/model/gates.h"
+
+#include <QCoreApplication>
+#include <QMutexLocker>
+
+#include <cmath>
+
+namespace GraphEngine {
+
+namespace {
+
+struct LayoutArguments
+{
+    double spacing = 0.0;
+    bool packBuses = false;
+    bool preferOpenInput = false;
+};
+
+struct LayoutStep
+{
+    // Translatable in the context "QObject".
+    const char *name;
+    // Null for a step whose code is not in the pipeline yet: it is reported
+    // in its place, so that progress counts and step times stay comparable.
+    void (*run)(Module &, const LayoutArguments &);
+    // Left out, report included, when the application runs with -nocluster.
+    bool clustering = false;
+};
+
+const LayoutStep layoutSteps[] = {
+    {QT_TRANSLATE_NOOP("QObject", "Reset"), [](Module &m, const LayoutArguments &) { m.resetLayout(); }},
+    {QT_TRANSLATE_NOOP("QObject", "Solve InOut"),
+     [](Module &m, const LayoutArguments &a) { m.solveInOut(a.packBuses); }},
+    {QT_TRANSLATE_NOOP("QObject", "Add Fake Input"),
+     [](Module &m, const LayoutArguments &a) { m.addFakeInputs(a.preferOpenInput); }},
+    {QT_TRANSLATE_NOOP("QObject", "Remove Loopback"),
+     [](Module &m, const LayoutArguments &) { m.removeLoopbacks(); }},
+    {QT_TRANSLATE_NOOP("QObject", "Order Topologically"),
+     [](Module &m, const LayoutArguments &) { m.orderTopologically(); }},
+    {QT_TRANSLATE_NOOP("QObject", "Create Column"), [](Module &m, const LayoutArguments &) { m.createColumns(); }},
+    {QT_TRANSLATE_NOOP("QObject", "Search Repeating Patterns"), nullptr, true},
+    {QT_TRANSLATE_NOOP("QObject", "Order Column"), nullptr},
+    {QT_TRANSLATE_NOOP("QObject", "Compute Y-Coordinate"), nullptr},
+    {QT_TRANSLATE_NOOP("QObject", "Compute Y-Coordinate for output ports"), nullptr},
+    {QT_TRANSLATE_NOOP("QObject", "Shrink Vertical Space"), nullptr},
+    {QT_TRANSLATE_NOOP("QObject", "Input/Output ports Alignemnt"), nullptr},
+    {QT_TRANSLATE_NOOP("QObject", "Compute Edge boundary"), nullptr},
+    {QT_TRANSLATE_NOOP("QObject", "Compute Edge Vertical segments"), nullptr},
+    {QT_TRANSLATE_NOOP("QObject", "Compute X-coordinate"), nullptr},
+    {QT_TRANSLATE_NOOP("QObject", "Draw Edges"), nullptr},
+};
+
+double clampedSpacing(double spacing)
+{
+    // NaN fails the first test as well.
+    if (!(spacing > 0.0))
+        return 0.0;
+    return std::min(spacing, 36.0);
+}
+
+bool clusteringDisabled()
+{
+    return QCoreApplication::arguments().contains(QStringLiteral("-nocluster"));
+}
+
+} // namespace
+
+void Module::computeLayout(double spacing, bool packBuses, bool preferOpenInput)
+{
+    QMutexLocker locker(&mutex);
+    // Steps switch the trace off as they finish; the caller's setting is
+    // back when the run ends.
+    const bool tracing = traceEnabled;
+    markValue = 0;
+    markTable->count = 0;
+    const LayoutArguments arguments{clampedSpacing(spacing), packBuses, preferOpenInput};
+    markTable->startRun();
+    edges->layoutDone = 0;
+    gates->layoutDone = 0;
+    reportStep(QString(), true);
+
+    const bool withoutClustering = clusteringDisabled();
+    for (const LayoutStep &step : layoutSteps) {
+        if (step.clustering && withoutClustering)
+            continue;
+        if (step.run)
+            step.run(*this, arguments);
+        reportStep(QCoreApplication::translate("QObject", step.name), false);
+    }
+
+    checkCollisions(-1);
+    traceEnabled = false;
+    simplifyGraph();
+    traceEnabled = false;
+    reportStep(QCoreApplication::translate("QObject", "Simplify Graph"), false);
+    checkCollisions(-1);
+
+    edges->layoutDone = 1;
+    gates->layoutDone = 1;
+    traceEnabled = tracing;
+}
+
+void Module::reportStep(const QString &step, bool restartOnly)
+{
+    measureTime(tr("%1: %2").arg(name, step), restartOnly);
+    emit renderingProgressing();
+}
+
+void Module::simplifyGraph()
+{
+    gates->removeFromModule();
+    edges->dropListedNets();
+}
+
+void Module::setFlagOnAll(int colour, bool value)
+{
+    gates->setColorMark(colour, value);
+    edges->setColorMark(colour, value);
+}
+
+} // namespace GraphEngine

@@ -1,0 +1,90 @@
+#pragma once
+
+// Small modules for the layout tests: module ports, plain gates and
+// flip-flops wired by net name, and queries on the result.
+
+#include "netlistfixture.h"
+
+#include "graphengine/globals.h"
+
+namespace LayoutFixture {
+
+using namespace GraphEngine;
+using namespace NetlistFixture;
+
+// A module input or output port whose net has the port's name; the result
+// is the port gate.
+inline Gate *modulePort(Module *m, const QString &name, int direction)
+{
+    const int group = direction == BaseEnum::Output ? 0 : 2;
+    m->findOrCreatePortGate(name, name, PortAttributes::make(direction, group, 0, 0, false, 0), true);
+    return m->portGates->map.value(Name(name, false, true));
+}
+
+inline Gate *input(Module *m, const QString &name) { return modulePort(m, name, BaseEnum::Input); }
+inline Gate *output(Module *m, const QString &name) { return modulePort(m, name, BaseEnum::Output); }
+
+// Connects the gate's named port to the module's net of that name.
+inline void wire(Module *m, Gate *gate, const QString &port, const QString &netName)
+{
+    net(m, netName)->connectPort(gate->findPortByName(port));
+}
+
+// A one-input one-output gate "a" -> "y" reading netIn and driving netOut.
+inline Gate *cell(Module *m, const QString &name, const QString &netIn, const QString &netOut,
+                  int kind = BaseEnum::BUFFER)
+{
+    Gate *g = makeGate(m, name, {QStringLiteral("a")}, {QStringLiteral("y")}, kind);
+    if (!netIn.isEmpty())
+        wire(m, g, QStringLiteral("a"), netIn);
+    if (!netOut.isEmpty())
+        wire(m, g, QStringLiteral("y"), netOut);
+    return g;
+}
+
+inline Gate *gateNamed(const Module *m, const QString &name)
+{
+    for (Gate *g : m->gates->elements()) {
+        if (g && g->name.text() == name)
+            return g;
+    }
+    return nullptr;
+}
+
+inline QList<Gate *> gatesOfKind(const Module *m, int kind)
+{
+    QList<Gate *> found;
+    for (Gate *g : m->gates->elements()) {
+        if (g && g->kind == kind)
+            found.append(g);
+    }
+    return found;
+}
+
+// The gates driving the net the gate's input port is on.
+inline QStringList driversOf(const Gate *gate, const QString &port)
+{
+    const GatePort *p = gate->findPortByName(port);
+    return p && p->net ? owners(p->net->drivers) : QStringList();
+}
+
+// Runs the steps up to and including the named one, as the driver does.
+inline void runFront(Module *m, int steps, bool packBuses = true, bool preferOpenInput = false)
+{
+    m->markValue = 0;
+    m->markTable->startRun();
+    if (steps >= 1)
+        m->resetLayout();
+    if (steps >= 2)
+        m->solveInOut(packBuses);
+    if (steps >= 3)
+        m->addFakeInputs(preferOpenInput);
+    if (steps >= 4)
+        m->removeLoopbacks();
+    if (steps >= 5)
+        m->orderTopologically();
+    if (steps >= 6)
+        m->createColumns();
+}
+
+} // namespace LayoutFixture
