@@ -175,6 +175,47 @@ private slots:
         QCOMPARE(net(m, QStringLiteral("n2"))->marks, 0);
     }
 
+    // Eight flip-flops on d[0..7] and q[0..7] with one clock: one cluster
+    // instance, unless the application runs with -nocluster.
+    void foldsARegisterBank()
+    {
+        Gate *clock = input(m, QStringLiteral("clk"));
+        Q_UNUSED(clock);
+        for (int i = 0; i < 8; ++i) {
+            const QString d = QStringLiteral("d[%1]").arg(i);
+            const QString q = QStringLiteral("q[%1]").arg(i);
+            input(m, d);
+            output(m, q);
+            auto *flop = new Gate(BaseEnum::D | BaseEnum::CLK | BaseEnum::Q, QBrush());
+            flop->nameInstance(Name(QStringLiteral("r%1").arg(i)));
+            QVERIFY(m->registerInstance(flop, true));
+            wire(m, flop, QStringLiteral("D"), d);
+            wire(m, flop, QStringLiteral("CLK"), QStringLiteral("clk"));
+            wire(m, flop, QStringLiteral("Q"), q);
+        }
+        const int before = m->gates->count();
+        m->computeLayout(10.0, true, true);
+        const QList<Gate *> clusters = gatesOfKind(m, BaseEnum::FLOP | BaseEnum::ClusterFlag);
+        if (clusteringOff()) {
+            QVERIFY(clusters.isEmpty());
+            QCOMPARE(m->gates->count(), before);
+            QCOMPARE(gatesOfKind(m, BaseEnum::FLOP).size(), 8);
+            QVERIFY(!moduleRegistry().contains(QStringLiteral("FFDCLKQ_8")));
+        } else {
+            QCOMPARE(clusters.size(), 1);
+            QCOMPARE(clusters.first()->typeName, QStringLiteral("FFDCLKQ_8"));
+            QCOMPARE(m->gates->count(), before - 7);
+        }
+        // Every column has its order, every gate in it once.
+        QCOMPARE(m->orderedColumns.size(), m->lastColumn + 1);
+        int ordered = 0;
+        for (const QList<Gate *> &column : qAsConst(m->orderedColumns))
+            ordered += column.size();
+        QCOMPARE(ordered, m->gates->count());
+        VERIFY_CONSISTENT(m);
+        releaseModuleRegistry();
+    }
+
     void runsForgetTheirMarks()
     {
         buildSample();
