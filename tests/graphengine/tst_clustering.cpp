@@ -254,6 +254,26 @@ private slots:
         QCOMPARE(m->gates->count(), 1);
     }
 
+    // Open inputs may carry an indexed port name: the cluster's ports and
+    // the connection moves both go by its base name.
+    void indexedPortNames()
+    {
+        QList<Gate *> opens;
+        for (int i = 0; i < 3; ++i) {
+            opens << makeGate(m, QStringLiteral("oi%1").arg(i), {}, {QStringLiteral("o[3]")}, BaseEnum::OPENINPUT);
+            wire(m, opens.last(), QStringLiteral("o[3]"), QStringLiteral("u[%1]").arg(i));
+        }
+        m->lastColumn = 3;
+        m->columnGates = {{}, {}, opens, {}};
+        m->columnWidths = QVector<double>(4, 10.0);
+        QVERIFY(m->clusterRepeatingPatterns(true));
+        Gate *cluster = clusterGate(m);
+        QVERIFY(cluster);
+        QCOMPARE(cluster->typeName, QStringLiteral("oi0_3"));
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(netOf(cluster, QStringLiteral("o[%1]").arg(i)), QStringLiteral("u[%1]").arg(i));
+    }
+
     // The instance's name is taken: the copies stay as they were, and the
     // driver's repetition of the step ends.
     void instanceNameTaken()
@@ -309,6 +329,33 @@ private slots:
         QCOMPARE(gateNamed(m, QStringLiteral("g3")), g3);
         QCOMPARE(m->columnGates.at(2).size(), 2);
         QCOMPARE(brokenInvariant(m), QString());
+    }
+
+    // Gates on bits of a two-index bus: m[2][5], m[2][6], m[2][7] share
+    // the alternative signature (first index kept) and fold as one row;
+    // m[3][5] stays under its own first signature, alone.
+    void twoIndexBusRows()
+    {
+        auto make = [this](const QString &name, const QString &netName) {
+            Gate *g = makeGate(m, name, {QStringLiteral("A")}, {QStringLiteral("Out")});
+            g->typeName = QStringLiteral("AND");
+            wire(m, g, QStringLiteral("Out"), netName);
+            return g;
+        };
+        QList<Gate *> column;
+        for (int j : {5, 6, 7})
+            column << make(QStringLiteral("b%1").arg(j), QStringLiteral("m[2][%1]").arg(j));
+        column << make(QStringLiteral("other"), QStringLiteral("m[3][9]"));
+        m->lastColumn = 3;
+        m->columnGates = {{}, {}, column, {}};
+        m->columnWidths = QVector<double>(4, 10.0);
+        QVERIFY(m->clusterRepeatingPatterns(true));
+        Gate *cluster = clusterGate(m);
+        QVERIFY(cluster);
+        QCOMPARE(cluster->properties.value(QStringLiteral("=NativeName")).toList().size(), 3);
+        QCOMPARE(netOf(cluster, QStringLiteral("Out[2]")), QStringLiteral("m[2][7]"));
+        QVERIFY(gateNamed(m, QStringLiteral("other")));
+        QCOMPARE(m->gates->count(), 2);
     }
 
     // Folding numbers the copies' nets; the gates that drive them fold on
