@@ -10,6 +10,7 @@
 #include <QHash>
 #include <QMap>
 #include <QPair>
+#include <QSet>
 
 #include <algorithm>
 
@@ -133,9 +134,12 @@ void Module::orderColumns()
 
     // Column 1 gates that feed nothing follow the ranked ones, last first.
     const QList<Gate *> &first = columnGates.at(1);
+    QSet<const Gate *> ranked(orderedColumns[1].cbegin(), orderedColumns[1].cend());
     for (auto it = first.crbegin(); it != first.crend(); ++it) {
-        if (*it && !orderedColumns[1].contains(*it))
+        if (*it && !ranked.contains(*it)) {
+            ranked.insert(*it);
             orderedColumns[1].append(*it);
+        }
     }
     traceEnabled = false;
 }

@@ -229,11 +229,18 @@ bool Module::clusterRepeatingPatterns(bool enabled)
             for (int i = 0; i < n; ++i) {
                 Gate *copy = copies.at(i);
                 copy->clusterSignature(instance, i, firstNetNumber);
-                columnGates[c].removeOne(copy);
                 folded.insert(copy);
                 delete copy;
             }
             nextNetNumber += portCount;
+        }
+        // The folded copies leave the column list in one sweep (the
+        // addresses are only compared, never followed).
+        if (!folded.isEmpty()) {
+            QList<Gate *> &list = columnGates[c];
+            list.erase(std::remove_if(list.begin(), list.end(),
+                                      [&folded](const Gate *gate) { return folded.contains(gate); }),
+                       list.end());
         }
     }
     trace([&] { return tr("Saving Ratio is %1 cluster for %2 gates.").arg(groupsFound).arg(gatesFolded); });
