@@ -95,6 +95,23 @@ std::function<void(QDialog *)> finishClass(const QString &group, const QString &
 
 const std::function<void(QDialog *)> cancel = [](QDialog *dialog) { wizardOf(dialog)->cancelButton()->click(); };
 
+enum class Ending { Finish, Cancel, Close };
+
+// Renames the class in the wizard, then ends it the given way.
+std::function<void(QDialog *)> renameClass(const QString &name, Ending ending)
+{
+    return [name, ending](QDialog *dialog) {
+        Wizard *wizard = wizardOf(dialog);
+        type(field(*wizard, ClassPage, Key::className), name);
+        if (ending == Ending::Finish)
+            wizard->finishButton()->click();
+        else if (ending == Ending::Cancel)
+            wizard->cancelButton()->click();
+        else
+            wizard->close();
+    };
+}
+
 } // namespace
 
 class tst_WizardLists : public QObject
@@ -179,21 +196,12 @@ void tst_WizardLists::cancelChangesNothing()
     list.model()->setCurrentRow(1);
     const QJsonArray before = list.model()->entries();
 
-    dialogs.dialogScripts << [](QDialog *dialog) {
-        type(field(*wizardOf(dialog), ClassPage, Key::className), QStringLiteral("C"));
-        wizardOf(dialog)->cancelButton()->click();
-    };
+    dialogs.dialogScripts << renameClass(QStringLiteral("C"), Ending::Cancel);
     button(list, "&Add")->click();
-    dialogs.dialogScripts << [](QDialog *dialog) {
-        type(field(*wizardOf(dialog), ClassPage, Key::className), QStringLiteral("C"));
-        cancel(dialog);
-    };
+    dialogs.dialogScripts << renameClass(QStringLiteral("C"), Ending::Cancel);
     button(list, "&Edit")->click();
     // Closing the window without a button is a cancel too.
-    dialogs.dialogScripts << [](QDialog *dialog) {
-        type(field(*wizardOf(dialog), ClassPage, Key::className), QStringLiteral("C"));
-        dialog->close();
-    };
+    dialogs.dialogScripts << renameClass(QStringLiteral("C"), Ending::Close);
     button(list, "&Clone")->click();
     // A wizard nobody drives is closed.
     button(list, "&Edit")->click();
@@ -247,10 +255,7 @@ void tst_WizardLists::classEditClash()
     list.setValue(QJsonObject{{Key::classes, QJsonArray{cls("G", "A"), cls("G", "B")}}}, true);
     list.model()->setCurrentRow(1);
     const QJsonArray before = list.model()->entries();
-    dialogs.dialogScripts << [](QDialog *dialog) {
-        type(field(*wizardOf(dialog), ClassPage, Key::className), QStringLiteral("A"));
-        wizardOf(dialog)->finishButton()->click();
-    };
+    dialogs.dialogScripts << renameClass(QStringLiteral("A"), Ending::Finish);
     button(list, "&Edit")->click();
     QCOMPARE(dialogs.messages.size(), 1);
     QCOMPARE(list.model()->entries(), before);
@@ -258,10 +263,7 @@ void tst_WizardLists::classEditClash()
 
     // A rename without clash moves the class to its sorted place.
     list.model()->setCurrentRow(0);
-    dialogs.dialogScripts << [](QDialog *dialog) {
-        type(field(*wizardOf(dialog), ClassPage, Key::className), QStringLiteral("C"));
-        wizardOf(dialog)->finishButton()->click();
-    };
+    dialogs.dialogScripts << renameClass(QStringLiteral("C"), Ending::Finish);
     button(list, "&Edit")->click();
     QCOMPARE(names(list), (QStringList{"B", "C"}));
     QCOMPARE(list.currentRow(), 1);
