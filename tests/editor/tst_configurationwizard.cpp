@@ -100,6 +100,7 @@ private slots:
     void classRoundTrip();
     void builtInRoundTrip();
     void enableFlag();
+    void loadingIsQuiet();
     void otherKinds();
     void itemNames();
     void loadedItemNamesStay();
@@ -592,6 +593,30 @@ void tst_ConfigurationWizard::enableFlag()
     // A field keeps its flag too.
     const QJsonObject field{{Key::type, "Standard"}, {Key::displayedName, "x"}, {Key::enable, false}};
     QCOMPARE(roundTrip(Wizard::FieldDefinition, field).toObject(), field);
+}
+
+void tst_ConfigurationWizard::loadingIsQuiet()
+{
+    Wizard wizard(Key::tmp, Wizard::FieldDefinition, nullptr);
+    QSignalSpy fieldPage(wizard.page(Field), &MyWizardPage::updateWidget);
+    QSignalSpy arrayPage(wizard.page(Array), &MyWizardPage::updateWidget);
+    QSignalSpy optionsPage(wizard.page(Options), &MyWizardPage::updateWidget);
+    // A row blocked by its owner stays blocked; the others are open again.
+    QWidget *userNote = field(wizard, Field, Key::userNode)->widget();
+    userNote->blockSignals(true);
+    wizard.setValue(QJsonObject{{Key::tmp, QJsonObject{{Key::type, "Array"}, {Key::displayedName, "a"}}}}, true);
+    // Each page reacts once, after every row is loaded.
+    QCOMPARE(fieldPage.count(), 1);
+    QCOMPARE(arrayPage.count(), 1);
+    QCOMPARE(optionsPage.count(), 1); // the dimension choice announces its load otherwise
+    QVERIFY(userNote->signalsBlocked());
+    QVERIFY(!field(wizard, Field, Key::displayedName)->widget()->signalsBlocked());
+    type(field(wizard, Field, Key::displayedName), QStringLiteral("b"));
+    QCOMPARE(fieldPage.count(), 2);
+    // Loading leaves the page shown alone.
+    QVERIFY(wizard.goToNext());
+    wizard.setValue(QJsonObject{{Key::tmp, QJsonObject{{Key::type, "Boolean"}}}}, true);
+    QCOMPARE(wizard.currentPageId(), Array);
 }
 
 void tst_ConfigurationWizard::otherKinds()
