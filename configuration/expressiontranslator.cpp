@@ -9,7 +9,7 @@ namespace Configuration {
 
 namespace {
 
-enum Pattern { IdentifierPattern, DigitsPattern, IntegerPattern, FloatPattern };
+enum Pattern { IdentifierPattern, DigitsPattern, IntegerPattern, FloatPattern, BuiltinTypePattern };
 
 const QRegularExpression &pattern(Pattern which)
 {
@@ -19,6 +19,9 @@ const QRegularExpression &pattern(Pattern which)
         QRegularExpression(QStringLiteral("([0-9]+)")),
         QRegularExpression(QStringLiteral("[-+]*([0-9]+)")),
         QRegularExpression(QStringLiteral("[-+]*([0-9]+\\.?[0-9]*)")),
+        // A builtin type of several words ("unsigned short", "long long int");
+        // one word alone reads as a plain name.
+        QRegularExpression(QStringLiteral("(?:unsigned|signed|short|long)(?:[ \t\n]+(?:unsigned|signed|short|long|int|char|double))+(?![_a-zA-Z0-9])")),
     };
     return patterns[which];
 }
@@ -347,7 +350,9 @@ TranslationResult ExpressionTranslator::parseTemplateList()
 TranslationResult ExpressionTranslator::parseType()
 {
     const int start = m_cursor;
-    if (parseQualifiedName(true, false).success
+    skipBlanks();
+    const bool builtin = !matchPattern(BuiltinTypePattern).isNull();
+    if (builtin || parseQualifiedName(true, false).success
         || (allowTemplateParameters && parseTemplateIndex().success)) {
         const TranslationResult suffix = parseTypeSuffix();
         return suffix.success ? suffix : fail(start);

@@ -270,8 +270,11 @@ void AccessorInput::setValue(const QJsonObject &object, bool byKey)
         // blocked once it exists.
         // A loaded kind the menu does not offer is judged in the current
         // entry's editors.
-        const qint64 loaded = qint64(kindWord(stored.kind));
-        buildOptionEditors(m_optionIndex.contains(loaded) ? loaded : typeFlags(), true);
+        // A missing entry is "None" whether or not the menu offers it, so
+        // that an absent key is read back as absent.
+        const bool missing = selectValue(object, byKey).isUndefined();
+        const qint64 loaded = missing ? qint64(kindWord(AccessorKind::KindNone)) : qint64(kindWord(stored.kind));
+        buildOptionEditors(missing || m_optionIndex.contains(loaded) ? loaded : typeFlags(), true);
         const QSignalBlocker blockDocument(m_pythonEditor && m_pythonEditor->textDocument()
                                                ? static_cast<QObject *>(m_pythonEditor->textDocument())
                                                : nullptr);

@@ -1,12 +1,17 @@
 #include "configurationlistmodel.h"
 
+#include "configurationwizard.h"
+
 #include "configuration/document.h"
 #include "configuration/jsonhelpers.h"
 #include "configuration/keys.h"
+#include "configuration/pythonerror.h"
+#include "host/dialogs/dialogs.h"
 
 #include <QAbstractItemView>
 #include <QItemSelectionModel>
 #include <QSet>
+#include <QTimer>
 #include <QTreeView>
 
 namespace KorvanDebugger {
@@ -116,6 +121,96 @@ void ConfigurationListModelBase::removeAction()
         setCurrentRow(row == QJsonArray::size() ? row - 1 : row);
 }
 
+bool ConfigurationListModelBase::runWizard(ConfigurationWizardTypes::OperatingMode operatingMode,
+                                           const QJsonObject *entry, const PythonError *error, QJsonObject *result)
+{
+    ConfigurationWizard wizard(Key::tmp, operatingMode, nullptr);
+    if (entry)
+        wizard.setValue(QJsonObject{{Key::tmp, *entry}}, true);
+    if (error) {
+        // Shown once the dialog runs; the wizard is the context, so the
+        // error is dropped with a wizard that has gone meanwhile.
+        QTimer::singleShot(0, &wizard, [&wizard, shown = *error]() mutable { wizard.showError(&shown); });
+    }
+    if (Host::execDialog(&wizard) != ConfigurationWizardTypes::Finished)
+        return false;
+    *result = inputValueAsObject(wizard).value(Key::tmp).toObject();
+    return true;
+}
+
+void ConfigurationListModelBase::warnClash()
+{
+    Host::warning(nullptr, tr("Class Configuration Setup"),
+                  tr("The class name you have entered is conflicting with an existingclass name. The entry is "
+                     "discarded."),
+                  QMessageBox::Ok);
+}
+
+int ConfigurationListModelBase::insertFromWizard(const QJsonObject &entry)
+{
+    const int current = currentRow();
+    const int position = current == -1 ? int(QJsonArray::size()) : current;
+    saveViewState();
+    beginResetModel();
+    int row = insertEntry(position, entry);
+    if (row == -1) {
+        warnClash();
+        row = current;
+    } else {
+        entriesChanged();
+    }
+    endResetModel();
+    restoreViewState();
+    return row;
+}
+
+void ConfigurationListModelBase::addAction(ConfigurationWizardTypes::OperatingMode operatingMode)
+{
+    QJsonObject entry;
+    if (!runWizard(operatingMode, nullptr, nullptr, &entry))
+        return;
+    setCurrentRow(insertFromWizard(entry));
+}
+
+void ConfigurationListModelBase::editAction(ConfigurationWizardTypes::OperatingMode operatingMode,
+                                            const PythonError *error)
+{
+    int row = currentRow();
+    if (row == -1)
+        return;
+    const QJsonObject current = entryAt(row);
+    QJsonObject entry;
+    if (!runWizard(operatingMode, &current, error, &entry))
+        return;
+    if (!error)
+        saveViewState();
+    beginResetModel();
+    const int result = replaceEntry(row, entry);
+    if (result == -1) {
+        warnClash();
+    } else {
+        entriesChanged();
+        row = result;
+    }
+    endResetModel();
+    if (!error) {
+        restoreViewState();
+        setCurrentRow(row);
+    }
+}
+
+void ConfigurationListModelBase::cloneAction(ConfigurationWizardTypes::OperatingMode operatingMode)
+{
+    const int row = currentRow();
+    if (row == -1)
+        return;
+    const QJsonObject current = entryAt(row);
+    QJsonObject entry;
+    if (!runWizard(operatingMode, &current, nullptr, &entry))
+        return;
+    setCurrentRow(insertFromWizard(entry));
+}
+
 // --- FieldModel --------------------------------------------------------------
 
 QVariant FieldModel::data(const QModelIndex &index, int role) const
@@ -150,6 +245,21 @@ int FieldModel::findField(const QString &name) const
             return row;
     }
     return -1;
+}
+
+void FieldModel::addAction()
+{
+    ConfigurationListModelBase::addAction(ConfigurationWizardTypes::FieldDefinition);
+}
+
+void FieldModel::editAction()
+{
+    ConfigurationListModelBase::editAction(ConfigurationWizardTypes::FieldDefinition);
+}
+
+void FieldModel::cloneAction()
+{
+    ConfigurationListModelBase::cloneAction(ConfigurationWizardTypes::FieldDefinition);
 }
 
 void FieldModel::upAction()
@@ -518,6 +628,21 @@ void ClassModel::restoreViewState()
         expandedGroups.insert(groups.at(row), expanded);
         tree->setExpanded(index(row, 0), expanded);
     }
+}
+
+void ClassModel::addAction()
+{
+    ConfigurationListModelBase::addAction(ConfigurationWizardTypes::ClassDefinition);
+}
+
+void ClassModel::editAction()
+{
+    ConfigurationListModelBase::editAction(ConfigurationWizardTypes::ClassDefinition);
+}
+
+void ClassModel::cloneAction()
+{
+    ConfigurationListModelBase::cloneAction(ConfigurationWizardTypes::ClassDefinition);
 }
 
 void ClassModel::expandGroup(const QString &group)

@@ -5,6 +5,8 @@
 // one class (FieldModel, a flat list) or all class definitions (ClassModel, a
 // tree of groups and classes whose check boxes are the classes' "enable").
 
+#include "configurationwizardtypes.h"
+
 #include <QAbstractTableModel>
 #include <QJsonArray>
 #include <QJsonObject>
@@ -18,6 +20,8 @@ QT_END_NAMESPACE
 
 namespace KorvanDebugger {
 namespace Configuration {
+
+class PythonError;
 
 class ConfigurationListModelBase : public QAbstractTableModel, public QJsonArray
 {
@@ -49,9 +53,24 @@ public:
     using QAbstractTableModel::beginResetModel;
     using QAbstractTableModel::endResetModel;
 
+    // The wizard actions: an entry made in an empty wizard, the current
+    // entry edited (showing the error at its row when given), a copy of the
+    // current entry edited. A name clash warns and leaves the list as it was.
+    void addAction(ConfigurationWizardTypes::OperatingMode operatingMode);
+    void editAction(ConfigurationWizardTypes::OperatingMode operatingMode, const PythonError *error = nullptr);
+    void cloneAction(ConfigurationWizardTypes::OperatingMode operatingMode);
+
 public slots:
     // Removes the current entry and selects the one that took its place.
     void removeAction();
+
+private:
+    // The entry under "tmp" of an accepted wizard; false when not accepted.
+    static bool runWizard(ConfigurationWizardTypes::OperatingMode operatingMode, const QJsonObject *entry,
+                          const PythonError *error, QJsonObject *result);
+    // Inserts a wizard's entry at the current place; returns the row to select.
+    int insertFromWizard(const QJsonObject &entry);
+    static void warnClash();
 };
 
 class FieldModel : public ConfigurationListModelBase
@@ -66,6 +85,9 @@ public:
     int findField(const QString &name) const;
 
 public slots:
+    void addAction();
+    void editAction();
+    void cloneAction();
     void upAction();
     void downAction();
 };
@@ -104,6 +126,11 @@ public:
     void expandGroup(const QString &group);
 
     static bool classLessThan(const QJsonObject &a, const QJsonObject &b);
+
+public slots:
+    void addAction();
+    void editAction();
+    void cloneAction();
 
 signals:
     void duplicateEntry(KorvanDebugger::Configuration::ClassModel::Config duplicate);

@@ -1,5 +1,7 @@
 #include "dialogs.h"
 
+#include <QCoreApplication>
+#include <QDialog>
 #include <QFileDialog>
 
 namespace Host {
@@ -63,6 +65,11 @@ QString DialogPresenter::fileName(QWidget *parent, const FileRequest &request)
     return QString();
 }
 
+int DialogPresenter::exec(QDialog *dialog)
+{
+    return dialog->exec();
+}
+
 DialogPresenter *dialogPresenter()
 {
     DialogPresenter *p = current();
@@ -116,6 +123,11 @@ QString getExistingDirectory(QWidget *parent, const QString &caption, const QStr
     return askFile(FileDialogKind::Directory, parent, caption, directory, QString());
 }
 
+int execDialog(QDialog *dialog)
+{
+    return dialogPresenter()->exec(dialog);
+}
+
 ScriptedDialogs::ScriptedDialogs()
     : m_previous(current())
 {
@@ -148,6 +160,21 @@ QString ScriptedDialogs::fileName(QWidget *, const FileRequest &request)
 {
     fileRequests.append(request);
     return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
+}
+
+int ScriptedDialogs::exec(QDialog *dialog)
+{
+    dialogs.append(QString::fromLatin1(dialog->metaObject()->className()));
+    dialog->setResult(QDialog::Rejected);
+    if (dialogScripts.isEmpty())
+        return QDialog::Rejected;
+    const std::function<void(QDialog *)> script = dialogScripts.takeFirst();
+    dialog->show();
+    QCoreApplication::processEvents();
+    script(dialog);
+    if (dialog->isVisible())
+        dialog->reject();
+    return dialog->result();
 }
 
 } // namespace Host

@@ -9,6 +9,12 @@
 #include <QMessageBox>
 #include <QString>
 
+#include <functional>
+
+QT_BEGIN_NAMESPACE
+class QDialog;
+QT_END_NAMESPACE
+
 namespace Host {
 
 struct MessageRequest
@@ -36,6 +42,8 @@ public:
     virtual ~DialogPresenter() = default;
     virtual QMessageBox::StandardButton message(QWidget *parent, const MessageRequest &request);
     virtual QString fileName(QWidget *parent, const FileRequest &request);
+    // Runs a dialog modally and returns its result code.
+    virtual int exec(QDialog *dialog);
 };
 
 // The presenter in use; never null. Passing null to setDialogPresenter
@@ -61,11 +69,18 @@ QString getSaveFileName(QWidget *parent, const QString &caption, const QString &
 QString getExistingDirectory(QWidget *parent, const QString &caption,
                              const QString &directory = QString());
 
+// Runs a modal dialog of the plug-in's own (a wizard, an editor).
+int execDialog(QDialog *dialog);
+
 // A presenter for tests: installs itself on construction and restores the
 // previous presenter on destruction. Answers are taken from the queues in
 // order; when a queue is empty, a message box answers with its default
 // button (or Ok/first button) and a file dialog with an empty name, as if
-// the user cancelled.
+// the user cancelled. A dialog is shown without a modal loop, pending
+// zero-delay work runs as it would once the loop starts, and the next
+// script drives it like a user (pressing its buttons); the result is the
+// dialog's once the script returns, and a dialog still open then is closed
+// (rejected). Without a script, a dialog is rejected at once.
 class ScriptedDialogs : public DialogPresenter
 {
 public:
@@ -76,9 +91,13 @@ public:
     QList<FileRequest> fileRequests;
     QList<QMessageBox::StandardButton> buttonAnswers;
     QList<QString> fileAnswers;
+    // The class names of the dialogs run, in order.
+    QList<QString> dialogs;
+    QList<std::function<void(QDialog *)>> dialogScripts;
 
     QMessageBox::StandardButton message(QWidget *parent, const MessageRequest &request) override;
     QString fileName(QWidget *parent, const FileRequest &request) override;
+    int exec(QDialog *dialog) override;
 
 private:
     DialogPresenter *m_previous;

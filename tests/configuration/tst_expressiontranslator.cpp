@@ -200,6 +200,12 @@ void tst_ExpressionTranslator::type_data()
     QTest::newRow("empty list not allowed") << "Foo<>" << false << "Template argument is missing." << 4;
     QTest::newRow("single colon") << "a:b" << true << "Invalid namespace separator. Only one ':' character." << 3;
     QTest::newRow("two names") << "int x" << true << "Unexpected character: 'x'." << 4;
+    QTest::newRow("builtin of two words") << "unsigned short" << false << "" << -1;
+    QTest::newRow("builtin of three words") << "unsigned long long*" << false << "" << -1;
+    QTest::newRow("builtin in a list") << "Foo<long long, signed char>" << false << "" << -1;
+    QTest::newRow("builtin then const") << "unsigned int * const" << false << "" << -1;
+    QTest::newRow("builtin then a name") << "unsigned x" << false << "Unexpected character: 'x'." << 9;
+    QTest::newRow("builtin glued") << "unsigned shorts" << false << "Unexpected character: 's'." << 9;
     QTest::newRow("unterminated list") << "Foo<int" << true << "Unexpected end of type. Template list is not terminated." << 7;
     QTest::newRow("letter index") << R"(Foo<\a>)" << true << "Template index ('a') is not a number between 0 and 9." << 6;
     QTest::newRow("glued const") << "Foo<int>const" << true << "Unexpected character: 'c'." << 7;

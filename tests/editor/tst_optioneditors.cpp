@@ -194,10 +194,11 @@ void tst_OptionEditors::generalAccessorDirection()
     QVERIFY(!editor.directionTypeRow()->visible());
     QVERIFY(changed.count() >= 2);
 
-    // A non-object entry loads every row from nothing.
+    // A non-object entry loads every row from nothing: each is "None" and
+    // writes no key.
     editor.setValue(QJsonObject{{Key::value, QStringLiteral("text")}}, true);
-    QCOMPARE(editor.value().toObject().value(Key::accessor),
-             QJsonValue(QJsonObject{{Key::Field, QString()}}));
+    QCOMPARE(editor.value().toObject(), QJsonObject());
+    QCOMPARE(editor.accessorRow()->input()->currentOption(), qint64(0x1));
     QVERIFY(!editor.value().toObject().contains(Key::directionField));
 }
 
@@ -482,9 +483,9 @@ void tst_OptionEditors::bitArrayOptionsLoadingAndErrors()
     QVERIFY(!editor.rows().at(1)->signalsBlocked());
     editor.rows().at(0)->blockSignals(false);
 
-    // Not under its key: both rows from nothing.
+    // Not under its key: both rows from nothing, "None", no key written.
     editor.setValue(QJsonObject{{Key::string, object}}, true);
-    QCOMPARE(editor.value().toObject().value(Key::base), QJsonValue(QJsonObject{{Key::Field, QString()}}));
+    QCOMPARE(editor.value().toObject(), QJsonObject());
 
     // Read as the whole object when not by key.
     editor.setValue(object, false);
