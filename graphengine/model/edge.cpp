@@ -58,7 +58,7 @@ Edge::Edge(const Name &name, Module *module)
 Edge::~Edge()
 {
     for (PortSet *list : {&drivers, &loads}) {
-        for (GatePort *port : qAsConst(list->ports)) {
+        for (GatePort *port : list->list()) {
             if (port && port->net == this)
                 port->net = nullptr;
         }
@@ -175,7 +175,7 @@ void Edge::transfer(PortSet &list, int column, Edge *target, bool moveDrivers)
     // time.
     QList<GatePort *> kept;
     QList<GatePort *> moving;
-    for (GatePort *port : qAsConst(list.ports)) {
+    for (GatePort *port : list.list()) {
         bool moves = false;
         if (port && port->owner) {
             const int c = port->owner->column;
@@ -185,8 +185,7 @@ void Edge::transfer(PortSet &list, int column, Edge *target, bool moveDrivers)
     }
     if (moving.isEmpty())
         return;
-    list.ports = kept;
-    list.sorted = false;
+    list.assign(kept);
     for (GatePort *port : qAsConst(moving)) {
         port->owner->checkConfiguration();
         if (verboseTrace) {
@@ -217,9 +216,7 @@ void Edge::absorbDrivers(Edge *other)
 {
     if (!other || other == this)
         return;
-    const QList<GatePort *> taken = other->drivers.ports;
-    other->drivers.ports.clear();
-    other->drivers.sorted = false;
+    const QList<GatePort *> taken = other->drivers.takeAll();
     for (GatePort *port : taken) {
         if (!port)
             continue;
@@ -234,7 +231,7 @@ void Edge::absorbDrivers(Edge *other)
 
 void Edge::adoptPorts(const PortSet &ports)
 {
-    const QList<GatePort *> list = ports.ports;
+    const QList<GatePort *> list = ports.list();
     for (GatePort *port : list) {
         if (!port)
             continue;
@@ -251,9 +248,7 @@ void Edge::movePortsTo(PortSet &list, Edge *target)
         logCritical(QStringLiteral("Edge::movePortsTo: the list is not one of the net's own"));
         return;
     }
-    const QList<GatePort *> moving = list.ports;
-    list.ports.clear();
-    list.sorted = false;
+    const QList<GatePort *> moving = list.takeAll();
     for (GatePort *port : moving) {
         if (!port)
             continue;
@@ -275,7 +270,7 @@ Gate *Edge::createFakeInput(bool loopback)
     if (drivers.first() || loads.isEmpty() || !module)
         return nullptr;
     bool inout = loopback;
-    for (const GatePort *load : qAsConst(loads.ports))
+    for (const GatePort *load : qAsConst(loads.list()))
         inout = inout || (load && load->attributes.direction() == InOut);
     const int kind = inout ? LOOPBACKOPENINPUT : OPENINPUT;
     const QString prefix = inout ? QStringLiteral("LOI_") : QStringLiteral("OI_");
@@ -337,11 +332,11 @@ QList<Edge *> Edge::collectConnected(const Edges &index) const
     QList<GatePort *> collected;
     QSet<const GatePort *> seen;
     for (const PortSet *list : {&drivers, &loads}) {
-        for (const GatePort *port : list->ports) {
+        for (const GatePort *port : list->list()) {
             if (!port || !port->owner)
                 continue;
             const PortSet bus = port->owner->portsNamed(port->baseName());
-            for (GatePort *member : bus.ports) {
+            for (GatePort *member : bus.list()) {
                 if (member && !seen.contains(member)) {
                     seen.insert(member);
                     collected.append(member);
@@ -384,7 +379,7 @@ QString Edge::baseName() const
 int Edge::fanOut() const
 {
     int count = 0;
-    for (const GatePort *port : loads.ports) {
+    for (const GatePort *port : loads.list()) {
         if (!port)
             continue;
         if (port->owner && port->owner->isCluster() && port->attributes.isControl())
