@@ -300,6 +300,8 @@ void Edge::setNetNumber(int number)
         if (net->netNumber != 0 || (net->name.flags() & Name::TwoIndices))
             return;
         net->netNumber = number;
+        if (net->module && net->module->edges)
+            net->module->edges->numbersChanged();
         const GatePort *driver = net->drivers.first();
         if (!driver || !driver->owner || driver->owner->kind != COLPASSTHROUGH)
             return;
@@ -323,11 +325,16 @@ void Edge::resetLayout()
 QList<Edge *> Edge::collectConnected(const Edges &index) const
 {
     QList<Edge *> result;
-    if (netNumber != 0) {
-        for (Edge *net : index.elements()) {
-            if (net && net->netNumber == netNumber)
-                result.append(net);
+    QSet<const Edge *> taken;
+    auto take = [&result, &taken](Edge *net) {
+        if (net && !taken.contains(net)) {
+            taken.insert(net);
+            result.append(net);
         }
+    };
+    if (netNumber != 0) {
+        for (Edge *net : index.numbered(netNumber))
+            take(net);
     }
     QList<GatePort *> collected;
     QSet<const GatePort *> seen;
@@ -345,7 +352,7 @@ QList<Edge *> Edge::collectConnected(const Edges &index) const
         }
     }
     for (const GatePort *port : qAsConst(collected))
-        result.append(port->net);
+        take(port->net);
     return result;
 }
 
@@ -448,6 +455,7 @@ Edge *Edges::findOrCreate(const Name &name, bool forceNew)
         if (Edge *existing = map.value(name))
             return existing;
     }
+    numbersChanged();
     Edge *net = new Edge(name, module);
     if (!forceNew)
         net->pen = penForName(net->baseName());
@@ -469,6 +477,24 @@ Edge *Edges::findOrCreate(const Name &name, bool forceNew)
     return net;
 }
 
+QList<Edge *> Edges::numbered(int number) const
+{
+    if (number == 0)
+        return {};
+    if (!m_numberedBuilt) {
+        for (Edge *net : elements()) {
+            if (net && net->netNumber != 0)
+                m_numbered[net->netNumber].append(net);
+        }
+        m_numberedBuilt = true;
+    }
+    QList<Edge *> nets = m_numbered.value(number);
+    // A number written straight into a net since the walk drops it here.
+    nets.erase(std::remove_if(nets.begin(), nets.end(), [number](const Edge *net) { return net->netNumber != number; }),
+               nets.end());
+    return nets;
+}
+
 Edge *Edges::find(const Name &name) const
 {
     return name.isNull() ? nullptr : map.value(name);
@@ -476,6 +502,7 @@ Edge *Edges::find(const Name &name) const
 
 void Edges::clear()
 {
+    numbersChanged();
     while (!isEmpty())
         delete takeFirst();
     m_waiting.clear();
@@ -509,6 +536,7 @@ void Edges::dropListedNets()
 
 void Edges::listNet(Edge *net)
 {
+    numbersChanged();
     appendToList(net);
     if (!(net->name.flags() & Name::Marked))
         m_waiting.insert(net->name, net);
@@ -516,6 +544,7 @@ void Edges::listNet(Edge *net)
 
 void Edges::unlist(const Edge *net)
 {
+    numbersChanged();
     // Marked names never wait for their name.
     if (!(net->name.flags() & Name::Marked))
         m_waiting.remove(net->name, const_cast<Edge *>(net));
@@ -535,6 +564,7 @@ void Edges::unlist(const Edge *net)
 
 void Edges::resetLayout()
 {
+    numbersChanged();
     for (Edge *net : elements()) {
         if (net)
             net->resetLayout();

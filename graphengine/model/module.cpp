@@ -149,6 +149,7 @@ bool Module::registerEdge(Edge *net)
     if (!net || net->module != this || !edges)
         return false;
     QMutexLocker locker(&mutex);
+    edges->numbersChanged();
     if (net->name.flags() & Name::Marked) {
         edges->lastInList = 1;
         edges->listNet(net);
