@@ -118,6 +118,8 @@ public:
     QVector<BranchLine> branchLines;
     QVector<TrunkSegment> trunkSegments;
     QRectF bounds;
+    // Its place in the net index's list, when listed there.
+    IndexSlot<Edge> indexSlot;
 
 private:
     // Points the port here; a port still on another net leaves it first.
