@@ -2,10 +2,13 @@
 // 1,000, 10,000 and 100,000 gates: logic gates, flip-flops on one clock net,
 // feedback through the flip-flops and fan-out. Prints the time of every step
 // (the clustering with its passes and folded gates), a whole second run of
-// the driver, and the peak memory of the process. Each size runs in a process of its own, so the peaks do not mix.
+// the driver, the peak memory of the process, and a digest of the columns
+// that came out (compare it across changes that must not change the layout).
+// Each size runs in a process of its own, so the peaks do not mix.
 // Run by hand:
 //   build/bench/bench_layout            (all three sizes)
 //   build/bench/bench_layout <gates>    (one size)
+//   build/bench/bench_layout clock <n>  (a clock net of n loads emptied one by one)
 #include "graphengine/globals.h"
 #include "graphengine/layout/marktable.h"
 #include "graphengine/model/edge.h"
@@ -119,6 +122,65 @@ void generate(Module *module, int count, quint32 seed)
     }
 }
 
+// A digest of the front's result: every gate's name, kind, column and row
+// and every net's name, column and connection counts, in index order. Equal
+// digests mean the same columns came out.
+quint64 layoutDigest(Module *module)
+{
+    quint64 digest = 1469598103934665603ull;
+    auto mix = [&digest](quint64 value) {
+        digest ^= value;
+        digest *= 1099511628211ull;
+    };
+    for (const Gate *gate : module->gates->elements()) {
+        mix(qHash(gate->name.toString(false)));
+        mix(quint64(gate->kind));
+        mix(quint64(quint32(gate->column)));
+        mix(quint64(quint32(gate->row)));
+    }
+    for (const Edge *net : module->edges->elements()) {
+        mix(qHash(net->name.toString(false)));
+        mix(quint64(quint32(net->column)));
+        mix(quint64(net->drivers.size()) << 32 | quint64(net->loads.size()));
+        const GatePort *driver = net->drivers.first();
+        mix(driver && driver->owner ? qHash(driver->owner->name.toString(false)) : 0);
+    }
+    return digest;
+}
+
+// A clock net of `count` flip-flops; then every load leaves it, one by one,
+// first from the front of the list, then (built again) from the back.
+int runClock(int count)
+{
+    QTextStream out(stdout);
+    for (bool fromFront : {true, false}) {
+        ModuleMap modules;
+        Module *module = Module::findOrCreateModule(modules, QStringLiteral("clock"), nullptr);
+        Edge *clock = module->edges->findOrCreate(Name(QStringLiteral("clk")));
+        QVector<GatePort *> loads;
+        loads.reserve(count);
+        for (int i = 0; i < count; ++i) {
+            Gate *flop = addGate(module, QStringLiteral("ff%1").arg(i), BaseEnum::FLOP, {"D", "CLK"});
+            GatePort *pin = flop->findPortByName(QStringLiteral("CLK"));
+            clock->connectPort(pin);
+            loads.append(pin);
+        }
+        QElapsedTimer timer;
+        timer.start();
+        for (int i = 0; i < count; ++i)
+            loads.at(fromFront ? i : count - 1 - i)->disconnect();
+        const qint64 ns = timer.nsecsElapsed();
+        out << QStringLiteral("clock net of %1 loads, disconnected from the %2: %3 ms (%4 ns per load), %5 left\n")
+                   .arg(count)
+                   .arg(fromFront ? QStringLiteral("front") : QStringLiteral("back"))
+                   .arg(ns / 1e6, 0, 'f', 2)
+                   .arg(double(ns) / count, 0, 'f', 0)
+                   .arg(clock->loads.size());
+        deleteModules(modules);
+    }
+    return 0;
+}
+
 qint64 peakKiB()
 {
     QFile status(QStringLiteral("/proc/self/status"));
@@ -183,6 +245,7 @@ int runOne(int count)
             folded += gate->nativeNameCount();
         }
     }
+    out << "  layout digest " << QString::number(layoutDigest(module), 16) << "\n";
     out << QStringLiteral("  %1 %2 ms (%3 columns, %4 gates now, %5 cluster instances of %6 gates, %7 folding passes)\n")
                .arg(QStringLiteral("total"), -26)
                .arg(front / 1e6, 9, 'f', 2)
@@ -226,13 +289,16 @@ int runOne(int count)
 int main(int argc, char **argv)
 {
     QGuiApplication app(argc, argv);
+    if (argc > 2 && qstrcmp(argv[1], "clock") == 0)
+        return runClock(QString::fromLocal8Bit(argv[2]).toInt());
     if (argc > 1)
         return runOne(QString::fromLocal8Bit(argv[1]).toInt());
     int failures = 0;
-    for (const char *size : {"1000", "10000", "100000"}) {
+    const QList<QStringList> runs = {{"1000"}, {"10000"}, {"100000"}, {"clock", "10000"}, {"clock", "100000"}};
+    for (const QStringList &arguments : runs) {
         QProcess one;
         one.setProcessChannelMode(QProcess::ForwardedChannels);
-        one.start(QCoreApplication::applicationFilePath(), {QString::fromLatin1(size)});
+        one.start(QCoreApplication::applicationFilePath(), arguments);
         one.waitForFinished(-1);
         failures += one.exitStatus() != QProcess::NormalExit || one.exitCode() != 0;
     }

@@ -36,6 +36,12 @@ def korvanQList(value, itemType):
     return [array[i].cast(itemType) for i in range(begin, end)]
 
 
+def korvanPortSet(portSet):
+    # The ports of a GraphEngine::PortSet in list order; a large set may hold
+    # holes (null entries) left by removals, which are not ports.
+    return [p for p in korvanQList(portSet["m_ports"], _korvanType("GatePort")) if int(p)]
+
+
 def _korvanAlign(offset, alignment):
     return (offset + alignment - 1) // alignment * alignment
 
@@ -77,7 +83,7 @@ def korvanPortDirection(port):
 
 def korvanGateValueText(gate):
     kind = int(gate["kind"])
-    ports = korvanQList(gate["ports"]["ports"], _korvanType("GatePort"))
+    ports = korvanPortSet(gate["ports"])
     name = korvanNameText(gate["name"])
     if kind in KORVAN_MODULE_PORT_KINDS:
         # A module port: the port gate's one port and its net.
@@ -116,7 +122,7 @@ def qdump__GraphEngine__Module(d, value):
 def qdump__GraphEngine__Gate(d, value):
     def children(gate):
         d.putSubItem("Parent Module", gate["module"])
-        verificPutList(d, "Nb Terminals", korvanQList(gate["ports"]["ports"], _korvanType("GatePort")),
+        verificPutList(d, "Nb Terminals", korvanPortSet(gate["ports"]),
                        verificIndexName)
     verificDumpObject(d, value, korvanGateValueText, 2, children)
 
@@ -141,9 +147,8 @@ def qdump__GraphEngine__GatePort(d, value):
 def qdump__GraphEngine__Edge(d, value):
     def children(net):
         d.putSubItem("Parent Module", net["module"])
-        portType = _korvanType("GatePort")
-        verificPutList(d, "Nb Drivers", korvanQList(net["drivers"]["ports"], portType), verificIndexName)
-        verificPutList(d, "Nb Loads", korvanQList(net["loads"]["ports"], portType), verificIndexName)
+        verificPutList(d, "Nb Drivers", korvanPortSet(net["drivers"]), verificIndexName)
+        verificPutList(d, "Nb Loads", korvanPortSet(net["loads"]), verificIndexName)
     verificDumpObject(d, value, lambda net: korvanNameText(net["name"]), 3, children)
 
 

@@ -157,7 +157,7 @@ void Module::collectPassThroughChain(Gate *gate, int markA, int markB)
         const GatePort *input = *it;
         if (!input || !input->net)
             continue;
-        for (GatePort *driver : input->net->drivers.ports) {
+        for (GatePort *driver : input->net->drivers.list()) {
             Gate *owner = driver ? driver->owner : nullptr;
             if (!owner)
                 continue;

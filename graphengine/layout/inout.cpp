@@ -61,7 +61,7 @@ void Module::markInOutRecursive(Gate *start, int colour, bool packBuses)
         for (GatePort *output : outputPorts(gate)) {
             if (!output->net)
                 continue;
-            for (GatePort *load : qAsConst(output->net->loads.ports)) {
+            for (GatePort *load : qAsConst(output->net->loads.list())) {
                 if (load && load->owner)
                     frame.loads.append(load->owner);
             }

@@ -191,7 +191,7 @@ Gate *Module::processLoopback(Gate *start, int colour, bool force)
                 delivering = true;
                 continue;
             }
-            frame.loads = frame.outputs.at(frame.output)->net->loads.ports;
+            frame.loads = frame.outputs.at(frame.output)->net->loads.list();
             frame.load = 0;
             continue;
         }

@@ -225,7 +225,7 @@ bool Module::clusterRepeatingPatterns(bool enabled)
             columnGates[c].append(instance);
 
             const int firstNetNumber = nextNetNumber;
-            const int portCount = copies.first()->ports.ports.size();
+            const int portCount = copies.first()->ports.list().size();
             for (int i = 0; i < n; ++i) {
                 Gate *copy = copies.at(i);
                 copy->clusterSignature(instance, i, firstNetNumber);

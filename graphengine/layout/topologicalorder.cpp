@@ -237,7 +237,7 @@ int Module::computeForcedPosition(Gate *start, int forcedDepth, bool forceMode)
                 Edge *net = frame.outputs.at(frame.output)->net;
                 if (net->drivers.size() >= 2)
                     frame.multiDriven = true;
-                frame.loads = net->loads.ports;
+                frame.loads = net->loads.list();
                 frame.load = 0;
                 frame.nearest = -1;
                 continue;

@@ -29,9 +29,9 @@ bool BusSequence::appendNet(Edge *net)
         return false;
     if ((net->name.hasIndex() || net->netNumber != 0) && !setLabels)
         return append(net->name);
-    if (net->drivers.ports.isEmpty())
+    if (net->drivers.list().isEmpty())
         return false;
-    GatePort *port = net->drivers.ports.first();
+    GatePort *port = net->drivers.list().first();
     if (!port)
         return false;
     if (!port->name.isEmpty())

@@ -58,7 +58,7 @@ Edge::Edge(const Name &name, Module *module)
 Edge::~Edge()
 {
     for (PortSet *list : {&drivers, &loads}) {
-        for (GatePort *port : qAsConst(list->ports)) {
+        for (GatePort *port : list->list()) {
             if (port && port->net == this)
                 port->net = nullptr;
         }
@@ -175,7 +175,7 @@ void Edge::transfer(PortSet &list, int column, Edge *target, bool moveDrivers)
     // time.
     QList<GatePort *> kept;
     QList<GatePort *> moving;
-    for (GatePort *port : qAsConst(list.ports)) {
+    for (GatePort *port : list.list()) {
         bool moves = false;
         if (port && port->owner) {
             const int c = port->owner->column;
@@ -185,8 +185,7 @@ void Edge::transfer(PortSet &list, int column, Edge *target, bool moveDrivers)
     }
     if (moving.isEmpty())
         return;
-    list.ports = kept;
-    list.sorted = false;
+    list.assign(kept);
     for (GatePort *port : qAsConst(moving)) {
         port->owner->checkConfiguration();
         if (verboseTrace) {
@@ -217,9 +216,7 @@ void Edge::absorbDrivers(Edge *other)
 {
     if (!other || other == this)
         return;
-    const QList<GatePort *> taken = other->drivers.ports;
-    other->drivers.ports.clear();
-    other->drivers.sorted = false;
+    const QList<GatePort *> taken = other->drivers.takeAll();
     for (GatePort *port : taken) {
         if (!port)
             continue;
@@ -234,7 +231,7 @@ void Edge::absorbDrivers(Edge *other)
 
 void Edge::adoptPorts(const PortSet &ports)
 {
-    const QList<GatePort *> list = ports.ports;
+    const QList<GatePort *> list = ports.list();
     for (GatePort *port : list) {
         if (!port)
             continue;
@@ -251,9 +248,7 @@ void Edge::movePortsTo(PortSet &list, Edge *target)
         logCritical(QStringLiteral("Edge::movePortsTo: the list is not one of the net's own"));
         return;
     }
-    const QList<GatePort *> moving = list.ports;
-    list.ports.clear();
-    list.sorted = false;
+    const QList<GatePort *> moving = list.takeAll();
     for (GatePort *port : moving) {
         if (!port)
             continue;
@@ -275,7 +270,7 @@ Gate *Edge::createFakeInput(bool loopback)
     if (drivers.first() || loads.isEmpty() || !module)
         return nullptr;
     bool inout = loopback;
-    for (const GatePort *load : qAsConst(loads.ports))
+    for (const GatePort *load : qAsConst(loads.list()))
         inout = inout || (load && load->attributes.direction() == InOut);
     const int kind = inout ? LOOPBACKOPENINPUT : OPENINPUT;
     const QString prefix = inout ? QStringLiteral("LOI_") : QStringLiteral("OI_");
@@ -305,6 +300,8 @@ void Edge::setNetNumber(int number)
         if (net->netNumber != 0 || (net->name.flags() & Name::TwoIndices))
             return;
         net->netNumber = number;
+        if (net->module && net->module->edges)
+            net->module->edges->numbersChanged();
         const GatePort *driver = net->drivers.first();
         if (!driver || !driver->owner || driver->owner->kind != COLPASSTHROUGH)
             return;
@@ -328,20 +325,25 @@ void Edge::resetLayout()
 QList<Edge *> Edge::collectConnected(const Edges &index) const
 {
     QList<Edge *> result;
-    if (netNumber != 0) {
-        for (Edge *net : index.elements()) {
-            if (net && net->netNumber == netNumber)
-                result.append(net);
+    QSet<const Edge *> taken;
+    auto take = [&result, &taken](Edge *net) {
+        if (net && !taken.contains(net)) {
+            taken.insert(net);
+            result.append(net);
         }
+    };
+    if (netNumber != 0) {
+        for (Edge *net : index.numbered(netNumber))
+            take(net);
     }
     QList<GatePort *> collected;
     QSet<const GatePort *> seen;
     for (const PortSet *list : {&drivers, &loads}) {
-        for (const GatePort *port : list->ports) {
+        for (const GatePort *port : list->list()) {
             if (!port || !port->owner)
                 continue;
             const PortSet bus = port->owner->portsNamed(port->baseName());
-            for (GatePort *member : bus.ports) {
+            for (GatePort *member : bus.list()) {
                 if (member && !seen.contains(member)) {
                     seen.insert(member);
                     collected.append(member);
@@ -350,7 +352,7 @@ QList<Edge *> Edge::collectConnected(const Edges &index) const
         }
     }
     for (const GatePort *port : qAsConst(collected))
-        result.append(port->net);
+        take(port->net);
     return result;
 }
 
@@ -384,7 +386,7 @@ QString Edge::baseName() const
 int Edge::fanOut() const
 {
     int count = 0;
-    for (const GatePort *port : loads.ports) {
+    for (const GatePort *port : loads.list()) {
         if (!port)
             continue;
         if (port->owner && port->owner->isCluster() && port->attributes.isControl())
@@ -453,6 +455,7 @@ Edge *Edges::findOrCreate(const Name &name, bool forceNew)
         if (Edge *existing = map.value(name))
             return existing;
     }
+    numbersChanged();
     Edge *net = new Edge(name, module);
     if (!forceNew)
         net->pen = penForName(net->baseName());
@@ -474,6 +477,24 @@ Edge *Edges::findOrCreate(const Name &name, bool forceNew)
     return net;
 }
 
+QList<Edge *> Edges::numbered(int number) const
+{
+    if (number == 0)
+        return {};
+    if (!m_numberedBuilt) {
+        for (Edge *net : elements()) {
+            if (net && net->netNumber != 0)
+                m_numbered[net->netNumber].append(net);
+        }
+        m_numberedBuilt = true;
+    }
+    QList<Edge *> nets = m_numbered.value(number);
+    // A number written straight into a net since the walk drops it here.
+    nets.erase(std::remove_if(nets.begin(), nets.end(), [number](const Edge *net) { return net->netNumber != number; }),
+               nets.end());
+    return nets;
+}
+
 Edge *Edges::find(const Name &name) const
 {
     return name.isNull() ? nullptr : map.value(name);
@@ -481,6 +502,7 @@ Edge *Edges::find(const Name &name) const
 
 void Edges::clear()
 {
+    numbersChanged();
     while (!isEmpty())
         delete takeFirst();
     m_waiting.clear();
@@ -514,6 +536,7 @@ void Edges::dropListedNets()
 
 void Edges::listNet(Edge *net)
 {
+    numbersChanged();
     appendToList(net);
     if (!(net->name.flags() & Name::Marked))
         m_waiting.insert(net->name, net);
@@ -521,6 +544,7 @@ void Edges::listNet(Edge *net)
 
 void Edges::unlist(const Edge *net)
 {
+    numbersChanged();
     // Marked names never wait for their name.
     if (!(net->name.flags() & Name::Marked))
         m_waiting.remove(net->name, const_cast<Edge *>(net));
@@ -540,6 +564,7 @@ void Edges::unlist(const Edge *net)
 
 void Edges::resetLayout()
 {
+    numbersChanged();
     for (Edge *net : elements()) {
         if (net)
             net->resetLayout();

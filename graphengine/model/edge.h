@@ -86,8 +86,9 @@ public:
     // feeding it.
     void setNetNumber(int number);
     void resetLayout();
-    // The nets that belong with this one: same net number, other bits of the
-    // ports' buses. May hold a net more than once, or null.
+    // The nets that belong with this one: the nets of the index that share
+    // its net number (in index order, this one among them), then the nets of
+    // every bit of its ports' buses. Each net once; never null.
     QList<Edge *> collectConnected(const Edges &index) const;
 
     // The constant of the single driver, or 0.
@@ -117,6 +118,8 @@ public:
     QVector<BranchLine> branchLines;
     QVector<TrunkSegment> trunkSegments;
     QRectF bounds;
+    // Its place in the net index's list, when listed there.
+    IndexSlot<Edge> indexSlot;
 
 private:
     // Points the port here; a port still on another net leaves it first.
@@ -152,8 +155,18 @@ public:
     // net listed last under the same name (displaced by a forced new one, or
     // registered while the name was held) takes the entry over.
     void unlist(const Edge *net);
+    // The nets of the index that carry this number (not 0), in index order.
+    QList<Edge *> numbered(int number) const;
+    // Numbers changed: the next numbered() looks again.
+    void numbersChanged() { m_numbered.clear(); m_numberedBuilt = false; }
 
 private:
+    // Nets by number, made by one walk of the index at the first question
+    // after a change (a layout run numbers its nets, then the viewer asks
+    // per net); dropped when a net comes, goes or is renumbered through
+    // setNetNumber, and by the layout reset.
+    mutable QHash<int, QList<Edge *>> m_numbered;
+    mutable bool m_numberedBuilt = false;
     // The listed nets that wait for their (unmarked) name.
     QMultiMap<Name, Edge *> m_waiting;
 };

@@ -31,7 +31,7 @@ QString tr(const char *text)
 // sorted (a gate under construction or destruction).
 GatePort *findPort(const PortSet &ports, int sortGroup, int position)
 {
-    for (GatePort *port : ports.ports) {
+    for (GatePort *port : ports.list()) {
         if (port && port->attributes.sortGroup() == sortGroup
             && port->attributes.position16() == position)
             return port;
@@ -44,7 +44,7 @@ GatePort *findPort(const PortSet &ports, int sortGroup, int position)
 QList<GatePort *> inputSidePorts(const Gate *gate)
 {
     QList<GatePort *> inputs;
-    for (GatePort *port : gate->ports.ports) {
+    for (GatePort *port : gate->ports.list()) {
         if (port && port->attributes.sortGroup() != 0)
             inputs.append(port);
     }
@@ -62,7 +62,7 @@ GatePort *firstDriverOf(const Gate *gate, QSet<const Gate *> &visiting)
     for (const GatePort *input : inputSidePorts(gate)) {
         if (!input->net)
             continue;
-        for (GatePort *driver : input->net->drivers.ports) {
+        for (GatePort *driver : input->net->drivers.list()) {
             if (!driver)
                 continue;
             if (!driver->owner || driver->owner->kind != BaseEnum::COLPASSTHROUGH)
@@ -131,7 +131,7 @@ Gate::Gate(const Name &gateName, Module *definition, Module *parent, const QStri
         typeName = definition->name;
     }
     int counts[4] = {};
-    for (const GatePort *port : qAsConst(ports.ports)) {
+    for (const GatePort *port : qAsConst(ports.list())) {
         const int group = port->attributes.sortGroup();
         if (group < 4)
             counts[group] = std::max(counts[group], port->attributes.position16() + 1);
@@ -223,8 +223,8 @@ void Gate::splitNet(int splitColumn, Edge *net, const QList<GatePort *> *loads)
             driver->checkConfiguration();
     } else {
         piece->netNumber = net->netNumber;
-        piece->drivers.ports.reserve(net->drivers.size());
-        piece->loads.ports.reserve(net->loads.size());
+        piece->drivers.reserve(net->drivers.size());
+        piece->loads.reserve(net->loads.size());
         net->transferInputs(splitColumn, piece);
         net->transferOutputs(splitColumn, piece);
         net->connectPort(output, false);
@@ -312,7 +312,7 @@ GatePort *Gate::constPortAt(int sortGroup, int position) const
 
 int Gate::portCount(int sortGroup) const
 {
-    return int(std::count_if(ports.ports.cbegin(), ports.ports.cend(), [sortGroup](const GatePort *p) {
+    return int(std::count_if(ports.list().cbegin(), ports.list().cend(), [sortGroup](const GatePort *p) {
         return p && p->attributes.sortGroup() == sortGroup;
     }));
 }
@@ -320,7 +320,7 @@ int Gate::portCount(int sortGroup) const
 GatePort *Gate::findPortByName(const QString &text) const
 {
     const uint hash = qHash(text, 0);
-    for (GatePort *port : ports.ports) {
+    for (GatePort *port : ports.list()) {
         if (port && port->nameHash == hash && port->name == text)
             return port;
     }
@@ -330,7 +330,7 @@ GatePort *Gate::findPortByName(const QString &text) const
 PortSet Gate::portsNamed(const QString &text) const
 {
     PortSet result;
-    for (GatePort *port : ports.ports) {
+    for (GatePort *port : ports.list()) {
         if (port && port->baseName() == text)
             result.add(port);
     }
@@ -343,7 +343,7 @@ GatePort *Gate::findLinkTo(const Gate *other, GatePort **ownPort) const
         *ownPort = nullptr;
     if (!other)
         return nullptr;
-    for (GatePort *port : ports.ports) {
+    for (GatePort *port : ports.list()) {
         GatePort *driver = port ? port->driverOwnedBy(other) : nullptr;
         if (driver) {
             if (ownPort)
@@ -358,7 +358,7 @@ int Gate::runIndexOf(const GatePort *port) const
 {
     BusSequence run;
     int index = 0;
-    for (const GatePort *member : ports.ports) {
+    for (const GatePort *member : ports.list()) {
         index = run.append(Name(member->name)) ? index + 1 : 0;
         if (member == port)
             return index;
@@ -369,7 +369,7 @@ int Gate::runIndexOf(const GatePort *port) const
 QString Gate::portConnectionList() const
 {
     QString list;
-    for (const GatePort *port : ports.ports) {
+    for (const GatePort *port : ports.list()) {
         list += QLatin1String(",.") + port->name + QLatin1Char('(');
         if (port->net)
             list += port->net->name.toString(false);
@@ -382,7 +382,7 @@ bool Gate::hasFanout() const
 {
     if (kind == OUTPUTPORT)
         return false;
-    for (const GatePort *port : ports.ports) {
+    for (const GatePort *port : ports.list()) {
         if (port->attributes.sortGroup() == 0 && port->net && !port->net->loads.isEmpty())
             return true;
     }
@@ -394,7 +394,7 @@ bool Gate::hasDrivenInput() const
     if (kind == INPUTPORT || (kind >= VCC && kind <= LOOPBACKOPENINPUT)
         || kind == (OPENINPUT | ClusterFlag))
         return false;
-    for (const GatePort *port : ports.ports) {
+    for (const GatePort *port : ports.list()) {
         if (port->attributes.sortGroup() != 0 && port->net && !port->net->drivers.isEmpty())
             return true;
     }
@@ -410,7 +410,7 @@ GatePort *Gate::firstDriverGate()
 int Gate::firstLoadOrder() const
 {
     int lowest = -1;
-    for (const GatePort *port : ports.ports) {
+    for (const GatePort *port : ports.list()) {
         const int order = port->minLoadGateOrder();
         if (order >= 0 && (lowest < 0 || order < lowest))
             lowest = order;
@@ -524,7 +524,7 @@ bool Gate::connectGate(const QString &connections, bool force)
 
 void Gate::disconnectAll()
 {
-    const QList<GatePort *> all = ports.ports;
+    const QList<GatePort *> all = ports.list();
     for (GatePort *port : all) {
         if (port && port->net)
             port->net->disconnectPort(port);
@@ -555,7 +555,7 @@ void Gate::resetLayoutState()
     column = 0;
     row = 0;
     holdCount = 0;
-    for (GatePort *port : qAsConst(ports.ports))
+    for (GatePort *port : qAsConst(ports.list()))
         port->attributes.setPortDirection(port->attributes.direction());
     buildShape(0.0);
 }
@@ -579,7 +579,7 @@ Module *Gate::createSubModule()
     }
     if (!definition || !created)
         return definition;
-    for (const GatePort *port : qAsConst(ports.ports))
+    for (const GatePort *port : qAsConst(ports.list()))
         definition->findOrCreatePortGate(port->name, port->name, port->attributes, true);
     return definition;
 }

@@ -5,6 +5,7 @@
 #include "outlineelement.h"
 #include "portattributes.h"
 #include "portset.h"
+#include "semiindex.h"
 
 #include <QBrush>
 #include <QList>
@@ -237,6 +238,8 @@ public:
     QRectF rect;
     // Not owned; null until the module registers the gate.
     Module *module = nullptr;
+    // Its place in the gate index's list, when listed there.
+    IndexSlot<Gate> indexSlot;
     // Y placement link: a gate pointer, a gate pointer tagged with bit 0, or
     // the bare tag 1. Pointer-sized.
     quintptr link = 0;

@@ -420,7 +420,7 @@ bool Gate::settleInOutPorts()
             port->net->addDriver(port);
     };
     auto makeInput = [](GatePort *port) { port->attributes.setPortDirection(Input); };
-    const QList<GatePort *> all = ports.ports;
+    const QList<GatePort *> all = ports.list();
     for (GatePort *port : all) {
         if (port->attributes.sortGroup() != 2 || port->attributes.direction() != InOut)
             continue;
@@ -448,7 +448,7 @@ bool Gate::settleInOutPorts()
         else
             undecided.insert(key);
     }
-    const bool noOutput = std::none_of(ports.ports.cbegin(), ports.ports.cend(), [](const GatePort *p) {
+    const bool noOutput = std::none_of(ports.list().cbegin(), ports.list().cend(), [](const GatePort *p) {
         return p->attributes.sortGroup() == 0;
     });
     if (noOutput && undecided.size() == 1) {
@@ -486,7 +486,7 @@ void Gate::layOutBoxSides(bool packBuses)
     double spans[4] = {};
     for (int group : {3, 1, 0, 2}) {
         QList<GatePort *> &side = sides[group];
-        for (GatePort *port : qAsConst(ports.ports)) {
+        for (GatePort *port : qAsConst(ports.list())) {
             if (port->attributes.sortGroup() == group)
                 side.append(port);
         }

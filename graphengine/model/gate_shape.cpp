@@ -36,7 +36,7 @@ QSizeF measure(const QString &text)
 void Gate::placePortsOnBox(int width, int height, int topCount, int bottomCount, int rightCount,
                            int leftCount)
 {
-    for (GatePort *port : qAsConst(ports.ports)) {
+    for (GatePort *port : qAsConst(ports.list())) {
         if (!isOrigin(port->anchor))
             continue;
         const int p = port->attributes.position16();
@@ -117,7 +117,7 @@ void Gate::buildShape(double inputLabelExtent)
     BusSequence topRuns;
     BusSequence bottomRuns;
     if (kind != COLPASSTHROUGH) {
-        for (GatePort *port : qAsConst(ports.ports)) {
+        for (GatePort *port : qAsConst(ports.list())) {
             const int group = port->attributes.sortGroup();
             const int marker = port->attributes.marker();
             const double styleExtra = (marker == 1 || marker == 3) ? 11.0 : 0.0;
@@ -194,7 +194,7 @@ void Gate::buildFlopShape()
         return;
     int counts[4] = {};
     QString roles;
-    const QList<GatePort *> all = ports.ports;
+    const QList<GatePort *> all = ports.list();
     for (GatePort *port : all) {
         if (!port->net) {
             // The pin goes with its gate's other parts: it is the gate's.
@@ -231,7 +231,7 @@ void Gate::moveContents(double dx, double dy)
         outline.x += int(dx);
         outline.y += int(dy);
     }
-    for (GatePort *port : qAsConst(ports.ports))
+    for (GatePort *port : qAsConst(ports.list()))
         port->moveBy(dx, dy);
 }
 

@@ -224,7 +224,7 @@ QString Gate::portSignature(int indexSlot, bool *busOut) const
     QString indexed;
     QString numbered;
     int counts[4] = {};
-    for (const GatePort *port : ports.ports) {
+    for (const GatePort *port : ports.list()) {
         const Name portName(port->name);
         QString text = port->name;
         if (portName.indexCount() == 1) {
@@ -281,7 +281,7 @@ void Gate::clusterSignature(Gate *cluster, int member, int firstNetNumber)
 {
     if (!cluster)
         return;
-    const QList<GatePort *> all = ports.ports;
+    const QList<GatePort *> all = ports.list();
     for (int i = 0; i < all.size(); ++i) {
         GatePort *port = all.at(i);
         Edge *net = port->net;

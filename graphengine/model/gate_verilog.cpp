@@ -141,7 +141,7 @@ QString connections(const Gate *gate, int bit, QString *openWires)
     QStringList order;
     QMap<QString, QMap<int, const GatePort *>> buses;
     QMap<QString, const GatePort *> scalars;
-    for (const GatePort *port : gate->ports.ports) {
+    for (const GatePort *port : gate->ports.list()) {
         const Name portName(port->name);
         const QString key = isVerilogBusBit(portName) ? portName.baseText() : port->name;
         if (!buses.contains(key) && !scalars.contains(key))
@@ -208,7 +208,7 @@ QString verilogCellName(const Gate *gate)
 QMap<int, GatePort *> Gate::portsByPosition(int sortGroup) const
 {
     QMap<int, GatePort *> byPosition;
-    for (GatePort *port : ports.ports) {
+    for (GatePort *port : ports.list()) {
         if (port && port->attributes.sortGroup() == sortGroup)
             byPosition.insert(port->attributes.position16(), port);
     }
@@ -218,7 +218,7 @@ QMap<int, GatePort *> Gate::portsByPosition(int sortGroup) const
 QMap<int, GatePort *> Gate::portsOfBit(int sortGroup, int bit) const
 {
     QMap<int, GatePort *> members;
-    for (GatePort *port : ports.ports) {
+    for (GatePort *port : ports.list()) {
         if (!port || (sortGroup != PortSet::AllGroups && port->attributes.sortGroup() != sortGroup))
             continue;
         if (bit >= 0) {

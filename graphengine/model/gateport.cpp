@@ -118,11 +118,11 @@ QList<GatePort *> GatePort::linkedPorts() const
     switch (attributes.direction()) {
     case BaseEnum::Output:
         if (net)
-            result = net->loads.ports;
+            result = net->loads.list();
         break;
     case BaseEnum::InOut:
         if (net) {
-            result = net->loads.ports;
+            result = net->loads.list();
             result.removeAll(const_cast<GatePort *>(this));
         }
         break;
@@ -186,7 +186,7 @@ int GatePort::minLoadGateOrder() const
     if (!net || (direction != BaseEnum::Output && direction != BaseEnum::InOut))
         return -1;
     int lowest = -1;
-    for (const GatePort *load : net->loads.ports) {
+    for (const GatePort *load : net->loads.list()) {
         if (load && load->owner && (lowest < 0 || load->owner->row < lowest))
             lowest = load->owner->row;
     }

@@ -71,7 +71,7 @@ GraphItem::GraphItem(PortSet::const_iterator begin, PortSet::const_iterator end)
 void GraphItem::setRange(GatePort *first, int count)
 {
     Gate *gate = first ? first->owner : nullptr;
-    const int index = gate ? gate->ports.ports.indexOf(first) : -1;
+    const int index = gate ? gate->ports.list().indexOf(first) : -1;
     if (count <= 0 || index < 0 || index + count > gate->ports.size()) {
         logCritical(QStringLiteral("SOFT ASSERT: a port range must be a non-empty run of one gate's ports"));
         return;
@@ -86,7 +86,7 @@ QList<GatePort *> GraphItem::rangePorts() const
 {
     if (d->kind != PortRangeItem || !d->gate)
         return QList<GatePort *>();
-    const QList<GatePort *> &all = d->gate->ports.ports;
+    const QList<GatePort *> &all = d->gate->ports.list();
     const int end = qMin(d->rangeEnd, all.size());
     return d->rangeFirst < end ? all.mid(d->rangeFirst, end - d->rangeFirst) : QList<GatePort *>();
 }
@@ -194,7 +194,7 @@ QString GraphItem::describe(const Name &subName) const
     case PortRangeItem: {
         if (!d->gate)
             return QString();
-        const PortSet::const_iterator begin = d->gate->ports.ports.constBegin();
+        const PortSet::const_iterator begin = d->gate->ports.list().constBegin();
         const int end = qMin(d->rangeEnd, d->gate->ports.size());
         if (d->rangeFirst >= end)
             return QString();

@@ -149,6 +149,7 @@ bool Module::registerEdge(Edge *net)
     if (!net || net->module != this || !edges)
         return false;
     QMutexLocker locker(&mutex);
+    edges->numbersChanged();
     if (net->name.flags() & Name::Marked) {
         edges->lastInList = 1;
         edges->listNet(net);
@@ -221,7 +222,7 @@ void Module::createPortGates(Gate *instance)
     if (!instance || !portGates->isEmpty())
         return;
     int nextPosition[8] = {};
-    for (const GatePort *port : qAsConst(instance->ports.ports)) {
+    for (const GatePort *port : qAsConst(instance->ports.list())) {
         if (!port)
             continue;
         const int direction = port->attributes.portDirection();
@@ -287,7 +288,7 @@ const QList<GatePort *> &Module::loadsOfNet(const GatePort *port) const
 {
     static const QList<GatePort *> none;
     const Edge *net = port && edges ? edges->find(Name(port->name)) : nullptr;
-    return net ? net->loads.ports : none;
+    return net ? net->loads.list() : none;
 }
 
 void deleteModules(ModuleMap &registry)

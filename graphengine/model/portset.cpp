@@ -19,28 +19,176 @@ int groupRank(int group)
 
 } // namespace
 
+bool PortSet::contains(const GatePort *port) const
+{
+    if (m_indexed)
+        return m_position.contains(port);
+    return m_ports.contains(const_cast<GatePort *>(port));
+}
+
+GatePort *PortSet::first() const
+{
+    // Holes before the first port are skipped once; later calls start behind them.
+    const int n = m_ports.size();
+    while (m_head < n && !m_ports.at(m_head))
+        ++m_head;
+    return m_head < n ? m_ports.at(m_head) : nullptr;
+}
+
+const QList<GatePort *> &PortSet::list() const
+{
+    compact();
+    return m_ports;
+}
+
+int PortSet::indexOf(const GatePort *port) const
+{
+    if (!m_indexed)
+        return m_ports.indexOf(const_cast<GatePort *>(port));
+    const auto it = m_position.constFind(port);
+    return it == m_position.constEnd() ? -1 : it.value() + m_shift;
+}
+
+void PortSet::rebuildIndex() const
+{
+    m_position.clear();
+    m_position.reserve(m_ports.size());
+    m_shift = 0;
+    m_duplicates = 0;
+    for (int i = 0; i < m_ports.size(); ++i) {
+        const GatePort *port = m_ports.at(i);
+        if (!port)
+            continue;
+        // The first position counts: replace and removal work on it.
+        if (m_position.contains(port))
+            ++m_duplicates;
+        else
+            m_position.insert(port, i);
+    }
+    m_indexed = true;
+}
+
+void PortSet::clearIndex() const
+{
+    m_position.clear();
+    m_shift = 0;
+    m_duplicates = 0;
+    m_indexed = false;
+}
+
+void PortSet::compact() const
+{
+    if (m_holes == 0)
+        return;
+    m_ports.removeAll(nullptr);
+    m_holes = 0;
+    m_head = 0;
+    if (m_ports.size() >= IndexedSize / 2)
+        rebuildIndex();
+    else
+        clearIndex();
+}
+
 void PortSet::add(GatePort *port, bool force)
 {
-    if (!port || (!force && ports.contains(port)))
+    if (!port || (!force && contains(port)))
         return;
     append(port);
 }
 
 void PortSet::append(GatePort *port)
 {
-    ports.append(port);
+    if (!port)
+        return;
+    m_ports.append(port);
     sorted = false;
+    if (m_indexed) {
+        const auto it = m_position.find(port);
+        if (it == m_position.end())
+            m_position.insert(port, m_ports.size() - 1 - m_shift);
+        else
+            ++m_duplicates;
+    } else if (m_ports.size() >= IndexedSize) {
+        rebuildIndex();
+    }
 }
 
 void PortSet::prepend(GatePort *port)
 {
-    ports.prepend(port);
+    if (!port)
+        return;
     sorted = false;
+    if (!m_indexed) {
+        m_ports.prepend(port);
+        if (m_ports.size() >= IndexedSize)
+            rebuildIndex();
+        return;
+    }
+    first(); // moves m_head behind the leading holes
+    int position;
+    if (m_head > 0) {
+        // The hole just before the first port takes it: nothing moves.
+        position = --m_head;
+        m_ports[position] = port;
+        --m_holes;
+    } else {
+        m_ports.prepend(port);
+        ++m_shift;
+        position = 0;
+    }
+    if (m_position.contains(port))
+        ++m_duplicates;
+    m_position.insert(port, position - m_shift);
 }
 
 int PortSet::removeAll(GatePort *port)
 {
-    return ports.removeAll(port);
+    if (!port)
+        return 0;
+    if (!m_indexed)
+        return m_ports.removeAll(port);
+    if (m_duplicates > 0) {
+        compact();
+        const int removed = m_ports.removeAll(port);
+        if (m_indexed)
+            rebuildIndex();
+        return removed;
+    }
+    const auto it = m_position.find(port);
+    if (it == m_position.end())
+        return 0;
+    m_ports[it.value() + m_shift] = nullptr;
+    m_position.erase(it);
+    ++m_holes;
+    // Holes never outnumber the ports for long: closing them is paid for by
+    // the removals that made them.
+    if (m_holes >= IndexedSize && 2 * m_holes > m_ports.size())
+        compact();
+    return 1;
+}
+
+QList<GatePort *> PortSet::takeAll()
+{
+    compact();
+    QList<GatePort *> taken;
+    taken.swap(m_ports);
+    clearIndex();
+    m_head = 0;
+    sorted = false;
+    return taken;
+}
+
+void PortSet::assign(const QList<GatePort *> &ports)
+{
+    m_ports = ports;
+    m_ports.removeAll(nullptr);
+    m_holes = 0;
+    m_head = 0;
+    sorted = false;
+    if (m_ports.size() >= IndexedSize)
+        rebuildIndex();
+    else
+        clearIndex();
 }
 
 bool PortSet::lessThan(const GatePort *a, const GatePort *b)
@@ -56,7 +204,10 @@ void PortSet::ensureSorted(bool force)
 {
     if (sorted && !force)
         return;
-    std::sort(ports.begin(), ports.end(), lessThan);
+    compact();
+    std::sort(m_ports.begin(), m_ports.end(), lessThan);
+    if (m_indexed)
+        rebuildIndex();
     sorted = true;
     std::fill(std::begin(groupStart), std::end(groupStart), -1);
     sort();
@@ -64,11 +215,12 @@ void PortSet::ensureSorted(bool force)
 
 void PortSet::sort()
 {
+    compact();
     std::fill(std::begin(groupStart), std::end(groupStart), 0);
-    const int n = ports.size();
+    const int n = m_ports.size();
     int i = 0;
     for (int g = 2; g >= 0; --g) {
-        while (i < n && ports.at(i)->attributes.sortGroup() > g)
+        while (i < n && m_ports.at(i)->attributes.sortGroup() > g)
             ++i;
         groupStart[g] = i;
     }
@@ -76,7 +228,8 @@ void PortSet::sort()
 
 void PortSet::range(int sortGroup, int *first, int *last) const
 {
-    const int n = ports.size();
+    compact();
+    const int n = m_ports.size();
     if (!sorted) {
         logCritical(QStringLiteral(
             "Programatic Error. Try to access PortSet by position on an unsorted Set; Invalid!"));
@@ -98,43 +251,55 @@ PortSet::iterator PortSet::begin(int sortGroup)
 {
     int first, last;
     range(sortGroup, &first, &last);
-    return ports.begin() + first;
+    return m_ports.begin() + first;
 }
 
 PortSet::iterator PortSet::end(int sortGroup)
 {
     int first, last;
     range(sortGroup, &first, &last);
-    return ports.begin() + last;
+    return m_ports.begin() + last;
 }
 
 PortSet::const_iterator PortSet::constBegin(int sortGroup) const
 {
     int first, last;
     range(sortGroup, &first, &last);
-    return ports.constBegin() + first;
+    return m_ports.constBegin() + first;
 }
 
 PortSet::const_iterator PortSet::constEnd(int sortGroup) const
 {
     int first, last;
     range(sortGroup, &first, &last);
-    return ports.constBegin() + last;
+    return m_ports.constBegin() + last;
 }
 
 bool PortSet::replace(GatePort *oldPort, GatePort *newPort)
 {
-    const int i = ports.indexOf(oldPort);
-    if (i < 0 || ports.contains(newPort))
+    if (!newPort)
         return false;
-    ports[i] = newPort;
+    const int i = indexOf(oldPort);
+    if (i < 0 || contains(newPort))
+        return false;
+    m_ports[i] = newPort;
     sorted = false;
+    if (m_indexed) {
+        if (m_duplicates > 0) {
+            // oldPort may stand again further on: its first place moves there.
+            compact();
+            rebuildIndex();
+        } else {
+            m_position.remove(oldPort);
+            m_position.insert(newPort, i - m_shift);
+        }
+    }
     return true;
 }
 
 GatePort *PortSet::findByGate(const Gate *gate) const
 {
-    for (GatePort *port : ports) {
+    for (GatePort *port : qAsConst(m_ports)) {
         if (port && port->owner == gate)
             return port;
     }
@@ -145,7 +310,7 @@ int PortSet::lowestGateColumn() const
 {
     bool found = false;
     int lowest = -1;
-    for (const GatePort *port : ports) {
+    for (const GatePort *port : qAsConst(m_ports)) {
         if (!port || !port->owner)
             continue;
         if (!found || port->owner->column < lowest)
@@ -157,10 +322,7 @@ int PortSet::lowestGateColumn() const
 
 void PortSet::deleteAll()
 {
-    const QList<GatePort *> owned = ports;
-    ports.clear();
-    sorted = false;
-    qDeleteAll(owned);
+    qDeleteAll(takeAll());
 }
 
 } // namespace GraphEngine

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QtGlobal>
 
@@ -11,6 +12,12 @@ class GatePort;
 // An ordered list of ports that knows where each sort group begins: the
 // ports of a gate (which owns them through its set) and the driver and load
 // lists of a net (which only refer to them and are never sorted).
+//
+// A large set (a clock net's loads) keeps a hash from port to list position
+// beside the list, so that membership, removal and replacement take constant
+// time: a removed entry leaves a hole that the next reader of the whole list
+// closes (in one pass, paid for by that reader's own walk). A set never holds
+// a null port.
 class PortSet
 {
 public:
@@ -18,20 +25,32 @@ public:
     using const_iterator = QList<GatePort *>::const_iterator;
     // The range argument that covers every sort group.
     static constexpr int AllGroups = 4;
+    // Sets from this size on keep their position hash.
+    static constexpr int IndexedSize = 32;
 
-    int size() const { return ports.size(); }
-    bool isEmpty() const { return ports.isEmpty(); }
-    bool contains(const GatePort *port) const { return ports.contains(const_cast<GatePort *>(port)); }
-    GatePort *first() const { return ports.isEmpty() ? nullptr : ports.first(); }
-    GatePort *at(int i) const { return ports.at(i); }
+    int size() const { return m_ports.size() - m_holes; }
+    bool isEmpty() const { return size() == 0; }
+    bool contains(const GatePort *port) const;
+    // The first port in list order; null for an empty set.
+    GatePort *first() const;
+    GatePort *at(int i) const { return list().at(i); }
+    // The ports in list order, without holes. Changing the set while walking
+    // the returned list needs a copy, as with any Qt container.
+    const QList<GatePort *> &list() const;
 
     // Appends the port (a null port is ignored); unless force is set a port
     // already in the set is not added again.
     void add(GatePort *port, bool force = false);
+    // Null ports are ignored.
     void append(GatePort *port);
     void prepend(GatePort *port);
     // Removes every occurrence; the order flag is left as it is.
     int removeAll(GatePort *port);
+    // Empties the set and returns its ports in list order.
+    QList<GatePort *> takeAll();
+    // Replaces the whole list (null entries are dropped); the set is unsorted.
+    void assign(const QList<GatePort *> &ports);
+    void reserve(int n) { m_ports.reserve(n); }
 
     // Group 3 (top) first, then 2 (left), 1 (bottom), 0 (outputs); within a
     // group by position (signed 16 bits).
@@ -59,7 +78,6 @@ public:
     // Deletes every port (for the gate's own set only).
     void deleteAll();
 
-    QList<GatePort *> ports;
     // Set after ordering; cleared by every insertion and replacement.
     bool sorted = false;
     // groupStart[g]: index of the first port whose sort group is g or lower;
@@ -69,6 +87,23 @@ public:
 private:
     // Index range [first, last) of a group, after the checks of the accessors.
     void range(int sortGroup, int *first, int *last) const;
+    // Closes the holes and renumbers the hash.
+    void compact() const;
+    void rebuildIndex() const;
+    int indexOf(const GatePort *port) const;
+    void clearIndex() const;
+
+    // Mutable: readers close the holes that removals leave.
+    mutable QList<GatePort *> m_ports;
+    // Port -> its first position plus m_shift; kept while m_indexed.
+    mutable QHash<const GatePort *, int> m_position;
+    mutable int m_shift = 0;
+    mutable int m_holes = 0;
+    // Entries listed more than once (forced additions); removal then scans.
+    mutable int m_duplicates = 0;
+    // No port stands before this position.
+    mutable int m_head = 0;
+    mutable bool m_indexed = false;
 };
 
 } // namespace GraphEngine

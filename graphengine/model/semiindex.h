@@ -13,6 +13,28 @@ namespace GraphEngine {
 
 class Module;
 
+// Where an element stands in the list of one name index, kept in the element
+// itself: listing and unlisting a pass-through then needs no hash lookup and
+// no hash node. An element listed by a second index too (a clashing module
+// port gate) is found there through that index's own hash.
+template<typename T>
+struct IndexSlot
+{
+    IndexSlot() = default;
+    // A copied element is listed nowhere yet.
+    IndexSlot(const IndexSlot &) {}
+    IndexSlot &operator=(const IndexSlot &) { return *this; }
+    void reset()
+    {
+        index = nullptr;
+        position = {};
+    }
+
+    // The index whose list holds the element through this slot; null: none.
+    const void *index = nullptr;
+    typename std::list<T *>::iterator position;
+};
+
 // A name index of gates or nets: most elements under their unique key in key
 // order, the others (pass-through gates, "="-marked names, names already
 // held) in a list in insertion order. Walks visit the map first, then the
@@ -37,6 +59,10 @@ public:
     virtual void clear()
     {
         map.clear();
+        for (T *element : m_list) {
+            if (element->indexSlot.index == this)
+                element->indexSlot.reset();
+        }
         m_list.clear();
         m_listed.clear();
     }
@@ -54,9 +80,21 @@ public:
         return all;
     }
 
-    bool listContains(const T *element) const { return m_listed.contains(element); }
+    bool listContains(const T *element) const
+    {
+        return element->indexSlot.index == this || (!m_listed.isEmpty() && m_listed.contains(element));
+    }
     void appendToList(T *element)
     {
+        IndexSlot<T> &own = element->indexSlot;
+        if (own.index == this)
+            return;
+        if (!own.index) {
+            m_list.push_back(element);
+            own.index = this;
+            own.position = std::prev(m_list.end());
+            return;
+        }
         // One lookup: the entry is made, or found already there.
         auto &slot = m_listed[element];
         if (slot != typename ListedElements::iterator())
@@ -67,6 +105,14 @@ public:
     // True when the element was listed.
     bool removeFromList(const T *element)
     {
+        IndexSlot<T> &own = const_cast<T *>(element)->indexSlot;
+        if (own.index == this) {
+            m_list.erase(own.position);
+            own.reset();
+            return true;
+        }
+        if (m_listed.isEmpty())
+            return false;
         const auto it = m_listed.find(element);
         if (it == m_listed.end())
             return false;
@@ -109,8 +155,7 @@ public:
         }
         if (!m_list.empty()) {
             T *element = m_list.front();
-            m_listed.remove(element);
-            m_list.pop_front();
+            removeFromList(element);
             return element;
         }
         return nullptr;
@@ -141,6 +186,7 @@ public:
 
 private:
     ListedElements m_list;
+    // Listed elements whose own slot another index holds.
     QHash<const T *, typename ListedElements::iterator> m_listed;
 };
 

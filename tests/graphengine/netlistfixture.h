@@ -59,7 +59,7 @@ inline QStringList criticals(const LogCapture &log)
 inline QStringList owners(const PortSet &set)
 {
     QStringList out;
-    for (const GatePort *p : set.ports)
+    for (const GatePort *p : set.list())
         out << p->fullName();
     return out;
 }
@@ -82,7 +82,7 @@ inline QString brokenInvariant(const Module *module)
             return QStringLiteral("net %1 of another module").arg(e->name.text());
         QSet<const GatePort *> seen;
         for (const PortSet *list : {&e->drivers, &e->loads}) {
-            for (const GatePort *p : list->ports) {
+            for (const GatePort *p : list->list()) {
                 if (!p)
                     return QStringLiteral("null entry on %1").arg(e->name.text());
                 if (p->net != e)
@@ -101,9 +101,9 @@ inline QString brokenInvariant(const Module *module)
     for (const Gate *g : module->gates->elements()) {
         if (g->module != module)
             return QStringLiteral("gate %1 does not name its module").arg(g->name.text());
-        if (!g->ports.sorted || !std::is_sorted(g->ports.ports.cbegin(), g->ports.ports.cend(), PortSet::lessThan))
+        if (!g->ports.sorted || !std::is_sorted(g->ports.list().cbegin(), g->ports.list().cend(), PortSet::lessThan))
             return QStringLiteral("ports of %1 out of group order").arg(g->name.text());
-        for (const GatePort *p : g->ports.ports) {
+        for (const GatePort *p : g->ports.list()) {
             if (p->owner != g)
                 return QStringLiteral("port %1 of another gate").arg(p->name);
             if (!p->net)

@@ -193,7 +193,7 @@ private slots:
         QCOMPARE(run.kind(), int(GraphItem::PortRangeItem));
         QCOMPARE(run.rangeFirst(), 0);
         QCOMPARE(run.rangeEnd(), 3);
-        const auto begin = gate->ports.ports.constBegin();
+        const auto begin = gate->ports.list().constBegin();
         QCOMPARE(item->toolTip(), gate->portsDescription(begin, begin + 3, -1));
         QCOMPARE(GuiGateElement::hoveredItem(gate), run);
         // Beside the single pin b, a run of one.
@@ -335,7 +335,7 @@ private slots:
         QSignalSpy left(m, &Module::hoverLeaveEvent);
         GatePort *a1 = gate->findPortByName(QStringLiteral("a[1]"));
         const QRectF body = gate->bodyRect();
-        const auto begin = gate->ports.ports.constBegin();
+        const auto begin = gate->ports.list().constBegin();
         const QList<QPair<QPointF, GraphItem>> targets = {
             {body.center(), GraphItem(gate)},
             {middle(a1), GraphItem(a1)},

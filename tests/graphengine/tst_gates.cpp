@@ -12,7 +12,7 @@ namespace {
 QStringList describe(const Gate *gate)
 {
     QStringList out;
-    for (const GatePort *p : gate->ports.ports) {
+    for (const GatePort *p : gate->ports.list()) {
         out << QStringLiteral("%1:%2:%3:%4:%5:%6")
                    .arg(p->name)
                    .arg(p->attributes.direction())
@@ -235,7 +235,7 @@ private slots:
         const double widest = 200.0;
         gate.buildShape(widest);
         QVERIFY(gate.rect.x() >= 0);
-        for (GatePort *p : gate.ports.ports) {
+        for (GatePort *p : gate.ports.list()) {
             if (p->attributes.sortGroup() == 2)
                 QVERIFY(gate.rect.left() <= p->labelPos().x() + p->labelSize().width() - widest + 1e-9);
         }

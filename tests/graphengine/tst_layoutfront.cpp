@@ -408,7 +408,7 @@ private slots:
         QCOMPARE(fromG->loads.size(), 2);
         QVERIFY(fromG->loads.contains(x->findPortByName(QStringLiteral("a"))));
         QVERIFY(fromG->loads.contains(passes.at(1)->portAt(2, 0)));
-        QCOMPARE(passes.at(1)->portAt(0, 0)->net->loads.ports, QList<GatePort *>({passes.at(0)->portAt(2, 0)}));
+        QCOMPARE(passes.at(1)->portAt(0, 0)->net->loads.list(), QList<GatePort *>({passes.at(0)->portAt(2, 0)}));
         QCOMPARE(passes.at(0)->portAt(0, 0)->net, n);
         QCOMPARE(n->loads.size(), 1);
         VERIFY_CONSISTENT(m);

@@ -285,8 +285,24 @@ private slots:
         QCOMPARE(first->netNumber, 0);
         QCOMPARE(src->portAt(0, 0)->linkedPorts().size(), 1);
 
-        QList<Edge *> together = last->collectConnected(*m->edges);
-        QCOMPARE(together, QList<Edge *>({last, last, last})); // by number, then the two ports' nets
+        // By number (index order: the map holds the latest "w"), then the ports' nets: each once. The
+        // pass-through's and the sink's ports both stand on last.
+        QCOMPARE(last->collectConnected(*m->edges), QList<Edge *>({last}));
+        first->setNetNumber(9);
+        QCOMPARE(last->collectConnected(*m->edges), QList<Edge *>({last, first}));
+        QCOMPARE(middle->collectConnected(*m->edges), QList<Edge *>({middle}));
+        // A net made after the question is found by the next one; a net that
+        // is gone is not.
+        Edge *late = net(m, QStringLiteral("late"));
+        late->netNumber = 9;
+        QList<Edge *> byIndex = m->edges->elements();
+        byIndex.removeOne(middle);
+        QCOMPARE(byIndex.size(), 3);
+        QCOMPARE(last->collectConnected(*m->edges), byIndex);
+        delete late;
+        QCOMPARE(last->collectConnected(*m->edges), QList<Edge *>({last, first}));
+        m->edges->resetLayout();
+        QCOMPARE(last->collectConnected(*m->edges), QList<Edge *>({last}));
         m->forEachIndex();
         QVERIFY(m->edges->isEmpty() && m->gates->isEmpty());
     }

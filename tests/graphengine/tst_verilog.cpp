@@ -190,7 +190,7 @@ private slots:
         const QMap<int, GatePort *> outputs = g->portsByPosition(0);
         QCOMPARE(outputs.size(), 1);
         // The later port at a position replaces the earlier one.
-        QCOMPARE(outputs.value(0), g->ports.ports.last());
+        QCOMPARE(outputs.value(0), g->ports.list().last());
         QCOMPARE(g->portsByPosition(2).keys(), QList<int>({0, 1, 2, 3, 4}));
     }
 

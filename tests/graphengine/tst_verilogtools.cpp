@@ -327,7 +327,7 @@ private slots:
                 g = logic(top, kind, kind == BaseEnum::INVERTER ? 1 : 2, gateName);
                 break;
             }
-            for (GatePort *p : g->ports.ports) {
+            for (GatePort *p : g->ports.list()) {
                 if (p->attributes.direction() == BaseEnum::Output)
                     wire(g, p->name, out);
                 else

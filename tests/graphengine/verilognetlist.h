@@ -73,7 +73,7 @@ inline Gate *fold(Module *module, const QList<Gate *> &copies, const QString &na
     const Gate *pattern = copies.first();
     QStringList inputs;
     QStringList outputs;
-    for (const GatePort *p : pattern->ports.ports) {
+    for (const GatePort *p : pattern->ports.list()) {
         QStringList &side = p->attributes.direction() == BaseEnum::Output ? outputs : inputs;
         if (p->attributes.isControl() && pattern->baseKind() == BaseEnum::FLOP) {
             side << p->name;
@@ -87,7 +87,7 @@ inline Gate *fold(Module *module, const QList<Gate *> &copies, const QString &na
     cluster->typeName = pattern->typeName + QStringLiteral("_%1").arg(copies.size());
     // Each port takes the side, glyph and role of the pattern's port.
     int positions[4] = {};
-    for (GatePort *p : cluster->ports.ports) {
+    for (GatePort *p : cluster->ports.list()) {
         const GatePort *original = pattern->findPortByName(Name(p->name).baseText());
         if (!original)
             original = pattern->findPortByName(p->name);
@@ -101,7 +101,7 @@ inline Gate *fold(Module *module, const QList<Gate *> &copies, const QString &na
         // Per-member control ports are indexed too: keep them out of the
         // shared-port path of the merge by clearing their flag.
         if (pattern->baseKind() != BaseEnum::FLOP) {
-            for (GatePort *p : copies.at(i)->ports.ports)
+            for (GatePort *p : copies.at(i)->ports.list())
                 p->attributes.set(p->attributes.direction(), p->attributes.sortGroup(),
                                   p->attributes.position, p->attributes.marker(), false,
                                   p->attributes.roleBit());

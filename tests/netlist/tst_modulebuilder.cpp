@@ -83,7 +83,7 @@ bool netsReachOnlyIndexedGates(Module *module)
     const QList<Gate *> gates = module->gates->elements();
     for (const Edge *net : module->edges->elements()) {
         for (const GraphEngine::PortSet *list : {&net->drivers, &net->loads}) {
-            for (const GatePort *p : list->ports) {
+            for (const GatePort *p : list->list()) {
                 if (!p || !gates.contains(p->owner))
                     return false;
             }
@@ -175,7 +175,7 @@ void TestModuleBuilder::gateOfEachKind()
     QCOMPARE(built->fill.style(), Qt::SolidPattern);
     for (const QString &name : ports)
         QVERIFY2(built->findPortByName(name), qPrintable(name));
-    QCOMPARE(built->ports.ports.size(), ports.size());
+    QCOMPARE(built->ports.list().size(), ports.size());
     QCOMPARE(module->gates->count(), 1);
 }
 
@@ -196,8 +196,8 @@ void TestModuleBuilder::constantDrivers()
     QVERIFY(dynamic_cast<GraphEngine::Vcc *>(vcc));
     Edge *net = module->edges->find(Name("n_one"));
     QVERIFY(net);
-    QCOMPARE(net->drivers.ports.size(), 1);
-    QCOMPARE(net->drivers.ports.first()->owner, vcc);
+    QCOMPARE(net->drivers.list().size(), 1);
+    QCOMPARE(net->drivers.list().first()->owner, vcc);
     QVERIFY(dynamic_cast<GraphEngine::Gnd *>(gate(module, "zero")));
     QVERIFY(dynamic_cast<GraphEngine::X *>(gate(module, "x1")));
     QVERIFY(dynamic_cast<GraphEngine::Z *>(gate(module, "z1")));
@@ -214,7 +214,7 @@ void TestModuleBuilder::constantDrivers()
     QVERIFY(dynamic_cast<GraphEngine::Gnd *>(gate(clashed, "n")));
     QCOMPARE(clashed->gates->count(), 1);
     QVERIFY(netsReachOnlyIndexedGates(clashed));
-    QCOMPARE(clashed->edges->find(Name("n"))->drivers.ports.size(), 1);
+    QCOMPARE(clashed->edges->find(Name("n"))->drivers.list().size(), 1);
 }
 
 void TestModuleBuilder::flipFlopShapeAfterConnections()
@@ -232,7 +232,7 @@ void TestModuleBuilder::flipFlopShapeAfterConnections()
     QCOMPARE(ff->fill.color(), QColor(Qt::darkGreen));
     // The shape keeps the connected pins only, so it is built after them.
     QStringList names;
-    for (const GatePort *p : ff->ports.ports)
+    for (const GatePort *p : ff->ports.list())
         names << p->name;
     names.sort();
     QCOMPARE(names, QStringList({"clk", "d", "q"}));
@@ -297,8 +297,8 @@ void TestModuleBuilder::definitionModulesOfAHierarchy()
     QCOMPARE(netOf(second, "a"), QStringLiteral("s1"));
     QCOMPARE(netOf(second, "c"), QStringLiteral("c2"));
     Edge *s1 = module->edges->find(Name("s1"));
-    QCOMPARE(s1->drivers.ports.size(), 1);
-    QCOMPARE(s1->loads.ports.size(), 1);
+    QCOMPARE(s1->drivers.list().size(), 1);
+    QCOMPARE(s1->loads.list().size(), 1);
     // A layout kind with a definition is an instance of it.
     Gate *pass = gate(module, "pt");
     QCOMPARE(pass->typeName, QStringLiteral("pass_cell"));
@@ -344,7 +344,7 @@ void TestModuleBuilder::laterRecordReplacesEarlier()
     QCOMPARE(gate(module, "u")->kind, int(BaseEnum::OR));
     QCOMPARE(gate(module, "h")->kind, int(BaseEnum::XOR));
     // The replaced gate left its net.
-    QVERIFY(module->edges->find(Name("n1"))->loads.ports.isEmpty());
+    QVERIFY(module->edges->find(Name("n1"))->loads.list().isEmpty());
     QVERIFY(netsReachOnlyIndexedGates(module));
 
     // Registration with replacement, directly.
@@ -388,7 +388,7 @@ void TestModuleBuilder::pinRenaming()
     QCOMPARE(netOf(u1, "a0"), QStringLiteral("n1"));
     QCOMPARE(netOf(u1, "o"), QStringLiteral("n3"));
     QCOMPARE(netOf(gate(module, "m"), "sel"), QStringLiteral("n1"));
-    QCOMPARE(module->edges->find(Name("n3"))->drivers.ports.size(), 1);
+    QCOMPARE(module->edges->find(Name("n3"))->drivers.list().size(), 1);
 }
 
 void TestModuleBuilder::errorTexts()

@@ -270,7 +270,7 @@ void TestNetlistGdb::builtModuleMatchesTheProgram()
     for (const DesignTerminal &t : qAsConst(m_top.terminals)) {
         Gate *gate = gateNamed(m_module, t.instance);
         if (gate->kind >= BaseEnum::VCC && gate->kind <= BaseEnum::Z) {
-            QCOMPARE(gate->ports.ports.first()->net->name.text(), t.net);
+            QCOMPARE(gate->ports.list().first()->net->name.text(), t.net);
             continue;
         }
         const QString net = netOf(gate, t.port);
