@@ -336,6 +336,43 @@ private slots:
         QVERIFY(!input.model()->isStale());
     }
 
+    void underlinePlacement()
+    {
+        EnumInput input(Key::enumeration);
+        input.prerequisiteEditor()->textDocument()->setPlainText("#define A 1\n");
+        input.definitionEditor()->textDocument()->setPlainText("enum E {\n    Red = A,\n};");
+        using M = CompilerMessage;
+        input.cppCompilerFinished({M{M::Definition, 2, 0, "column 0"}, M{M::Definition, 2, 20, "past the end"},
+                                   M{M::Definition, 2, 5, "at Red"}, M{M::Definition, 40, 1, "generated line"},
+                                   M{M::Prerequisite, 1, 9, "in the prerequisite"}});
+        const QList<Underline> definition = underlines(input.definitionEditor());
+        QCOMPARE(definition.size(), 4);
+        QCOMPARE(definition.at(0).text, QStringLiteral(" ")); // the first character of the line
+        QCOMPARE(definition.at(0).tip, QStringLiteral("column 0"));
+        QCOMPARE(definition.at(1).text, QStringLiteral("Red = A,")); // from the first non-blank on
+        QCOMPARE(definition.at(2).text, QStringLiteral("R"));
+        // A line after the definition is shown on its last line.
+        QCOMPARE(definition.at(3).line, 3);
+        QCOMPARE(definition.at(3).text, QStringLiteral("}"));
+        // One mark per line, with every message of the line.
+        QCOMPARE(markedLines(input.definitionEditor()), (QList<int>{2, 3}));
+        QCOMPARE(input.definitionEditor()->textDocument()->marks().first()->toolTip(),
+                 QStringLiteral("column 0\npast the end\nat Red"));
+        const QList<Underline> prerequisite = underlines(input.prerequisiteEditor());
+        QCOMPARE(prerequisite.size(), 1);
+        QCOMPARE(prerequisite.first().line, 1);
+        QCOMPARE(prerequisite.first().text, QStringLiteral("A"));
+        QCOMPARE(markedLines(input.prerequisiteEditor()), QList<int>{1});
+
+        // An empty line gets the whole (empty) block; no messages clear all.
+        input.cppCompilerFinished({M{M::Prerequisite, 2, 4, "empty line"}});
+        QCOMPARE(underlines(input.prerequisiteEditor()).size(), 1);
+        QCOMPARE(underlines(input.prerequisiteEditor()).first().line, 2);
+        QVERIFY(underlines(input.definitionEditor()).isEmpty());
+        input.cppCompilerFinished({});
+        QVERIFY(underlines(input.prerequisiteEditor()).isEmpty());
+    }
+
     void missingHeaderKeepsTheStoredTable()
     {
         EnumInput input(Key::enumeration);
