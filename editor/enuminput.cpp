@@ -283,8 +283,8 @@ void EnumInput::computationFailed(const QString &message)
 {
     if (m_discardRunning)
         return;
+    // Shown with the stale table when the computation's end is reported.
     m_failure = message;
-    showStaleState();
 }
 
 void EnumInput::showStaleState()

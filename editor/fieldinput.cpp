@@ -1,7 +1,6 @@
 #include "fieldinput.h"
 
 #include "accessorinput.h"
-#include "enuminput.h"
 #include "pythoneditor.h"
 #include "tipbutton.h"
 
@@ -146,14 +145,6 @@ AccessorField::AccessorField(quint64 options, const QString &labelText, const QS
     const quint64 lowest = options & (~options + 1);
     input()->buildOptionEditors(qint64(lowest), true);
     connect(input(), &AccessorInput::changed, this, &AccessorField::changed);
-}
-
-// ---- EnumField -------------------------------------------------------------
-
-EnumField::EnumField(const QString &labelText, const QString &key, QWidget *page)
-    : FieldInput<EnumInput>(labelText, new EnumInput(key, nullptr), page)
-{
-    connect(input(), &EnumInput::changed, this, &EnumField::changed);
 }
 
 // ---- AccessorFieldSet ------------------------------------------------------

@@ -20,7 +20,6 @@ namespace KorvanDebugger {
 namespace Configuration {
 
 class AccessorInput;
-class EnumInput;
 class FieldList;
 class TipButton;
 
@@ -89,17 +88,6 @@ class AccessorField : public QObject, public FieldInput<AccessorInput>
     Q_OBJECT
 public:
     AccessorField(quint64 options, const QString &labelText, const QString &key, QWidget *page);
-
-signals:
-    void changed();
-};
-
-// The row of an enumeration input.
-class EnumField : public QObject, public FieldInput<EnumInput>
-{
-    Q_OBJECT
-public:
-    EnumField(const QString &labelText, const QString &key, QWidget *page);
 
 signals:
     void changed();

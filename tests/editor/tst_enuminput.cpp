@@ -9,9 +9,9 @@
 
 #include "configuration/enuminputgenerator.h"
 #include "configuration/keys.h"
+#include "editor/enumfield.h"
 #include "editor/enuminput.h"
 #include "editor/enummodel.h"
-#include "editor/fieldinput.h"
 #include "editor/objectwithlink.h"
 
 #include <cpptools/builtineditordocumentprocessor.h>
@@ -242,6 +242,18 @@ private slots:
         input.model()->toText(masks, enums, false);
         QVERIFY2(enums.join(' ').contains("-1;::Invalid") && enums.join(' ').contains("::None"),
                  qPrintable(enums.join(' ')));
+
+        // A change while the compiler runs is computed after it, not dropped.
+        QSignalSpy changed(&input, &EnumInput::changed);
+        TextEditor::TextDocument *definition = input.definitionEditor()->textDocument();
+        definition->setPlainText("enum First { F = 3 };\n");
+        CppTools::BuiltinEditorDocumentProcessor::get(definition)->run();
+        QTRY_VERIFY_WITH_TIMEOUT(input.extractor()->isBusy(), 10000);
+        definition->setPlainText("enum Second { S = 5 };\n");
+        CppTools::BuiltinEditorDocumentProcessor::get(definition)->run();
+        QVERIFY(input.extractor()->isBusy());
+        QVERIFY(settle(input, changed));
+        QCOMPARE(rows(*input.model()), QStringList{"0x5 ::S"});
     }
 
     void contextMenuMergesSplitsAndRecomputes()
