@@ -482,6 +482,30 @@ private slots:
         QCOMPARE(row.key(), Key::enumeration);
     }
 
+    void destroyedWhileComputing()
+    {
+        // Other processes use /tmp too: the program is found by its text.
+        const QByteArray text = "enum KorvanDestroyedWhileComputing { KorvanDwc = 1 };\n";
+        const auto programs = [&text] {
+            QStringList found;
+            const QDir tmp(QStringLiteral("/tmp"));
+            for (const QString &name : tmp.entryList({"KorvanSymbol_*.cpp"}, QDir::Files)) {
+                QFile file(tmp.filePath(name));
+                if (file.open(QIODevice::ReadOnly) && file.readAll().contains(text))
+                    found << name;
+            }
+            return found;
+        };
+        auto *input = new EnumInput(Key::enumeration);
+        TextEditor::TextDocument *definition = input->definitionEditor()->textDocument();
+        definition->setPlainText(QString::fromLatin1(text));
+        CppTools::BuiltinEditorDocumentProcessor::get(definition)->run();
+        QTRY_VERIFY_WITH_TIMEOUT(input->extractor()->isBusy(), 10000);
+        QCOMPARE(programs().size(), 1);
+        delete input;
+        QVERIFY(programs().isEmpty());
+    }
+
     void tabBarHelpEntries()
     {
         EnumInput input(Key::enumeration);
