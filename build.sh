@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what Korvan Debugger needs (Debian packages), then configures and
-# builds it in ./build. Set KORVAN_SKIP_INSTALL=1 to skip the package step.
+# Installs what Korvan Debugger needs (Debian packages), configures and builds
+# it in ./build, then starts korvan-host on the demo program. Set
+# KORVAN_SKIP_INSTALL=1 to skip the package step.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -22,3 +23,12 @@ fi
 JOBS=$(nproc 2>/dev/null || echo 2)
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build --parallel "$JOBS"
+
+# With a display and a terminal, korvan-host opens its window on the demo;
+# otherwise (CI, ssh) it runs once in batch mode, prints the demo's locals
+# and ends.
+if [ -t 1 ] && { [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; }; then
+    exec build/bin/korvan-host
+else
+    build/bin/korvan-host --batch
+fi

@@ -7,27 +7,83 @@
 #include "editor/configurationlist.h"
 #include "editor/korvandebuggeroptions.h"
 #include "netlist/netlisttypes.h"
+#include "views/korvandebuggerstackdelegate.h"
+#include "views/korvandebuggerwatchdelegate.h"
 
+#include <coreplugin/actionmanager.h>
+#include <coreplugin/editormanager.h>
+#include <coreplugin/idocument.h>
+#include <coreplugin/ieditor.h>
+#include <coreplugin/icore.h>
+#include <debugger/debuggerconstants.h>
+#include <debugger/debuggercore.h>
+#include <dialogs/dialogs.h>
+#include <texteditor/textmark.h>
+#include <utils/savedaction.h>
+#include <utils/styledseparator.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QBoxLayout>
+#include <QComboBox>
+#include <QEvent>
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
 #include <QLocale>
+#include <QLoggingCategory>
+#include <QPlainTextEdit>
 #include <QResource>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeView>
 
 static void initKorvanResources()
 {
     Q_INIT_RESOURCE(korvan);
 }
 
+// The plug-in's resources (scripts, models, icons), registered once.
+static void ensureKorvanResources()
+{
+    static const bool initialised = (initKorvanResources(), true);
+    Q_UNUSED(initialised)
+}
+
 namespace KorvanDebugger {
 namespace Internal {
 
+Q_LOGGING_CATEGORY(startupLog, "korvan.plugin.startup", QtWarningMsg)
+
 namespace {
 KorvanDebuggerPlugin *theInstance = nullptr;
+
+const char gdbContext[] = "Gdb Debugger";
+const char debugMenuId[] = "ProjectExplorer.Menu.Debug";
+const char optionsPageId[] = "ZZ.Korvan.Debugger.Classes";
 } // namespace
+
+int KorvanDebuggerPlugin::instanceEventType = 0;
+int KorvanDebuggerPlugin::instanceTerminalEventType = 0;
+int KorvanDebuggerPlugin::netEventType = 0;
+int KorvanDebuggerPlugin::moduleEventType = 0;
+int KorvanDebuggerPlugin::modulePortEventType = 0;
+int KorvanDebuggerPlugin::instanceDefinitionEventType = 0;
 
 KorvanDebuggerPlugin::KorvanDebuggerPlugin()
     : m_prettyPrinters(new QJsonObject)
     , m_customPrettyPrinters(new QJsonObject)
 {
+    if (theInstance) {
+        // Two plug-in objects would fight over the host's menus and
+        // settings; the second one is refused and stays inert.
+        m_refused = true;
+        qCritical("Korvan Debugger: a second plug-in object was refused; the plug-in is already loaded.");
+        return;
+    }
     theInstance = this;
+    ensureKorvanResources();
     // A failed load leaves the document empty; the failure was reported.
     if (!Configuration::loadConfigurationFile(*m_prettyPrinters, Configuration::Key::prettyPrintersDocument))
         *m_prettyPrinters = QJsonObject();
@@ -40,6 +96,7 @@ KorvanDebuggerPlugin::~KorvanDebuggerPlugin()
 {
     if (theInstance == this)
         theInstance = nullptr;
+    delete m_sourceMark;
 }
 
 KorvanDebuggerPlugin *KorvanDebuggerPlugin::instance()
@@ -55,13 +112,357 @@ QSharedPointer<QJsonObject> KorvanDebuggerPlugin::getConfiguration()
 bool KorvanDebuggerPlugin::initialize(const QStringList &arguments, QString *errorString)
 {
     Q_UNUSED(arguments)
-    Q_UNUSED(errorString)
+    if (m_refused) {
+        if (errorString)
+            *errorString = tr("Korvan Debugger is already loaded; a second plug-in object was refused.");
+        return false;
+    }
+    for (int *type : {&instanceEventType, &instanceTerminalEventType, &netEventType, &moduleEventType,
+                      &modulePortEventType, &instanceDefinitionEventType})
+        *type = QEvent::registerEventType();
     registerBuiltinNetlistTypes();
     return true;
 }
 
 void KorvanDebuggerPlugin::extensionsInitialized()
 {
+    if (m_refused)
+        return;
+    m_optionsPage = new KorvanDebuggerOptions(m_prettyPrinters);
+    addAutoReleasedObject(m_optionsPage);
+}
+
+bool KorvanDebuggerPlugin::delayedInitialize()
+{
+    if (m_refused)
+        return false;
+    // A. The debugger window; without it only the settings signals are tied.
+    QWidget *window = Debugger::Internal::mainWindow();
+    qCDebug(startupLog, "A: debugger window %s", window ? "found" : "missing");
+    if (window) {
+        installDelegates(window);  // B, C
+        connectDebuggerLog(window); // D
+        if (replaceReverseButton(window)) // E, F
+            qCDebug(startupLog, "F: controls beside the operate-by-instruction button");
+        connectRunControl();        // G
+    }
+    // H.
+    Core::ICore *core = Core::ICore::instance();
+    connect(core, &Core::ICore::optionsDialogRequested, this, &KorvanDebuggerPlugin::startEditParameters);
+    connect(core, &Core::ICore::saveSettingsRequested, this, &KorvanDebuggerPlugin::parametersChanged);
+    qCDebug(startupLog, "H: settings signals connected");
+    return false;
+}
+
+void KorvanDebuggerPlugin::installDelegates(QWidget *debuggerWindow)
+{
+    // The host's own delegates are left alone (the views may still own or
+    // share them); the views just stop using them.
+    int watchViews = 0;
+    for (QTreeView *view : debuggerWindow->findChildren<QTreeView *>()) {
+        if (view->objectName() == QLatin1String("WatchWindow")) {
+            view->setItemDelegate(new KorvanDebuggerWatchDelegate(view));
+            ++watchViews;
+        }
+    }
+    qCDebug(startupLog, "B: %d watch view(s)", watchViews);
+    m_stackDelegate = nullptr;
+    int stackViews = 0;
+    for (QTreeView *view : debuggerWindow->findChildren<QTreeView *>()) {
+        if (view->header() && view->header()->count() == 5) {
+            m_stackDelegate = new KorvanDebuggerStackDelegate(view);
+            view->setItemDelegate(m_stackDelegate);
+            ++stackViews;
+        }
+    }
+    qCDebug(startupLog, "C: %d stack view(s)", stackViews);
+}
+
+void KorvanDebuggerPlugin::connectDebuggerLog(QWidget *debuggerWindow)
+{
+    m_logEditors.clear();
+    const QList<QWidget *> docks = debuggerWindow->findChildren<QWidget *>(QStringLiteral("Debugger.Docks.Output"));
+    if (!docks.isEmpty()) {
+        for (QPlainTextEdit *editor : docks.first()->findChildren<QPlainTextEdit *>())
+            m_logEditors.append(editor);
+    }
+    qCDebug(startupLog, "D: %d debugger log editor(s)", int(m_logEditors.size()));
+}
+
+QList<QPlainTextEdit *> KorvanDebuggerPlugin::debuggerLogEditors() const
+{
+    QList<QPlainTextEdit *> editors;
+    for (const QPointer<QPlainTextEdit> &editor : m_logEditors)
+        if (editor)
+            editors.append(editor);
+    return editors;
+}
+
+bool KorvanDebuggerPlugin::replaceReverseButton(QWidget *debuggerWindow)
+{
+    const QList<QToolButton *> buttons = debuggerWindow->findChildren<QToolButton *>();
+    if (buttons.isEmpty()) {
+        qCDebug(startupLog, "E: no tool buttons");
+        return false;
+    }
+    Core::Command *reverse = Core::ActionManager::command("Debugger.ReverseDirection");
+    Core::Command *byInstruction = Core::ActionManager::command("Debugger.OperateByInstruction");
+    bool inserted = false;
+    for (QToolButton *button : buttons) {
+        QWidget *parent = button->parentWidget();
+        auto layout = parent ? qobject_cast<QBoxLayout *>(parent->layout()) : nullptr;
+        const int index = layout ? layout->indexOf(button) : -1;
+        if (reverse && reverse->action() && button->defaultAction() == reverse->action() && index > 0) {
+            // UndoDB's reverse actions take over. The host's action and
+            // button are hidden, not deleted: the host may still hold them.
+            QAction *action = reverse->action();
+            Core::ActionManager::unregisterAction(action, "Debugger.ReverseDirection");
+            reverse = nullptr;
+            action->setVisible(false);
+            button->hide();
+            qCDebug(startupLog, "E: host reverse-direction button hidden");
+            continue;
+        }
+        if (byInstruction && button->defaultAction() == byInstruction->action() && index > 0) {
+            insertControls(parent, layout, index);
+            inserted = true;
+        }
+    }
+    return inserted;
+}
+
+void KorvanDebuggerPlugin::insertControls(QWidget *parent, QBoxLayout *layout, int i)
+{
+    Core::ActionContainer *menu = Core::ActionManager::actionContainer(debugMenuId);
+    Core::Command *byInstruction = Core::ActionManager::command("Debugger.OperateByInstruction");
+    QAction *before = byInstruction ? byInstruction->action() : nullptr;
+    const Core::Context context{Core::Id(gdbContext)};
+    const auto addButton = [&](QAction *action, int position) {
+        auto button = new QToolButton(parent);
+        button->setDefaultAction(action);
+        layout->insertWidget(position, button);
+    };
+    const auto insertIntoMenu = [&](QAction *action) {
+        if (menu)
+            menu->insertAction(before, action);
+    };
+
+    layout->insertWidget(i + 1, new Utils::StyledSeparator(parent));
+    struct Reverse
+    {
+        const char *text;
+        const char *id;
+        const char *icon;
+        const char *key;
+        bool step;
+    };
+    const Reverse reverses[] = {
+        {QT_TR_NOOP("UndoDB Support: Reverse continue"), "Korvan.Debugger.ReverseContinue",
+         ":/reverse/debugger_continue_small.png", "Alt+F5", false},
+        {QT_TR_NOOP("UndoDB Support: Reverse Step-Over"), "Korvan.Debugger.ReverseStepOver",
+         ":/reverse/debugger_stepover_small.png", "Alt+F10", true},
+        {QT_TR_NOOP("UndoDB Support: Reverse Step-In"), "Korvan.Debugger.ReverseStepIn",
+         ":/reverse/debugger_stepinto_small.png", "Alt+F11", true},
+        {QT_TR_NOOP("UndoDB Support: Reverse Step-Out"), "Korvan.Debugger.ReverseStepOut",
+         ":/reverse/debugger_stepout_small.png", "Alt+Shift+F11", true},
+    };
+    int position = i + 2;
+    for (const Reverse &entry : reverses) {
+        QIcon icon(QString::fromLatin1(entry.icon));
+        if (position == i + 2)
+            icon.addFile(QStringLiteral(":/reverse/debugger_continue.png"));
+        auto action = new QAction(icon, tr(entry.text), parent);
+        action->setEnabled(false);
+        if (Core::Command *command = Core::ActionManager::registerAction(action, entry.id, context)) {
+            command->setDefaultKeySequence(QKeySequence(QString::fromLatin1(entry.key)));
+            command->setAttribute(Core::Command::CA_Hide);
+            if (entry.step)
+                command->setAttribute(Core::Command::CA_UpdateText);
+        }
+        insertIntoMenu(action);
+        addButton(action, position++);
+    }
+    auto separator = new QAction(this);
+    separator->setSeparator(true);
+    insertIntoMenu(separator);
+    layout->insertWidget(i + 6, new Utils::StyledSeparator(parent));
+
+    m_bookmarkLabel = new QLabel(parent);
+    m_bookmarkLabel->setPixmap(QPixmap(QStringLiteral(":bookmark.png")).scaledToHeight(16, Qt::FastTransformation));
+    layout->insertWidget(i + 7, m_bookmarkLabel);
+    m_bookmarkCombo = new QComboBox(parent);
+    m_bookmarkCombo->setEditable(true);
+    m_bookmarkCombo->addItem(tr("Record Mode"));
+    m_bookmarkCombo->setInsertPolicy(QComboBox::InsertAtTop);
+    // A typed name is taken when it is chosen, not when the editor loses focus.
+    if (QLineEdit *edit = m_bookmarkCombo->lineEdit())
+        disconnect(edit, &QLineEdit::editingFinished, m_bookmarkCombo, nullptr);
+    layout->insertWidget(i + 8, m_bookmarkCombo);
+
+    auto secondSeparator = new QAction(this);
+    secondSeparator->setSeparator(true);
+    insertIntoMenu(secondSeparator);
+    layout->insertWidget(i + 9, new Utils::StyledSeparator(parent));
+
+    m_stackAnalysisAction = new QAction(QIcon(QStringLiteral(":openGraph.png")), tr("Korvan Stack Analysis"), parent);
+    m_stackAnalysisAction->setEnabled(false);
+    if (Core::Command *command = Core::ActionManager::registerAction(m_stackAnalysisAction,
+                                                                     "Korvan.Debugger.AnalyzeStack", context)) {
+        command->setDefaultKeySequence(QKeySequence(Qt::Key_F7));
+        command->setAttribute(Core::Command::CA_Hide);
+        if (menu)
+            menu->addAction(command);
+    }
+    addButton(m_stackAnalysisAction, i + 10);
+
+    auto detail = new QAction(QIcon(QStringLiteral(":stackdetail.png")), tr("Korvan Stack detail"), parent);
+    detail->setCheckable(true);
+    detail->setChecked(true);
+    detail->setEnabled(true);
+    if (Core::Command *command = Core::ActionManager::registerAction(detail, "Korvan.Debugger.StackDetail", context)) {
+        command->setDefaultKeySequence(QKeySequence(Qt::Key_F8));
+        command->setAttribute(Core::Command::CA_Hide);
+        if (menu)
+            menu->addAction(command);
+    }
+    addButton(detail, i + 11);
+}
+
+void KorvanDebuggerPlugin::connectRunControl()
+{
+    int connected = 0;
+    for (const char *id : {"Debugger.Continue", "Debugger.Stop", "Debugger.Interrupt", "Debugger.HiddenStop",
+                           "Debugger.Abort", "Debugger.StepLine", "Debugger.StepOut", "Debugger.NextLine",
+                           "Debugger.ReverseDirection", "Debugger.Reset"}) {
+        Core::Command *command = Core::ActionManager::command(id);
+        if (command && command->action()) {
+            connect(command->action(), &QAction::triggered, this, &KorvanDebuggerPlugin::resetGraphDefinition);
+            ++connected;
+        }
+    }
+    qCDebug(startupLog, "G: %d run-control command(s) connected", connected);
+}
+
+KorvanDebuggerPlugin::ShutdownFlag KorvanDebuggerPlugin::aboutToShutdown()
+{
+    if (m_refused)
+        return SynchronousShutdown;
+    startEditParameters();
+    // The save below must not put the block back.
+    disconnect(Core::ICore::instance(), &Core::ICore::saveSettingsRequested, this,
+               &KorvanDebuggerPlugin::parametersChanged);
+    Core::ICore::saveSettings();
+    return SynchronousShutdown;
+}
+
+void KorvanDebuggerPlugin::startEditParameters()
+{
+    Utils::SavedAction *startup = Debugger::Internal::action(Debugger::Internal::GdbStartupCommands);
+    if (startup)
+        startup->setValue(removePrivateBlock(startup->value().toString()), true);
+}
+
+void KorvanDebuggerPlugin::parametersChanged()
+{
+    // The regeneration of the private block (generated printers and the
+    // resource scripts) is stored from here.
+}
+
+void KorvanDebuggerPlugin::resetGraphDefinition()
+{
+    // The stack analysis waits for the next argument query of the stack view.
+    if (m_stackAnalysisAction)
+        m_stackAnalysisAction->setEnabled(false);
+}
+
+QString KorvanDebuggerPlugin::currentFrameText() const
+{
+    return m_stackDelegate ? m_stackDelegate->currentFrameText() : QString();
+}
+
+QMessageBox *KorvanDebuggerPlugin::showMessageBox(QMessageBox::Icon icon, const QString &title, const QString &text,
+                                                   QMessageBox::StandardButtons buttons)
+{
+    auto box = new QMessageBox(icon, title, text, buttons, Core::ICore::mainWindow());
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    box->show();
+    return box;
+}
+
+void KorvanDebuggerPlugin::scheduleConfigurationError(const Configuration::PythonError &error)
+{
+    QTimer::singleShot(0, this, [this, error] { openOptionsPageForError(error); });
+}
+
+void KorvanDebuggerPlugin::openOptionsPageForError(const Configuration::PythonError &error)
+{
+    // The options dialog runs its own event loop: configError() arrives
+    // while the page is open.
+    QTimer::singleShot(0, this, [this, error] { emit configError(error); });
+    Core::ICore::showOptionsDialog(optionsPageId, nullptr);
+}
+
+namespace {
+const char *const hdlExtensions[] = {".vhdl", ".vhd", ".v", ".vg", ".sv"};
+} // namespace
+
+bool KorvanDebuggerPlugin::sourceLocation(const QModelIndex &index, QString &file, int &line)
+{
+    if (!index.isValid())
+        return false;
+    const QModelIndex value = index.column() == 1 ? index : index.sibling(index.row(), 1);
+    const QString text = value.data(Qt::EditRole).toString();
+    // The line follows the last colon: a Windows path has one of its own.
+    const int colon = text.lastIndexOf(QLatin1Char(':'));
+    if (colon < 0)
+        return false;
+    file = text.left(colon);
+    bool ok = false;
+    line = text.mid(colon + 1).toInt(&ok, 10);
+    if (!ok)
+        return false;
+    bool hdl = false;
+    for (const char *extension : hdlExtensions)
+        hdl = hdl || file.endsWith(QLatin1String(extension), Qt::CaseSensitive);
+    return hdl && QFile::exists(file);
+}
+
+bool KorvanDebuggerPlugin::openSource(const QModelIndex &index, bool showError)
+{
+    if (index.isValid() && index.model()) {
+        QString file;
+        int line = 0;
+        if (sourceLocation(index, file, line)) {
+            bool newEditor = false;
+            Core::IEditor *editor = Core::EditorManager::openEditor(
+                file, Core::Id(), Core::EditorManager::IgnoreNavigationHistory, &newEditor);
+            if (editor) {
+                editor->gotoLine(line, 0, false);
+                if (newEditor)
+                    editor->document()->setProperty("OpenedByDebugger", true);
+                if (theInstance) {
+                    auto mark = new TextEditor::TextMark(file, line, Core::Id("Bookmarks.TextMarkCategory"));
+                    delete theInstance->m_sourceMark;
+                    theInstance->m_sourceMark = mark;
+                    mark->setIcon(QIcon(QStringLiteral(":HDLMarker.png")));
+                    mark->setPriority(2);
+                }
+                return true;
+            }
+        } else {
+            const QModelIndexList hits = index.model()->match(index, Qt::DisplayRole, QStringLiteral("Source"), -1,
+                                                              Qt::MatchExactly | Qt::MatchRecursive);
+            for (const QModelIndex &hit : hits) {
+                if (hit.parent() == index)
+                    return openSource(hit, true);
+            }
+        }
+    }
+    if (showError)
+        Host::information(QWidget::mouseGrabber(), tr("Graph Drawing Engine Message"),
+                          tr("Source Information not available."));
+    return false;
 }
 
 QString KorvanDebuggerPlugin::resolveTypedef(const QString &name) const
@@ -111,9 +512,7 @@ Configuration::PythonCode KorvanDebuggerPlugin::generateAllClassModels() const
 
 QByteArray KorvanDebuggerPlugin::getResourceCode(const char *name)
 {
-    static const bool initialised = (initKorvanResources(), true);
-    Q_UNUSED(initialised)
-
+    ensureKorvanResources();
     const QResource resource(QString::fromLatin1(name), QLocale());
     if (!resource.isValid() || !resource.data())
         return QByteArray();

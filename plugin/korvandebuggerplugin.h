@@ -3,14 +3,28 @@
 #include <extensionsystem/iplugin.h>
 
 #include "configuration/pythoncode.h"
+#include "configuration/pythonerror.h"
 #include "editor/korvandebuggeroptions.h"
 
 #include <QByteArray>
+#include <QList>
+#include <QBoxLayout>
+#include <QMessageBox>
 #include <QJsonObject>
 #include <QMap>
 #include <QPointer>
 #include <QSharedPointer>
 #include <QString>
+
+#include "views/korvandebuggerstackdelegate.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QModelIndex>
+#include <QPlainTextEdit>
+
+namespace TextEditor { class TextMark; }
 
 namespace KorvanDebugger {
 namespace Internal {
@@ -18,6 +32,7 @@ namespace Internal {
 class KorvanDebuggerPlugin : public ExtensionSystem::IPlugin
 {
     Q_OBJECT
+    Q_PLUGIN_METADATA(IID "org.qt-project.Qt.QtCreatorPlugin" FILE "KorvanDebugger.json")
 public:
     KorvanDebuggerPlugin();
     ~KorvanDebuggerPlugin() override;
@@ -49,10 +64,62 @@ public:
 
     KorvanDebuggerOptions *optionsPage() const { return m_optionsPage; }
 
+    // False for a refused second plug-in object (errorString says why).
     bool initialize(const QStringList &arguments, QString *errorString) override;
     void extensionsInitialized() override;
+    // Grafts the plug-in onto the host's debugger window; always false.
+    bool delayedInitialize() override;
+    ShutdownFlag aboutToShutdown() override;
+
+    // True when another plug-in object was live at construction: this one
+    // is refused and does nothing.
+    bool isRefused() const { return m_refused; }
+
+    // The function of the current stack frame, from the stack delegate;
+    // empty while there is none.
+    QString currentFrameText() const;
+    KorvanDebuggerStackDelegate *stackDelegate() const { return m_stackDelegate; }
+    // The editors of the host's debugger log that the log filter reads.
+    QList<QPlainTextEdit *> debuggerLogEditors() const;
+
+    // An HDL source location ("file:line") of a row, read from its value
+    // column; true when the file is an existing HDL file.
+    static bool sourceLocation(const QModelIndex &index, QString &file, int &line);
+    // Opens the row's HDL source (or that of its "Source" child) at its line
+    // with the plug-in's one text mark; tells the user when it cannot.
+    static bool openSource(const QModelIndex &index, bool showError);
+    TextEditor::TextMark *sourceMark() const { return m_sourceMark; }
+
+    // A message box that does not block, deleted when closed.
+    static QMessageBox *showMessageBox(QMessageBox::Icon icon, const QString &title, const QString &text,
+                                       QMessageBox::StandardButtons buttons);
+
+    // Schedules the hand-over of a printer error to the options page: the
+    // page is opened and receives configError() while it is shown.
+    void scheduleConfigurationError(const Configuration::PythonError &error);
+
+    // The event types of the graph editor's posted events.
+    static int instanceEventType;
+    static int instanceTerminalEventType;
+    static int netEventType;
+    static int moduleEventType;
+    static int modulePortEventType;
+    static int instanceDefinitionEventType;
+
+signals:
+    void configError(KorvanDebugger::Configuration::PythonError error);
 
 public slots:
+    // Takes the private block out of the host's start-up commands (before
+    // the options dialog opens, and at shutdown).
+    void startEditParameters();
+    // The host saved its settings: the place where the private block is
+    // regenerated and stored again.
+    void parametersChanged();
+    // A run-control command of the host ran: the graph data and the stack
+    // analysis are out of date.
+    void resetGraphDefinition();
+
     // The bytes of a resource of the plug-in, uncompressed; empty when there
     // is no such resource.
     static QByteArray getResourceCode(const char *name);
@@ -60,10 +127,24 @@ public slots:
     static QString getResourceCodeAsQstring(const char *name);
 
 private:
+    void openOptionsPageForError(const Configuration::PythonError &error);
+    void installDelegates(QWidget *debuggerWindow);
+    void connectDebuggerLog(QWidget *debuggerWindow);
+    bool replaceReverseButton(QWidget *debuggerWindow);
+    void insertControls(QWidget *parent, QBoxLayout *layout, int index);
+    void connectRunControl();
+
+    TextEditor::TextMark *m_sourceMark = nullptr;
     QPointer<KorvanDebuggerOptions> m_optionsPage;
     QMap<QString, QString> m_typedefMap;
     QSharedPointer<QJsonObject> m_prettyPrinters;
     QSharedPointer<QJsonObject> m_customPrettyPrinters;
+    QPointer<KorvanDebuggerStackDelegate> m_stackDelegate;
+    QPointer<QComboBox> m_bookmarkCombo;
+    QPointer<QLabel> m_bookmarkLabel;
+    QPointer<QAction> m_stackAnalysisAction;
+    QList<QPointer<QPlainTextEdit>> m_logEditors;
+    bool m_refused = false;
 };
 
 } // namespace Internal

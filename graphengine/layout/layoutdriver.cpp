@@ -44,8 +44,15 @@ const LayoutStep layoutSteps[] = {
     {QT_TRANSLATE_NOOP("QObject", "Order Topologically"),
      [](Module &m, const LayoutArguments &) { m.orderTopologically(); }},
     {QT_TRANSLATE_NOOP("QObject", "Create Column"), [](Module &m, const LayoutArguments &) { m.createColumns(); }},
-    {QT_TRANSLATE_NOOP("QObject", "Search Repeating Patterns"), nullptr, true},
-    {QT_TRANSLATE_NOOP("QObject", "Order Column"), nullptr},
+    // Folding numbers the nets of the copies, which lets the groups of the
+    // columns before form on the next pass.
+    {QT_TRANSLATE_NOOP("QObject", "Search Repeating Patterns"),
+     [](Module &m, const LayoutArguments &) {
+         while (m.clusterRepeatingPatterns(true)) {
+         }
+     },
+     true},
+    {QT_TRANSLATE_NOOP("QObject", "Order Column"), [](Module &m, const LayoutArguments &) { m.orderColumns(); }},
     {QT_TRANSLATE_NOOP("QObject", "Compute Y-Coordinate"), nullptr},
     {QT_TRANSLATE_NOOP("QObject", "Compute Y-Coordinate for output ports"), nullptr},
     {QT_TRANSLATE_NOOP("QObject", "Shrink Vertical Space"), nullptr},

@@ -287,9 +287,11 @@ void Gate::clusterSignature(Gate *cluster, int member, int firstNetNumber)
         Edge *net = port->net;
         if (!net)
             continue;
+        // The cluster's ports: a shared control port under the copy's own
+        // port name, every other port once per member, by base name.
         QString clusterPortName = port->name;
         if (!port->attributes.isControl()) {
-            clusterPortName += QStringLiteral("[%1]").arg(member);
+            clusterPortName = port->baseName() + QStringLiteral("[%1]").arg(member);
             net->setNetNumber(firstNetNumber + i);
         }
         if (GatePort *clusterPort = cluster->findPortByName(clusterPortName))

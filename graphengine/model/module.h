@@ -118,6 +118,19 @@ public:
     // Logs every connection whose load is not step columns after its driver.
     void checkColumnStructure(int step);
 
+    // One pass folding groups of like gates of a column into an instance of
+    // a generated sub-module; true when a gate was folded.
+    bool clusterRepeatingPatterns(bool enabled);
+    // The program-wide sub-module that copies instances of the pattern
+    // stand for, made when absent; null for an empty name.
+    static Module *createClusterModule(const Gate *pattern, int copies);
+
+    // The order of the gates of every column (orderedColumns, rows).
+    void orderColumns();
+    // Appends the gate to its column's ordered list and follows its
+    // pass-through drivers that carry mark a, clearing marks a and b.
+    void collectPassThroughChain(Gate *gate, int markA, int markB);
+
     // The marker: the table and the mark value of the current walk.
     MarkTable *markTable = nullptr;
     int markValue = 1;

@@ -1,8 +1,14 @@
 #include "editormanager.h"
 
+#include "idocument.h"
+#include "ieditor.h"
+
 #include <texteditor/texteditor.h>
 
-// The IDE core's images (":/core/images/..."), linked in from a static library.
+#include <QFileInfo>
+#include <QLoggingCategory>
+
+// The IDE core's images (":/core/images/...").
 static void initCoreResources()
 {
     Q_INIT_RESOURCE(core);
@@ -12,23 +18,40 @@ namespace Core {
 
 namespace {
 
+Q_LOGGING_CATEGORY(editorLog, "korvan.host.editormanager")
+
 QList<IEditorFactory *> &factories()
 {
     static QList<IEditorFactory *> list;
     return list;
 }
 
-QObject *factoryOwner()
+IEditorFactory *factoryFor(const QString &fileName, Id editorId)
 {
-    static QObject owner;
-    return &owner;
+    const QList<IEditorFactory *> all = EditorManager::allEditorFactories();
+    if (editorId.isValid()) {
+        for (IEditorFactory *factory : all)
+            if (factory->id() == editorId)
+                return factory;
+    }
+    const Utils::MimeDatabase database;
+    QList<IEditorFactory *> candidates = EditorManager::editorFactories(database.mimeTypeForFile(fileName));
+    if (candidates.isEmpty())
+        candidates = EditorManager::editorFactories(database.mimeTypeForName(QStringLiteral("text/plain")));
+    return candidates.value(0);
 }
 
 } // namespace
 
+EditorManager *EditorManager::instance()
+{
+    static EditorManager *manager = new EditorManager;
+    return manager;
+}
+
 void EditorManager::addEditorFactory(IEditorFactory *factory)
 {
-    factory->setParent(factoryOwner());
+    factory->setParent(instance());
     factories().append(factory);
 }
 
@@ -63,6 +86,64 @@ QList<IEditorFactory *> EditorManager::editorFactories(const Utils::MimeType &mi
     if (bestMatchOnly)
         return exact.isEmpty() ? inherited : exact;
     return exact + inherited;
+}
+
+IEditor *EditorManager::openEditor(const QString &fileName, Id editorId, OpenEditorFlags flags, bool *newEditor)
+{
+    if (newEditor)
+        *newEditor = false;
+    EditorManager *manager = instance();
+    const QString path = QFileInfo(fileName).absoluteFilePath();
+    IEditor *editor = nullptr;
+    for (const QPointer<IEditor> &open : qAsConst(manager->m_editors)) {
+        if (open && open->document()->filePath() == path)
+            editor = open;
+    }
+    if (!editor) {
+        IEditorFactory *factory = factoryFor(path, editorId);
+        if (!factory)
+            return nullptr;
+        editor = factory->createEditor();
+        QString error;
+        if (!editor->document()->open(path, &error)) {
+            qCWarning(editorLog) << error;
+            delete editor;
+            return nullptr;
+        }
+        editor->setParent(manager);
+        manager->m_editors.append(editor);
+        if (newEditor)
+            *newEditor = true;
+        emit manager->editorOpened(editor);
+    }
+    if (!(flags & DoNotChangeCurrentEditor) && manager->m_current != editor) {
+        manager->m_current = editor;
+        emit manager->currentEditorChanged(editor);
+    }
+    return editor;
+}
+
+QList<IEditor *> EditorManager::openedEditors()
+{
+    QList<IEditor *> editors;
+    for (const QPointer<IEditor> &editor : qAsConst(instance()->m_editors))
+        if (editor)
+            editors.append(editor);
+    return editors;
+}
+
+IEditor *EditorManager::currentEditor()
+{
+    return instance()->m_current;
+}
+
+void EditorManager::closeAllEditors()
+{
+    EditorManager *manager = instance();
+    const QList<IEditor *> editors = openedEditors();
+    manager->m_editors.clear();
+    manager->m_current = nullptr;
+    qDeleteAll(editors);
 }
 
 } // namespace Core

@@ -1,8 +1,8 @@
 #pragma once
 
-// Stand-in for the IDE's editor manager, as far as plug-ins create editors
-// of their own: the editor factories by MIME type. The IDE's own text
-// editors (plain text, Python, C and C++) are registered on first use.
+// Stand-in for the IDE's editor manager: the editor factories by MIME type
+// (the IDE's own text editors, plain text, Python, C and C++, are registered
+// on first use), and the open editors, one per file, with the current one.
 
 #include "id.h"
 
@@ -10,6 +10,7 @@
 
 #include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QStringList>
 
 namespace Core {
@@ -37,9 +38,20 @@ private:
     QStringList m_mimeTypes;
 };
 
-class EditorManager
+class EditorManager : public QObject
 {
+    Q_OBJECT
 public:
+    enum OpenEditorFlag {
+        NoFlags = 0,
+        DoNotChangeCurrentEditor = 1,
+        IgnoreNavigationHistory = 2,
+        DoNotMakeVisible = 4,
+    };
+    Q_DECLARE_FLAGS(OpenEditorFlags, OpenEditorFlag)
+
+    static EditorManager *instance();
+
     // The factories that open the type: with bestMatchOnly, those made for
     // exactly this type (or, when there are none, those of the nearest
     // type it inherits); otherwise every factory that can open it, exact
@@ -50,6 +62,26 @@ public:
     // Registers a factory for the rest of the process (the manager owns it).
     static void addEditorFactory(IEditorFactory *factory);
     static QList<IEditorFactory *> allEditorFactories();
+
+    // The editor of the file, opened when needed (by the factory editorId,
+    // else by the file's type, else as plain text); null when the file
+    // cannot be read. `newEditor` tells whether this call opened it.
+    static IEditor *openEditor(const QString &fileName, Id editorId = Id(),
+                               OpenEditorFlags flags = NoFlags, bool *newEditor = nullptr);
+    static QList<IEditor *> openedEditors();
+    static IEditor *currentEditor();
+    static void closeAllEditors();
+
+signals:
+    void editorOpened(Core::IEditor *editor);
+    void currentEditorChanged(Core::IEditor *editor);
+
+private:
+    EditorManager() = default;
+    QList<QPointer<IEditor>> m_editors;
+    QPointer<IEditor> m_current;
 };
 
 } // namespace Core
+
+Q_DECLARE_OPERATORS_FOR_FLAGS(Core::EditorManager::OpenEditorFlags)

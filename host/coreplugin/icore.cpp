@@ -15,6 +15,7 @@ struct CoreState
     QString settingsFile;
     QPointer<QWidget> mainWindow;
     QByteArray lastOptionsPage;
+    ICore::OptionsDialogHandler optionsDialog;
 };
 
 CoreState &state()
@@ -79,7 +80,13 @@ bool ICore::showOptionsDialog(const QByteArray &pageId, QWidget *parent)
     Q_UNUSED(parent)
     state().lastOptionsPage = pageId;
     emit instance()->optionsDialogRequested();
-    return true;
+    const OptionsDialogHandler handler = state().optionsDialog;
+    return handler ? handler(pageId, parent) : true;
+}
+
+void ICore::setOptionsDialogHandler(const OptionsDialogHandler &handler)
+{
+    state().optionsDialog = handler;
 }
 
 QByteArray ICore::lastOptionsPageRequested()

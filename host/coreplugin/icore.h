@@ -6,6 +6,8 @@
 #include <QObject>
 #include <QSettings>
 
+#include <functional>
+
 QT_BEGIN_NAMESPACE
 class QWidget;
 QT_END_NAMESPACE
@@ -29,9 +31,14 @@ public:
 
     // Emits saveSettingsRequested() and then writes the settings to disk.
     static void saveSettings();
-    // Opens the options dialog on a page; the stand-in only records the request.
+    // Emits optionsDialogRequested(), then opens the options dialog on a
+    // page through the installed handler (the host window's dialog, which
+    // runs its own event loop); without a handler the request is only
+    // recorded.
     static bool showOptionsDialog(const QByteArray &pageId, QWidget *parent = nullptr);
     static QByteArray lastOptionsPageRequested();
+    using OptionsDialogHandler = std::function<bool(const QByteArray &pageId, QWidget *parent)>;
+    static void setOptionsDialogHandler(const OptionsDialogHandler &handler);
 
 signals:
     void optionsDialogRequested();

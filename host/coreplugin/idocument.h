@@ -18,6 +18,10 @@ public:
     QString mimeType() const { return m_mimeType; }
     void setMimeType(const QString &mimeType) { m_mimeType = mimeType; }
 
+    // Reads the file into the document and takes its path; false with the
+    // reason when it cannot be read.
+    virtual bool open(const QString &fileName, QString *errorString) = 0;
+
 signals:
     void contentsChanged();
 

@@ -20,6 +20,11 @@ public:
     virtual IDocument *document() const = 0;
     QWidget *widget() const { return m_widget.data(); }
 
+    // Lines count from 1, columns from 0.
+    virtual void gotoLine(int line, int column = 0, bool centerLine = true) = 0;
+    virtual int currentLine() const = 0;
+    virtual int currentColumn() const = 0;
+
 protected:
     void setWidget(QWidget *widget) { m_widget = widget; }
 

@@ -2,6 +2,8 @@
 
 #include "textmark.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QPlainTextDocumentLayout>
 #include <QTextDocument>
 
@@ -30,6 +32,22 @@ QString TextDocument::plainText() const
 void TextDocument::setPlainText(const QString &text)
 {
     m_document->setPlainText(text);
+}
+
+bool TextDocument::open(const QString &fileName, QString *errorString)
+{
+    const QString path = QFileInfo(fileName).absoluteFilePath();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        if (errorString)
+            *errorString = tr("Cannot open %1: %2").arg(path, file.errorString());
+        return false;
+    }
+    setPlainText(QString::fromUtf8(file.readAll()));
+    setFilePath(path);
+    for (TextMark *mark : TextMark::marksOf(path))
+        addMark(mark);
+    return true;
 }
 
 bool TextDocument::addMark(TextMark *mark)

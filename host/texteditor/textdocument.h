@@ -26,6 +26,9 @@ public:
     QString plainText() const;
     void setPlainText(const QString &text);
 
+    // Reads the file as UTF-8 and shows the marks already made for it.
+    bool open(const QString &fileName, QString *errorString) override;
+
     // The document does not own its marks; a mark that is deleted removes
     // itself. False when the mark is already in a document.
     bool addMark(TextMark *mark);

@@ -12,6 +12,8 @@
 #include <QPainter>
 #include <QTextBlock>
 
+#include <algorithm>
+
 namespace TextEditor {
 
 namespace {
@@ -140,7 +142,9 @@ void TextEditorWidget::paintMarks(QWidget *margin)
     painter.fillRect(margin->rect(), palette().window());
     if (!m_document)
         return;
-    const QList<TextMark *> marks = m_document->marks();
+    QList<TextMark *> marks = m_document->marks();
+    std::stable_sort(marks.begin(), marks.end(),
+                     [](const TextMark *a, const TextMark *b) { return a->priority() < b->priority(); });
     for (QTextBlock block = firstVisibleBlock(); block.isValid(); block = block.next()) {
         const QRectF box = blockBoundingGeometry(block).translated(contentOffset());
         if (box.top() > margin->height())
@@ -181,6 +185,35 @@ BaseTextEditor::~BaseTextEditor()
 TextEditorWidget *BaseTextEditor::editorWidget() const
 {
     return static_cast<TextEditorWidget *>(widget());
+}
+
+void BaseTextEditor::gotoLine(int line, int column, bool centerLine)
+{
+    TextEditorWidget *widget = editorWidget();
+    if (!widget)
+        return;
+    QTextBlock block = m_document->document()->findBlockByNumber(qMax(0, line - 1));
+    if (!block.isValid())
+        block = m_document->document()->lastBlock();
+    QTextCursor cursor(block);
+    cursor.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor, qBound(0, column, block.length() - 1));
+    widget->setTextCursor(cursor);
+    if (centerLine)
+        widget->centerCursor();
+    else
+        widget->ensureCursorVisible();
+}
+
+int BaseTextEditor::currentLine() const
+{
+    const TextEditorWidget *widget = editorWidget();
+    return widget ? widget->textCursor().blockNumber() + 1 : 0;
+}
+
+int BaseTextEditor::currentColumn() const
+{
+    const TextEditorWidget *widget = editorWidget();
+    return widget ? widget->textCursor().positionInBlock() : 0;
 }
 
 TextEditorFactory::TextEditorFactory(const Core::Id &id, const QString &displayName, const QString &mimeType)

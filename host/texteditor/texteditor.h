@@ -82,6 +82,10 @@ public:
     TextDocument *textDocument() const { return m_document; }
     TextEditorWidget *editorWidget() const;
 
+    void gotoLine(int line, int column = 0, bool centerLine = true) override;
+    int currentLine() const override;
+    int currentColumn() const override;
+
 private:
     TextDocument *m_document;
 };

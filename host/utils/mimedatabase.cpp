@@ -1,5 +1,7 @@
 #include "mimedatabase.h"
 
+#include <QFileInfo>
+
 namespace Utils {
 
 namespace {
@@ -39,6 +41,18 @@ MimeType MimeDatabase::mimeTypeForName(const QString &name) const
     for (const Entry &entry : entries) {
         if (name == QLatin1String(entry.name))
             return typeOf(entry);
+    }
+    return MimeType();
+}
+
+MimeType MimeDatabase::mimeTypeForFile(const QString &fileName) const
+{
+    // Suffixes are case sensitive: "C" is C++, "c" is C.
+    const QString suffix = QFileInfo(fileName).suffix();
+    for (const Entry &entry : entries) {
+        const MimeType type = typeOf(entry);
+        if (type.suffixes().contains(suffix))
+            return type;
     }
     return MimeType();
 }

@@ -35,6 +35,8 @@ class MimeDatabase
 public:
     // An invalid type for a name the database does not know.
     MimeType mimeTypeForName(const QString &name) const;
+    // The type of a file by its suffix; invalid when none matches.
+    MimeType mimeTypeForFile(const QString &fileName) const;
 };
 
 } // namespace Utils

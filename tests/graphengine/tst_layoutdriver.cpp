@@ -175,6 +175,52 @@ private slots:
         QCOMPARE(net(m, QStringLiteral("n2"))->marks, 0);
     }
 
+    // Eight flip-flops on q[0..7] with one clock, each fed by an
+    // inverter on plain nets: one cluster instance for the flip-flops, and,
+    // on the driver's second pass, one for the inverters, unless the
+    // application runs with -nocluster.
+    void foldsARegisterBank()
+    {
+        Gate *clock = input(m, QStringLiteral("clk"));
+        Q_UNUSED(clock);
+        for (int i = 0; i < 8; ++i) {
+            const QString q = QStringLiteral("q[%1]").arg(i);
+            output(m, q);
+            auto *flop = new Gate(BaseEnum::D | BaseEnum::CLK | BaseEnum::Q, QBrush());
+            flop->nameInstance(Name(QStringLiteral("r%1").arg(i)));
+            QVERIFY(m->registerInstance(flop, true));
+            Gate *inverter = new Gate(BaseEnum::INVERTER, 1, QBrush());
+            inverter->nameInstance(Name(QStringLiteral("n%1").arg(i)));
+            QVERIFY(m->registerInstance(inverter, true));
+            wire(m, inverter, QStringLiteral("A"), QStringLiteral("a%1").arg(i));
+            input(m, QStringLiteral("a%1").arg(i));
+            wire(m, inverter, QStringLiteral("Out"), QStringLiteral("w%1").arg(i));
+            wire(m, flop, QStringLiteral("D"), QStringLiteral("w%1").arg(i));
+            wire(m, flop, QStringLiteral("CLK"), QStringLiteral("clk"));
+            wire(m, flop, QStringLiteral("Q"), q);
+        }
+        const int before = m->gates->count();
+        m->computeLayout(10.0, true, true);
+        const QList<Gate *> clusters = gatesOfKind(m, BaseEnum::FLOP | BaseEnum::ClusterFlag)
+            + gatesOfKind(m, BaseEnum::INVERTER | BaseEnum::ClusterFlag);
+        if (clusteringOff()) {
+            QVERIFY(clusters.isEmpty());
+            QCOMPARE(m->gates->count(), before);
+            QCOMPARE(gatesOfKind(m, BaseEnum::FLOP).size(), 8);
+            QVERIFY(!moduleRegistry().contains(QStringLiteral("FFDCLKQ_8")));
+        } else {
+            QCOMPARE(clusters.size(), 2);
+            QCOMPARE(clusters.first()->typeName, QStringLiteral("FFDCLKQ_8"));
+            QCOMPARE(clusters.last()->typeName, QStringLiteral("INVERTER_8"));
+            QCOMPARE(m->gates->count(), before - 14);
+        }
+        // Every column has its order.
+        QCOMPARE(m->orderedColumns.size(), m->lastColumn + 1);
+        QVERIFY(!m->orderedColumns.last().isEmpty());
+        VERIFY_CONSISTENT(m);
+        releaseModuleRegistry();
+    }
+
     void runsForgetTheirMarks()
     {
         buildSample();

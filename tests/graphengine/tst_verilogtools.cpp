@@ -245,6 +245,33 @@ private slots:
         accept(path);
     }
 
+    // A register bank folded by the layout's own clustering: the cluster
+    // instance is written and accepted, with one cell per folded copy.
+    void layoutCluster()
+    {
+        Module *top = Module::findOrCreateModule(registry, QStringLiteral("top"), nullptr);
+        port(top, QStringLiteral("clk"), BaseEnum::Input);
+        for (int i = 0; i < 8; ++i) {
+            port(top, QStringLiteral("d[%1]").arg(i), BaseEnum::Input);
+            port(top, QStringLiteral("q[%1]").arg(i), BaseEnum::Output);
+            dFlop(top, QStringLiteral("r%1").arg(i), QStringLiteral("d[%1]").arg(i), QStringLiteral("clk"),
+                  QStringLiteral("q[%1]").arg(i));
+        }
+        top->computeLayout(10.0, true, false);
+        int clusters = 0;
+        for (const Gate *g : top->gates->elements())
+            clusters += g->isCluster();
+        QCOMPARE(clusters, 1);
+        const QString path = writeTop(QStringLiteral("cluster.v"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(file.readAll());
+        QCOMPARE(text.count(QStringLiteral("  FFDCLKQ ")), 8);
+        QVERIFY2(text.contains(QStringLiteral("  FFDCLKQ r3(")), qPrintable(text));
+        accept(path);
+        releaseModuleRegistry();
+    }
+
     // Generated netlists: yosys counts what the netlist holds.
     void generated_data()
     {

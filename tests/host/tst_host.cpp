@@ -1,6 +1,8 @@
 #include "common/testenvironment.h"
 
 #include <coreplugin/icore.h>
+#include "common/unexpecteddialogs.h"
+
 #include <dialogs/dialogs.h>
 
 #include <QSignalSpy>
@@ -11,6 +13,17 @@ class TestHost : public QObject
     Q_OBJECT
 
 private slots:
+    void unscriptedDialogsFailTheTest()
+    {
+        // Every test starts with the presenter that fails on any box.
+        QVERIFY(dynamic_cast<UnexpectedDialogs *>(Host::dialogPresenter()));
+        {
+            Host::ScriptedDialogs scripted;
+            QCOMPARE(Host::dialogPresenter(), &scripted);
+        }
+        QVERIFY(dynamic_cast<UnexpectedDialogs *>(Host::dialogPresenter()));
+    }
+
     void scriptedDialogsRecordAndAnswer()
     {
         Host::DialogPresenter *original = Host::dialogPresenter();

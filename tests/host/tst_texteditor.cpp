@@ -2,6 +2,7 @@
 // type, the text editor's highlighting, marks and extra selections.
 
 #include <coreplugin/editormanager.h>
+#include <coreplugin/idocument.h>
 #include <coreplugin/ieditor.h>
 #include <texteditor/textdocument.h>
 #include <texteditor/texteditor.h>
@@ -9,6 +10,7 @@
 #include <utils/mimedatabase.h>
 
 #include <QScopedPointer>
+#include <QTemporaryDir>
 #include <QSignalSpy>
 #include <QTextBlock>
 #include <QTextLayout>
@@ -140,6 +142,61 @@ private slots:
         QCOMPARE(mark.baseTextDocument(), nullptr);
         mark.move(2); // no document left to tell
         QCOMPARE(mark.lineNumber(), 2);
+    }
+    void openedFilesShowTheirMarksAtTheirLines()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString py = dir.filePath("a.py");
+        const QString hdl = dir.filePath("b.v");
+        for (const QString &name : {py, hdl}) {
+            QFile file(name);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("one\ntwo\nthree\n");
+        }
+        // A mark made before its file opens shows once it does.
+        TextMark early(py, 3, Core::Id("X"));
+        QCOMPARE(early.baseTextDocument(), nullptr);
+        bool newEditor = false;
+        Core::IEditor *editor = Core::EditorManager::openEditor(py, Core::Id(), Core::EditorManager::NoFlags, &newEditor);
+        QVERIFY(editor && newEditor);
+        auto text = qobject_cast<BaseTextEditor *>(editor);
+        QVERIFY(text);
+        QCOMPARE(text->editorWidget()->highlightingName(), QStringLiteral("Python"));
+        QCOMPARE(text->textDocument()->plainText(), QStringLiteral("one\ntwo\nthree\n"));
+        QCOMPARE(early.baseTextDocument(), text->textDocument());
+        QCOMPARE(markedLines(text->editorWidget()), QList<int>{3});
+        // One made while it is open joins it; the same file gives the same editor.
+        {
+            TextMark late(py, 1, Core::Id("X"));
+            QCOMPARE(late.baseTextDocument(), text->textDocument());
+            QCOMPARE(TextMark::marksOf(py).size(), 2);
+            QCOMPARE(Core::EditorManager::openEditor(py, Core::Id(), Core::EditorManager::NoFlags, &newEditor), editor);
+            QVERIFY(!newEditor);
+        }
+        QCOMPARE(markedLines(text->editorWidget()), QList<int>{3});
+
+        editor->gotoLine(2, 2, false);
+        QCOMPARE(editor->currentLine(), 2);
+        QCOMPARE(editor->currentColumn(), 2);
+        editor->gotoLine(99, 99); // clamped to the text
+        QCOMPARE(editor->currentLine(), 4);
+        QCOMPARE(editor->currentColumn(), 0);
+
+        // A type without an editor of its own opens as plain text; the
+        // current editor stays when asked to.
+        Core::IEditor *plain = Core::EditorManager::openEditor(hdl, Core::Id(), Core::EditorManager::DoNotChangeCurrentEditor);
+        QVERIFY(plain);
+        QCOMPARE(plain->document()->filePath(), QFileInfo(hdl).absoluteFilePath());
+        QCOMPARE(plain->document()->mimeType(), QStringLiteral("text/plain"));
+        QCOMPARE(Core::EditorManager::currentEditor(), editor);
+        QCOMPARE(Core::EditorManager::openedEditors().size(), 2);
+        QVERIFY(!Core::EditorManager::openEditor(dir.filePath("missing.py")));
+
+        Core::EditorManager::closeAllEditors();
+        QVERIFY(Core::EditorManager::openedEditors().isEmpty());
+        QCOMPARE(early.baseTextDocument(), nullptr); // the mark lives on
+        QCOMPARE(TextMark::liveMarkCount(), 1);
     }
 };
 

@@ -1,0 +1,178 @@
+// Step "Order Column": the top-to-bottom order of the gates in every column.
+// The last column follows the gates that drive it; every other column, from
+// right to left, puts each gate at the mean height of the pins it feeds in
+// the column to its right (a barycentre order), so that lines cross little.
+#include "layoutsupport.h"
+
+#include "graphengine/model/edge.h"
+#include "graphengine/model/gates.h"
+
+#include <QHash>
+#include <QMap>
+#include <QPair>
+#include <QSet>
+
+#include <algorithm>
+
+namespace GraphEngine {
+
+using namespace LayoutSupport;
+
+namespace {
+
+// Last-column gates without a driver go after every driven one.
+constexpr int NoDriver = 1000000;
+
+QString number(double value)
+{
+    return QString::number(value, 'g', 6);
+}
+
+// The height the gate's outputs aim at. Constants go to the edge their
+// value belongs to: VCC above everything it feeds, GND below.
+bool barycentre(Gate *gate, int column, double rowHeight, double *key)
+{
+    double sum = 0.0;
+    int count = 0;
+    for (auto it = gate->ports.constBegin(0), end = gate->ports.constEnd(0); it != end; ++it) {
+        const GatePort *output = *it;
+        if (!output)
+            continue;
+        trace([&] { return tr(" Port %1").arg(output->name); });
+        for (const GatePort *load : output->linkedPorts()) {
+            if (!load)
+                continue;
+            double height = 0.0;
+            if (const Gate *owner = load->owner) {
+                height = load->tip.y() + (owner->row - 1) * rowHeight;
+                trace([&] {
+                    return tr(" Gate:%1(%6) , Port:%2, (%3-1)*%4 + %5")
+                        .arg(nameOf(owner), load->name, QString::number(owner->row), number(rowHeight),
+                             number(load->tip.y()), QString::number(owner->column));
+                });
+            }
+            if (gate->kind == BaseEnum::GND)
+                sum = std::max(sum, height);
+            else if (gate->kind == BaseEnum::VCC)
+                sum = std::min(sum, height);
+            else {
+                sum += height;
+                ++count;
+            }
+        }
+    }
+    // Column 1 gates that feed nothing keep their place (appended later).
+    if (count == 0 && column == 1)
+        return false;
+    if (gate->kind == BaseEnum::VCC || gate->kind == BaseEnum::GND) {
+        *key = sum;
+        return true;
+    }
+    *key = sum / (count ? count : 1) - (gate->kind == BaseEnum::COLPASSTHROUGH ? 0.5 : 0.0);
+    return true;
+}
+
+} // namespace
+
+void Module::orderColumns()
+{
+    const int last = lastColumn;
+    orderedColumns = QVector<QList<Gate *>>(std::max(0, last) + 1);
+    if (last < 1 || columnGates.size() <= last) {
+        traceEnabled = false;
+        return;
+    }
+
+    // The outputs follow their drivers: the driver met first comes first,
+    // and the outputs of one driver follow its port order.
+    QList<Gate *> &outputs = columnGates[last];
+    std::stable_sort(outputs.begin(), outputs.end(), gateRowLessThan);
+    QHash<const Gate *, int> driverNumbers;
+    QMultiMap<QPair<int, int>, Gate *> lastOrder;
+    for (Gate *gate : qAsConst(outputs)) {
+        if (!gate)
+            continue;
+        trace([&] { return tr("%1").arg(gate->row); });
+        QPair<int, int> key(NoDriver, 0);
+        if (const GatePort *driver = gate->firstDriverGate()) {
+            const Gate *owner = driver->owner;
+            auto number = driverNumbers.constFind(owner);
+            if (number == driverNumbers.constEnd())
+                number = driverNumbers.insert(owner, driverNumbers.size() + 1);
+            key = qMakePair(*number, int(driver->attributes.position16()));
+        }
+        lastOrder.insert(key, gate);
+    }
+    for (Gate *gate : qAsConst(lastOrder))
+        orderedColumns[last].append(gate);
+
+    // The rows used for column c are the ones just given to column c + 1.
+    for (int c = last - 1; c >= 1; --c) {
+        QMultiMap<double, Gate *> order;
+        for (Gate *gate : qAsConst(columnGates[c])) {
+            if (!gate)
+                continue;
+            trace([&] { return tr("compute for %1").arg(nameOf(gate)); });
+            double key = 0.0;
+            if (!barycentre(gate, c, rowHeight, &key))
+                continue;
+            order.insert(key, gate);
+            trace([&] { return tr("Adding %1:%2").arg(number(key), nameOf(gate)); });
+        }
+        int row = 1;
+        for (auto it = order.cbegin(); it != order.cend(); ++it) {
+            Gate *gate = it.value();
+            gate->row = row++;
+            trace([&] {
+                return tr("=>%1(%2): %3,%4")
+                    .arg(nameOf(gate), QString::number(gate->column), number(it.key()), QString::number(gate->row));
+            });
+            orderedColumns[c].append(gate);
+        }
+        trace([] { return QString(); });
+    }
+
+    // Column 1 gates that feed nothing follow the ranked ones, last first.
+    const QList<Gate *> &first = columnGates.at(1);
+    QSet<const Gate *> ranked(orderedColumns[1].cbegin(), orderedColumns[1].cend());
+    for (auto it = first.crbegin(); it != first.crend(); ++it) {
+        if (*it && !ranked.contains(*it)) {
+            ranked.insert(*it);
+            orderedColumns[1].append(*it);
+        }
+    }
+    traceEnabled = false;
+}
+
+void Module::collectPassThroughChain(Gate *gate, int markA, int markB)
+{
+    if (!gate)
+        return;
+    const int bits = (1 << markA) | (1 << markB);
+    gate->marks &= ~bits;
+    if (gate->column >= 0 && gate->column < orderedColumns.size())
+        orderedColumns[gate->column].append(gate);
+    gate->ports.ensureSorted(false);
+    for (auto it = gate->ports.constBegin(3), end = gate->ports.constBegin(0); it != end; ++it) {
+        const GatePort *input = *it;
+        if (!input || !input->net)
+            continue;
+        for (GatePort *driver : input->net->drivers.ports) {
+            Gate *owner = driver ? driver->owner : nullptr;
+            if (!owner)
+                continue;
+            if (owner->kind == COLPASSTHROUGH && (owner->marks & (1 << markA))) {
+                // A pass-through whose net fans out belongs to several
+                // chains: it is left to be placed on its own.
+                const GatePort *feed = owner->constPortAt(2, 0);
+                if (feed && feed->net && feed->net->loads.size() > 1)
+                    continue;
+                collectPassThroughChain(owner, markA, markB);
+            } else {
+                owner->marks &= ~bits;
+            }
+        }
+    }
+}
+
+} // namespace GraphEngine

@@ -1,0 +1,251 @@
+// Step "Search Repeating Patterns": like gates of one column (the bit slices
+// of a register, a row of gates working bit by bit on a bus) fold into one
+// instance of a generated sub-module, so that the later steps place and draw
+// one box with indexed ports in place of many copies.
+#include "layoutsupport.h"
+
+#include "graphengine/model/bussequence.h"
+#include "graphengine/model/edge.h"
+#include "graphengine/model/gates.h"
+#include "graphengine/model/labelcache.h"
+
+#include <QHash>
+#include <QMap>
+#include <QMutexLocker>
+#include <QPair>
+
+#include <algorithm>
+
+namespace GraphEngine {
+
+using namespace LayoutSupport;
+
+namespace {
+
+struct ClusterPort
+{
+    QString name;
+    PortAttributes attributes;
+};
+
+// The module ports of the sub-module for that many copies of the pattern:
+// sort groups 3, 2, 1, 0, each by position; a control port once under its
+// own name, any other port once per copy, indexed by the copy number.
+QList<ClusterPort> clusterPorts(const Gate *pattern, int copies)
+{
+    QList<ClusterPort> result;
+    int position = 0;
+    for (int group : {3, 2, 1, 0}) {
+        for (int at = 0;; ++at) {
+            const GatePort *port = pattern->constPortAt(group, at);
+            if (!port)
+                break;
+            PortAttributes attributes = port->attributes;
+            if (port->attributes.isControl()) {
+                attributes.position = position++;
+                result.append({port->name, attributes});
+                continue;
+            }
+            const QString base = port->baseName();
+            for (int copy = 0; copy < copies; ++copy) {
+                attributes.position = position++;
+                result.append({base + QLatin1Char('[') + numberToString(copy) + QLatin1Char(']'), attributes});
+            }
+        }
+    }
+    return result;
+}
+
+// An existing sub-module serves only when it was made for this pattern:
+// same instance kind and the very same ports, sides and control flags. Two
+// patterns of one type name with other port counts must not share it.
+bool servesPattern(const Module *module, int instanceKind, const QList<ClusterPort> &wanted)
+{
+    if (module->instanceKind != instanceKind || module->portGates->count() != wanted.size())
+        return false;
+    QHash<QString, PortAttributes> existing;
+    for (const Gate *portGate : module->portGates->elements()) {
+        if (portGate)
+            existing.insert(portGate->name.text(), portGate->portAttributes);
+    }
+    for (const ClusterPort &port : wanted) {
+        const auto it = existing.constFind(port.name);
+        if (it == existing.constEnd() || it->direction() != port.attributes.direction()
+            || it->sortGroup() != port.attributes.sortGroup() || it->isControl() != port.attributes.isControl())
+            return false;
+    }
+    return true;
+}
+
+// A gate's Name parsed afresh, so that "u12" counts as bit 12 of "u" in the
+// compact list of the copies.
+Name copyName(const Gate *gate)
+{
+    const QString text = gate->name.toString();
+    const Name parsed(text);
+    return parsed.hasIndex() ? parsed : Name(text, true);
+}
+
+using SignatureGroups = QMap<QString, QList<Gate *>>;
+
+// Enters the gate under its signature; a gate whose nets are two-index
+// buses stands under both of its signatures until one of them gathers
+// another gate, and then leaves the other with its whole group.
+void enterGate(Gate *gate, const QString &signature, SignatureGroups &groups,
+               QList<QPair<QString, QString>> &openAlternatives, bool alternative)
+{
+    if (!alternative) {
+        groups[signature].append(gate);
+        return;
+    }
+    const QString second = gate->portSignature(1, nullptr);
+    if (!groups.contains(signature) && !groups.contains(second)) {
+        groups[signature].append(gate);
+        groups[second].append(gate);
+        openAlternatives.append({signature, second});
+        return;
+    }
+    const QString key = groups.contains(signature) ? signature : second;
+    groups[key].append(gate);
+    for (auto it = openAlternatives.begin(); it != openAlternatives.end();) {
+        if (it->first == key) {
+            groups.remove(it->second);
+            it = openAlternatives.erase(it);
+        } else if (it->second == key) {
+            groups.remove(it->first);
+            it = openAlternatives.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+} // namespace
+
+Module *Module::createClusterModule(const Gate *pattern, int copies)
+{
+    if (!pattern)
+        return nullptr;
+    const bool namedByGate = pattern->kind == OPENINPUT || pattern->kind == LOOPBACKOPENINPUT
+        || pattern->kind == (OPENINPUT | ClusterFlag);
+    const QString base = (namedByGate ? pattern->name.toString() : pattern->typeName) + QLatin1Char('_')
+        + numberToString(copies);
+    const int kind = pattern->kind | ClusterFlag;
+    const QList<ClusterPort> wanted = clusterPorts(pattern, copies);
+
+    QMutexLocker locker(&moduleRegistryMutex());
+    // A module of the name made for another pattern keeps it; this pattern
+    // takes the next free variant of the name.
+    for (int variant = 1;; ++variant) {
+        const QString name = variant == 1 ? base : base + QLatin1Char('_') + numberToString(variant);
+        bool created = false;
+        Module *module = findOrCreateModule(moduleRegistry(), name, &created);
+        if (!module)
+            return nullptr;
+        if (!created) {
+            if (servesPattern(module, kind, wanted))
+                return module;
+            continue;
+        }
+        module->instanceKind = kind;
+        for (const ClusterPort &port : wanted)
+            module->findOrCreatePortGate(port.name, port.name, port.attributes, true);
+        return module;
+    }
+}
+
+bool Module::clusterRepeatingPatterns(bool enabled)
+{
+    if (!enabled)
+        return false;
+    int groupsFound = 0;
+    int gatesFolded = 0;
+    for (int c = 2; c <= lastColumn - 1 && c < columnGates.size(); ++c) {
+        SignatureGroups groups;
+        QList<QPair<QString, QString>> openAlternatives;
+        for (Gate *gate : qAsConst(columnGates[c])) {
+            if (!gate || gate->kind == COLPASSTHROUGH)
+                continue;
+            bool alternative = false;
+            const QString signature = gate->portSignature(0, &alternative);
+            if (signature.isEmpty())
+                continue;
+            enterGate(gate, signature, groups, openAlternatives, alternative);
+        }
+        if (groups.isEmpty())
+            continue;
+        trace([&] { return tr("Column %1").arg(c); });
+        // A gate still standing under both of its signatures is folded with
+        // the first of its groups only; the other group goes on without it.
+        QSet<const Gate *> folded;
+        for (auto group = groups.cbegin(); group != groups.cend(); ++group) {
+            trace([&] { return tr(" Cluster : %1").arg(group.key()); });
+            QList<Gate *> copies;
+            for (Gate *gate : group.value()) {
+                if (gate && !folded.contains(gate))
+                    copies.append(gate);
+            }
+            if (copies.size() < 2)
+                continue;
+            ++groupsFound;
+            std::stable_sort(copies.begin(), copies.end(),
+                             [](const Gate *a, const Gate *b) { return Name::naturalLess(a->name, b->name); });
+            const int n = copies.size();
+            Module *definition = registry ? createClusterModule(copies.first(), n) : nullptr;
+            if (!definition)
+                continue;
+
+            NameList compact;
+            QVariantList nativeNames;
+            for (Gate *gate : qAsConst(copies)) {
+                const Name name = copyName(gate);
+                compact.append(name);
+                nativeNames.append(QVariant::fromValue(name));
+                trace([&] { return tr("  - %1 %2").arg(gate->typeName, name.toString()); });
+                trace([&] { return tr("  - %1").arg(gate->portsPlainText(true, true, -1)); });
+                trace([&] { return tr("  - %1").arg(gate->portsPlainText(false, true, -1)); });
+            }
+            const QString listText = compact.toString();
+            QString wrapped;
+            wrapAtCommas(wrapped, QStringRef(&listText), 50, QLatin1Char('\n'));
+
+            auto *instance = new Gate(Name(wrapped), definition, this, QString());
+            if (instance->module != this) {
+                // The name is taken (reported by the registration): the
+                // copies stay as they are.
+                delete instance;
+                continue;
+            }
+            gatesFolded += n;
+            instance->column = c;
+            instance->initPorts(true);
+            instance->properties.insert(QStringLiteral("=NativeName"), nativeNames);
+            if (c < columnWidths.size())
+                columnWidths[c] = std::max(columnWidths.at(c), instance->rect.width() + 1.0 + 1.0);
+            columnGates[c].append(instance);
+
+            const int firstNetNumber = nextNetNumber;
+            const int portCount = copies.first()->ports.ports.size();
+            for (int i = 0; i < n; ++i) {
+                Gate *copy = copies.at(i);
+                copy->clusterSignature(instance, i, firstNetNumber);
+                folded.insert(copy);
+                delete copy;
+            }
+            nextNetNumber += portCount;
+        }
+        // The folded copies leave the column list in one sweep (the
+        // addresses are only compared, never followed).
+        if (!folded.isEmpty()) {
+            QList<Gate *> &list = columnGates[c];
+            list.erase(std::remove_if(list.begin(), list.end(),
+                                      [&folded](const Gate *gate) { return folded.contains(gate); }),
+                       list.end());
+        }
+    }
+    trace([&] { return tr("Saving Ratio is %1 cluster for %2 gates.").arg(groupsFound).arg(gatesFolded); });
+    traceEnabled = false;
+    return gatesFolded != 0;
+}
+
+} // namespace GraphEngine

@@ -1,0 +1,334 @@
+#include "hostwindow.h"
+
+#include "pluginmanager.h"
+
+#include <coreplugin/actionmanager.h>
+#include <coreplugin/editormanager.h>
+#include <coreplugin/idocument.h>
+#include <coreplugin/ieditor.h>
+#include <coreplugin/icore.h>
+#include <coreplugin/ioptionspage.h>
+#include <debugger/debuggercore.h>
+#include <debugger/gdbengine.h>
+#include <debugger/stackhandler.h>
+#include <debugger/watchhandler.h>
+
+#include <QAbstractProxyModel>
+#include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFileInfo>
+#include <QPushButton>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QSplitter>
+#include <QStandardItemModel>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+using namespace Debugger::Internal;
+
+namespace Host {
+
+namespace {
+struct HostCommand
+{
+    const char *id;
+    const char *text;
+    const char *key;
+    bool checkable;
+};
+
+// The run-control commands of the debugger, in tool-bar order.
+const HostCommand hostCommands[] = {
+    {"Debugger.Continue", QT_TRANSLATE_NOOP("Host", "Continue"), "F5", false},
+    {"Debugger.Interrupt", QT_TRANSLATE_NOOP("Host", "Interrupt"), "", false},
+    {"Debugger.Stop", QT_TRANSLATE_NOOP("Host", "Stop Debugger"), "Shift+F5", false},
+    {"Debugger.NextLine", QT_TRANSLATE_NOOP("Host", "Step Over"), "F10", false},
+    {"Debugger.StepLine", QT_TRANSLATE_NOOP("Host", "Step Into"), "F11", false},
+    {"Debugger.StepOut", QT_TRANSLATE_NOOP("Host", "Step Out"), "Shift+F11", false},
+    {"Debugger.OperateByInstruction", QT_TRANSLATE_NOOP("Host", "Operate by Instruction"), "", true},
+    {"Debugger.ReverseDirection", QT_TRANSLATE_NOOP("Host", "Reverse Direction"), "", true},
+    {"Debugger.Reset", QT_TRANSLATE_NOOP("Host", "Restart Debugging"), "", false},
+};
+
+QAction *commandAction(const char *id)
+{
+    Core::Command *command = Core::ActionManager::command(id);
+    return command ? command->action() : nullptr;
+}
+} // namespace
+
+HostWindow::HostWindow(QWidget *parent)
+    : QMainWindow(parent)
+    , m_plugins(new PluginManager(this))
+    , m_debuggerWindow(new QWidget)
+    , m_watchView(new QTreeView)
+    , m_stackView(new QTreeView)
+    , m_log(new QPlainTextEdit)
+    , m_editors(new QTabWidget)
+{
+    setWindowTitle(tr("Korvan Host"));
+    Core::ICore::setMainWindow(this);
+    Debugger::Internal::setMainWindow(m_debuggerWindow);
+    readDebuggerSettings();
+    Core::ICore::setOptionsDialogHandler(
+        [this](const QByteArray &pageId, QWidget *parent) { return showOptionsDialog(pageId, parent); });
+
+    m_debuggerWindow->setObjectName(QStringLiteral("DebuggerMainWindow"));
+    m_watchView->setObjectName(QStringLiteral("WatchWindow"));
+    m_stackView->setObjectName(QStringLiteral("StackView"));
+    m_stackView->setRootIsDecorated(false);
+    // The views show empty models until a session brings its own: the
+    // plug-in recognises them by their columns from the start.
+    auto idleStack = new QStandardItemModel(0, 5, this);
+    idleStack->setHorizontalHeaderLabels({tr("Level"), tr("Function"), tr("File"), tr("Line"), tr("Address")});
+    m_stackView->setModel(idleStack);
+    m_watchView->setModel(new WatchModel(this));
+    m_log->setReadOnly(true);
+    m_log->setMaximumBlockCount(20000);
+
+    auto toolBar = new QWidget;
+    toolBar->setObjectName(QStringLiteral("DebuggerToolBar"));
+    auto toolBarLayout = new QHBoxLayout(toolBar);
+    toolBarLayout->setContentsMargins(0, 0, 0, 0);
+    toolBarLayout->setSpacing(0);
+
+    auto logDock = new QWidget;
+    logDock->setObjectName(QStringLiteral("Debugger.Docks.Output"));
+    auto logLayout = new QVBoxLayout(logDock);
+    logLayout->setContentsMargins(0, 0, 0, 0);
+    logLayout->addWidget(m_log);
+
+    auto views = new QSplitter(Qt::Horizontal);
+    views->addWidget(m_watchView);
+    views->addWidget(m_stackView);
+    views->addWidget(logDock);
+
+    auto debuggerLayout = new QVBoxLayout(m_debuggerWindow);
+    debuggerLayout->setContentsMargins(0, 0, 0, 0);
+    debuggerLayout->addWidget(toolBar);
+    debuggerLayout->addWidget(views);
+
+    auto central = new QSplitter(Qt::Vertical);
+    central->addWidget(m_editors);
+    central->addWidget(m_debuggerWindow);
+    setCentralWidget(central);
+
+    QMenu *fileMenu = menuBar()->addMenu(tr("&File"));
+    fileMenu->addAction(tr("E&xit"), this, &QWidget::close, QKeySequence::Quit);
+    QMenu *debugMenu = menuBar()->addMenu(tr("&Debug"));
+    Core::ActionManager::createMenu("ProjectExplorer.Menu.Debug", debugMenu);
+    QMenu *toolsMenu = menuBar()->addMenu(tr("&Tools"));
+    toolsMenu->addAction(tr("&Options..."), this, [] { Core::ICore::showOptionsDialog(QByteArray()); });
+
+    createCommands();
+    for (const HostCommand &command : hostCommands) {
+        auto button = new QToolButton(toolBar);
+        button->setDefaultAction(commandAction(command.id));
+        toolBarLayout->addWidget(button);
+    }
+    toolBarLayout->addStretch();
+
+    connect(m_stackView, &QTreeView::activated, this, [this](const QModelIndex &index) {
+        if (m_engine)
+            m_engine->activateFrame(index.row());
+    });
+    connect(Core::EditorManager::instance(), &Core::EditorManager::editorOpened, this, [this](Core::IEditor *editor) {
+        m_editors->addTab(editor->widget(), QFileInfo(editor->document()->filePath()).fileName());
+    });
+    connect(Core::EditorManager::instance(), &Core::EditorManager::currentEditorChanged, this,
+            [this](Core::IEditor *editor) {
+                if (editor && editor->widget())
+                    m_editors->setCurrentWidget(editor->widget());
+            });
+    resize(1200, 800);
+    updateCommands();
+}
+
+HostWindow::~HostWindow()
+{
+    shutdown();
+    Core::ICore::setOptionsDialogHandler({});
+    if (Core::ICore::mainWindow() == this)
+        Core::ICore::setMainWindow(nullptr);
+    if (Debugger::Internal::mainWindow() == m_debuggerWindow)
+        Debugger::Internal::setMainWindow(nullptr);
+    // The commands name this window's actions; the next window registers its own.
+    Core::ActionManager::reset();
+}
+
+void HostWindow::createCommands()
+{
+    const Core::Context context(Core::Id("Debugger"));
+    Core::ActionContainer *debugMenu = Core::ActionManager::actionContainer("ProjectExplorer.Menu.Debug");
+    for (const HostCommand &entry : hostCommands) {
+        auto action = new QAction(QCoreApplication::translate("Host", entry.text), this);
+        action->setCheckable(entry.checkable);
+        Core::Command *command = Core::ActionManager::registerAction(action, entry.id, context);
+        if (!command)
+            continue;
+        if (*entry.key)
+            command->setDefaultKeySequence(QKeySequence(QString::fromLatin1(entry.key)));
+        debugMenu->addAction(command);
+    }
+    const auto engineCall = [this](const char *id, void (GdbEngine::*call)()) {
+        if (QAction *action = commandAction(id))
+            connect(action, &QAction::triggered, this, [this, call] {
+                if (m_engine)
+                    (m_engine->*call)();
+            });
+    };
+    engineCall("Debugger.Continue", &GdbEngine::continueInferior);
+    engineCall("Debugger.Interrupt", &GdbEngine::interruptInferior);
+    engineCall("Debugger.NextLine", &GdbEngine::executeNext);
+    engineCall("Debugger.StepLine", &GdbEngine::executeStep);
+    engineCall("Debugger.StepOut", &GdbEngine::executeStepOut);
+    connect(commandAction("Debugger.Stop"), &QAction::triggered, this, [this] {
+        if (m_engine)
+            m_engine->shutdown();
+    });
+    connect(commandAction("Debugger.Reset"), &QAction::triggered, this, [this] {
+        if (m_engine)
+            startDebugging(m_engine->runParameters());
+    });
+}
+
+void HostWindow::updateCommands()
+{
+    const int state = m_engine ? m_engine->state() : DebuggerNotReady;
+    const bool stopped = state == InferiorStopOk;
+    // A command the plug-in took away is simply not there any more.
+    const auto enable = [](const char *id, bool on) {
+        if (QAction *action = commandAction(id))
+            action->setEnabled(on);
+    };
+    for (const char *id : {"Debugger.Continue", "Debugger.NextLine", "Debugger.StepLine", "Debugger.StepOut"})
+        enable(id, stopped);
+    enable("Debugger.Interrupt", state == InferiorRunOk);
+    enable("Debugger.Stop", m_engine && state > DebuggerNotReady && state < EngineShutdownRequested);
+    enable("Debugger.Reset", !m_engine.isNull());
+}
+
+void HostWindow::loadPlugins(const QString &folder, const QStringList &arguments)
+{
+    m_plugins->loadPlugins(folder, arguments);
+    for (const QString &error : m_plugins->errors())
+        m_log->appendPlainText(error);
+}
+
+void HostWindow::delayedInitialize()
+{
+    m_plugins->delayedInitialize();
+}
+
+GdbEngine *HostWindow::engine() const
+{
+    return m_engine;
+}
+
+GdbEngine *HostWindow::startDebugging(const DebuggerRunParameters &parameters)
+{
+    if (m_engine) {
+        m_engine->shutdown();
+        m_engine->deleteLater();
+    }
+    m_engine = new GdbEngine(parameters, this);
+    connect(m_engine, &DebuggerEngine::logMessage, m_log, &QPlainTextEdit::appendPlainText);
+    connect(m_engine, &DebuggerEngine::statusMessage, this,
+            [this](const QString &text, int timeout) { statusBar()->showMessage(text, qMax(0, timeout)); });
+    connect(m_engine, &DebuggerEngine::failed, this, [this](const QString &text) { statusBar()->showMessage(text); });
+    connect(m_engine, &DebuggerEngine::stateChanged, this, &HostWindow::updateCommands);
+    WatchModel *watchModel = m_engine->watchModel();
+    showModel(m_watchView, watchModel);
+    showModel(m_stackView, m_engine->stackHandler()->model());
+    connect(watchModel, &WatchModel::updateFinished, this, [this, watchModel] {
+        // Locals open, whatever proxy the view shows them through.
+        QAbstractItemModel *shown = m_watchView->model();
+        const QModelIndexList hits = shown->match(shown->index(0, 0), LocalsINameRole, QStringLiteral("local"), 1,
+                                                  Qt::MatchExactly);
+        if (!hits.isEmpty())
+            m_watchView->expand(hits.first());
+        Q_UNUSED(watchModel)
+    });
+    emit sessionCreated(m_engine);
+    m_engine->start();
+    updateCommands();
+    return m_engine;
+}
+
+void HostWindow::showModel(QTreeView *view, QAbstractItemModel *model)
+{
+    // A proxy that a plug-in put in front of the view's model stays there.
+    if (auto proxy = qobject_cast<QAbstractProxyModel *>(view->model()))
+        proxy->setSourceModel(model);
+    else
+        view->setModel(model);
+}
+
+bool HostWindow::showOptionsDialog(const QByteArray &pageId, QWidget *parent)
+{
+    QDialog dialog(parent ? parent : this);
+    dialog.setWindowTitle(tr("Options"));
+    auto tabs = new QTabWidget;
+    QList<Core::IOptionsPage *> pages;
+    for (QObject *object : m_plugins->allObjects()) {
+        auto page = qobject_cast<Core::IOptionsPage *>(object);
+        if (!page)
+            continue;
+        QWidget *widget = page->widget();
+        if (!widget)
+            continue;
+        pages.append(page);
+        tabs->addTab(widget, page->displayName());
+        if (page->id().name() == pageId)
+            tabs->setCurrentWidget(widget);
+    }
+    auto buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Apply | QDialogButtonBox::Cancel);
+    connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    connect(buttons->button(QDialogButtonBox::Apply), &QPushButton::clicked, &dialog, [&pages] {
+        for (Core::IOptionsPage *page : qAsConst(pages))
+            page->apply();
+    });
+    auto layout = new QVBoxLayout(&dialog);
+    layout->addWidget(tabs);
+    layout->addWidget(buttons);
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    for (Core::IOptionsPage *page : qAsConst(pages)) {
+        if (accepted)
+            page->apply();
+        page->finish();
+    }
+    // A page deletes its widget in finish(); what is left goes with the dialog.
+    Core::ICore::saveSettings();
+    return accepted;
+}
+
+void HostWindow::shutdown()
+{
+    if (m_shutDown)
+        return;
+    m_shutDown = true;
+    m_plugins->shutdown();
+    if (m_engine)
+        m_engine->shutdown();
+    writeDebuggerSettings();
+    Core::ICore::settings()->sync();
+    Core::EditorManager::closeAllEditors();
+}
+
+void HostWindow::closeEvent(QCloseEvent *event)
+{
+    shutdown();
+    event->accept();
+}
+
+} // namespace Host

@@ -1,0 +1,192 @@
+// korvan-host: the stand-in IDE. Loads the plug-ins of the build's plug-in
+// folder and debugs a program with GDB, stopped at main (or at the first
+// breakpoint given); without a program it debugs the demo program built
+// beside it. With --batch it runs without a window, prints the locals as
+// the watch view shows them, and exits.
+
+#include "hostwindow.h"
+#include "pluginmanager.h"
+#include "watchtree.h"
+
+#include <debugger/gdbengine.h>
+#include <dialogs/dialogs.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QTimer>
+#include <QTreeView>
+
+#include <memory>
+
+#include <cstdio>
+
+using namespace Debugger::Internal;
+
+namespace {
+
+const char usage[] =
+    "Usage: korvan-host [options] [program [arguments...]]\n"
+    "Debugs the program with GDB, stopped at main; without a program, the demo.\n"
+    "  --batch             no window: print the locals at the first stop and exit\n"
+    "  --break LOCATION    also stop at LOCATION (a GDB location); may repeat\n"
+    "  --gdb PATH          the GDB to run (default: gdb)\n"
+    "  --plugin-path DIR   the folder of the plug-in libraries\n"
+    "  --depth N           levels of children printed in batch mode (default 4)\n"
+    "  --help              this text\n";
+
+void printError(const QString &text)
+{
+    std::fprintf(stderr, "korvan-host: %s\n", qPrintable(text));
+    std::fflush(stderr);
+}
+
+// Without a window nobody can answer a box: its text goes to the error
+// output and it takes its default answer.
+class BatchDialogs : public Host::ScriptedDialogs
+{
+public:
+    QMessageBox::StandardButton message(QWidget *parent, const Host::MessageRequest &request) override
+    {
+        printError(QStringLiteral("%1: %2").arg(request.title, request.text));
+        return ScriptedDialogs::message(parent, request);
+    }
+};
+
+struct Options
+{
+    bool batch = false;
+    DebuggerRunParameters run;
+    QString pluginPath;
+};
+
+// False with the reason when the command line is not understood.
+bool parseOptions(const QStringList &arguments, Options *options, QString *error)
+{
+    for (int i = 1; i < arguments.size(); ++i) {
+        const QString &argument = arguments.at(i);
+        if (!argument.startsWith(QLatin1String("--"))) {
+            options->run.executable = QFileInfo(argument).absoluteFilePath();
+            options->run.arguments = arguments.mid(i + 1);
+            break;
+        }
+        const auto value = [&](QString *target) {
+            if (i + 1 >= arguments.size()) {
+                *error = QStringLiteral("%1 needs a value").arg(argument);
+                return false;
+            }
+            *target = arguments.at(++i);
+            return true;
+        };
+        QString text;
+        if (argument == QLatin1String("--batch")) {
+            options->batch = true;
+        } else if (argument == QLatin1String("--break")) {
+            if (!value(&text))
+                return false;
+            options->run.breakpoints << text;
+        } else if (argument == QLatin1String("--gdb")) {
+            if (!value(&options->run.debuggerCommand))
+                return false;
+        } else if (argument == QLatin1String("--plugin-path")) {
+            if (!value(&options->pluginPath))
+                return false;
+        } else if (argument == QLatin1String("--depth")) {
+            bool ok = false;
+            if (!value(&text) || (options->run.maxDepth = text.toInt(&ok), !ok) || options->run.maxDepth < 1) {
+                if (error->isEmpty())
+                    *error = QStringLiteral("--depth needs a positive number, not \"%1\"").arg(text);
+                return false;
+            }
+        } else if (argument == QLatin1String("--help")) {
+            *error = QString();
+            return false;
+        } else {
+            *error = QStringLiteral("unknown option %1").arg(argument);
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        if (qstrcmp(argv[i], "--batch") == 0 && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        if (argv[i][0] != '-')
+            break;
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("korvan-host"));
+
+    Options options;
+    QString error;
+    if (!parseOptions(QCoreApplication::arguments(), &options, &error)) {
+        if (!error.isEmpty())
+            printError(error);
+        std::fputs(usage, error.isEmpty() ? stdout : stderr);
+        return error.isEmpty() ? 0 : 2;
+    }
+    const QString binDir = QCoreApplication::applicationDirPath();
+    if (options.pluginPath.isEmpty())
+        options.pluginPath = QDir(binDir).absoluteFilePath(QStringLiteral(KORVAN_PLUGIN_RELATIVE_PATH));
+    if (options.run.executable.isEmpty()) {
+        options.run.executable = QDir(binDir).absoluteFilePath(QStringLiteral(KORVAN_DEMO_PROGRAM));
+        options.run.breakpoints.prepend(QStringLiteral(KORVAN_DEMO_BREAK));
+    }
+    options.run.expandAllLocals = options.batch;
+
+    std::unique_ptr<BatchDialogs> batchDialogs;
+    if (options.batch)
+        batchDialogs.reset(new BatchDialogs);
+
+    Host::HostWindow window;
+    window.loadPlugins(options.pluginPath);
+    for (const QString &pluginError : window.pluginManager()->errors())
+        printError(pluginError);
+    if (!options.batch)
+        window.show();
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &window, &Host::HostWindow::shutdown);
+
+    int exitCode = 0;
+    const auto finish = [&](int code) {
+        exitCode = code;
+        window.shutdown();
+        QCoreApplication::exit(code);
+    };
+    if (options.batch) {
+        QObject::connect(&window, &Host::HostWindow::sessionCreated, &window, [&](GdbEngine *engine) {
+            QObject::connect(engine, &DebuggerEngine::failed, &window, [&](const QString &text) {
+                printError(text);
+                finish(1);
+            });
+            QObject::connect(engine, &GdbEngine::inferiorExited, &window, [&](int code) {
+                printError(QStringLiteral("the program exited (code %1) before it stopped").arg(code));
+                finish(1);
+            });
+            QObject::connect(engine, &DebuggerEngine::stackFrameCompleted, &window, [&] {
+                const QString tree = Host::watchTreeText(window.watchView()->model(), QStringLiteral("local"));
+                std::fputs(tree.toLocal8Bit().constData(), stdout);
+                std::fflush(stdout);
+                finish(0);
+            });
+        });
+    }
+    QTimer::singleShot(0, &window, [&] {
+        window.delayedInitialize();
+        window.startDebugging(options.run);
+    });
+    if (options.batch) {
+        // Nothing waits for ever: a GDB that never stops the program ends here.
+        QTimer::singleShot(300000, &window, [&] {
+            printError(QStringLiteral("the program did not stop within 300 seconds"));
+            finish(1);
+        });
+    }
+    const int code = app.exec();
+    window.shutdown();
+    return exitCode ? exitCode : code;
+}

@@ -1,0 +1,193 @@
+#include "watchhandler.h"
+
+#include "debuggerconstants.h"
+
+#include <protocol/debuggercommand.h>
+#include <protocol/gdbmi.h>
+
+#include <QJsonArray>
+#include <QJsonObject>
+
+namespace Debugger {
+namespace Internal {
+
+namespace {
+const int NumChildRole = Qt::UserRole + 1;
+
+struct Root
+{
+    const char *iname;
+    const char *title;
+};
+const Root roots[] = {{"local", "Locals"}, {"inspect", "Inspector"}, {"watch", "Expressions"}};
+
+QList<QStandardItem *> makeRow(const QString &name, const QString &value, const QString &type)
+{
+    QList<QStandardItem *> row{new QStandardItem(name), new QStandardItem(value), new QStandardItem(type)};
+    for (QStandardItem *cell : row)
+        cell->setEditable(false);
+    return row;
+}
+} // namespace
+
+WatchModel::WatchModel(QObject *parent)
+    : QStandardItemModel(0, 3, parent)
+{
+    setHorizontalHeaderLabels({tr("Name"), tr("Value"), tr("Type")});
+    for (const Root &root : roots) {
+        QList<QStandardItem *> row = makeRow(tr(root.title), QString(), QString());
+        row.first()->setData(QString::fromLatin1(root.iname), LocalsINameRole);
+        appendRow(row);
+    }
+}
+
+QStandardItem *WatchModel::rootItem(const QString &iname) const
+{
+    const QString head = iname.section(QLatin1Char('.'), 0, 0);
+    for (int row = 0; row < rowCount(); ++row) {
+        if (item(row)->data(LocalsINameRole).toString() == head)
+            return item(row);
+    }
+    return nullptr;
+}
+
+QModelIndex WatchModel::indexForIName(const QString &iname) const
+{
+    QStandardItem *current = rootItem(iname);
+    if (!current)
+        return QModelIndex();
+    QString prefix = current->data(LocalsINameRole).toString();
+    const QStringList parts = iname.split(QLatin1Char('.'));
+    for (int i = 1; i < parts.size() && current; ++i) {
+        // Components may hold dots of their own only when the dumper made
+        // them; match the longest known iname instead of splitting blindly.
+        QStandardItem *next = nullptr;
+        for (int row = 0; row < current->rowCount(); ++row) {
+            const QString childIName = current->child(row)->data(LocalsINameRole).toString();
+            if (iname == childIName || iname.startsWith(childIName + QLatin1Char('.'))) {
+                next = current->child(row);
+                break;
+            }
+        }
+        current = next;
+        if (current && current->data(LocalsINameRole).toString() == iname)
+            return current->index();
+    }
+    return current && current->data(LocalsINameRole).toString() == iname ? current->index() : QModelIndex();
+}
+
+bool WatchModel::canFetchMore(const QModelIndex &parent) const
+{
+    if (!parent.isValid() || parent.column() != 0)
+        return false;
+    QStandardItem *cell = itemFromIndex(parent);
+    return cell && cell->rowCount() == 0 && cell->data(NumChildRole).toInt() > 0;
+}
+
+void WatchModel::fetchMore(const QModelIndex &parent)
+{
+    if (canFetchMore(parent))
+        emit fetchRequested(parent.data(LocalsINameRole).toString());
+}
+
+WatchHandler::WatchHandler(QObject *parent)
+    : QObject(parent)
+    , m_model(new WatchModel(this))
+{
+    connect(m_model, &WatchModel::fetchRequested, this, [this](const QString &iname) { setExpanded(iname, true); });
+}
+
+void WatchHandler::removeChildren(const QString &iname)
+{
+    const QModelIndex index = m_model->indexForIName(iname);
+    if (index.isValid())
+        m_model->removeRows(0, m_model->rowCount(index), index);
+}
+
+void WatchHandler::insertItems(const GdbMi &items, bool resetLocals)
+{
+    if (resetLocals)
+        removeChildren(QStringLiteral("local"));
+    for (const GdbMi &item : items) {
+        const QString iname = QString::fromUtf8(item["iname"].data());
+        QStandardItem *root = m_model->rootItem(iname);
+        if (!root || iname == root->data(LocalsINameRole).toString())
+            continue;
+        // The parent is the longest known iname in front of this one.
+        QStandardItem *parent = root;
+        const QModelIndex parentIndex = m_model->indexForIName(iname.section(QLatin1Char('.'), 0, -2));
+        if (parentIndex.isValid())
+            parent = m_model->itemFromIndex(parentIndex);
+        const QModelIndex old = m_model->indexForIName(iname);
+        if (old.isValid())
+            m_model->removeRow(old.row(), old.parent());
+        insertItem(parent, item);
+    }
+}
+
+void WatchHandler::insertItem(QStandardItem *parent, const GdbMi &item)
+{
+    const QString iname = QString::fromUtf8(item["iname"].data());
+    QList<QStandardItem *> row = makeRow(QString::fromUtf8(item["name"].data()), QString::fromUtf8(item["value"].data()),
+                                         QString::fromUtf8(item["type"].data()));
+    const QString expression = QString::fromUtf8(item["exp"].data());
+    for (QStandardItem *cell : row) {
+        cell->setData(iname, LocalsINameRole);
+        cell->setData(expression, LocalsExpressionRole);
+        cell->setData(item["type"].data(), LocalsTypeRole);
+    }
+    if (iname.startsWith(QLatin1String("watch.")))
+        row.first()->setData(expression, LocalsRawExpressionRole);
+    row.first()->setData(item["numchild"].data().toInt(), NumChildRole);
+    if (item["error"].data() == "1")
+        row.at(1)->setForeground(Qt::red);
+    parent->appendRow(row);
+    for (const GdbMi &child : item["children"])
+        insertItem(row.first(), child);
+}
+
+void WatchHandler::notifyUpdateFinished()
+{
+    emit m_model->updateFinished();
+}
+
+void WatchHandler::addDumpers(const GdbMi &dumpers)
+{
+    m_dumperTypes.clear();
+    for (const GdbMi &dumper : dumpers)
+        m_dumperTypes.append(QString::fromUtf8(dumper["type"].data()));
+}
+
+void WatchHandler::appendFormatRequests(DebuggerCommand *command) const
+{
+    // No per-type or per-item display formats are chosen in this host.
+    command->arg("typeformats", QJsonValue(QJsonObject()));
+    command->arg("formats", QJsonValue(QJsonObject()));
+}
+
+void WatchHandler::appendWatchersAndTooltipRequests(DebuggerCommand *command) const
+{
+    QJsonArray watchers;
+    for (int i = 0; i < m_watchers.size(); ++i)
+        watchers.append(QJsonObject{{QStringLiteral("iname"), QStringLiteral("watch.%1").arg(i)},
+                                    {QStringLiteral("exp"), QString::fromLatin1(m_watchers.at(i).toUtf8().toHex())}});
+    command->arg("watchers", QJsonValue(watchers));
+}
+
+void WatchHandler::watchExpression(const QString &expression, const QString &name)
+{
+    Q_UNUSED(name)
+    if (!expression.isEmpty() && !m_watchers.contains(expression))
+        m_watchers.append(expression);
+}
+
+void WatchHandler::setExpanded(const QString &iname, bool expanded)
+{
+    if (expanded)
+        m_expanded.insert(iname);
+    else
+        m_expanded.remove(iname);
+}
+
+} // namespace Internal
+} // namespace Debugger

@@ -1,0 +1,75 @@
+#pragma once
+
+// The watch model of the IDE's debugger and the handler that fills it from
+// the dumper's answers. Top-level items are "local" (Locals), "inspect"
+// (Inspector) and "watch" (Expressions); an item's iname is its parent's
+// iname followed by "." and its own component.
+
+#include <QSet>
+#include <QStandardItemModel>
+#include <QStringList>
+
+namespace Debugger {
+namespace Internal {
+
+class DebuggerCommand;
+class GdbMi;
+
+class WatchModel : public QStandardItemModel
+{
+    Q_OBJECT
+public:
+    explicit WatchModel(QObject *parent = nullptr);
+
+    QModelIndex indexForIName(const QString &iname) const;
+    QStandardItem *rootItem(const QString &iname) const;
+
+    bool canFetchMore(const QModelIndex &parent) const override;
+    // The view wants the children of an item: its iname joins the expanded
+    // set and the engine is asked for them.
+    void fetchMore(const QModelIndex &parent) override;
+
+signals:
+    void updateFinished();
+    void fetchRequested(const QString &iname);
+};
+
+class WatchHandler : public QObject
+{
+    Q_OBJECT
+public:
+    explicit WatchHandler(QObject *parent = nullptr);
+
+    WatchModel *model() const { return m_model; }
+
+    // Replaces the items of the answer's inames (and their children) with
+    // those of `items`, a list of dumper items; with `resetLocals` the
+    // Locals are emptied first.
+    void insertItems(const GdbMi &items, bool resetLocals);
+    void removeChildren(const QString &iname);
+    void notifyUpdateFinished();
+
+    // The dumper types of a "loadDumpers" answer ("dumpers" child).
+    void addDumpers(const GdbMi &dumpers);
+    QStringList dumperTypes() const { return m_dumperTypes; }
+
+    void appendFormatRequests(DebuggerCommand *command) const;
+    void appendWatchersAndTooltipRequests(DebuggerCommand *command) const;
+    // Adds a watched expression; its item appears at the next update.
+    void watchExpression(const QString &expression, const QString &name = QString());
+    QStringList watchedExpressions() const { return m_watchers; }
+
+    QSet<QString> expandedINames() const { return m_expanded; }
+    void setExpanded(const QString &iname, bool expanded);
+
+private:
+    void insertItem(QStandardItem *parent, const GdbMi &item);
+
+    WatchModel *m_model;
+    QStringList m_dumperTypes;
+    QStringList m_watchers;
+    QSet<QString> m_expanded;
+};
+
+} // namespace Internal
+} // namespace Debugger

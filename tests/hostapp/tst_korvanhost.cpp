@@ -1,0 +1,155 @@
+// korvan-host as users run it: in batch mode on the demo with the built-in
+// printers in GDB's start-up commands, on a fixture program, and with
+// programs or debuggers that cannot start. Nothing is left running.
+
+#include "hostfixture.h"
+
+#include "common/scriptgeneration.h"
+#include "common/testenvironment.h"
+#include "plugin/korvandebuggerplugin.h"
+
+#include <QProcess>
+#include <QSettings>
+#include <QtTest>
+
+using KorvanDebugger::Internal::KorvanDebuggerPlugin;
+
+namespace {
+struct HostRun
+{
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+} // namespace
+
+class TestKorvanHost : public QObject
+{
+    Q_OBJECT
+
+private:
+    HostFixture m_fixture;
+    QTemporaryDir m_home;
+
+    HostRun runHost(const QStringList &arguments, const QString &configHome, const QString &loggingRules = QString())
+    {
+        QProcess host;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome);
+        if (!loggingRules.isEmpty())
+            environment.insert(QStringLiteral("QT_LOGGING_RULES"), loggingRules);
+        environment.remove(QStringLiteral("QT_QPA_PLATFORM")); // --batch chooses offscreen itself
+        host.setProcessEnvironment(environment);
+        host.start(QStringLiteral(KORVAN_HOST_PROGRAM), arguments);
+        HostRun run;
+        if (!host.waitForFinished(300000)) {
+            host.kill();
+            host.waitForFinished();
+            run.err = QStringLiteral("korvan-host did not finish");
+            return run;
+        }
+        run.exitCode = host.exitStatus() == QProcess::NormalExit ? host.exitCode() : -1;
+        run.out = QString::fromLocal8Bit(host.readAllStandardOutput());
+        run.err = QString::fromLocal8Bit(host.readAllStandardError());
+        return run;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QString error;
+        QVERIFY2(m_fixture.prepare(&error), qPrintable(error));
+        QVERIFY(m_home.isValid());
+    }
+
+    void batchPrintsTheDemoThroughTheBuiltInPrinters()
+    {
+        // The private block as the plug-in stores it: the dumper-side
+        // scripts and the printers of the built-in model set.
+        QString block;
+        {
+            TestEnvironment env;
+            const QJsonObject builtin
+                = QJsonDocument::fromJson(KorvanDebuggerPlugin::getResourceCode(":PrettyPrinters.conf")).object();
+            const QString printers = generateScript(builtin);
+            QVERIFY(!printers.isEmpty());
+            block = QStringLiteral("python\n#PRIVATESTART\n")
+                    + KorvanDebuggerPlugin::getResourceCodeAsQstring(":KorvanDumper.py")
+                    + KorvanDebuggerPlugin::getResourceCodeAsQstring(":DynamicPrettyPrinters.py") + printers
+                    + QStringLiteral("\n#PRIVATEEND\nend\n");
+        }
+        const QString configHome = m_home.filePath(QStringLiteral("builtin"));
+        {
+            QSettings settings(configHome + QStringLiteral("/KorvanHost/Host.ini"), QSettings::IniFormat);
+            settings.setValue(QStringLiteral("DebugMode/GdbStartupCommands"), block);
+        }
+        const HostRun run = runHost({QStringLiteral("--batch")}, configHome);
+        QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+        const QStringList lines = run.out.split(QLatin1Char('\n'));
+        for (const char *expected : {"greeting = \"Hello, Korvan\"  [QString]", "primes = <4 items>  [QList<int>]",
+                                     "  [3] = 7  [int]", "name = \"demo\"  [std::string]",
+                                     "colours = <3 items>  [QStringList]", "  [0] = \"red\"  [QString]"})
+            QVERIFY2(lines.contains(QLatin1String(expected)), qPrintable(expected + QStringLiteral("\n") + run.out));
+        QVERIFY2(!run.out.contains(QLatin1String("<error")), qPrintable(run.out));
+    }
+
+    void batchStopsAtMainOrTheFirstBreakpointAndLeavesNothingRunning()
+    {
+        const HostRun atMain = runHost({QStringLiteral("--batch"), m_fixture.program()}, m_home.path(),
+                                       QStringLiteral("korvan.plugin.startup.debug=true"));
+        QVERIFY2(atMain.exitCode == 0, qPrintable(atMain.err));
+        QVERIFY(atMain.out.contains(QLatin1String("counter = ")));
+        // The plug-in was loaded from the plug-in folder and went through
+        // its delayed start-up, steps A to H in order, before the session.
+        QStringList steps;
+        for (const QString &line : atMain.err.split(QLatin1Char('\n'))) {
+            const int at = line.indexOf(QLatin1String("korvan.plugin.startup: "));
+            if (at >= 0)
+                steps << line.mid(at + 23);
+        }
+        QCOMPARE(steps.size(), 8);
+        for (int i = 0; i < steps.size(); ++i)
+            QCOMPARE(steps.at(i).left(1), QString(QLatin1Char("ABCDEFGH"[i])));
+        QCOMPARE(steps.at(1), QStringLiteral("B: 1 watch view(s)"));
+        QCOMPARE(steps.at(2), QStringLiteral("C: 1 stack view(s)"));
+        QCOMPARE(steps.at(3), QStringLiteral("D: 1 debugger log editor(s)"));
+
+        const int line = HostFixture::lineOf(QStringLiteral("after twice"));
+        const HostRun atLine = runHost({QStringLiteral("--batch"), QStringLiteral("--break"),
+                                        QStringLiteral("hostprogram.cpp:%1").arg(line), m_fixture.program(),
+                                        QStringLiteral("first argument"), QStringLiteral("it's")},
+                                       m_home.path());
+        QVERIFY2(atLine.exitCode == 0, qPrintable(atLine.err));
+        QVERIFY2(atLine.out.contains(QLatin1String("counter = 82  [int]")), qPrintable(atLine.out));
+        QVERIFY2(atLine.out.contains(QLatin1String("argc = 3  [int]")), qPrintable(atLine.out));
+        // No GDB and no program of these runs is left over.
+        QVERIFY(processesMentioning(m_fixture.program()).isEmpty());
+    }
+
+    void batchFailsClearlyWhenNothingCanStart()
+    {
+        const HostRun missing = runHost({QStringLiteral("--batch"), m_fixture.dir() + QStringLiteral("/missing")},
+                                        m_home.path());
+        QCOMPARE(missing.exitCode, 1);
+        QVERIFY2(missing.err.contains(QLatin1String("does not exist")), qPrintable(missing.err));
+
+        const HostRun noGdb = runHost({QStringLiteral("--batch"), QStringLiteral("--gdb"),
+                                       m_fixture.dir() + QStringLiteral("/no-gdb"), m_fixture.program()},
+                                      m_home.path());
+        QCOMPARE(noGdb.exitCode, 1);
+        QVERIFY2(noGdb.err.contains(QLatin1String("GDB could not be started")), qPrintable(noGdb.err));
+
+        const HostRun notAProgram = runHost({QStringLiteral("--batch"), HostFixture::source()}, m_home.path());
+        QCOMPARE(notAProgram.exitCode, 1);
+        QVERIFY2(notAProgram.err.contains(QLatin1String("could not be")), qPrintable(notAProgram.err));
+
+        const HostRun badOption = runHost({QStringLiteral("--batch"), QStringLiteral("--depth"), QStringLiteral("x")},
+                                          m_home.path());
+        QCOMPARE(badOption.exitCode, 2);
+        QVERIFY(badOption.err.contains(QLatin1String("--depth needs a positive number")));
+        QVERIFY(processesMentioning(HostFixture::source()).isEmpty());
+    }
+};
+
+QTEST_MAIN(TestKorvanHost)
+#include "tst_korvanhost.moc"
