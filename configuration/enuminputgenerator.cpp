@@ -56,9 +56,13 @@ QJsonValue EnumInputGenerator::value() const
 
 void EnumInputGenerator::setValue(const QJsonObject &object, bool byKey)
 {
-    const QJsonObject enumeration = selectValue(object, byKey).toObject();
-    m_model->reset(true);
-    m_model->setEnums(stringList(enumeration.value(Key::masks)), stringList(enumeration.value(Key::enums)));
+    loadTable(m_model.get(), selectValue(object, byKey).toObject());
+}
+
+void EnumInputGenerator::loadTable(EnumModel *model, const QJsonObject &enumeration)
+{
+    model->reset(true);
+    model->setEnums(stringList(enumeration.value(Key::masks)), stringList(enumeration.value(Key::enums)));
 }
 
 PythonCode EnumInputGenerator::generate()

@@ -25,6 +25,10 @@ public:
 
     EnumModel *model() const { return m_model.get(); }
 
+    // Loads the stored table ("masks" and "enums") of an enumeration object
+    // into a model, as the generator and the editor both read it.
+    static void loadTable(EnumModel *model, const QJsonObject &enumeration);
+
 private:
     std::unique_ptr<EnumModel> m_model;
 };

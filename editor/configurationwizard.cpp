@@ -267,7 +267,7 @@ void ConfigurationWizard::buildFieldPages()
 
     MyWizardPage *enumeration = newPage(EnumerationPage, tr("Enumeration"),
                                         tr("Please enter the enumeration description:"));
-    m_fieldEnumeration = new EnumField(QString());
+    m_fieldEnumeration = new EnumField(QString(), Key::enumeration, nullptr);
     m_fieldEnumeration->setParent(enumeration);
     enumeration->addRow(m_fieldEnumeration, changedSignal, true);
 
@@ -345,7 +345,7 @@ void ConfigurationWizard::buildClassPage()
     m_fieldList->addButtons();
     m_fields.reset(new FieldInput<FieldList>(QString(), m_fieldList, page));
     page->addRow(m_fields.get(), changedSignal, false);
-    m_classEnumeration = new EnumField(QString());
+    m_classEnumeration = new EnumField(QString(), Key::enumeration, nullptr);
     m_classEnumeration->setParent(page);
     page->addRow(m_classEnumeration, changedSignal, true);
     connect(page, &MyWizardPage::updateWidget, this, &ConfigurationWizard::updateClassRows);

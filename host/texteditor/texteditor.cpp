@@ -2,6 +2,8 @@
 
 #include "textmark.h"
 
+#include <cppeditor/cppeditor.h>
+
 #include <KSyntaxHighlighting/Definition>
 #include <KSyntaxHighlighting/Repository>
 #include <KSyntaxHighlighting/SyntaxHighlighter>
@@ -105,6 +107,11 @@ QList<QTextEdit::ExtraSelection> TextEditorWidget::extraSelections(const Core::I
     return m_selections.value(kind.name());
 }
 
+Utils::Link TextEditorWidget::findLinkAt(const QTextCursor &, bool) const
+{
+    return Utils::Link();
+}
+
 Core::Id TextEditorWidget::markSelectionKind()
 {
     return Core::Id("TextEditor.MarkSelections");
@@ -158,11 +165,12 @@ void TextEditorWidget::resizeEvent(QResizeEvent *event)
     m_margin->setGeometry(area.left(), area.top(), markMarginWidth(), area.height());
 }
 
-BaseTextEditor::BaseTextEditor(const QString &mimeType)
+BaseTextEditor::BaseTextEditor(const QString &mimeType, TextEditorWidget *widget)
     : m_document(new TextDocument(this))
 {
     m_document->setMimeType(mimeType);
-    auto widget = new TextEditorWidget;
+    if (!widget)
+        widget = new TextEditorWidget;
     widget->setTextDocument(m_document);
     widget->setMimeTypeHighlighting(mimeType);
     setWidget(widget);
@@ -232,8 +240,14 @@ void registerTextEditorFactories()
         {"CppEditor.C++", "C++ Editor", "text/x-c++src"},
     };
     for (const auto &editor : editors) {
-        Core::EditorManager::addEditorFactory(new TextEditorFactory(
-            Core::Id(editor.id), QString::fromLatin1(editor.name), QString::fromLatin1(editor.mimeType)));
+        const Core::Id id(editor.id);
+        const QString name = QString::fromLatin1(editor.name);
+        const QString mimeType = QString::fromLatin1(editor.mimeType);
+        // The C and C++ editors come with the code model.
+        if (QByteArray(editor.id).startsWith("CppEditor."))
+            Core::EditorManager::addEditorFactory(new CppEditor::CppEditorFactory(id, name, mimeType));
+        else
+            Core::EditorManager::addEditorFactory(new TextEditorFactory(id, name, mimeType));
     }
 }
 

@@ -9,6 +9,7 @@
 #include <coreplugin/editormanager.h>
 #include <coreplugin/id.h>
 #include <coreplugin/ieditor.h>
+#include <utils/filepath.h>
 
 #include <QMap>
 #include <QPlainTextEdit>
@@ -43,6 +44,12 @@ public:
 
     // The kind of the line selections that show the document's marks.
     static Core::Id markSelectionKind();
+    // The kind of the underlines that show compiler messages.
+    static inline const Core::Id CodeWarningsSelection{"TextEditor.CodeWarningsSelection"};
+
+    // "Follow symbol": where the symbol at the cursor is declared. Plain
+    // text has no symbols; language editors override this.
+    virtual Utils::Link findLinkAt(const QTextCursor &cursor, bool resolveTarget = true) const;
     int markMarginWidth() const;
 
 protected:
@@ -66,7 +73,9 @@ class BaseTextEditor : public Core::IEditor
 {
     Q_OBJECT
 public:
-    explicit BaseTextEditor(const QString &mimeType);
+    // The editor shows its document in `widget` (a plain text editor
+    // widget when null) and owns it.
+    explicit BaseTextEditor(const QString &mimeType, TextEditorWidget *widget = nullptr);
     ~BaseTextEditor() override;
 
     Core::IDocument *document() const override { return m_document; }

@@ -5,6 +5,7 @@
 // the stored table.
 
 #include "common/testenvironment.h"
+#include "enumrows.h"
 
 #include "editor/enumcodemodel.h"
 #include "editor/enumextractor.h"
@@ -28,21 +29,8 @@ using namespace KorvanDebugger::Configuration;
 
 namespace {
 
-const QString noVersionTagging = QStringLiteral("#define QT_NO_VERSION_TAGGING");
-
-// The rows as "value name" lines; members of a group indented by two blanks.
-QStringList rows(const EnumModel &model)
-{
-    QStringList out;
-    for (int r = 0; r < model.rowCount(); ++r) {
-        const QModelIndex row = model.index(r, 0);
-        out << row.data().toString() + QLatin1Char(' ') + model.index(r, 1).data().toString();
-        for (int c = 0; c < model.rowCount(row); ++c)
-            out << QStringLiteral("  ") + model.index(c, 0, row).data().toString() + QLatin1Char(' ')
-                       + model.index(c, 1, row).data().toString();
-    }
-    return out;
-}
+using EnumTest::noVersionTagging;
+using EnumTest::rows;
 
 bool writeFile(const QString &path, const QByteArray &text)
 {

@@ -2,17 +2,23 @@
 // follow symbol into real Qt headers), its kits, Qt versions and session,
 // and the ANSI escape handler.
 
+#include <coreplugin/editormanager.h>
 #include <cplusplus/CppDocument.h>
+#include <cplusplus/Icons.h>
 #include <cpptools/builtineditordocumentparser.h>
+#include <cpptools/builtineditordocumentprocessor.h>
 #include <cpptools/cppmodelmanager.h>
 #include <projectexplorer/kit.h>
 #include <projectexplorer/session.h>
 #include <qtsupport/qtkitinformation.h>
 #include <qtsupport/qtversionmanager.h>
+#include <texteditor/texteditor.h>
 #include <utils/ansiescapecodehandler.h>
+#include <utils/mimedatabase.h>
 
 #include <QFileInfo>
 #include <QSignalSpy>
+#include <QTextBlock>
 #include <QtTest>
 
 using namespace CPlusPlus;
@@ -164,6 +170,49 @@ private slots:
         const Utils::Link variable = parser.findLinkAt(2, 9);
         QCOMPARE(variable.targetLine, 3);
         QCOMPARE(variable.targetColumn, 4);
+    }
+
+    void cppEditorsParseAsTheUserTypes()
+    {
+        const auto editorFor = [](const char *mimeType) {
+            const QList<Core::IEditorFactory *> factories = Core::EditorManager::editorFactories(
+                Utils::MimeDatabase().mimeTypeForName(QLatin1String(mimeType)), true);
+            return factories.isEmpty() ? nullptr
+                                       : qobject_cast<TextEditor::BaseTextEditor *>(factories.last()->createEditor());
+        };
+        std::unique_ptr<TextEditor::BaseTextEditor> plain(editorFor("text/plain"));
+        QVERIFY(plain);
+        QVERIFY(!CppTools::BuiltinEditorDocumentProcessor::get(plain->textDocument()));
+        QVERIFY(!plain->editorWidget()->findLinkAt(QTextCursor(plain->textDocument()->document())).hasValidTarget());
+
+        std::unique_ptr<TextEditor::BaseTextEditor> editor(editorFor("text/x-c++src"));
+        QVERIFY(editor);
+        editor->document()->setFilePath(QStringLiteral("/tmp/korvan_codemodel_editor.cpp"));
+        auto *processor = CppTools::BuiltinEditorDocumentProcessor::get(editor->textDocument());
+        QVERIFY(processor);
+        CppTools::BuiltinEditorDocumentParser *parser = processor->parser();
+        QCOMPARE(parser->filePath(), editor->document()->filePath());
+        QSignalSpy finished(parser, &CppTools::BuiltinEditorDocumentParser::finished);
+
+        // Several changes in a row give one parse, of the last text.
+        editor->textDocument()->setPlainText(QStringLiteral("enum E { A };"));
+        editor->textDocument()->setPlainText(QStringLiteral("enum E { A, B };\nE e;\n"));
+        QVERIFY(finished.wait(5000));
+        QTest::qWait(2 * CppTools::BuiltinEditorDocumentProcessor::reparseDelay);
+        QCOMPARE(finished.count(), 1);
+        Document::Ptr document = finished.first().at(0).value<Document::Ptr>();
+        QCOMPARE(memberNames(document->globalSymbolAt(0)->asScope()), (QByteArrayList{"A", "B"}));
+
+        // The widget follows the symbol under a cursor (block and position
+        // in block are 0-based) to its declaration.
+        QTextCursor cursor(editor->textDocument()->document()->findBlockByNumber(1));
+        const Utils::Link link = editor->editorWidget()->findLinkAt(cursor);
+        QCOMPARE(link.targetFileName, editor->document()->filePath());
+        QCOMPARE(link.targetLine, 1);
+        QCOMPARE(link.targetColumn, 5);
+
+        QVERIFY(!Icons::iconForType(Icons::EnumIconType).isNull());
+        QVERIFY(Icons::iconForType(Icons::EnumIconType).cacheKey() != Icons::iconForType(Icons::ClassIconType).cacheKey());
     }
 
     void documentsGoWithTheirParser()
