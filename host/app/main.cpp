@@ -111,6 +111,9 @@ bool parseOptions(const QStringList &arguments, Options *options, QString *error
 
 } // namespace
 
+// Longer than the plug-ins' deferred reactions to the settings save.
+const int settledDelayMs = 20;
+
 int main(int argc, char *argv[])
 {
     for (int i = 1; i < argc; ++i) {
@@ -177,7 +180,10 @@ int main(int argc, char *argv[])
     }
     QTimer::singleShot(0, &window, [&] {
         window.delayedInitialize();
-        window.startDebugging(options.run);
+        // What the settings save of the start-up triggers in the plug-ins
+        // runs on short timers started before this one: the session starts
+        // with the settings they store.
+        QTimer::singleShot(settledDelayMs, &window, [&] { window.startDebugging(options.run); });
     });
     if (options.batch) {
         // Nothing waits for ever: a GDB that never stops the program ends here.

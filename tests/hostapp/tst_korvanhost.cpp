@@ -4,7 +4,8 @@
 
 #include "hostfixture.h"
 
-#include "common/scriptgeneration.h"
+#include "configuration/document.h"
+#include "configuration/keys.h"
 #include "common/testenvironment.h"
 #include "plugin/korvandebuggerplugin.h"
 
@@ -64,24 +65,18 @@ private slots:
 
     void batchPrintsTheDemoThroughTheBuiltInPrinters()
     {
-        // The private block as the plug-in stores it: the dumper-side
-        // scripts and the printers of the built-in model set.
-        QString block;
+        // The user imported the built-in model set; nobody stores the
+        // private block: the plug-in does when the host saves its settings
+        // at start-up, before the session starts.
+        const QString configHome = m_home.filePath(QStringLiteral("builtin"));
         {
             TestEnvironment env;
             const QJsonObject builtin
                 = QJsonDocument::fromJson(KorvanDebuggerPlugin::getResourceCode(":PrettyPrinters.conf")).object();
-            const QString printers = generateScript(builtin);
-            QVERIFY(!printers.isEmpty());
-            block = QStringLiteral("python\n#PRIVATESTART\n")
-                    + KorvanDebuggerPlugin::getResourceCodeAsQstring(":KorvanDumper.py")
-                    + KorvanDebuggerPlugin::getResourceCodeAsQstring(":DynamicPrettyPrinters.py") + printers
-                    + QStringLiteral("\n#PRIVATEEND\nend\n");
-        }
-        const QString configHome = m_home.filePath(QStringLiteral("builtin"));
-        {
-            QSettings settings(configHome + QStringLiteral("/KorvanHost/Host.ini"), QSettings::IniFormat);
-            settings.setValue(QStringLiteral("DebugMode/GdbStartupCommands"), block);
+            QVERIFY(!builtin.isEmpty());
+            QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, configHome);
+            QVERIFY(KorvanDebugger::Configuration::saveConfigurationFile(
+                builtin, KorvanDebugger::Configuration::Key::prettyPrintersDocument));
         }
         const HostRun run = runHost({QStringLiteral("--batch")}, configHome);
         QVERIFY2(run.exitCode == 0, qPrintable(run.err));
