@@ -16,6 +16,8 @@
 #include <debugger/debuggercore.h>
 #include <debugger/debuggerengine.h>
 #include <protocol/debuggercommand.h>
+#include <coreplugin/icore.h>
+#include <dialogs/dialogs.h>
 #include <utils/savedaction.h>
 
 #include <QJsonArray>
@@ -211,6 +213,59 @@ private slots:
         QCOMPARE(startupCommands().count(QLatin1String("#PRIVATESTART")), 1);
         setCurrentEngine(nullptr);
         plugin.startEditParameters();
+    }
+
+    void pythonErrorsReachTheUser()
+    {
+        using Configuration::PythonError;
+        TestEnvironment env;
+        KorvanDebuggerPlugin plugin;
+        Host::ScriptedDialogs dialogs;
+        QList<QByteArray> pages;
+        Core::ICore::setOptionsDialogHandler([&pages](const QByteArray &page, QWidget *) {
+            pages << page;
+            return true;
+        });
+        QList<PythonError> handedOver;
+        connect(&plugin, &KorvanDebuggerPlugin::configError, this,
+                [&handedOver](const PythonError &error) { handedOver << error; });
+        const auto report = [](const QString &api) {
+            PythonError error;
+            for (const QString &line : QStringList{QStringLiteral("API:") + api, QStringLiteral("VAR:v"), QStringLiteral("VARTYPE:T"),
+                                        QStringLiteral("ERRORTYPE:<class 'KeyError'>"), QStringLiteral("ERRORDESC:bad"),
+                                        QStringLiteral("LINE:12")})
+                error.parseLine(line);
+            return error;
+        };
+
+        // A class model's printer: the options page at that class.
+        PythonError error = report(QStringLiteral("classes.Test.Point.fields.x"));
+        plugin.showPythonError(error);
+        QCOMPARE(error.flags, 0u);
+        QVERIFY(error.line.isEmpty());
+        QVERIFY(dialogs.messages.isEmpty()); // nothing before the event loop runs
+        QTRY_COMPARE(handedOver.size(), 1);
+        QCOMPARE(pages, QList<QByteArray>{"ZZ.Korvan.Debugger.Classes"});
+        QCOMPARE(handedOver.first().api.join('.'), QStringLiteral("classes.Test.Point.fields.x"));
+        QVERIFY(handedOver.first().flags & PythonError::FlagErrorDesc);
+
+        // The system's own code: a message box, no options page.
+        error = report(QStringLiteral("commonCode.__init__"));
+        plugin.showPythonError(error);
+        QCOMPARE(dialogs.messages.size(), 1);
+        QCOMPARE(dialogs.messages.first().title, QStringLiteral("Internal Python Error"));
+        QCOMPARE(dialogs.messages.first().icon, QMessageBox::Critical);
+
+        // A customized value: the box names its path and class, quoted.
+        error = report(QStringLiteral("custom.main;a_db<c>;PairVec.fields.x"));
+        plugin.showPythonError(error);
+        QCOMPARE(dialogs.messages.size(), 2);
+        QVERIFY2(dialogs.messages.last().text.contains(QLatin1String("a.b&lt;c&gt; (PairVec)")),
+                 qPrintable(dialogs.messages.last().text));
+        QTest::qWait(10);
+        QCOMPARE(handedOver.size(), 1);
+        QCOMPARE(pages.size(), 1);
+        Core::ICore::setOptionsDialogHandler({});
     }
 
     void privateBlock()
