@@ -13,7 +13,9 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QSettings>
 #include <QTimer>
 #include <QTreeView>
 
@@ -109,6 +111,20 @@ bool parseOptions(const QStringList &arguments, Options *options, QString *error
     return true;
 }
 
+// The demo is there to show the printers: a user without type models of
+// their own gets the built-in set, as if imported on the options page.
+void provideDemoModels(const QString &binDir)
+{
+    const QString document = QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Korvan"),
+                                       QStringLiteral("Debugger/PrettyPrinters"))
+                                 .fileName();
+    if (QFileInfo::exists(document))
+        return;
+    const QString builtin = QDir(binDir).absoluteFilePath(QStringLiteral(KORVAN_DEMO_MODELS));
+    if (!QDir().mkpath(QFileInfo(document).absolutePath()) || !QFile::copy(builtin, document))
+        printError(QStringLiteral("the built-in type models could not be copied from %1 to %2").arg(builtin, document));
+}
+
 } // namespace
 
 // Longer than the plug-ins' deferred reactions to the settings save.
@@ -137,6 +153,7 @@ int main(int argc, char *argv[])
     if (options.pluginPath.isEmpty())
         options.pluginPath = QDir(binDir).absoluteFilePath(QStringLiteral(KORVAN_PLUGIN_RELATIVE_PATH));
     if (options.run.executable.isEmpty()) {
+        provideDemoModels(binDir);
         options.run.executable = QDir(binDir).absoluteFilePath(QStringLiteral(KORVAN_DEMO_PROGRAM));
         options.run.breakpoints.prepend(QStringLiteral(KORVAN_DEMO_BREAK));
     }

@@ -9,6 +9,7 @@
 #include "common/testenvironment.h"
 #include "plugin/korvandebuggerplugin.h"
 
+#include <QJsonArray>
 #include <QProcess>
 #include <QSettings>
 #include <QtTest>
@@ -65,19 +66,10 @@ private slots:
 
     void batchPrintsTheDemoThroughTheBuiltInPrinters()
     {
-        // The user imported the built-in model set; nobody stores the
-        // private block: the plug-in does when the host saves its settings
-        // at start-up, before the session starts.
+        // A user without models of their own: the demo starts with the
+        // built-in set. Nobody stores the private block: the plug-in does
+        // when the host saves its settings at start-up, before the session.
         const QString configHome = m_home.filePath(QStringLiteral("builtin"));
-        {
-            TestEnvironment env;
-            const QJsonObject builtin
-                = QJsonDocument::fromJson(KorvanDebuggerPlugin::getResourceCode(":PrettyPrinters.conf")).object();
-            QVERIFY(!builtin.isEmpty());
-            QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, configHome);
-            QVERIFY(KorvanDebugger::Configuration::saveConfigurationFile(
-                builtin, KorvanDebugger::Configuration::Key::prettyPrintersDocument));
-        }
         const HostRun run = runHost({QStringLiteral("--batch")}, configHome);
         QVERIFY2(run.exitCode == 0, qPrintable(run.err));
         const QStringList lines = run.out.split(QLatin1Char('\n'));
@@ -86,6 +78,28 @@ private slots:
                                      "colours = <3 items>  [QStringList]", "  [0] = \"red\"  [QString]"})
             QVERIFY2(lines.contains(QLatin1String(expected)), qPrintable(expected + QStringLiteral("\n") + run.out));
         QVERIFY2(!run.out.contains(QLatin1String("<error")), qPrintable(run.out));
+
+        // The user's own models are never replaced.
+        const QString ownHome = m_home.filePath(QStringLiteral("own"));
+        QString document;
+        {
+            TestEnvironment env;
+            QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, ownHome);
+            const QJsonObject none{{KorvanDebugger::Configuration::Key::classes, QJsonArray()}};
+            QVERIFY(KorvanDebugger::Configuration::saveConfigurationFile(
+                none, KorvanDebugger::Configuration::Key::prettyPrintersDocument));
+            document = KorvanDebugger::Configuration::configurationFilePath(
+                KorvanDebugger::Configuration::Key::prettyPrintersDocument);
+        }
+        QFile before(document);
+        QVERIFY(before.open(QIODevice::ReadOnly));
+        const QByteArray saved = before.readAll();
+        const HostRun own = runHost({QStringLiteral("--batch")}, ownHome);
+        QVERIFY2(own.exitCode == 0, qPrintable(own.err));
+        QVERIFY2(!own.out.contains(QLatin1String("greeting = \"Hello, Korvan\"  [QString]")), qPrintable(own.out));
+        QFile after(document);
+        QVERIFY(after.open(QIODevice::ReadOnly));
+        QCOMPARE(after.readAll(), saved);
     }
 
     void batchStopsAtMainOrTheFirstBreakpointAndLeavesNothingRunning()
