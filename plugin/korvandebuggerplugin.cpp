@@ -186,6 +186,7 @@ void KorvanDebuggerPlugin::connectDebuggerLog(QWidget *debuggerWindow)
         for (QPlainTextEdit *editor : docks.first()->findChildren<QPlainTextEdit *>())
             m_logEditors.append(editor);
     }
+    watchDebuggerLog();
     qCDebug(startupLog, "D: %d debugger log editor(s)", int(m_logEditors.size()));
 }
 
@@ -360,12 +361,6 @@ void KorvanDebuggerPlugin::startEditParameters()
     Utils::SavedAction *startup = Debugger::Internal::action(Debugger::Internal::GdbStartupCommands);
     if (startup)
         startup->setValue(removePrivateBlock(startup->value().toString()), true);
-}
-
-void KorvanDebuggerPlugin::parametersChanged()
-{
-    // The regeneration of the private block (generated printers and the
-    // resource scripts) is stored from here.
 }
 
 void KorvanDebuggerPlugin::resetGraphDefinition()

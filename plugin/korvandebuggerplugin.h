@@ -25,9 +25,12 @@
 #include <QPlainTextEdit>
 
 namespace TextEditor { class TextMark; }
+namespace Debugger { namespace Internal { class GdbEngine; class DebuggerResponse; } }
 
 namespace KorvanDebugger {
 namespace Internal {
+
+class LogFilter;
 
 class KorvanDebuggerPlugin : public ExtensionSystem::IPlugin
 {
@@ -98,6 +101,42 @@ public:
     // page is opened and receives configError() while it is shown.
     void scheduleConfigurationError(const Configuration::PythonError &error);
 
+    // ---- The printers in GDB: the private Python block, its regeneration
+    // and injection into a running GDB, the debugger-log filter's reports,
+    // and the customized single values (injection.cpp).
+
+    // True when the current engine takes commands (engine states 10 to 15).
+    static bool isGdbReady();
+    // Sends a block with code (and the instrumented ":DynamicPrettyPrinters.py"
+    // when withCommonCode) to a running GDB engine, then "loadDumpers". Does
+    // nothing, and leaves the pending deletions in code, without one.
+    void updateRunningDebugger(Configuration::PythonCode &code, bool withCommonCode);
+    // The reply handler of "loadDumpers" sent to engine: the host learns
+    // the new printers, and the locals are shown through them.
+    static void handleLoadDumpers(Debugger::Internal::GdbEngine *engine,
+                                  const Debugger::Internal::DebuggerResponse &response);
+    // The registrations of every customized value of the custom document.
+    Configuration::PythonCode generateCustomCode() const;
+    QJsonObject findCustomDefinition(const QString &api, const QString &path, const QString &className) const;
+    // Erases the entry, saves the document and queues the unregistration;
+    // the caller regenerates. False when the save failed.
+    bool removeCustomDefinition(const QString &api, const QString &path, const QString &className);
+    // Presents one printer error report: an internal one in a message box,
+    // one of a class model on the options page at that class.
+    void showPythonError(Configuration::PythonError &error);
+    // The filter of the debugger log editors found at delayed start-up.
+    LogFilter *logFilter() const { return m_logFilter; }
+
+public slots:
+    // Regenerates the block and stores it in the start-up commands; with
+    // updateDebugger it also reaches a GDB that is already running.
+    void parametersChangedInternal(bool updateDebugger = true);
+
+private:
+    // Step D: the log filter on the debugger log editors.
+    void watchDebuggerLog();
+
+public:
     // The event types of the graph editor's posted events.
     static int instanceEventType;
     static int instanceTerminalEventType;
@@ -145,6 +184,9 @@ private:
     QPointer<QAction> m_stackAnalysisAction;
     QList<QPointer<QPlainTextEdit>> m_logEditors;
     bool m_refused = false;
+    LogFilter *m_logFilter = nullptr;
+    // From the moment a regeneration is scheduled until it begins.
+    bool m_updatePending = false;
 };
 
 } // namespace Internal

@@ -227,6 +227,9 @@ void HostWindow::loadPlugins(const QString &folder, const QStringList &arguments
 void HostWindow::delayedInitialize()
 {
     m_plugins->delayedInitialize();
+    // The IDE writes its settings once its plug-ins are up; plug-ins that
+    // keep something in them (the debugger's start-up commands) store it.
+    Core::ICore::saveSettings();
 }
 
 GdbEngine *HostWindow::engine() const

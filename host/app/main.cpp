@@ -13,7 +13,9 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QSettings>
 #include <QTimer>
 #include <QTreeView>
 
@@ -109,7 +111,24 @@ bool parseOptions(const QStringList &arguments, Options *options, QString *error
     return true;
 }
 
+// The demo is there to show the printers: a user without type models of
+// their own gets the built-in set, as if imported on the options page.
+void provideDemoModels(const QString &binDir)
+{
+    const QString document = QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Korvan"),
+                                       QStringLiteral("Debugger/PrettyPrinters"))
+                                 .fileName();
+    if (QFileInfo::exists(document))
+        return;
+    const QString builtin = QDir(binDir).absoluteFilePath(QStringLiteral(KORVAN_DEMO_MODELS));
+    if (!QDir().mkpath(QFileInfo(document).absolutePath()) || !QFile::copy(builtin, document))
+        printError(QStringLiteral("the built-in type models could not be copied from %1 to %2").arg(builtin, document));
+}
+
 } // namespace
+
+// Longer than the plug-ins' deferred reactions to the settings save.
+const int settledDelayMs = 20;
 
 int main(int argc, char *argv[])
 {
@@ -134,6 +153,7 @@ int main(int argc, char *argv[])
     if (options.pluginPath.isEmpty())
         options.pluginPath = QDir(binDir).absoluteFilePath(QStringLiteral(KORVAN_PLUGIN_RELATIVE_PATH));
     if (options.run.executable.isEmpty()) {
+        provideDemoModels(binDir);
         options.run.executable = QDir(binDir).absoluteFilePath(QStringLiteral(KORVAN_DEMO_PROGRAM));
         options.run.breakpoints.prepend(QStringLiteral(KORVAN_DEMO_BREAK));
     }
@@ -177,7 +197,10 @@ int main(int argc, char *argv[])
     }
     QTimer::singleShot(0, &window, [&] {
         window.delayedInitialize();
-        window.startDebugging(options.run);
+        // What the settings save of the start-up triggers in the plug-ins
+        // runs on short timers started before this one: the session starts
+        // with the settings they store.
+        QTimer::singleShot(settledDelayMs, &window, [&] { window.startDebugging(options.run); });
     });
     if (options.batch) {
         // Nothing waits for ever: a GDB that never stops the program ends here.

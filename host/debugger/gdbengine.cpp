@@ -99,6 +99,8 @@ void GdbEngine::handleProcessError(QProcess::ProcessError error)
 
 void GdbEngine::start()
 {
+    // A new session: what the log told of the previous one no longer holds.
+    emit logMessage(QStringLiteral("&Starting debugger \"GdbEngine\" for %1").arg(runParameters().executable));
     setCurrentEngine(this);
     setState(EngineSetupRequested);
     if (!m_scriptDir.isValid()) {
@@ -286,7 +288,7 @@ void GdbEngine::runCommand(const DebuggerCommand &command)
     const int token = ++m_token;
     m_pending.insert(token, command);
     const QByteArray line = QByteArray::number(token) + text + '\n';
-    emit logMessage(QString::fromLocal8Bit(line.trimmed()));
+    emit logMessage(QLatin1Char('>') + QString::fromLocal8Bit(line.trimmed()));
     m_gdb.write(line);
 }
 
@@ -308,7 +310,9 @@ void GdbEngine::handleLine(const QByteArray &line)
 {
     if (line == "(gdb) " || line == "(gdb)")
         return;
-    emit logMessage(QString::fromUtf8(line));
+    // The log shows what GDB sent ("<"), and the text of its console and
+    // log streams decoded, one line each after the stream's character.
+    emit logMessage(QLatin1Char('<') + QString::fromUtf8(line));
     int pos = 0;
     while (pos < line.size() && line.at(pos) >= '0' && line.at(pos) <= '9')
         ++pos;
@@ -323,6 +327,13 @@ void GdbEngine::handleLine(const QByteArray &line)
     case '@': {
         const char *from = rest.constData();
         const QByteArray text = GdbMi::parseCString(from, rest.constData() + rest.size());
+        if (kind != '@') {
+            QList<QByteArray> lines = text.split('\n');
+            if (text.endsWith('\n'))
+                lines.removeLast();
+            for (const QByteArray &decoded : qAsConst(lines))
+                emit logMessage(QLatin1Char(kind) + QString::fromUtf8(decoded));
+        }
         if (kind == '~')
             m_consoleOutput += text;
         else if (kind == '&')

@@ -4,10 +4,12 @@
 
 #include "hostfixture.h"
 
-#include "common/scriptgeneration.h"
+#include "configuration/document.h"
+#include "configuration/keys.h"
 #include "common/testenvironment.h"
 #include "plugin/korvandebuggerplugin.h"
 
+#include <QJsonArray>
 #include <QProcess>
 #include <QSettings>
 #include <QtTest>
@@ -64,25 +66,10 @@ private slots:
 
     void batchPrintsTheDemoThroughTheBuiltInPrinters()
     {
-        // The private block as the plug-in stores it: the dumper-side
-        // scripts and the printers of the built-in model set.
-        QString block;
-        {
-            TestEnvironment env;
-            const QJsonObject builtin
-                = QJsonDocument::fromJson(KorvanDebuggerPlugin::getResourceCode(":PrettyPrinters.conf")).object();
-            const QString printers = generateScript(builtin);
-            QVERIFY(!printers.isEmpty());
-            block = QStringLiteral("python\n#PRIVATESTART\n")
-                    + KorvanDebuggerPlugin::getResourceCodeAsQstring(":KorvanDumper.py")
-                    + KorvanDebuggerPlugin::getResourceCodeAsQstring(":DynamicPrettyPrinters.py") + printers
-                    + QStringLiteral("\n#PRIVATEEND\nend\n");
-        }
+        // A user without models of their own: the demo starts with the
+        // built-in set. Nobody stores the private block: the plug-in does
+        // when the host saves its settings at start-up, before the session.
         const QString configHome = m_home.filePath(QStringLiteral("builtin"));
-        {
-            QSettings settings(configHome + QStringLiteral("/KorvanHost/Host.ini"), QSettings::IniFormat);
-            settings.setValue(QStringLiteral("DebugMode/GdbStartupCommands"), block);
-        }
         const HostRun run = runHost({QStringLiteral("--batch")}, configHome);
         QVERIFY2(run.exitCode == 0, qPrintable(run.err));
         const QStringList lines = run.out.split(QLatin1Char('\n'));
@@ -91,6 +78,28 @@ private slots:
                                      "colours = <3 items>  [QStringList]", "  [0] = \"red\"  [QString]"})
             QVERIFY2(lines.contains(QLatin1String(expected)), qPrintable(expected + QStringLiteral("\n") + run.out));
         QVERIFY2(!run.out.contains(QLatin1String("<error")), qPrintable(run.out));
+
+        // The user's own models are never replaced.
+        const QString ownHome = m_home.filePath(QStringLiteral("own"));
+        QString document;
+        {
+            TestEnvironment env;
+            QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, ownHome);
+            const QJsonObject none{{KorvanDebugger::Configuration::Key::classes, QJsonArray()}};
+            QVERIFY(KorvanDebugger::Configuration::saveConfigurationFile(
+                none, KorvanDebugger::Configuration::Key::prettyPrintersDocument));
+            document = KorvanDebugger::Configuration::configurationFilePath(
+                KorvanDebugger::Configuration::Key::prettyPrintersDocument);
+        }
+        QFile before(document);
+        QVERIFY(before.open(QIODevice::ReadOnly));
+        const QByteArray saved = before.readAll();
+        const HostRun own = runHost({QStringLiteral("--batch")}, ownHome);
+        QVERIFY2(own.exitCode == 0, qPrintable(own.err));
+        QVERIFY2(!own.out.contains(QLatin1String("greeting = \"Hello, Korvan\"  [QString]")), qPrintable(own.out));
+        QFile after(document);
+        QVERIFY(after.open(QIODevice::ReadOnly));
+        QCOMPARE(after.readAll(), saved);
     }
 
     void batchStopsAtMainOrTheFirstBreakpointAndLeavesNothingRunning()

@@ -12,6 +12,14 @@
 #include "plugin/korvandebuggerplugin.h"
 #include "plugin/privateblock.h"
 
+#include <debugger/debuggerconstants.h>
+#include <debugger/debuggercore.h>
+#include <debugger/debuggerengine.h>
+#include <protocol/debuggercommand.h>
+#include <coreplugin/icore.h>
+#include <dialogs/dialogs.h>
+#include <utils/savedaction.h>
+
 #include <QJsonArray>
 #include <QtTest>
 
@@ -34,6 +42,23 @@ QString trace(const char *part, int n, const QString &line, int indent = 0)
 QString compiles(const QString &code)
 {
     return runPython(compileScript(QStringLiteral("import sys\ndef WARN(m): pass #--\n") + code)).output.trimmed();
+}
+
+// An engine of another kind than GDB: it takes commands in any state and
+// records them.
+class RecordingEngine : public Debugger::Internal::DebuggerEngine
+{
+public:
+    RecordingEngine() : DebuggerEngine(Debugger::Internal::DebuggerRunParameters()) {}
+    void enterState(int state) { setState(state); }
+    void activateFrame(int) override {}
+    void runCommand(const Debugger::Internal::DebuggerCommand &command) override { sent << command.function; }
+    QList<QByteArray> sent;
+};
+
+QString startupCommands()
+{
+    return Debugger::Internal::action(Debugger::Internal::GdbStartupCommands)->value().toString();
 }
 
 } // namespace
@@ -132,6 +157,115 @@ private slots:
         const QString out = instrumented(code, false);
         QCOMPARE(out.count(QLatin1String("WARN(\"p:")), traces);
         QCOMPARE(compiles(prelude + out), QStringLiteral("compiled"));
+    }
+
+    void regenerationStoresTheBlockAndReachesOnlyAGdbEngine()
+    {
+        using namespace Debugger::Internal;
+        TestEnvironment env;
+        const QJsonObject models{{Configuration::Key::classes,
+                                  QJsonArray{QJsonObject{
+                                      {Configuration::Key::className, QJsonObject{{Configuration::Key::TemplateType, "Point"}}},
+                                      {Configuration::Key::feature, "Class"},
+                                      {Configuration::Key::fields,
+                                       QJsonArray{QJsonObject{{"type", "Standard"},
+                                                              {"displayedName", "x"},
+                                                              {"accessor", QJsonObject{{"accessor", QJsonObject{{"Field", ".x"}}}}}}}}}}}};
+        QVERIFY(Configuration::saveConfigurationFile(models, Configuration::Key::prettyPrintersDocument));
+        const QString user = QStringLiteral("set print pretty on");
+        action(GdbStartupCommands)->setValue(user);
+        KorvanDebuggerPlugin plugin;
+
+        // A burst of notifications: one regeneration, a moment later.
+        QSignalSpy stored(action(GdbStartupCommands), &Utils::SavedAction::valueChanged);
+        plugin.parametersChanged();
+        plugin.parametersChanged();
+        QCOMPARE(stored.count(), 0);
+        QTRY_COMPARE(stored.count(), 1);
+        QTest::qWait(20);
+        QCOMPARE(stored.count(), 1);
+        QVERIFY(startupCommands().startsWith(user + privateBlockStart));
+        QVERIFY(startupCommands().contains(QLatin1String("def qdump__Point")));
+        QCOMPARE(removePrivateBlock(startupCommands()), user);
+        plugin.startEditParameters();
+        QCOMPARE(startupCommands(), user);
+
+        // Without an engine the previous generation's deletions go into
+        // the stored block.
+        plugin.parametersChangedInternal(true);
+        QVERIFY(startupCommands().contains(QLatin1String("del qdump__Point")));
+
+        RecordingEngine engine;
+        setCurrentEngine(&engine);
+        for (int state : {int(InferiorUnrunnable), int(InferiorExitOk)}) {
+            engine.enterState(state);
+            QVERIFY(!KorvanDebuggerPlugin::isGdbReady());
+        }
+        for (int state : {int(InferiorRunRequested), int(InferiorStopOk), int(InferiorStopFailed)}) {
+            engine.enterState(state);
+            QVERIFY(KorvanDebuggerPlugin::isGdbReady());
+        }
+        // Ready, but no GDB engine: nothing is sent, and the deletions stay
+        // for the stored block instead of being lost.
+        plugin.parametersChangedInternal(true);
+        QVERIFY(engine.sent.isEmpty());
+        QVERIFY(startupCommands().contains(QLatin1String("del qdump__Point")));
+        QCOMPARE(startupCommands().count(QLatin1String("#PRIVATESTART")), 1);
+        setCurrentEngine(nullptr);
+        plugin.startEditParameters();
+    }
+
+    void pythonErrorsReachTheUser()
+    {
+        using Configuration::PythonError;
+        TestEnvironment env;
+        KorvanDebuggerPlugin plugin;
+        Host::ScriptedDialogs dialogs;
+        QList<QByteArray> pages;
+        Core::ICore::setOptionsDialogHandler([&pages](const QByteArray &page, QWidget *) {
+            pages << page;
+            return true;
+        });
+        QList<PythonError> handedOver;
+        connect(&plugin, &KorvanDebuggerPlugin::configError, this,
+                [&handedOver](const PythonError &error) { handedOver << error; });
+        const auto report = [](const QString &api) {
+            PythonError error;
+            for (const QString &line : QStringList{QStringLiteral("API:") + api, QStringLiteral("VAR:v"), QStringLiteral("VARTYPE:T"),
+                                        QStringLiteral("ERRORTYPE:<class 'KeyError'>"), QStringLiteral("ERRORDESC:bad"),
+                                        QStringLiteral("LINE:12")})
+                error.parseLine(line);
+            return error;
+        };
+
+        // A class model's printer: the options page at that class.
+        PythonError error = report(QStringLiteral("classes.Test.Point.fields.x"));
+        plugin.showPythonError(error);
+        QCOMPARE(error.flags, 0u);
+        QVERIFY(error.line.isEmpty());
+        QVERIFY(dialogs.messages.isEmpty()); // nothing before the event loop runs
+        QTRY_COMPARE(handedOver.size(), 1);
+        QCOMPARE(pages, QList<QByteArray>{"ZZ.Korvan.Debugger.Classes"});
+        QCOMPARE(handedOver.first().api.join('.'), QStringLiteral("classes.Test.Point.fields.x"));
+        QVERIFY(handedOver.first().flags & PythonError::FlagErrorDesc);
+
+        // The system's own code: a message box, no options page.
+        error = report(QStringLiteral("commonCode.__init__"));
+        plugin.showPythonError(error);
+        QCOMPARE(dialogs.messages.size(), 1);
+        QCOMPARE(dialogs.messages.first().title, QStringLiteral("Internal Python Error"));
+        QCOMPARE(dialogs.messages.first().icon, QMessageBox::Critical);
+
+        // A customized value: the box names its path and class, quoted.
+        error = report(QStringLiteral("custom.main;a_db<c>;PairVec.fields.x"));
+        plugin.showPythonError(error);
+        QCOMPARE(dialogs.messages.size(), 2);
+        QVERIFY2(dialogs.messages.last().text.contains(QLatin1String("a.b&lt;c&gt; (PairVec)")),
+                 qPrintable(dialogs.messages.last().text));
+        QTest::qWait(10);
+        QCOMPARE(handedOver.size(), 1);
+        QCOMPARE(pages.size(), 1);
+        Core::ICore::setOptionsDialogHandler({});
     }
 
     void privateBlock()

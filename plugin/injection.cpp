@@ -1,0 +1,157 @@
+// The plug-in's side of the printers in GDB: regenerating the private block
+// when models or settings change, sending it to a GDB that is already
+// running, and what the debugger log reports back.
+
+#include "korvandebuggerplugin.h"
+
+#include "customregistrations.h"
+#include "logfilter.h"
+#include "privateblock.h"
+
+#include <debugger/debuggerconstants.h>
+#include <debugger/debuggercore.h>
+#include <debugger/gdbengine.h>
+#include <debugger/watchhandler.h>
+#include <dialogs/dialogs.h>
+#include <protocol/debuggercommand.h>
+#include <protocol/debuggerresponse.h>
+#include <protocol/gdbmi.h>
+#include <utils/savedaction.h>
+
+#include <QPointer>
+#include <QTimer>
+
+namespace KorvanDebugger {
+namespace Internal {
+
+using Debugger::Internal::DebuggerCommand;
+using Debugger::Internal::DebuggerResponse;
+using Debugger::Internal::GdbEngine;
+
+void KorvanDebuggerPlugin::parametersChanged()
+{
+    // A burst of change notifications (settings save, options page apply)
+    // yields one regeneration.
+    if (m_updatePending)
+        return;
+    m_updatePending = true;
+    QTimer::singleShot(1, this, [this] { parametersChangedInternal(true); });
+}
+
+void KorvanDebuggerPlugin::parametersChangedInternal(bool updateDebugger)
+{
+    m_updatePending = false;
+    Utils::SavedAction *startup = Debugger::Internal::action(Debugger::Internal::GdbStartupCommands);
+    const QString commonCode = buildCommonCode();
+    Configuration::PythonCode code = generateClassesCode(*m_prettyPrinters);
+    code.merge(generateCustomCode());
+    // A running GDB takes the deletions of the previous generation; the
+    // stored block then needs only the definitions.
+    if (updateDebugger)
+        updateRunningDebugger(code, true);
+    if (startup)
+        startup->setValue(settingWithPrivateBlock(startup->value().toString(), commonCode, code), true);
+}
+
+bool KorvanDebuggerPlugin::isGdbReady()
+{
+    const Debugger::Internal::DebuggerEngine *engine = Debugger::Internal::currentEngine();
+    return engine && engine->state() >= Debugger::Internal::InferiorRunRequested
+           && engine->state() <= Debugger::Internal::InferiorStopFailed;
+}
+
+void KorvanDebuggerPlugin::updateRunningDebugger(Configuration::PythonCode &code, bool withCommonCode)
+{
+    if (!isGdbReady())
+        return;
+    // Checked before the block is made: making it takes the pending
+    // deletions, which must then stay for the stored block.
+    auto engine = qobject_cast<GdbEngine *>(Debugger::Internal::currentEngine());
+    if (!engine)
+        return;
+    const QString block = runningDebuggerBlock(code, withCommonCode);
+    engine->runCommand(DebuggerCommand(block.toLocal8Bit()));
+
+    DebuggerCommand load("loadDumpers");
+    load.flags = Debugger::Internal::PythonCommand | Debugger::Internal::Discardable;
+    const QPointer<GdbEngine> target(engine);
+    load.callback = [target](const DebuggerResponse &response) { handleLoadDumpers(target, response); };
+    engine->runCommand(load);
+}
+
+void KorvanDebuggerPlugin::handleLoadDumpers(Debugger::Internal::GdbEngine *engine, const DebuggerResponse &response)
+{
+    if (!engine)
+        return;
+    if (response.resultClass == Debugger::Internal::ResultDone) {
+        Debugger::Internal::GdbMi all;
+        all.fromStringMultiple(response.consoleStreamOutput.trimmed());
+        engine->watchHandler()->addDumpers(all["dumpers"]);
+    }
+    // The watch view is filled again through the new printers.
+    engine->reloadLocals();
+}
+
+Configuration::PythonCode KorvanDebuggerPlugin::generateCustomCode() const
+{
+    return Internal::generateCustomCode(*m_customPrettyPrinters,
+                                        [this](const QString &typeName) { return findStoredClassDefinition(typeName); });
+}
+
+QJsonObject KorvanDebuggerPlugin::findCustomDefinition(const QString &api, const QString &path,
+                                                      const QString &className) const
+{
+    return Internal::findCustomDefinition(*m_customPrettyPrinters, api, path, className);
+}
+
+bool KorvanDebuggerPlugin::removeCustomDefinition(const QString &api, const QString &path, const QString &className)
+{
+    return Internal::removeCustomDefinition(*m_customPrettyPrinters, api, path, className);
+}
+
+void KorvanDebuggerPlugin::watchDebuggerLog()
+{
+    if (!m_logFilter) {
+        m_logFilter = new LogFilter(&m_typedefMap, this);
+        connect(m_logFilter, &LogFilter::typedefMapChanged, this, [this] { parametersChangedInternal(true); });
+        connect(m_logFilter, &LogFilter::pythonErrorReported, this,
+                [this](const Configuration::PythonError &reported) {
+                    Configuration::PythonError error = reported;
+                    showPythonError(error);
+                });
+    }
+    for (QPlainTextEdit *editor : debuggerLogEditors())
+        m_logFilter->watch(editor);
+}
+
+void KorvanDebuggerPlugin::showPythonError(Configuration::PythonError &error)
+{
+    if (error.isInternal()) {
+        Host::critical(nullptr, tr("Internal Python Error"), error.toHtml());
+    } else if (error.isCustomApi()) {
+        // The printer of one customized value: its entry in the custom
+        // document names the value; the report itself says what failed.
+        CustomErrorTarget target;
+        Configuration::PythonError report = error;
+        if (takeCustomErrorTarget(report, &target)) {
+            const QJsonObject entry = findCustomDefinition(target.api, target.path, target.className);
+            const QString where = entry.isEmpty()
+                                      ? tr("The customized value %1 (%2) has no stored definition any more.")
+                                            .arg(target.path.toHtmlEscaped(), target.className.toHtmlEscaped())
+                                      : tr("Customized value %1 (%2)")
+                                            .arg(target.path.toHtmlEscaped(), target.className.toHtmlEscaped());
+            Host::critical(nullptr, tr("Python Error"), QStringLiteral("<p>%1</p>").arg(where) + report.toHtml());
+        } else {
+            // An entry for every function has a two-part key that does not
+            // name its function: the report is all there is to show.
+            Host::critical(nullptr, tr("Python Error"), error.toHtml());
+        }
+    } else {
+        scheduleConfigurationError(error);
+    }
+    error.flags = 0;
+    error.line.clear();
+}
+
+} // namespace Internal
+} // namespace KorvanDebugger

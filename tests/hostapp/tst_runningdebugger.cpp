@@ -1,0 +1,318 @@
+// The printers in a running debugger, end to end: the plug-in in the
+// stand-in IDE with real GDB on the dumper fixture program. The block the
+// plug-in stores at start-up gives the watch view its printers; models
+// changed while the program is stopped reach the same GDB; what the
+// printers report through the debugger log comes back to the user.
+
+#include "common/scriptgeneration.h"
+#include "common/testenvironment.h"
+#include "configuration/document.h"
+#include "configuration/keys.h"
+#include "configuration/pythoncode.h"
+#include "hostwindow.h"
+#include "plugin/korvandebuggerplugin.h"
+#include "watchtree.h"
+
+#include <coreplugin/icore.h>
+#include <debugger/debuggerconstants.h>
+#include <debugger/debuggercore.h>
+#include <debugger/gdbengine.h>
+#include <utils/savedaction.h>
+
+#include <QJsonArray>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTreeView>
+#include <QtTest>
+
+#include <memory>
+
+using namespace KorvanDebugger;
+using Debugger::Internal::GdbEngine;
+using KorvanDebugger::Configuration::PythonError;
+using KorvanDebugger::Internal::KorvanDebuggerPlugin;
+
+
+namespace {
+
+QString sourceRoot()
+{
+    return qEnvironmentVariable("KORVAN_SOURCE_DIR");
+}
+
+// The 1-based line of the fixture source that holds the text.
+int fixtureLine(const QString &text)
+{
+    QFile file(sourceRoot() + QStringLiteral("/tests/fixtures/dumpertypes.cpp"));
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+    for (int i = 0; i < lines.size(); ++i)
+        if (lines.at(i).contains(text))
+            return i + 1;
+    return 0;
+}
+
+// Sets a member of the class model of a type in a model document.
+void setClassMember(QJsonObject &document, const QString &type, const QString &key, const QJsonValue &value)
+{
+    QJsonArray classes = document.value(Configuration::Key::classes).toArray();
+    for (int i = 0; i < classes.size(); ++i) {
+        QJsonObject definition = classes.at(i).toObject();
+        if (definition.value(Configuration::Key::className).toObject().value(Configuration::Key::TemplateType)
+            == type) {
+            definition.insert(key, value);
+            classes[i] = definition;
+        }
+    }
+    document.insert(Configuration::Key::classes, classes);
+}
+
+// The first field of the Point model shown as a boolean ("visible").
+void setPointTrueText(QJsonObject &document, const QString &text)
+{
+    QJsonArray classes = document.value(Configuration::Key::classes).toArray();
+    for (int i = 0; i < classes.size(); ++i) {
+        QJsonObject definition = classes.at(i).toObject();
+        if (definition.value(Configuration::Key::className).toObject().value(Configuration::Key::TemplateType)
+            != QLatin1String("Point"))
+            continue;
+        QJsonArray fields = definition.value(Configuration::Key::fields).toArray();
+        for (int f = 0; f < fields.size(); ++f) {
+            QJsonObject field = fields.at(f).toObject();
+            if (field.value(QStringLiteral("displayedName")) == QLatin1String("visible")) {
+                field.insert(QStringLiteral("trueValue"), text);
+                fields[f] = field;
+            }
+        }
+        definition.insert(Configuration::Key::fields, fields);
+        classes[i] = definition;
+    }
+    document.insert(Configuration::Key::classes, classes);
+}
+
+// The lines of one local and its children in the watch tree text.
+QStringList localRows(const QString &tree, const QString &name)
+{
+    QStringList rows;
+    bool inside = false;
+    for (const QString &line : tree.split(QLatin1Char('\n'))) {
+        if (!line.startsWith(QLatin1Char(' ')))
+            inside = line.startsWith(name + QStringLiteral(" = "));
+        if (inside)
+            rows << line;
+    }
+    return rows;
+}
+
+} // namespace
+
+class TestRunningDebugger : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TestEnvironment> m_env;
+    QTemporaryDir m_build;
+    std::unique_ptr<Host::HostWindow> m_window;
+    std::unique_ptr<KorvanDebuggerPlugin> m_plugin;
+    QList<QByteArray> m_optionsPages;
+    QList<PythonError> m_configErrors;
+
+    GdbEngine *engine() const { return m_window->engine(); }
+    QString locals() const { return Host::watchTreeText(m_window->watchView()->model(), QStringLiteral("local")); }
+    QString log() const
+    {
+        QWidget *dock = m_window->findChild<QWidget *>(QStringLiteral("Debugger.Docks.Output"));
+        QPlainTextEdit *edit = dock ? dock->findChild<QPlainTextEdit *>() : nullptr;
+        return edit ? edit->toPlainText() : QString();
+    }
+    static QString startupCommands()
+    {
+        return Debugger::Internal::action(Debugger::Internal::GdbStartupCommands)->value().toString();
+    }
+
+    // Waits for the watch view to be filled again; true when it was.
+    bool waitForLocals(const std::function<void()> &trigger)
+    {
+        QSignalSpy filled(engine(), &Debugger::Internal::DebuggerEngine::stackFrameCompleted);
+        trigger();
+        return filled.wait(60000) && engine()->state() == Debugger::Internal::InferiorStopOk;
+    }
+    // The user applies a changed model document: the printers are
+    // regenerated and reach the running GDB, which shows the locals again.
+    bool applyModels(const std::function<void(QJsonObject &)> &change)
+    {
+        QJsonObject &document = *KorvanDebuggerPlugin::getConfiguration();
+        change(document);
+        return waitForLocals([this] {
+            m_plugin->parametersChanged();
+            m_plugin->parametersChanged(); // folded into one regeneration
+        });
+    }
+    bool pointShows(const QString &row) const { return localRows(locals(), QStringLiteral("point")).contains(row); }
+    bool next()
+    {
+        return waitForLocals([this] { engine()->executeNext(); });
+    }
+
+private slots:
+    void initTestCase()
+    {
+        qRegisterMetaType<PythonError>();
+        const QString gxx = QStandardPaths::findExecutable(QStringLiteral("g++"));
+        QVERIFY2(!gxx.isEmpty() && !QStandardPaths::findExecutable(QStringLiteral("gdb")).isEmpty(),
+                 "g++ and gdb are needed");
+        QProcess compiler;
+        compiler.setProcessChannelMode(QProcess::MergedChannels);
+        compiler.start(gxx, {QStringLiteral("-g"), QStringLiteral("-O0"),
+                             sourceRoot() + QStringLiteral("/tests/fixtures/dumpertypes.cpp"), QStringLiteral("-o"),
+                             m_build.filePath(QStringLiteral("dumpertypes"))});
+        QVERIFY2(compiler.waitForFinished(120000) && compiler.exitCode() == 0, compiler.readAll().constData());
+
+        // The user's models as saved: the fixture's, the broken one off.
+        m_env.reset(new TestEnvironment);
+        TestEnvironment::setDebugMode(true);
+        QJsonObject models = readJsonFile(sourceRoot() + QStringLiteral("/tests/fixtures/dumpertypes.conf"));
+        QVERIFY(!models.isEmpty());
+        setClassMember(models, QStringLiteral("Broken"), Configuration::Key::enable, false);
+        QVERIFY(Configuration::saveConfigurationFile(models, Configuration::Key::prettyPrintersDocument));
+
+        m_window.reset(new Host::HostWindow);
+        Core::ICore::setOptionsDialogHandler([this](const QByteArray &pageId, QWidget *) {
+            m_optionsPages << pageId;
+            return true;
+        });
+        m_plugin.reset(new KorvanDebuggerPlugin);
+        QString error;
+        QVERIFY(m_plugin->initialize({}, &error));
+        m_plugin->extensionsInitialized();
+        connect(m_plugin.get(), &KorvanDebuggerPlugin::configError, this,
+                [this](const PythonError &reported) { m_configErrors << reported; });
+        QVERIFY(!m_plugin->delayedInitialize());
+        QVERIFY(!startupCommands().contains(QLatin1String("#PRIVATESTART")));
+        // The host saves its settings once its plug-ins are up: the plug-in
+        // stores its block then, before any session starts.
+        m_window->delayedInitialize();
+        QTRY_VERIFY(startupCommands().contains(QLatin1String("#PRIVATESTART")));
+
+        Debugger::Internal::DebuggerRunParameters run;
+        run.executable = m_build.filePath(QStringLiteral("dumpertypes"));
+        const int line = fixtureLine(QStringLiteral("Holder holder = "));
+        QVERIFY(line > 0);
+        run.breakpoints << QStringLiteral("dumpertypes.cpp:%1").arg(line);
+        run.expandAllLocals = true;
+        run.maxDepth = 2;
+        QSignalSpy created(m_window.get(), &Host::HostWindow::sessionCreated);
+        m_window->startDebugging(run);
+        QVERIFY(engine());
+        QSignalSpy filled(engine(), &Debugger::Internal::DebuggerEngine::stackFrameCompleted);
+        QVERIFY2(filled.wait(120000), qPrintable(log()));
+        QCOMPARE(engine()->state(), int(Debugger::Internal::InferiorStopOk));
+    }
+
+    void theWatchViewShowsValuesThroughTheStoredPrinters()
+    {
+        const QString tree = locals();
+        const QStringList point = localRows(tree, QStringLiteral("point"));
+        QVERIFY2(point.contains(QLatin1String("  visible = Yes  [bool]")), qPrintable(tree));
+        QVERIFY2(point.contains(QLatin1String("  color = ::Green  [Color]")), qPrintable(tree));
+        // One block, after the user's own commands, and never echoed in the log.
+        QCOMPARE(startupCommands().count(QLatin1String("#PRIVATESTART")), 1);
+        QVERIFY(!log().contains(QLatin1String("#PRIVATE")));
+    }
+
+    void aTypedefReportFillsTheTypedefMap()
+    {
+        QTRY_COMPARE(m_plugin->typedefMap().value(QStringLiteral("Point2D")), QStringLiteral("Point"));
+        QCOMPARE(m_plugin->resolveTypedef(QStringLiteral("Point2D")), QStringLiteral("Point"));
+        // Taken out of the log, raw and decoded.
+        QVERIFY2(!log().contains(QLatin1String("KORVANTYPEDEF;Point2D")), qPrintable(log()));
+    }
+
+    void aCustomRegistrationShowsOneValueItsOwnWay()
+    {
+        const QString before = locals();
+        QVERIFY2(localRows(before, QStringLiteral("pv")).contains(QLatin1String("  [0] = {...}  [Pair]")),
+                 qPrintable(before));
+        // One customized value: each pair of pv shows its member "second".
+        QJsonObject entry{
+            {Configuration::Key::className,
+             QJsonObject{{Configuration::Key::className, QStringLiteral("PairVec")},
+                         {Configuration::Key::path, QStringLiteral("pv")},
+                         {Configuration::Key::api, QString()}}},
+            {Configuration::Key::fields,
+             QJsonArray{QJsonObject{
+                 {Configuration::Key::customization, QStringLiteral("Value")},
+                 {Configuration::Key::valueCustom,
+                  QJsonObject{{Configuration::Key::accessor,
+                               QJsonObject{{Configuration::Key::Field, QStringLiteral(".second")}}}}}}}}};
+        m_plugin->customConfiguration()->insert(Configuration::customKey(QStringLiteral("pv"), QStringLiteral("PairVec")),
+                                                entry);
+        QVERIFY(applyModels([](QJsonObject &) {}));
+        // A reload already under way may end first: the view settles.
+        QTRY_VERIFY_WITH_TIMEOUT(localRows(locals(), QStringLiteral("pv")).contains(QLatin1String("  [0] = 1.5  [double]")),
+                                 30000);
+        const QString after = locals();
+        // Another value of the same type is shown as before.
+        QVERIFY2(localRows(after, QStringLiteral("pairMap")) == localRows(before, QStringLiteral("pairMap")),
+                 qPrintable(after));
+
+        // Removed again: the queued unregistration reaches the same GDB.
+        QVERIFY(m_plugin->removeCustomDefinition(QString(), QStringLiteral("pv"), QStringLiteral("PairVec")));
+        QVERIFY(applyModels([](QJsonObject &) {}));
+        QTRY_COMPARE_WITH_TIMEOUT(localRows(locals(), QStringLiteral("pv")), localRows(before, QStringLiteral("pv")),
+                                  30000);
+    }
+
+    void editingDisablingAndEnablingAModelChangesTheNextStop()
+    {
+        QVERIFY(applyModels([](QJsonObject &document) { setPointTrueText(document, QStringLiteral("Oui")); }));
+        QVERIFY(next());
+        QTRY_VERIFY_WITH_TIMEOUT(pointShows(QStringLiteral("  visible = Oui  [bool]")), 30000);
+
+        QVERIFY(applyModels([](QJsonObject &document) {
+            setClassMember(document, QStringLiteral("Point"), Configuration::Key::enable, false);
+        }));
+        QVERIFY(next());
+        QTRY_VERIFY_WITH_TIMEOUT(pointShows(QStringLiteral("  visible = true  [bool]")), 30000);
+        QVERIFY(!localRows(locals(), QStringLiteral("point")).join('\n').contains(QLatin1String("Oui")));
+
+        QVERIFY(applyModels([](QJsonObject &document) {
+            setClassMember(document, QStringLiteral("Point"), Configuration::Key::enable, true);
+        }));
+        QVERIFY(next());
+        QTRY_VERIFY_WITH_TIMEOUT(pointShows(QStringLiteral("  visible = Oui  [bool]")), 30000);
+        // The same GDB all along, and one block in the setting.
+        QCOMPARE(startupCommands().count(QLatin1String("#PRIVATESTART")), 1);
+    }
+
+    void aBrokenModelsReportOpensTheOptionsPageAtItsClass()
+    {
+        QVERIFY(m_configErrors.isEmpty());
+        QVERIFY(applyModels([](QJsonObject &document) {
+            setClassMember(document, QStringLiteral("Broken"), Configuration::Key::enable, true);
+        }));
+        QTRY_VERIFY2(!m_configErrors.isEmpty(), qPrintable(log()));
+        QCOMPARE(m_optionsPages.first(), QByteArray("ZZ.Korvan.Debugger.Classes"));
+        const PythonError error = m_configErrors.first();
+        QVERIFY2(error.api.contains(QStringLiteral("Broken")), qPrintable(error.api.join('.')));
+        QVERIFY(!error.isInternal());
+        QVERIFY(!error.errorDesc.isEmpty());
+        // The report is gone from the log (the trace lines of debug mode stay).
+        QVERIFY2(!log().contains(QLatin1String("KORVANDEBUG")), qPrintable(log()));
+    }
+
+    void cleanupTestCase()
+    {
+        if (m_window)
+            m_window->shutdown();
+        m_plugin.reset();
+        m_window.reset();
+        m_env.reset();
+    }
+};
+
+QTEST_MAIN(TestRunningDebugger)
+#include "tst_runningdebugger.moc"
