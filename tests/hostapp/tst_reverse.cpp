@@ -86,6 +86,8 @@ class TestReverse : public QObject
 
     void openWindow()
     {
+        closeWindow(); // the one a failed test left
+        qunsetenv("QTC_DEBUGGER_PATH");
         m_window.reset(new Host::HostWindow);
         m_window->loadPlugins(KORVAN_PLUGIN_DIR);
         QVERIFY2(m_window->pluginManager()->errors().isEmpty(),
