@@ -1,5 +1,6 @@
 #include "korvandebuggerplugin.h"
 #include "privateblock.h"
+#include "reverse.h"
 
 #include "configuration/document.h"
 #include "configuration/accessorinputgenerator.h"
@@ -17,6 +18,7 @@
 #include <coreplugin/icore.h>
 #include <debugger/debuggerconstants.h>
 #include <debugger/debuggercore.h>
+#include <debugger/gdbengine.h>
 #include <dialogs/dialogs.h>
 #include <texteditor/textmark.h>
 #include <utils/savedaction.h>
@@ -256,16 +258,22 @@ void KorvanDebuggerPlugin::insertControls(QWidget *parent, QBoxLayout *layout, i
         const char *icon;
         const char *key;
         bool step;
+        const char *mirrored; // the host command whose enabled state it follows
+        void (KorvanDebuggerPlugin::*slot)();
     };
     const Reverse reverses[] = {
         {QT_TR_NOOP("UndoDB Support: Reverse continue"), "Korvan.Debugger.ReverseContinue",
-         ":/reverse/debugger_continue_small.png", "Alt+F5", false},
+         ":/reverse/debugger_continue_small.png", "Alt+F5", false, "Debugger.Continue",
+         &KorvanDebuggerPlugin::handleReverseContinue},
         {QT_TR_NOOP("UndoDB Support: Reverse Step-Over"), "Korvan.Debugger.ReverseStepOver",
-         ":/reverse/debugger_stepover_small.png", "Alt+F10", true},
+         ":/reverse/debugger_stepover_small.png", "Alt+F10", true, "Debugger.NextLine",
+         &KorvanDebuggerPlugin::handleReverseStepOver},
         {QT_TR_NOOP("UndoDB Support: Reverse Step-In"), "Korvan.Debugger.ReverseStepIn",
-         ":/reverse/debugger_stepinto_small.png", "Alt+F11", true},
+         ":/reverse/debugger_stepinto_small.png", "Alt+F11", true, "Debugger.StepLine",
+         &KorvanDebuggerPlugin::handleReverseStepIn},
         {QT_TR_NOOP("UndoDB Support: Reverse Step-Out"), "Korvan.Debugger.ReverseStepOut",
-         ":/reverse/debugger_stepout_small.png", "Alt+Shift+F11", true},
+         ":/reverse/debugger_stepout_small.png", "Alt+Shift+F11", true, "Debugger.StepOut",
+         &KorvanDebuggerPlugin::handleReverseStepOut},
     };
     int position = i + 2;
     for (const Reverse &entry : reverses) {
@@ -280,6 +288,11 @@ void KorvanDebuggerPlugin::insertControls(QWidget *parent, QBoxLayout *layout, i
             if (entry.step)
                 command->setAttribute(Core::Command::CA_UpdateText);
         }
+        if (Core::Command *mirrored = Core::ActionManager::command(entry.mirrored)) {
+            if (mirrored->action())
+                connect(mirrored->action(), &QAction::changed, this, &KorvanDebuggerPlugin::syncCommand);
+        }
+        connect(action, &QAction::triggered, this, entry.slot);
         insertIntoMenu(action);
         addButton(action, position++);
     }
@@ -293,8 +306,15 @@ void KorvanDebuggerPlugin::insertControls(QWidget *parent, QBoxLayout *layout, i
     layout->insertWidget(i + 7, m_bookmarkLabel);
     m_bookmarkCombo = new QComboBox(parent);
     m_bookmarkCombo->setEditable(true);
-    m_bookmarkCombo->addItem(tr("Record Mode"));
+    m_bookmarkModel = new BookmarkModel(m_bookmarkCombo);
+    connect(m_bookmarkModel, &QAbstractItemModel::dataChanged, m_bookmarkModel, qOverload<>(&BookmarkModel::sort));
+    m_bookmarkCombo->setModel(m_bookmarkModel);
+    // Without a parent, as the box does not take ownership: it goes with the box.
+    auto validator = new BookmarkValidator;
+    connect(m_bookmarkCombo, &QObject::destroyed, validator, [validator] { delete validator; });
+    m_bookmarkCombo->setValidator(validator);
     m_bookmarkCombo->setInsertPolicy(QComboBox::InsertAtTop);
+    connect(m_bookmarkCombo, &QComboBox::textActivated, this, &KorvanDebuggerPlugin::handleBookmark);
     // A typed name is taken when it is chosen, not when the editor loses focus.
     if (QLineEdit *edit = m_bookmarkCombo->lineEdit())
         disconnect(edit, &QLineEdit::editingFinished, m_bookmarkCombo, nullptr);
@@ -368,6 +388,144 @@ void KorvanDebuggerPlugin::resetGraphDefinition()
     // The stack analysis waits for the next argument query of the stack view.
     if (m_stackAnalysisAction)
         m_stackAnalysisAction->setEnabled(false);
+}
+
+namespace {
+QAction *hostAction(const char *id)
+{
+    Core::Command *command = Core::ActionManager::command(id);
+    return command ? command->action() : nullptr;
+}
+
+Debugger::Internal::GdbEngine *currentGdbEngine()
+{
+    return qobject_cast<Debugger::Internal::GdbEngine *>(Debugger::Internal::currentEngine());
+}
+} // namespace
+
+void KorvanDebuggerPlugin::syncCommand()
+{
+    const Debugger::Internal::DebuggerEngine *engine = Debugger::Internal::currentEngine();
+    const bool undoDb = debuggerIsUndoDb(engine ? engine->runParameters().debuggerCommand : QString());
+    const auto follows = [undoDb](const char *id) {
+        const QAction *source = hostAction(id);
+        return undoDb && source && source->isEnabled();
+    };
+    const auto sync = [](QObject *target, bool enabled) {
+        if (auto action = qobject_cast<QAction *>(target))
+            action->setEnabled(enabled);
+        else if (auto widget = qobject_cast<QWidget *>(target))
+            widget->setEnabled(enabled);
+    };
+    sync(hostAction("Korvan.Debugger.ReverseContinue"), follows("Debugger.Continue"));
+    sync(hostAction("Korvan.Debugger.ReverseStepOver"), follows("Debugger.NextLine"));
+    sync(m_bookmarkCombo, follows("Debugger.NextLine"));
+    sync(m_bookmarkLabel, follows("Debugger.NextLine"));
+    sync(hostAction("Korvan.Debugger.ReverseStepIn"), follows("Debugger.StepLine"));
+    sync(hostAction("Korvan.Debugger.ReverseStepOut"), follows("Debugger.StepOut"));
+}
+
+namespace {
+bool operatesByInstruction()
+{
+    const QAction *action = hostAction("Debugger.OperateByInstruction");
+    return action && action->isChecked();
+}
+} // namespace
+
+void KorvanDebuggerPlugin::handleReverseContinue()
+{
+    handleReverse(reverseCommand(ReverseMove::Continue, operatesByInstruction()));
+}
+
+void KorvanDebuggerPlugin::handleReverseStepOver()
+{
+    handleReverse(reverseCommand(ReverseMove::StepOver, operatesByInstruction()));
+}
+
+void KorvanDebuggerPlugin::handleReverseStepIn()
+{
+    handleReverse(reverseCommand(ReverseMove::StepIn, operatesByInstruction()));
+}
+
+void KorvanDebuggerPlugin::handleReverseStepOut()
+{
+    handleReverse(reverseCommand(ReverseMove::StepOut, operatesByInstruction()));
+}
+
+void KorvanDebuggerPlugin::handleReverse(const char *command)
+{
+    using namespace Debugger::Internal;
+    GdbEngine *engine = currentGdbEngine();
+    if (!engine)
+        return;
+    engine->resetLocation();
+    engine->setTokenBarrier();
+    engine->notifyInferiorRunRequested();
+    engine->showStatusMessage(tr("Running requested..."), 5000);
+    DebuggerCommand run{QByteArray(command)};
+    run.flags = RunRequest;
+    run.callback = [engine](const DebuggerResponse &response) { engine->handleExecuteContinue(response); };
+    engine->runCommand(run);
+}
+
+void KorvanDebuggerPlugin::handleBookmark(QString text)
+{
+    using namespace Debugger::Internal;
+    // The box activates again for the same return (with the entry no longer
+    // new): that would go to a just-set bookmark or move a second time.
+    if (m_bookmarkActivationHandled)
+        return;
+    m_bookmarkActivationHandled = true;
+    QTimer::singleShot(0, this, [this] { m_bookmarkActivationHandled = false; });
+
+    QString added;
+    if (m_bookmarkModel) {
+        added = m_bookmarkModel->addedEntry;
+        m_bookmarkModel->addedEntry.clear();
+    }
+    if (!added.isEmpty()) {
+        // The sort may have moved the typed entry away from the current row.
+        text = added;
+        if (m_bookmarkCombo) {
+            const QSignalBlocker blocker(m_bookmarkCombo);
+            const int row = m_bookmarkCombo->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+            if (row >= 0)
+                m_bookmarkCombo->setCurrentIndex(row);
+            m_bookmarkCombo->setCurrentText(text);
+        }
+    }
+    const BookmarkCommand command = bookmarkCommand(text, !added.isEmpty());
+    const QByteArray commandText = command.text.toLocal8Bit();
+    switch (command.action) {
+    case BookmarkAction::GotoTime:
+    case BookmarkAction::RecordMode:
+        handleReverse(commandText.constData());
+        break;
+    case BookmarkAction::GotoBookmark:
+        if (GdbEngine *engine = currentGdbEngine()) {
+            engine->notifyInferiorRunRequested();
+            DebuggerCommand jump(commandText);
+            jump.flags = RunRequest;
+            jump.callback = [engine](const DebuggerResponse &response) { engine->handleExecuteJumpToLine(response); };
+            engine->runCommand(jump);
+        }
+        break;
+    case BookmarkAction::SetBookmark:
+        if (GdbEngine *engine = currentGdbEngine()) {
+            DebuggerCommand set(commandText);
+            set.flags = ConsoleCommand;
+            set.callback = [](const DebuggerResponse &response) {
+                const QString error = bookmarkCreationError(response);
+                if (!error.isEmpty())
+                    showMessageBox(QMessageBox::Critical, bookmarkCreationErrorTitle(), error, QMessageBox::NoButton);
+            };
+            engine->runCommand(set);
+        }
+        break;
+    case BookmarkAction::None:
+        break;
+    }
 }
 
 QString KorvanDebuggerPlugin::currentFrameText() const

@@ -16,6 +16,7 @@
 #include <QSharedPointer>
 #include <QString>
 
+#include "plugin/bookmarks.h"
 #include "views/korvandebuggerstackdelegate.h"
 
 #include <QAction>
@@ -93,6 +94,11 @@ public:
     static bool openSource(const QModelIndex &index, bool showError);
     TextEditor::TextMark *sourceMark() const { return m_sourceMark; }
 
+    // Sends a reverse command to the current GDB engine as a run request,
+    // its answer handled like the host's continue; no GDB engine: nothing.
+    void handleReverse(const char *command);
+    BookmarkModel *bookmarkModel() const { return m_bookmarkModel; }
+
     // A message box that does not block, deleted when closed.
     static QMessageBox *showMessageBox(QMessageBox::Icon icon, const QString &title, const QString &text,
                                        QMessageBox::StandardButtons buttons);
@@ -159,6 +165,17 @@ public slots:
     // analysis are out of date.
     void resetGraphDefinition();
 
+    // Reverse execution over UndoDB: the reverse actions and the bookmark
+    // box follow the host's run-control actions while UndoDB is the debugger.
+    void syncCommand();
+    void handleReverseContinue();
+    void handleReverseStepIn();
+    void handleReverseStepOut();
+    void handleReverseStepOver();
+    // An entry of the bookmark box chosen or typed: moves in the recording,
+    // sets a bookmark or goes back to live recording.
+    void handleBookmark(QString text);
+
     // The bytes of a resource of the plug-in, uncompressed; empty when there
     // is no such resource.
     static QByteArray getResourceCode(const char *name);
@@ -181,6 +198,10 @@ private:
     QPointer<KorvanDebuggerStackDelegate> m_stackDelegate;
     QPointer<QComboBox> m_bookmarkCombo;
     QPointer<QLabel> m_bookmarkLabel;
+    QPointer<BookmarkModel> m_bookmarkModel;
+    // Set while one return in the bookmark box is handled: the box activates
+    // more than once per return, and only the first activation counts.
+    bool m_bookmarkActivationHandled = false;
     QPointer<QAction> m_stackAnalysisAction;
     QList<QPointer<QPlainTextEdit>> m_logEditors;
     bool m_refused = false;

@@ -32,7 +32,8 @@ const char usage[] =
     "Debugs the program with GDB, stopped at main; without a program, the demo.\n"
     "  --batch             no window: print the locals at the first stop and exit\n"
     "  --break LOCATION    also stop at LOCATION (a GDB location); may repeat\n"
-    "  --gdb PATH          the GDB to run (default: gdb)\n"
+    "  --gdb PATH          the GDB to run (default: $QTC_DEBUGGER_PATH, else gdb);\n"
+    "                      a path ending in undodb-gdb debugs in reverse too\n"
     "  --plugin-path DIR   the folder of the plug-in libraries\n"
     "  --depth N           levels of children printed in batch mode (default 4)\n"
     "  --help              this text\n";
@@ -142,6 +143,10 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("korvan-host"));
 
     Options options;
+    // The IDE's own way of naming the debugger to run; --gdb wins.
+    const QString environmentDebugger = qEnvironmentVariable("QTC_DEBUGGER_PATH");
+    if (!environmentDebugger.isEmpty())
+        options.run.debuggerCommand = environmentDebugger;
     QString error;
     if (!parseOptions(QCoreApplication::arguments(), &options, &error)) {
         if (!error.isEmpty())

@@ -1,6 +1,7 @@
 #include "misession.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QtDebug>
 
 using namespace Debugger::Internal;
@@ -120,4 +121,19 @@ GdbMi MiSession::stopRecord(const QList<MiRecord> &records)
             stop.fromStringMultiple(record.body);
     }
     return stop;
+}
+
+bool buildFixture(const QString &source, const QString &program, QMap<QByteArray, int> *markers)
+{
+    QFile file(source);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArrayList lines = file.readAll().split('\n');
+    for (int i = 0; i < lines.size(); ++i) {
+        const int comment = lines.at(i).indexOf("// ");
+        if (comment > 0)
+            markers->insert(lines.at(i).mid(comment + 3).trimmed(), i + 1);
+    }
+    return QProcess::execute(QStringLiteral("g++"), {QStringLiteral("-g"), QStringLiteral("-O0"), source,
+                                                     QStringLiteral("-o"), program}) == 0;
 }

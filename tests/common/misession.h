@@ -8,6 +8,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QMap>
 #include <QProcess>
 #include <QStringList>
 
@@ -54,3 +55,7 @@ private:
     QList<MiRecord> m_records;
     int m_nextToken = 1;
 };
+
+// Compiles a C++ fixture for debugging (g++ -g -O0) and reads the lines of
+// its "// marker" comments; false when it cannot be read or built.
+bool buildFixture(const QString &source, const QString &program, QMap<QByteArray, int> *markers);

@@ -94,18 +94,9 @@ private slots:
             QSKIP("gdb and g++ are needed");
         const QString source = qEnvironmentVariable("KORVAN_SOURCE_DIR")
                 + QStringLiteral("/tests/fixtures/reverse.cpp");
-        QFile file(source);
-        QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(source));
-        const QByteArrayList lines = file.readAll().split('\n');
-        for (int i = 0; i < lines.size(); ++i) {
-            const int comment = lines.at(i).indexOf("// ");
-            if (comment > 0)
-                m_lines.insert(lines.at(i).mid(comment + 3).trimmed(), i + 1);
-        }
-        QCOMPARE(m_lines.size(), 5);
         m_program = m_dir.filePath(QStringLiteral("reverse"));
-        QCOMPARE(QProcess::execute(gxx, {QStringLiteral("-g"), QStringLiteral("-O0"), source,
-                                         QStringLiteral("-o"), m_program}), 0);
+        QVERIFY2(buildFixture(source, m_program, &m_lines), qPrintable(source));
+        QCOMPARE(m_lines.size(), 5);
         QVERIFY(isUndoDbPath(QStringLiteral(UNDODB_GDB)));
     }
 

@@ -33,7 +33,8 @@ private:
     HostFixture m_fixture;
     QTemporaryDir m_home;
 
-    HostRun runHost(const QStringList &arguments, const QString &configHome, const QString &loggingRules = QString())
+    HostRun runHost(const QStringList &arguments, const QString &configHome, const QString &loggingRules = QString(),
+                    const QString &debuggerPath = QString())
     {
         QProcess host;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -41,6 +42,9 @@ private:
         if (!loggingRules.isEmpty())
             environment.insert(QStringLiteral("QT_LOGGING_RULES"), loggingRules);
         environment.remove(QStringLiteral("QT_QPA_PLATFORM")); // --batch chooses offscreen itself
+        environment.remove(QStringLiteral("QTC_DEBUGGER_PATH"));
+        if (!debuggerPath.isEmpty())
+            environment.insert(QStringLiteral("QTC_DEBUGGER_PATH"), debuggerPath);
         host.setProcessEnvironment(environment);
         host.start(QStringLiteral(KORVAN_HOST_PROGRAM), arguments);
         HostRun run;
@@ -147,6 +151,27 @@ private slots:
                                       m_home.path());
         QCOMPARE(noGdb.exitCode, 1);
         QVERIFY2(noGdb.err.contains(QLatin1String("GDB could not be started")), qPrintable(noGdb.err));
+
+        // QTC_DEBUGGER_PATH names the debugger to run; --gdb wins over it.
+        const QString noUndoDb = m_fixture.dir() + QStringLiteral("/bin/undodb-gdb");
+        const HostRun fromEnvironment = runHost({QStringLiteral("--batch"), m_fixture.program()}, m_home.path(),
+                                                QString(), noUndoDb);
+        QCOMPARE(fromEnvironment.exitCode, 1);
+        QVERIFY2(fromEnvironment.err.contains(QStringLiteral("GDB could not be started (\"%1\")").arg(noUndoDb)),
+                 qPrintable(fromEnvironment.err));
+        const HostRun optionWins = runHost({QStringLiteral("--batch"), QStringLiteral("--gdb"), QStringLiteral("gdb"),
+                                            m_fixture.program()},
+                                           m_home.path(), QString(), noUndoDb);
+        QCOMPARE(optionWins.exitCode, 0);
+        // The reverse-debugging front end runs like any GDB.
+        const HostRun undoDb = runHost({QStringLiteral("--batch"), m_fixture.program()}, m_home.path(), QString(),
+                                       QStringLiteral(UNDODB_GDB));
+        QCOMPARE(undoDb.exitCode, 0);
+        // (The addresses differ: the environment has one more variable.)
+        for (const char *line : {"counter = 0  [int]\n", "argc = 1  [int]\n", "word = {...}  [std::string]\n"}) {
+            QVERIFY2(optionWins.out.contains(QLatin1String(line)), qPrintable(optionWins.out));
+            QVERIFY2(undoDb.out.contains(QLatin1String(line)), qPrintable(undoDb.out + undoDb.err));
+        }
 
         const HostRun notAProgram = runHost({QStringLiteral("--batch"), HostFixture::source()}, m_home.path());
         QCOMPARE(notAProgram.exitCode, 1);
