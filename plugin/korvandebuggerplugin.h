@@ -21,6 +21,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
+#include <QMenu>
 #include <QModelIndex>
 #include <QPlainTextEdit>
 
@@ -97,6 +98,14 @@ public:
     // Schedules the hand-over of a printer error to the options page: the
     // page is opened and receives configError() while it is shown.
     void scheduleConfigurationError(const Configuration::PythonError &error);
+
+    // Customized containers: the entry "Korvan: Customized container" of
+    // the watch view's value-format menu for a container-typed item, and
+    // the wizard run that stores, replaces or deletes the item's entry in
+    // "Debugger/CustomPrettyPrinters" and regenerates the printers.
+    void addCustomizedContainerAction(QMenu *menu, const QString &typeName, const QString &path);
+    void editCustomizedContainer(QJsonObject definition, const QString &api, const QString &path,
+                                 const QString &typeName, bool isNew, Configuration::PythonError *error);
 
     // The event types of the graph editor's posted events.
     static int instanceEventType;
