@@ -459,6 +459,11 @@ private slots:
         QCOMPARE(document.value(localKey).toObject().value(Key::className).toObject().value(Key::api).toString(),
                  QStringLiteral("run"));
         QCOMPARE(stored(), document);
+        // The regenerated printers register the path for this function only.
+        const auto lookup = [&](const QString &name) { return name == type ? containerClass : QJsonObject(); };
+        const QString script = generateCustomCode(document, lookup).expression;
+        QVERIFY2(script.contains(QStringLiteral("theDumper.registerCustom(\"run\",\"obj.items\",")), qPrintable(script));
+        QVERIFY(!script.contains(QStringLiteral("theDumper.registerCustom(\"\",\"obj.items\",")));
 
         // Cancelled: nothing changes.
         answer.choice = ContainerCustomizationResult::Cancelled;
