@@ -135,12 +135,17 @@ void KorvanDebuggerPlugin::showPythonError(Configuration::PythonError &error)
         Configuration::PythonError report = error;
         if (takeCustomErrorTarget(report, &target)) {
             const QJsonObject entry = findCustomDefinition(target.api, target.path, target.className);
-            const QString where = entry.isEmpty()
-                                      ? tr("The customized value %1 (%2) has no stored definition any more.")
-                                            .arg(target.path.toHtmlEscaped(), target.className.toHtmlEscaped())
-                                      : tr("Customized value %1 (%2)")
-                                            .arg(target.path.toHtmlEscaped(), target.className.toHtmlEscaped());
-            Host::critical(nullptr, tr("Python Error"), QStringLiteral("<p>%1</p>").arg(where) + report.toHtml());
+            if (!entry.isEmpty()) {
+                // The customized-container editor opens on the entry, with
+                // the report shown at its faulty row.
+                editCustomizedContainer(entry, target.api, target.path, target.className, false, &report);
+            } else {
+                Host::critical(nullptr, tr("Python Error"),
+                               QStringLiteral("<p>%1</p>")
+                                       .arg(tr("The customized value %1 (%2) has no stored definition any more.")
+                                                    .arg(target.path.toHtmlEscaped(), target.className.toHtmlEscaped()))
+                                       + report.toHtml());
+            }
         } else {
             // An entry for every function has a two-part key that does not
             // name its function: the report is all there is to show.

@@ -22,6 +22,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
+#include <QMenu>
 #include <QModelIndex>
 #include <QPlainTextEdit>
 
@@ -143,6 +144,14 @@ private:
     void watchDebuggerLog();
 
 public:
+    // Customized containers: the entry "Korvan: Customized container" of
+    // the watch view's value-format menu for a container-typed item, and
+    // the wizard run that stores, replaces or deletes the item's entry in
+    // "Debugger/CustomPrettyPrinters" and regenerates the printers.
+    void addCustomizedContainerAction(QMenu *menu, const QString &typeName, const QString &path);
+    void editCustomizedContainer(QJsonObject definition, const QString &api, const QString &path,
+                                 const QString &typeName, bool isNew, Configuration::PythonError *error);
+
     // The event types of the graph editor's posted events.
     static int instanceEventType;
     static int instanceTerminalEventType;

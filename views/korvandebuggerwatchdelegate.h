@@ -1,26 +1,83 @@
 #pragma once
 
-// The plug-in's item delegate of a host watch view ("WatchWindow"). It
-// holds the view it decorates; the painting and the menus build on this.
+// The plug-in's item delegate of a host watch view ("WatchWindow"): value
+// cells painted through a proxy that adds the graph icon of netlist values,
+// marked value texts painted as coloured HTML, editing a value opens its
+// graph or its HDL source, and the host's value-format menu gets the
+// customized-container entry (through an application-wide event filter that
+// the first delegate installs).
 
+#include "inspector.h"
+#include "watchdelegate.h"
+
+#include <QIdentityProxyModel>
+#include <QPersistentModelIndex>
 #include <QPointer>
-#include <QStyledItemDelegate>
-#include <QTreeView>
 
+#include <functional>
+
+QT_BEGIN_NAMESPACE
+class QMenu;
+QT_END_NAMESPACE
 
 namespace KorvanDebugger {
 namespace Internal {
 
-class KorvanDebuggerWatchDelegate : public QStyledItemDelegate
+class KorvanWatchProxyModel : public QIdentityProxyModel
+{
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+    QVariant data(const QModelIndex &index, int role) const override;
+};
+
+// Opens a netlist value (kind 0 instance, 1 instance terminal, 2 net,
+// 3 module, 4 module port) as a graph. Unset until the graph window exists;
+// while unset, netlist values show no graph icon and edit as plain values.
+using WatchGraphOpener = std::function<void(int kind, const QModelIndex &index)>;
+void setWatchGraphOpener(const WatchGraphOpener &opener);
+bool hasWatchGraphOpener();
+// The netlist kind of a watch row by the type-to-role registry, -1 for none.
+int netlistKindOfIndex(const QModelIndex &index);
+
+// The item path of a watch row for its customized-container entry: the
+// internal name, with a watched expression's "watch.N" prefix replaced by
+// the expression.
+QString customizationPath(const QModelIndex &index);
+// Shortens the menu's "Change Display for ..." entries longer than 70
+// characters to 67 characters and "...".
+void shortenFormatEntries(QMenu *menu);
+
+class KorvanDebuggerWatchDelegate : public Debugger::Internal::WatchDelegate
 {
     Q_OBJECT
 public:
     // The view owns the delegate.
     explicit KorvanDebuggerWatchDelegate(QTreeView *view);
+    ~KorvanDebuggerWatchDelegate() override;
+
     QTreeView *view() const { return m_view; }
+    KorvanWatchProxyModel *proxy() const { return m_proxy; }
+    Inspector &inspector() { return m_inspector; }
+
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option,
+                          const QModelIndex &index) const override;
+
+    // The row under the last right-click on a tree view (invalid after a
+    // model reset).
+    static QModelIndex rememberedContextIndex();
+
+protected:
+    void drawDisplay(QPainter *painter, const QStyleOptionViewItem &option, const QRect &rect,
+                     const QString &text) const override;
 
 private:
+    KorvanWatchProxyModel *installProxy(const QModelIndex &index) const;
+
     QPointer<QTreeView> m_view;
+    mutable QPointer<KorvanWatchProxyModel> m_proxy;
+    Inspector m_inspector;
 };
 
 } // namespace Internal

@@ -551,6 +551,8 @@ void runControl(GdbEngine *engine, const QByteArray &command)
     if (engine->state() != InferiorStopOk)
         return;
     engine->resetLocation();
+    // What the Inspector fetched belongs to the stop that ends here.
+    engine->watchHandler()->removeChildren(QStringLiteral("inspect"));
     engine->notifyInferiorRunRequested();
     DebuggerCommand run = makeCommand(command, RunRequest);
     run.callback = [engine](const DebuggerResponse &response) { engine->handleExecuteContinue(response); };

@@ -131,10 +131,14 @@ void WatchHandler::insertItem(QStandardItem *parent, const GdbMi &item)
     QList<QStandardItem *> row = makeRow(QString::fromUtf8(item["name"].data()), QString::fromUtf8(item["value"].data()),
                                          QString::fromUtf8(item["type"].data()));
     const QString expression = QString::fromUtf8(item["exp"].data());
+    bool hasAddress = false;
+    const qulonglong address = item["address"].data().toULongLong(&hasAddress, 0);
     for (QStandardItem *cell : row) {
         cell->setData(iname, LocalsINameRole);
         cell->setData(expression, LocalsExpressionRole);
         cell->setData(item["type"].data(), LocalsTypeRole);
+        if (hasAddress)
+            cell->setData(address, LocalsAddressRole);
     }
     if (iname.startsWith(QLatin1String("watch.")))
         row.first()->setData(expression, LocalsRawExpressionRole);

@@ -307,6 +307,8 @@ class Dumper(object):
         try:
             if not item.type:
                 item.type = str(value.type)
+            if item.address is None and value.address is not None:
+                item.address = int(value.address)
             dumper = self.customDumper(item.path) or self.findDumper(value.type)
         except Exception as error:
             self.putError(error)
@@ -408,10 +410,21 @@ class Dumper(object):
             iname = watcher.get("iname") or "inspect.%d" % (number + 1)
             item = Item(iname, expression, expression)
             item.exp = expression
+            try:
+                value = gdb.parse_and_eval(expression)
+            except gdb.error as error:
+                if iname.startswith("inspect."):
+                    # The Inspector gets no item for what GDB cannot evaluate.
+                    continue
+                value = None
+                message = error
             results.append(item)
             previous, self.currentItem, self.depth = self.currentItem, item, 0
             try:
-                self.putItem(gdb.parse_and_eval(expression))
+                if value is None:
+                    self.putError(message)
+                else:
+                    self.putItem(value)
             except gdb.error as error:
                 self.putError(error)
             finally:

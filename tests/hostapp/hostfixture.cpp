@@ -29,7 +29,12 @@ bool HostFixture::prepare(QString *error)
 
 int HostFixture::lineOf(const QString &comment)
 {
-    QFile file(source());
+    return lineOf(source(), comment);
+}
+
+int HostFixture::lineOf(const QString &fileName, const QString &comment)
+{
+    QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         return 0;
     const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));

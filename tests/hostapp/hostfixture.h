@@ -15,6 +15,8 @@ public:
     QString dir() const { return m_dir.path(); }
     // The line of the fixture's source that holds the comment text.
     static int lineOf(const QString &comment);
+    // The same in another source file.
+    static int lineOf(const QString &file, const QString &comment);
     static QString source();
 
 private:

@@ -113,7 +113,10 @@ class TestReverse : public QObject
         parameters.breakpoints = QStringList{QStringLiteral("main"), QString::fromUtf8(breakAtReturn())};
         m_log.clear();
         connect(m_window.get(), &Host::HostWindow::sessionCreated, this, [this](GdbEngine *engine) {
-            connect(engine, &DebuggerEngine::logMessage, this, [this](const QString &line) { m_log << line; });
+            // The log marks what was sent with ">" and what came back with "<".
+            connect(engine, &DebuggerEngine::logMessage, this, [this](const QString &line) {
+                m_log << (line.startsWith(QLatin1Char('>')) || line.startsWith(QLatin1Char('<')) ? line.mid(1) : line);
+            });
         });
         m_engine = m_window->startDebugging(parameters);
         disconnect(m_window.get(), &Host::HostWindow::sessionCreated, this, nullptr);

@@ -1,0 +1,31 @@
+#pragma once
+
+// Value texts that the printers mark with invisible characters (a leading
+// name, a parenthesised port list, port directions, hidden object pointers)
+// shown as coloured HTML.
+
+#include <QString>
+
+QT_BEGIN_NAMESPACE
+class QPainter;
+class QRect;
+class QStyleOptionViewItem;
+class QTextDocument;
+QT_END_NAMESPACE
+
+namespace KorvanDebugger {
+namespace Internal {
+
+// Whether a value text carries the printers' structure marks (U+200A).
+bool hasValueMarks(const QString &text);
+// The HTML of a marked value text: the leading part in "#D80" ("#FD0" when
+// selected), the list in "#808", direction marks in "#00F", hidden segments
+// left out. The text itself is HTML-escaped.
+QString markedValueHtml(const QString &text, bool selected);
+
+// Paints a document as the display text of a cell.
+void drawHtmlDisplay(QPainter *painter, const QStyleOptionViewItem &option, const QRect &rect,
+                     QTextDocument *document);
+
+} // namespace Internal
+} // namespace KorvanDebugger
