@@ -288,6 +288,38 @@ private slots:
         QVERIFY(badPlacement(m).isEmpty());
     }
 
+    // A large move that would stop at a chain member standing at its
+    // column's bottom is refused; the gate then goes under the column's
+    // lowest gate instead of staying on top of it.
+    void refusedMoveStillClears()
+    {
+        Gate *l = gate(QStringLiteral("l"), 0, 1, BaseEnum::AND, 20.0);
+        Gate *f1 = gate(QStringLiteral("f1"));
+        Gate *o1 = gate(QStringLiteral("o1"), 1, 0, BaseEnum::OUTPUTPORT);
+        Gate *g = gate(QStringLiteral("g"), 0, 1);
+        Gate *f2 = gate(QStringLiteral("f2"));
+        wire(m, l, QStringLiteral("y0"), QStringLiteral("a"));
+        wire(m, f1, QStringLiteral("i0"), QStringLiteral("a"));
+        wire(m, f1, QStringLiteral("y0"), QStringLiteral("b"));
+        wire(m, o1, QStringLiteral("i0"), QStringLiteral("b"));
+        wire(m, g, QStringLiteral("y0"), QStringLiteral("c"));
+        wire(m, f2, QStringLiteral("i0"), QStringLiteral("c"));
+        // f2 is a root at -1 + 6 + 0.1; g's pin puts it level with l, the
+        // bottom of its column, 22.1 (over 100 spacings) above its place.
+        g->findPortByName(QStringLiteral("y0"))->tip = QPointF(6, 8.1);
+        setColumns({{}, {l, g}, {f1, f2}, {o1}});
+        LogCapture log;
+        traceEnabled = true;
+        m->computeGateYPositionFromHierarchy(0.1, false, false);
+        QCOMPARE(l->y, -2.0);
+        QCOMPARE(f2->y, 5.1);
+        QVERIFY(log.texts(QtWarningMsg).contains(QStringLiteral("Move Down by 22.1")));
+        QCOMPARE(g->y, l->y + 22.1);
+        QCOMPARE(m->columnBottomGate.at(2), g);
+        QCOMPARE(m->columnBottomY.at(2), g->y);
+        QVERIFY(badPlacement(m).isEmpty());
+    }
+
     // Nothing is placed at the empty start value: a port-less gate and a
     // root whose loads are not placed start an empty column at 0.
     void emptyColumnsStartAtZero()
@@ -301,11 +333,19 @@ private slots:
         wire(m, root, QStringLiteral("y0"), QStringLiteral("n"));
         wire(m, sink, QStringLiteral("i0"), QStringLiteral("n"));
         Gate *idle = gate(QStringLiteral("idle"), 0, 1);
-        // sink sits in column 3, after root, but is never placed first.
-        setColumns({{idle}, {lonely, second, root}, {}, {}});
-        m->columnGates[3] << sink;
-        sink->column = 3;
+        // A root first in its column, its load not placed yet.
+        Gate *first = gate(QStringLiteral("first"), 0, 1);
+        Gate *sink2 = gate(QStringLiteral("sink2"), 1, 0);
+        wire(m, first, QStringLiteral("y0"), QStringLiteral("n2"));
+        wire(m, sink2, QStringLiteral("i0"), QStringLiteral("n2"));
+        // The sinks sit in the last column, after the roots, unplaced.
+        setColumns({{idle}, {lonely, second, root}, {first}, {}, {}});
+        m->columnGates[5] << sink << sink2;
+        sink->column = sink2->column = 5;
         m->computeGateYPositionFromHierarchy(10.0, false, false);
+        QVERIFY(std::isfinite(first->y));
+        QVERIFY(first->y >= 0.0);
+        QVERIFY(first->y < 20.0);
         QCOMPARE(lonely->y, 0.0);
         QCOMPARE(second->y, 16.0);
         QVERIFY(std::isfinite(root->y));

@@ -250,6 +250,27 @@ private slots:
         QCOMPARE(g1->y, 36.0);
     }
 
+    // A pass-through moved down beside a tall gate does not take its place
+    // as the column's bottom: the next gate must still go under the tall one.
+    void passThroughBesideTallGate()
+    {
+        setColumns(4);
+        Gate *tall = gateAt(QStringLiteral("tall"), 2, 0.0, 2, 1, 40.0);
+        Gate *p = gateAt(QStringLiteral("p"), 2, 5.0, 1, 1, 0.0, BaseEnum::COLPASSTHROUGH);
+        m->columnBottomY[2] = 0.0;
+        m->columnBottomGate[2] = tall;
+        QSet<Gate *> visited;
+        QVERIFY(m->repositionColumn(p, p, 1.0, false, 0, visited, 10));
+        QCOMPARE(p->y, 6.0);
+        QCOMPARE(m->columnBottomGate.at(2), tall);
+        QCOMPARE(m->columnBottomY.at(2), 0.0);
+        // Once lower than the tall gate's extent, it is the bottom.
+        visited.clear();
+        QVERIFY(m->repositionColumn(p, p, 40.0, false, 0, visited, 10));
+        QCOMPARE(m->columnBottomGate.at(2), p);
+        QCOMPARE(m->columnBottomY.at(2), 46.0);
+    }
+
     void repositionStopsAtBottom()
     {
         setColumns(4);
