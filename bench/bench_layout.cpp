@@ -1,4 +1,4 @@
-// The layout steps from reset to column order on generated netlists of
+// The layout steps from reset to the port alignment on generated netlists of
 // 1,000, 10,000 and 100,000 gates: logic gates, flip-flops on one clock net,
 // feedback through the flip-flops and fan-out. Prints the time of every step
 // (the clustering with its passes and folded gates), a whole second run of
@@ -23,6 +23,8 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTextStream>
+
+#include <cmath>
 
 using namespace GraphEngine;
 
@@ -207,6 +209,7 @@ int runOne(int count)
     const int netlistGatesBuilt = module->countGatesWithProperty();
 
     int clusterPasses = 0;
+    bool collided = false;
     struct Step
     {
         const char *name;
@@ -225,6 +228,10 @@ int runOne(int count)
                  ++clusterPasses;
          }},
         {"Order Column", [&] { module->orderColumns(); }},
+        {"Compute Y-Coordinate", [&] { module->computeGateYPositionFromHierarchy(10.0, true, false); }},
+        {"Compute Y-Coordinate for output ports", [&] { module->computeOutputPortY(10.0); }},
+        {"Shrink Vertical Space", [&] { collided = module->shrinkVerticalSpace(10); }},
+        {"Input/Output ports Alignemnt", [&] { module->alignInputOutputPorts(); }},
     };
     out << "gates " << gatesBuilt << ", nets " << netsBuilt << ", built in " << build << " ms\n";
     module->markValue = 0;
@@ -235,7 +242,7 @@ int runOne(int count)
         step.run();
         const qint64 ns = timer.nsecsElapsed();
         front += ns;
-        out << QStringLiteral("  %1 %2 ms\n").arg(QLatin1String(step.name), -26).arg(ns / 1e6, 9, 'f', 2);
+        out << QStringLiteral("  %1 %2 ms\n").arg(QLatin1String(step.name), -38).arg(ns / 1e6, 9, 'f', 2);
     }
     int clusters = 0;
     int folded = 0;
@@ -254,6 +261,22 @@ int runOne(int count)
                .arg(clusters)
                .arg(folded)
                .arg(clusterPasses);
+    // The placement's result: every Y a number, the height it spans.
+    int unplaced = 0;
+    double bottom = 0.0;
+    for (const Gate *gate : module->gates->elements()) {
+        if (!gate)
+            continue;
+        if (!std::isfinite(gate->y))
+            ++unplaced;
+        else
+            bottom = std::max(bottom, gate->y + gate->rect.height());
+    }
+    out << QStringLiteral("  %1 %2 gates without a finite Y, height %3%4\n")
+               .arg(QStringLiteral("placement"), -26)
+               .arg(unplaced)
+               .arg(bottom, 0, 'f', 1)
+               .arg(collided ? QStringLiteral(", collisions reported") : QString());
     timer.restart();
     module->simplifyGraph();
     out << QStringLiteral("  %1 %2 ms\n").arg(QStringLiteral("Simplify Graph"), -26).arg(timer.nsecsElapsed() / 1e6, 9, 'f', 2);

@@ -23,11 +23,6 @@ namespace {
 // Last-column gates without a driver go after every driven one.
 constexpr int NoDriver = 1000000;
 
-QString number(double value)
-{
-    return QString::number(value, 'g', 6);
-}
-
 // The height the gate's outputs aim at. Constants go to the edge their
 // value belongs to: VCC above everything it feeds, GND below.
 bool barycentre(Gate *gate, int column, double rowHeight, double *key)

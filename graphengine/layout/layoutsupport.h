@@ -33,6 +33,55 @@ inline QString nameOf(const Gate *gate)
     return gate ? gate->name.toString(false) : QString();
 }
 
+// Doubles in trace texts: general format, 6 significant digits.
+inline QString number(double value)
+{
+    return QString::number(value, 'g', 6);
+}
+
+inline bool isPassThrough(const Gate *gate)
+{
+    return gate && gate->kind == BaseEnum::COLPASSTHROUGH;
+}
+
+// The room a placed gate takes in its column: its rectangle and one unit
+// above and below; nothing for no gate.
+inline double extentOf(const Gate *gate)
+{
+    return gate ? gate->rect.height() + 2.0 : 0.0;
+}
+
+// The Y placement's link, followed only while it is a plain gate pointer
+// (bit 0 tags the drivers the output ports were placed from).
+inline Gate *followedLink(const Gate *gate)
+{
+    return (gate->link & 1) ? nullptr : reinterpret_cast<Gate *>(gate->link);
+}
+
+// Makes the gate the bottom gate of its column at its Y, unless the gate
+// there now reaches lower: a pass-through moved down next to a tall gate
+// must not let the next gate be placed over that gate's lower part.
+inline void settleColumnBottom(Module *m, int column, Gate *gate)
+{
+    Gate *bottom = m->columnBottomGate.at(column);
+    if (bottom && bottom != gate && m->columnBottomY.at(column) + extentOf(bottom) > gate->y + extentOf(gate))
+        return;
+    m->columnBottomY[column] = gate->y;
+    m->columnBottomGate[column] = gate;
+}
+
+// Mark bit 0-7 of a traversal; a failed allocation (-1) marks nothing.
+inline bool hasMark(const Gate *gate, int bit)
+{
+    return bit >= 0 && bit <= 7 && (gate->marks & (1 << bit));
+}
+
+inline void setMark(Gate *gate, int bit)
+{
+    if (bit >= 0 && bit <= 7)
+        gate->marks |= 1 << bit;
+}
+
 // The output ports of the gate: sort group 0 to the end of its port set.
 inline QList<GatePort *> outputPorts(Gate *gate)
 {

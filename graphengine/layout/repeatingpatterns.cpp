@@ -178,6 +178,10 @@ bool Module::clusterRepeatingPatterns(bool enabled)
         // A gate still standing under both of its signatures is folded with
         // the first of its groups only; the other group goes on without it.
         QSet<const Gate *> folded;
+        // Deleted after the sweep below: an instance made later in the
+        // column could otherwise take the address of a deleted copy and be
+        // swept out of the column with it.
+        QList<Gate *> doomed;
         for (auto group = groups.cbegin(); group != groups.cend(); ++group) {
             trace([&] { return tr(" Cluster : %1").arg(group.key()); });
             QList<Gate *> copies;
@@ -230,18 +234,18 @@ bool Module::clusterRepeatingPatterns(bool enabled)
                 Gate *copy = copies.at(i);
                 copy->clusterSignature(instance, i, firstNetNumber);
                 folded.insert(copy);
-                delete copy;
+                doomed.append(copy);
             }
             nextNetNumber += portCount;
         }
-        // The folded copies leave the column list in one sweep (the
-        // addresses are only compared, never followed).
+        // The folded copies leave the column list in one sweep.
         if (!folded.isEmpty()) {
             QList<Gate *> &list = columnGates[c];
             list.erase(std::remove_if(list.begin(), list.end(),
                                       [&folded](const Gate *gate) { return folded.contains(gate); }),
                        list.end());
         }
+        qDeleteAll(doomed);
     }
     trace([&] { return tr("Saving Ratio is %1 cluster for %2 gates.").arg(groupsFound).arg(gatesFolded); });
     traceEnabled = false;

@@ -131,6 +131,38 @@ public:
     // pass-through drivers that carry mark a, clearing marks a and b.
     void collectPassThroughChain(Gate *gate, int markA, int markB);
 
+    // Per-column port-Y lists: the sorted absolute Ys of the ports of the
+    // gates placed in a column so far.
+    void registerPortYs(Gate *gate, bool outputs);
+    void registerAllPortYs(Gate *gate);
+    void registerAllPortYsGuarded(Gate *gate);
+    void unregisterPortYs(Gate *gate, bool outputs);
+    void unregisterAllPortYs(Gate *gate);
+    // Moves y down until the port stands more than the spacing away from
+    // every entry of ys; true when y changed.
+    static bool keepPortClear(double &y, const GatePort *port, const QVector<double> &ys, double spacing);
+    // The downward shift that keeps the gate's first ports clear of the
+    // registered ports of the neighbouring columns.
+    double portClearance(Gate *gate, double y, double spacing);
+    // Moves the gate down by delta and its aligned loads with it; false when
+    // the move was refused.
+    bool repositionColumn(Gate *origin, Gate *gate, double delta, bool stopAtBottom, int positionedMark,
+                          QSet<Gate *> &visited, int spacing);
+
+    // The Y of every gate, column by column from the outputs back.
+    void computeGateYPositionFromHierarchy(double spacing, bool packBuses, bool correction);
+    void positionGateRecursive(GatePort *port, GatePort *fromPort, bool setLink, int positionedMark,
+                               int exploredMark, double spacing, bool packBuses, bool singlePath);
+    bool alignToPositionedLoads(Gate *gate, double &y, int positionedMark);
+    bool placeFromDrivers(Gate *gate, double &y, int mark, bool onlyPositionedBelow);
+    // The output ports level with their drivers, output buses at pitch 2.
+    void computeOutputPortY(double spacing);
+    // Closes every empty band taller than the spacing; true when two gates
+    // of an inner column overlap.
+    bool shrinkVerticalSpace(int spacing);
+    // One label width for all module ports of a side.
+    void alignInputOutputPorts();
+
     // The marker: the table and the mark value of the current walk.
     MarkTable *markTable = nullptr;
     int markValue = 1;

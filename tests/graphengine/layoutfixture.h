@@ -42,6 +42,24 @@ inline Gate *cell(Module *m, const QString &name, const QString &netIn, const QS
     return g;
 }
 
+// A gate with inputs "i0".. at pin heights 1, 3, ... and outputs "y0".. at
+// 2, 4, ..., in a box of height h, its shape taken as built.
+inline Gate *pinnedGate(Module *m, const QString &name, int inputs, int outputs, int kind, double h)
+{
+    QStringList in, out;
+    for (int i = 0; i < inputs; ++i)
+        in << QStringLiteral("i%1").arg(i);
+    for (int i = 0; i < outputs; ++i)
+        out << QStringLiteral("y%1").arg(i);
+    Gate *g = makeGate(m, name, in, out, kind);
+    int i = 0, o = 0;
+    for (GatePort *p : g->ports.ports)
+        p->tip = p->attributes.sortGroup() == 0 ? QPointF(6, 2.0 + 2 * o++) : QPointF(0, 1.0 + 2 * i++);
+    g->rect = QRectF(0, 0, 6, h);
+    g->shapeBuilt = 1;
+    return g;
+}
+
 inline Gate *gateNamed(const Module *m, const QString &name)
 {
     for (Gate *g : m->gates->elements()) {
