@@ -446,7 +446,7 @@ bool Module::alignToPositionedLoads(Gate *gate, double &y, int positionedMark)
         anyLoads = true;
         bool found = false;
         double best = 0.0;
-        for (const GatePort *lp : p->net->loads.ports) {
+        for (const GatePort *lp : p->net->loads.list()) {
             const Gate *lg = lp ? lp->owner : nullptr;
             if (!lg || !hasMark(lg, positionedMark))
                 continue;
@@ -480,7 +480,7 @@ bool Module::placeFromDrivers(Gate *gate, double &y, int mark, bool onlyPosition
                 best = candidate;
             found = true;
         };
-        for (const GatePort *dp : p->net->drivers.ports) {
+        for (const GatePort *dp : p->net->drivers.list()) {
             Gate *dg = dp ? dp->owner : nullptr;
             if (!dg)
                 continue;

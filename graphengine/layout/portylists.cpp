@@ -211,7 +211,7 @@ bool Module::repositionColumn(Gate *origin, Gate *gate, double delta, bool stopA
         forEachPort(g, true, [&](const GatePort *port) {
             if (!port->net)
                 return;
-            for (const GatePort *load : port->net->loads.ports) {
+            for (const GatePort *load : port->net->loads.list()) {
                 Gate *lg = load ? load->owner : nullptr;
                 if (lg && lg == link && hasMark(lg, positionedMark) && lg->column > c)
                     loads.emplace_back(lg, moveBy);

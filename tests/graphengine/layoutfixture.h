@@ -53,7 +53,7 @@ inline Gate *pinnedGate(Module *m, const QString &name, int inputs, int outputs,
         out << QStringLiteral("y%1").arg(i);
     Gate *g = makeGate(m, name, in, out, kind);
     int i = 0, o = 0;
-    for (GatePort *p : g->ports.ports)
+    for (GatePort *p : g->ports.list())
         p->tip = p->attributes.sortGroup() == 0 ? QPointF(6, 2.0 + 2 * o++) : QPointF(0, 1.0 + 2 * i++);
     g->rect = QRectF(0, 0, 6, h);
     g->shapeBuilt = 1;
