@@ -1,4 +1,5 @@
-// The layout steps from reset to column order on generated netlists of
+// The layout steps (the vertical placement aside) and building and painting
+// the scene items on generated netlists of
 // 1,000, 10,000 and 100,000 gates: logic gates, flip-flops on one clock net,
 // feedback through the flip-flops and fan-out. Prints the time of every step
 // (the clustering with its passes and folded gates), a whole second run of
@@ -13,10 +14,15 @@
 #include "graphengine/model/gateport.h"
 #include "graphengine/model/gates.h"
 #include "graphengine/model/module.h"
+#include "graphengine/scene/guiedgeelement.h"
+#include "graphengine/scene/guigateelement.h"
 
 #include <QElapsedTimer>
 #include <QFile>
-#include <QGuiApplication>
+#include <QApplication>
+#include <QGraphicsScene>
+#include <QImage>
+#include <QPainter>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTextStream>
@@ -145,6 +151,7 @@ int runOne(int count)
     const int netlistGatesBuilt = module->countGatesWithProperty();
 
     int clusterPasses = 0;
+    QGraphicsScene scene;
     struct Step
     {
         const char *name;
@@ -163,6 +170,25 @@ int runOne(int count)
                  ++clusterPasses;
          }},
         {"Order Column", [&] { module->orderColumns(); }},
+        {"Compute Edge boundary", [&] { module->computeEdgeBoundaries(); }},
+        {"Compute Edge Vertical segments", [&] { module->computeEdgeVerticalSegments(10.0, 10.0); }},
+        {"Compute X-coordinate", [&] { module->computeXCoordinates(); }},
+        {"Draw Edges", [&] { module->drawEdges(); }},
+        // What the viewer does next: one scene item per gate and per net,
+        // then one paint of the whole scene.
+        {"Build scene items",
+         [&] {
+             for (Gate *gate : module->gates->elements())
+                 scene.addItem(new GuiGateElement(gate));
+             for (Edge *net : module->edges->elements())
+                 scene.addItem(new GuiEdgeElement(net));
+         }},
+        {"Paint scene",
+         [&] {
+             QImage image(1024, 1024, QImage::Format_ARGB32_Premultiplied);
+             QPainter painter(&image);
+             renderScene(&scene, &painter, QRectF(image.rect()), scene.itemsBoundingRect());
+         }},
     };
     out << "gates " << gatesBuilt << ", nets " << netsBuilt << ", built in " << build << " ms\n";
     module->markValue = 0;
@@ -191,6 +217,9 @@ int runOne(int count)
                .arg(clusters)
                .arg(folded)
                .arg(clusterPasses);
+    // The items refer to the run's pass-through gates, which Simplify
+    // Graph deletes.
+    scene.clear();
     timer.restart();
     module->simplifyGraph();
     out << QStringLiteral("  %1 %2 ms\n").arg(QStringLiteral("Simplify Graph"), -26).arg(timer.nsecsElapsed() / 1e6, 9, 'f', 2);
@@ -225,7 +254,7 @@ int runOne(int count)
 
 int main(int argc, char **argv)
 {
-    QGuiApplication app(argc, argv);
+    QApplication app(argc, argv);
     if (argc > 1)
         return runOne(QString::fromLocal8Bit(argv[1]).toInt());
     int failures = 0;

@@ -57,10 +57,13 @@ const LayoutStep layoutSteps[] = {
     {QT_TRANSLATE_NOOP("QObject", "Compute Y-Coordinate for output ports"), nullptr},
     {QT_TRANSLATE_NOOP("QObject", "Shrink Vertical Space"), nullptr},
     {QT_TRANSLATE_NOOP("QObject", "Input/Output ports Alignemnt"), nullptr},
-    {QT_TRANSLATE_NOOP("QObject", "Compute Edge boundary"), nullptr},
-    {QT_TRANSLATE_NOOP("QObject", "Compute Edge Vertical segments"), nullptr},
-    {QT_TRANSLATE_NOOP("QObject", "Compute X-coordinate"), nullptr},
-    {QT_TRANSLATE_NOOP("QObject", "Draw Edges"), nullptr},
+    {QT_TRANSLATE_NOOP("QObject", "Compute Edge boundary"),
+     [](Module &m, const LayoutArguments &) { m.computeEdgeBoundaries(); }},
+    {QT_TRANSLATE_NOOP("QObject", "Compute Edge Vertical segments"),
+     [](Module &m, const LayoutArguments &a) { m.computeEdgeVerticalSegments(a.spacing, a.spacing); }},
+    {QT_TRANSLATE_NOOP("QObject", "Compute X-coordinate"),
+     [](Module &m, const LayoutArguments &) { m.computeXCoordinates(); }},
+    {QT_TRANSLATE_NOOP("QObject", "Draw Edges"), [](Module &m, const LayoutArguments &) { m.drawEdges(); }},
 };
 
 double clampedSpacing(double spacing)

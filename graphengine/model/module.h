@@ -131,6 +131,15 @@ public:
     // pass-through drivers that carry mark a, clearing marks a and b.
     void collectPassThroughChain(Gate *gate, int markA, int markB);
 
+    // Routing: nets filed under the gap right of their driving column, the
+    // gaps packed into trunk slots, column X and the nets' lines.
+    void computeEdgeBoundaries();
+    void computeEdgeVerticalSegments(double pitch, double clearance);
+    void computeXCoordinates();
+    // Merges same-named pass-throughs of a column, then builds every net's
+    // lines from columnRight.
+    void drawEdges();
+
     // The marker: the table and the mark value of the current walk.
     MarkTable *markTable = nullptr;
     int markValue = 1;
