@@ -295,8 +295,10 @@ private slots:
         QGraphicsScene scene;
         scene.addItem(new GuiEdgeElement(n));
         scene.addItem(new GuiEdgeElement(twin));
-        device.engine.reset();
         QPainter painter(&device);
+        // As the screen drew it last, with the same painter and device.
+        n->paint(&painter, &option);
+        device.engine.reset();
         renderScene(&scene, &painter, QRectF(0, 0, 200, 200), scene.itemsBoundingRect());
         QCOMPARE(device.engine.vertical, 1);
         renderScene(&scene, &painter, QRectF(0, 0, 200, 200), scene.itemsBoundingRect());
