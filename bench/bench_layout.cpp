@@ -1,4 +1,5 @@
-// The layout steps from reset to the port alignment on generated netlists of
+// The layout steps and building and painting the scene items on
+// generated netlists of
 // 1,000, 10,000 and 100,000 gates: logic gates, flip-flops on one clock net,
 // feedback through the flip-flops and fan-out. Prints the time of every step
 // (the clustering with its passes and folded gates), a whole second run of
@@ -16,10 +17,15 @@
 #include "graphengine/model/gateport.h"
 #include "graphengine/model/gates.h"
 #include "graphengine/model/module.h"
+#include "graphengine/scene/guiedgeelement.h"
+#include "graphengine/scene/guigateelement.h"
 
 #include <QElapsedTimer>
 #include <QFile>
-#include <QGuiApplication>
+#include <QApplication>
+#include <QGraphicsScene>
+#include <QImage>
+#include <QPainter>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTextStream>
@@ -210,6 +216,7 @@ int runOne(int count)
 
     int clusterPasses = 0;
     bool collided = false;
+    QGraphicsScene scene;
     struct Step
     {
         const char *name;
@@ -232,6 +239,25 @@ int runOne(int count)
         {"Compute Y-Coordinate for output ports", [&] { module->computeOutputPortY(10.0); }},
         {"Shrink Vertical Space", [&] { collided = module->shrinkVerticalSpace(10); }},
         {"Input/Output ports Alignemnt", [&] { module->alignInputOutputPorts(); }},
+        {"Compute Edge boundary", [&] { module->computeEdgeBoundaries(); }},
+        {"Compute Edge Vertical segments", [&] { module->computeEdgeVerticalSegments(10.0, 10.0); }},
+        {"Compute X-coordinate", [&] { module->computeXCoordinates(); }},
+        {"Draw Edges", [&] { module->drawEdges(); }},
+        // What the viewer does next: one scene item per gate and per net,
+        // then one paint of the whole scene.
+        {"Build scene items",
+         [&] {
+             for (Gate *gate : module->gates->elements())
+                 scene.addItem(new GuiGateElement(gate));
+             for (Edge *net : module->edges->elements())
+                 scene.addItem(new GuiEdgeElement(net));
+         }},
+        {"Paint scene",
+         [&] {
+             QImage image(1024, 1024, QImage::Format_ARGB32_Premultiplied);
+             QPainter painter(&image);
+             renderScene(&scene, &painter, QRectF(image.rect()), scene.itemsBoundingRect());
+         }},
     };
     out << "gates " << gatesBuilt << ", nets " << netsBuilt << ", built in " << build << " ms\n";
     module->markValue = 0;
@@ -277,6 +303,9 @@ int runOne(int count)
                .arg(unplaced)
                .arg(bottom, 0, 'f', 1)
                .arg(collided ? QStringLiteral(", collisions reported") : QString());
+    // The items refer to the run's pass-through gates, which Simplify
+    // Graph deletes.
+    scene.clear();
     timer.restart();
     module->simplifyGraph();
     out << QStringLiteral("  %1 %2 ms\n").arg(QStringLiteral("Simplify Graph"), -26).arg(timer.nsecsElapsed() / 1e6, 9, 'f', 2);
@@ -311,7 +340,7 @@ int runOne(int count)
 
 int main(int argc, char **argv)
 {
-    QGuiApplication app(argc, argv);
+    QApplication app(argc, argv);
     if (argc > 2 && qstrcmp(argv[1], "clock") == 0)
         return runClock(QString::fromLocal8Bit(argv[2]).toInt());
     if (argc > 1)

@@ -60,10 +60,13 @@ const LayoutStep layoutSteps[] = {
     {QT_TRANSLATE_NOOP("QObject", "Shrink Vertical Space"),
      [](Module &m, const LayoutArguments &a) { m.shrinkVerticalSpace(int(a.spacing)); }},
     {QT_TRANSLATE_NOOP("QObject", "Input/Output ports Alignemnt"), [](Module &m, const LayoutArguments &) { m.alignInputOutputPorts(); }},
-    {QT_TRANSLATE_NOOP("QObject", "Compute Edge boundary"), nullptr},
-    {QT_TRANSLATE_NOOP("QObject", "Compute Edge Vertical segments"), nullptr},
-    {QT_TRANSLATE_NOOP("QObject", "Compute X-coordinate"), nullptr},
-    {QT_TRANSLATE_NOOP("QObject", "Draw Edges"), nullptr},
+    {QT_TRANSLATE_NOOP("QObject", "Compute Edge boundary"),
+     [](Module &m, const LayoutArguments &) { m.computeEdgeBoundaries(); }},
+    {QT_TRANSLATE_NOOP("QObject", "Compute Edge Vertical segments"),
+     [](Module &m, const LayoutArguments &a) { m.computeEdgeVerticalSegments(a.spacing, a.spacing); }},
+    {QT_TRANSLATE_NOOP("QObject", "Compute X-coordinate"),
+     [](Module &m, const LayoutArguments &) { m.computeXCoordinates(); }},
+    {QT_TRANSLATE_NOOP("QObject", "Draw Edges"), [](Module &m, const LayoutArguments &) { m.drawEdges(); }},
 };
 
 double clampedSpacing(double spacing)

@@ -5,11 +5,16 @@
 #include "portset.h"
 #include "semiindex.h"
 
+#include <QLineF>
 #include <QList>
 #include <QPen>
 #include <QPointF>
 #include <QRectF>
 #include <QVector>
+
+class QPainter;
+class QPainterPath;
+class QStyleOptionGraphicsItem;
 
 namespace GraphEngine {
 
@@ -100,6 +105,24 @@ public:
     int fanOut() const;
     QString connectionSummary() const;
 
+    // Geometry of the laid-out net (edge_lines.cpp). The port ranges and
+    // the routing column; files the net in its module's columnEdges unless
+    // fileInColumn is false (a net filed once stays filed once).
+    void computeBoundary(bool fileInColumn = true);
+    // Branch lines and trunks of this piece and of the pieces feeding it
+    // through pass-through gates; gapX holds the x of each edge column.
+    void buildLines(const QVector<double> &gapX);
+    void paint(QPainter *painter, const QStyleOptionGraphicsItem *option) const;
+    // A hit on a branch near its end also names the port there.
+    bool collidesWithPath(const QPainterPath &path, GatePort **port) const;
+    GatePort *portAtPoint(const QPointF &point) const;
+    static QLineF branchLineTo(const BranchLine &record, const QPointF &point);
+    static QLineF sharedLine(const BranchLine &a, const BranchLine &b);
+    QLineF middlePoint() const;
+    QLineF anchorNearPort(const GatePort *port) const;
+    // From portA to portB along the net; empty when no path is found.
+    QVector<QPointF> pathBetween(const GatePort *portA, const GatePort *portB) const;
+
     PortSet drivers;
     PortSet loads;
     Name name;
@@ -127,7 +150,15 @@ private:
     // Takes every entry of the port out of both lists, without a message.
     bool detach(GatePort *port);
     void transfer(PortSet &list, int column, Edge *target, bool moveDrivers);
+    void buildLineTree(const QVector<double> &gapX, Edge *target, int index, int depth);
 };
+
+// Trunks drawn in the current render pass, by clipped extent, with the pen
+// they were drawn with: a trunk several nets share is drawn once per pass.
+// Every render (view paint, image or SVG export) starts a new pass; the
+// cache also starts afresh when a different painter or device paints.
+void beginRenderPass();
+int trunkPenCacheSize();
 
 // The net index of a module. It owns its nets.
 class Edges : public SemiIndex<Name, Edge>

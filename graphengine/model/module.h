@@ -163,6 +163,15 @@ public:
     // One label width for all module ports of a side.
     void alignInputOutputPorts();
 
+    // Routing: nets filed under the gap right of their driving column, the
+    // gaps packed into trunk slots, column X and the nets' lines.
+    void computeEdgeBoundaries();
+    void computeEdgeVerticalSegments(double pitch, double clearance);
+    void computeXCoordinates();
+    // Merges same-named pass-throughs of a column, then builds every net's
+    // lines from columnRight.
+    void drawEdges();
+
     // The marker: the table and the mark value of the current walk.
     MarkTable *markTable = nullptr;
     int markValue = 1;

@@ -1,6 +1,7 @@
 #include "common/testenvironment.h"
 #include "clusterfixture.h"
 #include "netlistfixture.h"
+#include "testpaintdevice.h"
 
 #include "graphengine/globals.h"
 #include "graphengine/model/graphitem.h"
@@ -73,35 +74,7 @@ private:
     QPen m_pen;
 };
 
-class RecordingDevice : public QPaintDevice
-{
-public:
-    QPaintEngine *paintEngine() const override { return &engine; }
-    mutable RecordingEngine engine;
-
-protected:
-    int metric(PaintDeviceMetric metric) const override
-    {
-        switch (metric) {
-        case PdmWidth:
-        case PdmHeight:
-            return 2000;
-        case PdmDpiX:
-        case PdmDpiY:
-        case PdmPhysicalDpiX:
-        case PdmPhysicalDpiY:
-            return 96;
-        case PdmDepth:
-            return 32;
-        case PdmDevicePixelRatio:
-            return 1;
-        case PdmDevicePixelRatioScaled:
-            return int(devicePixelRatioFScale());
-        default:
-            return 1000;
-        }
-    }
-};
+using RecordingDevice = TestPaintDevice<RecordingEngine>;
 
 QPointF middle(const GatePort *port)
 {

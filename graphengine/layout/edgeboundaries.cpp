@@ -1,0 +1,20 @@
+// Step "Compute Edge boundary": every net's port ranges, and the net filed
+// under the gap right of the column that drives it.
+#include "layoutsupport.h"
+
+#include "graphengine/model/edge.h"
+
+namespace GraphEngine {
+
+void Module::computeEdgeBoundaries()
+{
+    columnEdges.clear();
+    for (int c = 0; c <= lastColumn; ++c)
+        columnEdges.append(QList<Edge *>());
+    for (Edge *net : edges->elements()) {
+        if (net)
+            net->computeBoundary();
+    }
+}
+
+} // namespace GraphEngine

@@ -1,0 +1,461 @@
+// Net geometry: port ranges, the branch and trunk records a laid-out net is
+// drawn from, painting, hit tests and the paths the viewer's tools follow.
+#include "edge.h"
+
+#include "gate.h"
+#include "gateport.h"
+#include "graphengine/globals.h"
+#include "graphengine/logging.h"
+#include "module.h"
+#include "paintreport.h"
+
+#include <QCoreApplication>
+#include <QMap>
+#include <QPainter>
+#include <QPainterPath>
+#include <QStyle>
+#include <QStyleOptionGraphicsItem>
+
+#include <algorithm>
+#include <cmath>
+#include <tuple>
+
+namespace GraphEngine {
+
+namespace {
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("GraphEngine::Edge", text);
+}
+
+bool isPlaceholder(const BranchLine &line)
+{
+    return line.xMin == -1.0 && line.xMax == -2.0 && line.x == -1.0;
+}
+
+bool isPlaceholder(const TrunkSegment &trunk)
+{
+    return trunk.x == -1.0 && trunk.top == -1.0 && trunk.bottom == -2.0;
+}
+
+double portY(const GatePort *port)
+{
+    return port->owner ? port->owner->y + port->tip.y() : 0.0;
+}
+
+// Branch points are (y, x): ordered by y, then x.
+bool branchLess(const QPointF &a, const QPointF &b)
+{
+    return a.x() < b.x() || (a.x() == b.x() && a.y() < b.y());
+}
+
+const QPointF *firstBranchFrom(const BranchLine &line, const QPointF &key)
+{
+    return std::lower_bound(line.branches.cbegin(), line.branches.cend(), key, branchLess);
+}
+
+struct TrunkKey
+{
+    double x;
+    double top;
+    double bottom;
+    bool operator<(const TrunkKey &o) const
+    {
+        return std::tie(x, top, bottom) < std::tie(o.x, o.top, o.bottom);
+    }
+};
+
+struct TrunkPenCache
+{
+    QMap<TrunkKey, QPen> pens;
+    const QPainter *painter = nullptr;
+    const QPaintDevice *device = nullptr;
+};
+
+TrunkPenCache &trunkPenCache()
+{
+    static TrunkPenCache cache;
+    return cache;
+}
+
+void drawBranches(QPainter *painter, const BranchLine &line, const QRectF &r)
+{
+    if (r.x() - 3 > line.xMax || line.xMin > r.x() + r.width() + 3)
+        return;
+    const double last = r.y() + r.height() + 4;
+    for (auto it = firstBranchFrom(line, QPointF(r.y() - 3, -1e300)); it != line.branches.cend() && it->x() < last;
+         ++it)
+        painter->drawLine(QPointF(line.x, it->x()), QPointF(it->y(), it->x()));
+}
+
+void drawTrunk(QPainter *painter, const TrunkSegment &trunk, const QRectF &r)
+{
+    // A placeholder left between two pieces has nothing to draw.
+    if (isPlaceholder(trunk))
+        return;
+    if (r.x() - 3 > trunk.x + 2 || trunk.x - 2 > r.x() + r.width() + 3)
+        return;
+    const double lastJunction = r.y() + r.height() + 4;
+    for (auto it = std::lower_bound(trunk.junctions.cbegin(), trunk.junctions.cend(), r.y() - 5);
+         it != trunk.junctions.cend() && *it <= lastJunction; ++it) {
+        const int left = int(trunk.x - 2);
+        const int top = int(*it);
+        painter->drawRect(QRect(QPoint(left, top), QPoint(left + 3, top + 3)));
+    }
+    const double top = std::max(trunk.top, r.y() - 2);
+    const double bottom = std::min(trunk.bottom, r.y() + r.height() + 2);
+    if (bottom < top)
+        return;
+    TrunkPenCache &cache = trunkPenCache();
+    const TrunkKey key{trunk.x, top, bottom};
+    const auto found = cache.pens.constFind(key);
+    if (found != cache.pens.constEnd() && found.value() == painter->pen())
+        return;
+    painter->drawLine(QPointF(trunk.x, top), QPointF(trunk.x, bottom));
+    cache.pens.insert(key, painter->pen());
+}
+
+bool hitBranch(const BranchLine &line, const QRectF &r, QPointF *end)
+{
+    if (r.x() > line.xMax || line.xMin > r.x() + r.width())
+        return false;
+    const double last = r.y() + r.height() + 2;
+    for (auto it = firstBranchFrom(line, QPointF(r.y() - 2, -1e300)); it != line.branches.cend() && it->x() < last;
+         ++it) {
+        if (QRectF(line.x, it->x() - 2, it->y() - line.x, 4).intersects(r)) {
+            *end = QPointF(it->y(), it->x());
+            return true;
+        }
+    }
+    return false;
+}
+
+bool hitTrunk(const TrunkSegment &trunk, const QRectF &r)
+{
+    return !isPlaceholder(trunk)
+           && QRectF(trunk.x - 2, trunk.top - 2, 4, trunk.bottom - trunk.top + 4).intersects(r);
+}
+
+} // namespace
+
+void beginRenderPass()
+{
+    TrunkPenCache &cache = trunkPenCache();
+    cache.pens.clear();
+    cache.painter = nullptr;
+    cache.device = nullptr;
+}
+
+int trunkPenCacheSize()
+{
+    return trunkPenCache().pens.size();
+}
+
+void Edge::computeBoundary(bool fileInColumn)
+{
+    loadTop = driverTop = 1e300;
+    loadBottom = driverBottom = -1e300;
+    for (const GatePort *port : drivers.list()) {
+        if (!port)
+            continue;
+        const double y = portY(port);
+        driverTop = std::min(driverTop, y);
+        driverBottom = std::max(driverBottom, y);
+    }
+    for (const GatePort *port : loads.list()) {
+        if (!port)
+            continue;
+        const double y = portY(port);
+        loadTop = std::min(loadTop, y);
+        loadBottom = std::max(loadBottom, y);
+    }
+    if (drivers.isEmpty() || !drivers.list().first())
+        driverTop = driverBottom = (loadTop + loadBottom) * 0.5;
+
+    column = -1;
+    const GatePort *lastDriver = drivers.isEmpty() ? nullptr : drivers.list().last();
+    const GatePort *lastLoad = loads.isEmpty() ? nullptr : loads.list().last();
+    if (lastDriver && lastDriver->owner)
+        column = lastDriver->owner->column;
+    else if (lastLoad && lastLoad->owner)
+        column = lastLoad->owner->column - 1;
+    if (column == -1 || !fileInColumn || !module)
+        return;
+    if (column < 0 || column >= module->columnEdges.size()) {
+        logCritical(tr("Edge %1 lies outside the columns (%2)").arg(name.toString(false)).arg(column));
+        return;
+    }
+    module->columnEdges[column].append(this);
+}
+
+void Edge::buildLines(const QVector<double> &gapX)
+{
+    if (column == -1)
+        return;
+    // Records left from an earlier build would collect their branches twice.
+    branchLines.clear();
+    trunkSegments.clear();
+    const int records = std::max(1, std::min((module ? module->lastColumn : 0) + 1, 8));
+    branchLines.resize(records);
+    trunkSegments.resize(records);
+    bounds = QRectF(0, 0, 0, 0);
+    buildLineTree(gapX, this, 0, 0);
+    while (!branchLines.isEmpty() && isPlaceholder(branchLines.last()))
+        branchLines.removeLast();
+    while (!trunkSegments.isEmpty() && isPlaceholder(trunkSegments.last()))
+        trunkSegments.removeLast();
+    branchLines.squeeze();
+    bounds.adjust(-1.0, -1.0, 1.0, 1.0);
+}
+
+void Edge::buildLineTree(const QVector<double> &gapX, Edge *target, int index, int depth)
+{
+    if (column < 0 || column >= gapX.size()) {
+        logCritical(tr("Edge %1 lies outside the columns (%2)").arg(name.toString(false)).arg(column));
+        return;
+    }
+    // Pieces feed each other from column to column, so a chain longer than
+    // the columns is a loop that must not recurse for ever.
+    if (depth > gapX.size())
+        return;
+    const double x = gapX.at(column) + trackOffset;
+    const double top = std::min(loadTop, driverTop);
+    const double bottom = std::max(loadBottom, driverBottom);
+    const bool flat = qFuzzyCompare(top, bottom);
+
+    if (index >= target->branchLines.size())
+        target->branchLines.resize(index + 8);
+    if (index >= target->trunkSegments.size())
+        target->trunkSegments.resize(index + 10);
+    BranchLine &line = target->branchLines[index];
+    TrunkSegment &trunk = target->trunkSegments[index];
+    if (isPlaceholder(line))
+        line.xMin = line.xMax = line.x = x;
+    line.sorted = false;
+    line.branches.reserve(line.branches.size() + drivers.size() + loads.size());
+    if (!flat) {
+        trunk.x = x;
+        trunk.top = top;
+        trunk.bottom = bottom;
+    }
+
+    auto addBranch = [&](const GatePort *port, double endTop, double endBottom) {
+        const QPointF p = port->scenePos();
+        line.xMin = std::min(line.xMin, p.x());
+        line.xMax = std::max(line.xMax, p.x());
+        line.branches.append(QPointF(p.y(), p.x()));
+        const bool atEnd = qFuzzyCompare(p.y(), top) || qFuzzyCompare(p.y(), bottom);
+        // A port at an end of the trunk needs a square only where a branch
+        // of the other side leaves at the same height.
+        if (!atEnd || (!flat && (qFuzzyCompare(p.y(), endTop) || qFuzzyCompare(p.y(), endBottom)))) {
+            trunk.junctions.append(p.y() - 2.0);
+            trunk.sorted = false;
+        }
+    };
+    for (const GatePort *port : drivers.list()) {
+        if (port)
+            addBranch(port, loadTop, loadBottom);
+    }
+    for (const GatePort *port : loads.list()) {
+        if (port && port->scenePos().x() != x)
+            addBranch(port, driverTop, driverBottom);
+    }
+    target->bounds = target->bounds.united(QRectF(line.xMin - 1, top - 1, line.xMax - line.xMin + 2, bottom - top + 2));
+    if (!line.sorted) {
+        std::sort(line.branches.begin(), line.branches.end(), branchLess);
+        line.sorted = true;
+    }
+    if (!trunk.sorted) {
+        std::sort(trunk.junctions.begin(), trunk.junctions.end());
+        trunk.sorted = true;
+    }
+
+    for (GatePort *port : drivers.list()) {
+        if (!port || !port->owner || port->owner->kind != BaseEnum::COLPASSTHROUGH)
+            continue;
+        const GatePort *input = port->owner->portAt(2, 0);
+        if (input && input->net)
+            input->net->buildLineTree(gapX, target, index + 1, depth + 1);
+    }
+}
+
+void Edge::paint(QPainter *painter, const QStyleOptionGraphicsItem *option) const
+{
+    reportFirstPaint(module);
+    const QRectF exposed = option->exposedRect;
+    if (exposed.width() <= 0 || exposed.height() <= 0)
+        return;
+    TrunkPenCache &cache = trunkPenCache();
+    if (cache.painter != painter || cache.device != painter->device()) {
+        // Another painter or device: a render the caller did not announce.
+        cache.pens.clear();
+        cache.painter = painter;
+        cache.device = painter->device();
+    }
+    const double w = 1.0 / QStyleOptionGraphicsItem::levelOfDetailFromTransform(painter->worldTransform());
+    const double width = w > 1.0 ? std::min(w, 20.0) : 1.0;
+    QPen linePen;
+    if (option->state & QStyle::State_Selected) {
+        linePen = QPen(QBrush(Qt::black), width > 1.001 ? width * 3.0 : 3.003, Qt::SolidLine, Qt::SquareCap,
+                       Qt::RoundJoin);
+        if (traceEnabled && !drivers.isEmpty() && drivers.list().first()) {
+            logWarning(tr("%1 : y.input = %2")
+                           .arg(name.toString(false))
+                           .arg(portY(drivers.list().first()), 0, 'g', -1));
+        }
+    } else {
+        linePen = QPen(QBrush(pen.color()), width, Qt::SolidLine, Qt::SquareCap, Qt::RoundJoin);
+    }
+    painter->setPen(linePen);
+    painter->setBrush(QBrush(linePen.color()));
+    for (const BranchLine &line : branchLines)
+        drawBranches(painter, line, exposed);
+    for (const TrunkSegment &trunk : trunkSegments)
+        drawTrunk(painter, trunk, exposed);
+}
+
+bool Edge::collidesWithPath(const QPainterPath &path, GatePort **port) const
+{
+    *port = nullptr;
+    if (path.isEmpty())
+        return false;
+    QRectF area = boundingRect();
+    if (area.width() == 0)
+        area.setWidth(1);
+    if (area.height() == 0)
+        area.setHeight(1);
+    area.adjust(-0.5, -0.5, 0.5, 0.5);
+    QRectF probe = path.controlPointRect();
+    if (probe.width() == 0)
+        probe.setWidth(1);
+    if (probe.height() == 0)
+        probe.setHeight(1);
+    if (!area.intersects(probe))
+        return false;
+    const QPointF centre = probe.center();
+    for (const BranchLine &line : branchLines) {
+        QPointF end;
+        if (hitBranch(line, probe, &end)) {
+            if (std::abs(centre.x() - end.x()) + std::abs(centre.y() - end.y()) < 20.0)
+                *port = portAtPoint(end);
+            return true;
+        }
+    }
+    for (const TrunkSegment &trunk : trunkSegments) {
+        if (hitTrunk(trunk, probe))
+            return true;
+    }
+    return false;
+}
+
+GatePort *Edge::portAtPoint(const QPointF &point) const
+{
+    for (const PortSet *list : {&drivers, &loads}) {
+        for (GatePort *port : list->list()) {
+            if (port && port->scenePos() == point)
+                return port;
+        }
+    }
+    return nullptr;
+}
+
+QLineF Edge::branchLineTo(const BranchLine &record, const QPointF &point)
+{
+    const QPointF *it = firstBranchFrom(record, QPointF(point.y(), point.x()));
+    if (it != record.branches.cend() && std::abs(it->x() - point.y()) <= 1e-12
+        && std::abs(it->y() - point.x()) <= 1e-12)
+        return QLineF(QPointF(record.x, it->x()), point);
+    return QLineF();
+}
+
+QLineF Edge::sharedLine(const BranchLine &a, const BranchLine &b)
+{
+    auto i = a.branches.cbegin();
+    auto j = b.branches.cbegin();
+    while (i != a.branches.cend() && j != b.branches.cend()) {
+        if (branchLess(*i, *j)) {
+            ++i;
+        } else if (branchLess(*j, *i)) {
+            ++j;
+        } else {
+            return QLineF(a.x, i->x(), b.x + 0.1, i->x());
+        }
+    }
+    return QLineF();
+}
+
+QLineF Edge::middlePoint() const
+{
+    const int n = branchLines.size();
+    const int h = n / 2;
+    if (n == 0)
+        return QLineF();
+    if (n % 2 == 0)
+        return sharedLine(branchLines.at(h - 1), branchLines.at(h));
+    const BranchLine &line = branchLines.at(h);
+    if (line.branches.isEmpty())
+        return QLineF();
+    return QLineF(line.x, line.branches.first().x(), line.x, line.branches.last().x() + 0.1);
+}
+
+QLineF Edge::anchorNearPort(const GatePort *port) const
+{
+    if (!port)
+        return QLineF();
+    const QPointF at = port->scenePos();
+    for (const BranchLine &line : branchLines) {
+        const QLineF branch = branchLineTo(line, at);
+        if (!branch.isNull())
+            return branch;
+    }
+    return QLineF();
+}
+
+QVector<QPointF> Edge::pathBetween(const GatePort *portA, const GatePort *portB) const
+{
+    if (!portA || !portB)
+        return {};
+    const QPointF pA = portA->scenePos();
+    const QPointF pB = portB->scenePos();
+    // The walk only climbs towards the driving pieces, so it starts at the
+    // first record that holds either port.
+    int k = -1;
+    bool fromB = false;
+    QLineF start;
+    for (int i = 0; i < branchLines.size() && k < 0; ++i) {
+        start = branchLineTo(branchLines.at(i), pA);
+        if (!start.isNull()) {
+            k = i;
+        } else {
+            start = branchLineTo(branchLines.at(i), pB);
+            if (!start.isNull()) {
+                k = i;
+                fromB = true;
+            }
+        }
+    }
+    if (k < 0)
+        return {};
+    const QPointF target = fromB ? pA : pB;
+    QVector<QPointF> points{start.p2(), start.p1()};
+    for (;;) {
+        const QLineF end = branchLineTo(branchLines.at(k), target);
+        if (!end.isNull()) {
+            points << end.p1() << end.p2();
+            if (fromB)
+                std::reverse(points.begin(), points.end());
+            return points;
+        }
+        if (k == branchLines.size() - 1)
+            return {};
+        const QLineF connector = sharedLine(branchLines.at(k), branchLines.at(k + 1));
+        if (connector.isNull())
+            logWarning(tr("Invalid condition detected: Should always find a shared line"));
+        else
+            points << connector.p1() << connector.p2();
+        ++k;
+    }
+}
+
+} // namespace GraphEngine

@@ -1,0 +1,578 @@
+#include "common/testenvironment.h"
+#include "graphengine/layout/edgebundle.h"
+#include "graphengine/layout/marktable.h"
+#include "graphengine/logging.h"
+#include "layoutfixture.h"
+
+#include <QtTest>
+
+#include <cmath>
+
+using namespace GraphEngine;
+using namespace LayoutFixture;
+
+#define VERIFY_CONSISTENT(module) QCOMPARE(brokenInvariant(module), QString())
+
+// The routing steps (net boundaries, trunk slots, column X, net lines and the
+// pass-through merge) on modules whose columns and gate Ys are set by hand,
+// as the vertical placement leaves them, and whole layouts of small
+// netlists.
+class TestRouting : public QObject
+{
+    Q_OBJECT
+
+    ModuleMap m_modules;
+    Module *m = nullptr;
+
+    // A gate placed by hand: column, Y, and its ports' tips in gate
+    // coordinates (inputs at x 0, outputs at x 10, one row of 10 per port).
+    Gate *placed(const QString &name, int column, double y, const QStringList &inputs,
+                 const QStringList &outputs, int kind = BaseEnum::AND)
+    {
+        Gate *g = makeGate(m, name, inputs, outputs, kind);
+        g->column = column;
+        g->y = y;
+        g->shapeBuilt = 1;
+        for (GatePort *p : g->ports.list()) {
+            const bool out = p->attributes.sortGroup() == 0;
+            p->tip = QPointF(out ? 10.0 : 0.0, 10.0 * p->attributes.position);
+            p->anchor = p->tip;
+        }
+        return g;
+    }
+
+    void setColumns(int last)
+    {
+        m->lastColumn = last;
+        m->columnWidths = QVector<double>(last + 1, 10.0);
+        m->columnGates.clear();
+        for (int c = 0; c <= last; ++c)
+            m->columnGates.append(QList<Gate *>());
+        for (Gate *g : m->gates->elements())
+            m->columnGates[g->column].append(g);
+    }
+
+    // Steps 13 to 16 as the driver runs them.
+    void route(double spacing = 10.0)
+    {
+        m->computeEdgeBoundaries();
+        m->computeEdgeVerticalSegments(spacing, spacing);
+        m->computeXCoordinates();
+        m->drawEdges();
+    }
+
+    static bool endsBranch(const Edge *net, const GatePort *port)
+    {
+        return !net->anchorNearPort(port).isNull();
+    }
+
+    // Every connected port of every gate is the end of a branch of its net.
+    static QString portWithoutBranch(const Module *module)
+    {
+        for (Gate *g : module->gates->elements()) {
+            for (GatePort *p : g->ports.list()) {
+                if (p->net && p->net->column != -1 && !endsBranch(p->net, p))
+                    return p->fullName() + QStringLiteral(" on ") + p->net->name.text();
+            }
+        }
+        return QString();
+    }
+
+    static QString notFinite(const Module *module)
+    {
+        for (Gate *g : module->gates->elements()) {
+            if (!std::isfinite(g->x) || !std::isfinite(g->y))
+                return g->name.text();
+        }
+        for (Edge *e : module->edges->elements()) {
+            for (const BranchLine &l : e->branchLines) {
+                if (!std::isfinite(l.x) || !std::isfinite(l.xMin) || !std::isfinite(l.xMax))
+                    return e->name.text();
+            }
+        }
+        return QString();
+    }
+
+    // Gate positions and net lines, as text, for comparing two runs.
+    // Without gate names, only where gates of each kind stand.
+    static QStringList geometry(const Module *module, bool gateNames = true)
+    {
+        QStringList out;
+        for (Gate *g : module->gates->elements()) {
+            out << QStringLiteral("%1 %2 %3")
+                       .arg(gateNames ? g->name.toString(false) : QString::number(g->kind))
+                       .arg(g->x)
+                       .arg(g->y);
+        }
+        for (Edge *e : module->edges->elements()) {
+            QString line = e->name.toString(false);
+            for (const BranchLine &l : e->branchLines) {
+                line += QStringLiteral(" |%1").arg(l.x);
+                for (const QPointF &b : l.branches)
+                    line += QStringLiteral(" %1,%2").arg(b.x()).arg(b.y());
+            }
+            for (const TrunkSegment &t : e->trunkSegments)
+                line += QStringLiteral(" T%1:%2-%3/%4").arg(t.x).arg(t.top).arg(t.bottom).arg(t.junctions.size());
+            out << line;
+        }
+        out.sort();
+        return out;
+    }
+
+private slots:
+    void init()
+    {
+        m = Module::findOrCreateModule(m_modules, QStringLiteral("top"), nullptr);
+        traceEnabled = false;
+    }
+    void cleanup()
+    {
+        deleteModules(m_modules);
+        traceEnabled = false;
+    }
+
+    // Column X from column and gap widths.
+    void xCoordinates()
+    {
+        Gate *a = placed(QStringLiteral("a"), 0, 0, {}, {QStringLiteral("y")});
+        Gate *b = placed(QStringLiteral("b"), 1, 0, {QStringLiteral("a")}, {QStringLiteral("y")});
+        Gate *c = placed(QStringLiteral("c"), 2, 0, {QStringLiteral("a")}, {});
+        m->lastColumn = 2;
+        m->columnWidths = {12, 20, 32};
+        m->edgeColumnWidth = {10, 30, 10};
+        m->computeXCoordinates();
+        QCOMPARE(m->columnRight, (QVector<double>{12, 42, 104}));
+        QCOMPARE(a->x, 0.0);
+        QCOMPARE(b->x, 22.0);
+        QCOMPARE(c->x, 72.0);
+
+        m->lastColumn = 0;
+        m->columnWidths = {14};
+        b->column = c->column = 0;
+        m->computeXCoordinates();
+        QCOMPARE(m->columnRight, QVector<double>{14});
+        QCOMPARE(b->x, 0.0);
+        QCOMPARE(c->x, 0.0);
+    }
+
+    // Ranges, routing column and filing of a net.
+    void boundaries()
+    {
+        Gate *d = placed(QStringLiteral("d"), 1, 20, {}, {QStringLiteral("y")});
+        Gate *l1 = placed(QStringLiteral("l1"), 2, 0, {QStringLiteral("a")}, {});
+        Gate *l2 = placed(QStringLiteral("l2"), 2, 50, {QStringLiteral("a")}, {});
+        wire(m, d, QStringLiteral("y"), QStringLiteral("n"));
+        wire(m, l1, QStringLiteral("a"), QStringLiteral("n"));
+        wire(m, l2, QStringLiteral("a"), QStringLiteral("n"));
+        wire(m, l2, QStringLiteral("a"), QStringLiteral("n"));
+        // Loads only: the driver range is the middle of the loads.
+        Gate *u = placed(QStringLiteral("u"), 2, 100, {QStringLiteral("a")}, {});
+        Gate *u2 = placed(QStringLiteral("u2"), 2, 140, {QStringLiteral("a")}, {});
+        wire(m, u, QStringLiteral("a"), QStringLiteral("undriven"));
+        wire(m, u2, QStringLiteral("a"), QStringLiteral("undriven"));
+        net(m, QStringLiteral("portless"));
+        setColumns(2);
+        m->computeEdgeBoundaries();
+
+        Edge *n = net(m, QStringLiteral("n"));
+        QCOMPARE(n->driverTop, 20.0);
+        QCOMPARE(n->driverBottom, 20.0);
+        QCOMPARE(n->loadTop, 0.0);
+        QCOMPARE(n->loadBottom, 50.0);
+        QCOMPARE(n->column, 1);
+        Edge *undriven = net(m, QStringLiteral("undriven"));
+        QCOMPARE(undriven->driverTop, 120.0);
+        QCOMPARE(undriven->column, 1);
+        QCOMPARE(net(m, QStringLiteral("portless"))->column, -1);
+        QCOMPARE(m->columnEdges.size(), 3);
+        QCOMPARE(m->columnEdges.at(1).count(n), 1);
+        QCOMPARE(m->columnEdges.at(1).count(undriven), 1);
+        QVERIFY(m->columnEdges.at(0).isEmpty());
+    }
+
+    // Gap widths and trunk offsets.
+    void verticalSegments()
+    {
+        // Without inner gaps nothing is packed.
+        m->lastColumn = 0;
+        m->columnEdges = {QList<Edge *>()};
+        m->computeEdgeVerticalSegments(10.0, 10.0);
+        QCOMPARE(m->edgeColumnWidth, QVector<double>{10.0});
+
+        // Flat single-driver nets need no trunk.
+        Gate *d = placed(QStringLiteral("d"), 0, 0, {}, {QStringLiteral("y"), QStringLiteral("z")});
+        Gate *l = placed(QStringLiteral("l"), 1, 0, {QStringLiteral("a"), QStringLiteral("b")}, {});
+        wire(m, d, QStringLiteral("y"), QStringLiteral("f0"));
+        wire(m, l, QStringLiteral("a"), QStringLiteral("f0"));
+        wire(m, d, QStringLiteral("z"), QStringLiteral("f1"));
+        wire(m, l, QStringLiteral("b"), QStringLiteral("f1"));
+        setColumns(1);
+        m->computeEdgeBoundaries();
+        m->computeEdgeVerticalSegments(10.0, 10.0);
+        QCOMPARE(m->edgeColumnWidth, (QVector<double>{10.0, 10.0}));
+        QCOMPARE(net(m, QStringLiteral("f0"))->trackOffset, 0.0);
+        QCOMPARE(net(m, QStringLiteral("f1"))->trackOffset, 0.0);
+
+        // Moving the loads down makes both nets bend: each takes a slot.
+        l->y = 45;
+        m->computeEdgeBoundaries();
+        m->computeEdgeVerticalSegments(10.0, 10.0);
+        // Both bend downwards; the first takes the last prepared slot, the
+        // second the one left of it.
+        QCOMPARE(net(m, QStringLiteral("f0"))->trackOffset, 30.0);
+        QCOMPARE(net(m, QStringLiteral("f1"))->trackOffset, 10.0);
+        QCOMPARE(m->edgeColumnWidth.at(0), 10.0 + 2 * 20.0);
+    }
+
+    // A bus in one slot: offsets spread over 10 units; a downward bus takes
+    // them in reverse.
+    void busSharesSlot_data()
+    {
+        QTest::addColumn<double>("loadY");
+        QTest::addColumn<QList<double>>("offsets");
+        QTest::newRow("upward") << -100.0 << QList<double>{10, 12, 14, 16};
+        QTest::newRow("downward") << 100.0 << QList<double>{16, 14, 12, 10};
+    }
+    void busSharesSlot()
+    {
+        QFETCH(double, loadY);
+        QFETCH(QList<double>, offsets);
+        const QStringList outs{QStringLiteral("y0"), QStringLiteral("y1"), QStringLiteral("y2"), QStringLiteral("y3")};
+        const QStringList ins{QStringLiteral("a0"), QStringLiteral("a1"), QStringLiteral("a2"), QStringLiteral("a3")};
+        Gate *d = placed(QStringLiteral("d"), 0, 0, {}, outs);
+        Gate *l = placed(QStringLiteral("l"), 1, loadY, ins, {});
+        for (int i = 0; i < 4; ++i) {
+            wire(m, d, outs.at(i), QStringLiteral("bus[%1]").arg(i));
+            wire(m, l, ins.at(i), QStringLiteral("bus[%1]").arg(i));
+        }
+        setColumns(1);
+        m->computeEdgeBoundaries();
+        m->computeEdgeVerticalSegments(10.0, 10.0);
+        for (int i = 0; i < 4; ++i)
+            QCOMPARE(net(m, QStringLiteral("bus[%1]").arg(i))->trackOffset, offsets.at(i));
+        // One slot: the pitch before it, then the pitch and the band.
+        QCOMPARE(m->edgeColumnWidth.at(0), 30.0);
+    }
+
+    // A slot is reused only below its last Y plus the clearance.
+    void slotReuse()
+    {
+        Gate *d = placed(QStringLiteral("d"), 0, 0, {}, {QStringLiteral("y")});
+        Gate *l = placed(QStringLiteral("l"), 1, -50, {QStringLiteral("a")}, {});
+        wire(m, d, QStringLiteral("y"), QStringLiteral("n"));
+        wire(m, l, QStringLiteral("a"), QStringLiteral("n"));
+        setColumns(1);
+        m->computeEdgeBoundaries();
+        Edge *n = net(m, QStringLiteral("n"));
+        EdgeBundle bundle;
+        bundle.addEdge(n);
+        QCOMPARE(bundle.group, 1);
+        QVERIFY(bundle.isUpward());
+
+        SlotGroup group;
+        int position = -1;
+        QCOMPARE(group.allocateSlot(bundle, position, 10.0), 16);
+        QCOMPARE(position, 0);
+        QCOMPARE(group.lastY.at(16), 0.0);
+        // Threshold y0 = loadMin - clearance = 0, exactly the slot's last Y:
+        // not free, a new slot.
+        EdgeBundle next;
+        next.addEdge(n);
+        next.loadMin = next.loadMax = 10.0;
+        next.driverMin = next.driverMax = 60.0;
+        QCOMPARE(group.allocateSlot(next, position, 10.0), 17);
+        QCOMPARE(group.lastY.at(17), 60.0);
+        // Just below it: slot 16 is free again.
+        next.loadMin = next.loadMax = 10.5;
+        QCOMPARE(group.allocateSlot(next, position, 10.0), 16);
+        QCOMPARE(group.count(), 18);
+    }
+
+    // Groups by driver and load counts and overlap.
+    void bundleGroups()
+    {
+        Gate *d1 = placed(QStringLiteral("d1"), 0, 0, {}, {QStringLiteral("y")});
+        Gate *d2 = placed(QStringLiteral("d2"), 0, 40, {}, {QStringLiteral("y")});
+        Gate *l = placed(QStringLiteral("l"), 1, 20, {QStringLiteral("a"), QStringLiteral("b")}, {});
+        wire(m, d1, QStringLiteral("y"), QStringLiteral("multi"));
+        wire(m, d2, QStringLiteral("y"), QStringLiteral("multi"));
+        wire(m, l, QStringLiteral("a"), QStringLiteral("multi"));
+        wire(m, l, QStringLiteral("b"), QStringLiteral("undriven"));
+        setColumns(1);
+        m->computeEdgeBoundaries();
+        EdgeBundle overlapping;
+        overlapping.addEdge(net(m, QStringLiteral("multi")));
+        QCOMPARE(overlapping.group, 0);
+        EdgeBundle undriven;
+        undriven.addEdge(net(m, QStringLiteral("undriven")));
+        QCOMPARE(undriven.group, 2);
+        // Once decided, the group stays.
+        undriven.addEdge(net(m, QStringLiteral("multi")));
+        QCOMPARE(undriven.group, 2);
+    }
+
+    // Net lines: branches, trunks, junction squares, flat nets, ports on
+    // the trunk.
+    void lines()
+    {
+        Gate *d = placed(QStringLiteral("d"), 0, 20, {}, {QStringLiteral("y")});
+        Gate *l1 = placed(QStringLiteral("l1"), 1, 0, {QStringLiteral("a")}, {});
+        Gate *l2 = placed(QStringLiteral("l2"), 1, 20, {QStringLiteral("a")}, {});
+        Gate *l3 = placed(QStringLiteral("l3"), 1, 60, {QStringLiteral("a")}, {});
+        Gate *l4 = placed(QStringLiteral("l4"), 1, 40, {QStringLiteral("a")}, {});
+        // Its pin reaches back to the trunk's x (gap x 10 + offset 10).
+        l4->ports.list().first()->tip = QPointF(-20, 0);
+        Gate *f = placed(QStringLiteral("f"), 1, 100, {QStringLiteral("a")}, {});
+        Gate *fd = placed(QStringLiteral("fd"), 0, 100, {}, {QStringLiteral("y")});
+        for (Gate *g : {l1, l2, l3, l4})
+            wire(m, g, QStringLiteral("a"), QStringLiteral("n"));
+        wire(m, d, QStringLiteral("y"), QStringLiteral("n"));
+        wire(m, fd, QStringLiteral("y"), QStringLiteral("flat"));
+        wire(m, f, QStringLiteral("a"), QStringLiteral("flat"));
+        setColumns(1);
+        route();
+
+        Edge *n = net(m, QStringLiteral("n"));
+        QCOMPARE(n->branchLines.size(), 1);
+        QCOMPARE(n->trunkSegments.size(), 1);
+        const TrunkSegment &t = n->trunkSegments.first();
+        QCOMPARE(t.top, 0.0);
+        QCOMPARE(t.bottom, 60.0);
+        QCOMPARE(t.x, 20.0);
+        // The driver at 20 meets the trunk in its middle, and so does l2; the
+        // ends at 0 and 60 are loads without a driver level with them; l4
+        // lies on the trunk and has neither branch nor square.
+        QCOMPARE(t.junctions, (QVector<double>{18.0, 18.0}));
+        QCOMPARE(n->branchLines.first().branches.size(), 4);
+        QVERIFY(!endsBranch(n, l4->ports.list().first()));
+        QVERIFY(endsBranch(n, d->ports.list().first()));
+        QVERIFY(endsBranch(n, l3->ports.list().first()));
+        QVERIFY(std::isfinite(n->bounds.width()));
+
+        Edge *flat = net(m, QStringLiteral("flat"));
+        QCOMPARE(flat->trackOffset, 0.0);
+        QVERIFY(flat->trunkSegments.isEmpty());
+        QCOMPARE(flat->branchLines.size(), 1);
+        QCOMPARE(flat->branchLines.first().branches.size(), 2);
+
+        // Paths and anchors along the net.
+        const QVector<QPointF> path = n->pathBetween(l1->ports.list().first(), l3->ports.list().first());
+        QCOMPARE(path.size(), 4);
+        QCOMPARE(path.first(), l1->ports.list().first()->scenePos());
+        QCOMPARE(path.last(), l3->ports.list().first()->scenePos());
+        QCOMPARE(path.at(1).x(), n->branchLines.first().x);
+        QCOMPARE(n->portAtPoint(l2->ports.list().first()->scenePos()), l2->ports.list().first());
+        QCOMPARE(n->portAtPoint(QPointF(-5, -5)), nullptr);
+        QVERIFY(n->pathBetween(l1->ports.list().first(), f->ports.list().first()).isEmpty());
+        const QLineF middle = n->middlePoint();
+        QCOMPARE(middle.x1(), n->branchLines.first().x);
+        QCOMPARE(middle.y1(), 0.0);
+        QCOMPARE(middle.y2(), 60.1);
+    }
+
+    // A net split by pass-throughs is drawn by its last piece, one record
+    // per piece, joined where the pieces share the pass-through's point.
+    void pieces()
+    {
+        Gate *d = placed(QStringLiteral("d"), 0, 0, {}, {QStringLiteral("y")});
+        Gate *pt = placed(QStringLiteral("pt"), 1, 40, {QStringLiteral("i")}, {QStringLiteral("o")},
+                          BaseEnum::COLPASSTHROUGH);
+        // A pass-through is a point: its input and output meet.
+        pt->ports.list().last()->tip = pt->ports.list().first()->tip;
+        Gate *l = placed(QStringLiteral("l"), 2, 80, {QStringLiteral("a")}, {});
+        wire(m, d, QStringLiteral("y"), QStringLiteral("first"));
+        wire(m, pt, QStringLiteral("i"), QStringLiteral("first"));
+        wire(m, pt, QStringLiteral("o"), QStringLiteral("second"));
+        wire(m, l, QStringLiteral("a"), QStringLiteral("second"));
+        setColumns(2);
+        route();
+        Edge *second = net(m, QStringLiteral("second"));
+        QCOMPARE(second->branchLines.size(), 2);
+        QCOMPARE(second->trunkSegments.size(), 2);
+        QVERIFY(!Edge::sharedLine(second->branchLines.at(0), second->branchLines.at(1)).isNull());
+        const QVector<QPointF> path = second->pathBetween(l->ports.list().first(), d->ports.list().first());
+        // Port, trunk, connector across the pass-through, trunk, port.
+        QCOMPARE(path.size(), 6);
+        QCOMPARE(path.first(), l->ports.list().first()->scenePos());
+        QCOMPARE(path.last(), d->ports.list().first()->scenePos());
+        // Either order of the ports gives the same walk, reversed.
+        QVector<QPointF> back = second->pathBetween(d->ports.list().first(), l->ports.list().first());
+        std::reverse(back.begin(), back.end());
+        QCOMPARE(back, path);
+        QCOMPARE(portWithoutBranch(m), QString());
+    }
+
+    // Same-named pass-throughs of one column merge; the user name stays,
+    // and the nets the merge empties leave the index.
+    void passThroughMerge()
+    {
+        Gate *src = placed(QStringLiteral("src"), 1, 10, {}, {QStringLiteral("y"), QStringLiteral("z")});
+        auto passThrough = [&](double y) {
+            auto *g = new Gate;
+            g->kind = BaseEnum::COLPASSTHROUGH;
+            g->name = Name(QStringLiteral("pt"));
+            addPort(g, QStringLiteral("i"), BaseEnum::Input, 2, 0);
+            addPort(g, QStringLiteral("o"), BaseEnum::Output, 0, 0);
+            g->ports.ensureSorted(false);
+            m->registerGeneratedGate(g);
+            g->column = 2;
+            g->y = y;
+            return g;
+        };
+        Gate *upper = passThrough(10);
+        Gate *lower = passThrough(40);
+        Gate *sink = placed(QStringLiteral("sink"), 3, 10, {QStringLiteral("a"), QStringLiteral("b")}, {});
+        placed(QStringLiteral("end"), 4, 0, {}, {});
+        // The pieces before the pass-throughs carry generated names.
+        for (Gate *g : {upper, lower}) {
+            Edge *in = m->edges->findOrCreate(Name::detachedCopy(Name(QStringLiteral("in"))));
+            in->connectPort(src->findPortByName(g == upper ? QStringLiteral("y") : QStringLiteral("z")));
+            in->connectPort(g->findPortByName(QStringLiteral("i")));
+        }
+        Edge *userNet = net(m, QStringLiteral("user"));
+        Edge *generated = m->edges->findOrCreate(Name::detachedCopy(Name(QStringLiteral("gen"))));
+        generated->connectPort(upper->findPortByName(QStringLiteral("o")));
+        generated->connectPort(sink->findPortByName(QStringLiteral("a")));
+        userNet->connectPort(lower->findPortByName(QStringLiteral("o")));
+        userNet->connectPort(sink->findPortByName(QStringLiteral("b")));
+        setColumns(4);
+        const int netsBefore = m->edges->elements().size();
+        route();
+
+        // Input nets' driver midpoints 10 and 20 (mid 15): the upper one,
+        // at Y 10, stays.
+        QVERIFY(upper->ports.list().first()->net);
+        QCOMPARE(lower->ports.list().first()->net, nullptr);
+        QCOMPARE(lower->ports.list().last()->net, nullptr);
+        Edge *out = upper->findPortByName(QStringLiteral("o"))->net;
+        QCOMPARE(out->name.text(), QStringLiteral("user"));
+        QVERIFY(!(out->name.flags() & Name::Marked));
+        QCOMPARE(out->loads.size(), 2);
+        QCOMPARE(m->edges->elements().size(), netsBefore - 2);
+        VERIFY_CONSISTENT(m);
+    }
+
+    // Whole layouts of small netlists.
+    void wholeLayout_data()
+    {
+        QTest::addColumn<int>("shape");
+        QTest::newRow("and") << 0;
+        QTest::newRow("fan-out") << 1;
+        QTest::newRow("loops") << 2;
+        QTest::newRow("shared inout") << 3;
+        QTest::newRow("undriven") << 4;
+        QTest::newRow("shared clock") << 5;
+    }
+    void wholeLayout()
+    {
+        QFETCH(int, shape);
+        switch (shape) {
+        case 0:
+            input(m, QStringLiteral("a"));
+            input(m, QStringLiteral("b"));
+            {
+                Gate *g = makeGate(m, QStringLiteral("g"), {QStringLiteral("a"), QStringLiteral("b")},
+                                   {QStringLiteral("y")});
+                wire(m, g, QStringLiteral("a"), QStringLiteral("a"));
+                wire(m, g, QStringLiteral("b"), QStringLiteral("b"));
+                wire(m, g, QStringLiteral("y"), QStringLiteral("o"));
+            }
+            output(m, QStringLiteral("o"));
+            break;
+        case 1:
+            input(m, QStringLiteral("i"));
+            cell(m, QStringLiteral("b1"), QStringLiteral("i"), QStringLiteral("n1"));
+            cell(m, QStringLiteral("b2"), QStringLiteral("n1"), QStringLiteral("n2"));
+            cell(m, QStringLiteral("b3"), QStringLiteral("n2"), QStringLiteral("n3"));
+            for (const QString &o : {QStringLiteral("o1"), QStringLiteral("o2"), QStringLiteral("o3")})
+                output(m, o);
+            cell(m, QStringLiteral("x1"), QStringLiteral("i"), QStringLiteral("o1"));
+            cell(m, QStringLiteral("x2"), QStringLiteral("i"), QStringLiteral("o2"));
+            cell(m, QStringLiteral("x3"), QStringLiteral("n3"), QStringLiteral("o3"));
+            break;
+        case 2: {
+            input(m, QStringLiteral("i"));
+            Gate *f = makeGate(m, QStringLiteral("f"), {QStringLiteral("d")}, {QStringLiteral("q")}, BaseEnum::FLOP);
+            cell(m, QStringLiteral("g"), QStringLiteral("q"), QStringLiteral("x"));
+            wire(m, f, QStringLiteral("d"), QStringLiteral("x"));
+            wire(m, f, QStringLiteral("q"), QStringLiteral("q"));
+            Gate *self = makeGate(m, QStringLiteral("s"), {QStringLiteral("a"), QStringLiteral("b")},
+                                  {QStringLiteral("y")});
+            wire(m, self, QStringLiteral("a"), QStringLiteral("i"));
+            wire(m, self, QStringLiteral("b"), QStringLiteral("sy"));
+            wire(m, self, QStringLiteral("y"), QStringLiteral("sy"));
+            output(m, QStringLiteral("sy"));
+            break;
+        }
+        case 3: {
+            input(m, QStringLiteral("i"));
+            for (const QString &n : {QStringLiteral("u1"), QStringLiteral("u2")}) {
+                auto *g = new Gate;
+                g->kind = BaseEnum::GENERIC;
+                g->name = Name(n);
+                addPort(g, QStringLiteral("a"), BaseEnum::Input, 2, 0);
+                addPort(g, QStringLiteral("io"), BaseEnum::InOut, 0, 0);
+                g->ports.ensureSorted(false);
+                m->registerInstance(g, true);
+                wire(m, g, QStringLiteral("a"), QStringLiteral("i"));
+                wire(m, g, QStringLiteral("io"), QStringLiteral("shared"));
+            }
+            cell(m, QStringLiteral("r"), QStringLiteral("shared"), QStringLiteral("o"));
+            output(m, QStringLiteral("o"));
+            break;
+        }
+        case 4:
+            cell(m, QStringLiteral("g"), QStringLiteral("nowhere"), QStringLiteral("o"));
+            output(m, QStringLiteral("o"));
+            break;
+        case 5:
+            input(m, QStringLiteral("clk"));
+            input(m, QStringLiteral("d"));
+            for (int i = 0; i < 8; ++i) {
+                Gate *f = makeGate(m, QStringLiteral("f%1").arg(i), {QStringLiteral("d"), QStringLiteral("clk")},
+                                   {QStringLiteral("q")}, BaseEnum::FLOP);
+                wire(m, f, QStringLiteral("clk"), QStringLiteral("clk"));
+                wire(m, f, QStringLiteral("d"), i == 0 ? QStringLiteral("d") : QStringLiteral("q%1").arg(i - 1));
+                wire(m, f, QStringLiteral("q"), QStringLiteral("q%1").arg(i));
+            }
+            output(m, QStringLiteral("q7"));
+            break;
+        }
+        m->computeLayout(10.0, true, true);
+        QCOMPARE(notFinite(m), QString());
+        QCOMPARE(portWithoutBranch(m), QString());
+        QVERIFY(gatesOfKind(m, BaseEnum::COLPASSTHROUGH).isEmpty());
+        // Simplify Graph resets the columns; the X shows them: module inputs
+        // leftmost but for generated drivers, outputs rightmost.
+        double rightmost = -1e300;
+        for (Gate *g : m->gates->elements())
+            rightmost = std::max(rightmost, g->x);
+        for (Gate *g : m->gates->elements()) {
+            if (g->kind == BaseEnum::OUTPUTPORT)
+                QCOMPARE(g->x, rightmost);
+            if (g->kind != BaseEnum::INPUTPORT)
+                continue;
+            for (Gate *other : m->gates->elements()) {
+                if (other->kind != BaseEnum::OPENINPUT)
+                    QVERIFY2(g->x <= other->x, qPrintable(other->name.text()));
+            }
+        }
+        VERIFY_CONSISTENT(m);
+
+        // The in/out solving alternates which of two instances on one inout
+        // net drives it from run to run; the drawing stays the same.
+        const bool names = shape != 3;
+        const QStringList first = geometry(m, names);
+        m->computeLayout(10.0, true, true);
+        // Known fault: laying the fan-out netlist out again in place starts
+        // the column order from the first run's Ys and places b1 lower.
+        if (shape == 1)
+            QEXPECT_FAIL("fan-out", "a second layout in place reads the first run's Ys", Continue);
+        QCOMPARE(geometry(m, names), first);
+        // No generated driver appears on a later run.
+        QCOMPARE(gatesOfKind(m, BaseEnum::OPENINPUT).size(), shape == 4 ? 1 : 0);
+    }
+};
+
+QTEST_MAIN(TestRouting)
+#include "tst_routing.moc"
