@@ -10,6 +10,7 @@
 #include "configuration/keys.h"
 #include "configuration/pythoncode.h"
 #include "hostwindow.h"
+#include "plugin/containercustomizationwizard.h"
 #include "plugin/korvandebuggerplugin.h"
 #include "watchtree.h"
 
@@ -20,8 +21,10 @@
 #include <utils/savedaction.h>
 
 #include <QJsonArray>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTreeView>
 #include <QtTest>
@@ -31,6 +34,8 @@
 using namespace KorvanDebugger;
 using Debugger::Internal::GdbEngine;
 using KorvanDebugger::Configuration::PythonError;
+using KorvanDebugger::Internal::ContainerCustomizationRequest;
+using KorvanDebugger::Internal::ContainerCustomizationResult;
 using KorvanDebugger::Internal::KorvanDebuggerPlugin;
 
 
@@ -103,6 +108,16 @@ QStringList localRows(const QString &tree, const QString &name)
         if (inside)
             rows << line;
     }
+    return rows;
+}
+
+// The rows under one local, without the local's own row and name: what the
+// watch view shows as its items.
+QStringList itemRows(const QString &tree, const QString &name)
+{
+    QStringList rows = localRows(tree, name);
+    if (!rows.isEmpty())
+        rows.removeFirst();
     return rows;
 }
 
@@ -264,6 +279,77 @@ private slots:
         QVERIFY(applyModels([](QJsonObject &) {}));
         QTRY_COMPARE_WITH_TIMEOUT(localRows(locals(), QStringLiteral("pv")), localRows(before, QStringLiteral("pv")),
                                   30000);
+    }
+
+    void aContainerCustomizedInTheWizardShowsItsNewWayAtTheNextStop()
+    {
+        const QString before = locals();
+        const QStringList plain = itemRows(before, QStringLiteral("pv"));
+        QVERIFY2(plain.contains(QLatin1String("  [0] = {...}  [Pair]")), qPrintable(before));
+        // The same pairs shown as a map: what pv should look like once
+        // customized with a key and a value.
+        const QStringList asMap = itemRows(before, QStringLiteral("pairMap"));
+        QCOMPARE(asMap, (QStringList{QStringLiteral("  1 = 1.5  [double]"), QStringLiteral("  2 = 2.5  [double]")}));
+
+        // The user customizes pv through the watch view's entry: the
+        // wizard shows the container's field and finishes with the pairs
+        // keyed by "first", valued by "second", for this function only.
+        QList<ContainerCustomizationRequest> requests;
+        ContainerCustomizationResult answer;
+        const auto chooseEntry = [this] {
+            QMenu menu;
+            menu.addAction(QStringLiteral("Automatic"));
+            m_plugin->addCustomizedContainerAction(&menu, QStringLiteral("PairVec"), QStringLiteral("pv"));
+            QAction *entry = menu.actions().value(0);
+            if (!entry || entry->text() != QLatin1String("Korvan: Customized container"))
+                return false;
+            return waitForLocals([entry] { entry->trigger(); });
+        };
+        const auto keyed = [](QJsonObject field) {
+            field.insert(Configuration::Key::scope, QStringLiteral("Local"));
+            field.insert(Configuration::Key::customization, QStringLiteral("2D"));
+            field.insert(Configuration::Key::keyCustom,
+                         QJsonObject{{Configuration::Key::accessor,
+                                      QJsonObject{{Configuration::Key::Field, QStringLiteral(".first")}}}});
+            field.insert(Configuration::Key::valueCustom,
+                         QJsonObject{{Configuration::Key::accessor,
+                                      QJsonObject{{Configuration::Key::Field, QStringLiteral(".second")}}}});
+            return field;
+        };
+        KorvanDebugger::Internal::setContainerCustomizationRunner([&](const ContainerCustomizationRequest &request) {
+            requests.append(request);
+            ContainerCustomizationResult result = answer;
+            if (result.choice == ContainerCustomizationResult::Finished)
+                result.field = keyed(request.field);
+            return result;
+        });
+        const auto restoreWizard = qScopeGuard([] { KorvanDebugger::Internal::setContainerCustomizationRunner(nullptr); });
+
+        answer.choice = ContainerCustomizationResult::Finished;
+        QVERIFY2(chooseEntry(), qPrintable(log()));
+        QCOMPARE(requests.size(), 1);
+        QVERIFY(!requests.first().showDelete); // a new customization
+        QCOMPARE(requests.first().field.value(QStringLiteral("arrayBase")).toObject().value(Configuration::Key::Field),
+                 QJsonValue(QStringLiteral(".data")));
+        const QString api = requests.first().api;
+        QVERIFY2(api.startsWith(QLatin1String("main")), qPrintable(api));
+        const QString key = Configuration::customApiKey(api, QStringLiteral("pv"), QStringLiteral("PairVec"));
+        QVERIFY2(m_plugin->customConfiguration()->contains(key), qPrintable(m_plugin->customConfiguration()->keys().join(',')));
+        // The regenerated printers reach the stopped GDB, and hold at the next stop.
+        QVERIFY(next());
+        QTRY_COMPARE_WITH_TIMEOUT(itemRows(locals(), QStringLiteral("pv")), asMap, 30000);
+        // pairMap keeps its own printer, unchanged.
+        QCOMPARE(itemRows(locals(), QStringLiteral("pairMap")), asMap);
+
+        // Opened again on the stored customization, the user deletes it:
+        // pv is a plain array again.
+        answer.choice = ContainerCustomizationResult::Deleted;
+        QVERIFY2(chooseEntry(), qPrintable(log()));
+        QCOMPARE(requests.size(), 2);
+        QVERIFY(requests.last().showDelete);
+        QCOMPARE(requests.last().field.value(Configuration::Key::customization), QJsonValue(QStringLiteral("2D")));
+        QVERIFY(!m_plugin->customConfiguration()->contains(key));
+        QTRY_COMPARE_WITH_TIMEOUT(itemRows(locals(), QStringLiteral("pv")), plain, 30000);
     }
 
     void editingDisablingAndEnablingAModelChangesTheNextStop()
