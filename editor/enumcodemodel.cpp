@@ -14,6 +14,9 @@ namespace Configuration {
 
 namespace {
 
+// Marks a parser whose project part came from configureEnumParser.
+const char ownPartProperty[] = "korvanEnumerationPart";
+
 // The include folders, each given to `format` ("%1" is the path).
 QStringList includeList(const QString &format)
 {
@@ -59,18 +62,25 @@ QStringList enumIncludeOptions()
     return includeList(QStringLiteral("-I%1"));
 }
 
-void configureEnumParser(CppTools::BaseEditorDocumentParser *parser)
+bool configureEnumParser(CppTools::BaseEditorDocumentParser *parser)
 {
     if (!parser)
-        return;
+        return false;
     CppTools::BaseEditorDocumentParser::Configuration configuration = parser->configuration();
-    if (configuration.manuallySetProjectPart)
-        return;
-    CppTools::ProjectPart::Ptr part(new CppTools::ProjectPart);
+    // The part this function set follows the kit; one set by anybody else stays.
+    if (configuration.manuallySetProjectPart && !parser->property(ownPartProperty).toBool())
+        return false;
+    CppTools::ProjectPartHeaderPaths paths;
     for (const QString &folder : enumIncludeDirectories())
-        part->headerPaths.append(CppTools::ProjectPartHeaderPath(folder, CppTools::ProjectPartHeaderPath::IncludePath));
+        paths.append(CppTools::ProjectPartHeaderPath(folder, CppTools::ProjectPartHeaderPath::IncludePath));
+    if (configuration.manuallySetProjectPart && configuration.manuallySetProjectPart->headerPaths == paths)
+        return false;
+    CppTools::ProjectPart::Ptr part(new CppTools::ProjectPart);
+    part->headerPaths = paths;
     configuration.manuallySetProjectPart = part;
     parser->setConfiguration(configuration);
+    parser->setProperty(ownPartProperty, true);
+    return true;
 }
 
 } // namespace Configuration

@@ -22,9 +22,11 @@ QStringList enumIncludeDirectories();
 // The same list as g++ options: "-I" and the path, one argument each.
 QStringList enumIncludeOptions();
 
-// Gives the parser a project part with the include folders, once: a parser
-// that already has a project part set by hand keeps it.
-void configureEnumParser(CppTools::BaseEditorDocumentParser *parser);
+// Gives the parser a project part with the current include folders, and
+// renews it when they have changed since (a kit or Qt version that came
+// later); a parser whose project part somebody else set keeps it. True when
+// the parser's folders changed.
+bool configureEnumParser(CppTools::BaseEditorDocumentParser *parser);
 
 } // namespace Configuration
 } // namespace KorvanDebugger

@@ -9,6 +9,7 @@
 #include "configuration/keys.h"
 
 #include <coreplugin/editormanager.h>
+#include <projectexplorer/kit.h>
 #include <cplusplus/Icons.h>
 #include <cpptools/builtineditordocumentprocessor.h>
 #include <texteditor/textdocument.h>
@@ -96,6 +97,10 @@ EnumInput::EnumInput(const QString &key, QWidget *parent)
     addTab(m_treeView, tr("Parsed Definition"));
     setCurrentIndex(DefinitionTab);
     setupHelp();
+    // The editors may be made before the kits are known (the include
+    // folders of "#include <Qt>" come from the default kit).
+    connect(ProjectExplorer::KitManager::instance(), &ProjectExplorer::KitManager::defaultkitChanged, this,
+            &EnumInput::includeFoldersChanged);
 }
 
 EnumInput::~EnumInput()
@@ -300,6 +305,16 @@ void EnumInput::showStaleState()
     } else {
         setTabIcon(ParsedDefinitionTab, QIcon());
         setTabToolTip(ParsedDefinitionTab, m_parsedDefinitionToolTip);
+    }
+}
+
+void EnumInput::includeFoldersChanged()
+{
+    for (TextEditor::BaseTextEditor *editor : {m_prerequisiteEditor, m_definitionEditor}) {
+        CppTools::BuiltinEditorDocumentProcessor *processor
+            = CppTools::BuiltinEditorDocumentProcessor::get(editor->textDocument());
+        if (processor && configureEnumParser(processor->parser()))
+            processor->run();
     }
 }
 

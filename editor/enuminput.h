@@ -73,6 +73,8 @@ public slots:
     void cppCompilerFinished(const QList<KorvanDebugger::Configuration::CompilerMessage> &messages);
     void executionFinished();
     void mergeMenu(const QPoint &position);
+    // Parses both editors again when their include folders have changed.
+    void includeFoldersChanged();
 
 private:
     TextEditor::BaseTextEditor *createCppEditor();

@@ -138,17 +138,26 @@ private slots:
         QCOMPARE(enumIncludeOptions(), (QStringList{"-I" + q + "/.", "-I" + q + "/abc", "-I" + q + "/QtCore",
                                                     "-I" + q + "/QtGui", "-I" + a}));
 
-        // The parser gets the list once; later calls leave its project part.
+        // The parser gets the list; the same list again leaves its project
+        // part, a changed one renews it.
         CppTools::BuiltinEditorDocumentParser parser(QStringLiteral("/tmp/korvan_includes.cpp"));
-        configureEnumParser(&parser);
+        QVERIFY(configureEnumParser(&parser));
         const CppTools::ProjectPart::Ptr part = parser.configuration().manuallySetProjectPart;
         QVERIFY(part);
         QCOMPARE(part->headerPaths.size(), 5);
         QCOMPARE(part->headerPaths.last(), CppTools::ProjectPartHeaderPath(a, CppTools::ProjectPartHeaderPath::IncludePath));
-        ProjectExplorer::SessionManager::removeProject(project);
-        configureEnumParser(&parser);
+        QVERIFY(!configureEnumParser(&parser));
         QCOMPARE(parser.configuration().manuallySetProjectPart, part);
-        QCOMPARE(part->headerPaths.size(), 5);
+        ProjectExplorer::SessionManager::removeProject(project);
+        QVERIFY(configureEnumParser(&parser));
+        QCOMPARE(parser.configuration().manuallySetProjectPart->headerPaths.size(), 4);
+        // A part that somebody else set stays.
+        CppTools::BuiltinEditorDocumentParser other(QStringLiteral("/tmp/korvan_includes_other.cpp"));
+        CppTools::BaseEditorDocumentParser::Configuration byHand = other.configuration();
+        byHand.manuallySetProjectPart.reset(new CppTools::ProjectPart);
+        other.setConfiguration(byHand);
+        QVERIFY(!configureEnumParser(&other));
+        QCOMPARE(other.configuration().manuallySetProjectPart, byHand.manuallySetProjectPart);
 
         // An empty Qt header folder gives the folder itself; no Qt, no Qt folders.
         const QString empty = dir.filePath(QStringLiteral("empty"));
