@@ -9,6 +9,7 @@
 #include "watchtree.h"
 
 #include <debugger/gdbengine.h>
+#include <projectexplorer/kit.h>
 #include <dialogs/dialogs.h>
 
 #include <QApplication>
@@ -168,6 +169,9 @@ int main(int argc, char *argv[])
     if (options.batch)
         batchDialogs.reset(new BatchDialogs);
 
+    // The desktop kit with this machine's Qt, as the IDE sets it up before
+    // its plug-ins start (the enumeration editor reads its header folders).
+    ProjectExplorer::KitManager::restoreKits();
     Host::HostWindow window;
     window.loadPlugins(options.pluginPath);
     for (const QString &pluginError : window.pluginManager()->errors())
