@@ -105,4 +105,21 @@ inline void runFront(Module *m, int steps, bool packBuses = true, bool preferOpe
         m->createColumns();
 }
 
+// Puts the gates in columns 1..lists.size(), each in the order given, as the
+// column steps leave them; the ordered columns too when ordered is true.
+inline void setColumns(Module *m, const QList<QList<Gate *>> &lists, bool ordered)
+{
+    m->lastColumn = lists.size();
+    m->columnGates = {QList<Gate *>()};
+    if (ordered)
+        m->orderedColumns = {QList<Gate *>()};
+    for (int c = 0; c < lists.size(); ++c) {
+        for (Gate *g : lists.at(c))
+            g->column = c + 1;
+        m->columnGates.append(lists.at(c));
+        if (ordered)
+            m->orderedColumns.append(lists.at(c));
+    }
+}
+
 } // namespace LayoutFixture

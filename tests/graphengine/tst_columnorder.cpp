@@ -20,13 +20,7 @@ class TestColumnOrder : public QObject
     // Lays out columns 1..lists.size() with the gates of each list.
     void setColumns(const QList<QList<Gate *>> &lists)
     {
-        m->lastColumn = lists.size();
-        m->columnGates = {QList<Gate *>()};
-        for (int c = 0; c < lists.size(); ++c) {
-            for (Gate *g : lists.at(c))
-                g->column = c + 1;
-            m->columnGates.append(lists.at(c));
-        }
+        LayoutFixture::setColumns(m, lists, false);
         m->rowHeight = 10.0;
     }
 

@@ -24,18 +24,7 @@ class TestGatePlacement : public QObject
     Module *m = nullptr;
 
     // Columns 1..lists.size(), each in the order given.
-    void setColumns(const QList<QList<Gate *>> &lists)
-    {
-        m->lastColumn = lists.size();
-        m->columnGates = {QList<Gate *>()};
-        m->orderedColumns = {QList<Gate *>()};
-        for (int c = 0; c < lists.size(); ++c) {
-            for (Gate *g : lists.at(c))
-                g->column = c + 1;
-            m->columnGates.append(lists.at(c));
-            m->orderedColumns.append(lists.at(c));
-        }
-    }
+    void setColumns(const QList<QList<Gate *>> &lists) { LayoutFixture::setColumns(m, lists, true); }
 
     Gate *gate(const QString &name, int inputs = 1, int outputs = 1, int kind = BaseEnum::AND, double h = 4.0)
     {
