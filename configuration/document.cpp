@@ -89,7 +89,15 @@ bool writeFully(QSaveFile &file, const QByteArray &bytes)
             return false;
         written += count;
     }
-    return file.flush();
+    // A short flush keeps the rest buffered; so does the next one, with the reason.
+    qint64 pending = file.bytesToWrite();
+    while (!file.flush()) {
+        const qint64 left = file.bytesToWrite();
+        if (left == 0 || left >= pending)
+            return false;
+        pending = left;
+    }
+    return true;
 }
 
 // Why the last operation on the file failed: Qt's text where it has one,

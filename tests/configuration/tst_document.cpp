@@ -272,6 +272,9 @@ private slots:
         QTest::newRow("rename refused") << "folder made read-only while writing"
                                         << "Korvan configuration save error: Can't replace document %1: Permission "
                                            "denied. The previous file is kept.";
+        QTest::newRow("disk full, buffered") << "file size limit reached before writing"
+                                             << "Korvan configuration save error: Can't write document %1: File too "
+                                                "large. The previous file is kept.";
         QTest::newRow("disk full") << "file size limit reached while writing"
                                    << "Korvan configuration save error: Can't write document %1: File too large. "
                                       "The previous file is kept.";
@@ -305,6 +308,11 @@ private slots:
             ok = writeConfiguration(replacement, file);
             if (!readOnly->isEnforced())
                 QSKIP("this process can write into read-only folders");
+        } else if (failure == QLatin1String("file size limit reached before writing")) {
+            // A small document sits in the write buffer until it is flushed.
+            limit.emplace(64);
+            QSaveFile file(path);
+            ok = writeConfiguration(QJsonObject{{Key::classes, QJsonArray{sampleDocument()}}}, file);
         } else {
             InterruptedSaveFile file(path, [&] { limit.emplace(4096); });
             ok = writeConfiguration(replacement, file);

@@ -381,10 +381,12 @@ private slots:
         QCOMPARE(summary(target.entries()), QStringList({"G/A", "H/C", "K/E"}));
 
         // Every class unchecked: the model is reset, nothing comes in.
+        QSignalSpy resetting(&target, &QAbstractItemModel::modelAboutToBeReset);
         QSignalSpy resets(&target, &QAbstractItemModel::modelReset);
         importFile(target, dialogs, env.filePath("in.conf"),
                    uncheckAndPress({"A", "B", "C"}, QStringLiteral("Import Selected")));
         QCOMPARE(summary(target.entries()), QStringList({"G/A", "H/C", "K/E"}));
+        QCOMPARE(resetting.count(), 1);
         QCOMPARE(resets.count(), 1);
     }
 
@@ -449,6 +451,12 @@ private slots:
         QCOMPARE(target.entries(), before);
         QCOMPARE(target.rowCount(), 2);
         QCOMPARE(resets.count(), 1);
+
+        // Entries that are no objects are no classes.
+        writeFile(env.filePath("mixed.conf"),
+                  R"({"classes": [1, "text", null, [], {"group": "K", "className": {"TemplateType": "C"}}]})");
+        importFile(target, dialogs, env.filePath("mixed.conf"), press(QStringLiteral("Import All")));
+        QCOMPARE(summary(target.entries()), QStringList({"G/A", "H/B-", "K/C"}));
         QVERIFY(dialogs.messages.isEmpty());
     }
 
