@@ -16,6 +16,8 @@
 #include <QSaveFile>
 #include <QSettings>
 
+#include <cerrno>
+
 namespace KorvanDebugger {
 namespace Configuration {
 
@@ -74,6 +76,40 @@ bool keepUnreadableCopy(const QString &filePath)
     return true;
 }
 
+// Writes all bytes and flushes them, so that a full disk is found here and
+// not while the file is committed. A short write is retried: only the next
+// attempt tells why the system took less.
+bool writeFully(QSaveFile &file, const QByteArray &bytes)
+{
+    errno = 0;
+    qint64 written = 0;
+    while (written < bytes.size()) {
+        const qint64 count = file.write(bytes.constData() + written, bytes.size() - written);
+        if (count <= 0)
+            return false;
+        written += count;
+    }
+    // A short flush keeps the rest buffered; so does the next one, with the reason.
+    qint64 pending = file.bytesToWrite();
+    while (!file.flush()) {
+        const qint64 left = file.bytesToWrite();
+        if (left == 0 || left >= pending)
+            return false;
+        pending = left;
+    }
+    return true;
+}
+
+// Why the last operation on the file failed: Qt's text where it has one,
+// else the system's (a failed link of the temporary file carries no text).
+QString failureReason(const QFileDevice &file)
+{
+    const int systemError = errno;
+    if (file.error() != QFileDevice::NoError && file.error() != QFileDevice::UnspecifiedError)
+        return file.errorString();
+    return systemError != 0 ? qt_error_string(systemError) : file.errorString();
+}
+
 } // namespace
 
 QString unreadableDocumentBackupPath(const QString &filePath)
@@ -119,17 +155,22 @@ bool writeConfiguration(const QJsonObject &root, QSaveFile &file)
         writeError(tr("Korvan configuration save error: Can't open document"));
         return false;
     }
+    // Everything goes to a temporary file first: whatever fails below, the
+    // previous document stays as it was, and the user is told.
+    const QString path = QDir::toNativeSeparators(file.fileName());
     const QByteArray bytes = QJsonDocument(root).toJson(QJsonDocument::Indented);
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
+    if (!writeFully(file, bytes)) {
+        const QString reason = failureReason(file);
         file.cancelWriting();
         file.commit();
-        writeError(tr("Korvan configuration save error: %1").arg(reason));
+        writeError(tr("Korvan configuration save error: Can't write document %1: %2. The previous file is kept.")
+                       .arg(path, reason));
         return false;
     }
+    errno = 0;
     if (!file.commit()) {
-        // The previous file is untouched; say so rather than fail silently.
-        writeError(tr("Korvan configuration save error: %1").arg(file.errorString()));
+        writeError(tr("Korvan configuration save error: Can't replace document %1: %2. The previous file is kept.")
+                       .arg(path, failureReason(file)));
         return false;
     }
     return true;

@@ -7,12 +7,20 @@
 #include "configuration/keys.h"
 #include "configuration/pythonerror.h"
 #include "host/dialogs/dialogs.h"
+#include "plugin/korvandebuggerplugin.h"
 
 #include <QAbstractItemView>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFile>
 #include <QItemSelectionModel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSaveFile>
 #include <QSet>
 #include <QTimer>
 #include <QTreeView>
+#include <QVBoxLayout>
 
 namespace KorvanDebugger {
 namespace Configuration {
@@ -33,6 +41,30 @@ bool isEnabled(const QJsonObject &entry)
 {
     return entry.value(Key::enable).toBool(true);
 }
+
+struct Choice
+{
+    QString text;
+    QMessageBox::ButtonRole role;
+    QString toolTip;
+};
+
+// Asks a question whose answers are buttons of their own; returns the index
+// of the choice taken, -1 when the box was closed without one.
+int askChoice(const QString &title, const QString &text, const QList<Choice> &choices)
+{
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, nullptr);
+    QList<QAbstractButton *> buttons;
+    for (const Choice &choice : choices) {
+        QPushButton *button = box.addButton(choice.text, choice.role);
+        button->setToolTip(choice.toolTip);
+        buttons.append(button);
+    }
+    Host::execDialog(&box);
+    return buttons.indexOf(box.clickedButton());
+}
+
+const char exchangeSuffix[] = ".conf";
 
 } // namespace
 
@@ -643,6 +675,109 @@ void ClassModel::editAction()
 void ClassModel::cloneAction()
 {
     ConfigurationListModelBase::cloneAction(ConfigurationWizardTypes::ClassDefinition);
+}
+
+void ClassModel::importAction()
+{
+    const int source = askChoice(
+        tr("Import options"), tr("Please select the source of the Pretty Printers."),
+        {{tr("Built-in"), QMessageBox::ActionRole, tr("Import models from Korvan debugger built-in configuration.")},
+         {tr("From File"), QMessageBox::ActionRole,
+          tr("Import models from a configuration file that was previously exported by Korvan debugger.")},
+         {tr("Cancel"), QMessageBox::RejectRole, tr("Cancel the import operation.")}});
+    QJsonObject root;
+    if (source == 0) {
+        if (!parseConfiguration(root, KorvanDebugger::Internal::KorvanDebuggerPlugin::getResourceCode(":PrettyPrinters.conf")))
+            return;
+    } else if (source == 1) {
+        const QString name = Host::getOpenFileName(nullptr, tr("Select configuration file"), QString(),
+                                                   tr("Korvan Config File(*.conf)"));
+        if (name.isEmpty())
+            return;
+        QFile file(name);
+        if (!readConfiguration(root, file))
+            return;
+    } else {
+        return;
+    }
+
+    // Only objects are class definitions; anything else in a hand-edited
+    // file would come in as a nameless class.
+    QJsonArray definitions;
+    for (const QJsonValue &value : root.value(Key::classes).toArray()) {
+        if (value.isObject())
+            definitions.append(value);
+    }
+    ClassModel imported;
+    imported.setEntries(definitions);
+
+    // Declared after the model it shows, so it goes first.
+    QDialog dialog;
+    dialog.setWindowTitle(tr("Select model to import:"));
+    auto *layout = new QVBoxLayout(&dialog);
+    auto *tree = new QTreeView(&dialog);
+    tree->setModel(&imported);
+    // Checking a class resets the model; the tree keeps its expanded groups.
+    imported.view = tree;
+    layout->addWidget(tree);
+    auto *buttons = new QDialogButtonBox(Qt::Horizontal, &dialog);
+    QPushButton *importAll = buttons->addButton(tr("Import All"), QDialogButtonBox::ActionRole);
+    importAll->setToolTip(tr("Import all models. The enabled status is as per the actual selection."));
+    QPushButton *importSelected = buttons->addButton(tr("Import Selected"), QDialogButtonBox::ActionRole);
+    importSelected->setToolTip(tr("Import only the selected models."));
+    buttons->addButton(QDialogButtonBox::Cancel)->setToolTip(tr("Cancel the import operation."));
+    layout->addWidget(buttons);
+    connect(
+        buttons, &QDialogButtonBox::clicked, this,
+        [&](QAbstractButton *button) {
+            if (button != importAll && button != importSelected)
+                return;
+            importFrom(imported, button == importAll);
+            dialog.accept();
+        },
+        Qt::DirectConnection);
+    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    Host::execDialog(&dialog);
+}
+
+void ClassModel::importFrom(const ClassModel &source, bool all)
+{
+    saveViewState();
+    beginResetModel();
+    for (const QJsonValue &value : source.entries()) {
+        const QJsonObject entry = value.toObject();
+        if (all || isEnabled(entry))
+            mergeEntry(entry);
+    }
+    entriesChanged();
+    endResetModel();
+    restoreViewState();
+}
+
+void ClassModel::exportAction()
+{
+    const int choice = askChoice(
+        tr("Export options"), tr("Please select the exported model:"),
+        {{tr("All"), QMessageBox::ActionRole, tr("Export all models regardless of the enable status.")},
+         {tr("Enabled"), QMessageBox::ActionRole, tr("Export only the models that are currently enabled")},
+         {tr("Cancel"), QMessageBox::RejectRole, tr("Cancel the export operation.")}});
+    if (choice != 0 && choice != 1)
+        return;
+    QString name = Host::getSaveFileName(nullptr, tr("Select configuration file"), QString(),
+                                         tr("Korvan Config File(*.conf)"));
+    if (name.isEmpty())
+        return;
+    if (!name.endsWith(QLatin1String(exchangeSuffix), Qt::CaseSensitive))
+        name += QLatin1String(exchangeSuffix);
+
+    QJsonArray classes;
+    for (const QJsonValue &value : entries()) {
+        if (choice == 0 || isEnabled(value.toObject()))
+            classes.append(value);
+    }
+    QSaveFile file(name);
+    // A failure is reported by the writer itself; a success says nothing.
+    writeConfiguration(QJsonObject{{Key::classes, classes}}, file);
 }
 
 void ClassModel::expandGroup(const QString &group)

@@ -131,12 +131,20 @@ public slots:
     void addAction();
     void editAction();
     void cloneAction();
+    // Models from the built-in set or an exported file, chosen in a dialog,
+    // merged into this model.
+    void importAction();
+    // All or only the enabled models, written to a file the user names.
+    void exportAction();
 
 signals:
     void duplicateEntry(KorvanDebugger::Configuration::ClassModel::Config duplicate);
     void disableEntry(KorvanDebugger::Configuration::ClassModel::Config conf);
 
 private:
+    // Merges the classes of an import dialog's model (all, or only the
+    // checked ones) in one model reset.
+    void importFrom(const ClassModel &source, bool all);
     int lowerBound(const QJsonObject &entry) const;
     int duplicateRow(int pos, const QJsonObject &entry) const;
     int rowOf(const QJsonObject &entry) const;

@@ -1,3 +1,4 @@
+#include "common/fileaccess.h"
 #include "common/testenvironment.h"
 
 #include "configuration/document.h"
@@ -14,6 +15,7 @@
 #include <QtTest>
 
 #include <csignal>
+#include <optional>
 #include <sys/resource.h>
 
 using namespace KorvanDebugger::Configuration;
@@ -249,9 +251,113 @@ private slots:
             QVERIFY(!saveConfigurationFile(big, Key::prettyPrintersDocument));
         }
         QCOMPARE(dialogs.messages.size(), 1);
+        QCOMPARE(dialogs.messages.first().icon, QMessageBox::Critical);
         QCOMPARE(dialogs.messages.first().title, writeTitle);
-        QVERIFY(dialogs.messages.first().text.startsWith(QStringLiteral("Korvan configuration save error: ")));
+        QCOMPARE(dialogs.messages.first().text,
+                 QStringLiteral("Korvan configuration save error: Can't write document %1: File too large. The "
+                                "previous file is kept.")
+                     .arg(QDir::toNativeSeparators(good)));
         QCOMPARE(readAll(good), before);
+        QCOMPARE(QDir(QFileInfo(good).absolutePath()).entryList(QDir::Files).size(), 1);
+    }
+
+    // Every way a save can fail after the document was there keeps that
+    // document as it was and says so in a critical box.
+    void failedSaveKeepsThePreviousFile_data()
+    {
+        QTest::addColumn<QString>("failure");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("folder not writable") << "read-only folder"
+                                             << "Korvan configuration save error: Can't open document";
+        QTest::newRow("rename refused") << "folder made read-only while writing"
+                                        << "Korvan configuration save error: Can't replace document %1: Permission "
+                                           "denied. The previous file is kept.";
+        QTest::newRow("disk full, buffered") << "file size limit reached before writing"
+                                             << "Korvan configuration save error: Can't write document %1: File too "
+                                                "large. The previous file is kept.";
+        QTest::newRow("disk full") << "file size limit reached while writing"
+                                   << "Korvan configuration save error: Can't write document %1: File too large. "
+                                      "The previous file is kept.";
+    }
+    void failedSaveKeepsThePreviousFile()
+    {
+        QFETCH(QString, failure);
+        QFETCH(QString, message);
+        TestEnvironment env;
+        Host::ScriptedDialogs dialogs;
+        const QString folder = env.filePath(QStringLiteral("documents"));
+        QVERIFY(QDir().mkpath(folder));
+        const QString path = QDir(folder).filePath(QStringLiteral("models.conf"));
+        const QByteArray previous = QJsonDocument(sampleDocument()).toJson();
+        writeFile(path, previous);
+        QJsonObject replacement{{Key::classes, QJsonArray()}};
+        replacement.insert(QStringLiteral("padding"), QString(100000, QLatin1Char('x')));
+
+        FileModesEnforced enforced;
+        std::optional<ReadOnlyFolder> readOnly;
+        std::optional<FileSizeLimit> limit;
+        bool ok = true;
+        if (failure == QLatin1String("read-only folder")) {
+            readOnly.emplace(folder);
+            if (!readOnly->isEnforced())
+                QSKIP("this process can write into read-only folders");
+            QSaveFile file(path);
+            ok = writeConfiguration(replacement, file);
+        } else if (failure == QLatin1String("folder made read-only while writing")) {
+            InterruptedSaveFile file(path, [&] { readOnly.emplace(folder); });
+            ok = writeConfiguration(replacement, file);
+            if (!readOnly->isEnforced())
+                QSKIP("this process can write into read-only folders");
+        } else if (failure == QLatin1String("file size limit reached before writing")) {
+            // A small document sits in the write buffer until it is flushed.
+            limit.emplace(64);
+            QSaveFile file(path);
+            ok = writeConfiguration(QJsonObject{{Key::classes, QJsonArray{sampleDocument()}}}, file);
+        } else {
+            InterruptedSaveFile file(path, [&] { limit.emplace(4096); });
+            ok = writeConfiguration(replacement, file);
+        }
+        readOnly.reset();
+        limit.reset();
+
+        QVERIFY(!ok);
+        QCOMPARE(dialogs.messages.size(), 1);
+        QCOMPARE(dialogs.messages.first().icon, QMessageBox::Critical);
+        QCOMPARE(dialogs.messages.first().title, writeTitle);
+        if (message.contains(QLatin1String("%1")))
+            message = message.arg(QDir::toNativeSeparators(path));
+        QCOMPARE(dialogs.messages.first().text, message);
+        QCOMPARE(readAll(path), previous);
+        // No half-written document stands in its place, and no temporary
+        // file is left (a refused rename may leave one the folder won't let go).
+        QVERIFY(QFileInfo(path).isFile());
+        if (!failure.contains(QLatin1String("read-only while writing")))
+            QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("models.conf")});
+    }
+
+    // The document's place taken by a folder between opening and committing:
+    // the rename fails and is reported; the folder and its content stay.
+    void targetTurnedIntoFolder()
+    {
+        TestEnvironment env;
+        Host::ScriptedDialogs dialogs;
+        const QString path = env.filePath(QStringLiteral("models.conf"));
+        writeFile(path, "{}");
+        InterruptedSaveFile file(path, [&] {
+            QVERIFY(QFile::remove(path));
+            QVERIFY(QDir().mkpath(path));
+            writeFile(QDir(path).filePath(QStringLiteral("inside")), "kept");
+        });
+        QVERIFY(!writeConfiguration(sampleDocument(), file));
+        QCOMPARE(dialogs.messages.size(), 1);
+        QCOMPARE(dialogs.messages.first().title, writeTitle);
+        QVERIFY(dialogs.messages.first().text.startsWith(
+            QStringLiteral("Korvan configuration save error: Can't replace document %1: ")
+                .arg(QDir::toNativeSeparators(path))));
+        QVERIFY(QFileInfo(path).isDir());
+        QCOMPARE(readAll(QDir(path).filePath(QStringLiteral("inside"))), QByteArray("kept"));
+        // The temporary file is gone.
+        QCOMPARE(QDir(env.path()).entryList(QStringList{QStringLiteral("models.conf*")}, QDir::Files), QStringList());
     }
 
     void existingFileIsReplacedAtomically()
