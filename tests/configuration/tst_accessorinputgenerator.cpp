@@ -4,6 +4,7 @@
 // taken for a placeholder.
 
 #include "common/pythonrunner.h"
+#include "common/jsontext.h"
 #include "common/testenvironment.h"
 
 #include "configuration/accessorinputgenerator.h"
@@ -17,17 +18,10 @@ Q_DECLARE_METATYPE(KorvanDebugger::Configuration::AccessorKind)
 
 namespace {
 
-QJsonObject json(const char *text)
-{
-    const QJsonDocument document = QJsonDocument::fromJson(QByteArray(text));
-    Q_ASSERT(document.isObject());
-    return document.object();
-}
-
 PythonCode generateFrom(const QString &key, const char *definition)
 {
     AccessorInputGenerator generator(key);
-    generator.setValue(json(definition), !key.isEmpty());
+    generator.setValue(jsonObject(definition), !key.isEmpty());
     return generator.generate();
 }
 
@@ -171,7 +165,7 @@ void tst_AccessorInputGenerator::loading()
     QFETCH(QString, extra);
 
     AccessorInputGenerator generator(QStringLiteral("a"), int(lowHalf(expected)), int(highHalf(expected)));
-    generator.setValue(json(definition.constData()), true);
+    generator.setValue(jsonObject(definition.constData()), true);
     QCOMPARE(kindWord(generator.kind), kindWord(kind));
     QCOMPARE(generator.text, text);
     QCOMPARE(generator.intCount, intCount);
@@ -190,18 +184,18 @@ void tst_AccessorInputGenerator::expectedKindIsConsumed()
     // A whole object loaded with byKey false; then bare strings see the kind
     // that the previous load left.
     AccessorInputGenerator generator(QString(), int(lowHalf(AccessorKind::Text)), 0);
-    generator.setValue(json(R"({"Field": ".x", "context": "c"})"), false);
+    generator.setValue(jsonObject(R"({"Field": ".x", "context": "c"})"), false);
     QCOMPARE(generator.kind, AccessorKind::Field);
     QCOMPARE(generator.context, QStringLiteral("c"));
 
     AccessorInputGenerator keyed(QStringLiteral("a"), int(lowHalf(AccessorKind::Text)), 0);
-    keyed.setValue(json(R"({"a": {"Field": ".x"}})"), true);
-    keyed.setValue(json(R"({"a": "plain"})"), true);
+    keyed.setValue(jsonObject(R"({"a": {"Field": ".x"}})"), true);
+    keyed.setValue(jsonObject(R"({"a": "plain"})"), true);
     QCOMPARE(keyed.kind, AccessorKind::Field);
     QVERIFY(keyed.text.isEmpty());
 
     keyed.setExpectedKind(AccessorKind::Text);
-    keyed.setValue(json(R"({"a": "plain"})"), true);
+    keyed.setValue(jsonObject(R"({"a": "plain"})"), true);
     QCOMPARE(keyed.kind, AccessorKind::Text);
     QCOMPARE(keyed.text, QStringLiteral("plain"));
 }
@@ -210,7 +204,7 @@ void tst_AccessorInputGenerator::assignKeepsKey()
 {
     TestEnvironment environment;
     AccessorInputGenerator source(QStringLiteral("accessor"));
-    source.setValue(json(R"({"accessor": {"Field": ".x", "context": "c"}})"), true);
+    source.setValue(jsonObject(R"({"accessor": {"Field": ".x", "context": "c"}})"), true);
     AccessorInputGenerator target(QStringLiteral("postProcess"));
     target.assignAccessor(source);
     QCOMPARE(target.key(), QStringLiteral("postProcess"));
@@ -272,7 +266,7 @@ void tst_AccessorInputGenerator::generation()
 
     const AccessorKind expected = key == QLatin1String("displayedName") ? AccessorKind::Text : AccessorKind::NoKind;
     AccessorInputGenerator generator(key, int(lowHalf(expected)), 0);
-    generator.setValue(json(definition.constData()), !key.isEmpty());
+    generator.setValue(jsonObject(definition.constData()), !key.isEmpty());
     const PythonCode code = generator.generate();
     QCOMPARE(code.expression, expression);
     QVERIFY(code.definitions.isEmpty());
@@ -300,7 +294,7 @@ void tst_AccessorInputGenerator::isIdentity()
     QFETCH(QByteArray, definition);
     QFETCH(bool, identity);
     AccessorInputGenerator generator(QStringLiteral("a"));
-    generator.setValue(json(definition.constData()), true);
+    generator.setValue(jsonObject(definition.constData()), true);
     QCOMPARE(generator.isIdentity(), identity);
 }
 
@@ -534,10 +528,10 @@ void tst_AccessorInputGenerator::debugContextOfAccessor()
     pushDebugContext(QStringLiteral("classes"));
     {
         AccessorInputGenerator generator(QStringLiteral("filter"));
-        generator.setValue(json(R"({"filter": {"key": "."}})"), true);
+        generator.setValue(jsonObject(R"({"filter": {"key": "."}})"), true);
         QVERIFY(generator.generate().definitions.endsWith(QLatin1String(R"(debugContext = "classes.filter"))")));
         AccessorInputGenerator unnamed{QString()};
-        unnamed.setValue(json(R"({"key": "."})"), false);
+        unnamed.setValue(jsonObject(R"({"key": "."})"), false);
         QVERIFY(unnamed.generate().definitions.endsWith(QLatin1String(R"(debugContext = "classes.<Default>"))")));
     }
     QCOMPARE(debugContextDepth(), 1);
@@ -585,7 +579,7 @@ void tst_AccessorInputGenerator::everyKindCompiles()
         for (const AccessorKind kind : {AccessorKind::Text, AccessorKind::TextAlternative, AccessorKind::ClassName,
                                         AccessorKind::ContainerClassName}) {
             AccessorInputGenerator generator(QStringLiteral("a"), int(lowHalf(kind)), 0);
-            generator.setValue(json(R"({"a": "Qt \"quoted\" \\ %1\n"})"), true);
+            generator.setValue(jsonObject(R"({"a": "Qt \"quoted\" \\ %1\n"})"), true);
             all.merge(generator.generate());
         }
         const PythonRun run = runPython(compileScript(all.unregisterCustomsCode(true)));
