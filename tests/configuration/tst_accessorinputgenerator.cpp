@@ -83,9 +83,8 @@ private slots:
     void filters();
     void pythonApiNormalMode();
     void pythonApiDebugMode();
-    void instrumentedBodyReportsLine();
-    void pythonApiWithoutParameterList();
-    void failedTranslationStillCompiles();
+    void runsInPython_data();
+    void runsInPython();
     void debugContextOfAccessor();
     void everyKindCompiles();
 };
@@ -481,44 +480,43 @@ void tst_AccessorInputGenerator::pythonApiDebugMode()
                                               "     raise #--\n"));
 }
 
-void tst_AccessorInputGenerator::instrumentedBodyReportsLine()
+void tst_AccessorInputGenerator::runsInPython_data()
 {
-    TestEnvironment environment;
-    TestEnvironment::setDebugMode(true);
-    const PythonCode code = generateFrom(
-        QStringLiteral("accessor"),
-        R"({"accessor": {"PythonAPIHeader": "def f(d, value):",
-                         "PythonAPIBody": "x = (value +\n0\n)\nif x:\n  return x\nelse:\n  y = [1,\n    2] + \\\n[3]\n  return y[value - 4]"}})");
-    const QString script = QLatin1String(pythonStandIns) + code.definitions + QLatin1Char('\n') + code.expression
-                           + QLatin1String("\nshow(accessor, None, 5)\nshow(accessor, None, 0)\n");
-    const PythonRun run = runPython(script);
-    QVERIFY(run.started);
-    QVERIFY2(run.exitCode == 0, qPrintable(run.output));
-    QCOMPARE(run.output.split(QLatin1Char('\n'), Qt::SkipEmptyParts),
-             QStringList({"5", "XXX: KORVANDEBUGLINE:10", "IndexError: list index out of range"}));
+    QTest::addColumn<bool>("debug");
+    QTest::addColumn<QByteArray>("definition");
+    QTest::addColumn<QString>("expression");
+    QTest::addColumn<QString>("calls");
+    QTest::addColumn<QStringList>("output");
+    // An instrumented body reports the line of the statement that failed.
+    QTest::newRow("instrumented body") << true << QByteArray(R"({"accessor": {"PythonAPIHeader": "def f(d, value):",
+        "PythonAPIBody": "x = (value +\n0\n)\nif x:\n  return x\nelse:\n  y = [1,\n    2] + \\\n[3]\n  return y[value - 4]"}})")
+        << "accessor = _Id_2" << "show(accessor, None, 5)\nshow(accessor, None, 0)"
+        << QStringList{"5", "XXX: KORVANDEBUGLINE:10", "IndexError: list index out of range"};
+    // Its quotes and backslash stay inside the message's literal.
+    QTest::newRow("header without parameter list") << false
+        << QByteArray(R"({"accessor": {"PythonAPIHeader": "def f \"q\" \\", "PythonAPIBody": "return value"}})")
+        << "accessor = _Id_2" << "show(_Id_2, None, 1)"
+        << QStringList{"RuntimeError: Python API header has no parameter list: 'def f \"q\" \\'"};
+    // A field that does not translate still loads, and fails when called.
+    QTest::newRow("failed translation") << false << QByteArray(R"({"accessor": {"Field": ".a +"}})")
+        << "accessor = lambda value : _Id_2(value)" << "show(accessor, None)"
+        << QStringList{"RuntimeError: Expression error at position 4 in '.a +': Invalid constant expression."};
 }
 
-void tst_AccessorInputGenerator::pythonApiWithoutParameterList()
+void tst_AccessorInputGenerator::runsInPython()
 {
+    QFETCH(bool, debug);
+    QFETCH(QByteArray, definition);
+    QFETCH(QString, expression);
+    QFETCH(QString, calls);
+    QFETCH(QStringList, output);
     TestEnvironment environment;
-    const PythonCode code = generateFrom(QString(), R"({"PythonAPIHeader": "def f", "PythonAPIBody": "return value"})");
-    QCOMPARE(code.expression, QStringLiteral("_Id_2"));
-    const PythonRun run = runPython(QLatin1String(pythonStandIns) + code.definitions
-                                    + QLatin1String("\nshow(_Id_2, None, 1)\n"));
+    TestEnvironment::setDebugMode(debug);
+    PythonCode code = generateFrom(QStringLiteral("accessor"), definition.constData());
+    QCOMPARE(code.expression, expression);
+    const PythonRun run = runPython(QLatin1String(pythonStandIns) + code.unregisterCustomsCode(false) + '\n' + calls + '\n');
     QVERIFY2(run.exitCode == 0, qPrintable(run.output));
-    QCOMPARE(run.output.trimmed(), QStringLiteral("RuntimeError: Python API header has no parameter list: 'def f'"));
-}
-
-void tst_AccessorInputGenerator::failedTranslationStillCompiles()
-{
-    TestEnvironment environment;
-    PythonCode code = generateFrom(QStringLiteral("accessor"), R"({"accessor": {"Field": ".a +"}})");
-    QCOMPARE(code.expression, QStringLiteral("accessor = lambda value : _Id_2(value)"));
-    const PythonRun run = runPython(QLatin1String(pythonStandIns) + code.unregisterCustomsCode(false)
-                                    + QLatin1String("\nshow(accessor, None)\n"));
-    QVERIFY2(run.exitCode == 0, qPrintable(run.output));
-    QCOMPARE(run.output.trimmed(),
-             QStringLiteral("RuntimeError: Expression error at position 4 in '.a +': Invalid constant expression."));
+    QCOMPARE(run.output.split(QLatin1Char('\n'), Qt::SkipEmptyParts), output);
 }
 
 void tst_AccessorInputGenerator::debugContextOfAccessor()
