@@ -5,6 +5,7 @@
 
 #include "common/pythonrunner.h"
 #include "common/testenvironment.h"
+#include "dumper/dumpertestsupport.h"
 
 #include "configuration/document.h"
 #include "configuration/keys.h"
@@ -15,12 +16,9 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QResource>
 #include <QSet>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace KorvanDebugger;
@@ -39,7 +37,6 @@ QMap<QString, int> countBy(const QJsonArray &classes, const std::function<QStrin
     return counts;
 }
 
-// Every key of the JSON tree below a node, with the texts stored under it.
 // What a program needs to build against the Qt Core of the tests.
 QStringList qtCoreFlags()
 {
@@ -50,6 +47,7 @@ QStringList qtCoreFlags()
     return flags;
 }
 
+// Every key of the JSON tree below a node, with the texts stored under it.
 void collectKeys(const QJsonValue &node, QMultiHash<QString, QJsonValue> &keys)
 {
     if (node.isArray()) {
@@ -117,6 +115,8 @@ void TestBuiltinModels::initTestCase()
     QCOMPARE(data, QJsonDocument(document).toJson(QJsonDocument::Indented));
     QVERIFY(!document.contains(Configuration::Key::configVersion));
 
+    // The same order of hashed containers in every run of the program.
+    qputenv("QT_HASH_SEED", "0");
     fetchFixture(document, QStringLiteral("builtintypes"), qtCoreFlags(), &m_items);
 }
 
@@ -124,101 +124,34 @@ void TestBuiltinModels::fetchFixture(const QJsonObject &document, const QString 
                                      const QStringList &compileFlags, QHash<QString, QJsonObject> *items,
                                      bool instrumented)
 {
-    const QString gdb = QStandardPaths::findExecutable(QStringLiteral("gdb"));
-    const QString gxx = QStandardPaths::findExecutable(QStringLiteral("g++"));
-    QVERIFY2(!gdb.isEmpty() && !gxx.isEmpty(), "gdb and g++ are needed");
-
-    TestEnvironment env;
-    QVERIFY(Configuration::saveConfigurationFile(document, Configuration::Key::prettyPrintersDocument));
-    TestEnvironment::setDebugMode(instrumented);
-    QString script;
-    QByteArray dynamicPrinters = KorvanDebuggerPlugin::getResourceCode(":DynamicPrettyPrinters.py");
-    {
-        KorvanDebuggerPlugin plugin;
-        script = plugin.generateAllClassModels().unregisterCustomsCode(true);
-    }
-    if (instrumented) {
-        script = instrumentPython(script, "userCode.getOutput(true)", false);
-        dynamicPrinters = instrumentPython(QString::fromLatin1(dynamicPrinters), "dynamicPrettyPrintersCode", false).toLatin1();
-    }
-
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const auto writeFile = [](const QString &path, const QByteArray &bytes) {
-        QFile file(path);
-        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-    };
-    const QStringList scripts{sourceRoot + "/host/dumper/dumper.py", dir.filePath("KorvanDumper.py"),
-                              dir.filePath("DynamicPrettyPrinters.py"), dir.filePath("printers.py")};
-    QVERIFY(writeFile(scripts.at(1), KorvanDebuggerPlugin::getResourceCode(":KorvanDumper.py")));
-    QVERIFY(writeFile(scripts.at(2), dynamicPrinters));
-    QVERIFY(writeFile(scripts.at(3), script.toUtf8()));
+    DumperTest::Fixture program(fixture);
+    QString error;
+    QVERIFY2(program.prepare(&error, QStringList{"-fPIC", "-std=c++17"} + compileFlags), qPrintable(error));
+    const QString script = program.writeGeneratedScript(document, instrumented ? "debug" : "normal", "printers");
+    QVERIFY(!script.isEmpty());
 
     // The variables to fetch are those used after the break line.
-    const QString source = QStringLiteral("%1/tests/fixtures/%2.cpp").arg(sourceRoot, fixture);
-    QFile sourceFile(source);
-    QVERIFY(sourceFile.open(QIODevice::ReadOnly));
-    const QStringList lines = QString::fromUtf8(sourceFile.readAll()).split(QLatin1Char('\n'));
-    int breakLine = 0;
-    QStringList variables;
+    QFile source(QStringLiteral("%1/tests/fixtures/%2.cpp").arg(sourceRoot, fixture));
+    QVERIFY(source.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(source.readAll());
     static const QRegularExpression use(QStringLiteral("\\buse\\((\\w+)\\)"));
-    for (int i = 0; i < lines.size(); ++i) {
-        if (lines.at(i).contains(QLatin1String("// break here")))
-            breakLine = i + 1;
-        if (breakLine) {
-            for (auto it = use.globalMatch(lines.at(i)); it.hasNext();)
-                variables.append(it.next().captured(1));
-        }
-    }
-    QVERIFY(breakLine > 0 && !variables.isEmpty());
-
-    const QString program = dir.filePath(fixture);
-    QProcess compiler;
-    compiler.setProcessChannelMode(QProcess::MergedChannels);
-    compiler.start(gxx, QStringList{"-g", "-O0", "-fPIC", "-std=c++17", source, "-o", program} + compileFlags);
-    QVERIFY(compiler.waitForFinished(300000));
-    QVERIFY2(compiler.exitCode() == 0, compiler.readAll().constData());
+    QStringList variables;
+    for (auto it = use.globalMatch(text.mid(text.indexOf(QLatin1String("// break here")))); it.hasNext();)
+        variables.append(it.next().captured(1));
+    QVERIFY(!variables.isEmpty());
 
     // One GDB run fetches every variable with all children expanded.
-    QJsonArray watchers;
-    for (int i = 0; i < variables.size(); ++i)
-        watchers.append(QJsonObject{{"iname", QStringLiteral("inspect.%1").arg(i + 1)}, {"expression", variables.at(i)}});
-    const QJsonObject args{{"watchers", watchers}, {"expandall", true}};
-    QStringList gdbArgs{"-batch", "-nx"};
-    for (const QString &path : scripts)
-        gdbArgs << "-x" << path;
-    gdbArgs << "-ex" << QStringLiteral("break %1.cpp:%2").arg(fixture).arg(breakLine) << "-ex" << "run"
-            << "-ex" << "korvan-fetch-json " + QString::fromUtf8(QJsonDocument(args).toJson(QJsonDocument::Compact))
-            << program;
-    QProcess debugger;
-    debugger.setProcessChannelMode(QProcess::MergedChannels);
-    // The same order of hashed containers in every run of the program.
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("QT_HASH_SEED"), QStringLiteral("0"));
-    debugger.setProcessEnvironment(environment);
-    debugger.start(gdb, gdbArgs);
-    QVERIFY(debugger.waitForFinished(300000));
-    const QString output = QString::fromUtf8(debugger.readAll());
-    QJsonArray fetched;
-    for (const QString &line : output.split(QLatin1Char('\n'))) {
-        if (line.startsWith(QLatin1String("KORVANFETCH:")))
-            fetched = QJsonDocument::fromJson(line.mid(12).toUtf8()).array();
-    }
-    QVERIFY2(fetched.size() == variables.size(), qPrintable(output.right(4000)));
+    const QStringList fetch{DumperTest::fetchCommand(variables, true)};
+    const DumperTest::GdbRun run = instrumented ? program.runInstrumented(script, true, fetch) : program.run({script}, fetch);
+    QVERIFY2(run.fetches.size() == 1 && run.fetches.first().size() == variables.size(), qPrintable(run.output.right(4000)));
     // The generated script loads without a Python error, and no printer
     // reports a failure.
     for (const char *failure : {"Traceback", "Python Exception", "Error while executing Python", "KORVANDEBUG"})
-        QVERIFY2(!output.contains(QLatin1String(failure)), qPrintable(output.left(4000)));
+        QVERIFY2(!run.output.contains(QLatin1String(failure)), qPrintable(run.output.left(4000)));
     if (instrumented)
-        QVERIFY2(output.contains(QLatin1String("XXX: userCode.getOutput(true):")), qPrintable(output.left(4000)));
-    for (const QJsonValue &entry : fetched)
+        QVERIFY2(run.output.contains(QLatin1String("XXX: userCode.getOutput(true):")), qPrintable(run.output.left(4000)));
+    for (const QJsonValue &entry : run.fetches.first())
         index(entry.toObject(), entry.toObject().value(QLatin1String("name")).toString(), items);
-
-    const QByteArray dump = qgetenv("KORVAN_BUILTIN_DUMP");
-    if (!dump.isEmpty()) {
-        writeFile(QString::fromLocal8Bit(dump) + fixture + ".json", QJsonDocument(fetched).toJson());
-        writeFile(QString::fromLocal8Bit(dump) + fixture + ".py", script.toUtf8());
-    }
 }
 
 void TestBuiltinModels::documentShape()

@@ -4,6 +4,7 @@
 // taken for a placeholder.
 
 #include "common/pythonrunner.h"
+#include "common/jsontext.h"
 #include "common/testenvironment.h"
 
 #include "configuration/accessorinputgenerator.h"
@@ -17,17 +18,10 @@ Q_DECLARE_METATYPE(KorvanDebugger::Configuration::AccessorKind)
 
 namespace {
 
-QJsonObject json(const char *text)
-{
-    const QJsonDocument document = QJsonDocument::fromJson(QByteArray(text));
-    Q_ASSERT(document.isObject());
-    return document.object();
-}
-
 PythonCode generateFrom(const QString &key, const char *definition)
 {
     AccessorInputGenerator generator(key);
-    generator.setValue(json(definition), !key.isEmpty());
+    generator.setValue(jsonObject(definition), !key.isEmpty());
     return generator.generate();
 }
 
@@ -89,9 +83,8 @@ private slots:
     void filters();
     void pythonApiNormalMode();
     void pythonApiDebugMode();
-    void instrumentedBodyReportsLine();
-    void pythonApiWithoutParameterList();
-    void failedTranslationStillCompiles();
+    void runsInPython_data();
+    void runsInPython();
     void debugContextOfAccessor();
     void everyKindCompiles();
 };
@@ -171,7 +164,7 @@ void tst_AccessorInputGenerator::loading()
     QFETCH(QString, extra);
 
     AccessorInputGenerator generator(QStringLiteral("a"), int(lowHalf(expected)), int(highHalf(expected)));
-    generator.setValue(json(definition.constData()), true);
+    generator.setValue(jsonObject(definition.constData()), true);
     QCOMPARE(kindWord(generator.kind), kindWord(kind));
     QCOMPARE(generator.text, text);
     QCOMPARE(generator.intCount, intCount);
@@ -190,18 +183,18 @@ void tst_AccessorInputGenerator::expectedKindIsConsumed()
     // A whole object loaded with byKey false; then bare strings see the kind
     // that the previous load left.
     AccessorInputGenerator generator(QString(), int(lowHalf(AccessorKind::Text)), 0);
-    generator.setValue(json(R"({"Field": ".x", "context": "c"})"), false);
+    generator.setValue(jsonObject(R"({"Field": ".x", "context": "c"})"), false);
     QCOMPARE(generator.kind, AccessorKind::Field);
     QCOMPARE(generator.context, QStringLiteral("c"));
 
     AccessorInputGenerator keyed(QStringLiteral("a"), int(lowHalf(AccessorKind::Text)), 0);
-    keyed.setValue(json(R"({"a": {"Field": ".x"}})"), true);
-    keyed.setValue(json(R"({"a": "plain"})"), true);
+    keyed.setValue(jsonObject(R"({"a": {"Field": ".x"}})"), true);
+    keyed.setValue(jsonObject(R"({"a": "plain"})"), true);
     QCOMPARE(keyed.kind, AccessorKind::Field);
     QVERIFY(keyed.text.isEmpty());
 
     keyed.setExpectedKind(AccessorKind::Text);
-    keyed.setValue(json(R"({"a": "plain"})"), true);
+    keyed.setValue(jsonObject(R"({"a": "plain"})"), true);
     QCOMPARE(keyed.kind, AccessorKind::Text);
     QCOMPARE(keyed.text, QStringLiteral("plain"));
 }
@@ -210,7 +203,7 @@ void tst_AccessorInputGenerator::assignKeepsKey()
 {
     TestEnvironment environment;
     AccessorInputGenerator source(QStringLiteral("accessor"));
-    source.setValue(json(R"({"accessor": {"Field": ".x", "context": "c"}})"), true);
+    source.setValue(jsonObject(R"({"accessor": {"Field": ".x", "context": "c"}})"), true);
     AccessorInputGenerator target(QStringLiteral("postProcess"));
     target.assignAccessor(source);
     QCOMPARE(target.key(), QStringLiteral("postProcess"));
@@ -272,7 +265,7 @@ void tst_AccessorInputGenerator::generation()
 
     const AccessorKind expected = key == QLatin1String("displayedName") ? AccessorKind::Text : AccessorKind::NoKind;
     AccessorInputGenerator generator(key, int(lowHalf(expected)), 0);
-    generator.setValue(json(definition.constData()), !key.isEmpty());
+    generator.setValue(jsonObject(definition.constData()), !key.isEmpty());
     const PythonCode code = generator.generate();
     QCOMPARE(code.expression, expression);
     QVERIFY(code.definitions.isEmpty());
@@ -300,7 +293,7 @@ void tst_AccessorInputGenerator::isIdentity()
     QFETCH(QByteArray, definition);
     QFETCH(bool, identity);
     AccessorInputGenerator generator(QStringLiteral("a"));
-    generator.setValue(json(definition.constData()), true);
+    generator.setValue(jsonObject(definition.constData()), true);
     QCOMPARE(generator.isIdentity(), identity);
 }
 
@@ -487,44 +480,43 @@ void tst_AccessorInputGenerator::pythonApiDebugMode()
                                               "     raise #--\n"));
 }
 
-void tst_AccessorInputGenerator::instrumentedBodyReportsLine()
+void tst_AccessorInputGenerator::runsInPython_data()
 {
-    TestEnvironment environment;
-    TestEnvironment::setDebugMode(true);
-    const PythonCode code = generateFrom(
-        QStringLiteral("accessor"),
-        R"({"accessor": {"PythonAPIHeader": "def f(d, value):",
-                         "PythonAPIBody": "x = (value +\n0\n)\nif x:\n  return x\nelse:\n  y = [1,\n    2] + \\\n[3]\n  return y[value - 4]"}})");
-    const QString script = QLatin1String(pythonStandIns) + code.definitions + QLatin1Char('\n') + code.expression
-                           + QLatin1String("\nshow(accessor, None, 5)\nshow(accessor, None, 0)\n");
-    const PythonRun run = runPython(script);
-    QVERIFY(run.started);
-    QVERIFY2(run.exitCode == 0, qPrintable(run.output));
-    QCOMPARE(run.output.split(QLatin1Char('\n'), Qt::SkipEmptyParts),
-             QStringList({"5", "XXX: KORVANDEBUGLINE:10", "IndexError: list index out of range"}));
+    QTest::addColumn<bool>("debug");
+    QTest::addColumn<QByteArray>("definition");
+    QTest::addColumn<QString>("expression");
+    QTest::addColumn<QString>("calls");
+    QTest::addColumn<QStringList>("output");
+    // An instrumented body reports the line of the statement that failed.
+    QTest::newRow("instrumented body") << true << QByteArray(R"({"accessor": {"PythonAPIHeader": "def f(d, value):",
+        "PythonAPIBody": "x = (value +\n0\n)\nif x:\n  return x\nelse:\n  y = [1,\n    2] + \\\n[3]\n  return y[value - 4]"}})")
+        << "accessor = _Id_2" << "show(accessor, None, 5)\nshow(accessor, None, 0)"
+        << QStringList{"5", "XXX: KORVANDEBUGLINE:10", "IndexError: list index out of range"};
+    // Its quotes and backslash stay inside the message's literal.
+    QTest::newRow("header without parameter list") << false
+        << QByteArray(R"({"accessor": {"PythonAPIHeader": "def f \"q\" \\", "PythonAPIBody": "return value"}})")
+        << "accessor = _Id_2" << "show(_Id_2, None, 1)"
+        << QStringList{"RuntimeError: Python API header has no parameter list: 'def f \"q\" \\'"};
+    // A field that does not translate still loads, and fails when called.
+    QTest::newRow("failed translation") << false << QByteArray(R"({"accessor": {"Field": ".a +"}})")
+        << "accessor = lambda value : _Id_2(value)" << "show(accessor, None)"
+        << QStringList{"RuntimeError: Expression error at position 4 in '.a +': Invalid constant expression."};
 }
 
-void tst_AccessorInputGenerator::pythonApiWithoutParameterList()
+void tst_AccessorInputGenerator::runsInPython()
 {
+    QFETCH(bool, debug);
+    QFETCH(QByteArray, definition);
+    QFETCH(QString, expression);
+    QFETCH(QString, calls);
+    QFETCH(QStringList, output);
     TestEnvironment environment;
-    const PythonCode code = generateFrom(QString(), R"({"PythonAPIHeader": "def f", "PythonAPIBody": "return value"})");
-    QCOMPARE(code.expression, QStringLiteral("_Id_2"));
-    const PythonRun run = runPython(QLatin1String(pythonStandIns) + code.definitions
-                                    + QLatin1String("\nshow(_Id_2, None, 1)\n"));
+    TestEnvironment::setDebugMode(debug);
+    PythonCode code = generateFrom(QStringLiteral("accessor"), definition.constData());
+    QCOMPARE(code.expression, expression);
+    const PythonRun run = runPython(QLatin1String(pythonStandIns) + code.unregisterCustomsCode(false) + '\n' + calls + '\n');
     QVERIFY2(run.exitCode == 0, qPrintable(run.output));
-    QCOMPARE(run.output.trimmed(), QStringLiteral("RuntimeError: Python API header has no parameter list: 'def f'"));
-}
-
-void tst_AccessorInputGenerator::failedTranslationStillCompiles()
-{
-    TestEnvironment environment;
-    PythonCode code = generateFrom(QStringLiteral("accessor"), R"({"accessor": {"Field": ".a +"}})");
-    QCOMPARE(code.expression, QStringLiteral("accessor = lambda value : _Id_2(value)"));
-    const PythonRun run = runPython(QLatin1String(pythonStandIns) + code.unregisterCustomsCode(false)
-                                    + QLatin1String("\nshow(accessor, None)\n"));
-    QVERIFY2(run.exitCode == 0, qPrintable(run.output));
-    QCOMPARE(run.output.trimmed(),
-             QStringLiteral("RuntimeError: Expression error at position 4 in '.a +': Invalid constant expression."));
+    QCOMPARE(run.output.split(QLatin1Char('\n'), Qt::SkipEmptyParts), output);
 }
 
 void tst_AccessorInputGenerator::debugContextOfAccessor()
@@ -534,10 +526,10 @@ void tst_AccessorInputGenerator::debugContextOfAccessor()
     pushDebugContext(QStringLiteral("classes"));
     {
         AccessorInputGenerator generator(QStringLiteral("filter"));
-        generator.setValue(json(R"({"filter": {"key": "."}})"), true);
+        generator.setValue(jsonObject(R"({"filter": {"key": "."}})"), true);
         QVERIFY(generator.generate().definitions.endsWith(QLatin1String(R"(debugContext = "classes.filter"))")));
         AccessorInputGenerator unnamed{QString()};
-        unnamed.setValue(json(R"({"key": "."})"), false);
+        unnamed.setValue(jsonObject(R"({"key": "."})"), false);
         QVERIFY(unnamed.generate().definitions.endsWith(QLatin1String(R"(debugContext = "classes.<Default>"))")));
     }
     QCOMPARE(debugContextDepth(), 1);
@@ -585,7 +577,7 @@ void tst_AccessorInputGenerator::everyKindCompiles()
         for (const AccessorKind kind : {AccessorKind::Text, AccessorKind::TextAlternative, AccessorKind::ClassName,
                                         AccessorKind::ContainerClassName}) {
             AccessorInputGenerator generator(QStringLiteral("a"), int(lowHalf(kind)), 0);
-            generator.setValue(json(R"({"a": "Qt \"quoted\" \\ %1\n"})"), true);
+            generator.setValue(jsonObject(R"({"a": "Qt \"quoted\" \\ %1\n"})"), true);
             all.merge(generator.generate());
         }
         const PythonRun run = runPython(compileScript(all.unregisterCustomsCode(true)));

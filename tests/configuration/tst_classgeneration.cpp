@@ -6,7 +6,7 @@
 #include "common/pythonrunner.h"
 #include "common/scriptgeneration.h"
 #include "common/testenvironment.h"
-#include "jsontext.h"
+#include "common/jsontext.h"
 
 #include "configuration/configurationwizardgenerator.h"
 #include "configuration/document.h"

@@ -21,9 +21,7 @@ private slots:
     void failure();
     void type_data();
     void type();
-    void qualifiedName();
     void deepNesting();
-    void lambdaRecord();
     void failedLambdaRaisesInPython();
     void translationsCompileInPython();
 };
@@ -233,17 +231,6 @@ void tst_ExpressionTranslator::type()
     QCOMPARE(translator.errorPosition(), position);
 }
 
-void tst_ExpressionTranslator::qualifiedName()
-{
-    ExpressionTranslator plain(QStringLiteral("ns::Name"));
-    QVERIFY(plain.parseQualifiedName(false, true).success);
-
-    ExpressionTranslator templated(QStringLiteral("ns::Name<int>"));
-    QVERIFY(!templated.parseQualifiedName(false, true).success);
-    QCOMPARE(templated.errorMessage(), QStringLiteral("Trailing characters after the type."));
-    QCOMPARE(templated.errorPosition(), 8);
-}
-
 void tst_ExpressionTranslator::deepNesting()
 {
     // Every level is tried by several alternatives; the result must still be
@@ -259,16 +246,6 @@ void tst_ExpressionTranslator::deepNesting()
     QVERIFY(!broken.translateExpressionList().success);
     QCOMPARE(broken.errorMessage(), QStringLiteral("Invalid constant expression."));
     QCOMPARE(broken.errorPosition(), depth + 4);
-}
-
-void tst_ExpressionTranslator::lambdaRecord()
-{
-    TestEnvironment environment;
-    const PythonCode code = ExpressionTranslator(QStringLiteral(".a.b")).translateLambda();
-    QCOMPARE(code.expression, QStringLiteral(R"(lambda value : value["a"]["b"])"));
-    QVERIFY(code.definitions.isEmpty());
-    QVERIFY(code.helperName.isEmpty());
-    QVERIFY(code.dumperName.isEmpty());
 }
 
 void tst_ExpressionTranslator::failedLambdaRaisesInPython()

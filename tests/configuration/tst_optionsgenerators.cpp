@@ -4,7 +4,7 @@
 
 #include "common/pythonrunner.h"
 #include "common/testenvironment.h"
-#include "jsontext.h"
+#include "common/jsontext.h"
 
 #include "configuration/exclusivechoicegenerator.h"
 #include "configuration/optionsgenerators.h"

@@ -1,6 +1,5 @@
 #include "configuration/pythonerror.h"
 
-#include <QVariant>
 #include <QtTest>
 
 using namespace KorvanDebugger::Configuration;
@@ -119,15 +118,6 @@ private slots:
         QFETCH(QString, value);
         QFETCH(QString, html);
         QCOMPARE(PythonError::formatValueHtml(value), html);
-    }
-
-    void travelsThroughQueuedSignals()
-    {
-        const PythonError e = parsed({"API:a.b", "LINE:3"});
-        const QVariant v = QVariant::fromValue(e);
-        QVERIFY(QMetaType::type("KorvanDebugger::Configuration::PythonError") != QMetaType::UnknownType);
-        QCOMPARE(v.value<PythonError>().api, e.api);
-        QCOMPARE(v.value<PythonError>().line, QStringLiteral("3"));
     }
 };
 

@@ -182,7 +182,7 @@ bool Fixture::usePrebuilt(const QString &program, QString *error)
     return true;
 }
 
-bool Fixture::prepare(QString *error)
+bool Fixture::prepare(QString *error, const QStringList &compileFlags)
 {
     const QString gxx = QStandardPaths::findExecutable(QStringLiteral("g++"));
     if (gxx.isEmpty()) {
@@ -195,8 +195,8 @@ bool Fixture::prepare(QString *error)
     m_program = m_dir.filePath(m_baseName);
     QProcess compiler;
     compiler.setProcessChannelMode(QProcess::MergedChannels);
-    compiler.start(gxx, {"-g", "-O0", source, "-o", m_program});
-    if (!compiler.waitForFinished(120000) || compiler.exitCode() != 0) {
+    compiler.start(gxx, QStringList{"-g", "-O0", source, "-o", m_program} + compileFlags);
+    if (!compiler.waitForFinished(300000) || compiler.exitCode() != 0) {
         *error = QString::fromLocal8Bit(compiler.readAll());
         return false;
     }
@@ -221,7 +221,7 @@ GdbRun Fixture::run(const QStringList &printerScripts, const QStringList &comman
     QProcess gdb;
     gdb.setProcessChannelMode(QProcess::MergedChannels);
     gdb.start(m_gdb, args);
-    if (!gdb.waitForFinished(120000)) {
+    if (!gdb.waitForFinished(300000)) {
         gdb.kill();
         gdb.waitForFinished();
         run.output = QStringLiteral("gdb did not finish");
@@ -289,12 +289,15 @@ QString Fixture::writeGeneratedScript(const QJsonObject &document, const QString
     TestEnvironment env;
     TestEnvironment::setDebugMode(mode == QLatin1String("debug"));
     const QString script = generateScript(document);
-    const QString path = filePath(name + QLatin1Char('_') + mode + QStringLiteral(".py"));
+    return script.isEmpty() ? QString() : writeScript(name + QLatin1Char('_') + mode + QStringLiteral(".py"), script);
+}
+
+QString Fixture::writeScript(const QString &fileName, const QString &script) const
+{
+    const QString path = filePath(fileName);
     QFile file(path);
-    if (script.isEmpty() || !file.open(QIODevice::WriteOnly))
-        return QString();
-    file.write(script.toUtf8());
-    return path;
+    const QByteArray bytes = script.toUtf8();
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() ? path : QString();
 }
 
 } // namespace DumperTest

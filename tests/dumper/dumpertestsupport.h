@@ -63,9 +63,9 @@ public:
     {
     }
 
-    // Compiles the program; false with the reason when a tool is missing or
-    // the compilation fails.
-    bool prepare(QString *error);
+    // Compiles the program (g++ -g -O0 and the given flags); false with the
+    // reason when a tool is missing or the compilation fails.
+    bool prepare(QString *error, const QStringList &compileFlags = {});
     // The same for a program that the build made of the fixture source.
     bool usePrebuilt(const QString &program, QString *error);
 
@@ -88,6 +88,8 @@ public:
     // or "debug"), written to a file named after name and mode; empty when
     // nothing could be generated or written.
     QString writeGeneratedScript(const QJsonObject &document, const QString &mode, const QString &name) const;
+    // A script written to the temporary folder; empty when it cannot be.
+    QString writeScript(const QString &fileName, const QString &script) const;
 
 private:
     // The tools, the temporary folder and the "// break here" line.

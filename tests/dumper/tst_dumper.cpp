@@ -9,7 +9,6 @@
 #include "dumpertestsupport.h"
 
 #include <QDir>
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -26,10 +25,6 @@ using DumperTest::Report;
 using DumperTest::reportsOf;
 
 const QString sourceRoot = DumperTest::sourceRoot();
-
-} // namespace
-
-namespace {
 
 // Python expressions evaluated in GDB with the scripts loaded (no program
 // needed), and the repr() of their results.
@@ -148,12 +143,6 @@ void TestDumper::resourceScriptsCompile()
     QVERIFY2(python.exitCode() == 0, python.readAll().constData());
 }
 
-
-
-
-
-
-
 void TestDumper::brokenPrintersLeaveTheOthersWorking()
 {
     const GdbRun run = runGdb(m_printers.value("debug") + QStringList{sourceRoot + "/tests/dumper/printers_broken.py"},
@@ -261,7 +250,6 @@ void TestDumper::loadDumpersAndHostFetch()
     QVERIFY2(expected.match(data).hasMatch(), qPrintable(data));
 }
 
-
 void TestDumper::runPythonChecks()
 {
     QString script = QStringLiteral("def korvanCheck(index, check):\n"
@@ -280,11 +268,8 @@ void TestDumper::runPythonChecks()
                              "    reportFailure('', 'silent', 1, inst)\n"
                              "    reportFailure('ctx', 'first', 1, inst)\n"
                              "    reportFailure('ctx', 'second', 1, inst)\n");
-    const QString file = m_fixture.filePath(QStringLiteral("checks.py"));
-    QFile out(file);
-    QVERIFY(out.open(QIODevice::WriteOnly));
-    out.write(script.toUtf8());
-    out.close();
+    const QString file = m_fixture.writeScript(QStringLiteral("checks.py"), script);
+    QVERIFY(!file.isEmpty());
 
     QStringList args{"-batch", "-nx", "-ex", "set confirm off"};
     for (const QString &part : {QStringLiteral("/host/dumper/dumper.py"), QStringLiteral("/resources/KorvanDumper.py"),
@@ -308,7 +293,6 @@ void TestDumper::pythonHelpers_data()
     QTest::addColumn<int>("index");
     for (int i = 0; i < int(sizeof(pythonChecks) / sizeof(pythonChecks[0])); ++i)
         QTest::newRow(pythonChecks[i].tag) << i;
-
 }
 
 void TestDumper::pythonHelpers()
@@ -332,8 +316,6 @@ void TestDumper::warnLines()
              (QStringList{"xy", "KORVANDEBUGAPI:ctx.first", "KORVANDEBUGVAR:1", "KORVANDEBUGVARTYPE:<class 'int'>",
                           "KORVANDEBUGVAR*:", "KORVANDEBUGERRORTYPE:<class 'gdb.error'>", "KORVANDEBUGERRORDESC:boom"}));
 }
-
-
 
 QTEST_MAIN(TestDumper)
 #include "tst_dumper.moc"

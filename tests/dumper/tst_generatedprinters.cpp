@@ -66,6 +66,20 @@ QJsonObject customEntry(const QString &api, const QString &path, const QString &
                           {Key::valueCustom, QJsonObject{{Key::accessor, QJsonObject{{Key::Field, valueField}}}}}}}}};
 }
 
+// Every row of the shared table (those of the custom registration only
+// when withCustom) against one fetch.
+void verifyEveryRow(const QJsonArray &items, bool withCustom)
+{
+    for (const ShownValue &row : DumperTest::shownValues()) {
+        if (withCustom || !row.needsCustomRegistration)
+            verifyShownValue(items, row);
+        if (QTest::currentTestFailed()) {
+            qWarning("row: %s", row.tag);
+            return;
+        }
+    }
+}
+
 } // namespace
 
 class TestGeneratedPrinters : public QObject
@@ -270,23 +284,12 @@ void TestGeneratedPrinters::secondGenerationReplacesTheFirst()
     const QString first = generateScript(document);
     const QString second = generateScript(withClass(document, failingAtLoad(QStringLiteral("Holder"))));
     QVERIFY(second.startsWith(QLatin1String("try: #--\n  del ")));
-    QStringList paths;
-    for (const QString &script : {first, second}) {
-        paths << m_fixture.filePath(QStringLiteral("generation%1.py").arg(paths.size() + 1));
-        QFile file(paths.last());
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(script.toUtf8());
-    }
+    const QStringList paths{m_fixture.writeScript(QStringLiteral("generation1.py"), first),
+                            m_fixture.writeScript(QStringLiteral("generation2.py"), second)};
+    QVERIFY(!paths.contains(QString()));
     const GdbRun run = m_fixture.run(paths, {fetchCommand(allVariables(), true)});
     QVERIFY2(run.exitCode == 0 && run.fetches.size() == 1, qPrintable(run.output));
-    for (const ShownValue &row : DumperTest::shownValues()) {
-        if (!row.needsCustomRegistration)
-            verifyShownValue(run.fetches.first(), row);
-        if (QTest::currentTestFailed()) {
-            qWarning("row: %s", row.tag);
-            return;
-        }
-    }
+    verifyEveryRow(run.fetches.first(), false);
 }
 
 void TestGeneratedPrinters::instrumentedScriptsBehaveTheSame_data()
@@ -339,24 +342,17 @@ void TestGeneratedPrinters::customRegistrationOfOneValue()
     custom.insert(customKey("other\"", "NoModel"), unknown);
     const QString script = scriptWithCustoms(custom, mode == QLatin1String("debug"));
     QVERIFY(script.contains(QLatin1String("theDumper.unregisterCustom(\"\",\"other\\\"\")")));
-    const QString path = m_fixture.filePath(QStringLiteral("custom_") + mode + QStringLiteral(".py"));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(script.toUtf8());
-    file.close();
+    const QString path = m_fixture.writeScript(QStringLiteral("custom_") + mode + QStringLiteral(".py"), script);
+    QVERIFY(!path.isEmpty());
 
     const GdbRun run = m_fixture.run({path}, {fetchCommand(allVariables(), true)});
     QVERIFY2(run.exitCode == 0 && run.fetches.size() == 1, qPrintable(run.output));
     QVERIFY2(!run.output.contains(QLatin1String("Traceback")), qPrintable(run.output));
     QCOMPARE(reportsOf(run.reportLines), reportsOf(m_runs.value(mode).reportLines)); // the broken model only
     // The registered value shows its own way; every other value as before.
-    for (const ShownValue &row : DumperTest::shownValues()) {
-        verifyShownValue(run.fetches.first(), row);
-        if (QTest::currentTestFailed()) {
-            qWarning("row: %s", row.tag);
-            return;
-        }
-    }
+    verifyEveryRow(run.fetches.first(), true);
+    if (QTest::currentTestFailed())
+        return;
     QCOMPARE(childByPath(run.fetches.first(), "pv", "[0]").value("value").toString(), QStringLiteral("1.5"));
     QCOMPARE(childByPath(m_runs.value(mode).fetches.first(), "pv", "[0]").value("value").toString(), QStringLiteral("{...}"));
 }
@@ -367,11 +363,8 @@ void TestGeneratedPrinters::failingCustomPrinterNamesItsEntry()
     // Registered for this function, so it wins over the one for every function.
     const QJsonObject custom{{customKey("pv", "PairVec"), customEntry(QString(), "pv", ".second")},
                              {customApiKey("main", "pv", "PairVec"), customEntry("main", "pv", ".noSuchMember")}};
-    const QString path = m_fixture.filePath(QStringLiteral("custom_failing.py"));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(scriptWithCustoms(custom, true).toUtf8());
-    file.close();
+    const QString path = m_fixture.writeScript(QStringLiteral("custom_failing.py"), scriptWithCustoms(custom, true));
+    QVERIFY(!path.isEmpty());
     const GdbRun run = m_fixture.run({path}, {fetchCommand({"pv"}, true)});
     QVERIFY2(run.fetches.size() == 1, qPrintable(run.output));
     const QList<Report> reports = reportsOf(run.reportLines);

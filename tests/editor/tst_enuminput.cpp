@@ -266,42 +266,28 @@ private slots:
         QVERIFY(loadAndCompute(input, enumeration({}, "enum E { A = 1, B = 2, C = 4 };\n")));
         QCOMPARE(rows(*input.model()), (QStringList{"0x1 ::A", "0x2 ::B", "0x4 ::C"}));
         QTreeView *view = input.treeView();
-        const auto at = [view](const QModelIndex &index) { return view->visualRect(index).center(); };
+        // The entries of the menu opened at an index (or a point), picking one.
+        const auto menu = [&](const QVariant &at, const QString &choice) {
+            MenuScript script;
+            script.answerNext(choice);
+            input.mergeMenu(at.type() == QVariant::Point ? at.toPoint() : view->visualRect(at.toModelIndex()).center());
+            return script.entries;
+        };
+        const QString merge = "Merge with next group", split = "Split group", recompute = "Recompute Values from definition";
 
-        MenuScript first;
-        first.answerNext("Merge with next group");
-        input.mergeMenu(at(input.model()->index(0, 1)));
-        QCOMPARE(first.entries, (QStringList{"Merge with next group", "Recompute Values from definition"}));
+        QCOMPARE(menu(input.model()->index(0, 1), merge), (QStringList{merge, recompute}));
         QCOMPARE(input.model()->rowCount(), 2);
         QVERIFY(input.model()->hasChildren(input.model()->index(0, 0)));
-
         // The last row: split (it is no group: nothing) and recompute only.
-        MenuScript last;
-        last.answerNext(QString());
-        input.mergeMenu(at(input.model()->index(1, 0)));
-        QCOMPARE(last.entries, QStringList{"Recompute Values from definition"});
-
+        QCOMPARE(menu(input.model()->index(1, 0), QString()), QStringList{recompute});
         view->expandAll();
-        MenuScript member;
-        member.answerNext(QString());
-        input.mergeMenu(at(input.model()->index(0, 0, input.model()->index(0, 0))));
-        QCOMPARE(member.entries, QStringList{"Recompute Values from definition"});
-
-        MenuScript group;
-        group.answerNext("Split group");
-        input.mergeMenu(at(input.model()->index(0, 0)));
-        QCOMPARE(group.entries, (QStringList{"Merge with next group", "Split group", "Recompute Values from definition"}));
+        QCOMPARE(menu(input.model()->index(0, 0, input.model()->index(0, 0)), QString()), QStringList{recompute});
+        QCOMPARE(menu(input.model()->index(0, 0), split), (QStringList{merge, split, recompute}));
         QCOMPARE(input.model()->rowCount(), 3);
-
-        MenuScript merge;
-        merge.answerNext("Merge with next group");
-        input.mergeMenu(at(input.model()->index(1, 0)));
+        menu(input.model()->index(1, 0), merge);
         QCOMPARE(input.model()->rowCount(), 2);
-        MenuScript recompute;
         QSignalSpy changed(&input, &EnumInput::changed);
-        recompute.answerNext("Recompute Values from definition");
-        input.mergeMenu(QPoint(-10, -10));
-        QCOMPARE(recompute.entries, QStringList{"Recompute Values from definition"});
+        QCOMPARE(menu(QPoint(-10, -10), recompute), QStringList{recompute});
         QVERIFY(settle(input, changed));
         QCOMPARE(rows(*input.model()), (QStringList{"0x1 ::A", "0x2 ::B", "0x4 ::C"}));
     }

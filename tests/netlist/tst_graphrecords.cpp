@@ -67,7 +67,6 @@ private slots:
     void copiesAreIndependentValues();
     void stateTravelsThroughVariant();
     void lookupWithoutKeyIsReported();
-    void windowsOnTheSameValueShareModules();
     void clearAllKeepsOpenWindowsData();
     void clearAllWithoutWindowsFreesAtOnce();
     void clearLocalKeepsShownModules();
@@ -227,23 +226,6 @@ void TestGraphRecords::lookupWithoutKeyIsReported()
         QVERIFY2(text.contains(nullKeyMessage), qPrintable(text));
 }
 
-void TestGraphRecords::windowsOnTheSameValueShareModules()
-{
-    GraphUndoState first(GraphDataBase::current(), 0);
-    first.myDBKey = wideKey;
-    QVERIFY(!first.graphDataBase.contains(wideKey));
-    const QPointer<Module> built = makeModule(first.graphDataBase.registry(wideKey), QStringLiteral("top"));
-    QVERIFY(built);
-
-    // The second window finds the module without building one.
-    GraphUndoState second(GraphDataBase::current(), wideKey);
-    QVERIFY(second.graphDataBase.contains(wideKey));
-    bool created = true;
-    Module *found = Module::findOrCreateModule(*second.graphDataBase.registry(wideKey), QStringLiteral("top"), &created);
-    QCOMPARE(found, built.data());
-    QVERIFY(!created);
-}
-
 void TestGraphRecords::clearAllKeepsOpenWindowsData()
 {
     QPointer<Module> shown;
@@ -263,7 +245,7 @@ void TestGraphRecords::clearAllKeepsOpenWindowsData()
         const QPointer<Module> rebuilt = makeModule(later.graphDataBase.registry(wideKey), QStringLiteral("top"));
         QVERIFY(rebuilt);
         QVERIFY(rebuilt != shown);
-        }
+    }
     // The last handle on the old data base took its modules with it.
     QVERIFY(!shown);
     QVERIFY(GraphDataBase::current().contains(wideKey));

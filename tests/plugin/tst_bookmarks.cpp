@@ -55,24 +55,6 @@ private slots:
         }
     }
 
-    void timeCounts()
-    {
-        QCOMPARE(timeUnitScale(QStringLiteral("s")), Q_INT64_C(1000000000));
-        QCOMPARE(timeUnitScale(QStringLiteral("ms")), Q_INT64_C(1000000));
-        QCOMPARE(timeUnitScale(QStringLiteral("ns")), Q_INT64_C(1000));
-        QCOMPARE(timeUnitScale(QStringLiteral("ps")), Q_INT64_C(1));
-
-        const BookmarkEntry big = parseBookmarkEntry(QStringLiteral("9223372036s"));
-        QCOMPARE(big.kind, BookmarkEntryKind::AbsoluteTime);
-        QCOMPARE(big.count, Q_INT64_C(9223372036000000000)); // beyond 32 bits, kept
-        QVERIFY(big.fits);
-        const BookmarkEntry back = parseBookmarkEntry(QStringLiteral("-5ns"));
-        QCOMPARE(back.kind, BookmarkEntryKind::RelativeTime);
-        QCOMPARE(back.signedCount(), Q_INT64_C(-5000));
-        QCOMPARE(parseBookmarkEntry(QStringLiteral("Record Mode")).kind, BookmarkEntryKind::Other);
-        QCOMPARE(parseBookmarkEntry(QStringLiteral("zeta")).kind, BookmarkEntryKind::Name);
-    }
-
     void order()
     {
         QStringList entries{QStringLiteral("Record Mode"), QStringLiteral("zeta"), QStringLiteral("alpha"),

@@ -122,16 +122,6 @@ private slots:
         response.data.fromString(data);
         QCOMPARE(response.toString(), text);
     }
-
-    void failedResponseCarriesItsMessage()
-    {
-        DebuggerResponse response;
-        response.resultClass = ResultError;
-        response.data.fromStringMultiple(R"(msg="Cannot access memory at address 0x0")");
-        QCOMPARE(response.data["msg"].data(), QByteArray("Cannot access memory at address 0x0"));
-        DebuggerResponse empty;
-        QVERIFY(empty.data["msg"].data().isEmpty());
-    }
 };
 
 QTEST_GUILESS_MAIN(TestDebuggerCommand)
