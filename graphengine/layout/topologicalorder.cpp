@@ -95,7 +95,48 @@ void Module::orderTopologically()
         if (isInputPortGate(gate) && gate->column <= 0)
             setGatePosition(gate, lastColumn);
     }
+    placeModuleInputs(starts.values());
     traceEnabled = false;
+}
+
+void Module::placeModuleInputs(const QList<Gate *> &candidates)
+{
+    // A later start of pass 3 can raise the highest column index after an
+    // input took its depth, and an input forced in pass 3 can end level with
+    // a load that its walk pushed deeper: every module input goes to the
+    // deepest column, one beyond its deepest load, its nets split down to
+    // their nearest loads as the walk splits them.
+    QList<Gate *> inputs;
+    for (Gate *gate : candidates) {
+        if (!gate || !isInputPortGate(gate) || inputs.contains(gate))
+            continue;
+        inputs.append(gate);
+        for (GatePort *output : outputPorts(gate)) {
+            if (!output->net)
+                continue;
+            for (const GatePort *load : output->net->loads.list()) {
+                if (load && load->owner)
+                    lastColumn = std::max(lastColumn, load->owner->column + 1);
+            }
+        }
+    }
+    for (Gate *gate : qAsConst(inputs)) {
+        if (gate->column == lastColumn)
+            continue;
+        setGatePosition(gate, lastColumn);
+        for (GatePort *output : outputPorts(gate)) {
+            if (!output->net)
+                continue;
+            int nearest = -1;
+            for (const GatePort *load : output->net->loads.list()) {
+                const int depth = load && load->owner ? load->owner->column : 0;
+                if (depth > 0)
+                    nearest = nearest == -1 ? depth : std::min(nearest, depth);
+            }
+            if (nearest != -1)
+                splitEdge(output->net, nearest + 1, lastColumn - 1);
+        }
+    }
 }
 
 int Module::computeForcedPosition(Gate *start, int forcedDepth, bool forceMode)

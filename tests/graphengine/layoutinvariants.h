@@ -47,8 +47,9 @@ QStringList geometry(const GraphEngine::Module *module, bool gateNames = true);
 QString brokenLayout(const GraphEngine::Module *module, const QStringList &connectionsBefore);
 
 // One seeded random netlist (NetlistGenerator::randomShape) laid out twice
-// with computeLayout(10.0, true, true): the failures, each with the seed,
-// empty when every check holds. The module's Verilog after the runs goes to
+// with computeLayout(10.0, true, true), and a copy of it laid out once: the
+// failures, each with the seed, empty when every check holds and all three
+// pictures are the same. The module's Verilog after the runs goes to
 // verilog when given. gates receives the netlist's gate count.
 QStringList checkRandomLayout(quint32 seed, QString *verilog = nullptr, int *gates = nullptr);
 
