@@ -111,8 +111,11 @@ QString columnOverlap(const Module *module)
         columns[g->x].append(g);
     if (columns.size() < 3)
         return QString();
-    columns.remove(columns.firstKey());
-    columns.remove(columns.lastKey());
+    // Copies: remove() must not read the key of the node it frees.
+    const double first = columns.firstKey();
+    const double last = columns.lastKey();
+    columns.remove(first);
+    columns.remove(last);
     for (QList<const Gate *> &column : columns) {
         std::sort(column.begin(), column.end(), [](const Gate *a, const Gate *b) { return a->y < b->y; });
         for (int i = 1; i < column.size(); ++i) {
