@@ -1,7 +1,10 @@
 // The layout steps and building and painting the scene items on
 // generated netlists of
 // 1,000, 10,000 and 100,000 gates: logic gates, flip-flops on one clock net,
-// feedback through the flip-flops and fan-out. Prints the time of every step
+// feedback through the flip-flops and fan-out. The netlists are
+// NetlistGenerator's pipelined shape (tests/graphengine/netlistgenerator.h):
+// 32 levels of logic with register banks at levels 8, 16 and 24, so that
+// the design grows wide, not deep, with its size. Prints the time of every step
 // (the clustering with its passes and folded gates), a whole second run of
 // the driver, the peak memory of the process, and a digest of the columns
 // that came out (compare it across changes that must not change the layout).
@@ -19,7 +22,9 @@
 #include "graphengine/model/module.h"
 #include "graphengine/scene/guiedgeelement.h"
 #include "graphengine/scene/guigateelement.h"
+#include "netlistgenerator.h"
 
+#include <QBrush>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QApplication>
@@ -27,7 +32,6 @@
 #include <QImage>
 #include <QPainter>
 #include <QProcess>
-#include <QRandomGenerator>
 #include <QTextStream>
 
 #include <cmath>
@@ -35,100 +39,6 @@
 using namespace GraphEngine;
 
 namespace {
-
-Gate *addGate(Module *module, const QString &name, int kind, const QStringList &inputs)
-{
-    auto *gate = new Gate;
-    gate->kind = kind;
-    gate->typeName = gateKindToString(kind);
-    gate->name = Name(name);
-    for (int k = 0; k < inputs.size(); ++k) {
-        // A flip-flop's clock is a control pin: banks on one clock fold.
-        const bool control = inputs.at(k) == QLatin1String("CLK");
-        gate->ports.add(new GatePort(gate, inputs.at(k), PortAttributes::make(0, 2, k, 0, control, 1), 0, 0));
-    }
-    gate->ports.add(new GatePort(gate, QStringLiteral("Y"), PortAttributes::make(1, 0, 0, 0, false, 12), 0, 0));
-    gate->ports.ensureSorted(false);
-    module->registerInstance(gate, true);
-    return gate;
-}
-
-// A netlist of about `count` gates, the same for the same seed, shaped like
-// a synthesised pipelined design: 32 levels of logic with register banks
-// (flip-flops on one clock net) at levels 8, 16 and 24, so that the design
-// grows wide, not deep, with its size. A gate reads mostly the level just
-// before its own, sometimes one a few levels back and now and then any
-// earlier level (fan-out across the design). One flip-flop in ten holds
-// state: an XOR of its own output and a net of the level before feeds it
-// (a counter bit), which makes the loops.
-// A few module inputs and outputs.
-void generate(Module *module, int count, quint32 seed)
-{
-    constexpr int Levels = 32;
-    constexpr int Stage = 8;
-    QRandomGenerator random(seed);
-    QVector<QVector<Edge *>> levels(Levels + 1);
-    const int inputs = std::max(4, count / 100);
-    for (int i = 0; i < inputs; ++i) {
-        const QString name = QStringLiteral("in%1").arg(i);
-        levels[0].append(module->findOrCreatePortGate(name, name, PortAttributes::make(0, 2, i, 0, false, 0), true));
-    }
-    Edge *clock = module->findOrCreatePortGate(QStringLiteral("clk"), QStringLiteral("clk"),
-                                               PortAttributes::make(0, 2, inputs, 0, false, 0), true);
-    auto pickNet = [&](int level) {
-        const int roll = random.bounded(100);
-        int from = level - 1;
-        if (roll >= 95)
-            from = random.bounded(level);
-        else if (roll >= 70)
-            from = std::max(0, level - 2 - random.bounded(3));
-        while (levels.at(from).isEmpty())
-            --from;
-        const QVector<Edge *> &nets = levels.at(from);
-        return nets.at(random.bounded(nets.size()));
-    };
-    QVector<QPair<Gate *, int>> feedback;
-    const int kinds[] = {BaseEnum::AND, BaseEnum::OR, BaseEnum::NAND, BaseEnum::XOR, BaseEnum::BUFFER};
-    for (int i = 0; i < count; ++i) {
-        const int level = 1 + i % Levels;
-        Gate *gate = nullptr;
-        if (level % Stage == 0 && level < Levels) {
-            gate = addGate(module, QStringLiteral("ff%1").arg(i), BaseEnum::FLOP, {"D", "CLK"});
-            clock->connectPort(gate->findPortByName(QStringLiteral("CLK")));
-            if (random.bounded(10) == 0)
-                feedback.append({gate, level});
-            else
-                pickNet(level)->connectPort(gate->findPortByName(QStringLiteral("D")));
-        } else {
-            const int kind = kinds[random.bounded(5)];
-            const int fanIn = kind == BaseEnum::BUFFER ? 1 : 2 + random.bounded(2);
-            QStringList names;
-            for (int k = 0; k < fanIn; ++k)
-                names << QStringLiteral("I%1").arg(k);
-            gate = addGate(module, QStringLiteral("g%1").arg(i), kind, names);
-            for (int k = 0; k < fanIn; ++k)
-                pickNet(level)->connectPort(gate->findPortByName(names.at(k)));
-        }
-        Edge *out = module->edges->findOrCreate(Name(QStringLiteral("n%1").arg(i)));
-        out->connectPort(gate->findPortByName(QStringLiteral("Y")));
-        levels[level].append(out);
-    }
-    for (const auto &flop : qAsConst(feedback)) {
-        Gate *next = addGate(module, QStringLiteral("fb_%1").arg(flop.first->name.text()), BaseEnum::XOR, {"I0", "I1"});
-        flop.first->findPortByName(QStringLiteral("Y"))->net->connectPort(next->findPortByName(QStringLiteral("I0")));
-        pickNet(flop.second)->connectPort(next->findPortByName(QStringLiteral("I1")));
-        Edge *d = module->edges->findOrCreate(Name(QStringLiteral("d_%1").arg(flop.first->name.text())));
-        d->connectPort(next->findPortByName(QStringLiteral("Y")));
-        d->connectPort(flop.first->findPortByName(QStringLiteral("D")));
-    }
-    const int outputs = std::max(4, count / 100);
-    for (int i = 0; i < outputs; ++i) {
-        const QString name = QStringLiteral("out%1").arg(i);
-        const QVector<Edge *> &last = levels.at(Levels);
-        module->findOrCreatePortGate(name, last.at(random.bounded(last.size()))->name.text(),
-                                     PortAttributes::make(1, 0, i, 0, false, 0), true);
-    }
-}
 
 // A digest of the front's result: every gate's name, kind, column and row
 // and every net's name, column and connection counts, in index order. Equal
@@ -168,7 +78,9 @@ int runClock(int count)
         QVector<GatePort *> loads;
         loads.reserve(count);
         for (int i = 0; i < count; ++i) {
-            Gate *flop = addGate(module, QStringLiteral("ff%1").arg(i), BaseEnum::FLOP, {"D", "CLK"});
+            auto *flop = new Gate(BaseEnum::D | BaseEnum::CLK | BaseEnum::Q, QBrush());
+            flop->nameInstance(Name(QStringLiteral("ff%1").arg(i)));
+            module->registerInstance(flop, true);
             GatePort *pin = flop->findPortByName(QStringLiteral("CLK"));
             clock->connectPort(pin);
             loads.append(pin);
@@ -208,7 +120,9 @@ int runOne(int count)
     Module *module = Module::findOrCreateModule(modules, QStringLiteral("top"), nullptr);
     QElapsedTimer timer;
     timer.start();
-    generate(module, count, 20261206u);
+    NetlistGenerator::Shape shape;
+    shape.gates = count;
+    NetlistGenerator::generate(module, shape, 20261206u);
     const qint64 build = timer.restart();
     const int gatesBuilt = module->gates->count();
     const int netsBuilt = module->edges->count();

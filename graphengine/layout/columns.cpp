@@ -64,7 +64,11 @@ void Module::createColumns()
         }
         columnGates[column].append(gate);
         const QRectF body = gate->bodyRect();
-        columnWidths[column] = std::max(columnWidths.at(column), body.width() + GateMargin + GateMargin);
+        // The pins and their labels reach past the body: the column holds
+        // the whole drawing, as for cluster instances and module ports, so
+        // that no output pin ends in the gap where the trunks run.
+        const double width = std::max(body.width(), gate->rect.width());
+        columnWidths[column] = std::max(columnWidths.at(column), width + GateMargin + GateMargin);
         rowHeight = std::max(rowHeight, body.height() + GateMargin + GateMargin);
     }
     qDeleteAll(loopbackGates);

@@ -102,8 +102,22 @@ void Module::computeLayout(double spacing, bool packBuses, bool preferOpenInput)
     for (const LayoutStep &step : layoutSteps) {
         if (step.clustering && withoutClustering)
             continue;
-        if (step.run)
+        if (step.run) {
+            int before = gates->count();
             step.run(*this, arguments);
+            // Folding replaces gates by cluster instances, so the steps
+            // before it laid out another netlist than the one this run
+            // leaves: lay the folded netlist out again from the start, as
+            // the next run will, until nothing more folds. Each step is
+            // still reported once.
+            while (step.clustering && gates->count() != before) {
+                simplifyGraph();
+                for (const LayoutStep *front = layoutSteps; front != &step; ++front)
+                    front->run(*this, arguments);
+                before = gates->count();
+                step.run(*this, arguments);
+            }
+        }
         reportStep(QCoreApplication::translate("QObject", step.name), false);
     }
 
@@ -129,6 +143,7 @@ void Module::simplifyGraph()
 {
     gates->removeFromModule();
     edges->dropListedNets();
+    edges->restorePortOrder();
 }
 
 void Module::setFlagOnAll(int colour, bool value)

@@ -77,8 +77,10 @@ struct LoopFrame
     GatePort *current = nullptr;
     // The child walk in flight is the forced walk of a loop head.
     bool forcedChild = false;
-    // Cut points: per output port, its loads that close a loop.
-    QMap<GatePort *, QList<GatePort *>> cuts;
+    // Cut points: per output (its place in outputs), its loads that close a
+    // loop. Cut in port order: an order by address would make the layout
+    // differ from run to run.
+    QMap<int, QList<GatePort *>> cuts;
 };
 
 } // namespace
@@ -115,7 +117,7 @@ Gate *Module::processLoopback(Gate *start, int colour, bool force)
     // Cuts the recorded loops of the frame's gate and leaves it.
     auto finish = [&](LoopFrame &frame) {
         for (auto it = frame.cuts.cbegin(); it != frame.cuts.cend(); ++it) {
-            GatePort *port = it.key();
+            GatePort *port = frame.outputs.at(it.key());
             QList<GatePort *> loads;
             for (GatePort *load : it.value()) {
                 // Most recently recorded first; only loads still on the net.
@@ -176,7 +178,7 @@ Gate *Module::processLoopback(Gate *start, int colour, bool force)
                     delivering = true;
                     continue;
                 }
-                frame.cuts[frame.outputs.at(frame.output)].append(frame.current);
+                frame.cuts[frame.output].append(frame.current);
             }
         }
         // The next load of this output, or the first of the next output.

@@ -14,6 +14,7 @@ void Module::resetLayout()
     edges->resetLayout();
     // Listed nets left over (pieces of split nets) go unless still connected.
     edges->dropListedNets();
+    edges->recordPortOrder();
 
     columnFills.clear();
     columnEdges.clear();

@@ -9,6 +9,8 @@
 
 #include <QMap>
 #include <QMultiMap>
+#include <QPair>
+#include <QVector>
 
 #include <algorithm>
 #include <vector>
@@ -40,8 +42,10 @@ struct DepthFrame
     bool multiDriven = false;
     int minDead = 0;
     int maxLoad = -1;
-    // Per net, the smallest positive depth among its loads (by identity).
-    QMap<Edge *, int> plan;
+    // Per net, the smallest positive depth among its loads, in the order the
+    // outputs are scanned: an order by address would make the pass-through
+    // gates, their rows and so the whole layout differ from run to run.
+    QVector<QPair<Edge *, int>> plan;
     // The child call in flight is the gate's own force-mode walk.
     bool inForceMode = false;
     // This frame is such a walk.
@@ -91,7 +95,48 @@ void Module::orderTopologically()
         if (isInputPortGate(gate) && gate->column <= 0)
             setGatePosition(gate, lastColumn);
     }
+    placeModuleInputs(starts.values());
     traceEnabled = false;
+}
+
+void Module::placeModuleInputs(const QList<Gate *> &candidates)
+{
+    // A later start of pass 3 can raise the highest column index after an
+    // input took its depth, and an input forced in pass 3 can end level with
+    // a load that its walk pushed deeper: every module input goes to the
+    // deepest column, one beyond its deepest load, its nets split down to
+    // their nearest loads as the walk splits them.
+    QList<Gate *> inputs;
+    for (Gate *gate : candidates) {
+        if (!gate || !isInputPortGate(gate) || inputs.contains(gate))
+            continue;
+        inputs.append(gate);
+        for (GatePort *output : outputPorts(gate)) {
+            if (!output->net)
+                continue;
+            for (const GatePort *load : output->net->loads.list()) {
+                if (load && load->owner)
+                    lastColumn = std::max(lastColumn, load->owner->column + 1);
+            }
+        }
+    }
+    for (Gate *gate : qAsConst(inputs)) {
+        if (gate->column == lastColumn)
+            continue;
+        setGatePosition(gate, lastColumn);
+        for (GatePort *output : outputPorts(gate)) {
+            if (!output->net)
+                continue;
+            int nearest = -1;
+            for (const GatePort *load : output->net->loads.list()) {
+                const int depth = load && load->owner ? load->owner->column : 0;
+                if (depth > 0)
+                    nearest = nearest == -1 ? depth : std::min(nearest, depth);
+            }
+            if (nearest != -1)
+                splitEdge(output->net, nearest + 1, lastColumn - 1);
+        }
+    }
 }
 
 int Module::computeForcedPosition(Gate *start, int forcedDepth, bool forceMode)
@@ -137,7 +182,12 @@ int Module::computeForcedPosition(Gate *start, int forcedDepth, bool forceMode)
         if (frame.output < 0 || frame.nearest == -1)
             return;
         Edge *net = frame.outputs.at(frame.output)->net;
-        frame.plan[net] = frame.nearest;
+        auto planned = std::find_if(frame.plan.begin(), frame.plan.end(),
+                                    [net](const QPair<Edge *, int> &entry) { return entry.first == net; });
+        if (planned == frame.plan.end())
+            frame.plan.append({net, frame.nearest});
+        else
+            planned->second = frame.nearest;
         trace([&] {
             return tr("Plan Splitting gate output %1: edge %2.split atart at %3")
                 .arg(nameOf(frame.gate), net->name.toString(false))
@@ -153,9 +203,9 @@ int Module::computeForcedPosition(Gate *start, int forcedDepth, bool forceMode)
             if (positioned)
                 setGatePosition(gate, depth);
             trace([&] { return tr("Set col Value %2=>%1").arg(depth).arg(nameOf(gate)); });
-            for (auto it = frame.plan.cbegin(); it != frame.plan.cend(); ++it) {
-                if (it.value() != depth)
-                    splitEdge(it.key(), it.value() + 1, frame.maxLoad);
+            for (const QPair<Edge *, int> &entry : qAsConst(frame.plan)) {
+                if (entry.second != depth)
+                    splitEdge(entry.first, entry.second + 1, frame.maxLoad);
             }
             *value = depth;
         };

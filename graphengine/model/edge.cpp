@@ -12,6 +12,8 @@
 #include <QMutexLocker>
 #include <QSet>
 
+#include <algorithm>
+
 namespace GraphEngine {
 
 namespace {
@@ -160,6 +162,9 @@ bool Edge::replacePort(GatePort *oldPort, GatePort *newPort)
         newPort->net->detach(newPort);
     }
     list->replace(oldPort, newPort);
+    // The new port stands where the old one stood, also when the layout
+    // puts the lists back in order.
+    newPort->netOrder = oldPort->netOrder;
     if (oldPort->net == this)
         oldPort->net = nullptr;
     newPort->net = this;
@@ -274,7 +279,10 @@ Gate *Edge::createFakeInput(bool loopback)
         inout = inout || (load && load->attributes.direction() == InOut);
     const int kind = inout ? LOOPBACKOPENINPUT : OPENINPUT;
     const QString prefix = inout ? QStringLiteral("LOI_") : QStringLiteral("OI_");
-    Gate *gate = new Gate(kind, prefix + name.toString(false), QBrush(Qt::darkCyan, Qt::SolidPattern));
+    // The plain text: a piece's generated name shows a serial number that
+    // differs from run to run, and the gate's name orders the gate index
+    // that the next steps walk. A name taken twice gets a marked copy.
+    Gate *gate = new Gate(kind, prefix + name.toString(true), QBrush(Qt::darkCyan, Qt::SolidPattern));
     if (!module->registerGeneratedGate(gate))
         return nullptr;
     connectPort(gate->portAt(0, 0), false);
@@ -531,6 +539,36 @@ void Edges::dropListedNets()
             delete net;
         else if (!net)
             removeFromList(net);
+    }
+}
+
+void Edges::recordPortOrder()
+{
+    for (Edge *net : elements()) {
+        if (!net)
+            continue;
+        int place = 0;
+        for (PortSet *list : {&net->drivers, &net->loads}) {
+            for (GatePort *port : list->list())
+                port->netOrder = place++;
+        }
+    }
+}
+
+void Edges::restorePortOrder()
+{
+    const auto byPlace = [](const GatePort *a, const GatePort *b) { return a->netOrder < b->netOrder; };
+    for (Edge *net : elements()) {
+        if (!net)
+            continue;
+        for (PortSet *list : {&net->drivers, &net->loads}) {
+            const QList<GatePort *> &ports = list->list();
+            if (std::is_sorted(ports.cbegin(), ports.cend(), byPlace))
+                continue;
+            QList<GatePort *> ordered = ports;
+            std::stable_sort(ordered.begin(), ordered.end(), byPlace);
+            list->assign(ordered);
+        }
     }
 }
 

@@ -180,6 +180,13 @@ public:
     // Empties the list of further entries as far as that is safe: listed
     // nets without ports are deleted, live ones stay listed.
     void dropListedNets();
+    // The layout's splits and joins move ports between nets and back, which
+    // reorders the driver and load lists that every layout walk follows.
+    // recordPortOrder notes each port's place when a run begins;
+    // restorePortOrder puts every list back in that order when it ends, so
+    // that the next run starts from the netlist this one started from.
+    void recordPortOrder();
+    void restorePortOrder();
     // Lists the net (under a name another net holds, or a marked one).
     void listNet(Edge *net);
     // Takes the net out of the index. When it held its name in the map, the

@@ -55,9 +55,18 @@ bool isPlainIdentifier(const QString &text)
     return !verilogKeywords().contains(text);
 }
 
-// The text before the last "_": a cluster's type name without its copy count.
-QString withoutCopyCount(const QString &typeName)
+// The cell its members are: a cluster's type name without "_<copies>" and
+// without the "_<variant>" that a second pattern of the same cell and copy
+// count adds ("AND_2_2": two three-input ANDs beside two-input ones).
+QString memberTypeName(const Gate *gate)
 {
+    const QString &typeName = gate->typeName;
+    const QString copies = QLatin1Char('_') + QString::number(gate->nativeNameCount());
+    if (typeName.endsWith(copies))
+        return typeName.left(typeName.size() - copies.size());
+    const int variant = typeName.lastIndexOf(QLatin1Char('_'));
+    if (variant > 0 && typeName.leftRef(variant).endsWith(copies))
+        return typeName.left(variant - copies.size());
     const int cut = typeName.lastIndexOf(QLatin1Char('_'));
     return cut < 0 ? typeName : typeName.left(cut);
 }
@@ -199,7 +208,7 @@ QString verilogCellName(const Gate *gate)
     if (!gate)
         return QString();
     if (gate->isCluster())
-        return withoutCopyCount(gate->typeName);
+        return memberTypeName(gate);
     if (gate->typeName.isEmpty() && gate->kind == BaseEnum::GENERIC && !gate->name.isNull())
         return gateKindToString(BaseEnum::GENERIC) + QLatin1Char('_') + gate->name.toString(false);
     return gate->typeName;
@@ -268,12 +277,12 @@ QString Gate::writeVerilog() const
     const int base = baseKind();
     QString text;
     if (base >= AND && base <= TRISTATE) {
-        QString primitive = base == BUFFER ? QStringLiteral("buf")
-            : base == INVERTER             ? QStringLiteral("not")
-            : base == TRISTATE             ? QStringLiteral("bufif1")
-                                           : typeName.toLower();
-        if (isCluster() && base <= XNOR)
-            primitive = withoutCopyCount(primitive);
+        // The kind names the primitive, whatever the type name says (a
+        // cluster's carries its copy count and variant).
+        const QString primitive = base == BUFFER ? QStringLiteral("buf")
+            : base == INVERTER                   ? QStringLiteral("not")
+            : base == TRISTATE                   ? QStringLiteral("bufif1")
+                                                 : gateKindToString(base).toLower();
         for (int bit : qAsConst(members)) {
             const QMap<int, GatePort *> outputs = portsOfBit(0, bit);
             if (outputs.isEmpty() || !outputs.first()->net)

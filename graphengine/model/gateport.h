@@ -75,6 +75,9 @@ public:
 
     QString name;
     uint nameHash = 0;
+    // The port's place in its net's lists when the layout run began
+    // (Edges::recordPortOrder).
+    int netOrder = 0;
     QString label;
     // Size of the shown text in the label font; -1 until measured.
     double labelWidth = -1.0;

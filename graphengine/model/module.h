@@ -111,6 +111,9 @@ public:
     void orderTopologically();
     int computeForcedPosition(Gate *gate, int forcedDepth, bool forceMode);
     void setGatePosition(Gate *gate, int depth);
+    // The last act of "Order Topologically": the module inputs among the
+    // gates go to the deepest column, beyond their loads.
+    void placeModuleInputs(const QList<Gate *> &candidates);
     int reserveColumnRow(Gate *gate, int depth);
 
     void splitEdge(Edge *net, int fromDepth, int toDepth);

@@ -1,0 +1,42 @@
+#pragma once
+
+// Seeded netlists for the layout benchmark and the randomised layout check:
+// the same seed and shape always give the same module.
+
+#include <QtGlobal>
+
+namespace GraphEngine {
+class Module;
+}
+
+namespace NetlistGenerator {
+
+struct Shape
+{
+    // About this many gates (extras add a few).
+    int gates = 1000;
+    // Levels of logic between the module inputs and outputs.
+    int levels = 32;
+    // A register bank (flip-flops on one clock net) every `stage` levels;
+    // 0 for none.
+    int stage = 8;
+    // Buses (bus module ports, bit-parallel gate groups on indexed nets),
+    // constants, undriven nets, multi-driven nets (tristate and wired
+    // drivers) and combinational loops.
+    bool extras = false;
+};
+
+// The shape the randomised check lays out for the seed: 10 to 2,000 gates
+// (smaller sizes more often), 2 to 32 levels, with or without registers,
+// extras always on.
+Shape randomShape(quint32 seed);
+
+// Adds the netlist to the (empty) module: module inputs "in<i>" and a clock
+// "clk", gates "g<i>", flip-flops "ff<i>" and their nets "n<i>", outputs
+// "out<i>" on nets of the last level. A gate reads mostly the level just
+// before its own, sometimes one a few levels back and now and then any
+// earlier level. One flip-flop in ten holds state (an XOR of its own output
+// and a net of the level before feeds it), which makes the loops.
+void generate(GraphEngine::Module *module, const Shape &shape, quint32 seed);
+
+} // namespace NetlistGenerator
