@@ -1,5 +1,6 @@
 #include "unexpecteddialogs.h"
 
+#include <QDialog>
 #include <QtTest>
 
 QMessageBox::StandardButton UnexpectedDialogs::message(QWidget *, const Host::MessageRequest &request)
@@ -14,6 +15,16 @@ QString UnexpectedDialogs::fileName(QWidget *, const Host::FileRequest &request)
     const QByteArray text = QStringLiteral("Unexpected file dialog \"%1\"").arg(request.caption).toUtf8();
     QTest::qFail(text.constData(), __FILE__, __LINE__);
     return QString();
+}
+
+int UnexpectedDialogs::exec(QDialog *dialog)
+{
+    const QByteArray text = QStringLiteral("Unexpected dialog %1 \"%2\"")
+                                .arg(QString::fromLatin1(dialog->metaObject()->className()), dialog->windowTitle())
+                                .toUtf8();
+    QTest::qFail(text.constData(), __FILE__, __LINE__);
+    dialog->setResult(QDialog::Rejected);
+    return QDialog::Rejected;
 }
 
 namespace {
