@@ -2,7 +2,10 @@
 
 #include "configuration/accessorinputgenerator.h"
 #include "configuration/configurationwizardgenerator.h"
+#include "configuration/document.h"
 #include "configuration/keys.h"
+#include "configuration/pythonerror.h"
+#include "editor/korvandebuggeroptions.h"
 #include "plugin/korvandebuggerplugin.h"
 
 #include <QApplication>
@@ -14,6 +17,7 @@
 #include <QMetaMethod>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTimer>
 #include <QTreeView>
 
 namespace KorvanDebugger {
@@ -235,6 +239,18 @@ bool FieldList::isValid() const
     return true;
 }
 
+bool FieldList::showError(PythonError *error)
+{
+    if (!error)
+        return false;
+    const int row = fieldModel()->findField(error->takeFirstApi());
+    if (row == -1)
+        return false;
+    m_model->setCurrentRow(row);
+    m_model->editAction(ConfigurationWizardTypes::FieldDefinition, error);
+    return true;
+}
+
 ClassList::ClassList(QWidget *parent)
     : ConfigurationListBase(Key::classes, new ClassModel, parent)
 {
@@ -287,6 +303,42 @@ void ClassList::connectToPlugin()
     const int slot = methodIndex(metaObject(), "setError(KorvanDebugger::Configuration::PythonError)");
     if (signal != -1 && slot != -1)
         connect(plugin, source->method(signal), this, metaObject()->method(slot));
+}
+
+bool ClassList::setError(PythonError error)
+{
+    if (m_errorPending)
+        return false;
+    if (error.takeFirstApi() != Key::classes)
+        return false;
+    const QString group = error.takeFirstApi();
+    const QString className = error.takeFirstApi();
+    // findEntry answers only for the class itself, never for the neighbour
+    // in sort order where such a class would stand.
+    const int row = classModel()->findEntry(group, className);
+    if (row == -1)
+        return false;
+    classModel()->expandGroup(displayGroupName(group));
+    m_model->setCurrentRow(row);
+    m_errorPending = true;
+    // The error comes through a signal (possibly while a dialog opens): the
+    // edit waits until that has returned.
+    QTimer::singleShot(0, this, [this, error] { editErrorEntry(error); });
+    return true;
+}
+
+void ClassList::editErrorEntry(PythonError error)
+{
+    m_model->editAction(ConfigurationWizardTypes::ClassDefinition, &error);
+    // Once the page has been applied, nothing else would save this edit.
+    if (!KorvanDebugger::Internal::optionsPageOpen) {
+        if (const QSharedPointer<QJsonObject> document
+            = KorvanDebugger::Internal::KorvanDebuggerPlugin::getConfiguration()) {
+            document->insert(Key::classes, QJsonArray(m_model->entries()));
+            saveConfigurationFile(*document, Key::prettyPrintersDocument);
+        }
+    }
+    m_errorPending = false;
 }
 
 void ClassList::syncButton()

@@ -8,6 +8,7 @@
 #include "configurationlistmodel.h"
 
 #include "configuration/baseinput.h"
+#include "configuration/pythonerror.h"
 
 #include <QSharedPointer>
 #include <QStyle>
@@ -85,6 +86,9 @@ public:
     QWidget *addButtons() override;
     PythonCode generate() override;
     bool isValid() const override;
+    // Selects the field that the error's next path component names and
+    // edits it with the rest of the path; false when no field has that name.
+    bool showError(PythonError *error) override;
 
     FieldModel *fieldModel() const;
 
@@ -109,12 +113,20 @@ public:
     PythonCode generate() override;
 
     ClassModel *classModel() const;
+    bool errorPending() const { return m_errorPending; }
 
 public slots:
     void syncButton() override;
+    // A printer error of a class model ("classes", group, class name, then
+    // the rows inside it): selects and expands the class and, once the
+    // current signal has returned, edits it with the error. False when the
+    // error is not taken: another one is pending, the path does not name
+    // "classes", or the list has no such class.
+    bool setError(KorvanDebugger::Configuration::PythonError error);
 
 private:
     void connectToPlugin();
+    void editErrorEntry(PythonError error);
 
     bool m_errorPending = false;
     QPushButton *m_cloneButton = nullptr;

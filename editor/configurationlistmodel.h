@@ -53,14 +53,14 @@ public:
     using QAbstractTableModel::beginResetModel;
     using QAbstractTableModel::endResetModel;
 
+public slots:
     // The wizard actions: an entry made in an empty wizard, the current
     // entry edited (showing the error at its row when given), a copy of the
     // current entry edited. A name clash warns and leaves the list as it was.
-    void addAction(ConfigurationWizardTypes::OperatingMode operatingMode);
-    void editAction(ConfigurationWizardTypes::OperatingMode operatingMode, const PythonError *error = nullptr);
-    void cloneAction(ConfigurationWizardTypes::OperatingMode operatingMode);
-
-public slots:
+    void addAction(KorvanDebugger::Configuration::ConfigurationWizardTypes::OperatingMode operatingMode);
+    void editAction(KorvanDebugger::Configuration::ConfigurationWizardTypes::OperatingMode operatingMode,
+                    const KorvanDebugger::Configuration::PythonError *error = nullptr);
+    void cloneAction(KorvanDebugger::Configuration::ConfigurationWizardTypes::OperatingMode operatingMode);
     // Removes the current entry and selects the one that took its place.
     void removeAction();
 

@@ -12,6 +12,8 @@
 #include <debugger/gdbengine.h>
 #include <debugger/stackhandler.h>
 #include <debugger/watchhandler.h>
+#include <dialogs/dialogs.h>
+#include <extensionsystem/pluginmanager.h>
 
 #include <QAbstractProxyModel>
 #include <QAction>
@@ -20,6 +22,7 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileInfo>
+#include <QPointer>
 #include <QPushButton>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -32,6 +35,8 @@
 #include <QToolButton>
 #include <QTreeView>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 using namespace Debugger::Internal;
 
@@ -278,38 +283,53 @@ void HostWindow::showModel(QTreeView *view, QAbstractItemModel *model)
 
 bool HostWindow::showOptionsDialog(const QByteArray &pageId, QWidget *parent)
 {
+    if (m_optionsPages) {
+        // One dialog at a time: its pages' widgets are built once.
+        for (int i = 0; i < m_optionsPages->count(); ++i)
+            if (m_optionsPages->widget(i)->property("optionsPageId").toByteArray() == pageId)
+                m_optionsPages->setCurrentIndex(i);
+        return false;
+    }
     QDialog dialog(parent ? parent : this);
+    dialog.setObjectName(QStringLiteral("OptionsDialog"));
     dialog.setWindowTitle(tr("Options"));
     auto tabs = new QTabWidget;
-    QList<Core::IOptionsPage *> pages;
-    for (QObject *object : m_plugins->allObjects()) {
-        auto page = qobject_cast<Core::IOptionsPage *>(object);
-        if (!page)
-            continue;
+    m_optionsPages = tabs;
+    // Every page the plug-ins handed over, by category, then by id.
+    QList<Core::IOptionsPage *> offered = ExtensionSystem::PluginManager::getObjects<Core::IOptionsPage>();
+    std::stable_sort(offered.begin(), offered.end(), [](Core::IOptionsPage *a, Core::IOptionsPage *b) {
+        return qMakePair(a->category().name(), a->id().name()) < qMakePair(b->category().name(), b->id().name());
+    });
+    QList<QPointer<Core::IOptionsPage>> pages;
+    for (Core::IOptionsPage *page : qAsConst(offered)) {
         QWidget *widget = page->widget();
         if (!widget)
             continue;
         pages.append(page);
+        widget->setProperty("optionsPageId", page->id().name());
         tabs->addTab(widget, page->displayName());
         if (page->id().name() == pageId)
             tabs->setCurrentWidget(widget);
     }
+    const auto applyAll = [&pages] {
+        for (const QPointer<Core::IOptionsPage> &page : qAsConst(pages))
+            if (page)
+                page->apply();
+    };
     auto buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Apply | QDialogButtonBox::Cancel);
     connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-    connect(buttons->button(QDialogButtonBox::Apply), &QPushButton::clicked, &dialog, [&pages] {
-        for (Core::IOptionsPage *page : qAsConst(pages))
-            page->apply();
-    });
+    connect(buttons->button(QDialogButtonBox::Apply), &QPushButton::clicked, &dialog, applyAll);
     auto layout = new QVBoxLayout(&dialog);
     layout->addWidget(tabs);
     layout->addWidget(buttons);
-    const bool accepted = dialog.exec() == QDialog::Accepted;
-    for (Core::IOptionsPage *page : qAsConst(pages)) {
-        if (accepted)
-            page->apply();
-        page->finish();
-    }
+    // Through the host's one seam for modal dialogs, so tests drive it.
+    const bool accepted = Host::execDialog(&dialog) == QDialog::Accepted;
+    if (accepted)
+        applyAll();
+    for (const QPointer<Core::IOptionsPage> &page : qAsConst(pages))
+        if (page)
+            page->finish();
     // A page deletes its widget in finish(); what is left goes with the dialog.
     Core::ICore::saveSettings();
     return accepted;

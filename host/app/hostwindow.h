@@ -49,7 +49,9 @@ public:
     // written; the window can be deleted afterwards. Runs once.
     void shutdown();
 
-    // The options dialog on a page; returns when it closes.
+    // The options dialog on a page; returns when it closes, true when the
+    // user accepted it. While it is open, a further request only turns it
+    // to the page and returns false.
     bool showOptionsDialog(const QByteArray &pageId, QWidget *parent);
 
 signals:
@@ -71,6 +73,7 @@ private:
     QPlainTextEdit *m_log;
     QTabWidget *m_editors;
     QPointer<Debugger::Internal::GdbEngine> m_engine;
+    QPointer<QTabWidget> m_optionsPages;
     bool m_shutDown = false;
 };
 

@@ -3,6 +3,8 @@
 // Stand-in for the IDE's plug-in base class: the life-cycle calls the IDE
 // makes on a plug-in, and the objects it takes over.
 
+#include "pluginmanager.h"
+
 #include <QList>
 #include <QObject>
 #include <QPointer>
@@ -20,8 +22,10 @@ public:
     ~IPlugin() override
     {
         // Released last-in first-out, as the IDE does at shutdown.
-        for (int i = m_autoReleased.size() - 1; i >= 0; --i)
+        for (int i = m_autoReleased.size() - 1; i >= 0; --i) {
+            PluginManager::removeObject(m_autoReleased.at(i).data());
             delete m_autoReleased.at(i).data();
+        }
     }
 
     virtual bool initialize(const QStringList &arguments, QString *errorString) = 0;
@@ -29,8 +33,13 @@ public:
     virtual bool delayedInitialize() { return false; }
     virtual ShutdownFlag aboutToShutdown() { return SynchronousShutdown; }
 
-    // The IDE takes ownership of the object and deletes it at shutdown.
-    void addAutoReleasedObject(QObject *object) { m_autoReleased.append(object); }
+    // The IDE takes ownership of the object, offers it in its object pool
+    // and deletes it at shutdown.
+    void addAutoReleasedObject(QObject *object)
+    {
+        m_autoReleased.append(object);
+        PluginManager::addObject(object);
+    }
     QList<QObject *> autoReleasedObjects() const
     {
         QList<QObject *> objects;

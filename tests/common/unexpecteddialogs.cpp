@@ -23,6 +23,7 @@ int UnexpectedDialogs::exec(QDialog *dialog)
                                 .arg(QString::fromLatin1(dialog->metaObject()->className()), dialog->windowTitle())
                                 .toUtf8();
     QTest::qFail(text.constData(), __FILE__, __LINE__);
+    dialog->setResult(QDialog::Rejected);
     return QDialog::Rejected;
 }
 

@@ -57,14 +57,6 @@ QPushButton *button(QWidget &list, const QString &text)
     return nullptr;
 }
 
-Wizard *wizardOf(QDialog *dialog)
-{
-    auto wizard = qobject_cast<Wizard *>(dialog);
-    if (!wizard)
-        qFatal("the dialog run is no model wizard");
-    return wizard;
-}
-
 // A new field named name: the displayed name and its accessor, then Finish.
 std::function<void(QDialog *)> finishField(const QString &name)
 {

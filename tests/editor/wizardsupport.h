@@ -9,8 +9,13 @@
 #include "editor/fieldinput.h"
 #include "editor/pythoneditor.h"
 
+#include "editor/tipbutton.h"
+
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
+#include <QTextEdit>
+#include <QWidgetAction>
 
 namespace WizardSupport {
 
@@ -33,6 +38,23 @@ inline void choose(AccessorField *row, AccessorKind kind)
 inline void type(AccessorField *row, const QString &text)
 {
     row->input()->textEdit()->setText(text);
+}
+
+// The model wizard that a scripted dialog runs.
+inline ConfigurationWizard *wizardOf(QDialog *dialog)
+{
+    auto wizard = qobject_cast<ConfigurationWizard *>(dialog);
+    if (!wizard)
+        qFatal("the dialog run is no model wizard");
+    return wizard;
+}
+
+// What a row's error button drops down, as plain text.
+inline QString tipText(const TipButton *tip)
+{
+    auto action = tip->menu() ? qobject_cast<QWidgetAction *>(tip->menu()->actions().value(0)) : nullptr;
+    auto text = action ? qobject_cast<QTextEdit *>(action->defaultWidget()) : nullptr;
+    return text ? text->toPlainText() : QString();
 }
 
 } // namespace WizardSupport
