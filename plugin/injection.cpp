@@ -18,11 +18,16 @@
 #include <protocol/gdbmi.h>
 #include <utils/savedaction.h>
 
+#include <QCryptographicHash>
+#include <QJsonDocument>
+#include <QLoggingCategory>
 #include <QPointer>
 #include <QTimer>
 
 namespace KorvanDebugger {
 namespace Internal {
+
+Q_LOGGING_CATEGORY(modelErrorLog, "korvan.plugin.errors", QtWarningMsg)
 
 using Debugger::Internal::DebuggerCommand;
 using Debugger::Internal::DebuggerResponse;
@@ -152,7 +157,25 @@ void KorvanDebuggerPlugin::showPythonError(Configuration::PythonError &error)
             Host::critical(nullptr, tr("Python Error"), error.toHtml());
         }
     } else {
-        scheduleConfigurationError(error);
+        // Closing the options dialog regenerates the printers, and GDB then
+        // reports the same error again: without this the dialog would come
+        // back for ever. An error is handed over again once the models change.
+        QCryptographicHash seen(QCryptographicHash::Sha1);
+        seen.addData(error.api.join(QLatin1Char('.')).toUtf8());
+        for (const QString *part : {&error.varType, &error.errorType, &error.errorDesc}) {
+            seen.addData("\n", 1);
+            seen.addData(part->toUtf8());
+        }
+        if (m_prettyPrinters)
+            seen.addData(QJsonDocument(*m_prettyPrinters).toJson(QJsonDocument::Compact));
+        const QByteArray fingerprint = seen.result();
+        if (fingerprint == m_shownModelError) {
+            qCInfo(modelErrorLog).noquote() << "Printer error at" << error.api.join(QLatin1Char('.'))
+                                            << "already shown for the present models";
+        } else {
+            m_shownModelError = fingerprint;
+            scheduleConfigurationError(error);
+        }
     }
     error.flags = 0;
     error.line.clear();

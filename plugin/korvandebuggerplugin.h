@@ -217,6 +217,9 @@ private:
     LogFilter *m_logFilter = nullptr;
     // From the moment a regeneration is scheduled until it begins.
     bool m_updatePending = false;
+    // The last model error handed to the options page, and the models it
+    // was reported against.
+    QByteArray m_shownModelError;
 };
 
 } // namespace Internal
