@@ -7,6 +7,7 @@
 #include <QtTest>
 
 #include <cmath>
+#include <cstring>
 
 using namespace GraphEngine;
 using namespace LayoutFixture;
@@ -400,6 +401,97 @@ private slots:
         std::reverse(back.begin(), back.end());
         QCOMPARE(back, path);
         QCOMPARE(portWithoutBranch(m), QString());
+    }
+
+    // The records and bounds of a net, exact to the bit, as text.
+    static QString linesText(const Edge *e)
+    {
+        auto bits = [](double v) {
+            quint64 b = 0;
+            memcpy(&b, &v, sizeof b);
+            return QString::number(b, 16);
+        };
+        QString out = QStringLiteral("%1 %2 %3 %4 |").arg(bits(e->bounds.x()), bits(e->bounds.y()),
+                                                          bits(e->bounds.width()), bits(e->bounds.height()));
+        for (const BranchLine &l : e->branchLines) {
+            out += QStringLiteral(" L%1,%2,%3,%4:").arg(bits(l.x), bits(l.xMin), bits(l.xMax)).arg(l.sorted);
+            for (const QPointF &b : l.branches)
+                out += QStringLiteral(" %1/%2").arg(bits(b.x()), bits(b.y()));
+        }
+        for (const TrunkSegment &t : e->trunkSegments) {
+            out += QStringLiteral(" T%1,%2,%3,%4:").arg(bits(t.x), bits(t.top), bits(t.bottom)).arg(t.sorted);
+            for (double j : t.junctions)
+                out += QStringLiteral(" %1").arg(bits(j));
+        }
+        return out;
+    }
+
+    // A chain of pieces with a flat piece in it and a piece feeding two
+    // pass-throughs: in the drawing step each piece takes the records of
+    // the piece feeding it over (the chain is held once), and every net
+    // ends up exactly as when it walks its chain alone.
+    void sharedChains()
+    {
+        Gate *d = placed(QStringLiteral("d"), 0, 0.3, {}, {QStringLiteral("y")});
+        auto passThrough = [&](const QString &name, int column, double y) {
+            Gate *pt = placed(name, column, y, {QStringLiteral("i")}, {QStringLiteral("o")}, BaseEnum::COLPASSTHROUGH);
+            pt->ports.list().last()->tip = pt->ports.list().first()->tip;
+            return pt;
+        };
+        // Level with the driver: the first piece is flat.
+        Gate *p1 = passThrough(QStringLiteral("p1"), 1, 0.3);
+        Gate *p2 = passThrough(QStringLiteral("p2"), 2, 41.7);
+        Gate *p3 = passThrough(QStringLiteral("p3"), 2, 83.1);
+        Gate *l2 = placed(QStringLiteral("l2"), 3, 120.9, {QStringLiteral("a")}, {});
+        Gate *l3 = placed(QStringLiteral("l3"), 3, 7.7, {QStringLiteral("a")}, {});
+        Gate *side = placed(QStringLiteral("side"), 2, 60.1, {QStringLiteral("a")}, {});
+        wire(m, d, QStringLiteral("y"), QStringLiteral("a0"));
+        wire(m, p1, QStringLiteral("i"), QStringLiteral("a0"));
+        wire(m, p1, QStringLiteral("o"), QStringLiteral("a1"));
+        wire(m, side, QStringLiteral("a"), QStringLiteral("a1"));
+        for (Gate *pt : {p2, p3})
+            wire(m, pt, QStringLiteral("i"), QStringLiteral("a1"));
+        wire(m, p2, QStringLiteral("o"), QStringLiteral("a2"));
+        wire(m, l2, QStringLiteral("a"), QStringLiteral("a2"));
+        wire(m, p3, QStringLiteral("o"), QStringLiteral("a3"));
+        wire(m, l3, QStringLiteral("a"), QStringLiteral("a3"));
+        setColumns(3);
+        m->columnWidths = {10.3, 10.7, 11.1, 10.9};
+        route();
+
+        Edge *a0 = net(m, QStringLiteral("a0"));
+        Edge *a1 = net(m, QStringLiteral("a1"));
+        Edge *a2 = net(m, QStringLiteral("a2"));
+        Edge *a3 = net(m, QStringLiteral("a3"));
+        QVERIFY(a0->trunkSegments.isEmpty());
+        QCOMPARE(a1->branchLines.size(), 2);
+        // The flat first piece leaves its placeholder trunk between records.
+        QCOMPARE(a1->trunkSegments.size(), 1);
+        QCOMPARE(a2->branchLines.size(), 3);
+        QCOMPARE(a2->trunkSegments.size(), 2);
+        QVERIFY(a2->branchLines.sharesWith(a1->branchLines, 1));
+        QVERIFY(a3->branchLines.sharesWith(a1->branchLines, 1));
+        QVERIFY(a2->trunkSegments.sharesWith(a1->trunkSegments, 1));
+        QCOMPARE(portWithoutBranch(m), QString());
+        QCOMPARE(a2->pathBetween(l2->ports.list().first(), d->ports.list().first()).size(), 8);
+
+        QStringList drawn;
+        for (Edge *e : {a0, a1, a2, a3})
+            drawn << linesText(e);
+        QStringList alone;
+        for (Edge *e : {a0, a1, a2, a3}) {
+            e->buildLines(m->columnRight);
+            alone << linesText(e);
+        }
+        QCOMPARE(drawn, alone);
+
+        // Writing to a piece's records never reaches the piece it shares
+        // them with.
+        const double before = a1->branchLines.at(0).x;
+        a2->branchLines[1].x = -7.0;
+        QCOMPARE(a1->branchLines.at(0).x, before);
+        QCOMPARE(a2->branchLines.at(1).x, -7.0);
+        QCOMPARE(a2->branchLines.size(), 3);
     }
 
     // Same-named pass-throughs of one column merge; the user name stays,
