@@ -494,6 +494,68 @@ private slots:
         QCOMPARE(a2->branchLines.size(), 3);
     }
 
+    // A seeded netlist of a few hundred gates whose nets reach many columns
+    // ahead and whose nets join two chains: laid out up to the drawing step,
+    // every net holds exactly (to the bit) what it builds walking its chain
+    // alone.
+    void drawnAsWalked()
+    {
+        QRandomGenerator random(20261206u);
+        constexpr int Levels = 14;
+        QVector<QStringList> levels(Levels + 1);
+        for (int i = 0; i < 6; ++i) {
+            const QString name = QStringLiteral("in%1").arg(i);
+            input(m, name);
+            levels[0] << name;
+        }
+        for (int i = 0; i < 320; ++i) {
+            const int level = 1 + i % Levels;
+            const QStringList pins = {QStringLiteral("a"), QStringLiteral("b")};
+            Gate *g = makeGate(m, QStringLiteral("g%1").arg(i), pins, {QStringLiteral("y")}, BaseEnum::AND);
+            for (const QString &pin : pins) {
+                const int from = random.bounded(4) == 0 ? int(random.bounded(level)) : level - 1;
+                const QStringList &nets = levels.at(from);
+                wire(m, g, pin, nets.at(random.bounded(nets.size())));
+            }
+            const QString out = QStringLiteral("n%1").arg(i);
+            wire(m, g, QStringLiteral("y"), out);
+            levels[level] << out;
+        }
+        for (int i = 0; i < 4; ++i) {
+            const QString name = QStringLiteral("out%1").arg(i);
+            output(m, name);
+            cell(m, QStringLiteral("ob%1").arg(i), levels.at(Levels).at(i), name);
+        }
+        runFront(m, 6);
+        while (m->clusterRepeatingPatterns(true)) {
+        }
+        m->orderColumns();
+        m->computeGateYPositionFromHierarchy(10.0, true, false);
+        m->computeOutputPortY(10.0);
+        m->shrinkVerticalSpace(10);
+        m->alignInputOutputPorts();
+        route();
+
+        int shared = 0;
+        int pieces = 0;
+        QStringList drawn;
+        for (Edge *e : m->edges->elements()) {
+            drawn << linesText(e);
+            pieces += e->branchLines.size() > 1;
+            for (Edge *other : m->edges->elements())
+                shared += other != e && e->branchLines.size() > 1 && e->branchLines.sharesWith(other->branchLines, 1);
+        }
+        // Long chains, shared.
+        QVERIFY2(pieces > 100, qPrintable(QString::number(pieces)));
+        QVERIFY2(shared > 100, qPrintable(QString::number(shared)));
+        QStringList alone;
+        for (Edge *e : m->edges->elements()) {
+            e->buildLines(m->columnRight);
+            alone << linesText(e);
+        }
+        QCOMPARE(drawn, alone);
+    }
+
     // Same-named pass-throughs of one column merge; the user name stays,
     // and the nets the merge empties leave the index.
     void passThroughMerge()
