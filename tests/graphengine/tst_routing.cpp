@@ -455,6 +455,19 @@ private slots:
         wire(m, l2, QStringLiteral("a"), QStringLiteral("a2"));
         wire(m, p3, QStringLiteral("o"), QStringLiteral("a3"));
         wire(m, l3, QStringLiteral("a"), QStringLiteral("a3"));
+        // Two chains joining in one piece: it walks both.
+        Gate *e = placed(QStringLiteral("e"), 0, 150.3, {}, {QStringLiteral("y")});
+        Gate *f = placed(QStringLiteral("f"), 0, 190.7, {}, {QStringLiteral("y")});
+        Gate *q1 = passThrough(QStringLiteral("q1"), 1, 160.9);
+        Gate *q2 = passThrough(QStringLiteral("q2"), 1, 200.1);
+        Gate *lj = placed(QStringLiteral("lj"), 2, 170.5, {QStringLiteral("a")}, {});
+        wire(m, e, QStringLiteral("y"), QStringLiteral("b0"));
+        wire(m, q1, QStringLiteral("i"), QStringLiteral("b0"));
+        wire(m, f, QStringLiteral("y"), QStringLiteral("c0"));
+        wire(m, q2, QStringLiteral("i"), QStringLiteral("c0"));
+        for (Gate *q : {q1, q2})
+            wire(m, q, QStringLiteral("o"), QStringLiteral("j"));
+        wire(m, lj, QStringLiteral("a"), QStringLiteral("j"));
         setColumns(3);
         m->columnWidths = {10.3, 10.7, 11.1, 10.9};
         route();
@@ -475,15 +488,14 @@ private slots:
         QCOMPARE(portWithoutBranch(m), QString());
         QCOMPARE(a2->pathBetween(l2->ports.list().first(), d->ports.list().first()).size(), 8);
 
+        Edge *j = net(m, QStringLiteral("j"));
+        QCOMPARE(j->branchLines.size(), 2);
+        QCOMPARE(j->branchLines.at(1).branches.size(), 4);
+
+        const QList<Edge *> nets = {a0, a1, a2, a3, net(m, QStringLiteral("b0")), net(m, QStringLiteral("c0")), j};
         QStringList drawn;
-        for (Edge *e : {a0, a1, a2, a3})
-            drawn << linesText(e);
-        QStringList alone;
-        for (Edge *e : {a0, a1, a2, a3}) {
-            e->buildLines(m->columnRight);
-            alone << linesText(e);
-        }
-        QCOMPARE(drawn, alone);
+        for (Edge *n : nets)
+            drawn << linesText(n);
 
         // Writing to a piece's records never reaches the piece it shares
         // them with.
@@ -492,6 +504,13 @@ private slots:
         QCOMPARE(a1->branchLines.at(0).x, before);
         QCOMPARE(a2->branchLines.at(1).x, -7.0);
         QCOMPARE(a2->branchLines.size(), 3);
+
+        QStringList alone;
+        for (Edge *n : nets) {
+            n->buildLines(m->columnRight);
+            alone << linesText(n);
+        }
+        QCOMPARE(drawn, alone);
     }
 
     // A seeded netlist of a few hundred gates whose nets reach many columns
