@@ -10,6 +10,7 @@
 //   build/bench/bench_layout            (all three sizes)
 //   build/bench/bench_layout <gates>    (one size)
 //   build/bench/bench_layout clock <n>  (a clock net of n loads emptied one by one)
+//   build/bench/bench_layout verilog <gates> <file>  (the netlist as Verilog, for bench/peers.sh)
 #include "graphengine/globals.h"
 #include "graphengine/layout/marktable.h"
 #include "graphengine/model/edge.h"
@@ -433,9 +434,43 @@ int runOne(int count)
 
 } // namespace
 
+// The generated netlist of `count` gates as Verilog, for the peers.
+int writeNetlist(int count, const QString &path)
+{
+    ModuleMap modules;
+    Module *module = Module::findOrCreateModule(modules, QStringLiteral("top"), nullptr);
+    generate(module, count, 20261206u);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        QTextStream(stderr) << "cannot write " << path << ": " << file.errorString() << "\n";
+        return 1;
+    }
+    QString verilog = module->writeVerilog();
+    // The writer leaves an output port whose net has another name
+    // unconnected; the peers would drop everything as unobserved. Each
+    // output port gets its net assigned.
+    QString assigns;
+    for (const Gate *port : module->portGates->elements()) {
+        const GatePort *pin = port && port->kind == BaseEnum::OUTPUTPORT ? port->constPortAt(2, 0) : nullptr;
+        if (pin && pin->net && pin->net->name.text() != port->name.text())
+            assigns += QStringLiteral("  assign %1 = %2;\n").arg(port->name.text(), pin->net->name.text());
+    }
+    verilog.insert(verilog.lastIndexOf(QLatin1String("endmodule")), assigns);
+    const QByteArray text = verilog.toUtf8();
+    const bool written = file.write(text) == text.size() && file.flush();
+    deleteModules(modules);
+    if (!written) {
+        QTextStream(stderr) << "cannot write " << path << ": " << file.errorString() << "\n";
+        return 1;
+    }
+    return 0;
+}
+
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
+    if (argc > 3 && qstrcmp(argv[1], "verilog") == 0)
+        return writeNetlist(QString::fromLocal8Bit(argv[2]).toInt(), QString::fromLocal8Bit(argv[3]));
     if (argc > 2 && qstrcmp(argv[1], "clock") == 0)
         return runClock(QString::fromLocal8Bit(argv[2]).toInt());
     if (argc > 1)
