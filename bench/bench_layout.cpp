@@ -408,9 +408,17 @@ int runOne(int count)
                .arg(netlistGatesBuilt);
     // A whole run of the driver on the module laid out once already, and
     // the viewer's scene items for it.
+    // The driver reports each step done: its time and the memory then.
+    QStringList againSteps;
+    QElapsedTimer stepTimer;
+    stepTimer.start();
+    const QMetaObject::Connection progress = QObject::connect(module, &Module::renderingProgressing, [&] {
+        againSteps << QStringLiteral("%1 ms %2 MiB").arg(stepTimer.restart()).arg(statusKiB("VmRSS:") / 1024);
+    });
     timer.restart();
     module->computeLayout(10.0, true, false);
     const qint64 againNs = timer.nsecsElapsed();
+    QObject::disconnect(progress);
     timer.restart();
     fillScene(&scene, module);
     const qint64 itemsAgainNs = timer.nsecsElapsed();
@@ -420,6 +428,8 @@ int runOne(int count)
                .arg(againNs / 1e6, 9, 'f', 2)
                .arg(itemsAgainNs / 1e6, 0, 'f', 2)
                .arg((againNs + itemsAgainNs) / 1e6, 0, 'f', 2);
+    // The first report starts the clock.
+    out << "    steps: " << againSteps.mid(1).join(QStringLiteral(", ")) << "\n";
     // The run's own gates and net pieces are gone again.
     const bool intact = module->countGatesWithProperty() == netlistGates && module->edges->count() == netsLaidOut;
     if (!intact)

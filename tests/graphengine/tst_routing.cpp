@@ -255,6 +255,36 @@ private slots:
         QCOMPARE(m->edgeColumnWidth.at(0), 30.0);
     }
 
+    // A bus whose members come in two bundles (another net lies between
+    // them): the second bundle continues the first one's run and shares its
+    // slot; a net whose name has no index continues no run.
+    void busContinuesAcrossBundles()
+    {
+        const QStringList outs{QStringLiteral("y0"), QStringLiteral("y1"), QStringLiteral("y2"), QStringLiteral("y3"),
+                               QStringLiteral("y4")};
+        const QStringList ins{QStringLiteral("a0"), QStringLiteral("a1"), QStringLiteral("a2"), QStringLiteral("a3"),
+                              QStringLiteral("a4")};
+        Gate *d = placed(QStringLiteral("d"), 0, 0, {}, outs);
+        Gate *l = placed(QStringLiteral("l"), 1, -100, ins, {});
+        const QStringList nets{QStringLiteral("bus[0]"), QStringLiteral("bus[1]"), QStringLiteral("other"),
+                               QStringLiteral("bus[2]"), QStringLiteral("bus[3]")};
+        for (int i = 0; i < 5; ++i) {
+            wire(m, d, outs.at(i), nets.at(i));
+            wire(m, l, ins.at(i), nets.at(i));
+        }
+        setColumns(1);
+        m->computeEdgeBoundaries();
+        m->computeEdgeVerticalSegments(10.0, 10.0);
+        QStringList offsets;
+        for (const QString &name : nets)
+            offsets << QString::number(net(m, name)->trackOffset);
+        // One slot of four bus members (positions 0 to 3 of 5 places) and
+        // one of its own for the net between them.
+        QCOMPARE(offsets, (QStringList{QStringLiteral("10"), QStringLiteral("12"), QStringLiteral("30"),
+                                       QStringLiteral("14"), QStringLiteral("16")}));
+        QCOMPARE(m->edgeColumnWidth.at(0), 50.0);
+    }
+
     // A slot is reused only below its last Y plus the clearance.
     void slotReuse()
     {
