@@ -126,6 +126,7 @@ void Module::drawEdges()
     DroppedNets droppedNets;
     for (int c = 2; lastColumn > 2 && c < lastColumn && c < columnGates.size(); ++c) {
         QHash<QString, Gate *> seen;
+        seen.reserve(columnGates.at(c).size());
         // The merges disconnect gates, never delete them: the list stays valid.
         for (Gate *g : qAsConst(columnGates[c])) {
             if (!g || g->kind != BaseEnum::COLPASSTHROUGH)
