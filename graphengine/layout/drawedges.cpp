@@ -162,7 +162,6 @@ void Module::drawEdges()
     }
     std::stable_sort(order.begin(), order.end(), [](const Edge *a, const Edge *b) { return a->column < b->column; });
     LineBuildPass pass;
-    pass.index.reserve(order.size());
     pass.built.reserve(order.size());
     for (Edge *net : qAsConst(order))
         net->buildLines(columnRight, pass);

@@ -61,8 +61,9 @@ struct LineBuildPass
         int length = 0;
         // The walk stopped at a loop: the records are not the chain's.
         bool cut = false;
+        const Edge *net = nullptr;
     };
-    QHash<const Edge *, int> index;
+    // In the order built; a net knows its entry (Edge::lineBuildEntry).
     QVector<Built> built;
     // The extents of each chain's pieces, its start first, each piece's own
     // extents in reverse order; a chain forks (copied) only where two pieces
@@ -162,6 +163,9 @@ public:
     double driverBottom = 0.0;
     // Routing column of the trunk; -1: no trunk.
     int column = 0;
+    // This net's entry in the last LineBuildPass that built it (checked
+    // against the pass before use).
+    int lineBuildEntry = -1;
     QPen pen;
     // Shared by the nets of one bus or cluster port row; 0: none.
     int netNumber = 0;

@@ -267,7 +267,8 @@ void Edge::buildLines(const QVector<double> &gapX, LineBuildPass *pass)
     for (int i = build.extents.size() - 1; i >= 0; --i)
         chain.append(build.extents.at(i));
     built.length = chain.size();
-    pass->index.insert(this, pass->built.size());
+    built.net = this;
+    lineBuildEntry = pass->built.size();
     pass->built.append(built);
     // The union in the order of the walk, as rounding has it.
     QRectF extent(0, 0, 0, 0);
@@ -297,8 +298,8 @@ const Edge *Edge::builtFeedingPiece(const QVector<double> &gapX, const LineBuild
     // would; anything else (a loop, a column out of range) takes that walk.
     if (!feeding || feeding->column < 0 || feeding->column >= column)
         return nullptr;
-    const int found = pass.index.value(feeding, -1);
-    if (found < 0 || pass.built.at(found).cut)
+    const int found = feeding->lineBuildEntry;
+    if (found < 0 || found >= pass.built.size() || pass.built.at(found).net != feeding || pass.built.at(found).cut)
         return nullptr;
     *entry = found;
     return feeding;
