@@ -6,7 +6,6 @@
 #include "portset.h"
 #include "semiindex.h"
 
-#include <QHash>
 #include <QLineF>
 #include <QList>
 #include <QPen>
