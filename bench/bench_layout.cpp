@@ -347,7 +347,10 @@ int runOne(int count)
                      bottom = std::max(bottom, gate->y + gate->rect.height());
              }
          }},
+        // The driver checks the placement before and after Simplify Graph.
+        {"Check collisions", [&] { module->checkCollisions(-1); }},
         {"Simplify Graph", [&] { module->simplifyGraph(); }},
+        {"Check collisions", [&] { module->checkCollisions(-1); }},
         // What the viewer does with the laid-out module: one scene item per
         // gate and per net, then one paint of the whole scene.
         {"Build scene items", [&] { fillScene(&scene, module); }, false},
