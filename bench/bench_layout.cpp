@@ -13,6 +13,7 @@
 //   build/bench/bench_layout            (all three sizes)
 //   build/bench/bench_layout <gates>    (one size)
 //   build/bench/bench_layout clock <n>  (a clock net of n loads emptied one by one)
+//   build/bench/bench_layout verilog <gates> <file>  (the netlist as Verilog, for bench/peers.sh)
 #include "graphengine/globals.h"
 #include "graphengine/layout/marktable.h"
 #include "graphengine/model/edge.h"
@@ -35,6 +36,7 @@
 #include <QTextStream>
 
 #include <cmath>
+#include <cstring>
 
 using namespace GraphEngine;
 
@@ -63,6 +65,56 @@ quint64 layoutDigest(Module *module)
         const GatePort *driver = net->drivers.first();
         mix(driver && driver->owner ? qHash(driver->owner->name.toString(false)) : 0);
     }
+    return digest;
+}
+
+// A digest of the drawing: every gate's X and Y, every net's trunk offset,
+// bounds and line records (exact bits), the gaps' widths and the columns'
+// right sides, in index order. Equal digests mean the same picture.
+quint64 drawingDigest(Module *module)
+{
+    quint64 digest = 1469598103934665603ull;
+    auto mix = [&digest](quint64 value) {
+        digest ^= value;
+        digest *= 1099511628211ull;
+    };
+    auto mixDouble = [&mix](double value) {
+        quint64 bits = 0;
+        memcpy(&bits, &value, sizeof bits);
+        mix(bits);
+    };
+    for (const Gate *gate : module->gates->elements()) {
+        mixDouble(gate->x);
+        mixDouble(gate->y);
+    }
+    for (const Edge *net : module->edges->elements()) {
+        mixDouble(net->trackOffset);
+        mixDouble(net->bounds.x());
+        mixDouble(net->bounds.y());
+        mixDouble(net->bounds.width());
+        mixDouble(net->bounds.height());
+        mix(quint64(net->branchLines.size()) << 32 | quint64(net->trunkSegments.size()));
+        for (const BranchLine &line : net->branchLines) {
+            mixDouble(line.x);
+            mixDouble(line.xMin);
+            mixDouble(line.xMax);
+            for (const QPointF &branch : line.branches) {
+                mixDouble(branch.x());
+                mixDouble(branch.y());
+            }
+        }
+        for (const TrunkSegment &trunk : net->trunkSegments) {
+            mixDouble(trunk.x);
+            mixDouble(trunk.top);
+            mixDouble(trunk.bottom);
+            for (double junction : trunk.junctions)
+                mixDouble(junction);
+        }
+    }
+    for (double width : module->edgeColumnWidth)
+        mixDouble(width);
+    for (double right : module->columnRight)
+        mixDouble(right);
     return digest;
 }
 
@@ -101,16 +153,38 @@ int runClock(int count)
     return 0;
 }
 
-qint64 peakKiB()
+// A field of /proc/self/status in KiB ("VmHWM:" the peak, "VmRSS:" now);
+// -1 where there is no such file.
+qint64 statusKiB(const char *field)
 {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly))
         return -1;
     for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toLongLong();
+        if (line.startsWith(field))
+            return line.mid(int(qstrlen(field))).trimmed().split(' ').first().toLongLong();
     }
     return -1;
+}
+
+qint64 peakKiB()
+{
+    return statusKiB("VmHWM:");
+}
+
+void fillScene(QGraphicsScene *scene, Module *module)
+{
+    for (Gate *gate : module->gates->elements())
+        scene->addItem(new GuiGateElement(gate));
+    for (Edge *net : module->edges->elements())
+        scene->addItem(new GuiEdgeElement(net));
+}
+
+void paintScene(QGraphicsScene *scene)
+{
+    QImage image(1024, 1024, QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&image);
+    renderScene(scene, &painter, QRectF(image.rect()), scene->itemsBoundingRect());
 }
 
 int runOne(int count)
@@ -130,11 +204,20 @@ int runOne(int count)
 
     int clusterPasses = 0;
     bool collided = false;
+    QString layoutDigestText;
+    QString drawingDigestText;
+    int clusters = 0;
+    int folded = 0;
+    int unplaced = 0;
+    double bottom = 0.0;
+    int gatesDuringRun = 0;
     QGraphicsScene scene;
     struct Step
     {
         const char *name;
         std::function<void()> run;
+        // Counted in the layout's time (the driver's steps).
+        bool layout = true;
     };
     const Step steps[] = {
         {"Reset", [&] { module->resetLayout(); }},
@@ -157,72 +240,78 @@ int runOne(int count)
         {"Compute Edge Vertical segments", [&] { module->computeEdgeVerticalSegments(10.0, 10.0); }},
         {"Compute X-coordinate", [&] { module->computeXCoordinates(); }},
         {"Draw Edges", [&] { module->drawEdges(); }},
-        // What the viewer does next: one scene item per gate and per net,
-        // then one paint of the whole scene.
-        {"Build scene items",
+        // The run's result with its pass-through gates and net pieces, which
+        // Simplify Graph removes: not timed.
+        {nullptr,
          [&] {
-             for (Gate *gate : module->gates->elements())
-                 scene.addItem(new GuiGateElement(gate));
-             for (Edge *net : module->edges->elements())
-                 scene.addItem(new GuiEdgeElement(net));
+             layoutDigestText = QString::number(layoutDigest(module), 16);
+             drawingDigestText = QString::number(drawingDigest(module), 16);
+             gatesDuringRun = module->gates->count();
+             for (const Gate *gate : module->gates->elements()) {
+                 if (!gate)
+                     continue;
+                 if (gate->isCluster()) {
+                     ++clusters;
+                     folded += gate->nativeNameCount();
+                 }
+                 // The placement's result: every Y a number, the height it spans.
+                 if (!std::isfinite(gate->y))
+                     ++unplaced;
+                 else
+                     bottom = std::max(bottom, gate->y + gate->rect.height());
+             }
          }},
-        {"Paint scene",
-         [&] {
-             QImage image(1024, 1024, QImage::Format_ARGB32_Premultiplied);
-             QPainter painter(&image);
-             renderScene(&scene, &painter, QRectF(image.rect()), scene.itemsBoundingRect());
-         }},
+        // The driver checks the placement before and after Simplify Graph.
+        {"Check collisions", [&] { module->checkCollisions(-1); }},
+        {"Simplify Graph", [&] { module->simplifyGraph(); }},
+        {"Check collisions", [&] { module->checkCollisions(-1); }},
+        // What the viewer does with the laid-out module: one scene item per
+        // gate and per net, then one paint of the whole scene.
+        {"Build scene items", [&] { fillScene(&scene, module); }, false},
+        {"Paint scene", [&] { paintScene(&scene); }, false},
     };
     out << "gates " << gatesBuilt << ", nets " << netsBuilt << ", built in " << build << " ms\n";
     module->markValue = 0;
     module->markTable->startRun();
-    qint64 front = 0;
+    qint64 layoutNs = 0;
+    qint64 sceneNs = 0;
     for (const Step &step : steps) {
         timer.restart();
         step.run();
         const qint64 ns = timer.nsecsElapsed();
-        front += ns;
-        out << QStringLiteral("  %1 %2 ms\n").arg(QLatin1String(step.name), -38).arg(ns / 1e6, 9, 'f', 2);
+        if (!step.name)
+            continue;
+        if (step.layout)
+            layoutNs += ns;
+        else if (sceneNs == 0)
+            sceneNs = ns;
+        out << QStringLiteral("  %1 %2 ms %3 MiB now, %4 MiB peak, %5 gates, %6 nets\n")
+                   .arg(QLatin1String(step.name), -38)
+                   .arg(ns / 1e6, 9, 'f', 2)
+                   .arg(statusKiB("VmRSS:") / 1024, 5)
+                   .arg(peakKiB() / 1024, 5)
+                   .arg(module->gates->count(), 7)
+                   .arg(module->edges->count(), 7);
+        out.flush();
     }
-    int clusters = 0;
-    int folded = 0;
-    for (const Gate *gate : module->gates->elements()) {
-        if (gate && gate->isCluster()) {
-            ++clusters;
-            folded += gate->nativeNameCount();
-        }
-    }
-    out << "  layout digest " << QString::number(layoutDigest(module), 16) << "\n";
-    out << QStringLiteral("  %1 %2 ms (%3 columns, %4 gates now, %5 cluster instances of %6 gates, %7 folding passes)\n")
-               .arg(QStringLiteral("total"), -26)
-               .arg(front / 1e6, 9, 'f', 2)
+    out << "  layout digest " << layoutDigestText << "\n";
+    out << "  drawing digest " << drawingDigestText << "\n";
+    out << QStringLiteral("  %1 %2 ms (%3 columns, %4 gates during the run, %5 cluster instances of %6 gates, %7 folding passes)\n")
+               .arg(QStringLiteral("layout"), -26)
+               .arg(layoutNs / 1e6, 9, 'f', 2)
                .arg(module->lastColumn)
-               .arg(module->gates->count())
+               .arg(gatesDuringRun)
                .arg(clusters)
                .arg(folded)
                .arg(clusterPasses);
-    // The placement's result: every Y a number, the height it spans.
-    int unplaced = 0;
-    double bottom = 0.0;
-    for (const Gate *gate : module->gates->elements()) {
-        if (!gate)
-            continue;
-        if (!std::isfinite(gate->y))
-            ++unplaced;
-        else
-            bottom = std::max(bottom, gate->y + gate->rect.height());
-    }
+    out << QStringLiteral("  %1 %2 ms\n").arg(QStringLiteral("layout and scene items"), -26).arg((layoutNs + sceneNs) / 1e6, 9, 'f', 2);
     out << QStringLiteral("  %1 %2 gates without a finite Y, height %3%4\n")
                .arg(QStringLiteral("placement"), -26)
                .arg(unplaced)
                .arg(bottom, 0, 'f', 1)
                .arg(collided ? QStringLiteral(", collisions reported") : QString());
-    // The items refer to the run's pass-through gates, which Simplify
-    // Graph deletes.
+    // The next run changes the nets the items show.
     scene.clear();
-    timer.restart();
-    module->simplifyGraph();
-    out << QStringLiteral("  %1 %2 ms\n").arg(QStringLiteral("Simplify Graph"), -26).arg(timer.nsecsElapsed() / 1e6, 9, 'f', 2);
     // The clustering's instances stay, the run's own gates go: the netlist
     // gates that the module stands for (a cluster counts its members) and
     // its nets are what they were.
@@ -234,10 +323,30 @@ int runOne(int count)
                .arg(netlistGates)
                .arg(netsLaidOut)
                .arg(netlistGatesBuilt);
-    // A whole run of the driver on the module laid out once already.
+    // A whole run of the driver on the module laid out once already, and
+    // the viewer's scene items for it.
+    // The driver reports each step done: its time and the memory then.
+    QStringList againSteps;
+    QElapsedTimer stepTimer;
+    stepTimer.start();
+    const QMetaObject::Connection progress = QObject::connect(module, &Module::renderingProgressing, [&] {
+        againSteps << QStringLiteral("%1 ms %2 MiB").arg(stepTimer.restart()).arg(statusKiB("VmRSS:") / 1024);
+    });
     timer.restart();
     module->computeLayout(10.0, true, false);
-    out << QStringLiteral("  %1 %2 ms\n").arg(QStringLiteral("computeLayout (again)"), -26).arg(timer.nsecsElapsed() / 1e6, 9, 'f', 2);
+    const qint64 againNs = timer.nsecsElapsed();
+    QObject::disconnect(progress);
+    timer.restart();
+    fillScene(&scene, module);
+    const qint64 itemsAgainNs = timer.nsecsElapsed();
+    scene.clear();
+    out << QStringLiteral("  %1 %2 ms, scene items %3 ms, together %4 ms\n")
+               .arg(QStringLiteral("computeLayout (again)"), -26)
+               .arg(againNs / 1e6, 9, 'f', 2)
+               .arg(itemsAgainNs / 1e6, 0, 'f', 2)
+               .arg((againNs + itemsAgainNs) / 1e6, 0, 'f', 2);
+    // The first report starts the clock.
+    out << "    steps: " << againSteps.mid(1).join(QStringLiteral(", ")) << "\n";
     // The run's own gates and net pieces are gone again.
     const bool intact = module->countGatesWithProperty() == netlistGates && module->edges->count() == netsLaidOut;
     if (!intact)
@@ -252,9 +361,43 @@ int runOne(int count)
 
 } // namespace
 
+// The generated netlist of `count` gates as Verilog, for the peers.
+int writeNetlist(int count, const QString &path)
+{
+    ModuleMap modules;
+    Module *module = Module::findOrCreateModule(modules, QStringLiteral("top"), nullptr);
+    generate(module, count, 20261206u);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        QTextStream(stderr) << "cannot write " << path << ": " << file.errorString() << "\n";
+        return 1;
+    }
+    QString verilog = module->writeVerilog();
+    // The writer leaves an output port whose net has another name
+    // unconnected; the peers would drop everything as unobserved. Each
+    // output port gets its net assigned.
+    QString assigns;
+    for (const Gate *port : module->portGates->elements()) {
+        const GatePort *pin = port && port->kind == BaseEnum::OUTPUTPORT ? port->constPortAt(2, 0) : nullptr;
+        if (pin && pin->net && pin->net->name.text() != port->name.text())
+            assigns += QStringLiteral("  assign %1 = %2;\n").arg(port->name.text(), pin->net->name.text());
+    }
+    verilog.insert(verilog.lastIndexOf(QLatin1String("endmodule")), assigns);
+    const QByteArray text = verilog.toUtf8();
+    const bool written = file.write(text) == text.size() && file.flush();
+    deleteModules(modules);
+    if (!written) {
+        QTextStream(stderr) << "cannot write " << path << ": " << file.errorString() << "\n";
+        return 1;
+    }
+    return 0;
+}
+
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
+    if (argc > 3 && qstrcmp(argv[1], "verilog") == 0)
+        return writeNetlist(QString::fromLocal8Bit(argv[2]).toInt(), QString::fromLocal8Bit(argv[3]));
     if (argc > 2 && qstrcmp(argv[1], "clock") == 0)
         return runClock(QString::fromLocal8Bit(argv[2]).toInt());
     if (argc > 1)

@@ -20,14 +20,19 @@ double extentOf(const Gate *gate)
 
 bool Module::checkCollisions(int colour)
 {
-    QList<Gate *> all;
+    // Sorted by Y as gateYLessThan orders them, on copies of the Ys: the
+    // comparisons (and so the order, equal Ys included) are the same, and
+    // they read no gate.
+    QVector<LayoutSupport::GateByY> all;
+    all.reserve(gates->count());
     for (Gate *gate : gates->elements()) {
         if (gate)
-            all.append(gate);
+            all.append({gate->y, gate});
     }
-    std::sort(all.begin(), all.end(), gateYLessThan);
+    std::sort(all.begin(), all.end());
     QVector<double> bottom(std::max(0, lastColumn + 1), -1e300);
-    for (const Gate *gate : qAsConst(all)) {
+    for (const LayoutSupport::GateByY &entry : qAsConst(all)) {
+        const Gate *gate = entry.gate;
         if (colour != -1 && !(gate->marks & (1 << colour)))
             continue;
         const int c = gate->column;

@@ -7,6 +7,9 @@
 #include "graphengine/model/gates.h"
 
 #include <QHash>
+#include <QSet>
+
+#include <algorithm>
 
 #include <cmath>
 
@@ -40,20 +43,36 @@ double driverMiddle(const Edge *net)
     return net ? net->driverTop + net->driverBottom : 0.0;
 }
 
+// The nets the merges deleted, by the column list they leave. The lists
+// are filtered once when the merges are done: taking each net out at once
+// would walk its column's list for every merge. Merges make no nets, so no
+// new net can take the address of a deleted one before that.
+using DroppedNets = QHash<int, QSet<const Edge *>>;
+
 // A net the merge emptied would stay in the index: the next layout would
 // route it, or give it a generated driver. It goes now.
-void deleteIfEmpty(Module *module, Edge *net, const Edge *kept)
+void deleteIfEmpty(Module *module, Edge *net, const Edge *kept, DroppedNets &dropped)
 {
     if (!net || net == kept || !net->drivers.isEmpty() || !net->loads.isEmpty())
         return;
     if (net->column >= 0 && net->column < module->columnEdges.size())
-        module->columnEdges[net->column].removeAll(net);
+        dropped[net->column].insert(net);
     delete net;
+}
+
+void removeDroppedNets(Module *module, const DroppedNets &dropped)
+{
+    for (auto it = dropped.cbegin(); it != dropped.cend(); ++it) {
+        QList<Edge *> &list = module->columnEdges[it.key()];
+        const QSet<const Edge *> &gone = it.value();
+        list.erase(std::remove_if(list.begin(), list.end(), [&gone](const Edge *net) { return gone.contains(net); }),
+                   list.end());
+    }
 }
 
 // Merges gate g into the pass-through k that holds its name so far; returns
 // the survivor.
-Gate *mergePassThroughs(Module *module, Gate *g, Gate *k)
+Gate *mergePassThroughs(Module *module, Gate *g, Gate *k, DroppedNets &droppedNets)
 {
     trace([&] { return tr("Duplicate Drawing Fake Gate Detected: Drop it: %1,%2").arg(nameOf(g), nameOf(k)); });
     Edge *gOut = outputNet(g);
@@ -87,8 +106,8 @@ Gate *mergePassThroughs(Module *module, Gate *g, Gate *k)
     if (droppedIn && keptIn && droppedIn != keptIn)
         droppedIn->moveAllPortsTo(keptIn);
     dropped->disconnectAll();
-    deleteIfEmpty(module, droppedOut, keptOut);
-    deleteIfEmpty(module, droppedIn, keptIn);
+    deleteIfEmpty(module, droppedOut, keptOut, droppedNets);
+    deleteIfEmpty(module, droppedIn, keptIn, droppedNets);
 
     if (keptOut && !preserved.isNull() && preserved.flags() != 0)
         keptOut->setName(preserved);
@@ -104,8 +123,10 @@ Gate *mergePassThroughs(Module *module, Gate *g, Gate *k)
 
 void Module::drawEdges()
 {
+    DroppedNets droppedNets;
     for (int c = 2; lastColumn > 2 && c < lastColumn && c < columnGates.size(); ++c) {
         QHash<QString, Gate *> seen;
+        seen.reserve(columnGates.at(c).size());
         // The merges disconnect gates, never delete them: the list stays valid.
         for (Gate *g : qAsConst(columnGates[c])) {
             if (!g || g->kind != BaseEnum::COLPASSTHROUGH)
@@ -116,7 +137,7 @@ void Module::drawEdges()
                 seen.insert(key, g);
                 continue;
             }
-            found.value() = mergePassThroughs(this, g, found.value());
+            found.value() = mergePassThroughs(this, g, found.value(), droppedNets);
         }
         for (Gate *k : qAsConst(seen)) {
             Edge *in = inputNet(k);
@@ -129,11 +150,21 @@ void Module::drawEdges()
         }
     }
 
+    removeDroppedNets(this, droppedNets);
     traceEnabled = false;
+    // Column by column, so that the piece feeding a piece through a
+    // pass-through (always in an earlier column) is built first and its
+    // records are shared, not walked again for every piece after it.
+    QVector<Edge *> order;
     for (Edge *net : edges->elements()) {
-        if (net)
-            net->buildLines(columnRight);
+        if (net && net->column != -1)
+            order.append(net);
     }
+    std::stable_sort(order.begin(), order.end(), [](const Edge *a, const Edge *b) { return a->column < b->column; });
+    LineBuildPass pass;
+    pass.built.reserve(order.size());
+    for (Edge *net : qAsConst(order))
+        net->buildLines(columnRight, pass);
 }
 
 } // namespace GraphEngine

@@ -129,8 +129,21 @@ int SlotGroup::allocateSlot(const EdgeBundle &bundle, int &position, double clea
 
     Edge *first = bundle.edges.first();
     const Name busName = busNameOf(first);
+    // The name that would continue a slot's run: the bus name in the slots
+    // that carry its base, else what the slot's run takes from the net.
+    // A name without an index continues no run, so most bundles try no slot.
+    Name probe;
+    if (busName.isNull()) {
+        if (first->name.hasIndex() || first->netNumber != 0)
+            probe = first->name;
+        else if (const GatePort *port = BusSequence::namingPort(first))
+            probe = Name(port->name);
+    } else {
+        probe = busName;
+    }
+    const bool mayContinue = !probe.isNull() && !(probe.flags() & Name::NoIndex);
     QSet<int> noted;
-    if (!busName.isNull()) {
+    if (mayContinue && !busName.isNull()) {
         const QString base = busName.baseText();
         for (auto it = busSlots.lower_bound({base, -1}); it != busSlots.end() && it->first == base; ++it)
             noted.insert(it->second);
@@ -140,9 +153,9 @@ int SlotGroup::allocateSlot(const EdgeBundle &bundle, int &position, double clea
     bool shared = false;
     QString sharedBase;
     auto tryTake = [&](int s) {
-        BusSequence probe = sequence[size_t(s)];
-        const bool continues = busName.isNull() ? probe.appendNet(first)
-                                                : noted.contains(s) && probe.append(busName);
+        int slot = 0;
+        const bool continues = mayContinue && (busName.isNull() || noted.contains(s))
+                               && sequence[size_t(s)].continuation(probe, &slot) != 0;
         if (continues) {
             sharedBase = sequence[size_t(s)].last.baseText();
             position = fill[s];

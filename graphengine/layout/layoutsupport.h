@@ -39,6 +39,16 @@ inline QString number(double value)
     return QString::number(value, 'g', 6);
 }
 
+// A gate with a copy of its Y, ordered as gateYLessThan orders gates: a
+// sort of these compares the same numbers as a sort of the gates (so it
+// gives the same order) without reading the gates scattered in memory.
+struct GateByY
+{
+    double y;
+    Gate *gate;
+    bool operator<(const GateByY &other) const { return y < other.y; }
+};
+
 inline bool isPassThrough(const Gate *gate)
 {
     return gate && gate->kind == BaseEnum::COLPASSTHROUGH;

@@ -13,17 +13,23 @@ using namespace LayoutSupport;
 
 bool Module::shrinkVerticalSpace(int spacing)
 {
-    QList<Gate *> all = gates->elements();
-    all.removeAll(nullptr);
     // Stable, so that a second run over the same Ys gives the same result.
-    std::stable_sort(all.begin(), all.end(), gateYLessThan);
+    // Sorted on copies of the Ys, which the loop then changes.
+    QVector<GateByY> all;
+    all.reserve(gates->count());
+    for (Gate *gate : gates->elements()) {
+        if (gate)
+            all.append({gate->y, gate});
+    }
+    std::stable_sort(all.begin(), all.end());
 
     const int n = std::max(0, lastColumn);
     QVector<double> columnBottoms(n + 1, -1e300);
     double removed = 0.0;
     double lowestBottom = 0.0;
     bool collision = false;
-    for (Gate *g : qAsConst(all)) {
+    for (const GateByY &entry : qAsConst(all)) {
+        Gate *g = entry.gate;
         double top = g->y - removed;
         if (top - lowestBottom > spacing) {
             removed += top - lowestBottom - spacing;

@@ -14,6 +14,27 @@ void BusSequence::startRun(const Name &name)
     step = 0;
 }
 
+int BusSequence::continuation(const Name &name, int *slot) const
+{
+    *slot = varying;
+    if (name.isNull() || (name.flags() & Name::NoIndex) || last.isNull() || last.flags() == 0)
+        return 0;
+    int difference = 0;
+    if (varying == -1) {
+        for (int s = 0; s < name.indexCount(); ++s) {
+            *slot = s;
+            difference = name.index(s) - last.index(s);
+            if (difference != 0)
+                break;
+        }
+    } else {
+        difference = name.index(varying) - last.index(varying);
+    }
+    if ((difference != 1 && difference != -1) || (step != 0 && difference != step) || !Name::sameBase(name, last))
+        return 0;
+    return difference;
+}
+
 bool BusSequence::append(const Name &name)
 {
     if (name.isNull()) {
@@ -23,26 +44,13 @@ bool BusSequence::append(const Name &name)
         step = 0;
         return false;
     }
-    if ((name.flags() & Name::NoIndex) || last.isNull() || last.flags() == 0) {
+    int slot = -1;
+    const int difference = continuation(name, &slot);
+    if (difference == 0) {
         startRun(name);
         return false;
     }
-    int difference = 0;
-    if (varying == -1) {
-        for (int slot = 0; slot < name.indexCount(); ++slot) {
-            varying = slot;
-            difference = name.index(slot) - last.index(slot);
-            if (difference != 0)
-                break;
-        }
-    } else {
-        difference = name.index(varying) - last.index(varying);
-    }
-    if ((difference != 1 && difference != -1) || (step != 0 && difference != step)
-        || !Name::sameBase(name, last)) {
-        startRun(name);
-        return false;
-    }
+    varying = slot;
     step = difference;
     last = name;
     return true;

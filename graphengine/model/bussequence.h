@@ -42,6 +42,12 @@ public:
     // The bus pin of a module-port gate (kinds 15 to 17).
     bool appendGatePort(Gate *gate);
     bool appendNet(Edge *net);
+    // The step (+1 or -1) by which the name would continue the current run,
+    // with the index slot that varies along it; 0 when it would not.
+    int continuation(const Name &name, int *slot) const;
+    // The port whose name appendNet takes for a net without an indexed or
+    // numbered name of its own; null when there is none.
+    static GatePort *namingPort(const Edge *net);
     // Ends the run; with emitLabel, labels its first port with the run without
     // its newest member.
     void flush(bool emitLabel);

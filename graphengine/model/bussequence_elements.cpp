@@ -29,18 +29,22 @@ bool BusSequence::appendNet(Edge *net)
         return false;
     if ((net->name.hasIndex() || net->netNumber != 0) && !setLabels)
         return append(net->name);
+    GatePort *port = namingPort(net);
+    return port ? appendPort(port) : false;
+}
+
+GatePort *BusSequence::namingPort(const Edge *net)
+{
     if (net->drivers.list().isEmpty())
-        return false;
+        return nullptr;
     GatePort *port = net->drivers.list().first();
     if (!port)
-        return false;
+        return nullptr;
     if (!port->name.isEmpty())
-        return appendPort(port);
-    if (port->owner && port->owner->kind == BaseEnum::COLPASSTHROUGH) {
-        if (GatePort *driver = port->owner->firstDriverGate())
-            return appendPort(driver);
-    }
-    return false;
+        return port;
+    if (port->owner && port->owner->kind == BaseEnum::COLPASSTHROUGH)
+        return port->owner->firstDriverGate();
+    return nullptr;
 }
 
 } // namespace GraphEngine

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "baseobject.h"
+#include "linerecords.h"
 #include "name.h"
 #include "portset.h"
 #include "semiindex.h"
@@ -18,6 +19,7 @@ class QStyleOptionGraphicsItem;
 
 namespace GraphEngine {
 
+class Edge;
 class Edges;
 class Gate;
 class GatePort;
@@ -42,6 +44,30 @@ struct TrunkSegment
     double bottom = -2.0;
     QVector<double> junctions;
     bool sorted = false;
+};
+
+// One pass of building the lines of many nets (the layout's drawing step):
+// the nets built so far. A piece whose driving piece is built already takes
+// that piece's records over instead of walking the chain again.
+struct LineBuildPass
+{
+    struct Built
+    {
+        // The chain holding the extents of this piece's pieces: from its
+        // end back to the start, the pieces' extents in the order of the
+        // walk (positions length - 1 down to 0).
+        int chain = -1;
+        int length = 0;
+        // The walk stopped at a loop: the records are not the chain's.
+        bool cut = false;
+        const Edge *net = nullptr;
+    };
+    // In the order built; a net knows its entry (Edge::lineBuildEntry).
+    QVector<Built> built;
+    // The extents of each chain's pieces, its start first, each piece's own
+    // extents in reverse order; a chain forks (copied) only where two pieces
+    // continue one piece.
+    QVector<QVector<QRectF>> chains;
 };
 
 // One net of a module. Its lists refer to ports owned by gates: output ports
@@ -112,6 +138,8 @@ public:
     // Branch lines and trunks of this piece and of the pieces feeding it
     // through pass-through gates; gapX holds the x of each edge column.
     void buildLines(const QVector<double> &gapX);
+    // The same, within a pass that builds the nets in column order.
+    void buildLines(const QVector<double> &gapX, LineBuildPass &pass);
     void paint(QPainter *painter, const QStyleOptionGraphicsItem *option) const;
     // A hit on a branch near its end also names the port there.
     bool collidesWithPath(const QPainterPath &path, GatePort **port) const;
@@ -134,12 +162,15 @@ public:
     double driverBottom = 0.0;
     // Routing column of the trunk; -1: no trunk.
     int column = 0;
+    // This net's entry in the last LineBuildPass that built it (checked
+    // against the pass before use).
+    int lineBuildEntry = -1;
     QPen pen;
     // Shared by the nets of one bus or cluster port row; 0: none.
     int netNumber = 0;
     double trackOffset = 0.0;
-    QVector<BranchLine> branchLines;
-    QVector<TrunkSegment> trunkSegments;
+    LineRecords<BranchLine> branchLines;
+    LineRecords<TrunkSegment> trunkSegments;
     QRectF bounds;
     // Its place in the net index's list, when listed there.
     IndexSlot<Edge> indexSlot;
@@ -150,7 +181,14 @@ private:
     // Takes every entry of the port out of both lists, without a message.
     bool detach(GatePort *port);
     void transfer(PortSet &list, int column, Edge *target, bool moveDrivers);
-    void buildLineTree(const QVector<double> &gapX, Edge *target, int index, int depth);
+    struct LineBuild;
+    void buildLines(const QVector<double> &gapX, LineBuildPass *pass);
+    // Adds this piece to record index of build, then (with chain) the pieces
+    // feeding it to the records after it.
+    void buildLineTree(const QVector<double> &gapX, LineBuild &build, int index, int depth, bool chain);
+    // The one piece feeding this one through a pass-through, when the pass
+    // has built it and it lies in an earlier column; else null.
+    const Edge *builtFeedingPiece(const QVector<double> &gapX, const LineBuildPass &pass, int *entry) const;
 };
 
 // Trunks drawn in the current render pass, by clipped extent, with the pen

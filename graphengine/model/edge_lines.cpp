@@ -15,6 +15,7 @@
 #include <QPainterPath>
 #include <QStyle>
 #include <QStyleOptionGraphicsItem>
+#include <QVarLengthArray>
 
 #include <algorithm>
 #include <cmath>
@@ -189,27 +190,122 @@ void Edge::computeBoundary(bool fileInColumn)
     module->columnEdges[column].append(this);
 }
 
+// The records under construction and the union of the pieces' extents.
+struct Edge::LineBuild
+{
+    QVector<BranchLine> lines;
+    QVector<TrunkSegment> trunks;
+    // The extent of every piece, in the order of the walk.
+    QVarLengthArray<QRectF, 1> extents;
+    bool cut = false;
+};
+
 void Edge::buildLines(const QVector<double> &gapX)
+{
+    buildLines(gapX, nullptr);
+}
+
+void Edge::buildLines(const QVector<double> &gapX, LineBuildPass &pass)
+{
+    buildLines(gapX, &pass);
+}
+
+void Edge::buildLines(const QVector<double> &gapX, LineBuildPass *pass)
 {
     if (column == -1)
         return;
     // Records left from an earlier build would collect their branches twice.
     branchLines.clear();
     trunkSegments.clear();
-    const int records = std::max(1, std::min((module ? module->lastColumn : 0) + 1, 8));
-    branchLines.resize(records);
-    trunkSegments.resize(records);
-    bounds = QRectF(0, 0, 0, 0);
-    buildLineTree(gapX, this, 0, 0);
-    while (!branchLines.isEmpty() && isPlaceholder(branchLines.last()))
-        branchLines.removeLast();
-    while (!trunkSegments.isEmpty() && isPlaceholder(trunkSegments.last()))
-        trunkSegments.removeLast();
-    branchLines.squeeze();
-    bounds.adjust(-1.0, -1.0, 1.0, 1.0);
+    int feedingEntry = -1;
+    const Edge *feeding = pass ? builtFeedingPiece(gapX, *pass, &feedingEntry) : nullptr;
+    // Placeholders only ever trail the records built, and go: room for the
+    // columns (the walk grows it when it goes deeper), or the one own record.
+    const int records = feeding ? 1 : std::max(1, std::min((module ? module->lastColumn : 0) + 1, 8));
+    LineBuild build;
+    build.lines.resize(records);
+    build.trunks.resize(records);
+    // With the feeding piece built, its records are this piece's records
+    // from 1 on: only record 0 is this piece's own.
+    buildLineTree(gapX, build, 0, 0, !feeding);
+    while (!build.lines.isEmpty() && isPlaceholder(build.lines.last()))
+        build.lines.removeLast();
+    // A flat piece leaves a placeholder trunk (its junctions kept), which
+    // goes at the end of the records but stays between records.
+    if (feeding && !feeding->trunkSegments.isEmpty()) {
+        build.trunks.resize(1);
+    } else {
+        while (!build.trunks.isEmpty() && isPlaceholder(build.trunks.last()))
+            build.trunks.removeLast();
+    }
+    build.lines.squeeze();
+    build.trunks.squeeze();
+    branchLines.setRecords(build.lines, feeding ? feeding->branchLines : LineRecords<BranchLine>());
+    trunkSegments.setRecords(build.trunks, feeding ? feeding->trunkSegments : LineRecords<TrunkSegment>());
+    if (!pass) {
+        QRectF extent(0, 0, 0, 0);
+        for (const QRectF &piece : qAsConst(build.extents))
+            extent = extent.united(piece);
+        bounds = extent.adjusted(-1.0, -1.0, 1.0, 1.0);
+        return;
+    }
+    // The extents go after those of the feeding piece's chain.
+    LineBuildPass::Built built;
+    built.cut = build.cut;
+    if (feedingEntry >= 0) {
+        const LineBuildPass::Built &from = pass->built.at(feedingEntry);
+        built.chain = from.chain;
+        if (pass->chains.at(from.chain).size() != from.length) {
+            built.chain = pass->chains.size();
+            pass->chains.append(pass->chains.at(from.chain).mid(0, from.length));
+        }
+    } else {
+        built.chain = pass->chains.size();
+        pass->chains.append(QVector<QRectF>());
+    }
+    QVector<QRectF> &chain = pass->chains[built.chain];
+    for (int i = build.extents.size() - 1; i >= 0; --i)
+        chain.append(build.extents.at(i));
+    built.length = chain.size();
+    built.net = this;
+    lineBuildEntry = pass->built.size();
+    pass->built.append(built);
+    // The union in the order of the walk, as rounding has it.
+    QRectF extent(0, 0, 0, 0);
+    for (int i = chain.size() - 1; i >= 0; --i)
+        extent = extent.united(chain.at(i));
+    bounds = extent.adjusted(-1.0, -1.0, 1.0, 1.0);
 }
 
-void Edge::buildLineTree(const QVector<double> &gapX, Edge *target, int index, int depth)
+const Edge *Edge::builtFeedingPiece(const QVector<double> &gapX, const LineBuildPass &pass, int *entry) const
+{
+    *entry = -1;
+    if (column < 0 || column >= gapX.size())
+        return nullptr;
+    const Edge *feeding = nullptr;
+    for (const GatePort *port : drivers.list()) {
+        if (!port || !port->owner || port->owner->kind != BaseEnum::COLPASSTHROUGH)
+            continue;
+        const GatePort *input = port->owner->constPortAt(2, 0);
+        if (!input || !input->net)
+            continue;
+        // Two pieces feeding this one share its records from 1 on.
+        if (feeding)
+            return nullptr;
+        feeding = input->net;
+    }
+    // A piece in an earlier column ends the chain's walk as the full walk
+    // would; anything else (a loop, a column out of range) takes that walk.
+    if (!feeding || feeding->column < 0 || feeding->column >= column)
+        return nullptr;
+    const int found = feeding->lineBuildEntry;
+    if (found < 0 || found >= pass.built.size() || pass.built.at(found).net != feeding || pass.built.at(found).cut)
+        return nullptr;
+    *entry = found;
+    return feeding;
+}
+
+void Edge::buildLineTree(const QVector<double> &gapX, LineBuild &build, int index, int depth, bool chain)
 {
     if (column < 0 || column >= gapX.size()) {
         logCritical(tr("Edge %1 lies outside the columns (%2)").arg(name.toString(false)).arg(column));
@@ -217,19 +313,21 @@ void Edge::buildLineTree(const QVector<double> &gapX, Edge *target, int index, i
     }
     // Pieces feed each other from column to column, so a chain longer than
     // the columns is a loop that must not recurse for ever.
-    if (depth > gapX.size())
+    if (depth > gapX.size()) {
+        build.cut = true;
         return;
+    }
     const double x = gapX.at(column) + trackOffset;
     const double top = std::min(loadTop, driverTop);
     const double bottom = std::max(loadBottom, driverBottom);
     const bool flat = qFuzzyCompare(top, bottom);
 
-    if (index >= target->branchLines.size())
-        target->branchLines.resize(index + 8);
-    if (index >= target->trunkSegments.size())
-        target->trunkSegments.resize(index + 10);
-    BranchLine &line = target->branchLines[index];
-    TrunkSegment &trunk = target->trunkSegments[index];
+    if (index >= build.lines.size())
+        build.lines.resize(index + 8);
+    if (index >= build.trunks.size())
+        build.trunks.resize(index + 10);
+    BranchLine &line = build.lines[index];
+    TrunkSegment &trunk = build.trunks[index];
     if (isPlaceholder(line))
         line.xMin = line.xMax = line.x = x;
     line.sorted = false;
@@ -261,7 +359,7 @@ void Edge::buildLineTree(const QVector<double> &gapX, Edge *target, int index, i
         if (port && port->scenePos().x() != x)
             addBranch(port, driverTop, driverBottom);
     }
-    target->bounds = target->bounds.united(QRectF(line.xMin - 1, top - 1, line.xMax - line.xMin + 2, bottom - top + 2));
+    build.extents.append(QRectF(line.xMin - 1, top - 1, line.xMax - line.xMin + 2, bottom - top + 2));
     if (!line.sorted) {
         std::sort(line.branches.begin(), line.branches.end(), branchLess);
         line.sorted = true;
@@ -271,12 +369,14 @@ void Edge::buildLineTree(const QVector<double> &gapX, Edge *target, int index, i
         trunk.sorted = true;
     }
 
+    if (!chain)
+        return;
     for (GatePort *port : drivers.list()) {
         if (!port || !port->owner || port->owner->kind != BaseEnum::COLPASSTHROUGH)
             continue;
         const GatePort *input = port->owner->portAt(2, 0);
         if (input && input->net)
-            input->net->buildLineTree(gapX, target, index + 1, depth + 1);
+            input->net->buildLineTree(gapX, build, index + 1, depth + 1, true);
     }
 }
 

@@ -8,6 +8,7 @@
 #include <QtTest>
 
 #include <cmath>
+#include <cstring>
 
 using namespace GraphEngine;
 using namespace LayoutFixture;
@@ -198,6 +199,36 @@ private slots:
         QCOMPARE(m->edgeColumnWidth.at(0), 30.0);
     }
 
+    // A bus whose members come in two bundles (another net lies between
+    // them): the second bundle continues the first one's run and shares its
+    // slot; a net whose name has no index continues no run.
+    void busContinuesAcrossBundles()
+    {
+        const QStringList outs{QStringLiteral("y0"), QStringLiteral("y1"), QStringLiteral("y2"), QStringLiteral("y3"),
+                               QStringLiteral("y4")};
+        const QStringList ins{QStringLiteral("a0"), QStringLiteral("a1"), QStringLiteral("a2"), QStringLiteral("a3"),
+                              QStringLiteral("a4")};
+        Gate *d = placed(QStringLiteral("d"), 0, 0, {}, outs);
+        Gate *l = placed(QStringLiteral("l"), 1, -100, ins, {});
+        const QStringList nets{QStringLiteral("bus[0]"), QStringLiteral("bus[1]"), QStringLiteral("other"),
+                               QStringLiteral("bus[2]"), QStringLiteral("bus[3]")};
+        for (int i = 0; i < 5; ++i) {
+            wire(m, d, outs.at(i), nets.at(i));
+            wire(m, l, ins.at(i), nets.at(i));
+        }
+        setColumns(1);
+        m->computeEdgeBoundaries();
+        m->computeEdgeVerticalSegments(10.0, 10.0);
+        QStringList offsets;
+        for (const QString &name : nets)
+            offsets << QString::number(net(m, name)->trackOffset);
+        // One slot of four bus members (positions 0 to 3 of 5 places) and
+        // one of its own for the net between them.
+        QCOMPARE(offsets, (QStringList{QStringLiteral("10"), QStringLiteral("12"), QStringLiteral("30"),
+                                       QStringLiteral("14"), QStringLiteral("16")}));
+        QCOMPARE(m->edgeColumnWidth.at(0), 50.0);
+    }
+
     // A slot is reused only below its last Y plus the clearance.
     void slotReuse()
     {
@@ -344,6 +375,178 @@ private slots:
         std::reverse(back.begin(), back.end());
         QCOMPARE(back, path);
         QCOMPARE(portWithoutBranch(m), QString());
+    }
+
+    // The records and bounds of a net, exact to the bit, as text.
+    static QString linesText(const Edge *e)
+    {
+        auto bits = [](double v) {
+            quint64 b = 0;
+            memcpy(&b, &v, sizeof b);
+            return QString::number(b, 16);
+        };
+        QString out = QStringLiteral("%1 %2 %3 %4 |").arg(bits(e->bounds.x()), bits(e->bounds.y()),
+                                                          bits(e->bounds.width()), bits(e->bounds.height()));
+        for (const BranchLine &l : e->branchLines) {
+            out += QStringLiteral(" L%1,%2,%3,%4:").arg(bits(l.x), bits(l.xMin), bits(l.xMax)).arg(l.sorted);
+            for (const QPointF &b : l.branches)
+                out += QStringLiteral(" %1/%2").arg(bits(b.x()), bits(b.y()));
+        }
+        for (const TrunkSegment &t : e->trunkSegments) {
+            out += QStringLiteral(" T%1,%2,%3,%4:").arg(bits(t.x), bits(t.top), bits(t.bottom)).arg(t.sorted);
+            for (double j : t.junctions)
+                out += QStringLiteral(" %1").arg(bits(j));
+        }
+        return out;
+    }
+
+    // A chain of pieces with a flat piece in it and a piece feeding two
+    // pass-throughs: in the drawing step each piece takes the records of
+    // the piece feeding it over (the chain is held once), and every net
+    // ends up exactly as when it walks its chain alone.
+    void sharedChains()
+    {
+        Gate *d = placed(QStringLiteral("d"), 0, 0.3, {}, {QStringLiteral("y")});
+        auto passThrough = [&](const QString &name, int column, double y) {
+            Gate *pt = placed(name, column, y, {QStringLiteral("i")}, {QStringLiteral("o")}, BaseEnum::COLPASSTHROUGH);
+            pt->ports.list().last()->tip = pt->ports.list().first()->tip;
+            return pt;
+        };
+        // Level with the driver: the first piece is flat.
+        Gate *p1 = passThrough(QStringLiteral("p1"), 1, 0.3);
+        Gate *p2 = passThrough(QStringLiteral("p2"), 2, 41.7);
+        Gate *p3 = passThrough(QStringLiteral("p3"), 2, 83.1);
+        Gate *l2 = placed(QStringLiteral("l2"), 3, 120.9, {QStringLiteral("a")}, {});
+        Gate *l3 = placed(QStringLiteral("l3"), 3, 7.7, {QStringLiteral("a")}, {});
+        Gate *side = placed(QStringLiteral("side"), 2, 60.1, {QStringLiteral("a")}, {});
+        wire(m, d, QStringLiteral("y"), QStringLiteral("a0"));
+        wire(m, p1, QStringLiteral("i"), QStringLiteral("a0"));
+        wire(m, p1, QStringLiteral("o"), QStringLiteral("a1"));
+        wire(m, side, QStringLiteral("a"), QStringLiteral("a1"));
+        for (Gate *pt : {p2, p3})
+            wire(m, pt, QStringLiteral("i"), QStringLiteral("a1"));
+        wire(m, p2, QStringLiteral("o"), QStringLiteral("a2"));
+        wire(m, l2, QStringLiteral("a"), QStringLiteral("a2"));
+        wire(m, p3, QStringLiteral("o"), QStringLiteral("a3"));
+        wire(m, l3, QStringLiteral("a"), QStringLiteral("a3"));
+        // Two chains joining in one piece: it walks both.
+        Gate *e = placed(QStringLiteral("e"), 0, 150.3, {}, {QStringLiteral("y")});
+        Gate *f = placed(QStringLiteral("f"), 0, 190.7, {}, {QStringLiteral("y")});
+        Gate *q1 = passThrough(QStringLiteral("q1"), 1, 160.9);
+        Gate *q2 = passThrough(QStringLiteral("q2"), 1, 200.1);
+        Gate *lj = placed(QStringLiteral("lj"), 2, 170.5, {QStringLiteral("a")}, {});
+        wire(m, e, QStringLiteral("y"), QStringLiteral("b0"));
+        wire(m, q1, QStringLiteral("i"), QStringLiteral("b0"));
+        wire(m, f, QStringLiteral("y"), QStringLiteral("c0"));
+        wire(m, q2, QStringLiteral("i"), QStringLiteral("c0"));
+        for (Gate *q : {q1, q2})
+            wire(m, q, QStringLiteral("o"), QStringLiteral("j"));
+        wire(m, lj, QStringLiteral("a"), QStringLiteral("j"));
+        setColumns(3);
+        m->columnWidths = {10.3, 10.7, 11.1, 10.9};
+        route();
+
+        Edge *a0 = net(m, QStringLiteral("a0"));
+        Edge *a1 = net(m, QStringLiteral("a1"));
+        Edge *a2 = net(m, QStringLiteral("a2"));
+        Edge *a3 = net(m, QStringLiteral("a3"));
+        QVERIFY(a0->trunkSegments.isEmpty());
+        QCOMPARE(a1->branchLines.size(), 2);
+        // The flat first piece leaves its placeholder trunk between records.
+        QCOMPARE(a1->trunkSegments.size(), 1);
+        QCOMPARE(a2->branchLines.size(), 3);
+        QCOMPARE(a2->trunkSegments.size(), 2);
+        QVERIFY(a2->branchLines.sharesWith(a1->branchLines, 1));
+        QVERIFY(a3->branchLines.sharesWith(a1->branchLines, 1));
+        QVERIFY(a2->trunkSegments.sharesWith(a1->trunkSegments, 1));
+        QCOMPARE(portWithoutBranch(m), QString());
+        QCOMPARE(a2->pathBetween(l2->ports.list().first(), d->ports.list().first()).size(), 8);
+
+        Edge *j = net(m, QStringLiteral("j"));
+        QCOMPARE(j->branchLines.size(), 2);
+        QCOMPARE(j->branchLines.at(1).branches.size(), 4);
+
+        const QList<Edge *> nets = {a0, a1, a2, a3, net(m, QStringLiteral("b0")), net(m, QStringLiteral("c0")), j};
+        QStringList drawn;
+        for (Edge *n : nets)
+            drawn << linesText(n);
+
+        // Writing to a piece's records never reaches the piece it shares
+        // them with.
+        const double before = a1->branchLines.at(0).x;
+        a2->branchLines[1].x = -7.0;
+        QCOMPARE(a1->branchLines.at(0).x, before);
+        QCOMPARE(a2->branchLines.at(1).x, -7.0);
+        QCOMPARE(a2->branchLines.size(), 3);
+
+        QStringList alone;
+        for (Edge *n : nets) {
+            n->buildLines(m->columnRight);
+            alone << linesText(n);
+        }
+        QCOMPARE(drawn, alone);
+    }
+
+    // A seeded netlist of a few hundred gates whose nets reach many columns
+    // ahead and whose nets join two chains: laid out up to the drawing step,
+    // every net holds exactly (to the bit) what it builds walking its chain
+    // alone.
+    void drawnAsWalked()
+    {
+        QRandomGenerator random(20261206u);
+        constexpr int Levels = 14;
+        QVector<QStringList> levels(Levels + 1);
+        for (int i = 0; i < 6; ++i) {
+            const QString name = QStringLiteral("in%1").arg(i);
+            input(m, name);
+            levels[0] << name;
+        }
+        for (int i = 0; i < 320; ++i) {
+            const int level = 1 + i % Levels;
+            const QStringList pins = {QStringLiteral("a"), QStringLiteral("b")};
+            Gate *g = makeGate(m, QStringLiteral("g%1").arg(i), pins, {QStringLiteral("y")}, BaseEnum::AND);
+            for (const QString &pin : pins) {
+                const int from = random.bounded(4) == 0 ? int(random.bounded(level)) : level - 1;
+                const QStringList &nets = levels.at(from);
+                wire(m, g, pin, nets.at(random.bounded(nets.size())));
+            }
+            const QString out = QStringLiteral("n%1").arg(i);
+            wire(m, g, QStringLiteral("y"), out);
+            levels[level] << out;
+        }
+        for (int i = 0; i < 4; ++i) {
+            const QString name = QStringLiteral("out%1").arg(i);
+            output(m, name);
+            cell(m, QStringLiteral("ob%1").arg(i), levels.at(Levels).at(i), name);
+        }
+        runFront(m, 6);
+        while (m->clusterRepeatingPatterns(true)) {
+        }
+        m->orderColumns();
+        m->computeGateYPositionFromHierarchy(10.0, true, false);
+        m->computeOutputPortY(10.0);
+        m->shrinkVerticalSpace(10);
+        m->alignInputOutputPorts();
+        route();
+
+        int shared = 0;
+        int pieces = 0;
+        QStringList drawn;
+        for (Edge *e : m->edges->elements()) {
+            drawn << linesText(e);
+            pieces += e->branchLines.size() > 1;
+            for (Edge *other : m->edges->elements())
+                shared += other != e && e->branchLines.size() > 1 && e->branchLines.sharesWith(other->branchLines, 1);
+        }
+        // Long chains, shared.
+        QVERIFY2(pieces > 100, qPrintable(QString::number(pieces)));
+        QVERIFY2(shared > 100, qPrintable(QString::number(shared)));
+        QStringList alone;
+        for (Edge *e : m->edges->elements()) {
+            e->buildLines(m->columnRight);
+            alone << linesText(e);
+        }
+        QCOMPARE(drawn, alone);
     }
 
     // Same-named pass-throughs of one column merge; the user name stays,
