@@ -366,7 +366,9 @@ int writeNetlist(int count, const QString &path)
 {
     ModuleMap modules;
     Module *module = Module::findOrCreateModule(modules, QStringLiteral("top"), nullptr);
-    generate(module, count, 20261206u);
+    NetlistGenerator::Shape shape;
+    shape.gates = count;
+    NetlistGenerator::generate(module, shape, 20261206u);
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         QTextStream(stderr) << "cannot write " << path << ": " << file.errorString() << "\n";
