@@ -374,17 +374,7 @@ int writeNetlist(int count, const QString &path)
         QTextStream(stderr) << "cannot write " << path << ": " << file.errorString() << "\n";
         return 1;
     }
-    QString verilog = module->writeVerilog();
-    // The writer leaves an output port whose net has another name
-    // unconnected; the peers would drop everything as unobserved. Each
-    // output port gets its net assigned.
-    QString assigns;
-    for (const Gate *port : module->portGates->elements()) {
-        const GatePort *pin = port && port->kind == BaseEnum::OUTPUTPORT ? port->constPortAt(2, 0) : nullptr;
-        if (pin && pin->net && pin->net->name.text() != port->name.text())
-            assigns += QStringLiteral("  assign %1 = %2;\n").arg(port->name.text(), pin->net->name.text());
-    }
-    verilog.insert(verilog.lastIndexOf(QLatin1String("endmodule")), assigns);
+    const QString verilog = module->writeVerilog();
     const QByteArray text = verilog.toUtf8();
     const bool written = file.write(text) == text.size() && file.flush();
     deleteModules(modules);

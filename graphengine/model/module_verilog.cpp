@@ -184,7 +184,29 @@ QString Writer::write(Module *module)
     if (!run.first.isNull())
         close(run);
 
+    // A port gate on a net of another name (a renamed or generated net) is
+    // joined to it here; the gates only ever name the net, so without this
+    // the port would be written unconnected.
     QString statements;
+    for (const Gate *gate : module->portGates->elements()) {
+        if (!gate || directionOf(gate->kind).isEmpty() || gate->name.isNull())
+            continue;
+        QSet<const Edge *> joined;
+        for (const GatePort *pin : gate->ports.list()) {
+            const Edge *net = pin ? pin->net : nullptr;
+            if (!net || net->name.isNull() || net->name.toString(false) == gate->name.toString(false) || joined.contains(net))
+                continue;
+            joined.insert(net);
+            const QString port = verilogSignal(gate->name);
+            const QString wire = verilogSignal(net->name);
+            if (gate->kind == BaseEnum::OUTPUTPORT)
+                statements += QStringLiteral("  assign %1 = %2;\n").arg(port, wire);
+            else if (gate->kind == BaseEnum::INPUTPORT)
+                statements += QStringLiteral("  assign %1 = %2;\n").arg(wire, port);
+            else // both ways: a switch
+                statements += QStringLiteral("  tran (%1, %2);\n").arg(port, wire);
+        }
+    }
     QMap<QString, Module *> subModules;
     for (Gate *gate : module->gates->elements()) {
         if (!gate)

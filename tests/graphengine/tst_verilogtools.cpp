@@ -272,6 +272,53 @@ private slots:
         releaseModuleRegistry();
     }
 
+    // Ports on nets of another name (the layout renames and generates
+    // nets): a simulation shows the signal passes through them.
+    void portsOnNetsOfAnotherName()
+    {
+        Module *top = Module::findOrCreateModule(registry, QStringLiteral("top"), nullptr);
+        auto portOn = [top](const QString &name, const QString &netName, int direction) {
+            top->findOrCreatePortGate(name, netName,
+                                      PortAttributes::make(direction, direction == BaseEnum::Output ? 0 : 2, 0, 0,
+                                                           false, 0),
+                                      false);
+        };
+        portOn(QStringLiteral("a"), QStringLiteral("na"), BaseEnum::Input);
+        portOn(QStringLiteral("y"), QStringLiteral("ny"), BaseEnum::Output);
+        portOn(QStringLiteral("io"), QStringLiteral("nio"), BaseEnum::InOut);
+        Gate *inverter = logic(top, BaseEnum::INVERTER, 1, QStringLiteral("inv"));
+        wire(inverter, QStringLiteral("A"), QStringLiteral("na"));
+        wire(inverter, QStringLiteral("Out"), QStringLiteral("ny"));
+        Gate *driver = logic(top, BaseEnum::TRISTATE, 2, QStringLiteral("drive"));
+        wire(driver, QStringLiteral("A"), QStringLiteral("ny"));
+        wire(driver, QStringLiteral("S"), QStringLiteral("na"));
+        wire(driver, QStringLiteral("Out"), QStringLiteral("nio"));
+        portOn(QStringLiteral("r"), QStringLiteral("nr"), BaseEnum::Output);
+        Gate *reader = logic(top, BaseEnum::INVERTER, 1, QStringLiteral("read"));
+        wire(reader, QStringLiteral("A"), QStringLiteral("nio"));
+        wire(reader, QStringLiteral("Out"), QStringLiteral("nr"));
+        // yosys has no switch primitives (the inout's "tran"): Icarus alone.
+        const QString path = writeTop(QStringLiteral("renamed.v"));
+
+        const QString bench = dir.filePath(QStringLiteral("renamed_tb.v"));
+        QFile file(bench);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        // The bench drives the inout while the module's own driver is off.
+        file.write("module tb; reg a; wire y; wire io; wire r;\n"
+                   "  assign io = a ? 1'bz : 1'b1;\n"
+                   "  top t(.a(a), .y(y), .io(io), .r(r));\n"
+                   "  initial begin a = 0; #1 $display(\"%b%b%b\", y, io, r);\n"
+                   "    a = 1; #1 $display(\"%b%b%b\", y, io, r); end\n"
+                   "endmodule\n");
+        file.close();
+        const QString simulation = dir.filePath(QStringLiteral("renamed.vvp"));
+        const ToolRun compiled = run(QStringLiteral("iverilog"), {QStringLiteral("-o"), simulation, path, bench});
+        QVERIFY2(compiled.exitCode == 0, qPrintable(compiled.output));
+        const ToolRun simulated = run(QStringLiteral("vvp"), {QStringLiteral("-n"), simulation});
+        QVERIFY2(simulated.exitCode == 0, qPrintable(simulated.output));
+        QCOMPARE(simulated.output.split(QLatin1Char('\n')).mid(0, 2), (QStringList{"110", "001"}));
+    }
+
     // Generated netlists: yosys counts what the netlist holds.
     void generated_data()
     {
