@@ -24,20 +24,27 @@ MarkTable::Node *freeList = nullptr;
 
 MarkTable::MarkTable(int slotCount)
     : size(std::max(1, slotCount))
-    , m_keys(new quintptr[size])
-    , m_values(new int[size])
-    , m_stamps(new quint32[size])
-    , m_heads(new Node *[size])
-    , m_tails(new Node *[size])
 {
+    generation = 2;
+}
+
+void MarkTable::allocateSlots()
+{
+    // Every module has a table, but only the laid-out ones mark anything:
+    // the sub-modules that folding makes, many per netlist, never need the
+    // slots.
+    m_keys = new quintptr[size];
+    m_values = new int[size];
+    m_stamps = new quint32[size];
+    m_heads = new Node *[size];
+    m_tails = new Node *[size];
     // Every slot is empty from the start; its key is set as well, so that no
     // stamp that comes round again ever shows an unset key.
     std::fill(m_keys, m_keys + size, quintptr(0));
     std::fill(m_values, m_values + size, -1);
-    std::fill(m_stamps, m_stamps + size, 1u);
+    std::fill(m_stamps, m_stamps + size, generation - 1);
     std::fill(m_heads, m_heads + size, nullptr);
     std::fill(m_tails, m_tails + size, nullptr);
-    generation = 2;
 }
 
 MarkTable::~MarkTable()
@@ -47,7 +54,7 @@ MarkTable::~MarkTable()
     delete[] m_stamps;
     {
         QMutexLocker locker(&sharedListLock());
-        for (int slot = 0; slot < size; ++slot) {
+        for (int slot = 0; m_heads && slot < size; ++slot) {
             if (m_heads[slot]) {
                 m_tails[slot]->next = freeList;
                 freeList = m_heads[slot];
@@ -67,7 +74,7 @@ MarkTable::~MarkTable()
 void MarkTable::startRun()
 {
     count = 0;
-    if (++generation == 1)
+    if (++generation == 1 && m_stamps)
         std::fill(m_stamps, m_stamps + size, 0u);
 }
 
@@ -79,6 +86,8 @@ int MarkTable::slotOf(quintptr key) const
 
 int *MarkTable::entryOf(quintptr key) const
 {
+    if (!m_stamps)
+        return nullptr;
     const int slot = slotOf(key);
     if (m_stamps[slot] != generation)
         return nullptr;
@@ -103,6 +112,8 @@ void MarkTable::releaseChain(int slot)
 
 void MarkTable::mark(quintptr key, int value)
 {
+    if (!m_stamps)
+        allocateSlots();
     const int slot = slotOf(key);
     if (m_stamps[slot] != generation) {
         releaseChain(slot);

@@ -47,6 +47,8 @@ public:
     struct Node;
 
 private:
+    // The slots come with the first mark.
+    void allocateSlots();
     int slotOf(quintptr key) const;
     // The value cell of the key's entry in a current slot, or null.
     int *entryOf(quintptr key) const;

@@ -29,9 +29,10 @@ public:
     void setPropertyThunk(const BaseObject *source);
     const QVariant *findProperty(const QString &key) const;
 
-    // Low 8 bits: the traversal mark bits handed out by allocateColor().
-    int marks = 0;
     QMap<QString, QVariant> properties;
+    // Low 8 bits: the traversal mark bits handed out by allocateColor().
+    // Last, so that a derived class's first int fills the padding after it.
+    int marks = 0;
 
 protected:
     void mergeProperty(const QString &key, const QVariant &value);

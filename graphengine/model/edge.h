@@ -151,6 +151,10 @@ public:
     // From portA to portB along the net; empty when no path is found.
     QVector<QPointF> pathBetween(const GatePort *portA, const GatePort *portB) const;
 
+    // Shared by the nets of one bus or cluster port row; 0: none. First, in
+    // the padding behind the base's marks: a net piece of every split net
+    // then fits a smaller allocation.
+    int netNumber = 0;
     PortSet drivers;
     PortSet loads;
     Name name;
@@ -166,8 +170,6 @@ public:
     // against the pass before use).
     int lineBuildEntry = -1;
     QPen pen;
-    // Shared by the nets of one bus or cluster port row; 0: none.
-    int netNumber = 0;
     double trackOffset = 0.0;
     LineRecords<BranchLine> branchLines;
     LineRecords<TrunkSegment> trunkSegments;

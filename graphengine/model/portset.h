@@ -78,8 +78,6 @@ public:
     // Deletes every port (for the gate's own set only).
     void deleteAll();
 
-    // Set after ordering; cleared by every insertion and replacement.
-    bool sorted = false;
     // groupStart[g]: index of the first port whose sort group is g or lower;
     // -1 in entry 3 marks the table stale.
     int groupStart[4] = {-1, -1, -1, -1};
@@ -104,6 +102,12 @@ private:
     // No port stands before this position.
     mutable int m_head = 0;
     mutable bool m_indexed = false;
+
+public:
+    // Set after ordering; cleared by every insertion and replacement.
+    // Declared last with the other flag: a set sits in every gate and net
+    // (pass-throughs included), and the two bytes share one padding word.
+    bool sorted = false;
 };
 
 } // namespace GraphEngine

@@ -133,6 +133,35 @@ private slots:
         QVERIFY(t.isMarked(quintptr(64), 7));
     }
 
+    void markTableWithoutMarksSurvivesRunsAndStartsEmpty()
+    {
+        MarkTable t(101);
+        const quintptr key = 400;
+        QVERIFY(!t.isMarked(key, 0));
+        t.unmark(key, 0);
+        t.generation = 0xFFFFFFFFu;
+        t.startRun();
+        QCOMPARE(t.generation, 0u);
+        QVERIFY(!t.isMarked(key, 0));
+
+        // A spare node on the shared list shows whether the first mark
+        // found its slot empty (no node taken) in that run numbered 0.
+        MarkTable other(101);
+        other.mark(key, 1);
+        other.mark(key + 4 * 101, 1);
+        other.startRun();
+        other.mark(key, 0);
+        const int spare = MarkTable::freeNodeCount();
+        QVERIFY(spare >= 1);
+        t.mark(key, 3);
+        QCOMPARE(MarkTable::freeNodeCount(), spare);
+        QCOMPARE(t.count, 1);
+        QVERIFY(t.isMarked(key, 3));
+        QVERIFY(!t.isMarked(key + 4 * 101, 3));
+        t.startRun();
+        QVERIFY(!t.isMarked(key, 3));
+    }
+
     // Ordering predicates --------------------------------------------------
 
     void gateOrders()
