@@ -355,6 +355,26 @@ int runOne(int count)
     timer.restart();
     deleteModules(modules);
     out << QStringLiteral("  %1 %2 ms\n").arg(QStringLiteral("teardown"), -26).arg(timer.nsecsElapsed() / 1e6, 9, 'f', 2);
+    // What the viewer pays for a netlist it has never laid out: the whole
+    // driver, its folding passes included, and the scene items.
+    {
+        ModuleMap freshModules;
+        Module *fresh = Module::findOrCreateModule(freshModules, QStringLiteral("top"), nullptr);
+        NetlistGenerator::generate(fresh, shape, 20261206u);
+        timer.restart();
+        fresh->computeLayout(10.0, true, false);
+        const qint64 freshNs = timer.nsecsElapsed();
+        timer.restart();
+        fillScene(&scene, fresh);
+        const qint64 freshItemsNs = timer.nsecsElapsed();
+        scene.clear();
+        out << QStringLiteral("  %1 %2 ms, scene items %3 ms, together %4 ms\n")
+                   .arg(QStringLiteral("computeLayout (fresh)"), -26)
+                   .arg(freshNs / 1e6, 9, 'f', 2)
+                   .arg(freshItemsNs / 1e6, 0, 'f', 2)
+                   .arg((freshNs + freshItemsNs) / 1e6, 0, 'f', 2);
+        deleteModules(freshModules);
+    }
     out << "  peak memory " << peakKiB() / 1024 << " MiB\n";
     return intact ? 0 : 1;
 }
