@@ -187,6 +187,15 @@ void paintScene(QGraphicsScene *scene)
     renderScene(scene, &painter, QRectF(image.rect()), scene->itemsBoundingRect());
 }
 
+void printDriverRun(QTextStream &out, const QString &label, qint64 layoutNs, qint64 itemsNs)
+{
+    out << QStringLiteral("  %1 %2 ms, scene items %3 ms, together %4 ms\n")
+               .arg(label, -26)
+               .arg(layoutNs / 1e6, 9, 'f', 2)
+               .arg(itemsNs / 1e6, 0, 'f', 2)
+               .arg((layoutNs + itemsNs) / 1e6, 0, 'f', 2);
+}
+
 int runOne(int count)
 {
     QTextStream out(stdout);
@@ -340,11 +349,7 @@ int runOne(int count)
     fillScene(&scene, module);
     const qint64 itemsAgainNs = timer.nsecsElapsed();
     scene.clear();
-    out << QStringLiteral("  %1 %2 ms, scene items %3 ms, together %4 ms\n")
-               .arg(QStringLiteral("computeLayout (again)"), -26)
-               .arg(againNs / 1e6, 9, 'f', 2)
-               .arg(itemsAgainNs / 1e6, 0, 'f', 2)
-               .arg((againNs + itemsAgainNs) / 1e6, 0, 'f', 2);
+    printDriverRun(out, QStringLiteral("computeLayout (again)"), againNs, itemsAgainNs);
     // The first report starts the clock.
     out << "    steps: " << againSteps.mid(1).join(QStringLiteral(", ")) << "\n";
     // The run's own gates and net pieces are gone again.
@@ -368,11 +373,7 @@ int runOne(int count)
         fillScene(&scene, fresh);
         const qint64 freshItemsNs = timer.nsecsElapsed();
         scene.clear();
-        out << QStringLiteral("  %1 %2 ms, scene items %3 ms, together %4 ms\n")
-                   .arg(QStringLiteral("computeLayout (fresh)"), -26)
-                   .arg(freshNs / 1e6, 9, 'f', 2)
-                   .arg(freshItemsNs / 1e6, 0, 'f', 2)
-                   .arg((freshNs + freshItemsNs) / 1e6, 0, 'f', 2);
+        printDriverRun(out, QStringLiteral("computeLayout (fresh)"), freshNs, freshItemsNs);
         deleteModules(freshModules);
     }
     out << "  peak memory " << peakKiB() / 1024 << " MiB\n";
