@@ -35,6 +35,15 @@ class TestClustering : public QObject
         return flops;
     }
 
+    // Runs the clustering step on a layout whose only gates stand in column 2.
+    bool clusterColumn(const QList<Gate *> &gates)
+    {
+        m->lastColumn = 3;
+        m->columnGates = {{}, {}, gates, {}};
+        m->columnWidths = QVector<double>(4, 10.0);
+        return m->clusterRepeatingPatterns(true);
+    }
+
     static Gate *clusterGate(const Module *module)
     {
         for (Gate *g : module->gates->elements()) {
@@ -229,11 +238,8 @@ private slots:
         // A single flip-flop on indexed nets.
         VerilogNetlist::dFlop(m, QStringLiteral("lone"), QStringLiteral("e[0]"), QStringLiteral("c"),
                               QStringLiteral("f[0]"));
-        m->lastColumn = 3;
-        m->columnGates = {{}, {}, m->gates->elements(), {}};
-        m->columnWidths = QVector<double>(4, 10.0);
         const int before = m->gates->count();
-        QVERIFY(!m->clusterRepeatingPatterns(true));
+        QVERIFY(!clusterColumn(m->gates->elements()));
         QCOMPARE(m->gates->count(), before);
     }
 
@@ -243,10 +249,7 @@ private slots:
         for (int i = 0; i < 3; ++i)
             VerilogNetlist::dFlop(m, QStringLiteral("f%1").arg(i), QStringLiteral("a%1").arg(i),
                                   QStringLiteral("clk"), QStringLiteral("b%1").arg(i));
-        m->lastColumn = 3;
-        m->columnGates = {{}, {}, m->gates->elements(), {}};
-        m->columnWidths = QVector<double>(4, 10.0);
-        QVERIFY(m->clusterRepeatingPatterns(true));
+        QVERIFY(clusterColumn(m->gates->elements()));
         Gate *cluster = clusterGate(m);
         QVERIFY(cluster);
         QCOMPARE(cluster->typeName, QStringLiteral("FFDCLKQ_3"));
@@ -263,10 +266,7 @@ private slots:
             opens << makeGate(m, QStringLiteral("oi%1").arg(i), {}, {QStringLiteral("o[3]")}, BaseEnum::OPENINPUT);
             wire(m, opens.last(), QStringLiteral("o[3]"), QStringLiteral("u[%1]").arg(i));
         }
-        m->lastColumn = 3;
-        m->columnGates = {{}, {}, opens, {}};
-        m->columnWidths = QVector<double>(4, 10.0);
-        QVERIFY(m->clusterRepeatingPatterns(true));
+        QVERIFY(clusterColumn(opens));
         Gate *cluster = clusterGate(m);
         QVERIFY(cluster);
         QCOMPARE(cluster->typeName, QStringLiteral("oi0_3"));
@@ -321,10 +321,7 @@ private slots:
         QCOMPARE(g3->portSignature(0, nullptr), g1->portSignature(0, &alternative));
         QVERIFY(alternative);
         QCOMPARE(g2->portSignature(0, nullptr), g1->portSignature(1, nullptr));
-        m->lastColumn = 3;
-        m->columnGates = {{}, {}, {g1, g2, g3}, {}};
-        m->columnWidths = QVector<double>(4, 10.0);
-        QVERIFY(m->clusterRepeatingPatterns(true));
+        QVERIFY(clusterColumn({g1, g2, g3}));
         QCOMPARE(m->gates->count(), 2);
         QCOMPARE(gateNamed(m, QStringLiteral("g3")), g3);
         QCOMPARE(m->columnGates.at(2).size(), 2);
@@ -346,10 +343,7 @@ private slots:
         for (int j : {5, 6, 7})
             column << make(QStringLiteral("b%1").arg(j), QStringLiteral("m[2][%1]").arg(j));
         column << make(QStringLiteral("other"), QStringLiteral("m[3][9]"));
-        m->lastColumn = 3;
-        m->columnGates = {{}, {}, column, {}};
-        m->columnWidths = QVector<double>(4, 10.0);
-        QVERIFY(m->clusterRepeatingPatterns(true));
+        QVERIFY(clusterColumn(column));
         Gate *cluster = clusterGate(m);
         QVERIFY(cluster);
         QCOMPARE(cluster->properties.value(QStringLiteral("=NativeName")).toList().size(), 3);

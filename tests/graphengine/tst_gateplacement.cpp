@@ -31,6 +31,13 @@ class TestGatePlacement : public QObject
         return pinnedGate(m, name, inputs, outputs, kind, h);
     }
 
+    // The net runs from the first gate's y0 into the second's i0.
+    void link(Gate *from, Gate *to, const QString &net)
+    {
+        wire(m, from, QStringLiteral("y0"), net);
+        wire(m, to, QStringLiteral("i0"), net);
+    }
+
     static void shape(Gate *g, double h)
     {
         g->rect = QRectF(0, 0, 6, h);
@@ -153,10 +160,8 @@ private slots:
         Gate *in = gate(QStringLiteral("in"), 0, 1);
         Gate *b = gate(QStringLiteral("b"), 1, 1, BaseEnum::BUFFER);
         Gate *out = gate(QStringLiteral("out"), 1, 0, BaseEnum::OUTPUTPORT);
-        wire(m, in, QStringLiteral("y0"), QStringLiteral("n1"));
-        wire(m, b, QStringLiteral("i0"), QStringLiteral("n1"));
-        wire(m, b, QStringLiteral("y0"), QStringLiteral("n2"));
-        wire(m, out, QStringLiteral("i0"), QStringLiteral("n2"));
+        link(in, b, QStringLiteral("n1"));
+        link(b, out, QStringLiteral("n2"));
         setColumns({{in}, {b}, {out}});
         LogCapture log;
         traceEnabled = true;
@@ -193,10 +198,8 @@ private slots:
         Gate *buf = gate(QStringLiteral("buf"), 1, 2, BaseEnum::BUFFER);
         Gate *o1 = gate(QStringLiteral("o1"), 1, 0, BaseEnum::OUTPUTPORT);
         Gate *o2 = gate(QStringLiteral("o2"), 1, 0, BaseEnum::OUTPUTPORT);
-        wire(m, in, QStringLiteral("y0"), QStringLiteral("n1"));
-        wire(m, buf, QStringLiteral("i0"), QStringLiteral("n1"));
-        wire(m, buf, QStringLiteral("y0"), QStringLiteral("n2"));
-        wire(m, o1, QStringLiteral("i0"), QStringLiteral("n2"));
+        link(in, buf, QStringLiteral("n1"));
+        link(buf, o1, QStringLiteral("n2"));
         wire(m, buf, QStringLiteral("y1"), QStringLiteral("n3"));
         wire(m, o2, QStringLiteral("i0"), QStringLiteral("n3"));
         setColumns({{in}, {buf}, {o1, o2}});
@@ -224,8 +227,7 @@ private slots:
                 middle << gate(QStringLiteral("x%1").arg(i), 1, 1, BaseEnum::AND);
                 outs << gate(QStringLiteral("o%1").arg(i), 1, 0, BaseEnum::OUTPUTPORT);
                 wire(m, middle.last(), QStringLiteral("i0"), QStringLiteral("dn"));
-                wire(m, middle.last(), QStringLiteral("y0"), QStringLiteral("m%1").arg(i));
-                wire(m, outs.last(), QStringLiteral("i0"), QStringLiteral("m%1").arg(i));
+                link(middle.last(), outs.last(), QStringLiteral("m%1").arg(i));
             }
             wire(m, d, QStringLiteral("y0"), QStringLiteral("dn"));
             setColumns({{d}, middle, outs});
@@ -249,10 +251,6 @@ private slots:
         Gate *b = gate(QStringLiteral("b"), 0, 1);
         Gate *x = gate(QStringLiteral("x"), 1, 1);
         Gate *o2 = gate(QStringLiteral("o2"), 1, 0, BaseEnum::OUTPUTPORT);
-        auto link = [this](Gate *from, Gate *to, const QString &net) {
-            wire(m, from, QStringLiteral("y0"), net);
-            wire(m, to, QStringLiteral("i0"), net);
-        };
         link(a, a2, QStringLiteral("na"));
         link(a2, o1, QStringLiteral("na2"));
         link(b, x, QStringLiteral("nb"));
@@ -287,12 +285,9 @@ private slots:
         Gate *o1 = gate(QStringLiteral("o1"), 1, 0, BaseEnum::OUTPUTPORT);
         Gate *g = gate(QStringLiteral("g"), 0, 1);
         Gate *f2 = gate(QStringLiteral("f2"));
-        wire(m, l, QStringLiteral("y0"), QStringLiteral("a"));
-        wire(m, f1, QStringLiteral("i0"), QStringLiteral("a"));
-        wire(m, f1, QStringLiteral("y0"), QStringLiteral("b"));
-        wire(m, o1, QStringLiteral("i0"), QStringLiteral("b"));
-        wire(m, g, QStringLiteral("y0"), QStringLiteral("c"));
-        wire(m, f2, QStringLiteral("i0"), QStringLiteral("c"));
+        link(l, f1, QStringLiteral("a"));
+        link(f1, o1, QStringLiteral("b"));
+        link(g, f2, QStringLiteral("c"));
         // f2 is a root at -1 + 6 + 0.1; g's pin puts it level with l, the
         // bottom of its column, 22.1 (over 100 spacings) above its place.
         g->findPortByName(QStringLiteral("y0"))->tip = QPointF(6, 8.1);
@@ -319,14 +314,12 @@ private slots:
         shape(second, 4.0);
         Gate *root = gate(QStringLiteral("root"), 0, 1);
         Gate *sink = gate(QStringLiteral("sink"), 1, 0);
-        wire(m, root, QStringLiteral("y0"), QStringLiteral("n"));
-        wire(m, sink, QStringLiteral("i0"), QStringLiteral("n"));
+        link(root, sink, QStringLiteral("n"));
         Gate *idle = gate(QStringLiteral("idle"), 0, 1);
         // A root first in its column, its load not placed yet.
         Gate *first = gate(QStringLiteral("first"), 0, 1);
         Gate *sink2 = gate(QStringLiteral("sink2"), 1, 0);
-        wire(m, first, QStringLiteral("y0"), QStringLiteral("n2"));
-        wire(m, sink2, QStringLiteral("i0"), QStringLiteral("n2"));
+        link(first, sink2, QStringLiteral("n2"));
         // The sinks sit in the last column, after the roots, unplaced.
         setColumns({{idle}, {lonely, second, root}, {first}, {}, {}});
         m->columnGates[5] << sink << sink2;
@@ -405,10 +398,8 @@ private slots:
         pass->findPortByName(QStringLiteral("y0"))->tip = QPointF(0, 0);
         Gate *h = gate(QStringLiteral("h"), 1, 0, BaseEnum::OUTPUTPORT);
         src->y = 40.0;
-        wire(m, src, QStringLiteral("y0"), QStringLiteral("s"));
-        wire(m, pass, QStringLiteral("i0"), QStringLiteral("s"));
-        wire(m, pass, QStringLiteral("y0"), QStringLiteral("t"));
-        wire(m, h, QStringLiteral("i0"), QStringLiteral("t"));
+        link(src, pass, QStringLiteral("s"));
+        link(pass, h, QStringLiteral("t"));
         y = 0.0;
         QVERIFY(m->placeFromDrivers(h, y, 0, false));
         QCOMPARE(y, 40.0 + 2.0 - 0.0 - 1.0);
@@ -438,8 +429,7 @@ private slots:
             previous = g;
         }
         Gate *out = gate(QStringLiteral("out"), 1, 0, BaseEnum::OUTPUTPORT);
-        wire(m, previous, QStringLiteral("y0"), QStringLiteral("last"));
-        wire(m, out, QStringLiteral("i0"), QStringLiteral("last"));
+        link(previous, out, QStringLiteral("last"));
         columns << QList<Gate *>{out};
         setColumns(columns);
         m->computeGateYPositionFromHierarchy(10.0, true, false);

@@ -15,57 +15,43 @@ class TestNames : public QObject
     Q_OBJECT
 
 private slots:
-    void gateKinds_data()
+    // Gate kinds and port roles, each keyword both ways.
+    void keywords_data()
     {
-        QTest::addColumn<int>("kind");
+        QTest::addColumn<bool>("isRole");
+        QTest::addColumn<int>("value");
         QTest::addColumn<QString>("keyword");
-        QTest::newRow("first") << 2 << "AND";
-        QTest::newRow("two-input mux") << 11 << "MUX2";
-        QTest::newRow("mux") << 13 << "MUX";
-        QTest::newRow("flop") << 14 << "FLOP";
-        QTest::newRow("constant") << 21 << "X";
-        QTest::newRow("last") << 25 << "LOOPBACKOPENOUTPUT";
+        QTest::newRow("first kind") << false << 2 << "AND";
+        QTest::newRow("two-input mux") << false << 11 << "MUX2";
+        QTest::newRow("mux") << false << 13 << "MUX";
+        QTest::newRow("flop") << false << 14 << "FLOP";
+        QTest::newRow("constant") << false << 21 << "X";
+        QTest::newRow("last kind") << false << 25 << "LOOPBACKOPENOUTPUT";
+        QTest::newRow("D") << true << 0x2 << "D";
+        QTest::newRow("S") << true << 0x10 << "S";
+        QTest::newRow("SD") << true << 0x4 << "SD";
+        QTest::newRow("Q") << true << 0x1000 << "Q";
+        QTest::newRow("DN") << true << 0x20000 << "DN";
+        QTest::newRow("SN") << true << 0x100000 << "SN";
+        QTest::newRow("CLKN") << true << 0x8000000 << "CLKN";
+        QTest::newRow("QN") << true << 0x10000000 << "QN";
     }
-    void gateKinds()
+    void keywords()
     {
-        QFETCH(int, kind);
+        QFETCH(bool, isRole);
+        QFETCH(int, value);
         QFETCH(QString, keyword);
-        QCOMPARE(gateKindToString(kind), keyword);
-        QCOMPARE(gateKindFromString(keyword), kind);
+        QCOMPARE(isRole ? portRoleToString(value) : gateKindToString(value), keyword);
+        QCOMPARE(isRole ? portRoleFromString(keyword) : gateKindFromString(keyword), value);
     }
 
-    void gateKindEdges()
+    void keywordEdges()
     {
         for (int kind : {0, 1, 26, -1, 0x1008})
             QVERIFY2(gateKindToString(kind).isEmpty(), qPrintable(QString::number(kind)));
         for (const char *text : {"and", " AND", "AND ", "", "MUX3"})
             QCOMPARE(gateKindFromString(QLatin1String(text)), 0);
-    }
-
-    void portRoles_data()
-    {
-        QTest::addColumn<int>("role");
-        QTest::addColumn<QString>("keyword");
-        QTest::newRow("D") << 0x2 << "D";
-        QTest::newRow("S") << 0x10 << "S";
-        QTest::newRow("SD") << 0x4 << "SD";
-        QTest::newRow("Q") << 0x1000 << "Q";
-        QTest::newRow("DN") << 0x20000 << "DN";
-        QTest::newRow("SN") << 0x100000 << "SN";
-        QTest::newRow("CLKN") << 0x8000000 << "CLKN";
-        QTest::newRow("QN") << 0x10000000 << "QN";
-    }
-    void portRoles()
-    {
-        QFETCH(int, role);
-        QFETCH(QString, keyword);
-        QCOMPARE(portRoleToString(role), keyword);
-        QCOMPARE(portRoleFromString(keyword), role);
-    }
-
-    void portRoleEdges()
-    {
-        // Several flags, no flag, bits without keyword.
+        // Roles: several flags, no flag, bits without keyword.
         for (int role : {0x802, 0, 0x1, 0x2000, 0x10000, 0x20000000, int(0x80000000)})
             QVERIFY2(portRoleToString(role).isEmpty(), qPrintable(QString::number(role, 16)));
         for (const char *text : {"q", "N", "", "QNN", "DN "})

@@ -170,63 +170,47 @@ private slots:
     }
 
     // A bus in one slot: offsets spread over 10 units; a downward bus takes
-    // them in reverse.
+    // them in reverse. A bus whose members come in two bundles (another net
+    // lies between them) continues the first one's run and shares its slot;
+    // the net between, whose name has no index, takes a slot of its own.
     void busSharesSlot_data()
     {
+        QTest::addColumn<QStringList>("nets");
         QTest::addColumn<double>("loadY");
         QTest::addColumn<QList<double>>("offsets");
-        QTest::newRow("upward") << -100.0 << QList<double>{10, 12, 14, 16};
-        QTest::newRow("downward") << 100.0 << QList<double>{16, 14, 12, 10};
+        QTest::addColumn<double>("gapWidth");
+        const QStringList bus{"bus[0]", "bus[1]", "bus[2]", "bus[3]"};
+        // One slot: the pitch before it, then the pitch and the band.
+        QTest::newRow("upward") << bus << -100.0 << QList<double>{10, 12, 14, 16} << 30.0;
+        QTest::newRow("downward") << bus << 100.0 << QList<double>{16, 14, 12, 10} << 30.0;
+        QTest::newRow("two bundles") << QStringList{"bus[0]", "bus[1]", "other", "bus[2]", "bus[3]"} << -100.0
+                                     << QList<double>{10, 12, 30, 14, 16} << 50.0;
     }
     void busSharesSlot()
     {
+        QFETCH(QStringList, nets);
         QFETCH(double, loadY);
         QFETCH(QList<double>, offsets);
-        const QStringList outs{QStringLiteral("y0"), QStringLiteral("y1"), QStringLiteral("y2"), QStringLiteral("y3")};
-        const QStringList ins{QStringLiteral("a0"), QStringLiteral("a1"), QStringLiteral("a2"), QStringLiteral("a3")};
+        QFETCH(double, gapWidth);
+        QStringList outs, ins;
+        for (int i = 0; i < nets.size(); ++i) {
+            outs << QStringLiteral("y%1").arg(i);
+            ins << QStringLiteral("a%1").arg(i);
+        }
         Gate *d = placed(QStringLiteral("d"), 0, 0, {}, outs);
         Gate *l = placed(QStringLiteral("l"), 1, loadY, ins, {});
-        for (int i = 0; i < 4; ++i) {
-            wire(m, d, outs.at(i), QStringLiteral("bus[%1]").arg(i));
-            wire(m, l, ins.at(i), QStringLiteral("bus[%1]").arg(i));
-        }
-        setColumns(1);
-        m->computeEdgeBoundaries();
-        m->computeEdgeVerticalSegments(10.0, 10.0);
-        for (int i = 0; i < 4; ++i)
-            QCOMPARE(net(m, QStringLiteral("bus[%1]").arg(i))->trackOffset, offsets.at(i));
-        // One slot: the pitch before it, then the pitch and the band.
-        QCOMPARE(m->edgeColumnWidth.at(0), 30.0);
-    }
-
-    // A bus whose members come in two bundles (another net lies between
-    // them): the second bundle continues the first one's run and shares its
-    // slot; a net whose name has no index continues no run.
-    void busContinuesAcrossBundles()
-    {
-        const QStringList outs{QStringLiteral("y0"), QStringLiteral("y1"), QStringLiteral("y2"), QStringLiteral("y3"),
-                               QStringLiteral("y4")};
-        const QStringList ins{QStringLiteral("a0"), QStringLiteral("a1"), QStringLiteral("a2"), QStringLiteral("a3"),
-                              QStringLiteral("a4")};
-        Gate *d = placed(QStringLiteral("d"), 0, 0, {}, outs);
-        Gate *l = placed(QStringLiteral("l"), 1, -100, ins, {});
-        const QStringList nets{QStringLiteral("bus[0]"), QStringLiteral("bus[1]"), QStringLiteral("other"),
-                               QStringLiteral("bus[2]"), QStringLiteral("bus[3]")};
-        for (int i = 0; i < 5; ++i) {
+        for (int i = 0; i < nets.size(); ++i) {
             wire(m, d, outs.at(i), nets.at(i));
             wire(m, l, ins.at(i), nets.at(i));
         }
         setColumns(1);
         m->computeEdgeBoundaries();
         m->computeEdgeVerticalSegments(10.0, 10.0);
-        QStringList offsets;
+        QList<double> found;
         for (const QString &name : nets)
-            offsets << QString::number(net(m, name)->trackOffset);
-        // One slot of four bus members (positions 0 to 3 of 5 places) and
-        // one of its own for the net between them.
-        QCOMPARE(offsets, (QStringList{QStringLiteral("10"), QStringLiteral("12"), QStringLiteral("30"),
-                                       QStringLiteral("14"), QStringLiteral("16")}));
-        QCOMPARE(m->edgeColumnWidth.at(0), 50.0);
+            found << net(m, name)->trackOffset;
+        QCOMPARE(found, offsets);
+        QCOMPARE(m->edgeColumnWidth.at(0), gapWidth);
     }
 
     // A slot is reused only below its last Y plus the clearance.
