@@ -6,11 +6,38 @@
 #include "netlistfixture.h"
 
 #include "graphengine/globals.h"
+#include "graphengine/layout/marktable.h"
+
+#include <QObject>
 
 namespace LayoutFixture {
 
 using namespace GraphEngine;
 using namespace NetlistFixture;
+
+// The test case of a layout test: every test function builds in a fresh
+// module "top" with tracing off.
+class LayoutTestCase : public QObject
+{
+    Q_OBJECT
+
+protected:
+    ModuleMap m_modules;
+    Module *m = nullptr;
+
+protected slots:
+    // Found by name before and after each test function.
+    void init()
+    {
+        m = Module::findOrCreateModule(m_modules, QStringLiteral("top"), nullptr);
+        traceEnabled = false;
+    }
+    void cleanup()
+    {
+        deleteModules(m_modules);
+        traceEnabled = false;
+    }
+};
 
 // A module input or output port whose net has the port's name; the result
 // is the port gate.

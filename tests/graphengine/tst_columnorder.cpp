@@ -10,12 +10,10 @@ using namespace LayoutFixture;
 
 // Step "Order Column" on columns set up by hand: the last column by its
 // drivers, the others by the mean height of the pins they feed.
-class TestColumnOrder : public QObject
+class TestColumnOrder : public LayoutFixture::LayoutTestCase
 {
     Q_OBJECT
 
-    ModuleMap m_modules;
-    Module *m = nullptr;
 
     // Lays out columns 1..lists.size() with the gates of each list.
     void setColumns(const QList<QList<Gate *>> &lists)
@@ -61,16 +59,6 @@ class TestColumnOrder : public QObject
     }
 
 private slots:
-    void init()
-    {
-        m = Module::findOrCreateModule(m_modules, QStringLiteral("top"), nullptr);
-        traceEnabled = false;
-    }
-    void cleanup()
-    {
-        deleteModules(m_modules);
-        traceEnabled = false;
-    }
 
     // Sinks at rows 1..3 give pin heights 0, 10, 20 (+2 per input).
     void barycentres()

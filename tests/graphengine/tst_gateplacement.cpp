@@ -16,12 +16,10 @@ using namespace LayoutFixture;
 // The Y placement of gates, the output ports' placement, the shrinking of
 // empty bands and the alignment of the module ports: step by step on columns
 // set up by hand, and as a whole on built and generated netlists.
-class TestGatePlacement : public QObject
+class TestGatePlacement : public LayoutFixture::LayoutTestCase
 {
     Q_OBJECT
 
-    ModuleMap m_modules;
-    Module *m = nullptr;
 
     // Columns 1..lists.size(), each in the order given.
     void setColumns(const QList<QList<Gate *>> &lists) { LayoutFixture::setColumns(m, lists, true); }
@@ -142,16 +140,6 @@ class TestGatePlacement : public QObject
     }
 
 private slots:
-    void init()
-    {
-        m = Module::findOrCreateModule(m_modules, QStringLiteral("top"), nullptr);
-        traceEnabled = false;
-    }
-    void cleanup()
-    {
-        deleteModules(m_modules);
-        traceEnabled = false;
-    }
 
     // Gate Y placement -----------------------------------------------------
 

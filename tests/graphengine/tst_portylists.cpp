@@ -12,12 +12,10 @@ using namespace LayoutFixture;
 
 // The per-column port-Y lists, port clearance and the move of a gate with
 // the chain it is aligned to, on columns set up by hand.
-class TestPortYLists : public QObject
+class TestPortYLists : public LayoutFixture::LayoutTestCase
 {
     Q_OBJECT
 
-    ModuleMap m_modules;
-    Module *m = nullptr;
 
     // Columns 0..last with empty lists and nothing placed.
     void setColumns(int last)
@@ -47,16 +45,6 @@ class TestPortYLists : public QObject
     }
 
 private slots:
-    void init()
-    {
-        m = Module::findOrCreateModule(m_modules, QStringLiteral("top"), nullptr);
-        traceEnabled = false;
-    }
-    void cleanup()
-    {
-        deleteModules(m_modules);
-        traceEnabled = false;
-    }
 
     void keepPortClearCases_data()
     {

@@ -20,12 +20,10 @@ using namespace LayoutInvariants;
 // pass-through merge) on modules whose columns and gate Ys are set by hand,
 // as the vertical placement leaves them, and whole layouts of small
 // netlists.
-class TestRouting : public QObject
+class TestRouting : public LayoutFixture::LayoutTestCase
 {
     Q_OBJECT
 
-    ModuleMap m_modules;
-    Module *m = nullptr;
 
     // A gate placed by hand: column, Y, and its ports' tips in gate
     // coordinates (inputs at x 0, outputs at x 10, one row of 10 per port).
@@ -65,16 +63,6 @@ class TestRouting : public QObject
     }
 
 private slots:
-    void init()
-    {
-        m = Module::findOrCreateModule(m_modules, QStringLiteral("top"), nullptr);
-        traceEnabled = false;
-    }
-    void cleanup()
-    {
-        deleteModules(m_modules);
-        traceEnabled = false;
-    }
 
     // Column X from column and gap widths.
     void xCoordinates()
