@@ -8,11 +8,12 @@
 #include "graphengine/model/gates.h"
 
 #include <QHash>
-#include <QMap>
 #include <QPair>
 #include <QSet>
 
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 namespace GraphEngine {
 
@@ -67,6 +68,17 @@ bool barycentre(Gate *gate, int column, double rowHeight, double *key)
     return true;
 }
 
+// Sorts (key, gate) entries made in column order by key; of equal keys the
+// entry made last comes first. One sort of a flat array: a tree of nodes
+// per column is walked from node to scattered node on every insertion.
+template<typename Key>
+void sortLatestFirst(std::vector<std::pair<Key, Gate *>> &entries)
+{
+    std::reverse(entries.begin(), entries.end());
+    std::stable_sort(entries.begin(), entries.end(),
+                     [](const std::pair<Key, Gate *> &a, const std::pair<Key, Gate *> &b) { return a.first < b.first; });
+}
+
 } // namespace
 
 void Module::orderColumns()
@@ -83,7 +95,8 @@ void Module::orderColumns()
     QList<Gate *> &outputs = columnGates[last];
     std::stable_sort(outputs.begin(), outputs.end(), gateRowLessThan);
     QHash<const Gate *, int> driverNumbers;
-    QMultiMap<QPair<int, int>, Gate *> lastOrder;
+    std::vector<std::pair<QPair<int, int>, Gate *>> lastOrder;
+    lastOrder.reserve(size_t(outputs.size()));
     for (Gate *gate : qAsConst(outputs)) {
         if (!gate)
             continue;
@@ -96,14 +109,16 @@ void Module::orderColumns()
                 number = driverNumbers.insert(owner, driverNumbers.size() + 1);
             key = qMakePair(*number, int(driver->attributes.position16()));
         }
-        lastOrder.insert(key, gate);
+        lastOrder.emplace_back(key, gate);
     }
-    for (Gate *gate : qAsConst(lastOrder))
-        orderedColumns[last].append(gate);
+    sortLatestFirst(lastOrder);
+    for (const auto &entry : lastOrder)
+        orderedColumns[last].append(entry.second);
 
     // The rows used for column c are the ones just given to column c + 1.
     for (int c = last - 1; c >= 1; --c) {
-        QMultiMap<double, Gate *> order;
+        std::vector<std::pair<double, Gate *>> order;
+        order.reserve(size_t(columnGates[c].size()));
         for (Gate *gate : qAsConst(columnGates[c])) {
             if (!gate)
                 continue;
@@ -111,16 +126,17 @@ void Module::orderColumns()
             double key = 0.0;
             if (!barycentre(gate, c, rowHeight, &key))
                 continue;
-            order.insert(key, gate);
+            order.emplace_back(key, gate);
             trace([&] { return tr("Adding %1:%2").arg(number(key), nameOf(gate)); });
         }
+        sortLatestFirst(order);
         int row = 1;
-        for (auto it = order.cbegin(); it != order.cend(); ++it) {
-            Gate *gate = it.value();
+        for (const auto &entry : order) {
+            Gate *gate = entry.second;
             gate->row = row++;
             trace([&] {
                 return tr("=>%1(%2): %3,%4")
-                    .arg(nameOf(gate), QString::number(gate->column), number(it.key()), QString::number(gate->row));
+                    .arg(nameOf(gate), QString::number(gate->column), number(entry.first), QString::number(gate->row));
             });
             orderedColumns[c].append(gate);
         }

@@ -12,6 +12,7 @@
 #include <algorithm>
 
 #include <cmath>
+#include <limits>
 
 namespace GraphEngine {
 
@@ -155,12 +156,32 @@ void Module::drawEdges()
     // Column by column, so that the piece feeding a piece through a
     // pass-through (always in an earlier column) is built first and its
     // records are shared, not walked again for every piece after it.
-    QVector<Edge *> order;
-    for (Edge *net : edges->elements()) {
-        if (net && net->column != -1)
-            order.append(net);
+    // Bucketed by column, index order kept within a column: a comparison
+    // sort would read two scattered nets for every comparison.
+    const QList<Edge *> all = edges->elements();
+    QVector<int> columns(all.size(), -1);
+    int lowest = std::numeric_limits<int>::max();
+    int highest = std::numeric_limits<int>::min();
+    for (int i = 0; i < all.size(); ++i) {
+        const Edge *net = all.at(i);
+        if (!net || net->column == -1)
+            continue;
+        columns[i] = net->column;
+        lowest = std::min(lowest, net->column);
+        highest = std::max(highest, net->column);
     }
-    std::stable_sort(order.begin(), order.end(), [](const Edge *a, const Edge *b) { return a->column < b->column; });
+    QVector<int> starts(highest >= lowest ? highest - lowest + 2 : 1, 0);
+    for (int column : qAsConst(columns)) {
+        if (column != -1)
+            ++starts[column - lowest + 1];
+    }
+    for (int i = 1; i < starts.size(); ++i)
+        starts[i] += starts[i - 1];
+    QVector<Edge *> order(starts.last());
+    for (int i = 0; i < all.size(); ++i) {
+        if (columns.at(i) != -1)
+            order[starts[columns.at(i) - lowest]++] = all.at(i);
+    }
     LineBuildPass pass;
     pass.built.reserve(order.size());
     for (Edge *net : qAsConst(order))

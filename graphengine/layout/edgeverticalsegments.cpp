@@ -9,7 +9,10 @@
 
 #include <QHash>
 
+#include <QVarLengthArray>
+
 #include <algorithm>
+#include <limits>
 
 namespace GraphEngine {
 
@@ -102,6 +105,119 @@ EdgeBundle collectBundle(PortPositions::const_iterator &cursor, PortPositions::c
     return bundle;
 }
 
+void SlotHeights::grow()
+{
+    std::vector<double> values(static_cast<size_t>(m_size));
+    for (int i = 0; i < m_size; ++i)
+        values[size_t(i)] = at(i);
+    m_capacity = std::max(64, 2 * m_capacity);
+    m_lowest.assign(size_t(2 * m_capacity), std::numeric_limits<double>::infinity());
+    m_raise.assign(size_t(m_capacity), -std::numeric_limits<double>::infinity());
+    for (int i = 0; i < m_size; ++i)
+        m_lowest[size_t(m_capacity + i)] = values[size_t(i)];
+    for (int node = m_capacity - 1; node >= 1; --node)
+        m_lowest[size_t(node)] = std::min(m_lowest[size_t(2 * node)], m_lowest[size_t(2 * node + 1)]);
+}
+
+void SlotHeights::append(double y)
+{
+    if (m_size == m_capacity)
+        grow();
+    ++m_size;
+    set(m_size - 1, y);
+}
+
+double SlotHeights::at(int slot) const
+{
+    const int leaf = m_capacity + slot;
+    double y = m_lowest[size_t(leaf)];
+    for (int node = leaf >> 1; node >= 1; node >>= 1)
+        y = std::max(y, m_raise[size_t(node)]);
+    return y;
+}
+
+void SlotHeights::apply(int node, double y)
+{
+    m_lowest[size_t(node)] = std::max(m_lowest[size_t(node)], y);
+    if (node < m_capacity)
+        m_raise[size_t(node)] = std::max(m_raise[size_t(node)], y);
+}
+
+void SlotHeights::push(int node)
+{
+    const double y = m_raise[size_t(node)];
+    if (y == -std::numeric_limits<double>::infinity())
+        return;
+    apply(2 * node, y);
+    apply(2 * node + 1, y);
+    m_raise[size_t(node)] = -std::numeric_limits<double>::infinity();
+}
+
+void SlotHeights::set(int slot, double y)
+{
+    const int leaf = m_capacity + slot;
+    int height = 0;
+    while ((m_capacity >> height) > 1)
+        ++height;
+    for (int h = height; h > 0; --h)
+        push(leaf >> h);
+    m_lowest[size_t(leaf)] = y;
+    for (int node = leaf >> 1; node >= 1; node >>= 1)
+        m_lowest[size_t(node)] = std::min(m_lowest[size_t(2 * node)], m_lowest[size_t(2 * node + 1)]);
+}
+
+void SlotHeights::raise(int first, int last, double y)
+{
+    if (first >= last)
+        return;
+    // Top-down over the nodes [from, to) of each level; the partly covered
+    // ones take their pending raise down first and their minimum back up.
+    struct Range
+    {
+        int node, from, to;
+    };
+    // At most two nodes per level are partly covered, or waiting.
+    Range stack[128];
+    int depth = 0;
+    stack[depth++] = {1, 0, m_capacity};
+    int partial[128];
+    int partials = 0;
+    while (depth > 0) {
+        const Range r = stack[--depth];
+        if (r.to <= first || last <= r.from)
+            continue;
+        if (first <= r.from && r.to <= last) {
+            apply(r.node, y);
+            continue;
+        }
+        push(r.node);
+        partial[partials++] = r.node;
+        const int middle = (r.from + r.to) / 2;
+        stack[depth++] = {2 * r.node, r.from, middle};
+        stack[depth++] = {2 * r.node + 1, middle, r.to};
+    }
+    // Children come after their parents: update from the deepest node up.
+    while (partials > 0) {
+        const int node = partial[--partials];
+        m_lowest[size_t(node)] = std::min(m_lowest[size_t(2 * node)], m_lowest[size_t(2 * node + 1)]);
+    }
+}
+
+int SlotHeights::findBelow(double y, bool highest) const
+{
+    if (m_size == 0 || !(m_lowest[1] < y))
+        return -1;
+    // Down the side searched first whenever a slot there is below y.
+    int node = 1;
+    double raised = -std::numeric_limits<double>::infinity();
+    while (node < m_capacity) {
+        raised = std::max(raised, m_raise[size_t(node)]);
+        const int first = highest ? 2 * node + 1 : 2 * node;
+        node = std::max(m_lowest[size_t(first)], raised) < y ? first : (first ^ 1);
+    }
+    return node - m_capacity;
+}
+
 SlotGroup::SlotGroup()
 {
     for (int s = 0; s < preparedSlots; ++s)
@@ -110,10 +226,70 @@ SlotGroup::SlotGroup()
 
 void SlotGroup::appendSlot(int taken)
 {
-    lastY.append(unused);
+    if (m_linear || count() < preparedSlots)
+        m_plain.append(unused);
+    else
+        m_heights.append(unused);
     sequence.emplace_back();
     fill.append(taken);
     width.append(taken);
+}
+
+double SlotGroup::lastY(int slot) const
+{
+    return m_linear || slot < preparedSlots ? m_plain.at(slot) : m_heights.at(slot - preparedSlots);
+}
+
+void SlotGroup::setLastY(int slot, double y)
+{
+    if (!m_linear && !(y > unused)) {
+        // Such a Y would count as a never used slot: the tree cannot tell.
+        for (int s = preparedSlots; s < count(); ++s)
+            m_plain.append(m_heights.at(s - preparedSlots));
+        m_heights = SlotHeights();
+        m_linear = true;
+    }
+    if (m_linear || slot < preparedSlots)
+        m_plain[slot] = y;
+    else
+        m_heights.set(slot - preparedSlots, y);
+}
+
+void SlotGroup::raise(int first, int last, double y, bool keepUnused)
+{
+    const int plainEnd = m_linear ? last : std::min(last, preparedSlots);
+    for (int s = first; s < plainEnd; ++s) {
+        if (!keepUnused || m_plain.at(s) != unused)
+            m_plain[s] = std::max(m_plain.at(s), y);
+    }
+    // The tree's slots were all used: their Y is above the unused mark.
+    if (!m_linear)
+        m_heights.raise(std::max(first, preparedSlots) - preparedSlots, last - preparedSlots, y);
+}
+
+int SlotGroup::freeSlot(double y0, bool downward) const
+{
+    if (downward) {
+        if (!m_linear) {
+            const int s = m_heights.findBelow(y0, true);
+            if (s >= 0)
+                return s + preparedSlots;
+        }
+        for (int s = m_plain.size() - 1; s >= 0; --s) {
+            if (m_plain.at(s) < y0)
+                return s;
+        }
+        return -1;
+    }
+    if (!m_linear) {
+        const int s = m_heights.findBelow(y0, false);
+        return s >= 0 ? s + preparedSlots : -1;
+    }
+    for (int s = preparedSlots; s < count(); ++s) {
+        if (m_plain.at(s) < y0)
+            return s;
+    }
+    return -1;
 }
 
 int SlotGroup::allocateSlot(const EdgeBundle &bundle, int &position, double clearance)
@@ -142,56 +318,53 @@ int SlotGroup::allocateSlot(const EdgeBundle &bundle, int &position, double clea
         probe = busName;
     }
     const bool mayContinue = !probe.isNull() && !(probe.flags() & Name::NoIndex);
-    QSet<int> noted;
-    if (mayContinue && !busName.isNull()) {
-        const QString base = busName.baseText();
-        for (auto it = busSlots.lower_bound({base, -1}); it != busSlots.end() && it->first == base; ++it)
-            noted.insert(it->second);
+
+    // Slots are tried from the top down (downward bundles) or from the
+    // first unprepared slot up; the first that continues the probe's run or
+    // is free above y0 takes the bundle. A slot can continue a run only
+    // with the run's base as its last one, which busSlots lists.
+    const int free = freeSlot(y0, downward);
+    int continued = -1;
+    if (mayContinue) {
+        const QString base = probe.baseText();
+        QVarLengthArray<int, 16> candidates;
+        for (auto it = busSlots.lower_bound({base, -1}); it != busSlots.end() && it->first == base; ++it) {
+            const int s = it->second;
+            if (downward ? (free < 0 || s >= free) : (s >= preparedSlots && (free < 0 || s <= free)))
+                candidates.append(s);
+        }
+        for (int i = 0; i < candidates.size() && continued < 0; ++i) {
+            const int s = candidates.at(downward ? candidates.size() - 1 - i : i);
+            int slot = 0;
+            if (sequence[size_t(s)].continuation(probe, &slot) != 0)
+                continued = s;
+        }
     }
 
     int taken = -1;
     bool shared = false;
     QString sharedBase;
-    auto tryTake = [&](int s) {
-        int slot = 0;
-        const bool continues = mayContinue && (busName.isNull() || noted.contains(s))
-                               && sequence[size_t(s)].continuation(probe, &slot) != 0;
-        if (continues) {
-            sharedBase = sequence[size_t(s)].last.baseText();
-            position = fill[s];
-            fill[s] += size;
-            width[s] = std::max(width[s], fill[s]);
-            shared = true;
-        } else if (lastY[s] < y0) {
-            fill[s] = size;
-            width[s] = std::max(width[s], size);
-        } else {
-            return false;
-        }
-        taken = s;
-        return true;
-    };
-    if (downward) {
-        for (int s = count() - 1; s >= 0 && !tryTake(s); --s) {
-        }
+    if (continued >= 0) {
+        taken = continued;
+        sharedBase = sequence[size_t(taken)].last.baseText();
+        position = fill[taken];
+        fill[taken] += size;
+        width[taken] = std::max(width[taken], fill[taken]);
+        shared = true;
+    } else if (free >= 0) {
+        taken = free;
+        fill[taken] = size;
+        width[taken] = std::max(width[taken], size);
     } else {
-        for (int s = preparedSlots; s < count() && !tryTake(s); ++s) {
-        }
-    }
-    if (taken < 0) {
         taken = count();
         appendSlot(size);
     }
 
     if (size >= 2) {
-        for (int s = 0; s < taken; ++s) {
-            if (lastY[s] != unused)
-                lastY[s] = std::max(lastY[s], bundle.driverMax);
-        }
-        for (int s = taken + 1; s < count(); ++s)
-            lastY[s] = std::max(lastY[s], bundle.loadMax);
+        raise(0, taken, bundle.driverMax, true);
+        raise(taken + 1, count(), bundle.loadMax, false);
     }
-    lastY[taken] = std::max(bundle.driverMax, bundle.loadMax);
+    setLastY(taken, std::max(bundle.driverMax, bundle.loadMax));
 
     if (shared && !sharedBase.isEmpty())
         busSlots.insert({sharedBase, taken});
@@ -300,7 +473,7 @@ void Module::computeEdgeVerticalSegments(double pitch, double clearance)
         for (int g = 0; g < 3; ++g) {
             slotX[g] = QVector<double>(groups[g].count(), 0.0);
             for (int s = 0; s < groups[g].count(); ++s) {
-                if (groups[g].lastY[s] == unused)
+                if (groups[g].lastY(s) == unused)
                     continue;
                 slotX[g][s] = x;
                 x += pitch;

@@ -220,7 +220,7 @@ private slots:
         int position = -1;
         QCOMPARE(group.allocateSlot(bundle, position, 10.0), 16);
         QCOMPARE(position, 0);
-        QCOMPARE(group.lastY.at(16), 0.0);
+        QCOMPARE(group.lastY(16), 0.0);
         // Threshold y0 = loadMin - clearance = 0, exactly the slot's last Y:
         // not free, a new slot.
         EdgeBundle next;
@@ -228,10 +228,85 @@ private slots:
         next.loadMin = next.loadMax = 10.0;
         next.driverMin = next.driverMax = 60.0;
         QCOMPARE(group.allocateSlot(next, position, 10.0), 17);
-        QCOMPARE(group.lastY.at(17), 60.0);
+        QCOMPARE(group.lastY(17), 60.0);
         // Just below it: slot 16 is free again.
         next.loadMin = next.loadMax = 10.5;
         QCOMPARE(group.allocateSlot(next, position, 10.0), 16);
+        QCOMPARE(group.count(), 18);
+    }
+
+    // The slot heights against a plain vector under random sets, range
+    // raises and searches, across the growth of the tree.
+    void slotHeights()
+    {
+        QRandomGenerator random(23);
+        SlotHeights tree;
+        QVector<double> plain;
+        auto naiveFind = [&plain](double y, bool highest) {
+            for (int i = 0; i < plain.size(); ++i) {
+                const int s = highest ? plain.size() - 1 - i : i;
+                if (plain.at(s) < y)
+                    return s;
+            }
+            return -1;
+        };
+        for (int step = 0; step < 4000; ++step) {
+            const int op = random.bounded(plain.isEmpty() ? 1 : 4);
+            const double y = random.bounded(1000);
+            if (op == 0 && plain.size() < 300) {
+                tree.append(y);
+                plain.append(y);
+            } else if (op == 1) {
+                const int s = random.bounded(plain.size());
+                tree.set(s, y);
+                plain[s] = y;
+            } else if (op == 2) {
+                const int first = random.bounded(plain.size() + 1);
+                const int last = first + random.bounded(plain.size() - first + 1);
+                tree.raise(first, last, y);
+                for (int s = first; s < last; ++s)
+                    plain[s] = std::max(plain.at(s), y);
+            } else {
+                QCOMPARE(tree.findBelow(y, true), naiveFind(y, true));
+                QCOMPARE(tree.findBelow(y, false), naiveFind(y, false));
+            }
+            QCOMPARE(tree.size(), plain.size());
+            if (step % 97 == 0) {
+                for (int s = 0; s < plain.size(); ++s)
+                    QCOMPARE(tree.at(s), plain.at(s));
+            }
+        }
+        QCOMPARE(tree.findBelow(-1.0, true), -1);
+        QCOMPARE(tree.findBelow(2000.0, false), 0);
+    }
+
+    // A last Y equal to the never-used mark: the group goes on with plain
+    // scans, and a prepared slot left unused is not raised by bundles after it.
+    void slotGroupUnusedMark()
+    {
+        Gate *d = placed(QStringLiteral("d"), 0, 0, {}, {QStringLiteral("y")});
+        wire(m, d, QStringLiteral("y"), QStringLiteral("n"));
+        setColumns(1);
+        m->computeEdgeBoundaries();
+        Edge *n = net(m, QStringLiteral("n"));
+        SlotGroup group;
+        int position = -1;
+        EdgeBundle odd;
+        odd.addEdge(n);
+        odd.driverMin = odd.driverMax = odd.loadMin = odd.loadMax = -1e300;
+        QCOMPARE(group.allocateSlot(odd, position, 10.0), 16);
+        QCOMPARE(group.lastY(16), -1e300);
+        EdgeBundle pair;
+        pair.addEdge(n);
+        pair.addEdge(n);
+        pair.driverMin = pair.driverMax = 100.0;
+        pair.loadMin = pair.loadMax = 50.0;
+        // Slot 16 counts as free again; the prepared slots stay unused.
+        QCOMPARE(group.allocateSlot(pair, position, 10.0), 16);
+        QCOMPARE(group.lastY(16), 100.0);
+        QCOMPARE(group.lastY(3), -1e300);
+        QCOMPARE(group.allocateSlot(pair, position, 10.0), 17);
+        QCOMPARE(group.lastY(16), 100.0);
         QCOMPARE(group.count(), 18);
     }
 
