@@ -61,8 +61,17 @@ int Module::pieceNumber(const GatePort *port)
     const Edge *net = port->net;
     if (!net || !port->owner)
         return 0;
+    // Most nets were never numbered by the clustering: one lookup.
+    const auto pieces = pieceNumbers.constFind(net);
+    if (pieces == pieceNumbers.cend())
+        return net->netNumber;
+    const int column = pieceColumn(port);
+    for (const QPair<int, int> &piece : *pieces) {
+        if (piece.first == column)
+            return piece.second;
+    }
     // Each piece starts with the number the net had when it was split.
-    return pieceNumbers.value({net, pieceColumn(port)}, net->netNumber);
+    return net->netNumber;
 }
 
 void Module::numberPieces(const GatePort *port, int number)
@@ -74,19 +83,20 @@ void Module::numberPieces(const GatePort *port, int number)
     // Towards the driver until a piece has a number, through the
     // pass-throughs that the nets have while whole (those of loopbacks).
     for (;;) {
-        if (net->name.flags() & Name::TwoIndices)
+        // A numbered net gave its number to every piece.
+        if ((net->name.flags() & Name::TwoIndices) || net->netNumber != 0)
             return;
         const GatePort *driver = net->drivers.first();
         const Gate *source = driver ? driver->owner : nullptr;
         // The first piece (under column 0 for a net in one piece).
         const int first = column == 0 || !source ? column : source->column + 1;
+        QVector<QPair<int, int>> &pieces = pieceNumbers[net];
         for (;; --column) {
-            int &piece = pieceNumbers[{net, column}];
-            if (piece == 0)
-                piece = net->netNumber;
-            if (piece != 0)
+            const bool numbered = std::any_of(pieces.cbegin(), pieces.cend(),
+                                              [column](const QPair<int, int> &piece) { return piece.first == column; });
+            if (numbered)
                 return;
-            piece = number;
+            pieces.append({column, number});
             if (column <= first)
                 break;
         }

@@ -221,10 +221,10 @@ public:
     int nextNetNumber = 1;
     // Set by an ordering that left the nets whole, until the next reset.
     bool netsWhole = false;
-    // While the nets are whole: per net and column, the number of the piece
-    // whose loads stand in the column, where the clustering gave it one;
-    // per net, the column of its farthest load, once asked for.
-    QHash<QPair<const Edge *, int>, int> pieceNumbers;
+    // While the nets are whole: per net, the pieces (by the column of their
+    // loads) that the clustering gave a number, with the number; per net,
+    // the column of its farthest load, once asked for.
+    QHash<const Edge *, QVector<QPair<int, int>>> pieceNumbers;
     QHash<const Edge *, int> wholeNetSpans;
     int secondNumber = 0;
     quint8 renderingReported = 0;
