@@ -20,7 +20,7 @@ constexpr double GateMargin = 1.0;
 
 void Module::splitEdge(Edge *net, int fromDepth, int toDepth)
 {
-    if (!net)
+    if (!net || netsWhole)
         return;
     trace([&] { return tr("split Edge %1: %2,%3").arg(net->name.toString(false)).arg(fromDepth).arg(toDepth); });
     Edge *current = net;
@@ -29,6 +29,84 @@ void Module::splitEdge(Edge *net, int fromDepth, int toDepth)
         pass->row = reserveColumnRow(pass, depth);
         const GatePort *input = pass->constPortAt(2, 0);
         current = input ? input->net : nullptr;
+    }
+}
+
+int Module::pieceColumn(const GatePort *port)
+{
+    // The pieces of a split net carry the loads of one column each, from
+    // the column after the driver's to that of the farthest load; a driver's
+    // piece is the first. A net without a driver is never split: its one
+    // piece stands under column 0.
+    const Edge *net = port->net;
+    const GatePort *driver = net->drivers.first();
+    if (!driver || !driver->owner)
+        return 0;
+    const int first = driver->owner->column + 1;
+    auto last = wholeNetSpans.find(net);
+    if (last == wholeNetSpans.end()) {
+        int farthest = first;
+        for (const GatePort *load : net->loads.list()) {
+            if (load->owner)
+                farthest = std::max(farthest, load->owner->column);
+        }
+        last = wholeNetSpans.insert(net, farthest);
+    }
+    const int column = port->owner->column + (port->attributes.direction() == BaseEnum::Output ? 1 : 0);
+    return std::clamp(column, first, *last);
+}
+
+int Module::pieceNumber(const GatePort *port)
+{
+    const Edge *net = port->net;
+    if (!net || !port->owner)
+        return 0;
+    // Most nets were never numbered by the clustering: one lookup.
+    const auto pieces = pieceNumbers.constFind(net);
+    if (pieces == pieceNumbers.cend())
+        return net->netNumber;
+    const int column = pieceColumn(port);
+    for (const QPair<int, int> &piece : *pieces) {
+        if (piece.first == column)
+            return piece.second;
+    }
+    // Each piece starts with the number the net had when it was split.
+    return net->netNumber;
+}
+
+void Module::numberPieces(const GatePort *port, int number)
+{
+    if (number == 0 || !port->net || !port->owner)
+        return;
+    const Edge *net = port->net;
+    int column = pieceColumn(port);
+    // Towards the driver until a piece has a number, through the
+    // pass-throughs that the nets have while whole (those of loopbacks).
+    for (;;) {
+        // A numbered net gave its number to every piece.
+        if ((net->name.flags() & Name::TwoIndices) || net->netNumber != 0)
+            return;
+        const GatePort *driver = net->drivers.first();
+        const Gate *source = driver ? driver->owner : nullptr;
+        // The first piece (under column 0 for a net in one piece).
+        const int first = column == 0 || !source ? column : source->column + 1;
+        QVector<QPair<int, int>> &pieces = pieceNumbers[net];
+        for (;; --column) {
+            const bool numbered = std::any_of(pieces.cbegin(), pieces.cend(),
+                                              [column](const QPair<int, int> &piece) { return piece.first == column; });
+            if (numbered)
+                return;
+            pieces.append({column, number});
+            if (column <= first)
+                break;
+        }
+        if (!source || source->kind != COLPASSTHROUGH)
+            return;
+        const GatePort *input = source->constPortAt(2, 0);
+        if (!input || !input->net)
+            return;
+        net = input->net;
+        column = pieceColumn(input);
     }
 }
 

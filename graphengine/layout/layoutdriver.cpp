@@ -20,6 +20,8 @@ struct LayoutArguments
     double spacing = 0.0;
     bool packBuses = false;
     bool preferOpenInput = false;
+    // Cleared while the steps before the clustering only need the columns.
+    bool splitNets = true;
 };
 
 struct LayoutStep
@@ -42,10 +44,10 @@ const LayoutStep layoutSteps[] = {
     {QT_TRANSLATE_NOOP("QObject", "Remove Loopback"),
      [](Module &m, const LayoutArguments &) { m.removeLoopbacks(); }},
     {QT_TRANSLATE_NOOP("QObject", "Order Topologically"),
-     [](Module &m, const LayoutArguments &) { m.orderTopologically(); }},
+     [](Module &m, const LayoutArguments &a) { m.orderTopologically(a.splitNets); }},
     {QT_TRANSLATE_NOOP("QObject", "Create Column"), [](Module &m, const LayoutArguments &) { m.createColumns(); }},
     // Folding numbers the nets of the copies, which lets the groups of the
-    // columns before form on the next pass.
+    // columns before form on the next pass. Run by foldRepeatingPatterns.
     {QT_TRANSLATE_NOOP("QObject", "Search Repeating Patterns"),
      [](Module &m, const LayoutArguments &) {
          while (m.clusterRepeatingPatterns(true)) {
@@ -77,6 +79,32 @@ double clampedSpacing(double spacing)
     return std::min(spacing, 36.0);
 }
 
+// Folds like gates until a layout of the folded netlist folds nothing more.
+// Folding replaces gates by cluster instances, so the steps before it laid
+// out another netlist than the one the run leaves: they run again on the
+// folded netlist, as the next run will, before the clustering looks again.
+// Those runs only need the columns, so they leave the nets whole: no
+// pass-through gates are made just to be deleted by the next run. Once they
+// fold nothing, one run splits the nets, as the steps after the clustering
+// need them; when that one folds something too, the passes go on. The run
+// thus ends as a second run starts and ends: whole nets folding nothing,
+// then split nets folding nothing.
+void foldRepeatingPatterns(Module &module, LayoutArguments &arguments, const LayoutStep *front,
+                           const LayoutStep *clustering)
+{
+    for (;;) {
+        const int before = module.gates->count();
+        clustering->run(module, arguments);
+        const bool folded = module.gates->count() != before;
+        if (!folded && arguments.splitNets)
+            return;
+        module.simplifyGraph();
+        arguments.splitNets = !folded;
+        for (const LayoutStep *step = front; step != clustering; ++step)
+            step->run(module, arguments);
+    }
+}
+
 bool clusteringDisabled()
 {
     return QCoreApplication::arguments().contains(QStringLiteral("-nocluster"));
@@ -92,32 +120,20 @@ void Module::computeLayout(double spacing, bool packBuses, bool preferOpenInput)
     const bool tracing = traceEnabled;
     markValue = 0;
     markTable->count = 0;
-    const LayoutArguments arguments{clampedSpacing(spacing), packBuses, preferOpenInput};
+    const bool withoutClustering = clusteringDisabled();
+    LayoutArguments arguments{clampedSpacing(spacing), packBuses, preferOpenInput, withoutClustering};
     markTable->startRun();
     edges->layoutDone = 0;
     gates->layoutDone = 0;
     reportStep(QString(), true);
 
-    const bool withoutClustering = clusteringDisabled();
     for (const LayoutStep &step : layoutSteps) {
         if (step.clustering && withoutClustering)
             continue;
-        if (step.run) {
-            int before = gates->count();
+        if (step.clustering)
+            foldRepeatingPatterns(*this, arguments, layoutSteps, &step);
+        else if (step.run)
             step.run(*this, arguments);
-            // Folding replaces gates by cluster instances, so the steps
-            // before it laid out another netlist than the one this run
-            // leaves: lay the folded netlist out again from the start, as
-            // the next run will, until nothing more folds. Each step is
-            // still reported once.
-            while (step.clustering && gates->count() != before) {
-                simplifyGraph();
-                for (const LayoutStep *front = layoutSteps; front != &step; ++front)
-                    front->run(*this, arguments);
-                before = gates->count();
-                step.run(*this, arguments);
-            }
-        }
         reportStep(QCoreApplication::translate("QObject", step.name), false);
     }
 

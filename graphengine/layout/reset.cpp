@@ -31,6 +31,9 @@ void Module::resetLayout()
 
     inOutKeys.clear();
     nextNetNumber = 1;
+    netsWhole = false;
+    pieceNumbers.clear();
+    wholeNetSpans.clear();
     secondNumber = 0;
     renderingReported = 0;
 }

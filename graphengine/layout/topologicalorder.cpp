@@ -54,8 +54,11 @@ struct DepthFrame
 
 } // namespace
 
-void Module::orderTopologically()
+void Module::orderTopologically(bool splitNets)
 {
+    netsWhole = !splitNets;
+    pieceNumbers.clear();
+    wholeNetSpans.clear();
     lastColumn = 0;
     widestColumnFill = 0;
     columnFills.clear();

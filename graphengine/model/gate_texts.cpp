@@ -7,6 +7,7 @@
 #include "gateport.h"
 #include "graphengine/globals.h"
 #include "labelcache.h"
+#include "module.h"
 
 #include <QCoreApplication>
 #include <QMutexLocker>
@@ -244,9 +245,10 @@ QString Gate::portSignature(int indexSlot, bool *busOut) const
         }
         QString *part = nullptr;
         QString value;
-        if (net->netNumber != 0) {
+        const int number = module && module->netsWhole ? module->pieceNumber(port) : net->netNumber;
+        if (number != 0) {
             part = &numbered;
-            value = QString::number(net->netNumber);
+            value = QString::number(number);
         } else if (net->name.hasIndex()) {
             part = &indexed;
             value = net->name.baseText();
@@ -255,7 +257,7 @@ QString Gate::portSignature(int indexSlot, bool *busOut) const
         }
         *part += QLatin1Char(',') + text + QLatin1Char(':') + value;
         if (net->name.indexCount() == 2) {
-            if (net->netNumber == 0)
+            if (number == 0)
                 bus = true;
             *part += indexSlot == 0 ? QStringLiteral("[][%1]").arg(net->name.index(0))
                                     : QStringLiteral("[%1]").arg(net->name.index(indexSlot));
@@ -292,7 +294,10 @@ void Gate::clusterSignature(Gate *cluster, int member, int firstNetNumber)
         QString clusterPortName = port->name;
         if (!port->attributes.isControl()) {
             clusterPortName = port->baseName() + QStringLiteral("[%1]").arg(member);
-            net->setNetNumber(firstNetNumber + i);
+            if (module && module->netsWhole)
+                module->numberPieces(port, firstNetNumber + i);
+            else
+                net->setNetNumber(firstNetNumber + i);
         }
         if (GatePort *clusterPort = cluster->findPortByName(clusterPortName))
             net->replacePort(port, clusterPort);

@@ -5,7 +5,9 @@
 #include "graphitem.h"
 #include "portattributes.h"
 
+#include <QHash>
 #include <QList>
+#include <QPair>
 #include <QMap>
 #include <QObject>
 #include <QPoint>
@@ -108,7 +110,9 @@ public:
     Gate *processLoopback(Gate *gate, int colour, bool force);
     static Gate *loopHeadUncut();
 
-    void orderTopologically();
+    // Without splitNets no pass-through gate is made: the gates take the
+    // same columns, the nets stay whole (all that the clustering needs).
+    void orderTopologically(bool splitNets = true);
     int computeForcedPosition(Gate *gate, int forcedDepth, bool forceMode);
     void setGatePosition(Gate *gate, int depth);
     // The last act of "Order Topologically": the module inputs among the
@@ -117,6 +121,14 @@ public:
     int reserveColumnRow(Gate *gate, int depth);
 
     void splitEdge(Edge *net, int fromDepth, int toDepth);
+    // While the nets are whole: the number of the piece of the net that a
+    // split would give the port; numberPieces numbers that piece and those
+    // up to the driver as Edge::setNetNumber numbers the pieces of a split
+    // net, so that folding gives the same groups either way.
+    int pieceNumber(const GatePort *port);
+    void numberPieces(const GatePort *port, int number);
+    // The column under which the port's piece stands in pieceNumbers.
+    int pieceColumn(const GatePort *port);
     void createColumns();
     // Logs every connection whose load is not step columns after its driver.
     void checkColumnStructure(int step);
@@ -207,6 +219,13 @@ public:
     BusSequence lastColumnBus{true};
     QSet<QString> inOutKeys;
     int nextNetNumber = 1;
+    // Set by an ordering that left the nets whole, until the next reset.
+    bool netsWhole = false;
+    // While the nets are whole: per net, the pieces (by the column of their
+    // loads) that the clustering gave a number, with the number; per net,
+    // the column of its farthest load, once asked for.
+    QHash<const Edge *, QVector<QPair<int, int>>> pieceNumbers;
+    QHash<const Edge *, int> wholeNetSpans;
     int secondNumber = 0;
     quint8 renderingReported = 0;
     // Not owned: the registry that holds the module.

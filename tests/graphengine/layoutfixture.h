@@ -113,8 +113,10 @@ inline QStringList driversOf(const Gate *gate, const QString &port)
     return p && p->net ? owners(p->net->drivers) : QStringList();
 }
 
-// Runs the steps up to and including the named one, as the driver does.
-inline void runFront(Module *m, int steps, bool packBuses = true, bool preferOpenInput = false)
+// Runs the steps up to and including the named one, as the driver does
+// (the ordering leaves the nets whole without splitNets).
+inline void runFront(Module *m, int steps, bool packBuses = true, bool preferOpenInput = false,
+                     bool splitNets = true)
 {
     m->markValue = 0;
     m->markTable->startRun();
@@ -127,7 +129,7 @@ inline void runFront(Module *m, int steps, bool packBuses = true, bool preferOpe
     if (steps >= 4)
         m->removeLoopbacks();
     if (steps >= 5)
-        m->orderTopologically();
+        m->orderTopologically(splitNets);
     if (steps >= 6)
         m->createColumns();
 }

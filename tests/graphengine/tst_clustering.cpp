@@ -383,6 +383,51 @@ private slots:
         QCOMPARE(netOf(inverters, QStringLiteral("Out[1]")), QStringLiteral("w1"));
         QCOMPARE(brokenInvariant(m), QString());
     }
+
+    // On nets left whole the clustering folds what it folds on split nets.
+    // A net numbered before it (the bits of a packed bus share a number)
+    // has that number in every piece, also after a group that drives it
+    // folded: its loads still group with a load of another net of the
+    // number.
+    void wholeNetsKeepEarlierNumbers()
+    {
+        auto foldedGates = [](Module *module, bool split) {
+            for (const char *in : {"p[0]", "p[1]", "q"})
+                input(module, QLatin1String(in));
+            cell(module, QStringLiteral("c0"), QStringLiteral("p[0]"), QStringLiteral("y0"), BaseEnum::INVERTER);
+            cell(module, QStringLiteral("c1"), QStringLiteral("p[1]"), QStringLiteral("y1"), BaseEnum::INVERTER);
+            // Two inputs: never a copy of the others.
+            Gate *c2 = makeGate(module, QStringLiteral("c2"), {QStringLiteral("a"), QStringLiteral("b")},
+                                {QStringLiteral("y")}, BaseEnum::AND);
+            wire(module, c2, QStringLiteral("a"), QStringLiteral("q"));
+            wire(module, c2, QStringLiteral("b"), QStringLiteral("q"));
+            wire(module, c2, QStringLiteral("y"), QStringLiteral("z"));
+            cell(module, QStringLiteral("e0"), QStringLiteral("y0"), QStringLiteral("w0"), BaseEnum::INVERTER);
+            cell(module, QStringLiteral("e1"), QStringLiteral("y1"), QStringLiteral("w1"), BaseEnum::INVERTER);
+            cell(module, QStringLiteral("e2"), QStringLiteral("z"), QStringLiteral("w2"), BaseEnum::INVERTER);
+            for (const char *out : {"w0", "w1", "w2"})
+                output(module, QLatin1String(out));
+            runFront(module, 6, true, false, split);
+            for (const char *name : {"y0", "y1", "z"})
+                net(module, QLatin1String(name))->netNumber = 99;
+            while (module->clusterRepeatingPatterns(true)) {
+            }
+            QStringList folded;
+            for (const Gate *g : module->gates->elements()) {
+                if (g->isCluster())
+                    folded << g->name.toString(false);
+            }
+            folded.sort();
+            return folded;
+        };
+        const QStringList split = foldedGates(m, true);
+        QCOMPARE(split, QStringList({QStringLiteral("c[0:1]"), QStringLiteral("e[0:2]")}));
+        ModuleMap wholeModules;
+        Module *whole = Module::findOrCreateModule(wholeModules, QStringLiteral("top"), nullptr);
+        QCOMPARE(foldedGates(whole, false), split);
+        QVERIFY(whole->netsWhole);
+        deleteModules(wholeModules);
+    }
 };
 
 QTEST_MAIN(TestClustering)

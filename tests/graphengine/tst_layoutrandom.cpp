@@ -1,4 +1,5 @@
 #include "common/testenvironment.h"
+#include "layoutfixture.h"
 #include "layoutinvariants.h"
 #include "netlistgenerator.h"
 
@@ -66,6 +67,121 @@ private slots:
         QVERIFY(icarus.waitForFinished(60000));
         QVERIFY2(icarus.exitStatus() == QProcess::NormalExit && icarus.exitCode() == 0,
                  qPrintable(QStringLiteral("seed %1: %2").arg(seed).arg(QString::fromLocal8Bit(icarus.readAll()))));
+    }
+
+    // The driver looks for folds on nets left whole (no pass-through gates)
+    // and lays out with split nets only once nothing more folds: the
+    // clustering must fold the same gates into the same instances either
+    // way, the numbers it gives the copies' nets included (they let the
+    // drivers of the copies fold on the next pass).
+    void wholeNetsFoldAsSplitNets_data()
+    {
+        QTest::addColumn<int>("gates");
+        QTest::addColumn<quint32>("seed");
+        QTest::addColumn<bool>("extras");
+        for (int gates : {300, 2000})
+            QTest::newRow(qPrintable(QStringLiteral("pipelined %1").arg(gates))) << gates << 20261206u << false;
+        for (quint32 seed = 1; seed <= 40; ++seed)
+            QTest::newRow(qPrintable(QStringLiteral("seed %1").arg(seed))) << 0 << seed << true;
+    }
+    void wholeNetsFoldAsSplitNets()
+    {
+        QFETCH(int, gates);
+        QFETCH(quint32, seed);
+        QFETCH(bool, extras);
+        traceEnabled = false;
+        NetlistGenerator::Shape shape = NetlistGenerator::randomShape(seed);
+        if (gates) {
+            shape = NetlistGenerator::Shape();
+            shape.gates = gates;
+        }
+        QCOMPARE(shape.extras, extras);
+        QStringList placed[2];
+        int folds[2] = {0, 0};
+        for (bool split : {true, false}) {
+            ModuleMap modules;
+            Module *m = Module::findOrCreateModule(modules, QStringLiteral("top"), nullptr);
+            NetlistGenerator::generate(m, shape, seed);
+            LayoutFixture::runFront(m, 4, true, true);
+            const int before = m->gates->count();
+            m->orderTopologically(split);
+            m->createColumns();
+            QCOMPARE(m->netsWhole, !split);
+            // No pass-through gate on whole nets (Create Column only drops
+            // the loopback gates).
+            if (!split)
+                QVERIFY(m->gates->count() <= before);
+            while (m->clusterRepeatingPatterns(true))
+                ++folds[split];
+            for (const Gate *g : m->gates->elements()) {
+                if (g->kind != BaseEnum::COLPASSTHROUGH)
+                    placed[split] << QStringLiteral("%1 %2 in %3").arg(g->typeName, g->name.toString(false)).arg(g->column);
+            }
+            placed[split].sort();
+            deleteModules(modules);
+        }
+        releaseModuleRegistry();
+        QCOMPARE(folds[false], folds[true]);
+        QCOMPARE(placed[false], placed[true]);
+        if (!extras)
+            QVERIFY(folds[true] >= 2);
+    }
+
+    // A netlist that folds over several passes: the driver's run folds what
+    // laying out and folding again and again with split nets folds, and a
+    // second run puts every gate where the first did.
+    void severalFoldingPasses()
+    {
+        traceEnabled = false;
+        NetlistGenerator::Shape shape;
+        shape.gates = 2000;
+        auto gateNames = [](const Module *m) {
+            QStringList names;
+            for (const Gate *g : m->gates->elements())
+                names << g->name.toString(false);
+            names.sort();
+            return names;
+        };
+        ModuleMap modules;
+        Module *stepwise = Module::findOrCreateModule(modules, QStringLiteral("top"), nullptr);
+        NetlistGenerator::generate(stepwise, shape, 20261206u);
+        int passes = 0;
+        for (bool folded = true; folded; ++passes) {
+            LayoutFixture::runFront(stepwise, 6);
+            folded = false;
+            while (stepwise->clusterRepeatingPatterns(true))
+                folded = true;
+            stepwise->simplifyGraph();
+        }
+        QVERIFY2(passes >= 3, qPrintable(QString::number(passes)));
+        const QStringList folded = gateNames(stepwise);
+        deleteModules(modules);
+
+        Module *m = Module::findOrCreateModule(modules, QStringLiteral("top"), nullptr);
+        NetlistGenerator::generate(m, shape, 20261206u);
+        const QStringList connections = LayoutInvariants::connectivity(m);
+        // The steps after the clustering get split nets: pass-through gates
+        // stand in the columns when it reports.
+        int reports = 0;
+        int passThroughs = -1;
+        connect(m, &Module::renderingProgressing, this, [&] {
+            // The run's start, then Reset ... Create Column, then the clustering.
+            if (++reports != 8)
+                return;
+            passThroughs = 0;
+            for (const Gate *g : m->gates->elements())
+                passThroughs += g->kind == BaseEnum::COLPASSTHROUGH;
+        });
+        m->computeLayout(10.0, true, false);
+        disconnect(m, nullptr, this, nullptr);
+        QVERIFY2(passThroughs > 100, qPrintable(QString::number(passThroughs)));
+        QCOMPARE(LayoutInvariants::brokenLayout(m, connections), QString());
+        QCOMPARE(gateNames(m), folded);
+        const QStringList first = LayoutInvariants::geometry(m);
+        m->computeLayout(10.0, true, false);
+        QCOMPARE(LayoutInvariants::geometry(m), first);
+        deleteModules(modules);
+        releaseModuleRegistry();
     }
 
     // The generator itself: the same seed gives the same netlist, and the
