@@ -12,6 +12,9 @@
 // Run by hand:
 //   build/bench/bench_layout            (all three sizes)
 //   build/bench/bench_layout <gates>    (one size)
+//   build/bench/bench_layout driver <gates>  (what the viewer pays, in a process
+//                                             of its own: the whole driver once, the
+//                                             scene items, time and memory per step)
 //   build/bench/bench_layout clock <n>  (a clock net of n loads emptied one by one)
 //   build/bench/bench_layout verilog <gates> <file>  (the netlist as Verilog, for bench/peers.sh)
 #include "graphengine/globals.h"
@@ -380,6 +383,66 @@ int runOne(int count)
     return intact ? 0 : 1;
 }
 
+// The whole driver once on a netlist never laid out, in a process that did
+// nothing before: the time and memory a viewer pays for a new netlist. The
+// driver reports each step as it finishes; the folding step's figure holds
+// its passes and the re-runs of the steps before it.
+int runDriver(int count)
+{
+    QTextStream out(stdout);
+    ModuleMap modules;
+    Module *module = Module::findOrCreateModule(modules, QStringLiteral("top"), nullptr);
+    NetlistGenerator::Shape shape;
+    shape.gates = count;
+    NetlistGenerator::generate(module, shape, 20261206u);
+    out << "gates " << module->gates->count() << ", nets " << module->edges->count() << ", "
+        << peakKiB() / 1024 << " MiB peak before the layout\n";
+    // The driver's reports in order; the first only starts its clock.
+    const QStringList names = {QString(), "Reset", "Solve InOut", "Add Fake Input", "Remove Loopback",
+                               "Order Topologically", "Create Column", "Search Repeating Patterns", "Order Column",
+                               "Compute Y-Coordinate", "Compute Y-Coordinate for output ports",
+                               "Shrink Vertical Space", "Input/Output ports Alignemnt", "Compute Edge boundary",
+                               "Compute Edge Vertical segments", "Compute X-coordinate", "Draw Edges",
+                               "Simplify Graph"};
+    int reports = 0;
+    QElapsedTimer stepTimer;
+    int mostGates = 0;
+    const QMetaObject::Connection progress = QObject::connect(module, &Module::renderingProgressing, [&] {
+        mostGates = std::max(mostGates, module->gates->count());
+        const qint64 ms = stepTimer.restart();
+        if (reports++ == 0)
+            return;
+        out << QStringLiteral("  %1 %2 ms %3 MiB now, %4 MiB peak, %5 gates\n")
+                   .arg(names.value(reports - 1), -38)
+                   .arg(ms, 6)
+                   .arg(statusKiB("VmRSS:") / 1024, 5)
+                   .arg(peakKiB() / 1024, 5)
+                   .arg(module->gates->count(), 7);
+        out.flush();
+    });
+    QElapsedTimer timer;
+    timer.start();
+    stepTimer.start();
+    module->computeLayout(10.0, true, false);
+    const qint64 layoutNs = timer.nsecsElapsed();
+    QObject::disconnect(progress);
+    QGraphicsScene scene;
+    timer.restart();
+    fillScene(&scene, module);
+    const qint64 itemsNs = timer.nsecsElapsed();
+    out << "  layout digest " << QString::number(layoutDigest(module), 16) << "\n";
+    out << "  drawing digest " << QString::number(drawingDigest(module), 16) << "\n";
+    printDriverRun(out, QStringLiteral("computeLayout (driver)"), layoutNs, itemsNs);
+    out << QStringLiteral("  %1 %2 (most gates during the run %3)\n")
+               .arg(QStringLiteral("columns"), -26)
+               .arg(module->lastColumn)
+               .arg(mostGates);
+    out << "  peak memory " << peakKiB() / 1024 << " MiB\n";
+    scene.clear();
+    deleteModules(modules);
+    return 0;
+}
+
 } // namespace
 
 // The generated netlist of `count` gates as Verilog, for the peers.
@@ -411,6 +474,8 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     if (argc > 3 && qstrcmp(argv[1], "verilog") == 0)
         return writeNetlist(QString::fromLocal8Bit(argv[2]).toInt(), QString::fromLocal8Bit(argv[3]));
+    if (argc > 2 && qstrcmp(argv[1], "driver") == 0)
+        return runDriver(QString::fromLocal8Bit(argv[2]).toInt());
     if (argc > 2 && qstrcmp(argv[1], "clock") == 0)
         return runClock(QString::fromLocal8Bit(argv[2]).toInt());
     if (argc > 1)
