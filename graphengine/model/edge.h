@@ -104,9 +104,9 @@ public:
     // Takes over every driver of other.
     void absorbDrivers(Edge *other);
     // Reconnects each port of the list here.
-    void adoptPorts(const PortSet &ports);
+    void adoptPorts(const PortList &ports);
     // Moves every port of this net's driver or load list to target.
-    void movePortsTo(PortSet &list, Edge *target);
+    void movePortsTo(PortList &list, Edge *target);
     void moveAllPortsTo(Edge *target);
     // Gives an undriven net with loads a generated driver gate; null when
     // driven or without loads.
@@ -155,8 +155,8 @@ public:
     // the padding behind the base's marks: a net piece of every split net
     // then fits a smaller allocation.
     int netNumber = 0;
-    PortSet drivers;
-    PortSet loads;
+    PortList drivers;
+    PortList loads;
     Name name;
     // Not owned; the net is reached through the module's net index.
     Module *module = nullptr;
@@ -182,7 +182,7 @@ private:
     void attach(GatePort *port);
     // Takes every entry of the port out of both lists, without a message.
     bool detach(GatePort *port);
-    void transfer(PortSet &list, int column, Edge *target, bool moveDrivers);
+    void transfer(PortList &list, int column, Edge *target, bool moveDrivers);
     struct LineBuild;
     void buildLines(const QVector<double> &gapX, LineBuildPass *pass);
     // Adds this piece to record index of build, then (with chain) the pieces

@@ -238,8 +238,6 @@ void Edge::buildLines(const QVector<double> &gapX, LineBuildPass *pass)
         while (!build.trunks.isEmpty() && isPlaceholder(build.trunks.last()))
             build.trunks.removeLast();
     }
-    build.lines.squeeze();
-    build.trunks.squeeze();
     branchLines.setRecords(build.lines, feeding ? feeding->branchLines : LineRecords<BranchLine>());
     trunkSegments.setRecords(build.trunks, feeding ? feeding->trunkSegments : LineRecords<TrunkSegment>());
     if (!pass) {
@@ -368,6 +366,10 @@ void Edge::buildLineTree(const QVector<double> &gapX, LineBuild &build, int inde
         std::sort(trunk.junctions.begin(), trunk.junctions.end());
         trunk.sorted = true;
     }
+    // The records outlive the build (every piece of every net keeps its
+    // own): no room is kept that no branch or junction fills.
+    line.branches.squeeze();
+    trunk.junctions.squeeze();
 
     if (!chain)
         return;
@@ -451,7 +453,7 @@ bool Edge::collidesWithPath(const QPainterPath &path, GatePort **port) const
 
 GatePort *Edge::portAtPoint(const QPointF &point) const
 {
-    for (const PortSet *list : {&drivers, &loads}) {
+    for (const PortList *list : {&drivers, &loads}) {
         for (GatePort *port : list->list()) {
             if (port && port->scenePos() == point)
                 return port;

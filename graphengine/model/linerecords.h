@@ -7,11 +7,17 @@
 // of it (a copy per piece grows with the square of the chain's length).
 // Reading walks the shared chain; writing first gives the records a chain
 // of their own (copy on write), so a piece never changes another's records.
+//
+// The chain is a list of single records, each in one allocation with its
+// link: most pieces own exactly one record, and a large layout has hundreds
+// of thousands of them, so a record costs one small block, not a block plus
+// a vector.
 
 #include <QSharedData>
 #include <QVector>
 
 #include <iterator>
+#include <utility>
 
 namespace GraphEngine {
 
@@ -20,10 +26,10 @@ class LineRecords
 {
     struct Node : QSharedData
     {
-        QVector<Record> own;
-        QExplicitlySharedDataPointer<Node> tail;
-        // own plus the tail's size.
+        // This record and those of the tail.
         int size = 0;
+        QExplicitlySharedDataPointer<Node> tail;
+        Record record;
     };
 
 public:
@@ -37,12 +43,11 @@ public:
         using reference = const Record &;
 
         const_iterator() = default;
-        const Record &operator*() const { return m_node->own.at(m_index); }
-        const Record *operator->() const { return &m_node->own.at(m_index); }
+        const Record &operator*() const { return m_node->record; }
+        const Record *operator->() const { return &m_node->record; }
         const_iterator &operator++()
         {
-            ++m_index;
-            settle();
+            m_node = m_node->tail.data();
             return *this;
         }
         const_iterator operator++(int)
@@ -51,7 +56,7 @@ public:
             ++*this;
             return before;
         }
-        bool operator==(const const_iterator &o) const { return m_node == o.m_node && m_index == o.m_index; }
+        bool operator==(const const_iterator &o) const { return m_node == o.m_node; }
         bool operator!=(const const_iterator &o) const { return !(*this == o); }
 
     private:
@@ -59,18 +64,8 @@ public:
         explicit const_iterator(const Node *node)
             : m_node(node)
         {
-            settle();
-        }
-        // Steps over ends of nodes (and empty nodes) into the tail.
-        void settle()
-        {
-            while (m_node && m_index >= m_node->own.size()) {
-                m_node = m_node->tail.data();
-                m_index = 0;
-            }
         }
         const Node *m_node = nullptr;
-        int m_index = 0;
     };
     using iterator = const_iterator;
 
@@ -80,15 +75,7 @@ public:
     int count() const { return size(); }
     bool isEmpty() const { return size() == 0; }
 
-    const Record &at(int i) const
-    {
-        const Node *node = d.data();
-        while (i >= node->own.size()) {
-            i -= node->own.size();
-            node = node->tail.data();
-        }
-        return node->own.at(i);
-    }
+    const Record &at(int i) const { return nodeAt(i)->record; }
     const Record &operator[](int i) const { return at(i); }
     const Record &first() const { return at(0); }
     const Record &last() const { return at(size() - 1); }
@@ -102,44 +89,28 @@ public:
     Record &operator[](int i)
     {
         detach();
-        return d->own[i];
+        return const_cast<Node *>(nodeAt(i))->record;
     }
     void resize(int n)
     {
-        detach();
-        d->own.resize(n);
-        d->size = n;
-    }
-    void append(const Record &record)
-    {
-        detach();
-        d->own.append(record);
-        ++d->size;
-    }
-    void removeLast()
-    {
-        detach();
-        d->own.removeLast();
-        --d->size;
-    }
-    void squeeze()
-    {
-        if (d && !d->tail)
-            d->own.squeeze();
+        QVector<Record> records = toVector();
+        records.resize(n);
+        setRecords(records, LineRecords());
     }
     void clear() { d.reset(); }
 
     // These records: own, then every record of tail (shared, not copied).
     void setRecords(const QVector<Record> &own, const LineRecords &tail)
     {
-        if (own.isEmpty()) {
-            d = tail.d;
-            return;
+        QExplicitlySharedDataPointer<Node> next = tail.d;
+        for (int i = own.size() - 1; i >= 0; --i) {
+            QExplicitlySharedDataPointer<Node> node(new Node);
+            node->size = next ? next->size + 1 : 1;
+            node->tail = std::move(next);
+            node->record = own.at(i);
+            next = std::move(node);
         }
-        d = new Node;
-        d->own = own;
-        d->tail = tail.d;
-        d->size = own.size() + tail.size();
+        d = std::move(next);
     }
 
     // The records as one vector.
@@ -155,22 +126,26 @@ public:
     bool sharesWith(const LineRecords &other, int offset) const
     {
         const Node *node = d.data();
-        while (node && offset > 0) {
-            offset -= node->own.size();
+        for (; node && offset > 0; --offset)
             node = node->tail.data();
-        }
         return offset == 0 && node && node == other.d.data();
     }
 
 private:
+    const Node *nodeAt(int i) const
+    {
+        const Node *node = d.data();
+        for (; i > 0; --i)
+            node = node->tail.data();
+        return node;
+    }
     void detach()
     {
-        if (d && !d->tail && d->ref.loadRelaxed() == 1)
-            return;
-        QExplicitlySharedDataPointer<Node> flat(new Node);
-        flat->own = toVector();
-        flat->size = flat->own.size();
-        d = flat;
+        bool own = true;
+        for (const Node *node = d.data(); node && own; node = node->tail.data())
+            own = node->ref.loadRelaxed() == 1;
+        if (!own)
+            setRecords(toVector(), LineRecords());
     }
 
     QExplicitlySharedDataPointer<Node> d;

@@ -4,53 +4,110 @@
 #include <QList>
 #include <QtGlobal>
 
+#include <memory>
+
 namespace GraphEngine {
 
 class Gate;
 class GatePort;
 
-// An ordered list of ports that knows where each sort group begins: the
-// ports of a gate (which owns them through its set) and the driver and load
-// lists of a net (which only refer to them and are never sorted).
+// An ordered list of ports: the driver and load lists of a net (which only
+// refer to them and are never sorted), and the base of a gate's PortSet.
 //
-// A large set (a clock net's loads) keeps a hash from port to list position
+// A large list (a clock net's loads) keeps a hash from port to list position
 // beside the list, so that membership, removal and replacement take constant
 // time: a removed entry leaves a hole that the next reader of the whole list
-// closes (in one pass, paid for by that reader's own walk). A set never holds
-// a null port.
-class PortSet
+// closes (in one pass, paid for by that reader's own walk). A list never
+// holds a null port.
+class PortList
 {
 public:
     using iterator = QList<GatePort *>::iterator;
     using const_iterator = QList<GatePort *>::const_iterator;
-    // The range argument that covers every sort group.
-    static constexpr int AllGroups = 4;
-    // Sets from this size on keep their position hash.
+    // Lists from this size on keep their position hash.
     static constexpr int IndexedSize = 32;
 
-    int size() const { return m_ports.size() - m_holes; }
+    PortList() = default;
+    PortList(const PortList &other);
+    PortList(PortList &&other) noexcept = default;
+    PortList &operator=(const PortList &other);
+    PortList &operator=(PortList &&other) noexcept = default;
+    ~PortList();
+
+    int size() const { return m_ports.size() - holes(); }
     bool isEmpty() const { return size() == 0; }
     bool contains(const GatePort *port) const;
-    // The first port in list order; null for an empty set.
+    // The first port in list order; null for an empty list.
     GatePort *first() const;
     GatePort *at(int i) const { return list().at(i); }
-    // The ports in list order, without holes. Changing the set while walking
+    // The ports in list order, without holes. Changing the list while walking
     // the returned list needs a copy, as with any Qt container.
     const QList<GatePort *> &list() const;
 
     // Appends the port (a null port is ignored); unless force is set a port
-    // already in the set is not added again.
+    // already in the list is not added again.
     void add(GatePort *port, bool force = false);
     // Null ports are ignored.
     void append(GatePort *port);
     void prepend(GatePort *port);
     // Removes every occurrence; the order flag is left as it is.
     int removeAll(GatePort *port);
-    // Empties the set and returns its ports in list order.
+    // Empties the list and returns its ports in list order.
     QList<GatePort *> takeAll();
-    // Replaces the whole list (null entries are dropped); the set is unsorted.
+    // Replaces the whole list (null entries are dropped); the list is unsorted.
     void assign(const QList<GatePort *> &ports);
     void reserve(int n) { m_ports.reserve(n); }
+
+    // newPort takes oldPort's place when oldPort is listed and newPort is not.
+    bool replace(GatePort *oldPort, GatePort *newPort);
+    GatePort *findByGate(const Gate *gate) const;
+    // Smallest column of the ports' owner gates; -1 for an empty list.
+    int lowestGateColumn() const;
+    // Deletes every port (for a gate's own set only).
+    void deleteAll();
+
+protected:
+    // Closes the holes and renumbers the hash.
+    void compact() const;
+    void rebuildIndex() const;
+    int indexOf(const GatePort *port) const;
+    void clearIndex() const;
+    int holes() const { return m_index ? m_index->holes : 0; }
+
+    // What a large list keeps beside it. Only large lists have one (and only
+    // they get holes): the small lists of every gate and net piece stay
+    // small.
+    struct Index
+    {
+        // Port -> its first position plus shift.
+        QHash<const GatePort *, int> position;
+        int shift = 0;
+        int holes = 0;
+        // Entries listed more than once (forced additions); removal then scans.
+        int duplicates = 0;
+        // No port stands before this position.
+        int head = 0;
+    };
+
+    // Mutable: readers close the holes that removals leave.
+    mutable QList<GatePort *> m_ports;
+    // Kept from IndexedSize ports on; null for a small list.
+    mutable std::unique_ptr<Index> m_index;
+
+public:
+    // Set after ordering (by a gate's PortSet); cleared by every insertion
+    // and replacement.
+    bool sorted = false;
+};
+
+// The ports of a gate, which owns them: a PortList that knows where each
+// sort group begins once it is ordered. Nets keep plain PortLists, without
+// the group table, since they are never ordered.
+class PortSet : public PortList
+{
+public:
+    // The range argument that covers every sort group.
+    static constexpr int AllGroups = 4;
 
     // Group 3 (top) first, then 2 (left), 1 (bottom), 0 (outputs); within a
     // group by position (signed 16 bits).
@@ -70,14 +127,6 @@ public:
     const_iterator constBegin(int sortGroup) const;
     const_iterator constEnd(int sortGroup) const;
 
-    // newPort takes oldPort's place when oldPort is listed and newPort is not.
-    bool replace(GatePort *oldPort, GatePort *newPort);
-    GatePort *findByGate(const Gate *gate) const;
-    // Smallest column of the ports' owner gates; -1 for an empty set.
-    int lowestGateColumn() const;
-    // Deletes every port (for the gate's own set only).
-    void deleteAll();
-
     // groupStart[g]: index of the first port whose sort group is g or lower;
     // -1 in entry 3 marks the table stale.
     int groupStart[4] = {-1, -1, -1, -1};
@@ -85,29 +134,6 @@ public:
 private:
     // Index range [first, last) of a group, after the checks of the accessors.
     void range(int sortGroup, int *first, int *last) const;
-    // Closes the holes and renumbers the hash.
-    void compact() const;
-    void rebuildIndex() const;
-    int indexOf(const GatePort *port) const;
-    void clearIndex() const;
-
-    // Mutable: readers close the holes that removals leave.
-    mutable QList<GatePort *> m_ports;
-    // Port -> its first position plus m_shift; kept while m_indexed.
-    mutable QHash<const GatePort *, int> m_position;
-    mutable int m_shift = 0;
-    mutable int m_holes = 0;
-    // Entries listed more than once (forced additions); removal then scans.
-    mutable int m_duplicates = 0;
-    // No port stands before this position.
-    mutable int m_head = 0;
-    mutable bool m_indexed = false;
-
-public:
-    // Set after ordering; cleared by every insertion and replacement.
-    // Declared last with the other flag: a set sits in every gate and net
-    // (pass-throughs included), and the two bytes share one padding word.
-    bool sorted = false;
 };
 
 } // namespace GraphEngine

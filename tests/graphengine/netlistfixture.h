@@ -56,7 +56,7 @@ inline QStringList criticals(const LogCapture &log)
 }
 
 // "gate.port" for each port of the set, in order.
-inline QStringList owners(const PortSet &set)
+inline QStringList owners(const PortList &set)
 {
     QStringList out;
     for (const GatePort *p : set.list())
@@ -81,7 +81,7 @@ inline QString brokenInvariant(const Module *module)
         if (e->module != module)
             return QStringLiteral("net %1 of another module").arg(e->name.text());
         QSet<const GatePort *> seen;
-        for (const PortSet *list : {&e->drivers, &e->loads}) {
+        for (const PortList *list : {&e->drivers, &e->loads}) {
             for (const GatePort *p : list->list()) {
                 if (!p)
                     return QStringLiteral("null entry on %1").arg(e->name.text());

@@ -217,6 +217,51 @@ private slots:
         QCOMPARE(set.list(), pool.mid(0, 30) + pool.mid(31, 9));
     }
 
+    // A copy of a large list (its position index and holes included) reads
+    // as the original and changes on its own; a copied gate set keeps its
+    // group table.
+    void copiesOfLargeListsAreIndependent()
+    {
+        Gate gate;
+        QList<GatePort *> pool;
+        for (int i = 0; i < 60; ++i)
+            pool << addPort(&gate, QStringLiteral("p%1").arg(i), BaseEnum::Input, 2, i);
+        PortList list;
+        list.assign(pool);
+        // Holes at the front and inside, not closed yet.
+        for (int i : {0, 1, 7, 30})
+            QCOMPARE(list.removeAll(pool.at(i)), 1);
+        PortList copy(list);
+        PortList assigned;
+        assigned.add(pool.at(5));
+        assigned = list;
+        QList<GatePort *> expected = pool;
+        for (int i : {30, 7, 1, 0})
+            expected.removeAt(i);
+        for (const PortList *l : {&copy, &assigned}) {
+            QCOMPARE(l->size(), 56);
+            QCOMPARE(l->first(), pool.at(2));
+            QVERIFY(l->contains(pool.at(8)) && !l->contains(pool.at(7)));
+        }
+        list.prepend(pool.at(0));
+        QCOMPARE(list.removeAll(pool.at(40)), 1);
+        QVERIFY(copy.replace(pool.at(2), pool.at(1)));
+        QCOMPARE(assigned.removeAll(pool.at(59)), 1);
+        QCOMPARE(copy.first(), pool.at(1));
+        QCOMPARE(list.first(), pool.at(0));
+        QCOMPARE(copy.list(), QList<GatePort *>{pool.at(1)} + expected.mid(1));
+        QCOMPARE(assigned.list(), expected.mid(0, 55));
+        QList<GatePort *> changed = QList<GatePort *>{pool.at(0)} + expected;
+        changed.removeAll(pool.at(40));
+        QCOMPARE(list.list(), changed);
+
+        gate.ports.ensureSorted(false);
+        const PortSet set = gate.ports;
+        QVERIFY(set.sorted);
+        QCOMPARE(names(set, 2).size(), 60);
+        QCOMPARE(names(set, 0), QStringList());
+    }
+
     void portConnectionQueries()
     {
         Module *m = Module::findOrCreateModule(m_modules, QStringLiteral("q"), nullptr);
