@@ -156,10 +156,11 @@ void Module::drawEdges()
     // pass-through (always in an earlier column) is built first and its
     // records are shared, not walked again for every piece after it.
     QVector<Edge *> order;
-    for (Edge *net : edges->elements()) {
+    order.reserve(edges->count());
+    edges->forEachElement([&order](Edge *net) {
         if (net && net->column != -1)
             order.append(net);
-    }
+    });
     std::stable_sort(order.begin(), order.end(), [](const Edge *a, const Edge *b) { return a->column < b->column; });
     LineBuildPass pass;
     pass.built.reserve(order.size());

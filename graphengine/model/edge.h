@@ -51,23 +51,29 @@ struct TrunkSegment
 // that piece's records over instead of walking the chain again.
 struct LineBuildPass
 {
+    // Built::feeding of a piece no built piece feeds.
+    static constexpr int NotFed = -1;
+    // The same, and its walk stopped at a loop: its records are not the
+    // chain's, so no piece takes them over.
+    static constexpr int Cut = -2;
+
     struct Built
     {
-        // The chain holding the extents of this piece's pieces: from its
-        // end back to the start, the pieces' extents in the order of the
-        // walk (positions length - 1 down to 0).
-        int chain = -1;
-        int length = 0;
-        // The walk stopped at a loop: the records are not the chain's.
-        bool cut = false;
+        // The entry of the piece feeding this one, whose extents (and those
+        // of the pieces feeding it) follow this piece's own; or NotFed, Cut.
+        int feeding = NotFed;
+        // Where this piece's run of extents begins; it ends where the next
+        // entry's begins. A fed piece has none: its one extent is read back
+        // from its own record.
+        int first = 0;
         const Edge *net = nullptr;
     };
     // In the order built; a net knows its entry (Edge::lineBuildEntry).
     QVector<Built> built;
-    // The extents of each chain's pieces, its start first, each piece's own
-    // extents in reverse order; a chain forks (copied) only where two pieces
-    // continue one piece.
-    QVector<QVector<QRectF>> chains;
+    // The extents of the walks of the pieces not fed, one run per entry of
+    // built: a chain's extents are found through the feeding links, never
+    // copied.
+    QVector<QRectF> extents;
 };
 
 // One net of a module. Its lists refer to ports owned by gates: output ports

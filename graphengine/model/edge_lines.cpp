@@ -40,6 +40,14 @@ bool isPlaceholder(const TrunkSegment &trunk)
     return trunk.x == -1.0 && trunk.top == -1.0 && trunk.bottom == -2.0;
 }
 
+// The extent of a piece's branch record once its walk added the piece.
+QRectF pieceExtent(const Edge *net, const BranchLine &line)
+{
+    const double top = std::min(net->loadTop, net->driverTop);
+    const double bottom = std::max(net->loadBottom, net->driverBottom);
+    return QRectF(line.xMin - 1, top - 1, line.xMax - line.xMin + 2, bottom - top + 2);
+}
+
 double portY(const GatePort *port)
 {
     return port->owner ? port->owner->y + port->tip.y() : 0.0;
@@ -247,31 +255,34 @@ void Edge::buildLines(const QVector<double> &gapX, LineBuildPass *pass)
         bounds = extent.adjusted(-1.0, -1.0, 1.0, 1.0);
         return;
     }
-    // The extents go after those of the feeding piece's chain.
+    // The extents go after those of the feeding piece's chain. A fed piece
+    // walked itself only: its extent is that of its own record, which it
+    // keeps, so the pass need not.
     LineBuildPass::Built built;
-    built.cut = build.cut;
-    if (feedingEntry >= 0) {
-        const LineBuildPass::Built &from = pass->built.at(feedingEntry);
-        built.chain = from.chain;
-        if (pass->chains.at(from.chain).size() != from.length) {
-            built.chain = pass->chains.size();
-            pass->chains.append(pass->chains.at(from.chain).mid(0, from.length));
-        }
-    } else {
-        built.chain = pass->chains.size();
-        pass->chains.append(QVector<QRectF>());
-    }
-    QVector<QRectF> &chain = pass->chains[built.chain];
-    for (int i = build.extents.size() - 1; i >= 0; --i)
-        chain.append(build.extents.at(i));
-    built.length = chain.size();
+    built.feeding = feedingEntry >= 0 ? feedingEntry : build.cut ? LineBuildPass::Cut : LineBuildPass::NotFed;
+    built.first = pass->extents.size();
     built.net = this;
+    if (feedingEntry < 0) {
+        for (const QRectF &piece : qAsConst(build.extents))
+            pass->extents.append(piece);
+    }
     lineBuildEntry = pass->built.size();
     pass->built.append(built);
-    // The union in the order of the walk, as rounding has it.
+    // The union in the order of the walk (this piece's extents, then those
+    // of the pieces feeding it, each run in its walk's order), as rounding
+    // has it.
     QRectF extent(0, 0, 0, 0);
-    for (int i = chain.size() - 1; i >= 0; --i)
-        extent = extent.united(chain.at(i));
+    for (int entry = lineBuildEntry; entry >= 0;) {
+        const LineBuildPass::Built &piece = pass->built.at(entry);
+        if (piece.feeding >= 0) {
+            extent = extent.united(pieceExtent(piece.net, piece.net->branchLines.first()));
+        } else {
+            const int end = entry + 1 < pass->built.size() ? pass->built.at(entry + 1).first : pass->extents.size();
+            for (int i = piece.first; i < end; ++i)
+                extent = extent.united(pass->extents.at(i));
+        }
+        entry = piece.feeding;
+    }
     bounds = extent.adjusted(-1.0, -1.0, 1.0, 1.0);
 }
 
@@ -297,7 +308,8 @@ const Edge *Edge::builtFeedingPiece(const QVector<double> &gapX, const LineBuild
     if (!feeding || feeding->column < 0 || feeding->column >= column)
         return nullptr;
     const int found = feeding->lineBuildEntry;
-    if (found < 0 || found >= pass.built.size() || pass.built.at(found).net != feeding || pass.built.at(found).cut)
+    if (found < 0 || found >= pass.built.size() || pass.built.at(found).net != feeding
+        || pass.built.at(found).feeding == LineBuildPass::Cut)
         return nullptr;
     *entry = found;
     return feeding;
@@ -357,7 +369,7 @@ void Edge::buildLineTree(const QVector<double> &gapX, LineBuild &build, int inde
         if (port && port->scenePos().x() != x)
             addBranch(port, driverTop, driverBottom);
     }
-    build.extents.append(QRectF(line.xMin - 1, top - 1, line.xMax - line.xMin + 2, bottom - top + 2));
+    build.extents.append(pieceExtent(this, line));
     if (!line.sorted) {
         std::sort(line.branches.begin(), line.branches.end(), branchLess);
         line.sorted = true;

@@ -72,6 +72,16 @@ public:
     // The listed elements in insertion order.
     const ListedElements &list() const { return m_list; }
     // Every element, map entries in key order first, then the list.
+    // Calls f on every element in the order of elements(), without copying
+    // the index (a large layout's index holds a million pieces).
+    template<typename F>
+    void forEachElement(F f) const
+    {
+        for (T *element : map)
+            f(element);
+        for (T *element : m_list)
+            f(element);
+    }
     QList<T *> elements() const
     {
         QList<T *> all = map.values();

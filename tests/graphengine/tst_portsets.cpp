@@ -21,6 +21,15 @@ QStringList names(const PortSet &set, int group = PortSet::AllGroups)
     return out;
 }
 
+// count input ports p0, p1, ... of the gate, at positions 0, 1, ...
+QList<GatePort *> inputPool(Gate *gate, int count)
+{
+    QList<GatePort *> pool;
+    for (int i = 0; i < count; ++i)
+        pool << addPort(gate, QStringLiteral("p%1").arg(i), BaseEnum::Input, 2, i);
+    return pool;
+}
+
 } // namespace
 
 // Port sets, gate ports and the graph item handle.
@@ -135,9 +144,7 @@ private slots:
     void largeSetsKeepListOrderThroughTheirIndex()
     {
         Gate gate;
-        QList<GatePort *> pool;
-        for (int i = 0; i < 300; ++i)
-            pool << addPort(&gate, QStringLiteral("p%1").arg(i), BaseEnum::Input, 2, i);
+        const QList<GatePort *> pool = inputPool(&gate, 300);
         PortSet set;
         QList<GatePort *> model;
         auto same = [&] {
@@ -223,9 +230,7 @@ private slots:
     void copiesOfLargeListsAreIndependent()
     {
         Gate gate;
-        QList<GatePort *> pool;
-        for (int i = 0; i < 60; ++i)
-            pool << addPort(&gate, QStringLiteral("p%1").arg(i), BaseEnum::Input, 2, i);
+        const QList<GatePort *> pool = inputPool(&gate, 60);
         PortList list;
         list.assign(pool);
         // Holes at the front and inside, not closed yet.
