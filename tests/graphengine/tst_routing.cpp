@@ -414,6 +414,17 @@ private slots:
         for (Gate *q : {q1, q2})
             wire(m, q, QStringLiteral("o"), QStringLiteral("j"));
         wire(m, lj, QStringLiteral("a"), QStringLiteral("j"));
+        // Two pieces feeding each other: the walk stops at the loop, and
+        // the later piece walks on its own instead of taking the cut
+        // records over.
+        Gate *r1 = passThrough(QStringLiteral("r1"), 2, 230.3);
+        Gate *r2 = passThrough(QStringLiteral("r2"), 1, 250.9);
+        Gate *lx = placed(QStringLiteral("lx"), 3, 240.1, {QStringLiteral("a")}, {});
+        wire(m, r2, QStringLiteral("o"), QStringLiteral("x0"));
+        wire(m, r1, QStringLiteral("i"), QStringLiteral("x0"));
+        wire(m, r1, QStringLiteral("o"), QStringLiteral("x1"));
+        wire(m, r2, QStringLiteral("i"), QStringLiteral("x1"));
+        wire(m, lx, QStringLiteral("a"), QStringLiteral("x1"));
         setColumns(3);
         m->columnWidths = {10.3, 10.7, 11.1, 10.9};
         route();
@@ -438,7 +449,12 @@ private slots:
         QCOMPARE(j->branchLines.size(), 2);
         QCOMPARE(j->branchLines.at(1).branches.size(), 4);
 
-        const QList<Edge *> nets = {a0, a1, a2, a3, net(m, QStringLiteral("b0")), net(m, QStringLiteral("c0")), j};
+        Edge *x0 = net(m, QStringLiteral("x0"));
+        Edge *x1 = net(m, QStringLiteral("x1"));
+        QVERIFY(x0->column < x1->column);
+        QVERIFY(!x1->branchLines.sharesWith(x0->branchLines, 1));
+
+        const QList<Edge *> nets = {a0, a1, a2, a3, net(m, QStringLiteral("b0")), net(m, QStringLiteral("c0")), j, x0, x1};
         QStringList drawn;
         for (Edge *n : nets)
             drawn << linesText(n);
