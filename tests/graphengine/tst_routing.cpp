@@ -9,6 +9,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <tuple>
 
 using namespace GraphEngine;
 using namespace LayoutFixture;
@@ -420,11 +421,10 @@ private slots:
         Gate *r1 = passThrough(QStringLiteral("r1"), 2, 230.3);
         Gate *r2 = passThrough(QStringLiteral("r2"), 1, 250.9);
         Gate *lx = placed(QStringLiteral("lx"), 3, 240.1, {QStringLiteral("a")}, {});
-        wire(m, r2, QStringLiteral("o"), QStringLiteral("x0"));
-        wire(m, r1, QStringLiteral("i"), QStringLiteral("x0"));
-        wire(m, r1, QStringLiteral("o"), QStringLiteral("x1"));
-        wire(m, r2, QStringLiteral("i"), QStringLiteral("x1"));
-        wire(m, lx, QStringLiteral("a"), QStringLiteral("x1"));
+        const std::tuple<Gate *, const char *, const char *> loop[] = {
+            {r2, "o", "x0"}, {r1, "i", "x0"}, {r1, "o", "x1"}, {r2, "i", "x1"}, {lx, "a", "x1"}};
+        for (const auto &[gate, pin, name] : loop)
+            wire(m, gate, QString::fromLatin1(pin), QString::fromLatin1(name));
         setColumns(3);
         m->columnWidths = {10.3, 10.7, 11.1, 10.9};
         route();
