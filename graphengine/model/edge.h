@@ -46,6 +46,28 @@ struct TrunkSegment
     bool sorted = false;
 };
 
+// The trunk record of a flat piece: the placeholder its build leaves, sorted
+// and without junctions. Most pieces of a split net are flat, so their
+// chains hold these records without blocks of their own.
+template <>
+struct LineRecordFiller<TrunkSegment>
+{
+    static bool matches(const TrunkSegment &trunk)
+    {
+        return trunk.x == -1.0 && trunk.top == -1.0 && trunk.bottom == -2.0 && trunk.junctions.isEmpty()
+               && trunk.sorted;
+    }
+    static const TrunkSegment &filler()
+    {
+        static const TrunkSegment trunk = [] {
+            TrunkSegment placeholder;
+            placeholder.sorted = true;
+            return placeholder;
+        }();
+        return trunk;
+    }
+};
+
 // One pass of building the lines of many nets (the layout's drawing step):
 // the nets built so far. A piece whose driving piece is built already takes
 // that piece's records over instead of walking the chain again.

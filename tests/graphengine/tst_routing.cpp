@@ -475,6 +475,55 @@ private slots:
         QCOMPARE(drawn, alone);
     }
 
+    // Flat pieces' placeholder trunks are counted, not stored, at the front
+    // of a chain (runs longer than a link counts included): the records
+    // read as stored, and writing one gives the writer records of its own.
+    void placeholderTrunksReadAsStored()
+    {
+        const TrunkSegment flat = LineRecordFiller<TrunkSegment>::filler();
+        QVERIFY(LineRecordFiller<TrunkSegment>::matches(flat));
+        TrunkSegment real;
+        real.x = 4.5;
+        real.top = 1.25;
+        real.bottom = 9.0;
+        real.junctions = {3.0};
+        TrunkSegment unsortedFlat;
+        QVERIFY(!LineRecordFiller<TrunkSegment>::matches(unsortedFlat));
+        LineRecords<TrunkSegment> base;
+        base.setRecords({flat, real, flat}, LineRecords<TrunkSegment>());
+        QVector<TrunkSegment> own(9, flat);
+        own.insert(1, unsortedFlat);
+        LineRecords<TrunkSegment> chain;
+        chain.setRecords(own, base);
+        QCOMPARE(chain.size(), 13);
+        auto text = [](const LineRecords<TrunkSegment> &records) {
+            QStringList out;
+            for (const TrunkSegment &t : records)
+                out << QStringLiteral("%1/%2/%3/%4/%5").arg(t.x).arg(t.top).arg(t.bottom).arg(t.junctions.size()).arg(t.sorted);
+            return out.join(QLatin1Char(' '));
+        };
+        const QString f = QStringLiteral("-1/-1/-2/0/1");
+        const QString u = QStringLiteral("-1/-1/-2/0/0");
+        const QString r = QStringLiteral("4.5/1.25/9/1/0");
+        QCOMPARE(text(chain), QStringList({f, u, f, f, f, f, f, f, f, f, f, r, f}).join(QLatin1Char(' ')));
+        QCOMPARE(chain.at(11).x, 4.5);
+        QCOMPARE(chain.last().bottom, -2.0);
+        QVERIFY(chain.sharesWith(base, 10));
+        QVERIFY(!chain.sharesWith(base, 9));
+
+        LineRecords<TrunkSegment> copy = chain;
+        copy[12].x = 7.0;
+        copy[0].top = 2.0;
+        QCOMPARE(copy.size(), 13);
+        QCOMPARE(copy.at(12).x, 7.0);
+        QCOMPARE(copy.at(0).top, 2.0);
+        QCOMPARE(text(chain), QStringList({f, u, f, f, f, f, f, f, f, f, f, r, f}).join(QLatin1Char(' ')));
+        QCOMPARE(text(base), QStringList({f, r, f}).join(QLatin1Char(' ')));
+        QCOMPARE(LineRecordFiller<TrunkSegment>::filler().top, -1.0);
+        chain.clear();
+        QVERIFY(chain.isEmpty() && chain.begin() == chain.end());
+    }
+
     // A seeded netlist of a few hundred gates whose nets reach many columns
     // ahead and whose nets join two chains: laid out up to the drawing step,
     // every net holds exactly (to the bit) what it builds walking its chain
