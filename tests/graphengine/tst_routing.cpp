@@ -520,6 +520,13 @@ private slots:
         QCOMPARE(text(chain), QStringList({f, u, f, f, f, f, f, f, f, f, f, r, f}).join(QLatin1Char(' ')));
         QCOMPARE(text(base), QStringList({f, r, f}).join(QLatin1Char(' ')));
         QCOMPARE(LineRecordFiller<TrunkSegment>::filler().top, -1.0);
+        // Held by one piece only, the counted placeholder still gets a block.
+        LineRecords<TrunkSegment> single;
+        single.setRecords({flat, real}, LineRecords<TrunkSegment>());
+        single[0].top = 2.0;
+        QCOMPARE(single.at(0).top, 2.0);
+        QCOMPARE(single.at(1).top, 1.25);
+        QCOMPARE(LineRecordFiller<TrunkSegment>::filler().top, -1.0);
         chain.clear();
         QVERIFY(chain.isEmpty() && chain.begin() == chain.end());
     }
