@@ -214,7 +214,7 @@ void Gate::splitNet(int splitColumn, Edge *net, const QList<GatePort *> *loads)
     if (loads) {
         net->connectPort(output, false);
         piece->connectPort(input, false);
-        PortSet moving;
+        PortList moving;
         for (GatePort *port : *loads)
             moving.add(port);
         piece->adoptPorts(moving);

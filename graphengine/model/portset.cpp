@@ -22,7 +22,6 @@ int groupRank(int group)
 PortList::PortList(const PortList &other)
     : m_ports(other.m_ports)
     , m_index(other.m_index ? new Index(*other.m_index) : nullptr)
-    , sorted(other.sorted)
 {
 }
 
@@ -31,7 +30,6 @@ PortList &PortList::operator=(const PortList &other)
     if (this != &other) {
         m_ports = other.m_ports;
         m_index.reset(other.m_index ? new Index(*other.m_index) : nullptr);
-        sorted = other.sorted;
     }
     return *this;
 }
@@ -123,7 +121,6 @@ void PortList::append(GatePort *port)
     if (!port)
         return;
     m_ports.append(port);
-    sorted = false;
     if (m_index) {
         const auto it = m_index->position.find(port);
         if (it == m_index->position.end())
@@ -139,7 +136,6 @@ void PortList::prepend(GatePort *port)
 {
     if (!port)
         return;
-    sorted = false;
     if (!m_index) {
         m_ports.prepend(port);
         if (m_ports.size() >= IndexedSize)
@@ -197,7 +193,6 @@ QList<GatePort *> PortList::takeAll()
     QList<GatePort *> taken;
     taken.swap(m_ports);
     clearIndex();
-    sorted = false;
     return taken;
 }
 
@@ -207,7 +202,6 @@ void PortList::assign(const QList<GatePort *> &ports)
     m_ports.removeAll(nullptr);
     // The index goes or is rebuilt below, holes and head with it.
     clearIndex();
-    sorted = false;
     if (m_ports.size() >= IndexedSize)
         rebuildIndex();
     else
@@ -306,7 +300,6 @@ bool PortList::replace(GatePort *oldPort, GatePort *newPort)
     if (i < 0 || contains(newPort))
         return false;
     m_ports[i] = newPort;
-    sorted = false;
     if (m_index) {
         if (m_index->duplicates > 0) {
             // oldPort may stand again further on: its first place moves there.
@@ -343,7 +336,50 @@ int PortList::lowestGateColumn() const
     return lowest;
 }
 
-void PortList::deleteAll()
+
+void PortSet::add(GatePort *port, bool force)
+{
+    const int before = size();
+    PortList::add(port, force);
+    if (size() != before)
+        sorted = false;
+}
+
+void PortSet::append(GatePort *port)
+{
+    if (port)
+        sorted = false;
+    PortList::append(port);
+}
+
+void PortSet::prepend(GatePort *port)
+{
+    if (port)
+        sorted = false;
+    PortList::prepend(port);
+}
+
+QList<GatePort *> PortSet::takeAll()
+{
+    sorted = false;
+    return PortList::takeAll();
+}
+
+void PortSet::assign(const QList<GatePort *> &ports)
+{
+    sorted = false;
+    PortList::assign(ports);
+}
+
+bool PortSet::replace(GatePort *oldPort, GatePort *newPort)
+{
+    if (!PortList::replace(oldPort, newPort))
+        return false;
+    sorted = false;
+    return true;
+}
+
+void PortSet::deleteAll()
 {
     qDeleteAll(takeAll());
 }

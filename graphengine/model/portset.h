@@ -54,7 +54,7 @@ public:
     int removeAll(GatePort *port);
     // Empties the list and returns its ports in list order.
     QList<GatePort *> takeAll();
-    // Replaces the whole list (null entries are dropped); the list is unsorted.
+    // Replaces the whole list (null entries are dropped).
     void assign(const QList<GatePort *> &ports);
     void reserve(int n) { m_ports.reserve(n); }
 
@@ -63,8 +63,6 @@ public:
     GatePort *findByGate(const Gate *gate) const;
     // Smallest column of the ports' owner gates; -1 for an empty list.
     int lowestGateColumn() const;
-    // Deletes every port (for a gate's own set only).
-    void deleteAll();
 
 protected:
     // Closes the holes and renumbers the hash.
@@ -93,21 +91,44 @@ protected:
     mutable QList<GatePort *> m_ports;
     // Kept from IndexedSize ports on; null for a small list.
     mutable std::unique_ptr<Index> m_index;
-
-public:
-    // Set after ordering (by a gate's PortSet); cleared by every insertion
-    // and replacement.
-    bool sorted = false;
 };
 
 // The ports of a gate, which owns them: a PortList that knows where each
 // sort group begins once it is ordered. Nets keep plain PortLists, without
-// the group table, since they are never ordered.
-class PortSet : public PortList
+// the order flag and the group table, since they are never ordered; a set
+// is no PortList to the outside, so that no change to it can bypass its
+// flag.
+class PortSet : private PortList
 {
 public:
+    using PortList::const_iterator;
+    using PortList::iterator;
+    using PortList::IndexedSize;
     // The range argument that covers every sort group.
     static constexpr int AllGroups = 4;
+
+    using PortList::at;
+    using PortList::contains;
+    using PortList::findByGate;
+    using PortList::first;
+    using PortList::isEmpty;
+    using PortList::list;
+    using PortList::lowestGateColumn;
+    using PortList::removeAll;
+    using PortList::reserve;
+    using PortList::size;
+    // As PortList's, each clearing the order flag when it changes the set.
+    void add(GatePort *port, bool force = false);
+    void append(GatePort *port);
+    void prepend(GatePort *port);
+    QList<GatePort *> takeAll();
+    // The set is unsorted.
+    void assign(const QList<GatePort *> &ports);
+    bool replace(GatePort *oldPort, GatePort *newPort);
+    // Deletes every port.
+    void deleteAll();
+    // The set as a list, for what reads nets' and gates' ports alike.
+    const PortList &asList() const { return *this; }
 
     // Group 3 (top) first, then 2 (left), 1 (bottom), 0 (outputs); within a
     // group by position (signed 16 bits).
@@ -130,6 +151,8 @@ public:
     // groupStart[g]: index of the first port whose sort group is g or lower;
     // -1 in entry 3 marks the table stale.
     int groupStart[4] = {-1, -1, -1, -1};
+    // Set after ordering; cleared by every insertion and replacement.
+    bool sorted = false;
 
 private:
     // Index range [first, last) of a group, after the checks of the accessors.
