@@ -8,6 +8,8 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <functional>
+
 using namespace GraphEngine;
 using namespace NetlistFixture;
 
@@ -136,6 +138,40 @@ private slots:
         QCOMPARE(set.findByGate(&g2), p3);
         QVERIFY(!set.findByGate(&g1));
         QCOMPARE(set.lowestGateColumn(), 2);
+    }
+
+    // Every change to a gate's set clears its order flag; what changes
+    // nothing (an add of a listed port, a null port, a refused replace) and
+    // removals keep it.
+    void changesClearTheOrderFlag()
+    {
+        Gate gate;
+        const QList<GatePort *> pool = inputPool(&gate, 4);
+        GatePort *extra = pool.at(3);
+        QVERIFY(gate.ports.removeAll(extra) == 1);
+        const QList<std::function<void(PortSet &)>> changes = {
+            [&](PortSet &s) { s.add(extra); },
+            [&](PortSet &s) { s.add(pool.at(0), true); },
+            [&](PortSet &s) { s.append(extra); },
+            [&](PortSet &s) { s.prepend(extra); },
+            [&](PortSet &s) { QVERIFY(s.replace(pool.at(0), extra)); },
+            [&](PortSet &s) { s.takeAll(); },
+            [&](PortSet &s) { s.assign(pool); },
+        };
+        const QList<std::function<void(PortSet &)>> keeps = {
+            [&](PortSet &s) { s.add(pool.at(0)); },
+            [&](PortSet &s) { s.add(nullptr, true); },
+            [&](PortSet &s) { s.prepend(nullptr); },
+            [&](PortSet &s) { QVERIFY(!s.replace(pool.at(0), pool.at(1))); },
+            [&](PortSet &s) { QCOMPARE(s.removeAll(pool.at(1)), 1); },
+        };
+        for (int i = 0; i < changes.size() + keeps.size(); ++i) {
+            PortSet set = gate.ports;
+            set.ensureSorted(true);
+            (i < changes.size() ? changes.at(i) : keeps.at(i - changes.size()))(set);
+            QVERIFY2(set.sorted == (i >= changes.size()), qPrintable(QString::number(i)));
+        }
+        gate.ports.add(extra);
     }
 
     // A large set keeps a position hash beside its list: removals, prepends
