@@ -166,6 +166,9 @@ void Module::drawEdges()
     pass.built.reserve(order.size());
     for (Edge *net : qAsConst(order))
         net->buildLines(columnRight, pass);
+    // The order's room goes to the walk of the bounds.
+    order = QVector<Edge *>();
+    pass.computeBounds();
 }
 
 } // namespace GraphEngine

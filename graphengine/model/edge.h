@@ -88,7 +88,7 @@ struct LineBuildPass
         // entry's begins. A fed piece has none: its one extent is read back
         // from its own record.
         int first = 0;
-        const Edge *net = nullptr;
+        Edge *net = nullptr;
     };
     // In the order built; a net knows its entry (Edge::lineBuildEntry).
     QVector<Built> built;
@@ -96,6 +96,10 @@ struct LineBuildPass
     // built: a chain's extents are found through the feeding links, never
     // copied.
     QVector<QRectF> extents;
+
+    // Gives every net built its bounds: the union of its chain's extents,
+    // taken in the order of the chain's walk. Called once every net is built.
+    void computeBounds();
 };
 
 // One net of a module. Its lists refer to ports owned by gates: output ports
@@ -164,9 +168,11 @@ public:
     // fileInColumn is false (a net filed once stays filed once).
     void computeBoundary(bool fileInColumn = true);
     // Branch lines and trunks of this piece and of the pieces feeding it
-    // through pass-through gates; gapX holds the x of each edge column.
+    // through pass-through gates, and its bounds; gapX holds the x of each
+    // edge column.
     void buildLines(const QVector<double> &gapX);
-    // The same, within a pass that builds the nets in column order.
+    // The same, within a pass that builds the nets in column order; the
+    // bounds come with the pass's computeBounds().
     void buildLines(const QVector<double> &gapX, LineBuildPass &pass);
     void paint(QPainter *painter, const QStyleOptionGraphicsItem *option) const;
     // A hit on a branch near its end also names the port there.

@@ -268,22 +268,80 @@ void Edge::buildLines(const QVector<double> &gapX, LineBuildPass *pass)
     }
     lineBuildEntry = pass->built.size();
     pass->built.append(built);
-    // The union in the order of the walk (this piece's extents, then those
-    // of the pieces feeding it, each run in its walk's order), as rounding
-    // has it.
-    QRectF extent(0, 0, 0, 0);
-    for (int entry = lineBuildEntry; entry >= 0;) {
-        const LineBuildPass::Built &piece = pass->built.at(entry);
-        if (piece.feeding >= 0) {
-            extent = extent.united(pieceExtent(piece.net, piece.net->branchLines.first()));
-        } else {
-            const int end = entry + 1 < pass->built.size() ? pass->built.at(entry + 1).first : pass->extents.size();
-            for (int i = piece.first; i < end; ++i)
-                extent = extent.united(pass->extents.at(i));
-        }
-        entry = piece.feeding;
+}
+
+void LineBuildPass::computeBounds()
+{
+    const int n = built.size();
+    // The entries each entry feeds: fed[feeds[e], feeds[e + 1]).
+    QVector<int> feeds(n + 1, 0);
+    for (const Built &entry : qAsConst(built)) {
+        if (entry.feeding >= 0)
+            ++feeds[entry.feeding + 1];
     }
-    bounds = extent.adjusted(-1.0, -1.0, 1.0, 1.0);
+    for (int e = 0; e < n; ++e)
+        feeds[e + 1] += feeds[e];
+    QVector<int> fed(feeds.at(n));
+    for (int e = 0; e < n; ++e) {
+        if (built.at(e).feeding >= 0)
+            fed[feeds[built.at(e).feeding]++] = e;
+    }
+    for (int e = n; e > 0; --e)
+        feeds[e] = feeds[e - 1];
+    feeds[0] = 0;
+
+    // Down every chain from its first piece: the extents on the way there,
+    // each entry's run where runs says, are the chain's extents to unite
+    // (from the last run back), read from a short array and not gathered
+    // again for every piece.
+    QVector<QRectF> path;
+    QVector<int> runs;
+    struct Step
+    {
+        int entry;
+        // The next entry fed to descend into; -1 before the entry is entered.
+        int next;
+    };
+    QVector<Step> steps;
+    for (int first = 0; first < n; ++first) {
+        if (built.at(first).feeding >= 0)
+            continue;
+        steps.append({first, -1});
+        while (!steps.isEmpty()) {
+            Step &step = steps.last();
+            if (step.next < 0) {
+                const Built &entry = built.at(step.entry);
+                runs.append(path.size());
+                if (entry.feeding >= 0) {
+                    path.append(pieceExtent(entry.net, entry.net->branchLines.first()));
+                } else {
+                    const int end = step.entry + 1 < n ? built.at(step.entry + 1).first : extents.size();
+                    for (int i = entry.first; i < end; ++i)
+                        path.append(extents.at(i));
+                }
+                // The union in the order of the walk (this piece's extents,
+                // then those of the pieces feeding it, each run in its
+                // walk's order), as rounding has it.
+                QRectF extent(0, 0, 0, 0);
+                int end = path.size();
+                for (int r = runs.size() - 1; r >= 0; --r) {
+                    for (int i = runs.at(r); i < end; ++i)
+                        extent = extent.united(path.at(i));
+                    end = runs.at(r);
+                }
+                entry.net->bounds = extent.adjusted(-1.0, -1.0, 1.0, 1.0);
+                step.next = feeds.at(step.entry);
+            }
+            if (step.next < feeds.at(step.entry + 1)) {
+                const int child = fed.at(step.next++);
+                steps.append({child, -1});
+                continue;
+            }
+            path.resize(runs.last());
+            runs.removeLast();
+            steps.removeLast();
+        }
+    }
 }
 
 const Edge *Edge::builtFeedingPiece(const QVector<double> &gapX, const LineBuildPass &pass, int *entry) const

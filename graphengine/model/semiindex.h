@@ -71,7 +71,6 @@ public:
     int count() const { return map.size() + int(m_list.size()); }
     // The listed elements in insertion order.
     const ListedElements &list() const { return m_list; }
-    // Every element, map entries in key order first, then the list.
     // Calls f on every element in the order of elements(), without copying
     // the index (a large layout's index holds a million pieces).
     template<typename F>
@@ -82,6 +81,7 @@ public:
         for (T *element : m_list)
             f(element);
     }
+    // Every element, map entries in key order first, then the list.
     QList<T *> elements() const
     {
         QList<T *> all = map.values();
