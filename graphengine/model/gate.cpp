@@ -48,7 +48,7 @@ QList<GatePort *> inputSidePorts(const Gate *gate)
         if (port && port->attributes.sortGroup() != 0)
             inputs.append(port);
     }
-    if (!gate->ports.sorted)
+    if (!gate->ports.isSorted())
         std::stable_sort(inputs.begin(), inputs.end(), PortSet::lessThan);
     return inputs;
 }

@@ -219,19 +219,19 @@ bool PortSet::lessThan(const GatePort *a, const GatePort *b)
 
 void PortSet::ensureSorted(bool force)
 {
-    if (sorted && !force)
+    if (isSorted() && !force)
         return;
     compact();
     std::sort(m_ports.begin(), m_ports.end(), lessThan);
     if (m_index)
         rebuildIndex();
-    sorted = true;
     std::fill(std::begin(groupStart), std::end(groupStart), -1);
     sort();
 }
 
 void PortSet::sort()
 {
+    const bool wasSorted = isSorted();
     compact();
     std::fill(std::begin(groupStart), std::end(groupStart), 0);
     const int n = m_ports.size();
@@ -241,13 +241,15 @@ void PortSet::sort()
             ++i;
         groupStart[g] = i;
     }
+    if (!wasSorted)
+        markUnsorted();
 }
 
 void PortSet::range(int sortGroup, int *first, int *last) const
 {
     compact();
     const int n = m_ports.size();
-    if (!sorted) {
+    if (!isSorted()) {
         logCritical(QStringLiteral(
             "Programatic Error. Try to access PortSet by position on an unsorted Set; Invalid!"));
         *first = 0;
@@ -342,32 +344,32 @@ void PortSet::add(GatePort *port, bool force)
     const int before = size();
     PortList::add(port, force);
     if (size() != before)
-        sorted = false;
+        markUnsorted();
 }
 
 void PortSet::append(GatePort *port)
 {
     if (port)
-        sorted = false;
+        markUnsorted();
     PortList::append(port);
 }
 
 void PortSet::prepend(GatePort *port)
 {
     if (port)
-        sorted = false;
+        markUnsorted();
     PortList::prepend(port);
 }
 
 QList<GatePort *> PortSet::takeAll()
 {
-    sorted = false;
+    markUnsorted();
     return PortList::takeAll();
 }
 
 void PortSet::assign(const QList<GatePort *> &ports)
 {
-    sorted = false;
+    markUnsorted();
     PortList::assign(ports);
 }
 
@@ -375,7 +377,7 @@ bool PortSet::replace(GatePort *oldPort, GatePort *newPort)
 {
     if (!PortList::replace(oldPort, newPort))
         return false;
-    sorted = false;
+    markUnsorted();
     return true;
 }
 

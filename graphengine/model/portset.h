@@ -95,9 +95,9 @@ protected:
 
 // The ports of a gate, which owns them: a PortList that knows where each
 // sort group begins once it is ordered. Nets keep plain PortLists, without
-// the order flag and the group table, since they are never ordered; a set
+// the order state and the group table, since they are never ordered; a set
 // is no PortList to the outside, so that no change to it can bypass its
-// flag.
+// order state.
 class PortSet : private PortList
 {
 public:
@@ -117,7 +117,7 @@ public:
     using PortList::removeAll;
     using PortList::reserve;
     using PortList::size;
-    // As PortList's, each clearing the order flag when it changes the set.
+    // As PortList's, each marking the set unsorted when it changes it.
     void add(GatePort *port, bool force = false);
     void append(GatePort *port);
     void prepend(GatePort *port);
@@ -133,11 +133,15 @@ public:
     // Group 3 (top) first, then 2 (left), 1 (bottom), 0 (outputs); within a
     // group by position (signed 16 bits).
     static bool lessThan(const GatePort *a, const GatePort *b);
+    // Set by ordering; cleared by every insertion and replacement.
+    bool isSorted() const { return groupStart[3] != Unsorted; }
+    void markUnsorted() { groupStart[3] = Unsorted; }
     // Sorts the set when it is not sorted, or always with force, and
     // recomputes the group table.
     void ensureSorted(bool force);
     void order(bool force) { ensureSorted(force); }
-    // Recomputes groupStart from the sorted list.
+    // Recomputes groupStart from the sorted list (an unsorted set stays
+    // unsorted).
     void sort();
 
     // The ports of one sort group (0-3) or of the whole set (4). Reading by
@@ -148,11 +152,12 @@ public:
     const_iterator constBegin(int sortGroup) const;
     const_iterator constEnd(int sortGroup) const;
 
-    // groupStart[g]: index of the first port whose sort group is g or lower;
-    // -1 in entry 3 marks the table stale.
-    int groupStart[4] = {-1, -1, -1, -1};
-    // Set after ordering; cleared by every insertion and replacement.
-    bool sorted = false;
+    // groupStart[g]: index of the first port whose sort group is g or lower.
+    // Entry 3 (always 0 then) also holds the state: -1 marks the table
+    // stale, Unsorted the set unsorted (a flag of its own would make every
+    // gate a block larger).
+    static constexpr int Unsorted = -2;
+    int groupStart[4] = {-1, -1, -1, Unsorted};
 
 private:
     // Index range [first, last) of a group, after the checks of the accessors.

@@ -101,7 +101,7 @@ inline QString brokenInvariant(const Module *module)
     for (const Gate *g : module->gates->elements()) {
         if (g->module != module)
             return QStringLiteral("gate %1 does not name its module").arg(g->name.text());
-        if (!g->ports.sorted || !std::is_sorted(g->ports.list().cbegin(), g->ports.list().cend(), PortSet::lessThan))
+        if (!g->ports.isSorted() || !std::is_sorted(g->ports.list().cbegin(), g->ports.list().cend(), PortSet::lessThan))
             return QStringLiteral("ports of %1 out of group order").arg(g->name.text());
         for (const GatePort *p : g->ports.list()) {
             if (p->owner != g)
