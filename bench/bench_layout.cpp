@@ -15,6 +15,8 @@
 //   build/bench/bench_layout driver <gates>  (what the viewer pays, in a process
 //                                             of its own: the whole driver once, the
 //                                             scene items, time and memory per step)
+//   build/bench/bench_layout once <gates>  (one size, the first run only: its
+//                                           steps, digests and peak memory)
 //   build/bench/bench_layout clock <n>  (a clock net of n loads emptied one by one)
 //   build/bench/bench_layout verilog <gates> <file>  (the netlist as Verilog, for bench/peers.sh)
 #include "graphengine/globals.h"
@@ -199,7 +201,7 @@ void printDriverRun(QTextStream &out, const QString &label, qint64 layoutNs, qin
                .arg((layoutNs + itemsNs) / 1e6, 0, 'f', 2);
 }
 
-int runOne(int count)
+int runOne(int count, bool firstRunOnly)
 {
     QTextStream out(stdout);
     ModuleMap modules;
@@ -324,6 +326,11 @@ int runOne(int count)
                .arg(collided ? QStringLiteral(", collisions reported") : QString());
     // The next run changes the nets the items show.
     scene.clear();
+    if (firstRunOnly) {
+        out << "  peak memory " << peakKiB() / 1024 << " MiB\n";
+        deleteModules(modules);
+        return 0;
+    }
     // The clustering's instances stay, the run's own gates go: the netlist
     // gates that the module stands for (a cluster counts its members) and
     // its nets are what they were.
@@ -478,8 +485,10 @@ int main(int argc, char **argv)
         return runDriver(QString::fromLocal8Bit(argv[2]).toInt());
     if (argc > 2 && qstrcmp(argv[1], "clock") == 0)
         return runClock(QString::fromLocal8Bit(argv[2]).toInt());
+    if (argc > 2 && qstrcmp(argv[1], "once") == 0)
+        return runOne(QString::fromLocal8Bit(argv[2]).toInt(), true);
     if (argc > 1)
-        return runOne(QString::fromLocal8Bit(argv[1]).toInt());
+        return runOne(QString::fromLocal8Bit(argv[1]).toInt(), false);
     int failures = 0;
     const QList<QStringList> runs = {{"1000"}, {"10000"}, {"100000"}, {"clock", "10000"}, {"clock", "100000"}};
     for (const QStringList &arguments : runs) {

@@ -25,10 +25,10 @@ bool Module::checkCollisions(int colour)
     // they read no gate.
     QVector<LayoutSupport::GateByY> all;
     all.reserve(gates->count());
-    for (Gate *gate : gates->elements()) {
+    gates->forEachElement([&all](Gate *gate) {
         if (gate)
             all.append({gate->y, gate});
-    }
+    });
     std::sort(all.begin(), all.end());
     QVector<double> bottom(std::max(0, lastColumn + 1), -1e300);
     for (const LayoutSupport::GateByY &entry : qAsConst(all)) {

@@ -157,35 +157,35 @@ void Module::drawEdges()
     // pass-through (always in an earlier column) is built first and its
     // records are shared, not walked again for every piece after it.
     // Bucketed by column, index order kept within a column: a comparison
-    // sort would read two scattered nets for every comparison.
-    const QList<Edge *> all = edges->elements();
-    QVector<int> columns(all.size(), -1);
+    // sort would read two scattered nets for every comparison. The index is
+    // walked in place, not copied.
     int lowest = std::numeric_limits<int>::max();
     int highest = std::numeric_limits<int>::min();
-    for (int i = 0; i < all.size(); ++i) {
-        const Edge *net = all.at(i);
+    edges->forEachElement([&](const Edge *net) {
         if (!net || net->column == -1)
-            continue;
-        columns[i] = net->column;
+            return;
         lowest = std::min(lowest, net->column);
         highest = std::max(highest, net->column);
-    }
+    });
     QVector<int> starts(highest >= lowest ? highest - lowest + 2 : 1, 0);
-    for (int column : qAsConst(columns)) {
-        if (column != -1)
-            ++starts[column - lowest + 1];
-    }
+    edges->forEachElement([&](const Edge *net) {
+        if (net && net->column != -1)
+            ++starts[net->column - lowest + 1];
+    });
     for (int i = 1; i < starts.size(); ++i)
         starts[i] += starts[i - 1];
     QVector<Edge *> order(starts.last());
-    for (int i = 0; i < all.size(); ++i) {
-        if (columns.at(i) != -1)
-            order[starts[columns.at(i) - lowest]++] = all.at(i);
-    }
+    edges->forEachElement([&](Edge *net) {
+        if (net && net->column != -1)
+            order[starts[net->column - lowest]++] = net;
+    });
     LineBuildPass pass;
     pass.built.reserve(order.size());
     for (Edge *net : qAsConst(order))
         net->buildLines(columnRight, pass);
+    // The order's room goes to the walk of the bounds.
+    order = QVector<Edge *>();
+    pass.computeBounds();
 }
 
 } // namespace GraphEngine

@@ -39,7 +39,16 @@ QString gateKindToString(int kind)
 {
     if (kind < firstKind || kind >= firstKind + int(kindKeywords.size()))
         return QString();
-    return QString::fromLatin1(kindKeywords[kind - firstKind]);
+    // Every gate keeps its kind's keyword as its type name: the copies share
+    // one string per kind instead of one each (a large layout makes hundreds
+    // of thousands of pass-through gates).
+    static const std::array<QString, kindKeywords.size()> keywords = [] {
+        std::array<QString, kindKeywords.size()> texts;
+        for (std::size_t i = 0; i < kindKeywords.size(); ++i)
+            texts[i] = QString::fromLatin1(kindKeywords[i]);
+        return texts;
+    }();
+    return keywords[std::size_t(kind - firstKind)];
 }
 
 int gateKindFromString(const QString &text)

@@ -59,7 +59,7 @@ Edge::Edge(const Name &name, Module *module)
 
 Edge::~Edge()
 {
-    for (PortSet *list : {&drivers, &loads}) {
+    for (PortList *list : {&drivers, &loads}) {
         for (GatePort *port : list->list()) {
             if (port && port->net == this)
                 port->net = nullptr;
@@ -152,7 +152,7 @@ bool Edge::replacePort(GatePort *oldPort, GatePort *newPort)
         disconnectPort(oldPort);
         return false;
     }
-    PortSet *list = drivers.contains(oldPort) ? &drivers : loads.contains(oldPort) ? &loads : nullptr;
+    PortList *list = drivers.contains(oldPort) ? &drivers : loads.contains(oldPort) ? &loads : nullptr;
     if (!list)
         return false;
     // A new port that stands alone on a net (this one or another) leaves it.
@@ -171,7 +171,7 @@ bool Edge::replacePort(GatePort *oldPort, GatePort *newPort)
     return true;
 }
 
-void Edge::transfer(PortSet &list, int column, Edge *target, bool moveDrivers)
+void Edge::transfer(PortList &list, int column, Edge *target, bool moveDrivers)
 {
     if (!target || target == this)
         return;
@@ -234,7 +234,7 @@ void Edge::absorbDrivers(Edge *other)
     }
 }
 
-void Edge::adoptPorts(const PortSet &ports)
+void Edge::adoptPorts(const PortList &ports)
 {
     const QList<GatePort *> list = ports.list();
     for (GatePort *port : list) {
@@ -245,7 +245,7 @@ void Edge::adoptPorts(const PortSet &ports)
     }
 }
 
-void Edge::movePortsTo(PortSet &list, Edge *target)
+void Edge::movePortsTo(PortList &list, Edge *target)
 {
     if (!target || target == this)
         return;
@@ -346,7 +346,7 @@ QList<Edge *> Edge::collectConnected(const Edges &index) const
     }
     QList<GatePort *> collected;
     QSet<const GatePort *> seen;
-    for (const PortSet *list : {&drivers, &loads}) {
+    for (const PortList *list : {&drivers, &loads}) {
         for (const GatePort *port : list->list()) {
             if (!port || !port->owner)
                 continue;
@@ -548,7 +548,7 @@ void Edges::recordPortOrder()
         if (!net)
             continue;
         int place = 0;
-        for (PortSet *list : {&net->drivers, &net->loads}) {
+        for (PortList *list : {&net->drivers, &net->loads}) {
             for (GatePort *port : list->list())
                 port->netOrder = place++;
         }
@@ -561,7 +561,7 @@ void Edges::restorePortOrder()
     for (Edge *net : elements()) {
         if (!net)
             continue;
-        for (PortSet *list : {&net->drivers, &net->loads}) {
+        for (PortList *list : {&net->drivers, &net->loads}) {
             const QList<GatePort *> &ports = list->list();
             if (std::is_sorted(ports.cbegin(), ports.cend(), byPlace))
                 continue;

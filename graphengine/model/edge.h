@@ -46,28 +46,60 @@ struct TrunkSegment
     bool sorted = false;
 };
 
+// The trunk record of a flat piece: the placeholder its build leaves, sorted
+// and without junctions. Most pieces of a split net are flat, so their
+// chains hold these records without blocks of their own.
+template <>
+struct LineRecordFiller<TrunkSegment>
+{
+    static bool matches(const TrunkSegment &trunk)
+    {
+        return trunk.x == -1.0 && trunk.top == -1.0 && trunk.bottom == -2.0 && trunk.junctions.isEmpty()
+               && trunk.sorted;
+    }
+    static const TrunkSegment &filler()
+    {
+        static const TrunkSegment trunk = [] {
+            TrunkSegment placeholder;
+            placeholder.sorted = true;
+            return placeholder;
+        }();
+        return trunk;
+    }
+};
+
 // One pass of building the lines of many nets (the layout's drawing step):
 // the nets built so far. A piece whose driving piece is built already takes
 // that piece's records over instead of walking the chain again.
 struct LineBuildPass
 {
+    // Built::feeding of a piece no built piece feeds.
+    static constexpr int NotFed = -1;
+    // The same, and its walk stopped at a loop: its records are not the
+    // chain's, so no piece takes them over.
+    static constexpr int Cut = -2;
+
     struct Built
     {
-        // The chain holding the extents of this piece's pieces: from its
-        // end back to the start, the pieces' extents in the order of the
-        // walk (positions length - 1 down to 0).
-        int chain = -1;
-        int length = 0;
-        // The walk stopped at a loop: the records are not the chain's.
-        bool cut = false;
-        const Edge *net = nullptr;
+        // The entry of the piece feeding this one, whose extents (and those
+        // of the pieces feeding it) follow this piece's own; or NotFed, Cut.
+        int feeding = NotFed;
+        // Where this piece's run of extents begins; it ends where the next
+        // entry's begins. A fed piece has none: its one extent is read back
+        // from its own record.
+        int first = 0;
+        Edge *net = nullptr;
     };
     // In the order built; a net knows its entry (Edge::lineBuildEntry).
     QVector<Built> built;
-    // The extents of each chain's pieces, its start first, each piece's own
-    // extents in reverse order; a chain forks (copied) only where two pieces
-    // continue one piece.
-    QVector<QVector<QRectF>> chains;
+    // The extents of the walks of the pieces not fed, one run per entry of
+    // built: a chain's extents are found through the feeding links, never
+    // copied.
+    QVector<QRectF> extents;
+
+    // Gives every net built its bounds: the union of its chain's extents,
+    // taken in the order of the chain's walk. Called once every net is built.
+    void computeBounds();
 };
 
 // One net of a module. Its lists refer to ports owned by gates: output ports
@@ -104,9 +136,9 @@ public:
     // Takes over every driver of other.
     void absorbDrivers(Edge *other);
     // Reconnects each port of the list here.
-    void adoptPorts(const PortSet &ports);
+    void adoptPorts(const PortList &ports);
     // Moves every port of this net's driver or load list to target.
-    void movePortsTo(PortSet &list, Edge *target);
+    void movePortsTo(PortList &list, Edge *target);
     void moveAllPortsTo(Edge *target);
     // Gives an undriven net with loads a generated driver gate; null when
     // driven or without loads.
@@ -136,9 +168,11 @@ public:
     // fileInColumn is false (a net filed once stays filed once).
     void computeBoundary(bool fileInColumn = true);
     // Branch lines and trunks of this piece and of the pieces feeding it
-    // through pass-through gates; gapX holds the x of each edge column.
+    // through pass-through gates, and its bounds; gapX holds the x of each
+    // edge column.
     void buildLines(const QVector<double> &gapX);
-    // The same, within a pass that builds the nets in column order.
+    // The same, within a pass that builds the nets in column order; the
+    // bounds come with the pass's computeBounds().
     void buildLines(const QVector<double> &gapX, LineBuildPass &pass);
     void paint(QPainter *painter, const QStyleOptionGraphicsItem *option) const;
     // A hit on a branch near its end also names the port there.
@@ -155,8 +189,8 @@ public:
     // the padding behind the base's marks: a net piece of every split net
     // then fits a smaller allocation.
     int netNumber = 0;
-    PortSet drivers;
-    PortSet loads;
+    PortList drivers;
+    PortList loads;
     Name name;
     // Not owned; the net is reached through the module's net index.
     Module *module = nullptr;
@@ -182,7 +216,7 @@ private:
     void attach(GatePort *port);
     // Takes every entry of the port out of both lists, without a message.
     bool detach(GatePort *port);
-    void transfer(PortSet &list, int column, Edge *target, bool moveDrivers);
+    void transfer(PortList &list, int column, Edge *target, bool moveDrivers);
     struct LineBuild;
     void buildLines(const QVector<double> &gapX, LineBuildPass *pass);
     // Adds this piece to record index of build, then (with chain) the pieces

@@ -40,6 +40,14 @@ bool isPlaceholder(const TrunkSegment &trunk)
     return trunk.x == -1.0 && trunk.top == -1.0 && trunk.bottom == -2.0;
 }
 
+// The extent of a piece's branch record once its walk added the piece.
+QRectF pieceExtent(const Edge *net, const BranchLine &line)
+{
+    const double top = std::min(net->loadTop, net->driverTop);
+    const double bottom = std::max(net->loadBottom, net->driverBottom);
+    return QRectF(line.xMin - 1, top - 1, line.xMax - line.xMin + 2, bottom - top + 2);
+}
+
 double portY(const GatePort *port)
 {
     return port->owner ? port->owner->y + port->tip.y() : 0.0;
@@ -238,8 +246,6 @@ void Edge::buildLines(const QVector<double> &gapX, LineBuildPass *pass)
         while (!build.trunks.isEmpty() && isPlaceholder(build.trunks.last()))
             build.trunks.removeLast();
     }
-    build.lines.squeeze();
-    build.trunks.squeeze();
     branchLines.setRecords(build.lines, feeding ? feeding->branchLines : LineRecords<BranchLine>());
     trunkSegments.setRecords(build.trunks, feeding ? feeding->trunkSegments : LineRecords<TrunkSegment>());
     if (!pass) {
@@ -249,32 +255,93 @@ void Edge::buildLines(const QVector<double> &gapX, LineBuildPass *pass)
         bounds = extent.adjusted(-1.0, -1.0, 1.0, 1.0);
         return;
     }
-    // The extents go after those of the feeding piece's chain.
+    // The extents go after those of the feeding piece's chain. A fed piece
+    // walked itself only: its extent is that of its own record, which it
+    // keeps, so the pass need not.
     LineBuildPass::Built built;
-    built.cut = build.cut;
-    if (feedingEntry >= 0) {
-        const LineBuildPass::Built &from = pass->built.at(feedingEntry);
-        built.chain = from.chain;
-        if (pass->chains.at(from.chain).size() != from.length) {
-            built.chain = pass->chains.size();
-            pass->chains.append(pass->chains.at(from.chain).mid(0, from.length));
-        }
-    } else {
-        built.chain = pass->chains.size();
-        pass->chains.append(QVector<QRectF>());
-    }
-    QVector<QRectF> &chain = pass->chains[built.chain];
-    for (int i = build.extents.size() - 1; i >= 0; --i)
-        chain.append(build.extents.at(i));
-    built.length = chain.size();
+    built.feeding = feedingEntry >= 0 ? feedingEntry : build.cut ? LineBuildPass::Cut : LineBuildPass::NotFed;
+    built.first = pass->extents.size();
     built.net = this;
+    if (feedingEntry < 0) {
+        for (const QRectF &piece : qAsConst(build.extents))
+            pass->extents.append(piece);
+    }
     lineBuildEntry = pass->built.size();
     pass->built.append(built);
-    // The union in the order of the walk, as rounding has it.
-    QRectF extent(0, 0, 0, 0);
-    for (int i = chain.size() - 1; i >= 0; --i)
-        extent = extent.united(chain.at(i));
-    bounds = extent.adjusted(-1.0, -1.0, 1.0, 1.0);
+}
+
+void LineBuildPass::computeBounds()
+{
+    const int n = built.size();
+    // The entries each entry feeds: fed[feeds[e], feeds[e + 1]).
+    QVector<int> feeds(n + 1, 0);
+    for (const Built &entry : qAsConst(built)) {
+        if (entry.feeding >= 0)
+            ++feeds[entry.feeding + 1];
+    }
+    for (int e = 0; e < n; ++e)
+        feeds[e + 1] += feeds[e];
+    QVector<int> fed(feeds.at(n));
+    for (int e = 0; e < n; ++e) {
+        if (built.at(e).feeding >= 0)
+            fed[feeds[built.at(e).feeding]++] = e;
+    }
+    for (int e = n; e > 0; --e)
+        feeds[e] = feeds[e - 1];
+    feeds[0] = 0;
+
+    // Down every chain from its first piece: the extents on the way there,
+    // each entry's run where runs says, are the chain's extents to unite
+    // (from the last run back), read from a short array and not gathered
+    // again for every piece.
+    QVector<QRectF> path;
+    QVector<int> runs;
+    struct Step
+    {
+        int entry;
+        // The next entry fed to descend into; -1 before the entry is entered.
+        int next;
+    };
+    QVector<Step> steps;
+    for (int first = 0; first < n; ++first) {
+        if (built.at(first).feeding >= 0)
+            continue;
+        steps.append({first, -1});
+        while (!steps.isEmpty()) {
+            Step &step = steps.last();
+            if (step.next < 0) {
+                const Built &entry = built.at(step.entry);
+                runs.append(path.size());
+                if (entry.feeding >= 0) {
+                    path.append(pieceExtent(entry.net, entry.net->branchLines.first()));
+                } else {
+                    const int end = step.entry + 1 < n ? built.at(step.entry + 1).first : extents.size();
+                    for (int i = entry.first; i < end; ++i)
+                        path.append(extents.at(i));
+                }
+                // The union in the order of the walk (this piece's extents,
+                // then those of the pieces feeding it, each run in its
+                // walk's order), as rounding has it.
+                QRectF extent(0, 0, 0, 0);
+                int end = path.size();
+                for (int r = runs.size() - 1; r >= 0; --r) {
+                    for (int i = runs.at(r); i < end; ++i)
+                        extent = extent.united(path.at(i));
+                    end = runs.at(r);
+                }
+                entry.net->bounds = extent.adjusted(-1.0, -1.0, 1.0, 1.0);
+                step.next = feeds.at(step.entry);
+            }
+            if (step.next < feeds.at(step.entry + 1)) {
+                const int child = fed.at(step.next++);
+                steps.append({child, -1});
+                continue;
+            }
+            path.resize(runs.last());
+            runs.removeLast();
+            steps.removeLast();
+        }
+    }
 }
 
 const Edge *Edge::builtFeedingPiece(const QVector<double> &gapX, const LineBuildPass &pass, int *entry) const
@@ -299,7 +366,8 @@ const Edge *Edge::builtFeedingPiece(const QVector<double> &gapX, const LineBuild
     if (!feeding || feeding->column < 0 || feeding->column >= column)
         return nullptr;
     const int found = feeding->lineBuildEntry;
-    if (found < 0 || found >= pass.built.size() || pass.built.at(found).net != feeding || pass.built.at(found).cut)
+    if (found < 0 || found >= pass.built.size() || pass.built.at(found).net != feeding
+        || pass.built.at(found).feeding == LineBuildPass::Cut)
         return nullptr;
     *entry = found;
     return feeding;
@@ -359,7 +427,7 @@ void Edge::buildLineTree(const QVector<double> &gapX, LineBuild &build, int inde
         if (port && port->scenePos().x() != x)
             addBranch(port, driverTop, driverBottom);
     }
-    build.extents.append(QRectF(line.xMin - 1, top - 1, line.xMax - line.xMin + 2, bottom - top + 2));
+    build.extents.append(pieceExtent(this, line));
     if (!line.sorted) {
         std::sort(line.branches.begin(), line.branches.end(), branchLess);
         line.sorted = true;
@@ -368,6 +436,10 @@ void Edge::buildLineTree(const QVector<double> &gapX, LineBuild &build, int inde
         std::sort(trunk.junctions.begin(), trunk.junctions.end());
         trunk.sorted = true;
     }
+    // The records outlive the build (every piece of every net keeps its
+    // own): no room is kept that no branch or junction fills.
+    line.branches.squeeze();
+    trunk.junctions.squeeze();
 
     if (!chain)
         return;
@@ -451,7 +523,7 @@ bool Edge::collidesWithPath(const QPainterPath &path, GatePort **port) const
 
 GatePort *Edge::portAtPoint(const QPointF &point) const
 {
-    for (const PortSet *list : {&drivers, &loads}) {
+    for (const PortList *list : {&drivers, &loads}) {
         for (GatePort *port : list->list()) {
             if (port && port->scenePos() == point)
                 return port;

@@ -48,7 +48,7 @@ QList<GatePort *> inputSidePorts(const Gate *gate)
         if (port && port->attributes.sortGroup() != 0)
             inputs.append(port);
     }
-    if (!gate->ports.sorted)
+    if (!gate->ports.isSorted())
         std::stable_sort(inputs.begin(), inputs.end(), PortSet::lessThan);
     return inputs;
 }
@@ -214,7 +214,7 @@ void Gate::splitNet(int splitColumn, Edge *net, const QList<GatePort *> *loads)
     if (loads) {
         net->connectPort(output, false);
         piece->connectPort(input, false);
-        PortSet moving;
+        PortList moving;
         for (GatePort *port : *loads)
             moving.add(port);
         piece->adoptPorts(moving);

@@ -415,7 +415,7 @@ bool Gate::settleInOutPorts()
         resolved.insert(key);
         port->attributes.setPortDirection(Output);
         port->attributes.word = (port->attributes.word & ~quint32(0x70));
-        ports.sorted = false;
+        ports.markUnsorted();
         if (port->net)
             port->net->addDriver(port);
     };

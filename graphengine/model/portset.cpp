@@ -19,172 +19,189 @@ int groupRank(int group)
 
 } // namespace
 
-bool PortSet::contains(const GatePort *port) const
+PortList::PortList(const PortList &other)
+    : m_ports(other.m_ports)
+    , m_index(other.m_index ? new Index(*other.m_index) : nullptr)
 {
-    if (m_indexed)
-        return m_position.contains(port);
+}
+
+PortList &PortList::operator=(const PortList &other)
+{
+    if (this != &other) {
+        m_ports = other.m_ports;
+        m_index.reset(other.m_index ? new Index(*other.m_index) : nullptr);
+    }
+    return *this;
+}
+
+PortList::~PortList() = default;
+
+bool PortList::contains(const GatePort *port) const
+{
+    if (m_index)
+        return m_index->position.contains(port);
     return m_ports.contains(const_cast<GatePort *>(port));
 }
 
-GatePort *PortSet::first() const
+GatePort *PortList::first() const
 {
     // Holes before the first port are skipped once; later calls start behind them.
     const int n = m_ports.size();
-    while (m_head < n && !m_ports.at(m_head))
-        ++m_head;
-    return m_head < n ? m_ports.at(m_head) : nullptr;
+    if (!m_index)
+        return n > 0 ? m_ports.at(0) : nullptr;
+    int &head = m_index->head;
+    while (head < n && !m_ports.at(head))
+        ++head;
+    return head < n ? m_ports.at(head) : nullptr;
 }
 
-const QList<GatePort *> &PortSet::list() const
+const QList<GatePort *> &PortList::list() const
 {
     compact();
     return m_ports;
 }
 
-int PortSet::indexOf(const GatePort *port) const
+int PortList::indexOf(const GatePort *port) const
 {
-    if (!m_indexed)
+    if (!m_index)
         return m_ports.indexOf(const_cast<GatePort *>(port));
-    const auto it = m_position.constFind(port);
-    return it == m_position.constEnd() ? -1 : it.value() + m_shift;
+    const auto it = m_index->position.constFind(port);
+    return it == m_index->position.constEnd() ? -1 : it.value() + m_index->shift;
 }
 
-void PortSet::rebuildIndex() const
+void PortList::rebuildIndex() const
 {
-    m_position.clear();
-    m_position.reserve(m_ports.size());
-    m_shift = 0;
-    m_duplicates = 0;
+    // Holes and head stay: a set is compacted before its index is rebuilt.
+    if (!m_index)
+        m_index.reset(new Index);
+    QHash<const GatePort *, int> &position = m_index->position;
+    position.clear();
+    position.reserve(m_ports.size());
+    m_index->shift = 0;
+    m_index->duplicates = 0;
     for (int i = 0; i < m_ports.size(); ++i) {
         const GatePort *port = m_ports.at(i);
         if (!port)
             continue;
         // The first position counts: replace and removal work on it.
-        if (m_position.contains(port))
-            ++m_duplicates;
+        if (position.contains(port))
+            ++m_index->duplicates;
         else
-            m_position.insert(port, i);
+            position.insert(port, i);
     }
-    m_indexed = true;
 }
 
-void PortSet::clearIndex() const
+void PortList::clearIndex() const
 {
-    m_position.clear();
-    m_shift = 0;
-    m_duplicates = 0;
-    m_indexed = false;
+    m_index.reset();
 }
 
-void PortSet::compact() const
+void PortList::compact() const
 {
-    if (m_holes == 0)
+    if (holes() == 0)
         return;
     m_ports.removeAll(nullptr);
-    m_holes = 0;
-    m_head = 0;
+    m_index->holes = 0;
+    m_index->head = 0;
     if (m_ports.size() >= IndexedSize / 2)
         rebuildIndex();
     else
         clearIndex();
 }
 
-void PortSet::add(GatePort *port, bool force)
+void PortList::add(GatePort *port, bool force)
 {
     if (!port || (!force && contains(port)))
         return;
     append(port);
 }
 
-void PortSet::append(GatePort *port)
+void PortList::append(GatePort *port)
 {
     if (!port)
         return;
     m_ports.append(port);
-    sorted = false;
-    if (m_indexed) {
-        const auto it = m_position.find(port);
-        if (it == m_position.end())
-            m_position.insert(port, m_ports.size() - 1 - m_shift);
+    if (m_index) {
+        const auto it = m_index->position.find(port);
+        if (it == m_index->position.end())
+            m_index->position.insert(port, m_ports.size() - 1 - m_index->shift);
         else
-            ++m_duplicates;
+            ++m_index->duplicates;
     } else if (m_ports.size() >= IndexedSize) {
         rebuildIndex();
     }
 }
 
-void PortSet::prepend(GatePort *port)
+void PortList::prepend(GatePort *port)
 {
     if (!port)
         return;
-    sorted = false;
-    if (!m_indexed) {
+    if (!m_index) {
         m_ports.prepend(port);
         if (m_ports.size() >= IndexedSize)
             rebuildIndex();
         return;
     }
-    first(); // moves m_head behind the leading holes
+    first(); // moves the head behind the leading holes
+    Index &index = *m_index;
     int position;
-    if (m_head > 0) {
+    if (index.head > 0) {
         // The hole just before the first port takes it: nothing moves.
-        position = --m_head;
+        position = --index.head;
         m_ports[position] = port;
-        --m_holes;
+        --index.holes;
     } else {
         m_ports.prepend(port);
-        ++m_shift;
+        ++index.shift;
         position = 0;
     }
-    if (m_position.contains(port))
-        ++m_duplicates;
-    m_position.insert(port, position - m_shift);
+    if (index.position.contains(port))
+        ++index.duplicates;
+    index.position.insert(port, position - index.shift);
 }
 
-int PortSet::removeAll(GatePort *port)
+int PortList::removeAll(GatePort *port)
 {
     if (!port)
         return 0;
-    if (!m_indexed)
+    if (!m_index)
         return m_ports.removeAll(port);
-    if (m_duplicates > 0) {
+    if (m_index->duplicates > 0) {
         compact();
         const int removed = m_ports.removeAll(port);
-        if (m_indexed)
+        if (m_index)
             rebuildIndex();
         return removed;
     }
-    const auto it = m_position.find(port);
-    if (it == m_position.end())
+    Index &index = *m_index;
+    const auto it = index.position.find(port);
+    if (it == index.position.end())
         return 0;
-    m_ports[it.value() + m_shift] = nullptr;
-    m_position.erase(it);
-    ++m_holes;
+    m_ports[it.value() + index.shift] = nullptr;
+    index.position.erase(it);
+    ++index.holes;
     // Holes never outnumber the ports for long: closing them is paid for by
     // the removals that made them.
-    if (m_holes >= IndexedSize && 2 * m_holes > m_ports.size())
+    if (index.holes >= IndexedSize && 2 * index.holes > m_ports.size())
         compact();
     return 1;
 }
 
-QList<GatePort *> PortSet::takeAll()
+QList<GatePort *> PortList::takeAll()
 {
     compact();
     QList<GatePort *> taken;
     taken.swap(m_ports);
     clearIndex();
-    m_head = 0;
-    sorted = false;
     return taken;
 }
 
-void PortSet::assign(const QList<GatePort *> &ports)
+void PortList::assign(const QList<GatePort *> &ports)
 {
     m_ports = ports;
     m_ports.removeAll(nullptr);
-    m_holes = 0;
-    m_head = 0;
-    sorted = false;
+    // The index goes or is rebuilt below, holes and head with it.
+    clearIndex();
     if (m_ports.size() >= IndexedSize)
         rebuildIndex();
     else
@@ -202,19 +219,19 @@ bool PortSet::lessThan(const GatePort *a, const GatePort *b)
 
 void PortSet::ensureSorted(bool force)
 {
-    if (sorted && !force)
+    if (isSorted() && !force)
         return;
     compact();
     std::sort(m_ports.begin(), m_ports.end(), lessThan);
-    if (m_indexed)
+    if (m_index)
         rebuildIndex();
-    sorted = true;
     std::fill(std::begin(groupStart), std::end(groupStart), -1);
     sort();
 }
 
 void PortSet::sort()
 {
+    const bool wasSorted = isSorted();
     compact();
     std::fill(std::begin(groupStart), std::end(groupStart), 0);
     const int n = m_ports.size();
@@ -224,13 +241,15 @@ void PortSet::sort()
             ++i;
         groupStart[g] = i;
     }
+    if (!wasSorted)
+        markUnsorted();
 }
 
 void PortSet::range(int sortGroup, int *first, int *last) const
 {
     compact();
     const int n = m_ports.size();
-    if (!sorted) {
+    if (!isSorted()) {
         logCritical(QStringLiteral(
             "Programatic Error. Try to access PortSet by position on an unsorted Set; Invalid!"));
         *first = 0;
@@ -275,7 +294,7 @@ PortSet::const_iterator PortSet::constEnd(int sortGroup) const
     return m_ports.constBegin() + last;
 }
 
-bool PortSet::replace(GatePort *oldPort, GatePort *newPort)
+bool PortList::replace(GatePort *oldPort, GatePort *newPort)
 {
     if (!newPort)
         return false;
@@ -283,21 +302,20 @@ bool PortSet::replace(GatePort *oldPort, GatePort *newPort)
     if (i < 0 || contains(newPort))
         return false;
     m_ports[i] = newPort;
-    sorted = false;
-    if (m_indexed) {
-        if (m_duplicates > 0) {
+    if (m_index) {
+        if (m_index->duplicates > 0) {
             // oldPort may stand again further on: its first place moves there.
             compact();
             rebuildIndex();
         } else {
-            m_position.remove(oldPort);
-            m_position.insert(newPort, i - m_shift);
+            m_index->position.remove(oldPort);
+            m_index->position.insert(newPort, i - m_index->shift);
         }
     }
     return true;
 }
 
-GatePort *PortSet::findByGate(const Gate *gate) const
+GatePort *PortList::findByGate(const Gate *gate) const
 {
     for (GatePort *port : qAsConst(m_ports)) {
         if (port && port->owner == gate)
@@ -306,7 +324,7 @@ GatePort *PortSet::findByGate(const Gate *gate) const
     return nullptr;
 }
 
-int PortSet::lowestGateColumn() const
+int PortList::lowestGateColumn() const
 {
     bool found = false;
     int lowest = -1;
@@ -318,6 +336,49 @@ int PortSet::lowestGateColumn() const
         found = true;
     }
     return lowest;
+}
+
+
+void PortSet::add(GatePort *port, bool force)
+{
+    const int before = size();
+    PortList::add(port, force);
+    if (size() != before)
+        markUnsorted();
+}
+
+void PortSet::append(GatePort *port)
+{
+    if (port)
+        markUnsorted();
+    PortList::append(port);
+}
+
+void PortSet::prepend(GatePort *port)
+{
+    if (port)
+        markUnsorted();
+    PortList::prepend(port);
+}
+
+QList<GatePort *> PortSet::takeAll()
+{
+    markUnsorted();
+    return PortList::takeAll();
+}
+
+void PortSet::assign(const QList<GatePort *> &ports)
+{
+    markUnsorted();
+    PortList::assign(ports);
+}
+
+bool PortSet::replace(GatePort *oldPort, GatePort *newPort)
+{
+    if (!PortList::replace(oldPort, newPort))
+        return false;
+    markUnsorted();
+    return true;
 }
 
 void PortSet::deleteAll()

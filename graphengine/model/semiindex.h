@@ -71,6 +71,16 @@ public:
     int count() const { return map.size() + int(m_list.size()); }
     // The listed elements in insertion order.
     const ListedElements &list() const { return m_list; }
+    // Calls f on every element in the order of elements(), without copying
+    // the index (a large layout's index holds a million pieces).
+    template<typename F>
+    void forEachElement(F f) const
+    {
+        for (T *element : map)
+            f(element);
+        for (T *element : m_list)
+            f(element);
+    }
     // Every element, map entries in key order first, then the list.
     QList<T *> elements() const
     {

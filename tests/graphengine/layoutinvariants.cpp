@@ -137,7 +137,7 @@ QStringList connectivity(const Module *module)
     QStringList nets;
     for (const Edge *e : module->edges->elements()) {
         QStringList items;
-        for (const PortSet *list : {&e->drivers, &e->loads}) {
+        for (const PortList *list : {&e->drivers, &e->loads}) {
             for (const GatePort *p : list->list()) {
                 if (p && !(p->owner && p->owner->isGeneratedOpenInput()))
                     items += endpoints(p);

@@ -56,7 +56,7 @@ inline QStringList criticals(const LogCapture &log)
 }
 
 // "gate.port" for each port of the set, in order.
-inline QStringList owners(const PortSet &set)
+inline QStringList owners(const PortList &set)
 {
     QStringList out;
     for (const GatePort *p : set.list())
@@ -81,7 +81,7 @@ inline QString brokenInvariant(const Module *module)
         if (e->module != module)
             return QStringLiteral("net %1 of another module").arg(e->name.text());
         QSet<const GatePort *> seen;
-        for (const PortSet *list : {&e->drivers, &e->loads}) {
+        for (const PortList *list : {&e->drivers, &e->loads}) {
             for (const GatePort *p : list->list()) {
                 if (!p)
                     return QStringLiteral("null entry on %1").arg(e->name.text());
@@ -101,7 +101,7 @@ inline QString brokenInvariant(const Module *module)
     for (const Gate *g : module->gates->elements()) {
         if (g->module != module)
             return QStringLiteral("gate %1 does not name its module").arg(g->name.text());
-        if (!g->ports.sorted || !std::is_sorted(g->ports.list().cbegin(), g->ports.list().cend(), PortSet::lessThan))
+        if (!g->ports.isSorted() || !std::is_sorted(g->ports.list().cbegin(), g->ports.list().cend(), PortSet::lessThan))
             return QStringLiteral("ports of %1 out of group order").arg(g->name.text());
         for (const GatePort *p : g->ports.list()) {
             if (p->owner != g)

@@ -587,11 +587,11 @@ private slots:
         net(m, QStringLiteral("out"))->connectPort(y);
         net(m, QStringLiteral("in"))->connectPort(d->portAt(0, 0));
         net(m, QStringLiteral("in"))->connectPort(a);
-        QVERIFY(!g->ports.sorted);
+        QVERIFY(!g->ports.isSorted());
         LogCapture log;
         QCOMPARE(g->firstDriverGate(), d->portAt(0, 0));
         QVERIFY(criticals(log).isEmpty());
-        QVERIFY(!g->ports.sorted);
+        QVERIFY(!g->ports.isSorted());
     }
 
     void clusterPitchesAndNetCounter()

@@ -192,7 +192,7 @@ private slots:
         QVERIFY(a->connectionSummary().contains(QStringLiteral("Multitriver Detected: </div></b></td><td>2")));
         VERIFY_CONSISTENT(m);
 
-        a->adoptPorts(l->ports);
+        a->adoptPorts(l->ports.asList());
         QCOMPARE(owners(a->loads), QStringList({"l.p", "l.q"}));
         QVERIFY(b->loads.isEmpty());
         a->moveAllPortsTo(b);

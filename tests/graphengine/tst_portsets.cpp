@@ -8,6 +8,8 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <functional>
+
 using namespace GraphEngine;
 using namespace NetlistFixture;
 
@@ -19,6 +21,15 @@ QStringList names(const PortSet &set, int group = PortSet::AllGroups)
     for (auto it = set.constBegin(group); it != set.constEnd(group); ++it)
         out << (*it)->name;
     return out;
+}
+
+// count input ports p0, p1, ... of the gate, at positions 0, 1, ...
+QList<GatePort *> inputPool(Gate *gate, int count)
+{
+    QList<GatePort *> pool;
+    for (int i = 0; i < count; ++i)
+        pool << addPort(gate, QStringLiteral("p%1").arg(i), BaseEnum::Input, 2, i);
+    return pool;
 }
 
 } // namespace
@@ -37,7 +48,7 @@ private slots:
         addPort(&gate, QStringLiteral("CLK"), 0, 2, 1, true);
         addPort(&gate, QStringLiteral("D"), 0, 2, 0);
         addPort(&gate, QStringLiteral("PRE"), 0, 3, 0, true);
-        QVERIFY(!gate.ports.sorted);
+        QVERIFY(!gate.ports.isSorted());
         gate.ports.ensureSorted(false);
         QCOMPARE(names(gate.ports), QStringList({"PRE", "D", "CLK", "CLR", "Q"}));
         QCOMPARE(names(gate.ports, 2), QStringList({"D", "CLK"}));
@@ -88,8 +99,14 @@ private slots:
         gate.ports.ensureSorted(true);
         QCOMPARE(names(gate.ports), QStringList({"y", "a"}));
         gate.ports.groupStart[3] = -1;
+        QVERIFY(gate.ports.isSorted());
         QCOMPARE(names(gate.ports, 0), QStringList({"a"}));
         QCOMPARE(gate.ports.groupStart[3], 0);
+        // The table of an unsorted set is counted, the set stays unsorted.
+        gate.ports.markUnsorted();
+        gate.ports.sort();
+        QVERIFY(!gate.ports.isSorted());
+        QCOMPARE(gate.ports.groupStart[0], 1);
     }
 
     void unsortedAccessIsReportedAndReadsTheWholeList()
@@ -119,14 +136,48 @@ private slots:
         QCOMPARE(set.size(), 2);
         set.ensureSorted(false);
         QVERIFY(!set.replace(p1, p2));
-        QVERIFY(set.sorted);
+        QVERIFY(set.isSorted());
         QVERIFY(!set.replace(p3, p1));
         QVERIFY(set.replace(p1, p3));
-        QVERIFY(!set.sorted);
+        QVERIFY(!set.isSorted());
         QCOMPARE(set.list(), QList<GatePort *>({p3, p2}));
         QCOMPARE(set.findByGate(&g2), p3);
         QVERIFY(!set.findByGate(&g1));
         QCOMPARE(set.lowestGateColumn(), 2);
+    }
+
+    // Every change to a gate's set clears its order flag; what changes
+    // nothing (an add of a listed port, a null port, a refused replace) and
+    // removals keep it.
+    void changesClearTheOrderFlag()
+    {
+        Gate gate;
+        const QList<GatePort *> pool = inputPool(&gate, 4);
+        GatePort *extra = pool.at(3);
+        QVERIFY(gate.ports.removeAll(extra) == 1);
+        const QList<std::function<void(PortSet &)>> changes = {
+            [&](PortSet &s) { s.add(extra); },
+            [&](PortSet &s) { s.add(pool.at(0), true); },
+            [&](PortSet &s) { s.append(extra); },
+            [&](PortSet &s) { s.prepend(extra); },
+            [&](PortSet &s) { QVERIFY(s.replace(pool.at(0), extra)); },
+            [&](PortSet &s) { s.takeAll(); },
+            [&](PortSet &s) { s.assign(pool); },
+        };
+        const QList<std::function<void(PortSet &)>> keeps = {
+            [&](PortSet &s) { s.add(pool.at(0)); },
+            [&](PortSet &s) { s.add(nullptr, true); },
+            [&](PortSet &s) { s.prepend(nullptr); },
+            [&](PortSet &s) { QVERIFY(!s.replace(pool.at(0), pool.at(1))); },
+            [&](PortSet &s) { QCOMPARE(s.removeAll(pool.at(1)), 1); },
+        };
+        for (int i = 0; i < changes.size() + keeps.size(); ++i) {
+            PortSet set = gate.ports;
+            set.ensureSorted(true);
+            (i < changes.size() ? changes.at(i) : keeps.at(i - changes.size()))(set);
+            QVERIFY2(set.isSorted() == (i >= changes.size()), qPrintable(QString::number(i)));
+        }
+        gate.ports.add(extra);
     }
 
     // A large set keeps a position hash beside its list: removals, prepends
@@ -135,9 +186,7 @@ private slots:
     void largeSetsKeepListOrderThroughTheirIndex()
     {
         Gate gate;
-        QList<GatePort *> pool;
-        for (int i = 0; i < 300; ++i)
-            pool << addPort(&gate, QStringLiteral("p%1").arg(i), BaseEnum::Input, 2, i);
+        const QList<GatePort *> pool = inputPool(&gate, 300);
         PortSet set;
         QList<GatePort *> model;
         auto same = [&] {
@@ -215,6 +264,49 @@ private slots:
         QCOMPARE(set.removeAll(pool.at(30)), 1);
         QCOMPARE(set.removeAll(pool.at(200)), 1);
         QCOMPARE(set.list(), pool.mid(0, 30) + pool.mid(31, 9));
+    }
+
+    // A copy of a large list (its position index and holes included) reads
+    // as the original and changes on its own; a copied gate set keeps its
+    // group table.
+    void copiesOfLargeListsAreIndependent()
+    {
+        Gate gate;
+        const QList<GatePort *> pool = inputPool(&gate, 60);
+        PortList list;
+        list.assign(pool);
+        // Holes at the front and inside, not closed yet.
+        for (int i : {0, 1, 7, 30})
+            QCOMPARE(list.removeAll(pool.at(i)), 1);
+        PortList copy(list);
+        PortList assigned;
+        assigned.add(pool.at(5));
+        assigned = list;
+        QList<GatePort *> expected = pool;
+        for (int i : {30, 7, 1, 0})
+            expected.removeAt(i);
+        for (const PortList *l : {&copy, &assigned}) {
+            QCOMPARE(l->size(), 56);
+            QCOMPARE(l->first(), pool.at(2));
+            QVERIFY(l->contains(pool.at(8)) && !l->contains(pool.at(7)));
+        }
+        list.prepend(pool.at(0));
+        QCOMPARE(list.removeAll(pool.at(40)), 1);
+        QVERIFY(copy.replace(pool.at(2), pool.at(1)));
+        QCOMPARE(assigned.removeAll(pool.at(59)), 1);
+        QCOMPARE(copy.first(), pool.at(1));
+        QCOMPARE(list.first(), pool.at(0));
+        QCOMPARE(copy.list(), QList<GatePort *>{pool.at(1)} + expected.mid(1));
+        QCOMPARE(assigned.list(), expected.mid(0, 55));
+        QList<GatePort *> changed = QList<GatePort *>{pool.at(0)} + expected;
+        changed.removeAll(pool.at(40));
+        QCOMPARE(list.list(), changed);
+
+        gate.ports.ensureSorted(false);
+        const PortSet set = gate.ports;
+        QVERIFY(set.isSorted());
+        QCOMPARE(names(set, 2).size(), 60);
+        QCOMPARE(names(set, 0), QStringList());
     }
 
     void portConnectionQueries()

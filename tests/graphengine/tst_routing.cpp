@@ -9,6 +9,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <tuple>
 
 using namespace GraphEngine;
 using namespace LayoutFixture;
@@ -489,6 +490,16 @@ private slots:
         for (Gate *q : {q1, q2})
             wire(m, q, QStringLiteral("o"), QStringLiteral("j"));
         wire(m, lj, QStringLiteral("a"), QStringLiteral("j"));
+        // Two pieces feeding each other: the walk stops at the loop, and
+        // the later piece walks on its own instead of taking the cut
+        // records over.
+        Gate *r1 = passThrough(QStringLiteral("r1"), 2, 230.3);
+        Gate *r2 = passThrough(QStringLiteral("r2"), 1, 250.9);
+        Gate *lx = placed(QStringLiteral("lx"), 3, 240.1, {QStringLiteral("a")}, {});
+        const std::tuple<Gate *, const char *, const char *> loop[] = {
+            {r2, "o", "x0"}, {r1, "i", "x0"}, {r1, "o", "x1"}, {r2, "i", "x1"}, {lx, "a", "x1"}};
+        for (const auto &[gate, pin, name] : loop)
+            wire(m, gate, QString::fromLatin1(pin), QString::fromLatin1(name));
         setColumns(3);
         m->columnWidths = {10.3, 10.7, 11.1, 10.9};
         route();
@@ -513,7 +524,12 @@ private slots:
         QCOMPARE(j->branchLines.size(), 2);
         QCOMPARE(j->branchLines.at(1).branches.size(), 4);
 
-        const QList<Edge *> nets = {a0, a1, a2, a3, net(m, QStringLiteral("b0")), net(m, QStringLiteral("c0")), j};
+        Edge *x0 = net(m, QStringLiteral("x0"));
+        Edge *x1 = net(m, QStringLiteral("x1"));
+        QVERIFY(x0->column < x1->column);
+        QVERIFY(!x1->branchLines.sharesWith(x0->branchLines, 1));
+
+        const QList<Edge *> nets = {a0, a1, a2, a3, net(m, QStringLiteral("b0")), net(m, QStringLiteral("c0")), j, x0, x1};
         QStringList drawn;
         for (Edge *n : nets)
             drawn << linesText(n);
@@ -532,6 +548,62 @@ private slots:
             alone << linesText(n);
         }
         QCOMPARE(drawn, alone);
+    }
+
+    // Flat pieces' placeholder trunks are counted, not stored, at the front
+    // of a chain (runs longer than a link counts included): the records
+    // read as stored, and writing one gives the writer records of its own.
+    void placeholderTrunksReadAsStored()
+    {
+        const TrunkSegment flat = LineRecordFiller<TrunkSegment>::filler();
+        QVERIFY(LineRecordFiller<TrunkSegment>::matches(flat));
+        TrunkSegment real;
+        real.x = 4.5;
+        real.top = 1.25;
+        real.bottom = 9.0;
+        real.junctions = {3.0};
+        TrunkSegment unsortedFlat;
+        QVERIFY(!LineRecordFiller<TrunkSegment>::matches(unsortedFlat));
+        LineRecords<TrunkSegment> base;
+        base.setRecords({flat, real, flat}, LineRecords<TrunkSegment>());
+        QVector<TrunkSegment> own(9, flat);
+        own.insert(1, unsortedFlat);
+        LineRecords<TrunkSegment> chain;
+        chain.setRecords(own, base);
+        QCOMPARE(chain.size(), 13);
+        auto text = [](const LineRecords<TrunkSegment> &records) {
+            QStringList out;
+            for (const TrunkSegment &t : records)
+                out << QStringLiteral("%1/%2/%3/%4/%5").arg(t.x).arg(t.top).arg(t.bottom).arg(t.junctions.size()).arg(t.sorted);
+            return out.join(QLatin1Char(' '));
+        };
+        const QString f = QStringLiteral("-1/-1/-2/0/1");
+        const QString u = QStringLiteral("-1/-1/-2/0/0");
+        const QString r = QStringLiteral("4.5/1.25/9/1/0");
+        QCOMPARE(text(chain), QStringList({f, u, f, f, f, f, f, f, f, f, f, r, f}).join(QLatin1Char(' ')));
+        QCOMPARE(chain.at(11).x, 4.5);
+        QCOMPARE(chain.last().bottom, -2.0);
+        QVERIFY(chain.sharesWith(base, 10));
+        QVERIFY(!chain.sharesWith(base, 9));
+
+        LineRecords<TrunkSegment> copy = chain;
+        copy[12].x = 7.0;
+        copy[0].top = 2.0;
+        QCOMPARE(copy.size(), 13);
+        QCOMPARE(copy.at(12).x, 7.0);
+        QCOMPARE(copy.at(0).top, 2.0);
+        QCOMPARE(text(chain), QStringList({f, u, f, f, f, f, f, f, f, f, f, r, f}).join(QLatin1Char(' ')));
+        QCOMPARE(text(base), QStringList({f, r, f}).join(QLatin1Char(' ')));
+        QCOMPARE(LineRecordFiller<TrunkSegment>::filler().top, -1.0);
+        // Held by one piece only, the counted placeholder still gets a block.
+        LineRecords<TrunkSegment> single;
+        single.setRecords({flat, real}, LineRecords<TrunkSegment>());
+        single[0].top = 2.0;
+        QCOMPARE(single.at(0).top, 2.0);
+        QCOMPARE(single.at(1).top, 1.25);
+        QCOMPARE(LineRecordFiller<TrunkSegment>::filler().top, -1.0);
+        chain.clear();
+        QVERIFY(chain.isEmpty() && chain.begin() == chain.end());
     }
 
     // A seeded netlist of a few hundred gates whose nets reach many columns

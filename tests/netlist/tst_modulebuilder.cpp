@@ -82,7 +82,7 @@ bool netsReachOnlyIndexedGates(Module *module)
 {
     const QList<Gate *> gates = module->gates->elements();
     for (const Edge *net : module->edges->elements()) {
-        for (const GraphEngine::PortSet *list : {&net->drivers, &net->loads}) {
+        for (const GraphEngine::PortList *list : {&net->drivers, &net->loads}) {
             for (const GatePort *p : list->list()) {
                 if (!p || !gates.contains(p->owner))
                     return false;
