@@ -86,19 +86,47 @@ Name copyName(const Gate *gate)
     return parsed.hasIndex() ? parsed : Name(text, true);
 }
 
+// Per gate of the columns, the most gates on a path from it to a gate that
+// drives nothing, pass-throughs not counted: the depth the ordering would give it, were there no room
+// to spare. Loads stand in later columns, so one sweep from the last column
+// back finds them all.
+QHash<const Gate *, int> distancesToEnd(const QList<QList<Gate *>> &columns)
+{
+    QHash<const Gate *, int> distances;
+    for (int c = columns.size() - 1; c >= 0; --c) {
+        for (const Gate *gate : columns.at(c)) {
+            if (!gate)
+                continue;
+            int farthest = 0;
+            for (const GatePort *output : outputPorts(const_cast<Gate *>(gate))) {
+                if (!output->net)
+                    continue;
+                for (const GatePort *load : output->net->loads.list()) {
+                    if (load && load->owner)
+                        farthest = std::max(farthest, distances.value(load->owner));
+                }
+            }
+            // The pieces of a split net count for nothing: whole or split,
+            // the nets give the same distances.
+            distances.insert(gate, gate->kind == BaseEnum::COLPASSTHROUGH ? farthest : farthest + 1);
+        }
+    }
+    return distances;
+}
+
 using SignatureGroups = QMap<QString, QList<Gate *>>;
 
 // Enters the gate under its signature; a gate whose nets are two-index
 // buses stands under both of its signatures until one of them gathers
 // another gate, and then leaves the other with its whole group.
-void enterGate(Gate *gate, const QString &signature, SignatureGroups &groups,
+void enterGate(Gate *gate, const QString &signature, const QString &suffix, SignatureGroups &groups,
                QList<QPair<QString, QString>> &openAlternatives, bool alternative)
 {
     if (!alternative) {
         groups[signature].append(gate);
         return;
     }
-    const QString second = gate->portSignature(1, nullptr);
+    const QString second = gate->portSignature(1, nullptr) + suffix;
     if (!groups.contains(signature) && !groups.contains(second)) {
         groups[signature].append(gate);
         groups[second].append(gate);
@@ -160,6 +188,12 @@ bool Module::clusterRepeatingPatterns(bool enabled)
         return false;
     int groupsFound = 0;
     int gatesFolded = 0;
+    // Copies stand in one column, but a copy with room to spare may stand
+    // there beside one with a longer way to the outputs. One instance for
+    // both would put every copy's drivers before every copy's loads: a path
+    // through the instance longer than any in the netlist, and so a deeper
+    // layout. Only copies at one distance from the outputs fold together.
+    const QHash<const Gate *, int> distances = distancesToEnd(columnGates);
     for (int c = 2; c <= lastColumn - 1 && c < columnGates.size(); ++c) {
         SignatureGroups groups;
         QList<QPair<QString, QString>> openAlternatives;
@@ -170,7 +204,8 @@ bool Module::clusterRepeatingPatterns(bool enabled)
             const QString signature = gate->portSignature(0, &alternative);
             if (signature.isEmpty())
                 continue;
-            enterGate(gate, signature, groups, openAlternatives, alternative);
+            const QString suffix = QLatin1Char('@') + QString::number(distances.value(gate));
+            enterGate(gate, signature + suffix, suffix, groups, openAlternatives, alternative);
         }
         if (groups.isEmpty())
             continue;

@@ -384,6 +384,58 @@ private slots:
         QCOMPARE(brokenInvariant(m), QString());
     }
 
+    // A column can hold a gate with room to spare beside one on a longer
+    // way to the outputs. Folding the two would put the first one's drivers
+    // before the second one's loads: two flip-flops of one column fold only
+    // when as many gates follow each of them.
+    void foldKeepsTheDepth()
+    {
+        input(m, QStringLiteral("clk"));
+        for (const char *name : {"i1", "i2", "i3"})
+            input(m, name);
+        for (const char *name : {"o1", "o2", "o3"})
+            output(m, name);
+        // i1 -> g1 -> g2 -> b -> o2: b has one gate after it.
+        Gate *g1 = cell(m, QStringLiteral("g1"), QStringLiteral("i1"), QStringLiteral("n1"));
+        Gate *g2 = cell(m, QStringLiteral("g2"), QStringLiteral("n1"), QStringLiteral("n2"));
+        Gate *b = VerilogNetlist::dFlop(m, QStringLiteral("b"), QStringLiteral("n2"), QStringLiteral("clk"),
+                                        QStringLiteral("o2"));
+        // i2 -> a -> x1 -> x2 -> o1 and i3 -> c -> y1 -> y2 -> o3: three.
+        Gate *a = VerilogNetlist::dFlop(m, QStringLiteral("a"), QStringLiteral("i2"), QStringLiteral("clk"),
+                                        QStringLiteral("m1"));
+        Gate *x1 = cell(m, QStringLiteral("x1"), QStringLiteral("m1"), QStringLiteral("m2"));
+        Gate *x2 = cell(m, QStringLiteral("x2"), QStringLiteral("m2"), QStringLiteral("o1"));
+        Gate *c = VerilogNetlist::dFlop(m, QStringLiteral("c"), QStringLiteral("i3"), QStringLiteral("clk"),
+                                        QStringLiteral("k1"));
+        Gate *y1 = cell(m, QStringLiteral("y1"), QStringLiteral("k1"), QStringLiteral("k2"));
+        Gate *y2 = cell(m, QStringLiteral("y2"), QStringLiteral("k2"), QStringLiteral("o3"));
+        runFront(m, 6, true, false, false);
+        QCOMPARE(m->lastColumn, 5);
+
+        // The three flip-flops in one column of a wider layout, b with room.
+        QList<Gate *> inputs, outputs;
+        for (const char *name : {"clk", "i1", "i2", "i3"})
+            inputs << gateNamed(m, name);
+        for (const char *name : {"o1", "o2", "o3"})
+            outputs << gateNamed(m, name);
+        setColumns(m, {inputs, {g1}, {g2}, {a, b, c}, {x1, y1}, {x2, y2}, outputs}, false);
+        QVERIFY(m->clusterRepeatingPatterns(true));
+        Gate *cluster = clusterGate(m);
+        QVERIFY(cluster);
+        QStringList members;
+        for (const QVariant &v : cluster->properties.value(QStringLiteral("=NativeName")).toList())
+            members << v.value<Name>().text();
+        QCOMPARE(members, QStringList({"a", "c"}));
+        QCOMPARE(gateNamed(m, QStringLiteral("b")), b);
+        QCOMPARE(netOf(b, QStringLiteral("D")), QStringLiteral("n2"));
+        QCOMPARE(m->columnGates.at(4).size(), 2);
+        QCOMPARE(brokenInvariant(m), QString());
+
+        // The folded netlist is no deeper than the netlist.
+        runFront(m, 6, true, false, false);
+        QCOMPARE(m->lastColumn, 5);
+    }
+
     // On nets left whole the clustering folds what it folds on split nets.
     // A net numbered before it (the bits of a packed bus share a number)
     // has that number in every piece, also after a group that drives it
