@@ -751,9 +751,10 @@ private slots:
         const QString plain = open(QStringLiteral("p0"), QStringLiteral("d"));
         QVERIFY(plain.startsWith(QStringLiteral(",d:5=")));
         QVERIFY(plain.endsWith(QStringLiteral("(OI)")));
-        for (const QString &indexed : {QStringLiteral("d[3]"), QStringLiteral("d{4}"), QStringLiteral("d(5)"),
-                                       QStringLiteral("d<6>"), QStringLiteral("d_7_"), QStringLiteral("d[3]")})
-            QCOMPARE(open(QStringLiteral("p_") + indexed, indexed), plain);
+        const QStringList indexedNames = {QStringLiteral("d[3]"), QStringLiteral("d{4}"), QStringLiteral("d(5)"),
+                                          QStringLiteral("d<6>"), QStringLiteral("d_7_"), QStringLiteral("d[3]")};
+        for (int i = 0; i < indexedNames.size(); ++i)
+            QCOMPARE(open(QStringLiteral("q%1").arg(i), indexedNames.at(i)), plain);
         const QString notIndexed = open(QStringLiteral("p1"), QStringLiteral("d]"));
         QVERIFY(notIndexed.startsWith(QStringLiteral(",d]:5=")));
         QCOMPARE(open(QStringLiteral("p2"), QStringLiteral("d]")), notIndexed);
