@@ -10,11 +10,40 @@
 #include "module.h"
 
 #include <QCoreApplication>
+#include <QHash>
 #include <QMutexLocker>
 
 namespace GraphEngine {
 
 namespace {
+
+// A port name as the signatures see it: whether it carries one index, and
+// the name without it. Every pass of the clustering asks for the same few
+// port names of every gate, so each thread keeps them parsed.
+struct PortNameParts
+{
+    bool oneIndex = false;
+    QString base;
+};
+
+PortNameParts portNameParts(const QString &portName)
+{
+    // Only a name ending in a closing bracket or '_' carries an index.
+    const QChar last = portName.isEmpty() ? QChar() : portName.back();
+    if (last != QLatin1Char(']') && last != QLatin1Char('}') && last != QLatin1Char(')') && last != QLatin1Char('>')
+        && last != QLatin1Char('_'))
+        return {false, portName};
+    thread_local QHash<QString, PortNameParts> parsed;
+    auto it = parsed.find(portName);
+    if (it == parsed.end()) {
+        const Name name(portName);
+        PortNameParts parts;
+        parts.oneIndex = name.indexCount() == 1;
+        parts.base = parts.oneIndex ? name.baseText() : portName;
+        it = parsed.insert(portName, parts);
+    }
+    return *it;
+}
 
 QString tr(const char *text)
 {
@@ -226,13 +255,10 @@ QString Gate::portSignature(int indexSlot, bool *busOut) const
     QString numbered;
     int counts[4] = {};
     for (const GatePort *port : ports.list()) {
-        const Name portName(port->name);
-        QString text = port->name;
-        if (portName.indexCount() == 1) {
-            if (kind != OPENINPUT)
-                return QString();
-            text = portName.baseText();
-        }
+        const PortNameParts portName = portNameParts(port->name);
+        if (portName.oneIndex && kind != OPENINPUT)
+            return QString();
+        const QString &text = portName.base;
         const int group = port->attributes.sortGroup();
         if (group < 4)
             ++counts[group];
@@ -244,23 +270,29 @@ QString Gate::portSignature(int indexSlot, bool *busOut) const
             continue;
         }
         QString *part = nullptr;
-        QString value;
         const int number = module && module->netsWhole ? module->pieceNumber(port) : net->netNumber;
-        if (number != 0) {
+        const int netIndexes = net->name.indexCount();
+        if (number != 0)
             part = &numbered;
-            value = QString::number(number);
-        } else if (net->name.hasIndex()) {
+        else if (netIndexes > 0)
             part = &indexed;
-            value = net->name.baseText();
-        } else {
+        else
             continue;
-        }
-        *part += QLatin1Char(',') + text + QLatin1Char(':') + value;
-        if (net->name.indexCount() == 2) {
+        part->append(QLatin1Char(','));
+        part->append(text);
+        part->append(QLatin1Char(':'));
+        if (number != 0)
+            part->append(QString::number(number));
+        else
+            part->append(net->name.baseText());
+        if (netIndexes == 2) {
             if (number == 0)
                 bus = true;
-            *part += indexSlot == 0 ? QStringLiteral("[][%1]").arg(net->name.index(0))
-                                    : QStringLiteral("[%1]").arg(net->name.index(indexSlot));
+            if (indexSlot == 0)
+                part->append(QLatin1String("[]"));
+            part->append(QLatin1Char('['));
+            part->append(QString::number(net->name.index(indexSlot)));
+            part->append(QLatin1Char(']'));
         }
     }
     QString signature = control;

@@ -736,6 +736,37 @@ private slots:
         QCOMPARE(generic->portSignature(0, &bus), QString());
     }
 
+    // An open input's one-index port stands under its base name, whatever
+    // the brackets; a name that only ends like an index keeps its text. The
+    // same port name asked again (as every clustering pass does) answers alike.
+    void openInputPortSignatures()
+    {
+        auto open = [this](const QString &name, const QString &port) {
+            Gate *g = makeGate(m, name, {}, {port}, BaseEnum::OPENINPUT);
+            g->typeName = QStringLiteral("OI");
+            net(m, name + QStringLiteral("_net"))->connectPort(g->portAt(0, 0));
+            g->portAt(0, 0)->net->netNumber = 5;
+            return g->portSignature(0, nullptr);
+        };
+        const QString plain = open(QStringLiteral("p0"), QStringLiteral("d"));
+        QVERIFY(plain.startsWith(QStringLiteral(",d:5=")));
+        QVERIFY(plain.endsWith(QStringLiteral("(OI)")));
+        const QStringList indexedNames = {QStringLiteral("d[3]"), QStringLiteral("d{4}"), QStringLiteral("d(5)"),
+                                          QStringLiteral("d<6>"), QStringLiteral("d_7_"), QStringLiteral("d[3]")};
+        for (int i = 0; i < indexedNames.size(); ++i)
+            QCOMPARE(open(QStringLiteral("q%1").arg(i), indexedNames.at(i)), plain);
+        const QString notIndexed = open(QStringLiteral("p1"), QStringLiteral("d]"));
+        QVERIFY(notIndexed.startsWith(QStringLiteral(",d]:5=")));
+        QCOMPARE(open(QStringLiteral("p2"), QStringLiteral("d]")), notIndexed);
+        QVERIFY(open(QStringLiteral("p3"), QStringLiteral("d[x]")).startsWith(QStringLiteral(",d[x]:5=")));
+
+        Gate *andGate = makeGate(m, QStringLiteral("a1"), {QStringLiteral("A")}, {QStringLiteral("Out<2>")});
+        andGate->typeName = QStringLiteral("AND");
+        net(m, QStringLiteral("a1_net"))->connectPort(andGate->portAt(0, 0));
+        andGate->portAt(0, 0)->net->netNumber = 5;
+        QCOMPARE(andGate->portSignature(0, nullptr), QString());
+    }
+
     void mergingIntoCluster()
     {
         auto *cluster = new Gate(QStringLiteral("A[0],A[1],A[3]"), QStringLiteral("Out[0],Out[1],Out[3]"), QString(),
