@@ -177,20 +177,55 @@ void Edge::transfer(PortList &list, int column, Edge *target, bool moveDrivers)
         return;
     const bool wasEmpty = moveDrivers ? target->drivers.isEmpty() : target->loads.isEmpty();
     // One pass splits the list, so that a net of many ports moves in linear
-    // time.
-    QList<GatePort *> kept;
+    // time. A whole list (a pass-through's deletion joining two pieces)
+    // moves without a copy.
     QList<GatePort *> moving;
-    for (GatePort *port : list.list()) {
-        bool moves = false;
-        if (port && port->owner) {
-            const int c = port->owner->column;
-            moves = column == -1 || (moveDrivers ? (c > column || c <= 0) : c >= column);
+    const QList<GatePort *> &ports = list.list();
+    const bool whole = column == -1
+        && std::all_of(ports.cbegin(), ports.cend(), [](const GatePort *port) { return port && port->owner; });
+    if (whole) {
+        moving = list.takeAll();
+    } else {
+        QList<GatePort *> kept;
+        for (GatePort *port : ports) {
+            bool moves = false;
+            if (port && port->owner) {
+                const int c = port->owner->column;
+                moves = column == -1 || (moveDrivers ? (c > column || c <= 0) : c >= column);
+            }
+            (moves ? moving : kept).append(port);
         }
-        (moves ? moving : kept).append(port);
+        if (moving.isEmpty())
+            return;
+        list.assign(kept);
     }
     if (moving.isEmpty())
         return;
-    list.assign(kept);
+    // Loads that all point here join the target's loads as one block;
+    // anything else goes port by port through addDriver/addLoad.
+    const bool block = !moveDrivers
+        && std::all_of(moving.cbegin(), moving.cend(), [this](const GatePort *port) { return port->net == this; });
+    if (block) {
+        // A port listed twice joins once, as addLoad would have it.
+        int joined = 0;
+        for (int i = 0; i < moving.size(); ++i) {
+            GatePort *port = moving.at(i);
+            port->owner->checkConfiguration();
+            if (verboseTrace)
+                logWarning(tr("Transfer Output of edge %1:%2 to new edge %3")
+                               .arg(name.toString(false), port->fullName(), target->name.toString(false)));
+            if (port->net == target)
+                continue;
+            port->net = target;
+            if (joined != i)
+                moving[joined] = port;
+            ++joined;
+        }
+        if (joined != moving.size())
+            moving.erase(moving.begin() + joined, moving.end());
+        target->loads.appendAll(moving);
+        return;
+    }
     for (GatePort *port : qAsConst(moving)) {
         port->owner->checkConfiguration();
         if (verboseTrace) {

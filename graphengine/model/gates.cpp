@@ -53,13 +53,16 @@ void Gates::initAllPorts(bool packBuses)
 void Gates::removeFromModule()
 {
     // Deleting a pass-through joins two nets and deletes one of them; it
-    // deletes no gate, so the walk's copy stays valid.
-    for (Gate *gate : elements()) {
+    // deletes no other gate. The keyed gates are walked from a copy (a
+    // pass-through can stand there under a name of its own); the list, where
+    // the pass-throughs stand, is walked in place, one step ahead of the
+    // gate being deleted: a large layout lists a million of them.
+    const auto remove = [this](Gate *gate) {
         if (!gate)
-            continue;
+            return;
         gate->resetLayoutState();
         if (gate->kind != COLPASSTHROUGH)
-            continue;
+            return;
         if (gate->module == module) {
             gate->detachFromModule();
         } else {
@@ -68,7 +71,11 @@ void Gates::removeFromModule()
         }
         take(gate->name, gate);
         delete gate;
-    }
+    };
+    for (Gate *gate : map.values())
+        remove(gate);
+    for (auto it = list().cbegin(); it != list().cend();)
+        remove(*it++);
 }
 
 Gate *Gates::findClusterWithSubGate(const Name &name) const

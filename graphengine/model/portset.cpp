@@ -132,6 +132,19 @@ void PortList::append(GatePort *port)
     }
 }
 
+void PortList::appendAll(const QList<GatePort *> &ports)
+{
+    // Joining net pieces appends whole lists. Room is made at once only for
+    // a block larger than the list, so that growth stays geometric.
+    if (ports.size() > m_ports.size()) {
+        m_ports.reserve(m_ports.size() + ports.size());
+        if (m_index)
+            m_index->position.reserve(m_index->position.size() + ports.size());
+    }
+    for (GatePort *port : ports)
+        append(port);
+}
+
 void PortList::prepend(GatePort *port)
 {
     if (!port)

@@ -50,6 +50,8 @@ public:
     // Null ports are ignored.
     void append(GatePort *port);
     void prepend(GatePort *port);
+    // As append for each port in turn, with room made once for all of them.
+    void appendAll(const QList<GatePort *> &ports);
     // Removes every occurrence; the order flag is left as it is.
     int removeAll(GatePort *port);
     // Empties the list and returns its ports in list order.

@@ -266,6 +266,51 @@ private slots:
         QCOMPARE(set.list(), pool.mid(0, 30) + pool.mid(31, 9));
     }
 
+    // A block appended at once reads and changes as the same ports appended
+    // one by one: onto a small list, across the indexing size, onto an
+    // indexed list with holes, a block larger than the list, a port twice.
+    void appendAllMatchesAppendingOneByOne()
+    {
+        Gate gate;
+        const QList<GatePort *> pool = inputPool(&gate, 200);
+        const struct
+        {
+            int start;
+            int holes;
+            int from;
+            int count;
+        } cases[] = {{3, 0, 10, 5}, {20, 0, 50, 20}, {40, 0, 100, 10}, {40, 3, 100, 10}, {40, 5, 100, 90}, {0, 0, 0, 0}};
+        for (const auto &c : cases) {
+            PortList joined;
+            PortList oneByOne;
+            for (PortList *l : {&joined, &oneByOne}) {
+                for (int i = 0; i < c.start; ++i)
+                    l->append(pool.at(i));
+                for (int i = 0; i < c.holes; ++i)
+                    QCOMPARE(l->removeAll(pool.at(2 * i + 1)), 1);
+            }
+            QList<GatePort *> block = pool.mid(c.from, c.count);
+            if (!block.isEmpty())
+                block.append(block.first());
+            joined.appendAll(block);
+            for (GatePort *p : qAsConst(block))
+                oneByOne.append(p);
+            // Membership first: reading the whole list rebuilds an index.
+            for (GatePort *p : qAsConst(pool))
+                QCOMPARE(joined.contains(p), oneByOne.contains(p));
+            QCOMPARE(joined.size(), oneByOne.size());
+            QCOMPARE(joined.first(), oneByOne.first());
+            QCOMPARE(joined.list(), oneByOne.list());
+            if (!block.isEmpty()) {
+                QCOMPARE(joined.removeAll(block.first()), 2);
+                QCOMPARE(oneByOne.removeAll(block.first()), 2);
+            }
+            joined.prepend(pool.at(199));
+            oneByOne.prepend(pool.at(199));
+            QCOMPARE(joined.list(), oneByOne.list());
+        }
+    }
+
     // A copy of a large list (its position index and holes included) reads
     // as the original and changes on its own; a copied gate set keeps its
     // group table.
