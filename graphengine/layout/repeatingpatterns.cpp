@@ -93,19 +93,23 @@ Name copyName(const Gate *gate)
 QHash<const Gate *, int> distancesToEnd(const QList<QList<Gate *>> &columns)
 {
     QHash<const Gate *, int> distances;
+    int total = 0;
+    for (const QList<Gate *> &column : columns)
+        total += column.size();
+    distances.reserve(total);
     for (int c = columns.size() - 1; c >= 0; --c) {
         for (const Gate *gate : columns.at(c)) {
             if (!gate)
                 continue;
             int farthest = 0;
-            for (const GatePort *output : outputPorts(const_cast<Gate *>(gate))) {
+            forEachOutputPort(const_cast<Gate *>(gate), [&](const GatePort *output) {
                 if (!output->net)
-                    continue;
+                    return;
                 for (const GatePort *load : output->net->loads.list()) {
                     if (load && load->owner)
                         farthest = std::max(farthest, distances.value(load->owner));
                 }
-            }
+            });
             // The pieces of a split net count for nothing: whole or split,
             // the nets give the same distances.
             distances.insert(gate, gate->kind == BaseEnum::COLPASSTHROUGH ? farthest : farthest + 1);
