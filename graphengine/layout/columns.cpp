@@ -119,12 +119,13 @@ void Module::createColumns()
         columnGates.append(QList<Gate *>());
 
     QList<Gate *> loopbackGates;
-    for (Gate *gate : gates->elements()) {
+    // Nothing joins or leaves the index in the walk: it goes in place.
+    gates->forEachElement([&](Gate *gate) {
         if (!gate)
-            continue;
+            return;
         if (gate->kind == LOOPBACKOPENINPUT || gate->kind == LOOPBACKOPENOUTPUT) {
             loopbackGates.append(gate);
-            continue;
+            return;
         }
         // Depth D stands in column lastColumn + 1 - D: the inputs, deepest,
         // in column 1. A depth the ordering left outside 1..lastColumn (a
@@ -148,7 +149,7 @@ void Module::createColumns()
         const double width = std::max(body.width(), gate->rect.width());
         columnWidths[column] = std::max(columnWidths.at(column), width + GateMargin + GateMargin);
         rowHeight = std::max(rowHeight, body.height() + GateMargin + GateMargin);
-    }
+    });
     qDeleteAll(loopbackGates);
 }
 

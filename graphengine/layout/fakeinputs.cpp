@@ -8,10 +8,12 @@ namespace GraphEngine {
 
 void Module::addFakeInputs(bool preferOpenInput)
 {
-    for (Edge *net : edges->elements()) {
+    // The generated drivers join the gates, not the nets: the net index
+    // is walked in place.
+    edges->forEachElement([preferOpenInput](Edge *net) {
         if (net)
             net->createFakeInput(!preferOpenInput);
-    }
+    });
 }
 
 } // namespace GraphEngine

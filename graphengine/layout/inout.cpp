@@ -45,37 +45,41 @@ void Module::markInOutRecursive(Gate *start, int colour, bool packBuses)
         return;
     RemovalWatch watch(this);
     // Depth first in port and load order, with an explicit stack: a chain of
-    // many gates must not exhaust the call stack.
+    // many gates must not exhaust the call stack. The loads of all open
+    // frames share one vector, each frame its own stretch at the end.
     struct Frame
     {
-        QList<Gate *> loads;
-        int next = 0;
+        size_t begin = 0;
+        size_t next = 0;
     };
     std::vector<Frame> stack;
+    std::vector<Gate *> pending;
     auto enter = [&](Gate *gate) {
         if (!gate || watch.removed(gate) || (gate->marks & (1 << colour)))
             return;
         gate->marks |= 1 << colour;
         gate->initPorts(packBuses);
-        Frame frame;
-        for (GatePort *output : outputPorts(gate)) {
+        const size_t begin = pending.size();
+        forEachOutputPort(gate, [&pending](GatePort *output) {
             if (!output->net)
-                continue;
+                return;
             for (GatePort *load : qAsConst(output->net->loads.list())) {
                 if (load && load->owner)
-                    frame.loads.append(load->owner);
+                    pending.push_back(load->owner);
             }
-        }
-        stack.push_back(std::move(frame));
+        });
+        stack.push_back({begin, begin});
     };
     enter(start);
     while (!stack.empty()) {
         Frame &top = stack.back();
-        if (top.next >= top.loads.size()) {
+        if (top.next >= pending.size()) {
+            pending.resize(top.begin);
             stack.pop_back();
             continue;
         }
-        enter(top.loads.at(top.next++));
+        Gate *next = pending[top.next++];
+        enter(next);
     }
 }
 

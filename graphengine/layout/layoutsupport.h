@@ -93,6 +93,18 @@ inline void setMark(Gate *gate, int bit)
 }
 
 // The output ports of the gate: sort group 0 to the end of its port set.
+// Calls f on every output port of the gate, in the order of outputPorts(),
+// without building a list: the sweeps visit every gate of the netlist.
+template<typename F>
+void forEachOutputPort(Gate *gate, F f)
+{
+    gate->ports.ensureSorted(false);
+    for (auto it = gate->ports.begin(0), end = gate->ports.end(0); it != end; ++it) {
+        if (*it)
+            f(*it);
+    }
+}
+
 inline QList<GatePort *> outputPorts(Gate *gate)
 {
     gate->ports.ensureSorted(false);

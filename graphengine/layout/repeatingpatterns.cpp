@@ -15,6 +15,7 @@
 #include <QPair>
 
 #include <algorithm>
+#include <vector>
 
 namespace GraphEngine {
 
@@ -90,22 +91,92 @@ Name copyName(const Gate *gate)
 // drives nothing, pass-throughs not counted: the depth the ordering would give it, were there no room
 // to spare. Loads stand in later columns, so one sweep from the last column
 // back finds them all.
-QHash<const Gate *, int> distancesToEnd(const QList<QList<Gate *>> &columns)
+// Gate -> distance, 0 for a gate not entered. Open addressing in one array:
+// the sweep enters every gate of the columns on each clustering pass, and a
+// node per entry would cost an allocation each.
+class GateDistances
 {
-    QHash<const Gate *, int> distances;
+public:
+    explicit GateDistances(int expected)
+    {
+        size_t capacity = 16;
+        while (capacity < size_t(expected) * 2)
+            capacity *= 2;
+        m_slots.resize(capacity);
+    }
+    void insert(const Gate *gate, int distance) { slotOf(gate).distance = distance; }
+    int value(const Gate *gate) const
+    {
+        const size_t mask = m_slots.size() - 1;
+        for (size_t i = hashOf(gate) & mask;; i = (i + 1) & mask) {
+            const Slot &slot = m_slots[i];
+            if (slot.gate == gate)
+                return slot.distance;
+            if (!slot.gate)
+                return 0;
+        }
+    }
+
+private:
+    struct Slot
+    {
+        const Gate *gate = nullptr;
+        int distance = 0;
+    };
+    static size_t hashOf(const Gate *gate)
+    {
+        return size_t((quintptr(gate) >> 4) * quintptr(0x9E3779B97F4A7C15ull));
+    }
+    Slot &slotOf(const Gate *gate)
+    {
+        if (m_used * 2 >= m_slots.size())
+            grow();
+        const size_t mask = m_slots.size() - 1;
+        for (size_t i = hashOf(gate) & mask;; i = (i + 1) & mask) {
+            Slot &slot = m_slots[i];
+            if (slot.gate == gate)
+                return slot;
+            if (!slot.gate) {
+                slot.gate = gate;
+                ++m_used;
+                return slot;
+            }
+        }
+    }
+    void grow()
+    {
+        std::vector<Slot> old(m_slots.size() * 2);
+        old.swap(m_slots);
+        m_used = 0;
+        for (const Slot &slot : old) {
+            if (slot.gate)
+                slotOf(slot.gate).distance = slot.distance;
+        }
+    }
+
+    std::vector<Slot> m_slots;
+    size_t m_used = 0;
+};
+
+GateDistances distancesToEnd(const QList<QList<Gate *>> &columns)
+{
+    int total = 0;
+    for (const QList<Gate *> &column : columns)
+        total += column.size();
+    GateDistances distances(total);
     for (int c = columns.size() - 1; c >= 0; --c) {
         for (const Gate *gate : columns.at(c)) {
             if (!gate)
                 continue;
             int farthest = 0;
-            for (const GatePort *output : outputPorts(const_cast<Gate *>(gate))) {
+            forEachOutputPort(const_cast<Gate *>(gate), [&](const GatePort *output) {
                 if (!output->net)
-                    continue;
+                    return;
                 for (const GatePort *load : output->net->loads.list()) {
                     if (load && load->owner)
                         farthest = std::max(farthest, distances.value(load->owner));
                 }
-            }
+            });
             // The pieces of a split net count for nothing: whole or split,
             // the nets give the same distances.
             distances.insert(gate, gate->kind == BaseEnum::COLPASSTHROUGH ? farthest : farthest + 1);
@@ -193,7 +264,7 @@ bool Module::clusterRepeatingPatterns(bool enabled)
     // both would put every copy's drivers before every copy's loads: a path
     // through the instance longer than any in the netlist, and so a deeper
     // layout. Only copies at one distance from the outputs fold together.
-    const QHash<const Gate *, int> distances = distancesToEnd(columnGates);
+    const GateDistances distances = distancesToEnd(columnGates);
     for (int c = 2; c <= lastColumn - 1 && c < columnGates.size(); ++c) {
         SignatureGroups groups;
         QList<QPair<QString, QString>> openAlternatives;

@@ -176,14 +176,14 @@ public:
     {
         if (bit < 0 || bit > 7)
             return;
-        for (T *element : elements()) {
+        forEachElement([bit, on](T *element) {
             if (!element)
-                continue;
+                return;
             if (on)
                 element->marks |= 1 << bit;
             else
                 element->marks &= ~(1 << bit);
-        }
+        });
     }
 
     QMap<Key, T *> map;
