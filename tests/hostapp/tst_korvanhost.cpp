@@ -33,8 +33,22 @@ private:
     HostFixture m_fixture;
     QTemporaryDir m_home;
 
+    // A settings folder whose model document holds no models: the user's
+    // own choice, which no run replaces. Returns the document's path.
+    static QString writeEmptyModels(const QString &configHome)
+    {
+        TestEnvironment env;
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, configHome);
+        const QJsonObject none{{KorvanDebugger::Configuration::Key::classes, QJsonArray()}};
+        if (!KorvanDebugger::Configuration::saveConfigurationFile(
+                none, KorvanDebugger::Configuration::Key::prettyPrintersDocument))
+            return QString();
+        return KorvanDebugger::Configuration::configurationFilePath(
+            KorvanDebugger::Configuration::Key::prettyPrintersDocument);
+    }
+
     HostRun runHost(const QStringList &arguments, const QString &configHome, const QString &loggingRules = QString(),
-                    const QString &debuggerPath = QString())
+                    const QString &debuggerPath = QString(), int guardSeconds = 0)
     {
         QProcess host;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -45,6 +59,8 @@ private:
         environment.remove(QStringLiteral("QTC_DEBUGGER_PATH"));
         if (!debuggerPath.isEmpty())
             environment.insert(QStringLiteral("QTC_DEBUGGER_PATH"), debuggerPath);
+        if (guardSeconds > 0)
+            environment.insert(QStringLiteral("KORVAN_BATCH_GUARD_SECONDS"), QString::number(guardSeconds));
         host.setProcessEnvironment(environment);
         host.start(QStringLiteral(KORVAN_HOST_PROGRAM), arguments);
         HostRun run;
@@ -66,6 +82,8 @@ private slots:
         QString error;
         QVERIFY2(m_fixture.prepare(&error), qPrintable(error));
         QVERIFY(m_home.isValid());
+        // The runs on the engine fixture show GDB's plain view of its values.
+        QVERIFY(!writeEmptyModels(m_home.path()).isEmpty());
     }
 
     void batchPrintsTheDemoThroughTheBuiltInPrinters()
@@ -85,16 +103,8 @@ private slots:
 
         // The user's own models are never replaced.
         const QString ownHome = m_home.filePath(QStringLiteral("own"));
-        QString document;
-        {
-            TestEnvironment env;
-            QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, ownHome);
-            const QJsonObject none{{KorvanDebugger::Configuration::Key::classes, QJsonArray()}};
-            QVERIFY(KorvanDebugger::Configuration::saveConfigurationFile(
-                none, KorvanDebugger::Configuration::Key::prettyPrintersDocument));
-            document = KorvanDebugger::Configuration::configurationFilePath(
-                KorvanDebugger::Configuration::Key::prettyPrintersDocument);
-        }
+        const QString document = writeEmptyModels(ownHome);
+        QVERIFY(!document.isEmpty());
         QFile before(document);
         QVERIFY(before.open(QIODevice::ReadOnly));
         const QByteArray saved = before.readAll();
@@ -139,6 +149,56 @@ private slots:
         QVERIFY(processesMentioning(m_fixture.program()).isEmpty());
     }
 
+    void batchShowsANewUsersOwnProgramWhole()
+    {
+        // No model document: the built-in set, on a program that is not the
+        // demo; what no model covers comes from GDB's own printers, else as
+        // raw members. Strings show quotes, backslashes, line breaks and
+        // zero bytes escaped.
+        const QString configHome = m_home.filePath(QStringLiteral("newuser"));
+        const QString source = QStringLiteral(KORVAN_SOURCE_ROOT "/tests/fixtures/newuserprogram.cpp");
+        const HostRun run = runHost({QStringLiteral("--batch"), QStringLiteral("--break"),
+                                     QStringLiteral("newuserprogram.cpp:%1").arg(HostFixture::lineOf(source, QStringLiteral("break here"))),
+                                     QStringLiteral(KORVAN_NEWUSER_PROGRAM)},
+                                    configHome);
+        QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+        const QStringList lines = run.out.split(QLatin1Char('\n'));
+        for (const char *expected : {"word = \"say \\\"hi\\\"\\n\"  [std::string]", "numbers = <3 items>  [std::vector<int, std::allocator<int> >]",
+                                     "  [2] = 3  [int]", "title = \"C:\\\\dir \\\"x\\\"\"  [QString]",
+                                     "bytes = \"bytes\\0in\"  [QByteArray]", "pair = std::tuple containing  [std::tuple<int, double>]",
+                                     "  [1] = 1  [int]", "  [2] = 2.5  [double]", "point = {...}  [Point]", "  y = 4  [int]",
+                                     "object = <incomplete type>  [QObject]"})
+            QVERIFY2(lines.contains(QLatin1String(expected)), qPrintable(expected + QStringLiteral("\n") + run.out));
+        // The built-in set was used, not written as the user's document.
+        QVERIFY(!QFileInfo::exists(configHome + QStringLiteral("/Korvan/Debugger/PrettyPrinters.ini")));
+    }
+
+    void batchTellsWhatWentWrong()
+    {
+        // A crash before the break location: the locals where it happened,
+        // and a failed run that names the signal.
+        const int line = HostFixture::lineOf(QStringLiteral("after twice"));
+        const HostRun crash = runHost({QStringLiteral("--batch"), QStringLiteral("--break"),
+                                       QStringLiteral("hostprogram.cpp:%1").arg(line), m_fixture.program(),
+                                       QStringLiteral("crash")},
+                                      m_home.path());
+        QCOMPARE(crash.exitCode, 1);
+        QVERIFY2(crash.err.contains(QStringLiteral("the program received signal SIGSEGV, Segmentation fault before it "
+                                                   "stopped at hostprogram.cpp:%1").arg(line)),
+                 qPrintable(crash.err));
+        QVERIFY2(crash.out.contains(QLatin1String("counter = 41  [int]")), qPrintable(crash.out));
+
+        // A program that never reaches the location: the guard ends the
+        // run and says how far it got.
+        const HostRun waiting = runHost({QStringLiteral("--batch"), QStringLiteral("--break"),
+                                         QStringLiteral("hostprogram.cpp:%1").arg(HostFixture::lineOf(QStringLiteral("the end"))),
+                                         m_fixture.program(), QStringLiteral("wait")},
+                                        m_home.path(), QString(), QString(), 3);
+        QCOMPARE(waiting.exitCode, 1);
+        QVERIFY2(waiting.err.contains(QLatin1String("the program did not stop within 3 seconds")), qPrintable(waiting.err));
+        QVERIFY(processesMentioning(m_fixture.program()).isEmpty());
+    }
+
     void batchFailsClearlyWhenNothingCanStart()
     {
         const HostRun missing = runHost({QStringLiteral("--batch"), m_fixture.dir() + QStringLiteral("/missing")},
@@ -168,10 +228,15 @@ private slots:
                                        QStringLiteral(UNDODB_GDB));
         QCOMPARE(undoDb.exitCode, 0);
         // (The addresses differ: the environment has one more variable.)
-        for (const char *line : {"counter = 0  [int]\n", "argc = 1  [int]\n", "word = {...}  [std::string]\n"}) {
+        // (The string is not constructed yet: its text is whatever GDB's
+        // printer makes of the memory.)
+        const QRegularExpression word(QStringLiteral("^word = .*  \\[std::string\\]$"), QRegularExpression::MultilineOption);
+        for (const char *line : {"counter = 0  [int]\n", "argc = 1  [int]\n"}) {
             QVERIFY2(optionWins.out.contains(QLatin1String(line)), qPrintable(optionWins.out));
             QVERIFY2(undoDb.out.contains(QLatin1String(line)), qPrintable(undoDb.out + undoDb.err));
         }
+        QVERIFY2(optionWins.out.contains(word), qPrintable(optionWins.out));
+        QVERIFY2(undoDb.out.contains(word), qPrintable(undoDb.out));
 
         const HostRun notAProgram = runHost({QStringLiteral("--batch"), HostFixture::source()}, m_home.path());
         QCOMPARE(notAProgram.exitCode, 1);
