@@ -115,6 +115,7 @@ HostWindow::HostWindow(QWidget *parent)
     m_stackView->setModel(idleStack);
     m_watchView->setModel(new WatchModel(this));
     m_log->setReadOnly(true);
+    m_log->setLineWrapMode(QPlainTextEdit::NoWrap);
     setDiagnosticsLog(m_hostLog);
     m_editors->setObjectName(QStringLiteral("EditorArea"));
     m_editors->setDocumentMode(true);
@@ -145,8 +146,10 @@ HostWindow::HostWindow(QWidget *parent)
     auto central = new QSplitter(Qt::Vertical);
     central->addWidget(m_editors);
     central->addWidget(m_debuggerWindow);
-    central->setStretchFactor(0, 3);
-    central->setStretchFactor(1, 2);
+    // The source above, the debugger's views below; the views side by side
+    // with room for names and values.
+    central->setSizes({480, 320});
+    views->setSizes({520, 280, 400});
     setCentralWidget(central);
 
     QMenu *fileMenu = menuBar()->addMenu(tr("&File"));
@@ -308,6 +311,11 @@ GdbEngine *HostWindow::startDebugging(const DebuggerRunParameters &parameters)
         if (!hits.isEmpty())
             m_watchView->expand(hits.first());
         restoreExpansion(QModelIndex());
+        // Names and values readable, a long string not taking the whole view.
+        for (int column : {0, 1}) {
+            m_watchView->resizeColumnToContents(column);
+            m_watchView->setColumnWidth(column, qMin(m_watchView->columnWidth(column), 320));
+        }
     });
     StackHandler *stack = m_engine->stackHandler();
     connect(stack, &StackHandler::stackChanged, this, &HostWindow::showLocation);
