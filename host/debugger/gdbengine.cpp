@@ -552,7 +552,8 @@ void GdbEngine::reloadLocals()
         fetch.arg("maxdepth", runParameters().maxDepth);
         fetch.arg("stringcutoff", action(MaximalStringLength)->value().toInt());
         fetch.arg("displaystringlimit", action(DisplayStringLimit)->value().toInt());
-        fetch.arg("resultfile", m_scriptDir.filePath(QStringLiteral("locals.mi")));
+        // A file per fetch: the answer of one may be read after the next ran.
+        fetch.arg("resultfile", m_scriptDir.filePath(QStringLiteral("locals%1.mi").arg(++m_scriptCount)));
         fetch.callback = [this](const DebuggerResponse &answer) {
             watchHandler()->removeChildren(QStringLiteral("local"));
             handleFetchVariables(answer);
