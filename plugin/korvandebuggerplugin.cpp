@@ -385,7 +385,9 @@ void KorvanDebuggerPlugin::startEditParameters()
 
 void KorvanDebuggerPlugin::resetGraphDefinition()
 {
-    // The stack analysis waits for the next argument query of the stack view.
+    // The frames' arguments belong to the stop that ends; the stack
+    // analysis waits for the next argument query of the stack view.
+    KorvanStackProxyModel::clearFramesDB();
     if (m_stackAnalysisAction)
         m_stackAnalysisAction->setEnabled(false);
 }
