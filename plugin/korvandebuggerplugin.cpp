@@ -1,4 +1,6 @@
 #include "korvandebuggerplugin.h"
+
+#include "netlist/windows/korvandebuggergrapheditor.h"
 #include "privateblock.h"
 #include "reverse.h"
 
@@ -385,8 +387,10 @@ void KorvanDebuggerPlugin::startEditParameters()
 
 void KorvanDebuggerPlugin::resetGraphDefinition()
 {
-    // The frames' arguments belong to the stop that ends; the stack
-    // analysis waits for the next argument query of the stack view.
+    // Addresses and contents of the built modules are stale once the
+    // program moves; so are the frames' arguments, and the stack analysis
+    // waits for the next argument query of the stack view.
+    KorvanDebuggerGraphEditor::clearAllDB();
     KorvanStackProxyModel::clearFramesDB();
     if (m_stackAnalysisAction)
         m_stackAnalysisAction->setEnabled(false);

@@ -4,6 +4,7 @@
 #include "korvandebuggerwatchdelegate.h"
 
 #include "netlist/netlisttypes.h"
+#include "netlist/windows/korvandebuggergrapheditor.h"
 #include "plugin/korvandebuggerplugin.h"
 
 #include <debugger/debuggercore.h>
@@ -182,10 +183,8 @@ bool KorvanDebuggerStackDelegate::fillArgumentMenu(QMenu *menu, const QModelInde
             engine->watchHandler()->watchExpression(argumentExpression(argument), argument.name);
     });
     if (isNetlistType(argument.type) && m_pendingExpression.isNull() && watch->isEnabled()) {
-        if (hasWatchGraphOpener()) {
-            connect(menu->addAction(tr("View in Graph Viewer: %1").arg(label)), &QAction::triggered, this,
-                    [this, argument] { startRequest(argument, Request::Graph); });
-        }
+        connect(menu->addAction(tr("View in Graph Viewer: %1").arg(label)), &QAction::triggered, this,
+                [this, argument] { startRequest(argument, Request::Graph); });
         connect(menu->addAction(tr("Open Source: %1").arg(label)), &QAction::triggered, this,
                 [this, argument] { startRequest(argument, Request::Source); });
     }
@@ -242,7 +241,10 @@ void KorvanDebuggerStackDelegate::runRequest(Request request)
             KorvanDebuggerPlugin::openSource(item, true);
             return;
         }
-        openNetlistGraph(netlistKindOfIndex(item), item);
+        // The window shows and manages itself.
+        const int kind = netlistKindOfIndex(item);
+        if (kind >= 0)
+            new KorvanDebuggerGraphEditor(nullptr, kind, item.sibling(item.row(), functionColumn));
         return;
     }
     if (m_requestPosted)

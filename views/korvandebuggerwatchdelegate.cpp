@@ -52,14 +52,6 @@ bool hasWatchGraphOpener()
     return bool(graphOpener());
 }
 
-bool openNetlistGraph(int kind, const QModelIndex &index)
-{
-    if (!graphOpener() || kind < 0)
-        return false;
-    graphOpener()(kind, index);
-    return true;
-}
-
 int netlistKindOfIndex(const QModelIndex &index)
 {
     const QStringList *lists[] = {&instanceTypes(), &instanceTerminalTypes(), &netTypes(), &moduleTypes(),
@@ -187,8 +179,13 @@ QWidget *KorvanDebuggerWatchDelegate::createEditor(QWidget *parent, const QStyle
 {
     if (index.column() != valueColumn)
         return QItemDelegate::createEditor(parent, option, index);
-    if (hasWatchGraphOpener() && openNetlistGraph(netlistKindOfIndex(index), index))
-        return nullptr;
+    if (hasWatchGraphOpener()) {
+        const int kind = netlistKindOfIndex(index);
+        if (kind >= 0) {
+            graphOpener()(kind, index);
+            return nullptr;
+        }
+    }
     if (KorvanDebuggerPlugin::openSource(index, false))
         return nullptr;
     return QItemDelegate::createEditor(parent, option, index);

@@ -36,9 +36,6 @@ public:
 using WatchGraphOpener = std::function<void(int kind, const QModelIndex &index)>;
 void setWatchGraphOpener(const WatchGraphOpener &opener);
 bool hasWatchGraphOpener();
-// Opens the value's graph through the opener; false for no kind (-1) or
-// while there is no opener.
-bool openNetlistGraph(int kind, const QModelIndex &index);
 // The netlist kind of a watch row by the type-to-role registry, -1 for none.
 int netlistKindOfIndex(const QModelIndex &index);
 

@@ -8,7 +8,6 @@
 
 #include "netlist/netlisttypes.h"
 #include "views/korvandebuggerstackdelegate.h"
-#include "views/korvandebuggerwatchdelegate.h"
 #include "views/korvanstackproxymodel.h"
 
 #include <coreplugin/actionmanager.h>
@@ -99,7 +98,6 @@ private slots:
     void cleanup()
     {
         KorvanStackProxyModel::clearFramesDB();
-        setWatchGraphOpener({});
     }
 
     void parsesTheArgumentsOfEachFrame()
@@ -375,19 +373,15 @@ private slots:
         QMenu frameMenu;
         QVERIFY(!delegate->fillArgumentMenu(&frameMenu, proxy->index(0, 1)));
         QVERIFY(frameMenu.actions().isEmpty());
-        // A netlist argument: watch and source (and the graph once a graph
-        // window can open).
+        // A netlist argument: watch, graph and source.
         const QModelIndex leaf = proxy->index(0, 0);
         QMenu netMenu;
         QVERIFY(delegate->fillArgumentMenu(&netMenu, proxy->index(0, 1, leaf)));
         QStringList texts;
         for (QAction *action : netMenu.actions())
             texts << action->text();
-        QCOMPARE(texts.mid(0, 2), (QStringList{"Watch Value: 0x5000", "Open Source: 0x5000"}));
-        setWatchGraphOpener([](int, const QModelIndex &) {});
-        QMenu graphMenu;
-        delegate->fillArgumentMenu(&graphMenu, proxy->index(0, 1, leaf));
-        QCOMPARE(graphMenu.actions().at(1)->text(), QStringLiteral("View in Graph Viewer: 0x5000"));
+        QCOMPARE(texts.mid(0, 4), (QStringList{"Watch Value: 0x5000", "View in Graph Viewer: 0x5000",
+                                               "Open Source: 0x5000", QString()}));
         // A plain argument: watch only; a structure cannot be watched.
         QMenu intMenu;
         delegate->fillArgumentMenu(&intMenu, proxy->index(1, 1, leaf));

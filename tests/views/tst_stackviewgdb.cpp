@@ -8,6 +8,8 @@
 #include "common/testenvironment.h"
 #include "hostapp/hostfixture.h"
 #include "hostwindow.h"
+#include "graphengine/model/module.h"
+#include "netlist/windows/korvandebuggergrapheditor.h"
 #include "plugin/korvandebuggerplugin.h"
 #include "views/korvandebuggerstackdelegate.h"
 #include "views/korvanstackproxymodel.h"
@@ -23,6 +25,7 @@
 #include <dialogs/dialogs.h>
 #include <utils/savedaction.h>
 
+#include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -30,6 +33,8 @@
 #include <QJsonObject>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QScopeGuard>
 #include <QSplitter>
 #include <QStatusBar>
@@ -213,7 +218,8 @@ private slots:
         for (QAction *action : menu.actions())
             texts << action->text();
         const QString label = pinText("D0", "n2");
-        QCOMPARE(texts.mid(0, 2), (QStringList{"Watch Value: " + label, "Open Source: " + label}));
+        QCOMPARE(texts.mid(0, 3),
+                 (QStringList{"Watch Value: " + label, "View in Graph Viewer: " + label, "Open Source: " + label}));
         QVERIFY(texts.contains(Debugger::Internal::action(SettingsDialog)->text()));
 
         // Watch Value: an ordinary watch of the host.
@@ -227,13 +233,13 @@ private slots:
         // objects have no HDL source, which the user is told.
         Host::ScriptedDialogs dialogs;
         dialogs.buttonAnswers << QMessageBox::Ok;
-        menu.actions().at(1)->trigger();
+        menu.actions().at(2)->trigger();
         QCOMPARE(delegate()->pendingExpression(), expression);
         QVERIFY(delegate()->requestPosted());
         // While it waits, the menu offers no second request.
         QMenu waiting;
         delegate()->fillArgumentMenu(&waiting, pin);
-        QVERIFY(!waiting.actions().at(1)->text().startsWith(QLatin1String("Open Source")));
+        QVERIFY(waiting.actions().at(1)->isSeparator());
         QTRY_COMPARE_WITH_TIMEOUT(dialogs.messages.size(), 1, 60000);
         QCOMPARE(dialogs.messages.first().text, QStringLiteral("Source Information not available."));
         QVERIFY(delegate()->pendingExpression().isNull());
@@ -252,9 +258,9 @@ private slots:
         auto restore = qScopeGuard([&] { argument->value = value; });
         QMenu menu;
         QVERIFY(delegate()->fillArgumentMenu(&menu, pin));
-        QCOMPARE(menu.actions().at(1)->text().left(12), QStringLiteral("Open Source:"));
+        QCOMPARE(menu.actions().at(2)->text().left(12), QStringLiteral("Open Source:"));
         Host::ScriptedDialogs dialogs;
-        menu.actions().at(1)->trigger();
+        menu.actions().at(2)->trigger();
         QVERIFY(delegate()->requestPosted());
         QTRY_VERIFY_WITH_TIMEOUT(!delegate()->requestPosted(), 60000);
         QVERIFY(delegate()->pendingExpression().isNull());
@@ -263,7 +269,7 @@ private slots:
                  qPrintable(m_window->statusBar()->currentMessage()));
         QMenu again;
         delegate()->fillArgumentMenu(&again, pin);
-        QCOMPARE(again.actions().at(1)->text().left(12), QStringLiteral("Open Source:"));
+        QCOMPARE(again.actions().at(2)->text().left(12), QStringLiteral("Open Source:"));
     }
 
     void activatingAnArgumentRowKeepsTheFrame()
@@ -323,12 +329,61 @@ private slots:
         // The stack view takes the width of its splitter.
         if (auto splitter = qobject_cast<QSplitter *>(view()->parentWidget()))
             splitter->setSizes({0, 1400, 0});
+        // And the debugger window the height of the main window.
+        if (auto central = qobject_cast<QSplitter *>(m_window->debuggerWindow()->parentWidget()))
+            central->setSizes({0, 900});
         view()->resizeColumnToContents(1);
         QTest::qWait(100);
         const QString folder = qEnvironmentVariable("KORVAN_SHOTS_DIR", QDir::tempPath());
         QDir().mkpath(folder);
         QVERIFY(m_window->grab().save(folder + QStringLiteral("/stackview-window.png")));
         QVERIFY(view()->grab().save(folder + QStringLiteral("/stackview.png")));
+    }
+    void viewInGraphViewerOpensTheArgumentsGraph()
+    {
+        // A program on the Verific netlist types, in a new session of the
+        // same window, stopped in the function that gets the design.
+        QTemporaryDir build;
+        const QString source = QStringLiteral(KORVAN_SOURCE_ROOT "/tests/fixtures/netlistdesign.cpp");
+        QProcess compiler;
+        compiler.setProcessChannelMode(QProcess::MergedChannels);
+        compiler.start(QStringLiteral("g++"), {QStringLiteral("-g"), QStringLiteral("-O0"), source, QStringLiteral("-o"),
+                                               build.filePath(QStringLiteral("netlistdesign"))});
+        QVERIFY2(compiler.waitForFinished(120000) && compiler.exitCode() == 0, compiler.readAll().constData());
+        DebuggerRunParameters run;
+        run.executable = build.filePath(QStringLiteral("netlistdesign"));
+        run.breakpoints << QStringLiteral("netlistdesign.cpp:%1").arg(HostFixture::lineOf(source, QStringLiteral("break here")));
+        m_window->startDebugging(run);
+        QSignalSpy stopped(engine(), &DebuggerEngine::stackFrameCompleted);
+        QVERIFY2(stopped.wait(120000), qPrintable(log()));
+        QVERIFY(waitForArguments());
+        QCOMPARE(frameIndex(0).sibling(0, 1).data().toString().section(mark, 0, 0), QStringLiteral("(anonymous namespace)::designReady"));
+
+        const QModelIndex gate = proxy()->index(1, 1, frameIndex(0));
+        QVERIFY2(argumentRow(0, 1).startsWith(QLatin1String("Verific::Instance *: gate = ")), qPrintable(argumentRow(0, 1)));
+        QMenu menu;
+        QVERIFY(delegate()->fillArgumentMenu(&menu, gate));
+        QAction *graph = menu.actions().at(1);
+        QVERIFY2(graph->text().startsWith(QLatin1String("View in Graph Viewer: ")), qPrintable(graph->text()));
+        Host::ScriptedDialogs dialogs;
+        const int before = KorvanDebuggerGraphEditor::openWindowCount();
+        graph->trigger();
+        QVERIFY(delegate()->requestPosted());
+        QPointer<KorvanDebuggerGraphEditor> editor;
+        QElapsedTimer waited;
+        waited.start();
+        while ((!editor || !editor->module()) && waited.elapsed() < 60000) {
+            QTest::qWait(20);
+            for (QWidget *widget : QApplication::topLevelWidgets())
+                if (auto window = qobject_cast<KorvanDebuggerGraphEditor *>(widget))
+                    editor = window;
+        }
+        QVERIFY2(dialogs.messages.isEmpty(), qPrintable(dialogs.messages.value(0).text));
+        QVERIFY(editor && editor->module());
+        QCOMPARE(KorvanDebuggerGraphEditor::openWindowCount(), before + 1);
+        QCOMPARE(editor->module()->name, QStringLiteral("top"));
+        QVERIFY(delegate()->pendingExpression().isNull());
+        editor->close();
     }
 };
 
