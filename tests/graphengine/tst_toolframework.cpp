@@ -5,7 +5,9 @@
 #include "viewerfixture.h"
 
 #include "graphengine/model/edge.h"
+#include "graphengine/viewer/tools/toolsearch.h"
 
+#include <QComboBox>
 #include <QDialog>
 #include <QHBoxLayout>
 #include <QMenu>
@@ -218,6 +220,8 @@ void TestToolFramework::toolBarPlacementAndDeclinedTools()
 {
     QHBoxLayout *bar = viewer->toolBarLayout();
     const int before = bar->count();
+    // The built-in tools are there already.
+    const int builtIn = viewer->tools().size();
     // The bar ends with a spacing and the label.
     QCOMPARE(bar->itemAt(before - 1)->widget(), viewer->selectionLabel());
     QVERIFY(bar->itemAt(before - 2)->spacerItem());
@@ -227,10 +231,13 @@ void TestToolFramework::toolBarPlacementAndDeclinedTools()
     viewer->addTool(first);
     viewer->addTool(second);
     QCOMPARE(bar->count(), before + 2);
-    QCOMPARE(bar->itemAt(before - 2)->widget(), first->toolWidget);
-    QCOMPARE(bar->itemAt(before - 1)->widget(), second->toolWidget);
+    // Added tools go before the search tool, which stays the last one.
+    QCOMPARE(bar->itemAt(before - 3)->widget(), first->toolWidget);
+    QCOMPARE(bar->itemAt(before - 2)->widget(), second->toolWidget);
+    QVERIFY(bar->itemAt(before - 1)->widget()->findChild<QComboBox *>());
+    QVERIFY(bar->itemAt(before)->spacerItem());
     QCOMPARE(bar->itemAt(before + 1)->widget(), viewer->selectionLabel());
-    QCOMPARE(viewer->tools().size(), 2);
+    QCOMPARE(viewer->tools().size(), builtIn + 2);
 
     // A tool that declines the viewer is deleted at once.
     auto *declines = new TestTool(viewer, QStringLiteral("Declines"));
@@ -242,7 +249,10 @@ void TestToolFramework::toolBarPlacementAndDeclinedTools()
     stateViewer.addTool(declines);
     QVERIFY(gone.isNull());
     QCOMPARE(stateViewer.toolBarLayout()->count(), stateBar);
-    QVERIFY(stateViewer.tools().isEmpty());
+    // Only the search tool of the built-in ones serves viewers of a graph
+    // state.
+    QCOMPARE(stateViewer.tools().size(), 1);
+    QVERIFY(qobject_cast<ToolSearch *>(*stateViewer.tools().cbegin()));
     // By default a tool is for viewers of a laid-out module only.
     auto *plain = new TestTool(viewer, QStringLiteral("Plain"));
     QVERIFY(plain->ToolBase::acceptsViewer(false));
@@ -250,7 +260,7 @@ void TestToolFramework::toolBarPlacementAndDeclinedTools()
 
     // A tool deleted by its owner leaves the set.
     delete second;
-    QCOMPARE(viewer->tools().size(), 1);
+    QCOMPARE(viewer->tools().size(), builtIn + 1);
 }
 
 void TestToolFramework::itemCommands()
