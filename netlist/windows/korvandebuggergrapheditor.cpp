@@ -1,5 +1,7 @@
 #include "korvandebuggergrapheditor.h"
 
+#include "toolverilogcode.h"
+
 #include "graphitemactions.h"
 
 #include "netlist/netlisttypes.h"
@@ -695,6 +697,9 @@ void KorvanDebuggerGraphEditor::connectMenu()
     connect(this, &QDialog::rejected, this, &KorvanDebuggerGraphEditor::closeGraph, Qt::UniqueConnection);
     connect(this, &QDialog::accepted, this, &KorvanDebuggerGraphEditor::closeGraph, Qt::UniqueConnection);
     connect(this, &QObject::destroyed, this, &KorvanDebuggerGraphEditor::closeGraph, Qt::UniqueConnection);
+    // One Verilog button per viewer, however often the menu is connected.
+    if (!shown->findChild<ToolVerilogCode *>(QString(), Qt::FindDirectChildrenOnly))
+        shown->addTool(new ToolVerilogCode(shown));
 }
 
 void KorvanDebuggerGraphEditor::showGraph(GraphEngine::Module *module, bool render)

@@ -12,6 +12,8 @@
 #include "graphengine/scene/guielementtype.h"
 #include "netlist/netlisttypes.h"
 #include "netlist/windows/korvandebuggergrapheditor.h"
+#include "netlist/windows/toolverilogcode.h"
+#include "graphengine/viewer/graphviewer.h"
 #include "plugin/korvandebuggerplugin.h"
 
 #include <coreplugin/actionmanager.h>
@@ -560,6 +562,11 @@ private slots:
         QPointer<KorvanDebuggerGraphEditor> window = new KorvanDebuggerGraphEditor(QStringLiteral("top"));
         window->showGraph(module, false);
         QCOMPARE(KorvanDebuggerGraphEditor::openWindowCount(), 2);
+        // The viewer offers the Verilog button once, also after the menu
+        // is connected again.
+        window->connectMenu();
+        QCOMPARE(window->viewer()->findChildren<KorvanDebugger::Internal::ToolVerilogCode *>().size(), 1);
+        QVERIFY(window->viewer()->tools().contains(window->viewer()->findChild<KorvanDebugger::Internal::ToolVerilogCode *>()));
         Core::Command *moduleEntry = Core::ActionManager::command("Korvan.Debugger.Module.top");
         QVERIFY(moduleEntry);
         QCOMPARE(moduleEntry->action()->text(), QStringLiteral("Module: top"));
