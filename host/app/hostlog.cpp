@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QMutexLocker>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 
 #include <cstdio>
 
@@ -39,8 +40,14 @@ void HostLog::flush()
         lines.swap(m_pending);
         m_flushQueued = false;
     }
-    if (!lines.isEmpty() && m_view)
-        m_view->appendPlainText(lines.join(QLatin1Char('\n')));
+    if (lines.isEmpty() || !m_view)
+        return;
+    // A reader scrolled back stays where they are; otherwise the view follows.
+    QScrollBar *bar = m_view->verticalScrollBar();
+    const bool following = bar->value() == bar->maximum();
+    m_view->appendPlainText(lines.join(QLatin1Char('\n')));
+    if (following)
+        bar->setValue(bar->maximum());
 }
 
 namespace {

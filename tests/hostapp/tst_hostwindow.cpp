@@ -24,6 +24,7 @@
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QProcess>
+#include <QScrollBar>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QStatusBar>
@@ -448,6 +449,8 @@ private slots:
         QCOMPARE(view.blockCount(), 1000);
         QCOMPARE(view.document()->lastBlock().text(), QStringLiteral("line 49999"));
         QCOMPARE(view.document()->firstBlock().text(), QStringLiteral("line 49000"));
+        QCOMPARE(view.verticalScrollBar()->value(), view.verticalScrollBar()->maximum()); // the newest in sight
+        QVERIFY(view.verticalScrollBar()->maximum() > 0);
         // Later turns add to what is there, still bounded.
         log.append(QStringLiteral("one\ntwo"));
         log.flush();
