@@ -17,6 +17,14 @@ HostLog::HostLog(QPlainTextEdit *view, int maximumLines)
     , m_maximumLines(qMax(1, maximumLines))
 {
     view->setMaximumBlockCount(m_maximumLines);
+    // The view follows the newest lines unless the reader scrolled back. Its
+    // range grows after the append, when the text is laid out: follow that.
+    QScrollBar *bar = view->verticalScrollBar();
+    connect(bar, &QScrollBar::valueChanged, this, [this, bar](int value) { m_following = value >= bar->maximum(); });
+    connect(bar, &QScrollBar::rangeChanged, this, [this, bar](int, int maximum) {
+        if (m_following)
+            bar->setValue(maximum);
+    });
 }
 
 void HostLog::append(const QString &text)
@@ -42,12 +50,11 @@ void HostLog::flush()
     }
     if (lines.isEmpty() || !m_view)
         return;
-    // A reader scrolled back stays where they are; otherwise the view follows.
-    QScrollBar *bar = m_view->verticalScrollBar();
-    const bool following = bar->value() == bar->maximum();
+    // Dropping the oldest lines shifts the view up: not the reader's doing.
+    const bool following = m_following;
     m_view->appendPlainText(lines.join(QLatin1Char('\n')));
     if (following)
-        bar->setValue(bar->maximum());
+        m_view->verticalScrollBar()->setValue(m_view->verticalScrollBar()->maximum());
 }
 
 namespace {

@@ -432,6 +432,8 @@ private slots:
         QVERIFY(waitForStop([] { commandAction("Debugger.NextLine")->trigger(); }));
         QVERIFY(view->isExpanded(watchIndex(QStringLiteral("local.colours"))));
         keepScreenshot(QStringLiteral("demo-after-step.png"));
+        QScrollBar *logBar = m_window->log()->verticalScrollBar();
+        QCOMPARE(logBar->value(), logBar->maximum());
         closeWindow();
         QFile::remove(document);
     }
@@ -461,6 +463,17 @@ private slots:
         QCOMPARE(view.document()->lastBlock().previous().text(), QStringLiteral("one"));
         QCoreApplication::processEvents();
         QCOMPARE(changes.count(), afterFlush); // the flush took what was queued
+        // A reader who scrolled back is left there; back at the end, the view follows again.
+        QScrollBar *bar = view.verticalScrollBar();
+        bar->setValue(10);
+        log.append(QStringLiteral("three"));
+        QCoreApplication::processEvents();
+        QVERIFY(bar->value() <= 10); // (one line less above: the oldest went)
+        bar->setValue(bar->maximum());
+        log.append(QStringLiteral("four\nfive"));
+        QCoreApplication::processEvents();
+        QCOMPARE(bar->value(), bar->maximum());
+        QCOMPARE(view.document()->lastBlock().text(), QStringLiteral("five"));
     }
 
     void cleanupTestCase()
