@@ -17,6 +17,8 @@ HostLog::HostLog(QPlainTextEdit *view, int maximumLines)
     , m_maximumLines(qMax(1, maximumLines))
 {
     view->setMaximumBlockCount(m_maximumLines);
+    // Lines as GDB wrote them; no wrapping to lay out on every append either.
+    view->setLineWrapMode(QPlainTextEdit::NoWrap);
     // The view follows the newest lines unless the reader scrolled back. Its
     // range grows after the append, when the text is laid out: follow that.
     QScrollBar *bar = view->verticalScrollBar();
