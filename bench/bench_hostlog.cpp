@@ -45,7 +45,6 @@ int main(int argc, char *argv[])
     QPlainTextEdit perLineView;
     perLineView.resize(500, 400);
     perLineView.setMaximumBlockCount(log.maximumLines());
-    perLineView.setLineWrapMode(QPlainTextEdit::NoWrap);
     perLineView.show();
     const int fewer = lines / 10;
     const double perLine = run(fewer, chunk, [&](const QString &line) { perLineView.appendPlainText(line); });

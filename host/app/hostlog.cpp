@@ -5,7 +5,6 @@
 #include <QFileInfo>
 #include <QMutexLocker>
 #include <QPlainTextEdit>
-#include <QScrollBar>
 
 #include <cstdio>
 
@@ -17,16 +16,6 @@ HostLog::HostLog(QPlainTextEdit *view, int maximumLines)
     , m_maximumLines(qMax(1, maximumLines))
 {
     view->setMaximumBlockCount(m_maximumLines);
-    // Lines as GDB wrote them; no wrapping to lay out on every append either.
-    view->setLineWrapMode(QPlainTextEdit::NoWrap);
-    // The view follows the newest lines unless the reader scrolled back. Its
-    // range grows after the append, when the text is laid out: follow that.
-    QScrollBar *bar = view->verticalScrollBar();
-    connect(bar, &QScrollBar::valueChanged, this, [this, bar](int value) { m_following = value >= bar->maximum(); });
-    connect(bar, &QScrollBar::rangeChanged, this, [this, bar](int, int maximum) {
-        if (m_following)
-            bar->setValue(maximum);
-    });
 }
 
 void HostLog::append(const QString &text)
@@ -50,13 +39,8 @@ void HostLog::flush()
         lines.swap(m_pending);
         m_flushQueued = false;
     }
-    if (lines.isEmpty() || !m_view)
-        return;
-    // Dropping the oldest lines shifts the view up: not the reader's doing.
-    const bool following = m_following;
-    m_view->appendPlainText(lines.join(QLatin1Char('\n')));
-    if (following)
-        m_view->verticalScrollBar()->setValue(m_view->verticalScrollBar()->maximum());
+    if (!lines.isEmpty() && m_view)
+        m_view->appendPlainText(lines.join(QLatin1Char('\n')));
 }
 
 namespace {

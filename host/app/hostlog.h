@@ -33,7 +33,6 @@ private:
     QMutex m_mutex;
     QStringList m_pending;
     bool m_flushQueued = false;
-    bool m_following = true; // the view shows the newest line
 };
 
 // Routes every Qt message of the process to the file (created, emptied at

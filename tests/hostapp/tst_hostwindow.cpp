@@ -433,8 +433,6 @@ private slots:
         QVERIFY(waitForStop([] { commandAction("Debugger.NextLine")->trigger(); }));
         QVERIFY(view->isExpanded(watchIndex(QStringLiteral("local.colours"))));
         keepScreenshot(QStringLiteral("demo-after-step.png"));
-        QScrollBar *logBar = m_window->log()->verticalScrollBar();
-        QCOMPARE(logBar->value(), logBar->maximum());
         closeWindow();
         QFile::remove(document);
     }
@@ -452,8 +450,6 @@ private slots:
         QCOMPARE(view.blockCount(), 1000);
         QCOMPARE(view.document()->lastBlock().text(), QStringLiteral("line 49999"));
         QCOMPARE(view.document()->firstBlock().text(), QStringLiteral("line 49000"));
-        QCOMPARE(view.verticalScrollBar()->value(), view.verticalScrollBar()->maximum()); // the newest in sight
-        QVERIFY(view.verticalScrollBar()->maximum() > 0);
         // Later turns add to what is there, still bounded.
         log.append(QStringLiteral("one\ntwo"));
         log.flush();
@@ -464,17 +460,6 @@ private slots:
         QCOMPARE(view.document()->lastBlock().previous().text(), QStringLiteral("one"));
         QCoreApplication::processEvents();
         QCOMPARE(changes.count(), afterFlush); // the flush took what was queued
-        // A reader who scrolled back is left there; back at the end, the view follows again.
-        QScrollBar *bar = view.verticalScrollBar();
-        bar->setValue(10);
-        log.append(QStringLiteral("three"));
-        QCoreApplication::processEvents();
-        QVERIFY(bar->value() <= 10); // (one line less above: the oldest went)
-        bar->setValue(bar->maximum());
-        log.append(QStringLiteral("four\nfive"));
-        QCoreApplication::processEvents();
-        QCOMPARE(bar->value(), bar->maximum());
-        QCOMPARE(view.document()->lastBlock().text(), QStringLiteral("five"));
     }
 
     void cleanupTestCase()
