@@ -4,7 +4,10 @@
 // feedback through the flip-flops and fan-out. The netlists are
 // NetlistGenerator's pipelined shape (tests/graphengine/netlistgenerator.h):
 // 32 levels of logic with register banks at levels 8, 16 and 24, so that
-// the design grows wide, not deep, with its size. Prints the time of every step
+// the design grows wide, not deep, with its size. With "deep" before the
+// other arguments, the deep family instead: random logic on a level per ten
+// gates whose inputs come from anywhere earlier, so that nets run across
+// many columns (all sizes: 1,000, 2,000, 5,000, 10,000 and 20,000 gates). Prints the time of every step
 // (the clustering with its passes and folded gates), a whole second run of
 // the driver, the peak memory of the process, and a digest of the columns
 // that came out (compare it across changes that must not change the layout).
@@ -19,6 +22,10 @@
 //                                           steps, digests and peak memory)
 //   build/bench/bench_layout clock <n>  (a clock net of n loads emptied one by one)
 //   build/bench/bench_layout verilog <gates> <file>  (the netlist as Verilog, for bench/peers.sh)
+//   build/bench/bench_layout deep ...   (any of the above on the deep family)
+//   build/bench/bench_layout chain <columns>  (the driver on a chain of buffers with
+//                                             one net across all of them: Draw Edges
+//                                             and every walk along it stay linear)
 #include "graphengine/globals.h"
 #include "graphengine/layout/marktable.h"
 #include "graphengine/model/edge.h"
@@ -46,6 +53,18 @@
 using namespace GraphEngine;
 
 namespace {
+
+// Set by a leading "deep" argument: the deep family instead of the pipelined one.
+bool deepFamily = false;
+
+NetlistGenerator::Shape benchShape(int count)
+{
+    if (deepFamily)
+        return NetlistGenerator::deepShape(count);
+    NetlistGenerator::Shape shape;
+    shape.gates = count;
+    return shape;
+}
 
 // A digest of the front's result: every gate's name, kind, column and row
 // and every net's name, column and connection counts, in index order. Equal
@@ -208,8 +227,7 @@ int runOne(int count, bool firstRunOnly)
     Module *module = Module::findOrCreateModule(modules, QStringLiteral("top"), nullptr);
     QElapsedTimer timer;
     timer.start();
-    NetlistGenerator::Shape shape;
-    shape.gates = count;
+    const NetlistGenerator::Shape shape = benchShape(count);
     NetlistGenerator::generate(module, shape, 20261206u);
     const qint64 build = timer.restart();
     const int gatesBuilt = module->gates->count();
@@ -394,14 +412,12 @@ int runOne(int count, bool firstRunOnly)
 // nothing before: the time and memory a viewer pays for a new netlist. The
 // driver reports each step as it finishes; the folding step's figure holds
 // its passes and the re-runs of the steps before it.
-int runDriver(int count)
+int runDriver(const std::function<void(Module *)> &build)
 {
     QTextStream out(stdout);
     ModuleMap modules;
     Module *module = Module::findOrCreateModule(modules, QStringLiteral("top"), nullptr);
-    NetlistGenerator::Shape shape;
-    shape.gates = count;
-    NetlistGenerator::generate(module, shape, 20261206u);
+    build(module);
     out << "gates " << module->gates->count() << ", nets " << module->edges->count() << ", "
         << peakKiB() / 1024 << " MiB peak before the layout\n";
     // The driver's reports in order; the first only starts its clock.
@@ -457,8 +473,7 @@ int writeNetlist(int count, const QString &path)
 {
     ModuleMap modules;
     Module *module = Module::findOrCreateModule(modules, QStringLiteral("top"), nullptr);
-    NetlistGenerator::Shape shape;
-    shape.gates = count;
+    const NetlistGenerator::Shape shape = benchShape(count);
     NetlistGenerator::generate(module, shape, 20261206u);
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
@@ -479,10 +494,21 @@ int writeNetlist(int count, const QString &path)
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
+    if (argc > 1 && qstrcmp(argv[1], "deep") == 0) {
+        deepFamily = true;
+        --argc;
+        ++argv;
+    }
     if (argc > 3 && qstrcmp(argv[1], "verilog") == 0)
         return writeNetlist(QString::fromLocal8Bit(argv[2]).toInt(), QString::fromLocal8Bit(argv[3]));
-    if (argc > 2 && qstrcmp(argv[1], "driver") == 0)
-        return runDriver(QString::fromLocal8Bit(argv[2]).toInt());
+    if (argc > 2 && qstrcmp(argv[1], "driver") == 0) {
+        const int count = QString::fromLocal8Bit(argv[2]).toInt();
+        return runDriver([count](Module *module) { NetlistGenerator::generate(module, benchShape(count), 20261206u); });
+    }
+    if (argc > 2 && qstrcmp(argv[1], "chain") == 0) {
+        const int length = QString::fromLocal8Bit(argv[2]).toInt();
+        return runDriver([length](Module *module) { NetlistGenerator::chain(module, length); });
+    }
     if (argc > 2 && qstrcmp(argv[1], "clock") == 0)
         return runClock(QString::fromLocal8Bit(argv[2]).toInt());
     if (argc > 2 && qstrcmp(argv[1], "once") == 0)
@@ -490,7 +516,9 @@ int main(int argc, char **argv)
     if (argc > 1)
         return runOne(QString::fromLocal8Bit(argv[1]).toInt(), false);
     int failures = 0;
-    const QList<QStringList> runs = {{"1000"}, {"10000"}, {"100000"}, {"clock", "10000"}, {"clock", "100000"}};
+    const QList<QStringList> runs = deepFamily
+        ? QList<QStringList>{{"deep", "1000"}, {"deep", "2000"}, {"deep", "5000"}, {"deep", "10000"}, {"deep", "20000"}}
+        : QList<QStringList>{{"1000"}, {"10000"}, {"100000"}, {"clock", "10000"}, {"clock", "100000"}};
     for (const QStringList &arguments : runs) {
         QProcess one;
         one.setProcessChannelMode(QProcess::ForwardedChannels);

@@ -466,60 +466,106 @@ bool Module::alignToPositionedLoads(Gate *gate, double &y, int positionedMark)
     return false;
 }
 
+// Through the pass-throughs of a chain on a stack of its own (a chain may
+// cross a hundred thousand columns): a frame per gate on the walk, each
+// taking the first input-side port whose drivers give a place.
 bool Module::placeFromDrivers(Gate *gate, double &y, int mark, bool onlyPositionedBelow)
 {
-    gate->ports.ensureSorted(false);
-    for (auto it = gate->ports.constBegin(3), end = gate->ports.constBegin(0); it != end; ++it) {
-        const GatePort *p = *it;
-        if (!p || !p->net || p->net->drivers.isEmpty())
+    struct Frame
+    {
+        Gate *gate;
+        PortSet::const_iterator port;
+        PortSet::const_iterator end;
+        int driver;
+        bool found;
+        double best;
+    };
+    // Every gate of the walk is placed against the Y the walk started from.
+    const double from = y;
+    std::vector<Frame> stack;
+    auto enter = [&stack](Gate *g) {
+        g->ports.ensureSorted(false);
+        stack.push_back({g, g->ports.constBegin(3), g->ports.constBegin(0), 0, false, 0.0});
+    };
+    auto take = [](Frame &frame, double candidate) {
+        if (!frame.found || candidate < frame.best)
+            frame.best = candidate;
+        frame.found = true;
+    };
+    enter(gate);
+    // What the frame just left gave its caller.
+    bool returned = false;
+    bool returnedFound = false;
+    double returnedBest = 0.0;
+    for (;;) {
+        Frame &frame = stack.back();
+        if (returned) {
+            returned = false;
+            const GatePort *p = *frame.port;
+            const Gate *dg = p->net->drivers.at(frame.driver - 1)->owner;
+            if (returnedFound)
+                take(frame, returnedBest - p->tip.y());
+            frame.gate->link = (dg->link & 1) ? dg->link : quintptr(1);
             continue;
-        bool found = false;
-        double best = 0.0;
-        auto take = [&](double candidate) {
-            if (!found || candidate < best)
-                best = candidate;
-            found = true;
-        };
-        for (const GatePort *dp : p->net->drivers.list()) {
-            Gate *dg = dp ? dp->owner : nullptr;
-            if (!dg)
+        }
+        bool done = frame.port == frame.end;
+        const GatePort *p = done ? nullptr : *frame.port;
+        if (!done && (!p || !p->net || frame.driver >= p->net->drivers.size())) {
+            if (frame.found) {
+                done = true;
+            } else {
+                ++frame.port;
+                frame.driver = 0;
                 continue;
-            bool passThroughCase = false;
-            if (onlyPositionedBelow) {
-                if (hasMark(dg, mark)) {
-                    const double candidate = dg->y + dp->tip.y() - p->tip.y();
-                    if (candidate > y) {
-                        take(candidate);
-                        gate->link = tagged(dg);
-                    }
-                } else {
-                    passThroughCase = true;
+            }
+        }
+        if (done) {
+            returnedFound = frame.found;
+            returnedBest = frame.best;
+            stack.pop_back();
+            if (stack.empty()) {
+                if (returnedFound)
+                    y = returnedBest;
+                return returnedFound;
+            }
+            returned = true;
+            continue;
+        }
+        const GatePort *dp = p->net->drivers.at(frame.driver++);
+        Gate *dg = dp ? dp->owner : nullptr;
+        if (!dg)
+            continue;
+        bool passThroughCase = false;
+        if (onlyPositionedBelow) {
+            if (hasMark(dg, mark)) {
+                const double candidate = dg->y + dp->tip.y() - p->tip.y();
+                if (candidate > from) {
+                    take(frame, candidate);
+                    frame.gate->link = tagged(dg);
                 }
             } else {
-                const GatePort *feed = isPassThrough(dg) ? dg->constPortAt(2, 0) : nullptr;
-                if (!isPassThrough(dg) || (feed && feed->net && feed->net->loads.size() >= 2)) {
-                    take(dg->y + dp->tip.y() - p->tip.y());
-                    gate->link = tagged(dg);
-                } else {
-                    passThroughCase = true;
-                }
+                passThroughCase = true;
             }
-            if (!passThroughCase)
-                continue;
-            gate->link = tagged(dg);
-            if (isPassThrough(dg)) {
-                double t = y;
-                if (placeFromDrivers(dg, t, mark, onlyPositionedBelow))
-                    take(t - p->tip.y());
+        } else {
+            const GatePort *feed = isPassThrough(dg) ? dg->constPortAt(2, 0) : nullptr;
+            if (!isPassThrough(dg) || (feed && feed->net && feed->net->loads.size() >= 2)) {
+                take(frame, dg->y + dp->tip.y() - p->tip.y());
+                frame.gate->link = tagged(dg);
+            } else {
+                passThroughCase = true;
             }
-            gate->link = (dg->link & 1) ? dg->link : quintptr(1);
         }
-        if (found) {
-            y = best;
-            return true;
+        if (!passThroughCase)
+            continue;
+        frame.gate->link = tagged(dg);
+        if (isPassThrough(dg)) {
+            // The frame reference dies with the push; the caller resumes
+            // from its driver index.
+            enter(dg);
+            continue;
         }
+        frame.gate->link = (dg->link & 1) ? dg->link : quintptr(1);
     }
-    return false;
 }
 
 } // namespace GraphEngine

@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <cmath>
 #include <tuple>
+#include <vector>
 
 namespace GraphEngine {
 
@@ -39,6 +40,63 @@ bool isPlaceholder(const TrunkSegment &trunk)
 {
     return trunk.x == -1.0 && trunk.top == -1.0 && trunk.bottom == -2.0;
 }
+
+// The union of extents as QRectF unites them (null extents add nothing),
+// but with the right and bottom each taken once as the largest of the
+// extents' own: a running QRectF union derives them again from its left and
+// width at every step, and so drifts by a rounding on long chains.
+class ExtentUnion
+{
+public:
+    void add(const QRectF &r)
+    {
+        if (r.isNull())
+            return;
+        if (m_count == 0)
+            m_single = r;
+        addSides(std::min(r.x(), r.x() + r.width()), std::min(r.y(), r.y() + r.height()),
+                 std::max(r.x(), r.x() + r.width()), std::max(r.y(), r.y() + r.height()), 1);
+    }
+    void add(const ExtentUnion &other)
+    {
+        if (other.m_count == 1)
+            add(other.m_single);
+        else if (other.m_count > 1)
+            addSides(other.m_left, other.m_top, other.m_right, other.m_bottom, other.m_count);
+    }
+    // The net's bounds: the union one unit wider on every side.
+    QRectF bounds() const
+    {
+        const QRectF extent = m_count == 0 ? QRectF(0, 0, 0, 0)
+            : m_count == 1                 ? m_single
+                                           : QRectF(m_left, m_top, m_right - m_left, m_bottom - m_top);
+        return extent.adjusted(-1.0, -1.0, 1.0, 1.0);
+    }
+
+private:
+    void addSides(double left, double top, double right, double bottom, int count)
+    {
+        if (m_count == 0) {
+            m_left = left;
+            m_top = top;
+            m_right = right;
+            m_bottom = bottom;
+        } else {
+            m_left = std::min(m_left, left);
+            m_top = std::min(m_top, top);
+            m_right = std::max(m_right, right);
+            m_bottom = std::max(m_bottom, bottom);
+        }
+        m_count += count;
+    }
+
+    int m_count = 0;
+    QRectF m_single;
+    double m_left = 0.0;
+    double m_right = 0.0;
+    double m_top = 0.0;
+    double m_bottom = 0.0;
+};
 
 // The extent of a piece's branch record once its walk added the piece.
 QRectF pieceExtent(const Edge *net, const BranchLine &line)
@@ -249,10 +307,10 @@ void Edge::buildLines(const QVector<double> &gapX, LineBuildPass *pass)
     branchLines.setRecords(build.lines, feeding ? feeding->branchLines : LineRecords<BranchLine>());
     trunkSegments.setRecords(build.trunks, feeding ? feeding->trunkSegments : LineRecords<TrunkSegment>());
     if (!pass) {
-        QRectF extent(0, 0, 0, 0);
+        ExtentUnion extent;
         for (const QRectF &piece : qAsConst(build.extents))
-            extent = extent.united(piece);
-        bounds = extent.adjusted(-1.0, -1.0, 1.0, 1.0);
+            extent.add(piece);
+        bounds = extent.bounds();
         return;
     }
     // The extents go after those of the feeding piece's chain. A fed piece
@@ -290,56 +348,46 @@ void LineBuildPass::computeBounds()
         feeds[e] = feeds[e - 1];
     feeds[0] = 0;
 
-    // Down every chain from its first piece: the extents on the way there,
-    // each entry's run where runs says, are the chain's extents to unite
-    // (from the last run back), read from a short array and not gathered
-    // again for every piece.
-    QVector<QRectF> path;
-    QVector<int> runs;
+    // Down every chain from its first piece, on a stack of its own: each
+    // entry's union is its own extents with the union of the entry feeding
+    // it, found once.
+    std::vector<ExtentUnion> unions;
     struct Step
     {
         int entry;
         // The next entry fed to descend into; -1 before the entry is entered.
         int next;
     };
-    QVector<Step> steps;
+    std::vector<Step> steps;
     for (int first = 0; first < n; ++first) {
         if (built.at(first).feeding >= 0)
             continue;
-        steps.append({first, -1});
-        while (!steps.isEmpty()) {
-            Step &step = steps.last();
+        steps.push_back({first, -1});
+        while (!steps.empty()) {
+            Step &step = steps.back();
             if (step.next < 0) {
                 const Built &entry = built.at(step.entry);
-                runs.append(path.size());
+                ExtentUnion extent;
                 if (entry.feeding >= 0) {
-                    path.append(pieceExtent(entry.net, entry.net->branchLines.first()));
+                    extent.add(pieceExtent(entry.net, entry.net->branchLines.first()));
                 } else {
                     const int end = step.entry + 1 < n ? built.at(step.entry + 1).first : extents.size();
                     for (int i = entry.first; i < end; ++i)
-                        path.append(extents.at(i));
+                        extent.add(extents.at(i));
                 }
-                // The union in the order of the walk (this piece's extents,
-                // then those of the pieces feeding it, each run in its
-                // walk's order), as rounding has it.
-                QRectF extent(0, 0, 0, 0);
-                int end = path.size();
-                for (int r = runs.size() - 1; r >= 0; --r) {
-                    for (int i = runs.at(r); i < end; ++i)
-                        extent = extent.united(path.at(i));
-                    end = runs.at(r);
-                }
-                entry.net->bounds = extent.adjusted(-1.0, -1.0, 1.0, 1.0);
+                if (!unions.empty())
+                    extent.add(unions.back());
+                entry.net->bounds = extent.bounds();
+                unions.push_back(extent);
                 step.next = feeds.at(step.entry);
             }
             if (step.next < feeds.at(step.entry + 1)) {
                 const int child = fed.at(step.next++);
-                steps.append({child, -1});
+                steps.push_back({child, -1});
                 continue;
             }
-            path.resize(runs.last());
-            runs.removeLast();
-            steps.removeLast();
+            unions.pop_back();
+            steps.pop_back();
         }
     }
 }

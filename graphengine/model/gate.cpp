@@ -17,6 +17,7 @@
 #include <QTextDocument>
 
 #include <algorithm>
+#include <vector>
 
 namespace GraphEngine {
 
@@ -53,23 +54,42 @@ QList<GatePort *> inputSidePorts(const Gate *gate)
     return inputs;
 }
 
-GatePort *firstDriverOf(const Gate *gate, QSet<const Gate *> &visiting)
+// Depth first through the pass-through chains, in port and driver order, on
+// a stack of its own: a chain may cross a hundred thousand columns.
+GatePort *firstDriverOf(const Gate *start)
 {
+    struct Frame
+    {
+        QList<GatePort *> inputs;
+        int input = 0;
+        int driver = 0;
+    };
     // A chain of pass-throughs that leads back to itself ends the walk.
-    if (visiting.contains(gate))
-        return nullptr;
-    visiting.insert(gate);
-    for (const GatePort *input : inputSidePorts(gate)) {
-        if (!input->net)
+    QSet<const Gate *> visiting{start};
+    std::vector<Frame> stack;
+    stack.push_back({inputSidePorts(start)});
+    while (!stack.empty()) {
+        Frame &frame = stack.back();
+        if (frame.input >= frame.inputs.size()) {
+            stack.pop_back();
             continue;
-        for (GatePort *driver : input->net->drivers.list()) {
-            if (!driver)
-                continue;
-            if (!driver->owner || driver->owner->kind != BaseEnum::COLPASSTHROUGH)
-                return driver;
-            if (GatePort *found = firstDriverOf(driver->owner, visiting))
-                return found;
         }
+        const Edge *net = frame.inputs.at(frame.input)->net;
+        if (!net || frame.driver >= net->drivers.size()) {
+            ++frame.input;
+            frame.driver = 0;
+            continue;
+        }
+        GatePort *driver = net->drivers.at(frame.driver++);
+        if (!driver)
+            continue;
+        const Gate *owner = driver->owner;
+        if (!owner || owner->kind != BaseEnum::COLPASSTHROUGH)
+            return driver;
+        if (visiting.contains(owner))
+            continue;
+        visiting.insert(owner);
+        stack.push_back({inputSidePorts(owner)});
     }
     return nullptr;
 }
@@ -403,8 +423,7 @@ bool Gate::hasDrivenInput() const
 
 GatePort *Gate::firstDriverGate()
 {
-    QSet<const Gate *> visiting;
-    return firstDriverOf(this, visiting);
+    return firstDriverOf(this);
 }
 
 int Gate::firstLoadOrder() const

@@ -64,11 +64,17 @@ GdbEngine::GdbEngine(const DebuggerRunParameters &parameters, QObject *parent)
         m_pending.clear();
         if (m_shuttingDown)
             return; // shutdown() takes it from here
-        if (state() < EngineShutdownRequested)
+        if (state() < InferiorShutdownRequested) {
             fail(tr("GDB ended unexpectedly (exit code %1).").arg(m_gdb.exitCode()));
+            setState(EngineShutdownFailed);
+        }
         setState(DebuggerFinished);
     });
     connect(watchHandler()->model(), &WatchModel::fetchRequested, this, [this] {
+        if (state() == InferiorStopOk)
+            reloadLocals();
+    });
+    connect(watchHandler(), &WatchHandler::watchersChanged, this, [this] {
         if (state() == InferiorStopOk)
             reloadLocals();
     });
@@ -199,11 +205,17 @@ void GdbEngine::runProgram()
     if (locations.isEmpty())
         locations << QStringLiteral("main");
     for (const QString &location : locations) {
-        DebuggerCommand breakpoint("-break-insert -f \"" + escapeCString(location.toLocal8Bit()) + '"');
+        // Not pending: a location GDB cannot find in the program is a
+        // mistake to report now, not a stop that silently never comes.
+        DebuggerCommand breakpoint("-break-insert \"" + escapeCString(location.toLocal8Bit()) + '"');
         breakpoint.callback = [this, location](const DebuggerResponse &response) {
-            if (response.resultClass == ResultError)
-                emit logMessage(tr("No breakpoint at %1: %2")
-                                    .arg(location, QString::fromUtf8(response.data["msg"].data())));
+            if (response.resultClass != ResultError)
+                return;
+            const QString reason = QString::fromUtf8(response.data["msg"].data());
+            const QString text = tr("No breakpoint at %1: %2").arg(location, reason);
+            emit logMessage(text);
+            showStatusMessage(text);
+            emit breakpointFailed(location, reason);
         };
         runCommand(breakpoint);
     }
@@ -236,16 +248,23 @@ void GdbEngine::shutdown(int timeoutMs)
     if (m_shuttingDown)
         return;
     m_shuttingDown = true;
-    setState(EngineShutdownRequested);
-    // With mi-async GDB takes the exit while the program runs; it kills the
-    // program it started.
+    // GDB's exit takes the program it started down with it: the program's
+    // shutdown is reported first, then GDB's.
+    const bool inferiorLive = state() >= InferiorRunRequested && state() < InferiorExitOk;
+    if (inferiorLive)
+        setState(InferiorShutdownRequested);
+    // With mi-async GDB takes the exit while the program runs.
     m_gdb.write("-gdb-exit\n");
-    if (!m_gdb.waitForFinished(timeoutMs)) {
+    const bool exited = m_gdb.waitForFinished(timeoutMs);
+    if (!exited) {
         m_gdb.kill();
         m_gdb.waitForFinished(timeoutMs);
     }
     m_pending.clear();
-    setState(EngineShutdownOk);
+    if (inferiorLive)
+        setState(InferiorShutdownOk);
+    setState(EngineShutdownRequested);
+    setState(exited ? EngineShutdownOk : EngineShutdownFailed);
     setState(DebuggerFinished);
 }
 
@@ -334,10 +353,13 @@ void GdbEngine::handleLine(const QByteArray &line)
             for (const QByteArray &decoded : qAsConst(lines))
                 emit logMessage(QLatin1Char(kind) + QString::fromUtf8(decoded));
         }
-        if (kind == '~')
+        if (kind == '~') {
             m_consoleOutput += text;
-        else if (kind == '&')
+        } else if (kind == '&') {
             m_logOutput += text;
+            if (text.startsWith("Process record"))
+                m_recorderRefusals << QString::fromUtf8(text).trimmed();
+        }
         break;
     }
     case '^':
@@ -365,7 +387,16 @@ void GdbEngine::handleResultRecord(int token, const QByteArray &rest)
     m_consoleOutput.clear();
     m_logOutput.clear();
 
-    const DebuggerCommand command = m_pending.take(token);
+    DebuggerCommand command = m_pending.take(token);
+    if (token > 0 && token == m_runToken && !command.callback && response.resultClass == ResultError)
+        command = m_runCommand; // refused after all: its caller takes the program back
+    if ((command.flags & RunRequest) && response.resultClass == ResultRunning) {
+        m_runToken = token;
+        m_runCommand = command;
+    } else if (token == m_runToken) {
+        m_runToken = 0;
+        m_runCommand = DebuggerCommand();
+    }
     if (token <= m_tokenBarrier)
         return;
     if (response.resultClass == ResultError && !command.callback)
@@ -403,17 +434,29 @@ void GdbEngine::handleStopped(const GdbMi &data)
         if (reason == "exited-signalled")
             m_inferiorExitCode = 128;
         m_inferiorPid = 0;
+        m_recorderRefusals.clear();
         setState(InferiorExitOk);
         stackHandler()->removeAll();
+        watchHandler()->removeChildren(QStringLiteral("local"));
+        watchHandler()->removeChildren(QStringLiteral("inspect"));
+        if (reason == "exited-signalled")
+            showStatusMessage(tr("The program was ended by the signal %1.")
+                                  .arg(QString::fromUtf8(data["signal-name"].data())));
+        else
+            showStatusMessage(tr("The program exited with code %1.").arg(m_inferiorExitCode));
         emit inferiorExited(m_inferiorExitCode);
         return;
     }
     setState(InferiorStopOk);
     const GdbMi &frame = data["frame"];
-    showStatusMessage(tr("Stopped at %1 (%2:%3)")
-                          .arg(QString::fromUtf8(frame["func"].data()), QString::fromUtf8(frame["file"].data()),
-                               QString::fromUtf8(frame["line"].data())),
-                      5000);
+    const QString where = tr("Stopped at %1 (%2:%3)")
+                              .arg(QString::fromUtf8(frame["func"].data()), QString::fromUtf8(frame["file"].data()),
+                                   QString::fromUtf8(frame["line"].data()));
+    if (m_recorderRefusals.isEmpty())
+        showStatusMessage(where, 5000);
+    else // stays until the next message: the user has to know why it stopped here
+        showStatusMessage(m_recorderRefusals.join(QLatin1Char(' ')) + QLatin1Char(' ') + where);
+    m_recorderRefusals.clear();
     reloadStack();
     reloadLocals();
 }
@@ -456,7 +499,11 @@ void GdbEngine::reloadLocals()
             watchers.append(QJsonObject{{QStringLiteral("iname"), QString(QStringLiteral("local.") + name)},
                                         {QStringLiteral("expression"), name}});
         }
+        // The user's watched expressions ("watch.N") come with every update.
         DebuggerCommand fetch = makeCommand("fetchVariable", PythonCommand | InUpdateLocals | Discardable);
+        watchHandler()->appendWatchersAndTooltipRequests(&fetch);
+        for (const QJsonValue &watcher : fetch.args.toObject().value(QLatin1String("watchers")).toArray())
+            watchers.append(watcher);
         fetch.arg("watchers", QJsonValue(watchers));
         QJsonArray expanded;
         for (const QString &iname : watchHandler()->expandedINames())
@@ -530,7 +577,14 @@ void GdbEngine::handleExecuteContinue(const DebuggerResponse &response)
         setState(InferiorRunOk);
     } else {
         setState(InferiorRunFailed);
-        emit logMessage(tr("The program could not be continued: %1").arg(QString::fromUtf8(response.data["msg"].data())));
+        QStringList reasons = m_recorderRefusals;
+        m_recorderRefusals.clear();
+        const QString reason = QString::fromUtf8(response.data["msg"].data());
+        if (!reasons.contains(reason))
+            reasons << reason;
+        const QString text = tr("The program could not be continued: %1").arg(reasons.join(QLatin1Char(' ')));
+        emit logMessage(text);
+        showStatusMessage(text);
         // Still stopped where it was: show that place again, from the top frame.
         setState(InferiorStopOk);
         runCommand(DebuggerCommand("-stack-select-frame 0"));
@@ -567,12 +621,12 @@ void GdbEngine::continueInferior()
 
 void GdbEngine::executeNext()
 {
-    runControl(this, "-exec-next");
+    runControl(this, operatesByInstruction() ? "-exec-next-instruction" : "-exec-next");
 }
 
 void GdbEngine::executeStep()
 {
-    runControl(this, "-exec-step");
+    runControl(this, operatesByInstruction() ? "-exec-step-instruction" : "-exec-step");
 }
 
 void GdbEngine::executeStepOut()

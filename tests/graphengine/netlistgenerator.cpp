@@ -53,6 +53,7 @@ private:
 
     Edge *newNet(const QString &name) { return module->edges->findOrCreate(Name(name)); }
     Edge *pickNet(int level);
+    Edge *pickAnyEarlier(int level);
     Made light(const QString &name, int kind, const QStringList &inputs);
     Made built(const QString &name, int kind, int fanIn);
     Made gate(const QString &name, int kind, int fanIn);
@@ -131,6 +132,15 @@ Edge *Generator::pickNet(int level)
         from = random.bounded(level);
     else if (roll >= 70)
         from = std::max(0, level - 2 - random.bounded(3));
+    while (from > 0 && levels.at(from).isEmpty())
+        --from;
+    const QVector<Edge *> &nets = levels.at(from);
+    return nets.at(random.bounded(nets.size()));
+}
+
+Edge *Generator::pickAnyEarlier(int level)
+{
+    int from = random.bounded(level);
     while (from > 0 && levels.at(from).isEmpty())
         --from;
     const QVector<Edge *> &nets = levels.at(from);
@@ -237,8 +247,8 @@ void Generator::run()
             const int kind = kinds[random.bounded(5)];
             const int fanIn = kind == BaseEnum::BUFFER ? 1 : 2 + random.bounded(2);
             cell = gate(QStringLiteral("g%1").arg(i), kind, fanIn);
-            for (GatePort *input : qAsConst(cell.inputs))
-                pickNet(level)->connectPort(input);
+            for (int k = 0; k < cell.inputs.size(); ++k)
+                (shape.deep && k > 0 ? pickAnyEarlier(level) : pickNet(level))->connectPort(cell.inputs.at(k));
         }
         Edge *out = newNet(QStringLiteral("n%1").arg(i));
         out->connectPort(cell.output);
@@ -321,9 +331,53 @@ Shape randomShape(quint32 seed)
     return shape;
 }
 
+Shape deepShape(int gates)
+{
+    Shape shape;
+    shape.gates = gates;
+    shape.levels = std::max(2, gates / 10);
+    shape.stage = 0;
+    shape.deep = true;
+    return shape;
+}
+
 void generate(Module *module, const Shape &shape, quint32 seed)
 {
     Generator(module, shape, seed).run();
+}
+
+Gate *chain(Module *module, int length)
+{
+    module->findOrCreatePortGate(QStringLiteral("i"), QStringLiteral("i"), PortAttributes::make(0, 2, 0, 0, false, 0),
+                                 true);
+    Edge *previous = module->edges->findOrCreate(Name(QStringLiteral("i")));
+    auto gate = [module](const QString &name, int kind, int fanIn) {
+        auto *gate = new Gate(kind, fanIn, QBrush());
+        gate->nameInstance(Name(name));
+        module->registerInstance(gate, true);
+        return gate;
+    };
+    auto connect = [](Gate *gate, Edge *net, int direction) {
+        for (GatePort *port : gate->ports.list()) {
+            if (!port->net && (port->attributes.direction() == BaseEnum::Output) == (direction == BaseEnum::Output)) {
+                net->connectPort(port);
+                return;
+            }
+        }
+    };
+    for (int k = 0; k < length; ++k) {
+        Gate *buffer = gate(QStringLiteral("c%1").arg(k), BaseEnum::BUFFER, 1);
+        connect(buffer, previous, BaseEnum::Input);
+        previous = module->edges->findOrCreate(Name(QStringLiteral("s%1").arg(k)));
+        connect(buffer, previous, BaseEnum::Output);
+    }
+    Gate *end = gate(QStringLiteral("end"), BaseEnum::AND, 2);
+    connect(end, previous, BaseEnum::Input);
+    connect(end, module->edges->findOrCreate(Name(QStringLiteral("i"))), BaseEnum::Input);
+    module->findOrCreatePortGate(QStringLiteral("o"), QStringLiteral("o"), PortAttributes::make(1, 0, 0, 0, false, 0),
+                                 true);
+    connect(end, module->edges->findOrCreate(Name(QStringLiteral("o"))), BaseEnum::Output);
+    return end;
 }
 
 } // namespace NetlistGenerator

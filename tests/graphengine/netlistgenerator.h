@@ -6,6 +6,7 @@
 #include <QtGlobal>
 
 namespace GraphEngine {
+class Gate;
 class Module;
 }
 
@@ -24,7 +25,15 @@ struct Shape
     // constants, undriven nets, multi-driven nets (tristate and wired
     // drivers) and combinational loops.
     bool extras = false;
+    // Random logic as unoptimised synthesis leaves it: a gate's first input
+    // comes from the level just before its own, every other input from any
+    // earlier level alike, so that nets run across many columns.
+    bool deep = false;
 };
+
+// The deep family of the layout benchmark: `gates` gates of random logic
+// on a level per ten gates, no registers.
+Shape deepShape(int gates);
 
 // The shape the randomised check lays out for the seed: 10 to 2,000 gates
 // (smaller sizes more often), 2 to 32 levels, with or without registers,
@@ -38,5 +47,10 @@ Shape randomShape(quint32 seed);
 // earlier level. One flip-flop in ten holds state (an XOR of its own output
 // and a net of the level before feeds it), which makes the loops.
 void generate(GraphEngine::Module *module, const Shape &shape, quint32 seed);
+
+// A chain of `length` buffers c0 -> ... -> c<length-1> from the input "i"
+// to an AND "end", whose other input reads "i" as well: the net "i" runs
+// across every column of the chain. Output "o". The result is "end".
+GraphEngine::Gate *chain(GraphEngine::Module *module, int length);
 
 } // namespace NetlistGenerator
