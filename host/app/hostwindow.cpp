@@ -1,5 +1,6 @@
 #include "hostwindow.h"
 
+#include "hostlog.h"
 #include "pluginmanager.h"
 
 #include <coreplugin/actionmanager.h>
@@ -14,6 +15,7 @@
 #include <debugger/watchhandler.h>
 #include <dialogs/dialogs.h>
 #include <extensionsystem/pluginmanager.h>
+#include <texteditor/textmark.h>
 
 #include <QAbstractProxyModel>
 #include <QAction>
@@ -27,6 +29,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QMenuBar>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QSplitter>
 #include <QStandardItemModel>
@@ -69,6 +72,19 @@ QAction *commandAction(const char *id)
     Core::Command *command = Core::ActionManager::command(id);
     return command ? command->action() : nullptr;
 }
+
+// The margin arrow of the line where the program stands.
+QIcon locationIcon()
+{
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QColor(160, 110, 0));
+    painter.setBrush(QColor(255, 200, 0));
+    painter.drawPolygon(QPolygonF({{2, 5}, {8, 5}, {8, 1}, {15, 8}, {8, 15}, {8, 11}, {2, 11}}));
+    return QIcon(pixmap);
+}
 } // namespace
 
 HostWindow::HostWindow(QWidget *parent)
@@ -78,6 +94,7 @@ HostWindow::HostWindow(QWidget *parent)
     , m_watchView(new QTreeView)
     , m_stackView(new QTreeView)
     , m_log(new QPlainTextEdit)
+    , m_hostLog(new HostLog(m_log))
     , m_editors(new QTabWidget)
 {
     setWindowTitle(tr("Korvan Host"));
@@ -98,10 +115,14 @@ HostWindow::HostWindow(QWidget *parent)
     m_stackView->setModel(idleStack);
     m_watchView->setModel(new WatchModel(this));
     m_log->setReadOnly(true);
-    m_log->setMaximumBlockCount(20000);
+    m_log->setLineWrapMode(QPlainTextEdit::NoWrap);
+    setDiagnosticsLog(m_hostLog);
+    m_editors->setObjectName(QStringLiteral("EditorArea"));
+    m_editors->setDocumentMode(true);
 
     auto toolBar = new QWidget;
     toolBar->setObjectName(QStringLiteral("DebuggerToolBar"));
+    toolBar->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed); // one row, the views take the rest
     auto toolBarLayout = new QHBoxLayout(toolBar);
     toolBarLayout->setContentsMargins(0, 0, 0, 0);
     toolBarLayout->setSpacing(0);
@@ -120,11 +141,15 @@ HostWindow::HostWindow(QWidget *parent)
     auto debuggerLayout = new QVBoxLayout(m_debuggerWindow);
     debuggerLayout->setContentsMargins(0, 0, 0, 0);
     debuggerLayout->addWidget(toolBar);
-    debuggerLayout->addWidget(views);
+    debuggerLayout->addWidget(views, 1);
 
     auto central = new QSplitter(Qt::Vertical);
     central->addWidget(m_editors);
     central->addWidget(m_debuggerWindow);
+    // The source above, the debugger's views below; the views side by side
+    // with room for names and values.
+    central->setSizes({480, 320});
+    views->setSizes({520, 280, 400});
     setCentralWidget(central);
 
     QMenu *fileMenu = menuBar()->addMenu(tr("&File"));
@@ -142,6 +167,18 @@ HostWindow::HostWindow(QWidget *parent)
     }
     toolBarLayout->addStretch();
 
+    // What the user opens or closes stays so across steps and fetches.
+    const auto keepExpansion = [this](const QModelIndex &index, bool expanded) {
+        const QString iname = index.data(LocalsINameRole).toString();
+        if (m_engine && iname.contains(QLatin1Char('.'))) // the roots are the window's, not the user's
+            m_engine->watchHandler()->setExpanded(iname, expanded);
+    };
+    connect(m_watchView, &QTreeView::expanded, this, [keepExpansion](const QModelIndex &index) {
+        keepExpansion(index, true);
+    });
+    connect(m_watchView, &QTreeView::collapsed, this, [keepExpansion](const QModelIndex &index) {
+        keepExpansion(index, false);
+    });
     connect(m_stackView, &QTreeView::activated, this, [this](const QModelIndex &index) {
         if (m_engine)
             m_engine->activateFrame(index.row());
@@ -161,6 +198,8 @@ HostWindow::HostWindow(QWidget *parent)
 HostWindow::~HostWindow()
 {
     shutdown();
+    setDiagnosticsLog(nullptr);
+    m_locationMark.reset();
     Core::ICore::setOptionsDialogHandler({});
     if (Core::ICore::mainWindow() == this)
         Core::ICore::setMainWindow(nullptr);
@@ -196,6 +235,10 @@ void HostWindow::createCommands()
     engineCall("Debugger.NextLine", &GdbEngine::executeNext);
     engineCall("Debugger.StepLine", &GdbEngine::executeStep);
     engineCall("Debugger.StepOut", &GdbEngine::executeStepOut);
+    connect(commandAction("Debugger.OperateByInstruction"), &QAction::toggled, this, [this](bool on) {
+        if (m_engine)
+            m_engine->setOperatesByInstruction(on);
+    });
     connect(commandAction("Debugger.Stop"), &QAction::triggered, this, [this] {
         if (m_engine)
             m_engine->shutdown();
@@ -226,7 +269,7 @@ void HostWindow::loadPlugins(const QString &folder, const QStringList &arguments
 {
     m_plugins->loadPlugins(folder, arguments);
     for (const QString &error : m_plugins->errors())
-        m_log->appendPlainText(error);
+        m_hostLog->append(error);
 }
 
 void HostWindow::delayedInitialize()
@@ -248,8 +291,11 @@ GdbEngine *HostWindow::startDebugging(const DebuggerRunParameters &parameters)
         m_engine->shutdown();
         m_engine->deleteLater();
     }
+    m_locationMark.reset();
     m_engine = new GdbEngine(parameters, this);
-    connect(m_engine, &DebuggerEngine::logMessage, m_log, &QPlainTextEdit::appendPlainText);
+    if (QAction *byInstruction = commandAction("Debugger.OperateByInstruction"))
+        m_engine->setOperatesByInstruction(byInstruction->isChecked());
+    connect(m_engine, &DebuggerEngine::logMessage, m_hostLog, &HostLog::append);
     connect(m_engine, &DebuggerEngine::statusMessage, this,
             [this](const QString &text, int timeout) { statusBar()->showMessage(text, qMax(0, timeout)); });
     connect(m_engine, &DebuggerEngine::failed, this, [this](const QString &text) { statusBar()->showMessage(text); });
@@ -257,19 +303,66 @@ GdbEngine *HostWindow::startDebugging(const DebuggerRunParameters &parameters)
     WatchModel *watchModel = m_engine->watchModel();
     showModel(m_watchView, watchModel);
     showModel(m_stackView, m_engine->stackHandler()->model());
-    connect(watchModel, &WatchModel::updateFinished, this, [this, watchModel] {
+    connect(watchModel, &WatchModel::updateFinished, this, [this] {
         // Locals open, whatever proxy the view shows them through.
         QAbstractItemModel *shown = m_watchView->model();
         const QModelIndexList hits = shown->match(shown->index(0, 0), LocalsINameRole, QStringLiteral("local"), 1,
                                                   Qt::MatchExactly);
         if (!hits.isEmpty())
             m_watchView->expand(hits.first());
-        Q_UNUSED(watchModel)
+        restoreExpansion(QModelIndex());
+        // Names and values readable, a long string not taking the whole view.
+        for (int column : {0, 1}) {
+            m_watchView->resizeColumnToContents(column);
+            m_watchView->setColumnWidth(column, qMin(m_watchView->columnWidth(column), 320));
+        }
     });
+    StackHandler *stack = m_engine->stackHandler();
+    connect(stack, &StackHandler::stackChanged, this, &HostWindow::showLocation);
+    connect(stack, &StackHandler::currentIndexChanged, this, &HostWindow::showLocation);
     emit sessionCreated(m_engine);
     m_engine->start();
     updateCommands();
     return m_engine;
+}
+
+void HostWindow::restoreExpansion(const QModelIndex &parent)
+{
+    if (!m_engine)
+        return;
+    const QSet<QString> expanded = m_engine->watchHandler()->expandedINames();
+    QAbstractItemModel *shown = m_watchView->model();
+    for (int row = 0; row < shown->rowCount(parent); ++row) {
+        const QModelIndex index = shown->index(row, 0, parent);
+        if (expanded.contains(index.data(LocalsINameRole).toString()))
+            m_watchView->expand(index);
+        if (m_watchView->isExpanded(index))
+            restoreExpansion(index);
+    }
+}
+
+void HostWindow::showLocation()
+{
+    const StackFrame frame = m_engine ? m_engine->stackHandler()->currentFrame() : StackFrame();
+    if (!frame.usable || frame.line <= 0) {
+        m_locationMark.reset();
+        return;
+    }
+    Core::IEditor *editor = Core::EditorManager::openEditor(frame.file, Core::Id(),
+                                                            Core::EditorManager::IgnoreNavigationHistory);
+    if (!editor) {
+        m_locationMark.reset();
+        return;
+    }
+    editor->gotoLine(frame.line, 0, true);
+    if (m_locationMark && m_locationMark->fileName() == QFileInfo(frame.file).absoluteFilePath()) {
+        m_locationMark->move(frame.line);
+        return;
+    }
+    m_locationMark.reset(new TextEditor::TextMark(frame.file, frame.line, Core::Id("Debugger.Location")));
+    m_locationMark->setIcon(locationIcon());
+    m_locationMark->setToolTip(tr("Current location"));
+    m_locationMark->setPriority(3);
 }
 
 void HostWindow::showModel(QTreeView *view, QAbstractItemModel *model)
@@ -343,6 +436,7 @@ void HostWindow::shutdown()
     m_plugins->shutdown();
     if (m_engine)
         m_engine->shutdown();
+    m_locationMark.reset();
     writeDebuggerSettings();
     Core::ICore::settings()->sync();
     Core::EditorManager::closeAllEditors();

@@ -10,6 +10,8 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include <memory>
+
 QT_BEGIN_NAMESPACE
 class QAbstractItemModel;
 class QPlainTextEdit;
@@ -18,9 +20,11 @@ class QTreeView;
 QT_END_NAMESPACE
 
 namespace Debugger { namespace Internal { class GdbEngine; } }
+namespace TextEditor { class TextMark; }
 
 namespace Host {
 
+class HostLog;
 class PluginManager;
 
 class HostWindow : public QMainWindow
@@ -44,6 +48,10 @@ public:
     QTreeView *watchView() const { return m_watchView; }
     QTreeView *stackView() const { return m_stackView; }
     QPlainTextEdit *log() const { return m_log; }
+    HostLog *hostLog() const { return m_hostLog; }
+    QTabWidget *editorArea() const { return m_editors; }
+    // The mark of the current location in its source, null while running.
+    TextEditor::TextMark *locationMark() const { return m_locationMark.get(); }
 
     // The plug-ins' shutdown calls, the end of the session, the settings
     // written; the window can be deleted afterwards. Runs once.
@@ -65,12 +73,18 @@ private:
     static void showModel(QTreeView *view, QAbstractItemModel *model);
     void createCommands();
     void updateCommands();
+    // The current frame's source in the editor area at its line, marked.
+    void showLocation();
+    // Opens the watch items the user had open, by internal name.
+    void restoreExpansion(const QModelIndex &parent);
 
     PluginManager *m_plugins;
     QWidget *m_debuggerWindow;
     QTreeView *m_watchView;
     QTreeView *m_stackView;
     QPlainTextEdit *m_log;
+    HostLog *m_hostLog;
+    std::unique_ptr<TextEditor::TextMark> m_locationMark;
     QTabWidget *m_editors;
     QPointer<Debugger::Internal::GdbEngine> m_engine;
     QPointer<QTabWidget> m_optionsPages;

@@ -4,6 +4,7 @@
 // beside it. With --batch it runs without a window, prints the locals as
 // the watch view shows them, and exits.
 
+#include "hostlog.h"
 #include "hostwindow.h"
 #include "pluginmanager.h"
 #include "watchtree.h"
@@ -17,6 +18,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QTimer>
 #include <QTreeView>
 
@@ -37,12 +39,17 @@ const char usage[] =
     "                      a path ending in undodb-gdb debugs in reverse too\n"
     "  --plugin-path DIR   the folder of the plug-in libraries\n"
     "  --depth N           levels of children printed in batch mode (default 4)\n"
-    "  --help              this text\n";
+    "  --verbose           diagnostics on the terminal too, not only in the log\n"
+    "  --help              this text\n"
+    "Diagnostics go to the debugger log and to korvan-host.log in the user's\n"
+    "cache folder (~/.cache/korvan-host/ unless XDG_CACHE_HOME says otherwise).\n";
 
 void printError(const QString &text)
 {
-    std::fprintf(stderr, "korvan-host: %s\n", qPrintable(text));
+    const QString line = QStringLiteral("korvan-host: ") + text;
+    std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
     std::fflush(stderr);
+    Host::writeDiagnosticsFile(line);
 }
 
 // Without a window nobody can answer a box: its text goes to the error
@@ -60,6 +67,7 @@ public:
 struct Options
 {
     bool batch = false;
+    bool verbose = false;
     DebuggerRunParameters run;
     QString pluginPath;
 };
@@ -85,6 +93,8 @@ bool parseOptions(const QStringList &arguments, Options *options, QString *error
         QString text;
         if (argument == QLatin1String("--batch")) {
             options->batch = true;
+        } else if (argument == QLatin1String("--verbose")) {
+            options->verbose = true;
         } else if (argument == QLatin1String("--break")) {
             if (!value(&text))
                 return false;
@@ -134,27 +144,43 @@ const int settledDelayMs = 20;
 
 int main(int argc, char *argv[])
 {
-    for (int i = 1; i < argc; ++i) {
-        if (qstrcmp(argv[i], "--batch") == 0 && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        if (argv[i][0] != '-')
-            break;
-    }
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("korvan-host"));
-
+    // The command line is read before Qt looks for a display: the usage
+    // text and option errors need none.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
     Options options;
     // The IDE's own way of naming the debugger to run; --gdb wins.
     const QString environmentDebugger = qEnvironmentVariable("QTC_DEBUGGER_PATH");
     if (!environmentDebugger.isEmpty())
         options.run.debuggerCommand = environmentDebugger;
     QString error;
-    if (!parseOptions(QCoreApplication::arguments(), &options, &error)) {
+    if (!parseOptions(arguments, &options, &error)) {
         if (!error.isEmpty())
             printError(error);
         std::fputs(usage, error.isEmpty() ? stdout : stderr);
         return error.isEmpty() ? 0 : 2;
     }
+    if (!options.run.executable.isEmpty() && !QFileInfo::exists(options.run.executable)) {
+        printError(QStringLiteral("the program \"%1\" does not exist").arg(options.run.executable));
+        return 1;
+    }
+    if (options.batch && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (!options.batch && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")
+        && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+        printError(QStringLiteral("no display to show the window on (DISPLAY is not set); "
+                                  "use --batch, or QT_QPA_PLATFORM=offscreen"));
+        return 1;
+    }
+
+    QCoreApplication::setApplicationName(QStringLiteral("korvan-host"));
+    const QString logFile = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation)
+                            + QStringLiteral("/korvan-host/korvan-host.log");
+    if (!Host::installDiagnostics(logFile, options.verbose, &error))
+        printError(error);
+    QApplication app(argc, argv);
+
     const QString binDir = QCoreApplication::applicationDirPath();
     if (options.pluginPath.isEmpty())
         options.pluginPath = QDir(binDir).absoluteFilePath(QStringLiteral(KORVAN_PLUGIN_RELATIVE_PATH));
@@ -192,6 +218,11 @@ int main(int argc, char *argv[])
                 printError(text);
                 finish(1);
             });
+            QObject::connect(engine, &GdbEngine::breakpointFailed, &window,
+                             [&](const QString &location, const QString &reason) {
+                                 printError(QStringLiteral("no breakpoint at %1: %2").arg(location, reason));
+                                 finish(1);
+                             });
             QObject::connect(engine, &GdbEngine::inferiorExited, &window, [&](int code) {
                 printError(QStringLiteral("the program exited (code %1) before it stopped").arg(code));
                 finish(1);

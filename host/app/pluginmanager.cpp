@@ -89,6 +89,8 @@ void PluginManager::loadPlugins(const QString &folder, const QStringList &argume
         }
         loaded.append(spec);
     }
+    if (loaded.isEmpty() && m_plugins.isEmpty())
+        m_errors << tr("No plug-in was loaded from %1.").arg(QDir::toNativeSeparators(dir.absolutePath()));
     for (const PluginSpec &spec : qAsConst(loaded))
         spec.plugin->extensionsInitialized();
     m_plugins += loaded;

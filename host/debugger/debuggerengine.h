@@ -40,6 +40,10 @@ public:
     void showStatusMessage(const QString &text, int timeout = -1);
     bool isNativeMixedActive() const { return false; }
 
+    // Stepping moves by one machine instruction instead of one line.
+    bool operatesByInstruction() const { return m_operatesByInstruction; }
+    void setOperatesByInstruction(bool on) { m_operatesByInstruction = on; }
+
     WatchHandler *watchHandler() const { return m_watchHandler; }
     StackHandler *stackHandler() const { return m_stackHandler; }
     WatchModel *watchModel() const;
@@ -65,6 +69,7 @@ protected:
 private:
     DebuggerRunParameters m_parameters;
     int m_state = DebuggerNotReady;
+    bool m_operatesByInstruction = false;
     WatchHandler *m_watchHandler;
     StackHandler *m_stackHandler;
 };

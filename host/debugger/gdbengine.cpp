@@ -199,11 +199,17 @@ void GdbEngine::runProgram()
     if (locations.isEmpty())
         locations << QStringLiteral("main");
     for (const QString &location : locations) {
-        DebuggerCommand breakpoint("-break-insert -f \"" + escapeCString(location.toLocal8Bit()) + '"');
+        // Not pending: a location GDB cannot find in the program is a
+        // mistake to report now, not a stop that silently never comes.
+        DebuggerCommand breakpoint("-break-insert \"" + escapeCString(location.toLocal8Bit()) + '"');
         breakpoint.callback = [this, location](const DebuggerResponse &response) {
-            if (response.resultClass == ResultError)
-                emit logMessage(tr("No breakpoint at %1: %2")
-                                    .arg(location, QString::fromUtf8(response.data["msg"].data())));
+            if (response.resultClass != ResultError)
+                return;
+            const QString reason = QString::fromUtf8(response.data["msg"].data());
+            const QString text = tr("No breakpoint at %1: %2").arg(location, reason);
+            emit logMessage(text);
+            showStatusMessage(text);
+            emit breakpointFailed(location, reason);
         };
         runCommand(breakpoint);
     }
@@ -334,10 +340,13 @@ void GdbEngine::handleLine(const QByteArray &line)
             for (const QByteArray &decoded : qAsConst(lines))
                 emit logMessage(QLatin1Char(kind) + QString::fromUtf8(decoded));
         }
-        if (kind == '~')
+        if (kind == '~') {
             m_consoleOutput += text;
-        else if (kind == '&')
+        } else if (kind == '&') {
             m_logOutput += text;
+            if (text.startsWith("Process record"))
+                m_recorderRefusals << QString::fromUtf8(text).trimmed();
+        }
         break;
     }
     case '^':
@@ -365,7 +374,16 @@ void GdbEngine::handleResultRecord(int token, const QByteArray &rest)
     m_consoleOutput.clear();
     m_logOutput.clear();
 
-    const DebuggerCommand command = m_pending.take(token);
+    DebuggerCommand command = m_pending.take(token);
+    if (token > 0 && token == m_runToken && !command.callback && response.resultClass == ResultError)
+        command = m_runCommand; // refused after all: its caller takes the program back
+    if ((command.flags & RunRequest) && response.resultClass == ResultRunning) {
+        m_runToken = token;
+        m_runCommand = command;
+    } else if (token == m_runToken) {
+        m_runToken = 0;
+        m_runCommand = DebuggerCommand();
+    }
     if (token <= m_tokenBarrier)
         return;
     if (response.resultClass == ResultError && !command.callback)
@@ -403,17 +421,29 @@ void GdbEngine::handleStopped(const GdbMi &data)
         if (reason == "exited-signalled")
             m_inferiorExitCode = 128;
         m_inferiorPid = 0;
+        m_recorderRefusals.clear();
         setState(InferiorExitOk);
         stackHandler()->removeAll();
+        watchHandler()->removeChildren(QStringLiteral("local"));
+        watchHandler()->removeChildren(QStringLiteral("inspect"));
+        if (reason == "exited-signalled")
+            showStatusMessage(tr("The program was ended by the signal %1.")
+                                  .arg(QString::fromUtf8(data["signal-name"].data())));
+        else
+            showStatusMessage(tr("The program exited with code %1.").arg(m_inferiorExitCode));
         emit inferiorExited(m_inferiorExitCode);
         return;
     }
     setState(InferiorStopOk);
     const GdbMi &frame = data["frame"];
-    showStatusMessage(tr("Stopped at %1 (%2:%3)")
-                          .arg(QString::fromUtf8(frame["func"].data()), QString::fromUtf8(frame["file"].data()),
-                               QString::fromUtf8(frame["line"].data())),
-                      5000);
+    const QString where = tr("Stopped at %1 (%2:%3)")
+                              .arg(QString::fromUtf8(frame["func"].data()), QString::fromUtf8(frame["file"].data()),
+                                   QString::fromUtf8(frame["line"].data()));
+    if (m_recorderRefusals.isEmpty())
+        showStatusMessage(where, 5000);
+    else // stays until the next message: the user has to know why it stopped here
+        showStatusMessage(m_recorderRefusals.join(QLatin1Char(' ')) + QLatin1Char(' ') + where);
+    m_recorderRefusals.clear();
     reloadStack();
     reloadLocals();
 }
@@ -530,7 +560,14 @@ void GdbEngine::handleExecuteContinue(const DebuggerResponse &response)
         setState(InferiorRunOk);
     } else {
         setState(InferiorRunFailed);
-        emit logMessage(tr("The program could not be continued: %1").arg(QString::fromUtf8(response.data["msg"].data())));
+        QStringList reasons = m_recorderRefusals;
+        m_recorderRefusals.clear();
+        const QString reason = QString::fromUtf8(response.data["msg"].data());
+        if (!reasons.contains(reason))
+            reasons << reason;
+        const QString text = tr("The program could not be continued: %1").arg(reasons.join(QLatin1Char(' ')));
+        emit logMessage(text);
+        showStatusMessage(text);
         // Still stopped where it was: show that place again, from the top frame.
         setState(InferiorStopOk);
         runCommand(DebuggerCommand("-stack-select-frame 0"));
@@ -567,12 +604,12 @@ void GdbEngine::continueInferior()
 
 void GdbEngine::executeNext()
 {
-    runControl(this, "-exec-next");
+    runControl(this, operatesByInstruction() ? "-exec-next-instruction" : "-exec-next");
 }
 
 void GdbEngine::executeStep()
 {
-    runControl(this, "-exec-step");
+    runControl(this, operatesByInstruction() ? "-exec-step-instruction" : "-exec-step");
 }
 
 void GdbEngine::executeStepOut()

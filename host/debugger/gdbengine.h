@@ -66,6 +66,8 @@ public:
 signals:
     // The program has ended (normally or by a signal) with this code.
     void inferiorExited(int exitCode);
+    // GDB refused a breakpoint of the run parameters, for this reason.
+    void breakpointFailed(const QString &location, const QString &reason);
 
 private:
     // Arguments, breakpoints and the run, once GDB has loaded the program.
@@ -86,6 +88,12 @@ private:
     int m_tokenBarrier = 0;
     int m_scriptCount = 0;
     QHash<int, DebuggerCommand> m_pending;
+    // The run command that GDB answered "running": GDB may still refuse it
+    // with a second answer of the same token (its recorder does).
+    int m_runToken = 0;
+    DebuggerCommand m_runCommand;
+    // What GDB's recorder said it could not follow, shown with the next stop.
+    QStringList m_recorderRefusals;
     QByteArray m_consoleOutput;
     QByteArray m_logOutput;
     qint64 m_gdbPid = 0;

@@ -76,6 +76,11 @@ QModelIndex WatchModel::indexForIName(const QString &iname) const
     return current && current->data(LocalsINameRole).toString() == iname ? current->index() : QModelIndex();
 }
 
+bool WatchModel::hasChildren(const QModelIndex &parent) const
+{
+    return QStandardItemModel::hasChildren(parent) || canFetchMore(parent);
+}
+
 bool WatchModel::canFetchMore(const QModelIndex &parent) const
 {
     if (!parent.isValid() || parent.column() != 0)

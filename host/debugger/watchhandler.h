@@ -24,6 +24,9 @@ public:
     QModelIndex indexForIName(const QString &iname) const;
     QStandardItem *rootItem(const QString &iname) const;
 
+    // An item the dumper says has children shows as expandable before
+    // they are fetched, as in the IDE.
+    bool hasChildren(const QModelIndex &parent = QModelIndex()) const override;
     bool canFetchMore(const QModelIndex &parent) const override;
     // The view wants the children of an item: its iname joins the expanded
     // set and the engine is asked for them.

@@ -19,6 +19,7 @@
 # The reverse commands themselves (reverse-continue, reverse-next, ...)
 # are GDB's own and work on the same recording.
 
+import os
 import re
 
 import gdb
@@ -177,6 +178,19 @@ class GotoRecordMode(gdb.Command):
 
 # Without this, hitting the log's size limit would stop the program and ask.
 gdb.execute("set record full stop-at-limit off", to_string=True)
+
+
+def _scalar_string_functions(tunables):
+    """The C library's tunables with its vector (AVX, AVX-512) code paths
+    off: GDB's recorder does not know those instructions, and the string
+    functions of every program would otherwise use them."""
+    off = "glibc.cpu.hwcaps=-AVX,-AVX2,-AVX512F,-AVX512VL,-AVX512BW"
+    return off if not tunables else tunables + ":" + off
+
+
+# For the program only (its environment in GDB), not for GDB itself.
+gdb.execute("set environment GLIBC_TUNABLES=%s"
+            % _scalar_string_functions(os.environ.get("GLIBC_TUNABLES", "")), to_string=True)
 gdb.events.stop.connect(_start_recording)
 GotoTime()
 SetBookmark()

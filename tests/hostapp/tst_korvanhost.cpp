@@ -34,11 +34,14 @@ private:
     QTemporaryDir m_home;
 
     HostRun runHost(const QStringList &arguments, const QString &configHome, const QString &loggingRules = QString(),
-                    const QString &debuggerPath = QString())
+                    const QString &debuggerPath = QString(), const QStringList &unset = {})
     {
         QProcess host;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome);
+        environment.insert(QStringLiteral("XDG_CACHE_HOME"), configHome + QStringLiteral("/cache"));
+        for (const QString &name : unset)
+            environment.remove(name);
         if (!loggingRules.isEmpty())
             environment.insert(QStringLiteral("QT_LOGGING_RULES"), loggingRules);
         environment.remove(QStringLiteral("QT_QPA_PLATFORM")); // --batch chooses offscreen itself
@@ -108,8 +111,9 @@ private slots:
 
     void batchStopsAtMainOrTheFirstBreakpointAndLeavesNothingRunning()
     {
-        const HostRun atMain = runHost({QStringLiteral("--batch"), m_fixture.program()}, m_home.path(),
-                                       QStringLiteral("korvan.plugin.startup.debug=true"));
+        // Diagnostics reach the terminal only when asked for.
+        const HostRun atMain = runHost({QStringLiteral("--batch"), QStringLiteral("--verbose"), m_fixture.program()},
+                                       m_home.path(), QStringLiteral("korvan.plugin.startup.debug=true"));
         QVERIFY2(atMain.exitCode == 0, qPrintable(atMain.err));
         QVERIFY(atMain.out.contains(QLatin1String("counter = ")));
         // The plug-in was loaded from the plug-in folder and went through
@@ -136,6 +140,69 @@ private slots:
         QVERIFY2(atLine.out.contains(QLatin1String("counter = 82  [int]")), qPrintable(atLine.out));
         QVERIFY2(atLine.out.contains(QLatin1String("argc = 3  [int]")), qPrintable(atLine.out));
         // No GDB and no program of these runs is left over.
+        QVERIFY(processesMentioning(m_fixture.program()).isEmpty());
+    }
+
+    void theCommandLineNeedsNoDisplay()
+    {
+        const QStringList noDisplay{QStringLiteral("DISPLAY"), QStringLiteral("WAYLAND_DISPLAY")};
+        const HostRun help = runHost({QStringLiteral("--help")}, m_home.path(), QString(), QString(), noDisplay);
+        QCOMPARE(help.exitCode, 0);
+        QVERIFY2(help.out.startsWith(QLatin1String("Usage: korvan-host")), qPrintable(help.out + help.err));
+        QVERIFY2(help.err.isEmpty(), qPrintable(help.err));
+
+        const HostRun bad = runHost({QStringLiteral("--depth"), QStringLiteral("2"), QStringLiteral("--bogus")},
+                                    m_home.path(), QString(), QString(), noDisplay);
+        QCOMPARE(bad.exitCode, 2);
+        QVERIFY2(bad.err.startsWith(QLatin1String("korvan-host: unknown option --bogus\nUsage: korvan-host")),
+                 qPrintable(bad.err));
+        QVERIFY(bad.out.isEmpty());
+
+        const HostRun missing = runHost({m_fixture.dir() + QStringLiteral("/missing")}, m_home.path(), QString(),
+                                        QString(), noDisplay);
+        QCOMPARE(missing.exitCode, 1);
+        QVERIFY2(missing.err.contains(QLatin1String("/missing\" does not exist")), qPrintable(missing.err));
+
+        // A window needs a display: said so, not Qt's abort.
+        const HostRun window = runHost({m_fixture.program()}, m_home.path(), QString(), QString(), noDisplay);
+        QCOMPARE(window.exitCode, 1);
+        QVERIFY2(window.err.contains(QLatin1String("no display")), qPrintable(window.err));
+
+        // --batch counts wherever it stands among the options.
+        const HostRun late = runHost({QStringLiteral("--depth"), QStringLiteral("2"), QStringLiteral("--batch"),
+                                      QStringLiteral("--break"), QStringLiteral("twice"), m_fixture.program()},
+                                     m_home.path(), QString(), QString(), noDisplay);
+        QVERIFY2(late.exitCode == 0, qPrintable(late.err));
+        QVERIFY2(late.out.contains(QLatin1String("value = 41  [int]\n")), qPrintable(late.out));
+    }
+
+    void batchIsQuietAndSaysWhatItCannotDo()
+    {
+        // The demo with the built-in printers: the values on the terminal,
+        // the diagnostics in the log file of the cache folder.
+        const QString home = m_home.filePath(QStringLiteral("quiet"));
+        const HostRun demo = runHost({QStringLiteral("--batch")}, home);
+        QVERIFY2(demo.exitCode == 0, qPrintable(demo.err));
+        QVERIFY2(demo.out.contains(QLatin1String("greeting = \"Hello, Korvan\"  [QString]")), qPrintable(demo.out));
+        QVERIFY2(demo.err.count(QLatin1Char('\n')) <= 3, qPrintable(demo.err.left(2000)));
+        QFile log(home + QStringLiteral("/cache/korvan-host/korvan-host.log"));
+        QVERIFY2(log.open(QIODevice::ReadOnly), qPrintable(log.fileName()));
+        QVERIFY(log.readAll().contains("Python start line commonCode: 0"));
+
+        const HostRun badBreak = runHost({QStringLiteral("--batch"), QStringLiteral("--break"),
+                                          QStringLiteral("nosuchfunction"), m_fixture.program()},
+                                         m_home.path());
+        QCOMPARE(badBreak.exitCode, 1);
+        QVERIFY2(badBreak.err.contains(
+                     QLatin1String("no breakpoint at nosuchfunction: Function \"nosuchfunction\" not defined.")),
+                 qPrintable(badBreak.err));
+
+        QTemporaryDir empty;
+        const HostRun noPlugin = runHost({QStringLiteral("--batch"), QStringLiteral("--plugin-path"), empty.path(),
+                                          m_fixture.program()},
+                                         m_home.path());
+        QVERIFY2(noPlugin.err.contains(QStringLiteral("No plug-in was loaded from %1.").arg(empty.path())),
+                 qPrintable(noPlugin.err));
         QVERIFY(processesMentioning(m_fixture.program()).isEmpty());
     }
 

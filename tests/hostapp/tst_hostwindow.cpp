@@ -1,0 +1,430 @@
+// korvan-host's window as a person debugs in it, with the plug-in loaded:
+// the source at the current line, watch items opened by mouse and keyboard
+// and kept open across steps, status texts for the program's exit and for
+// refused commands, stepping by instruction, the reverse front end on the
+// demo, and a debugger log that takes large output.
+
+#include "hostfixture.h"
+
+#include <coreplugin/actionmanager.h>
+#include <coreplugin/editormanager.h>
+#include <coreplugin/icore.h>
+#include <coreplugin/idocument.h>
+#include <coreplugin/ieditor.h>
+#include <debugger/gdbengine.h>
+#include <debugger/stackhandler.h>
+#include <debugger/watchhandler.h>
+#include <protocol/gdbmi.h>
+#include <texteditor/textmark.h>
+#include <texteditor/texteditor.h>
+#include <hostlog.h>
+#include <hostwindow.h>
+#include <pluginmanager.h>
+
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTextBlock>
+#include <QToolButton>
+#include <QTreeView>
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+
+using namespace Debugger::Internal;
+
+namespace {
+QAction *commandAction(const char *id)
+{
+    Core::Command *command = Core::ActionManager::command(id);
+    return command ? command->action() : nullptr;
+}
+} // namespace
+
+class TestHostWindow : public QObject
+{
+    Q_OBJECT
+
+    HostFixture m_fixture;
+    QTemporaryDir m_config;
+    std::unique_ptr<Host::HostWindow> m_window;
+    QPointer<GdbEngine> m_engine;
+    QStringList m_sent;
+
+    void openWindow()
+    {
+        closeWindow();
+        m_window.reset(new Host::HostWindow);
+        m_window->loadPlugins(KORVAN_PLUGIN_DIR);
+        QVERIFY2(m_window->pluginManager()->errors().isEmpty(),
+                 qPrintable(m_window->pluginManager()->errors().join('\n')));
+        m_window->delayedInitialize();
+        m_window->show();
+        QTest::qWait(50); // the plug-ins' reactions to the start-up settings save
+    }
+
+    void closeWindow()
+    {
+        if (m_window)
+            m_window->shutdown();
+        m_window.reset();
+        QCoreApplication::processEvents();
+    }
+
+    void startSession(const QString &program, const QStringList &breakpoints, const QString &gdb = QStringLiteral("gdb"))
+    {
+        DebuggerRunParameters parameters;
+        parameters.debuggerCommand = gdb;
+        parameters.executable = program;
+        parameters.breakpoints = breakpoints;
+        m_sent.clear();
+        m_engine = m_window->startDebugging(parameters);
+        QVERIFY(m_engine);
+        connect(m_engine.data(), &DebuggerEngine::logMessage, this, [this](const QString &line) {
+            if (line.startsWith(QLatin1Char('>')))
+                m_sent << line.mid(1);
+        });
+        QSignalSpy frames(m_engine.data(), &DebuggerEngine::stackFrameCompleted);
+        QVERIFY(frames.wait(60000));
+        QCOMPARE(m_engine->state(), int(InferiorStopOk));
+    }
+
+    // Runs the trigger and waits for the stop it causes, locals included.
+    bool waitForStop(const std::function<void()> &trigger)
+    {
+        QSignalSpy frames(m_engine.data(), &DebuggerEngine::stackFrameCompleted);
+        trigger();
+        QElapsedTimer timer;
+        timer.start();
+        while ((frames.isEmpty() || m_engine->state() != InferiorStopOk) && timer.elapsed() < 60000)
+            QTest::qWait(20);
+        QTest::qWait(20); // the window's own reactions to the update
+        return !frames.isEmpty() && m_engine->state() == InferiorStopOk;
+    }
+
+    GdbMi answer(const QByteArray &command)
+    {
+        auto result = std::make_shared<GdbMi>();
+        auto done = std::make_shared<bool>(false);
+        DebuggerCommand mi(command);
+        mi.callback = [result, done](const DebuggerResponse &response) {
+            *result = response.data;
+            *done = true;
+        };
+        m_engine->runCommand(mi);
+        QElapsedTimer timer;
+        timer.start();
+        while (!*done && timer.elapsed() < 30000)
+            QTest::qWait(10);
+        return *result;
+    }
+
+    // The file and line the editor area shows, and where the location mark stands.
+    struct Shown
+    {
+        QString file;
+        int cursorLine = 0;
+        int markLine = 0;
+    };
+    Shown shown() const
+    {
+        Shown s;
+        Core::IEditor *editor = Core::EditorManager::currentEditor();
+        if (editor && m_window->editorArea()->currentWidget() == editor->widget()) {
+            s.file = editor->document()->filePath();
+            s.cursorLine = editor->currentLine();
+        }
+        if (TextEditor::TextMark *mark = m_window->locationMark()) {
+            // Shown in the open document, not only made.
+            auto document = qobject_cast<TextEditor::TextDocument *>(editor ? editor->document() : nullptr);
+            if (document && document->marks().contains(mark) && mark->fileName() == s.file)
+                s.markLine = mark->lineNumber();
+        }
+        return s;
+    }
+
+    QModelIndex watchIndex(const QString &iname) const
+    {
+        QAbstractItemModel *model = m_window->watchView()->model();
+        const QModelIndexList hits =
+            model->match(model->index(0, 0), LocalsINameRole, iname, 1, Qt::MatchExactly | Qt::MatchRecursive);
+        return hits.isEmpty() ? QModelIndex() : hits.first();
+    }
+
+    // Keeps the view's grab when KORVAN_SCREENSHOT_DIR names a folder.
+    void keepScreenshot(const QString &name)
+    {
+        const QString folder = qEnvironmentVariable("KORVAN_SCREENSHOT_DIR");
+        if (!folder.isEmpty())
+            QVERIFY(m_window->grab().save(folder + QLatin1Char('/') + name));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QString error;
+        QVERIFY2(m_fixture.prepare(&error), qPrintable(error));
+        QVERIFY(m_config.isValid());
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_config.filePath(QStringLiteral("config")));
+        Core::ICore::setSettingsFile(m_config.filePath(QStringLiteral("host.ini")));
+        qunsetenv("QTC_DEBUGGER_PATH");
+    }
+
+    void theSourceFollowsTheCurrentLine()
+    {
+        openWindow();
+        const int call = HostFixture::lineOf(QStringLiteral("call twice"));
+        startSession(m_fixture.program(), {QStringLiteral("hostprogram.cpp:%1").arg(call)});
+        QTRY_COMPARE(shown().markLine, call);
+        QCOMPARE(shown().file, HostFixture::source());
+        QCOMPARE(shown().cursorLine, call);
+        // One row of tool buttons above the views.
+        auto toolBar = m_window->debuggerWindow()->findChild<QWidget *>(QStringLiteral("DebuggerToolBar"));
+        QVERIFY(toolBar);
+        const int buttonHeight = toolBar->findChild<QToolButton *>()->sizeHint().height();
+        QVERIFY2(toolBar->height() <= 2 * buttonHeight, qPrintable(QString::number(toolBar->height())));
+        QVERIFY(m_window->editorArea()->height() > m_window->height() / 3);
+
+        const int inside = HostFixture::lineOf(QStringLiteral("inside twice"));
+        QVERIFY(waitForStop([] { commandAction("Debugger.StepLine")->trigger(); }));
+        QCOMPARE(shown().markLine, inside);
+        QCOMPARE(shown().cursorLine, inside);
+        QVERIFY(waitForStop([] { commandAction("Debugger.StepOut")->trigger(); }));
+        QCOMPARE(m_engine->stackHandler()->currentFrame().function, QStringLiteral("main"));
+        QCOMPARE(shown().markLine, m_engine->stackHandler()->currentFrame().line);
+        const int after = HostFixture::lineOf(QStringLiteral("after twice"));
+        QVERIFY(waitForStop([] { commandAction("Debugger.NextLine")->trigger(); }));
+        QCOMPARE(shown().markLine, after);
+        QCOMPARE(shown().cursorLine, after);
+        // Another frame of the stack shows its own line.
+        QVERIFY(waitForStop([] { commandAction("Debugger.StepLine")->trigger(); }));
+        const int frames = m_engine->stackHandler()->stackSize();
+        QVERIFY(frames > 1);
+        m_engine->activateFrame(frames - 1);
+        QTRY_COMPARE(shown().markLine, after);
+        QCOMPARE(m_engine->stackHandler()->currentFrame().function, QStringLiteral("main"));
+    }
+
+    void watchItemsOpenByClickAndKeyAndStayOpenAcrossSteps()
+    {
+        openWindow();
+        startSession(m_fixture.program(), {QStringLiteral("hostprogram.cpp:%1").arg(HostFixture::lineOf(QStringLiteral("call twice")))});
+        QTreeView *view = m_window->watchView();
+        QAbstractItemModel *model = view->model();
+        QModelIndex numbers = watchIndex(QStringLiteral("local.numbers"));
+        QModelIndex word = watchIndex(QStringLiteral("local.word"));
+        QVERIFY(numbers.isValid() && word.isValid());
+        // Expandable before anything is fetched.
+        QCOMPARE(model->rowCount(numbers), 0);
+        QVERIFY(model->hasChildren(numbers));
+        QVERIFY(model->hasChildren(word));
+        QVERIFY(!model->hasChildren(watchIndex(QStringLiteral("local.counter"))));
+
+        // A click on the arrow.
+        view->scrollTo(numbers);
+        const QRect rect = view->visualRect(numbers);
+        const QPoint arrow(rect.left() - view->indentation() / 2, rect.center().y());
+        QSignalSpy frames(m_engine.data(), &DebuggerEngine::stackFrameCompleted);
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, arrow);
+        QVERIFY(frames.wait(30000));
+        QTest::qWait(20);
+        numbers = watchIndex(QStringLiteral("local.numbers"));
+        QVERIFY(view->isExpanded(numbers));
+        QVERIFY(model->rowCount(numbers) > 0);
+
+        // The Right key on the current item.
+        word = watchIndex(QStringLiteral("local.word"));
+        view->setFocus();
+        view->setCurrentIndex(word);
+        frames.clear();
+        QTest::keyClick(view, Qt::Key_Right);
+        QVERIFY(frames.wait(30000));
+        QTest::qWait(20);
+        word = watchIndex(QStringLiteral("local.word"));
+        QVERIFY(view->isExpanded(word));
+        QVERIFY(model->rowCount(word) > 0);
+        QVERIFY(view->isExpanded(watchIndex(QStringLiteral("local.numbers"))));
+
+        // A step fetches everything anew; what was open is open again.
+        QVERIFY(waitForStop([] { commandAction("Debugger.NextLine")->trigger(); }));
+        for (const char *iname : {"local.numbers", "local.word"}) {
+            const QModelIndex index = watchIndex(QLatin1String(iname));
+            QVERIFY2(index.isValid() && view->isExpanded(index), iname);
+            QVERIFY(model->rowCount(index) > 0);
+        }
+        // What the user closes stays closed.
+        view->collapse(watchIndex(QStringLiteral("local.word")));
+        QVERIFY(waitForStop([] { commandAction("Debugger.NextLine")->trigger(); }));
+        QVERIFY(!view->isExpanded(watchIndex(QStringLiteral("local.word"))));
+        QVERIFY(view->isExpanded(watchIndex(QStringLiteral("local.numbers"))));
+    }
+
+    void exitAndRefusedCommandsShowInTheStatusBar()
+    {
+        openWindow();
+        startSession(m_fixture.program(), {});
+        QStatusBar *status = m_window->statusBar();
+        // GDB refuses to finish main: the window is stopped again, not "running".
+        QVERIFY(waitForStop([] { commandAction("Debugger.StepOut")->trigger(); }));
+        QCOMPARE(status->currentMessage(),
+                 QStringLiteral("The program could not be continued: \"finish\" not meaningful in the outermost frame."));
+        QVERIFY(commandAction("Debugger.Continue")->isEnabled());
+        QVERIFY(commandAction("Debugger.NextLine")->isEnabled());
+        QVERIFY(!commandAction("Debugger.Interrupt")->isEnabled());
+        QTRY_VERIFY(m_window->locationMark());
+
+        QSignalSpy exited(m_engine.data(), &GdbEngine::inferiorExited);
+        commandAction("Debugger.Continue")->trigger();
+        QVERIFY(exited.wait(60000));
+        QCOMPARE(status->currentMessage(), QStringLiteral("The program exited with code 3."));
+        // Nothing of the last stop is left to mislead.
+        QCOMPARE(m_window->watchView()->model()->rowCount(watchIndex(QStringLiteral("local"))), 0);
+        QVERIFY(!m_window->locationMark());
+        QVERIFY(!commandAction("Debugger.NextLine")->isEnabled());
+    }
+
+    void instructionModeStepsOneInstruction()
+    {
+        openWindow();
+        const int call = HostFixture::lineOf(QStringLiteral("call twice"));
+        startSession(m_fixture.program(), {QStringLiteral("hostprogram.cpp:%1").arg(call)});
+        commandAction("Debugger.OperateByInstruction")->setChecked(true);
+        for (const char *id : {"Debugger.NextLine", "Debugger.StepLine"}) {
+            const quint64 pc = m_engine->stackHandler()->currentFrame().address;
+            const GdbMi code = answer("-data-disassemble -s " + QByteArray::number(pc) + " -e "
+                                      + QByteArray::number(pc + 32) + " -- 0");
+            const GdbMi &instructions = code["asm_insns"];
+            QVERIFY(instructions.childCount() >= 2);
+            QCOMPARE(instructions.childAt(0)["address"].toAddress(), pc);
+            const quint64 next = instructions.childAt(1)["address"].toAddress();
+            QVERIFY(waitForStop([id] { commandAction(id)->trigger(); }));
+            QCOMPARE(m_engine->stackHandler()->currentFrame().address, next);
+            QCOMPARE(m_engine->stackHandler()->currentFrame().line, call); // still in the same line
+        }
+        QCOMPARE(m_sent.filter(QStringLiteral("-exec-next-instruction")).size(), 1);
+        QCOMPARE(m_sent.filter(QStringLiteral("-exec-step-instruction")).size(), 1);
+        // Lines again once unchecked.
+        commandAction("Debugger.OperateByInstruction")->setChecked(false);
+        QVERIFY(waitForStop([] { commandAction("Debugger.NextLine")->trigger(); }));
+        QCOMPARE(m_engine->stackHandler()->currentFrame().line, HostFixture::lineOf(QStringLiteral("after twice")));
+        commandAction("Debugger.OperateByInstruction")->setChecked(false);
+    }
+
+    void theReverseFrontEndFollowsTheDemo()
+    {
+        const QString demoSource = QStringLiteral(KORVAN_SOURCE_ROOT "/host/app/demo/demo.cpp");
+        const int printfLine = HostFixture::lineOf(demoSource, QStringLiteral("korvan-host stops here"));
+        qputenv("QTC_DEBUGGER_PATH", UNDODB_GDB);
+        openWindow();
+        qunsetenv("QTC_DEBUGGER_PATH");
+        startSession(QStringLiteral(KORVAN_DEMO_PROGRAM), {QStringLiteral("demo.cpp:%1").arg(printfLine)},
+                     QStringLiteral(UNDODB_GDB));
+        QAction *reverseStepOver = commandAction("Korvan.Debugger.ReverseStepOver");
+        QVERIFY(reverseStepOver);
+        const auto line = [this] { return m_engine->stackHandler()->currentFrame().line; };
+
+        // Over printf and its vector-free string functions, back, and over again.
+        QVERIFY(waitForStop([] { commandAction("Debugger.NextLine")->trigger(); }));
+        QCOMPARE(line(), printfLine + 1);
+        QVERIFY2(!m_window->statusBar()->currentMessage().contains(QLatin1String("Process record")),
+                 qPrintable(m_window->statusBar()->currentMessage()));
+        QVERIFY(waitForStop([reverseStepOver] { reverseStepOver->trigger(); }));
+        QCOMPARE(line(), printfLine);
+        QTRY_COMPARE(shown().markLine, printfLine);
+        QVERIFY(waitForStop([] { commandAction("Debugger.NextLine")->trigger(); }));
+        QCOMPARE(line(), printfLine + 1);
+        QVERIFY(waitForStop([] { commandAction("Debugger.NextLine")->trigger(); }));
+        QCOMPARE(line(), printfLine + 2);
+        QVERIFY(commandAction("Debugger.Continue")->isEnabled());
+        QVERIFY(reverseStepOver->isEnabled());
+        // The C library's tunables reach the program, not GDB.
+        const auto environment = [](qint64 pid) {
+            QFile file(QStringLiteral("/proc/%1/environ").arg(pid));
+            return file.open(QIODevice::ReadOnly) ? file.readAll().split('\0') : QList<QByteArray>();
+        };
+        const QByteArray own = qgetenv("GLIBC_TUNABLES");
+        const QByteArray tunables = "GLIBC_TUNABLES=" + own + (own.isEmpty() ? "" : ":")
+                                    + "glibc.cpu.hwcaps=-AVX,-AVX2,-AVX512F,-AVX512VL,-AVX512BW";
+        QVERIFY(environment(m_engine->inferiorProcessId()).contains(tunables));
+        const QList<QByteArray> gdb = environment(m_engine->gdbProcessId());
+        QVERIFY(!gdb.isEmpty());
+        QVERIFY(!gdb.contains(tunables));
+        closeWindow();
+    }
+
+    void theDemoWithItsPrinters()
+    {
+        // A user of the demo: the built-in models, the source, an open
+        // container in the watch view and the log.
+        const QString document =
+            QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Korvan"),
+                      QStringLiteral("Debugger/PrettyPrinters"))
+                .fileName();
+        QVERIFY(QDir().mkpath(QFileInfo(document).absolutePath()));
+        QFile::remove(document);
+        QVERIFY(QFile::copy(QStringLiteral(KORVAN_SOURCE_ROOT "/resources/PrettyPrinters.conf"), document));
+        openWindow();
+        const QString demoSource = QStringLiteral(KORVAN_SOURCE_ROOT "/host/app/demo/demo.cpp");
+        const int printfLine = HostFixture::lineOf(demoSource, QStringLiteral("korvan-host stops here"));
+        startSession(QStringLiteral(KORVAN_DEMO_PROGRAM), {QStringLiteral("demo.cpp:%1").arg(printfLine)});
+        QTRY_COMPARE(shown().markLine, printfLine);
+        QTreeView *view = m_window->watchView();
+        const QModelIndex colours = watchIndex(QStringLiteral("local.colours"));
+        QVERIFY(colours.isValid());
+        QCOMPARE(colours.sibling(colours.row(), 1).data().toString(), QStringLiteral("<3 items>"));
+        QSignalSpy frames(m_engine.data(), &DebuggerEngine::stackFrameCompleted);
+        view->expand(colours);
+        QVERIFY(frames.wait(30000));
+        QTest::qWait(50);
+        const QModelIndex first = watchIndex(QStringLiteral("local.colours.0"));
+        QVERIFY(first.isValid() && view->isExpanded(watchIndex(QStringLiteral("local.colours"))));
+        QCOMPARE(first.sibling(first.row(), 1).data().toString(), QStringLiteral("\"red\""));
+        m_window->resize(1400, 900);
+        QTest::qWait(50);
+        QVERIFY(!m_window->log()->toPlainText().isEmpty());
+        keepScreenshot(QStringLiteral("demo-stopped.png"));
+        QVERIFY(waitForStop([] { commandAction("Debugger.NextLine")->trigger(); }));
+        QVERIFY(view->isExpanded(watchIndex(QStringLiteral("local.colours"))));
+        keepScreenshot(QStringLiteral("demo-after-step.png"));
+        closeWindow();
+        QFile::remove(document);
+    }
+
+    void theLogTakesLargeOutputInOneAppendPerTurn()
+    {
+        QPlainTextEdit view;
+        Host::HostLog log(&view, 1000);
+        QSignalSpy changes(&view, &QPlainTextEdit::textChanged);
+        for (int i = 0; i < 50000; ++i)
+            log.append(QStringLiteral("line %1").arg(i));
+        QCOMPARE(changes.count(), 0); // nothing done per line
+        QCoreApplication::processEvents();
+        QCOMPARE(changes.count(), 1);
+        QCOMPARE(view.blockCount(), 1000);
+        QCOMPARE(view.document()->lastBlock().text(), QStringLiteral("line 49999"));
+        QCOMPARE(view.document()->firstBlock().text(), QStringLiteral("line 49000"));
+        // Later turns add to what is there, still bounded.
+        log.append(QStringLiteral("one\ntwo"));
+        log.flush();
+        const int afterFlush = changes.count();
+        QVERIFY(afterFlush > 1);
+        QCOMPARE(view.blockCount(), 1000);
+        QCOMPARE(view.document()->lastBlock().text(), QStringLiteral("two"));
+        QCOMPARE(view.document()->lastBlock().previous().text(), QStringLiteral("one"));
+        QCoreApplication::processEvents();
+        QCOMPARE(changes.count(), afterFlush); // the flush took what was queued
+    }
+
+    void cleanupTestCase()
+    {
+        closeWindow();
+        Core::ICore::setSettingsFile(QString());
+    }
+};
+
+QTEST_MAIN(TestHostWindow)
+#include "tst_hostwindow.moc"
