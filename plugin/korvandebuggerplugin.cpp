@@ -1,4 +1,6 @@
 #include "korvandebuggerplugin.h"
+
+#include "netlist/windows/korvandebuggergrapheditor.h"
 #include "privateblock.h"
 #include "reverse.h"
 
@@ -385,6 +387,9 @@ void KorvanDebuggerPlugin::startEditParameters()
 
 void KorvanDebuggerPlugin::resetGraphDefinition()
 {
+    // Addresses and contents of the built modules are stale once the
+    // program moves.
+    KorvanDebuggerGraphEditor::clearAllDB();
     // The stack analysis waits for the next argument query of the stack view.
     if (m_stackAnalysisAction)
         m_stackAnalysisAction->setEnabled(false);

@@ -78,6 +78,9 @@ bool Inspector::fetchMore(const QModelIndex &index)
         if (GraphEngine::verboseTrace)
             GraphEngine::logWarning(tr("Inspector: Prepare to Fetch More for %1").arg(index.data().toString()));
         auto model = const_cast<QAbstractItemModel *>(index.model());
+        // Nothing to fetch means no answer: a wait for one would never end.
+        if (!model->canFetchMore(index))
+            return false;
         if (auto watchModel = qobject_cast<WatchModel *>(model))
             connect(watchModel, &WatchModel::updateFinished, this, &Inspector::dataReady);
         m_pending = true;

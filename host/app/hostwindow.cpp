@@ -9,6 +9,7 @@
 #include <coreplugin/ieditor.h>
 #include <coreplugin/icore.h>
 #include <coreplugin/ioptionspage.h>
+#include <coreplugin/progressmanager/progressmanager.h>
 #include <debugger/debuggercore.h>
 #include <debugger/gdbengine.h>
 #include <debugger/stackhandler.h>
@@ -158,6 +159,10 @@ HostWindow::HostWindow(QWidget *parent)
     Core::ActionManager::createMenu("ProjectExplorer.Menu.Debug", debugMenu);
     QMenu *toolsMenu = menuBar()->addMenu(tr("&Tools"));
     toolsMenu->addAction(tr("&Options..."), this, [] { Core::ICore::showOptionsDialog(QByteArray()); });
+    // Plug-ins list their free-standing windows under Window > Views.
+    QMenu *windowMenu = menuBar()->addMenu(tr("&Window"));
+    Core::ActionManager::createMenu("QtCreator.Menu.Window.Views", windowMenu->addMenu(tr("&Views")));
+    statusBar()->addPermanentWidget(Core::ProgressManager::statusBarWidget());
 
     createCommands();
     for (const HostCommand &command : hostCommands) {
@@ -261,7 +266,7 @@ void HostWindow::updateCommands()
     for (const char *id : {"Debugger.Continue", "Debugger.NextLine", "Debugger.StepLine", "Debugger.StepOut"})
         enable(id, stopped);
     enable("Debugger.Interrupt", state == InferiorRunOk);
-    enable("Debugger.Stop", m_engine && state > DebuggerNotReady && state < EngineShutdownRequested);
+    enable("Debugger.Stop", m_engine && state > DebuggerNotReady && state < InferiorShutdownRequested);
     enable("Debugger.Reset", !m_engine.isNull());
 }
 

@@ -33,16 +33,17 @@ void ActionContainer::insertAction(QAction *before, QAction *action)
         m_menu->insertAction(before, action);
 }
 
-void ActionContainer::addAction(Command *command)
+void ActionContainer::addAction(Command *command, Id group)
 {
+    Q_UNUSED(group)
     if (m_menu && command && command->action())
         m_menu->addAction(command->action());
 }
 
-void ActionContainer::addSeparator()
+QAction *ActionContainer::addSeparator(Id group)
 {
-    if (m_menu)
-        m_menu->addSeparator();
+    Q_UNUSED(group)
+    return m_menu ? m_menu->addSeparator() : nullptr;
 }
 
 ActionManager *ActionManager::instance()
@@ -75,6 +76,11 @@ void ActionManager::unregisterAction(QAction *action, Id id)
     if (!command || command->action() != action)
         return;
     manager->m_commands.remove(id.name());
+    // An unregistered command leaves the menus it was added to.
+    for (const QPointer<ActionContainer> &container : qAsConst(manager->m_containers)) {
+        if (container && container->menu())
+            container->menu()->removeAction(action);
+    }
     delete command;
     emit manager->commandListChanged();
 }

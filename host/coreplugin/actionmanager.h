@@ -71,8 +71,11 @@ public:
     QMenu *menu() const { return m_menu; }
 
     void insertAction(QAction *before, QAction *action);
-    void addAction(Command *command);
-    void addSeparator();
+    // Groups order a menu's entries in the IDE; here every group is the
+    // end of the menu, so entries show in the order they were added.
+    void addAction(Command *command, Id group = Id());
+    // A separator at the end of the menu (the group is accepted, as above).
+    QAction *addSeparator(Id group = Id());
 
 private:
     Id m_id;

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QVariant>
 
 namespace Core {
 
@@ -12,6 +13,9 @@ public:
     Id() = default;
     Id(const char *name) : m_name(name) {}
     explicit Id(const QByteArray &name) : m_name(name) {}
+
+    // The id a setting's text names (a stored id read back).
+    static Id fromSetting(const QVariant &setting) { return Id(setting.toString().toUtf8()); }
 
     QByteArray name() const { return m_name; }
     QString toString() const { return QString::fromLatin1(m_name); }

@@ -25,9 +25,15 @@ enum DebuggerState {
     InferiorStopOk = 14,
     InferiorStopFailed = 15,
     InferiorExitOk = 16,
-    EngineShutdownRequested = 17,
-    EngineShutdownOk = 18,
-    DebuggerFinished = 19,
+    // The end of a session: the program is taken down (17 to 19), then GDB
+    // (20 to 22); 23 when all is over.
+    InferiorShutdownRequested = 17,
+    InferiorShutdownFailed = 18,
+    InferiorShutdownOk = 19,
+    EngineShutdownRequested = 20,
+    EngineShutdownFailed = 21,
+    EngineShutdownOk = 22,
+    DebuggerFinished = 23,
 };
 
 const char *stateName(int state);

@@ -14,7 +14,8 @@ const char *stateName(int state)
         "InferiorSetupRequested", "InferiorSetupFailed", "InferiorSetupOk", "EngineRunRequested",
         "EngineRunFailed", "InferiorUnrunnable", "InferiorRunRequested", "InferiorRunOk",
         "InferiorRunFailed", "InferiorStopRequested", "InferiorStopOk", "InferiorStopFailed",
-        "InferiorExitOk", "EngineShutdownRequested", "EngineShutdownOk", "DebuggerFinished"};
+        "InferiorExitOk", "InferiorShutdownRequested", "InferiorShutdownFailed", "InferiorShutdownOk",
+        "EngineShutdownRequested", "EngineShutdownFailed", "EngineShutdownOk", "DebuggerFinished"};
     return state >= 0 && state <= DebuggerFinished ? names[state] : "UnknownState";
 }
 

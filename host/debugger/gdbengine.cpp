@@ -64,11 +64,17 @@ GdbEngine::GdbEngine(const DebuggerRunParameters &parameters, QObject *parent)
         m_pending.clear();
         if (m_shuttingDown)
             return; // shutdown() takes it from here
-        if (state() < EngineShutdownRequested)
+        if (state() < InferiorShutdownRequested) {
             fail(tr("GDB ended unexpectedly (exit code %1).").arg(m_gdb.exitCode()));
+            setState(EngineShutdownFailed);
+        }
         setState(DebuggerFinished);
     });
     connect(watchHandler()->model(), &WatchModel::fetchRequested, this, [this] {
+        if (state() == InferiorStopOk)
+            reloadLocals();
+    });
+    connect(watchHandler(), &WatchHandler::watchersChanged, this, [this] {
         if (state() == InferiorStopOk)
             reloadLocals();
     });
@@ -242,16 +248,23 @@ void GdbEngine::shutdown(int timeoutMs)
     if (m_shuttingDown)
         return;
     m_shuttingDown = true;
-    setState(EngineShutdownRequested);
-    // With mi-async GDB takes the exit while the program runs; it kills the
-    // program it started.
+    // GDB's exit takes the program it started down with it: the program's
+    // shutdown is reported first, then GDB's.
+    const bool inferiorLive = state() >= InferiorRunRequested && state() < InferiorExitOk;
+    if (inferiorLive)
+        setState(InferiorShutdownRequested);
+    // With mi-async GDB takes the exit while the program runs.
     m_gdb.write("-gdb-exit\n");
-    if (!m_gdb.waitForFinished(timeoutMs)) {
+    const bool exited = m_gdb.waitForFinished(timeoutMs);
+    if (!exited) {
         m_gdb.kill();
         m_gdb.waitForFinished(timeoutMs);
     }
     m_pending.clear();
-    setState(EngineShutdownOk);
+    if (inferiorLive)
+        setState(InferiorShutdownOk);
+    setState(EngineShutdownRequested);
+    setState(exited ? EngineShutdownOk : EngineShutdownFailed);
     setState(DebuggerFinished);
 }
 
@@ -486,7 +499,11 @@ void GdbEngine::reloadLocals()
             watchers.append(QJsonObject{{QStringLiteral("iname"), QString(QStringLiteral("local.") + name)},
                                         {QStringLiteral("expression"), name}});
         }
+        // The user's watched expressions ("watch.N") come with every update.
         DebuggerCommand fetch = makeCommand("fetchVariable", PythonCommand | InUpdateLocals | Discardable);
+        watchHandler()->appendWatchersAndTooltipRequests(&fetch);
+        for (const QJsonValue &watcher : fetch.args.toObject().value(QLatin1String("watchers")).toArray())
+            watchers.append(watcher);
         fetch.arg("watchers", QJsonValue(watchers));
         QJsonArray expanded;
         for (const QString &iname : watchHandler()->expandedINames())

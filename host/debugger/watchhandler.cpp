@@ -145,8 +145,11 @@ void WatchHandler::insertItem(QStandardItem *parent, const GdbMi &item)
         if (hasAddress)
             cell->setData(address, LocalsAddressRole);
     }
-    if (iname.startsWith(QLatin1String("watch.")))
+    if (iname.startsWith(QLatin1String("watch."))) {
         row.first()->setData(expression, LocalsRawExpressionRole);
+        if (parent == m_model->rootItem(iname) && m_watcherNames.contains(expression))
+            row.first()->setText(m_watcherNames.value(expression));
+    }
     row.first()->setData(item["numchild"].data().toInt(), NumChildRole);
     if (item["error"].data() == "1")
         row.at(1)->setForeground(Qt::red);
@@ -185,9 +188,31 @@ void WatchHandler::appendWatchersAndTooltipRequests(DebuggerCommand *command) co
 
 void WatchHandler::watchExpression(const QString &expression, const QString &name)
 {
-    Q_UNUSED(name)
-    if (!expression.isEmpty() && !m_watchers.contains(expression))
+    if (expression.isEmpty())
+        return;
+    if (!name.isEmpty())
+        m_watcherNames.insert(expression, name);
+    if (!m_watchers.contains(expression))
         m_watchers.append(expression);
+    emit watchersChanged();
+}
+
+void WatchHandler::removeItemByIName(const QString &iname)
+{
+    const QModelIndex index = m_model->indexForIName(iname);
+    if (!index.isValid() || !index.parent().isValid())
+        return; // the roots stay
+    m_expanded.remove(iname);
+    if (iname.startsWith(QLatin1String("watch.")) && index.parent().data(LocalsINameRole).toString() == QLatin1String("watch")) {
+        const QString expression = index.data(LocalsExpressionRole).toString();
+        m_watchers.removeAll(expression);
+        m_watcherNames.remove(expression);
+        // Watched expressions are numbered by position: the later ones move up.
+        m_model->removeRows(0, m_model->rowCount(index.parent()), index.parent());
+        emit watchersChanged();
+        return;
+    }
+    m_model->removeRow(index.row(), index.parent());
 }
 
 void WatchHandler::setExpanded(const QString &iname, bool expanded)

@@ -5,6 +5,7 @@
 // (Inspector) and "watch" (Expressions); an item's iname is its parent's
 // iname followed by "." and its own component.
 
+#include <QHash>
 #include <QSet>
 #include <QStandardItemModel>
 #include <QStringList>
@@ -40,6 +41,9 @@ signals:
 class WatchHandler : public QObject
 {
     Q_OBJECT
+signals:
+    void watchersChanged();
+
 public:
     explicit WatchHandler(QObject *parent = nullptr);
 
@@ -58,9 +62,13 @@ public:
 
     void appendFormatRequests(DebuggerCommand *command) const;
     void appendWatchersAndTooltipRequests(DebuggerCommand *command) const;
-    // Adds a watched expression; its item appears at the next update.
+    // Adds a watched expression, shown under the name when one is given;
+    // a stopped engine updates the view at once (watchersChanged()).
     void watchExpression(const QString &expression, const QString &name = QString());
     QStringList watchedExpressions() const { return m_watchers; }
+    // Takes the item of that iname (and its children) out of the model; a
+    // watched expression ("watch.N") is no longer watched.
+    void removeItemByIName(const QString &iname);
 
     QSet<QString> expandedINames() const { return m_expanded; }
     void setExpanded(const QString &iname, bool expanded);
@@ -71,6 +79,7 @@ private:
     WatchModel *m_model;
     QStringList m_dumperTypes;
     QStringList m_watchers;
+    QHash<QString, QString> m_watcherNames; // expression -> name shown
     QSet<QString> m_expanded;
 };
 

@@ -3,7 +3,21 @@
 #include <coreplugin/icore.h>
 #include "common/unexpecteddialogs.h"
 
+#include <coreplugin/actionmanager.h>
+#include <coreplugin/progressmanager/progressmanager.h>
+#include <debugger/debuggerconstants.h>
+#include <debugger/watchhandler.h>
 #include <dialogs/dialogs.h>
+#include <protocol/debuggercommand.h>
+#include <protocol/gdbmi.h>
+
+#include <QAction>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QMenu>
+#include <QPointer>
+#include <QProgressBar>
+#include <QToolButton>
 
 #include <QSignalSpy>
 #include <QtTest>
@@ -74,6 +88,131 @@ private slots:
         QVERIFY(Core::ICore::showOptionsDialog("ZZ.Page"));
         QCOMPARE(requested.count(), 1);
         QCOMPARE(Core::ICore::lastOptionsPageRequested(), QByteArray("ZZ.Page"));
+    }
+
+    void progressTasksShowInTheStatusBarWidgetUntilTheyEnd()
+    {
+        QWidget *view = Core::ProgressManager::statusBarWidget();
+        QCOMPARE(Core::ProgressManager::statusBarWidget(), view);
+        QFutureInterface<void> work;
+        work.setProgressRange(0, 10);
+        QSignalSpy started(Core::ProgressManager::instance(), &Core::ProgressManager::taskStarted);
+        QPointer<Core::FutureProgress> task =
+            Core::ProgressManager::addTask(work.future(), QStringLiteral("Working"), "Test.Task");
+        QCOMPARE(started.count(), 1);
+        QCOMPARE(task->parentWidget(), view);
+        QCOMPARE(task->title(), QStringLiteral("Working"));
+        QCOMPARE(task->maximum(), 10);
+        QVERIFY(Core::ProgressManager::tasks().contains(task));
+        work.reportStarted();
+        work.setProgressValue(4);
+        QTRY_COMPARE(task->value(), 4);
+        // The user's cancel button: the future is cancelled and told.
+        QSignalSpy canceled(task.data(), &Core::FutureProgress::canceled);
+        task->findChild<QToolButton *>()->click();
+        QCOMPARE(canceled.count(), 1);
+        QVERIFY(work.future().isCanceled());
+        QSignalSpy allFinished(Core::ProgressManager::instance(), &Core::ProgressManager::allTasksFinished);
+        work.reportFinished();
+        QTRY_VERIFY(!task);
+        QCOMPARE(allFinished.count(), 1);
+        QVERIFY(Core::ProgressManager::tasks().isEmpty());
+
+        // A task that ends reaches its maximum; one kept on finish stays
+        // until the user closes it.
+        QFutureInterface<void> kept;
+        kept.setProgressRange(0, 3);
+        kept.reportStarted();
+        QPointer<Core::FutureProgress> keptTask = Core::ProgressManager::addTask(
+            kept.future(), QStringLiteral("Kept"), "Test.Task", Core::ProgressManager::KeepOnFinish);
+        QCOMPARE(keptTask->keepOnFinish(), Core::FutureProgress::KeepOnFinishTillUserInteraction);
+        kept.reportFinished();
+        QTRY_VERIFY(keptTask->isFinished());
+        QCOMPARE(keptTask->value(), 3);
+        QVERIFY(!keptTask->isCanceled());
+        QTest::qWait(700);
+        QVERIFY(keptTask);
+        keptTask->cancel();
+        QTRY_VERIFY(!keptTask);
+    }
+
+    void watchedExpressionsAreNamedUpdatedAndRemovedByIName()
+    {
+        using namespace Debugger::Internal;
+        WatchHandler handler;
+        QSignalSpy changed(&handler, &WatchHandler::watchersChanged);
+        handler.watchExpression(QStringLiteral("(Gate *) 0x1234"), QStringLiteral("and1"));
+        handler.watchExpression(QString());
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(handler.watchedExpressions(), QStringList{QStringLiteral("(Gate *) 0x1234")});
+        DebuggerCommand command("fetchVariable");
+        handler.appendWatchersAndTooltipRequests(&command);
+        const QJsonObject watcher = command.args.toObject().value("watchers").toArray().first().toObject();
+        QCOMPARE(watcher.value("iname").toString(), QStringLiteral("watch.0"));
+        QCOMPARE(QByteArray::fromHex(watcher.value("exp").toString().toLatin1()), QByteArray("(Gate *) 0x1234"));
+
+        // The dumper's answer: the item shows under the given name.
+        GdbMi answer;
+        answer.fromStringMultiple("data=[{iname=\"watch.0\",name=\"(Gate *) 0x1234\",exp=\"(Gate *) 0x1234\","
+                                  "value=\"and1\",type=\"Gate *\",numchild=\"1\",children=[{iname=\"watch.0.x\","
+                                  "name=\"x\",value=\"1\",type=\"int\",numchild=\"0\"}]},"
+                                  "{iname=\"inspect.3\",name=\"e\",exp=\"e\",value=\"2\",type=\"int\",numchild=\"0\"}]");
+        handler.insertItems(answer["data"], false);
+        WatchModel *model = handler.model();
+        const QModelIndex watched = model->indexForIName(QStringLiteral("watch.0"));
+        QVERIFY(watched.isValid());
+        QCOMPARE(watched.data().toString(), QStringLiteral("and1"));
+        QCOMPARE(watched.data(LocalsRawExpressionRole).toString(), QStringLiteral("(Gate *) 0x1234"));
+        QCOMPARE(model->indexForIName(QStringLiteral("watch.0.x")).data().toString(), QStringLiteral("x"));
+
+        // Removal by internal name: an inspected item, then a watched one.
+        handler.removeItemByIName(QStringLiteral("inspect.3"));
+        QVERIFY(!model->indexForIName(QStringLiteral("inspect.3")).isValid());
+        QCOMPARE(changed.count(), 1);
+        handler.removeItemByIName(QStringLiteral("watch.0"));
+        QVERIFY(!model->indexForIName(QStringLiteral("watch.0")).isValid());
+        QVERIFY(handler.watchedExpressions().isEmpty());
+        QCOMPARE(changed.count(), 2);
+        // Roots and unknown names stay as they are.
+        handler.removeItemByIName(QStringLiteral("watch"));
+        handler.removeItemByIName(QStringLiteral("local.nothing"));
+        QCOMPARE(model->rowCount(), 3);
+    }
+
+    void unregisteredCommandsLeaveTheirMenus()
+    {
+        QMenu menu;
+        Core::ActionContainer *container = Core::ActionManager::createMenu("Test.Menu", &menu);
+        QAction *separator = container->addSeparator(Core::Id());
+        QVERIFY(separator && separator->isSeparator());
+        QAction action(QStringLiteral("Entry"), nullptr);
+        const Core::Id id = Core::Id::fromSetting(QStringLiteral("Test.Entry.top"));
+        QCOMPARE(id, Core::Id("Test.Entry.top"));
+        Core::Command *command = Core::ActionManager::registerAction(&action, id, Core::Context(Core::Id("Ctx")));
+        QVERIFY(command);
+        container->addAction(command, "QtCreator.Group.Default.Three");
+        QCOMPARE(menu.actions().last(), &action);
+        // Another action under the same id is no way to remove it.
+        QAction other;
+        Core::ActionManager::unregisterAction(&other, id);
+        QVERIFY(menu.actions().contains(&action));
+        Core::ActionManager::unregisterAction(&action, id);
+        QVERIFY(!menu.actions().contains(&action));
+        QVERIFY(!Core::ActionManager::command(id));
+        Core::ActionManager::reset();
+    }
+
+    void sessionEndStatesKeepTheirNumbers()
+    {
+        using namespace Debugger::Internal;
+        // Plug-ins compare these numbers: the program's shutdown, then GDB's.
+        const int states[] = {InferiorExitOk, InferiorShutdownRequested, InferiorShutdownFailed, InferiorShutdownOk,
+                              EngineShutdownRequested, EngineShutdownFailed, EngineShutdownOk, DebuggerFinished};
+        for (int i = 0; i < 8; ++i)
+            QCOMPARE(states[i], 16 + i);
+        QCOMPARE(QByteArray(stateName(EngineShutdownFailed)), QByteArray("EngineShutdownFailed"));
+        QCOMPARE(QByteArray(stateName(DebuggerFinished)), QByteArray("DebuggerFinished"));
+        QCOMPARE(QByteArray(stateName(24)), QByteArray("UnknownState"));
     }
 };
 

@@ -121,6 +121,17 @@ private slots:
         QVERIFY(received.wait(1000));
         QTest::qWait(20);
         QCOMPARE(received.count(), 1);
+
+        // An item the host has nothing more to give for (no children, or
+        // its children already there) is refused: no answer would come.
+        QList<QStandardItem *> leaf = row("local.count", "count", "count", "3", "int");
+        model->rootItem("local")->appendRow(leaf);
+        Inspector other;
+        QVERIFY(!other.fetchMore(leaf.first()->index()));
+        local.first()->appendRow(row("local.list.id", "list.id", "id", "1", "int"));
+        QVERIFY(!other.fetchMore(local.first()->index()));
+        QCOMPARE(fetches.count(), 1);
+        QVERIFY(!other.isPending());
     }
 
     void noEngineMeansNothingSentAndNothingAnnounced()

@@ -1,0 +1,292 @@
+// Graph windows on real GDB through the stand-in IDE: the plug-in's printers
+// in GDB, tests/fixtures/netlistdesign.cpp stopped with its design in
+// memory, and a graph window opened on each kind of netlist value of the
+// watch view. Each walks to the design's top module (fetching what the
+// watch view left collapsed) and builds the program's ports, gates and nets.
+
+#include "common/testenvironment.h"
+#include "hostwindow.h"
+#include "netlist/windows/korvandebuggergrapheditor.h"
+#include "plugin/korvandebuggerplugin.h"
+#include "views/inspector.h"
+
+#include "graphengine/model/edge.h"
+#include "graphengine/model/gate.h"
+#include "graphengine/globals.h"
+#include "graphengine/model/gate.h"
+#include "graphengine/model/gates.h"
+#include "graphengine/model/module.h"
+#include "graphengine/scene/guielementtype.h"
+
+#include <coreplugin/actionmanager.h>
+#include <coreplugin/progressmanager/progressmanager.h>
+#include <debugger/debuggerconstants.h>
+#include <debugger/debuggercore.h>
+#include <debugger/gdbengine.h>
+#include <debugger/watchhandler.h>
+#include <dialogs/dialogs.h>
+#include <utils/savedaction.h>
+
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTreeView>
+#include <QtTest>
+
+#include <memory>
+
+using namespace KorvanDebugger::Internal;
+using Debugger::Internal::GdbEngine;
+using Debugger::Internal::LocalsINameRole;
+using GraphEngine::Name;
+using UndoFramework::GraphDataBase;
+
+namespace {
+
+QString sourceRoot()
+{
+    return qEnvironmentVariable("KORVAN_SOURCE_DIR");
+}
+
+int lineOf(const QString &file, const QString &text)
+{
+    QFile source(file);
+    if (!source.open(QIODevice::ReadOnly))
+        return 0;
+    const QStringList lines = QString::fromUtf8(source.readAll()).split(QLatin1Char('\n'));
+    for (int i = 0; i < lines.size(); ++i) {
+        if (lines.at(i).contains(text))
+            return i + 1;
+    }
+    return 0;
+}
+
+QStringList sorted(QStringList list)
+{
+    list.sort();
+    return list;
+}
+
+QStringList gateNames(const GraphEngine::Gates *gates)
+{
+    QStringList names;
+    for (const GraphEngine::Gate *gate : gates->elements())
+        names << gate->name.text();
+    return sorted(names);
+}
+
+// The design of netlistdesign.cpp's top netlist, as its source builds it.
+const QStringList topPorts = {"clk", "rst", "d[0]", "d[1]", "d[2]", "d[3]", "sel", "q", "y", "io"};
+const QStringList topInstances = {"and1", "nand1", "or1", "nor1", "xor1", "xnor1", "inv1", "buf1", "mux1",
+                                  "tri1", "ff1", "ff2", "one", "zero", "unknown", "float", "ha1", "ha2"};
+
+} // namespace
+
+class TestGraphEditorGdb : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TestEnvironment> m_env;
+    QTemporaryDir m_build;
+    std::unique_ptr<Host::HostWindow> m_window;
+    std::unique_ptr<KorvanDebuggerPlugin> m_plugin;
+
+    GdbEngine *engine() const { return m_window->engine(); }
+    QTreeView *watchView() const { return m_window->watchView(); }
+    QModelIndex local(const QString &name) const
+    {
+        return engine()->watchModel()->indexForIName(QStringLiteral("local.") + name);
+    }
+
+    // Opens a window on the local and waits for its graph.
+    QPointer<KorvanDebuggerGraphEditor> openOn(int kind, const QModelIndex &index)
+    {
+        QPointer<KorvanDebuggerGraphEditor> editor = new KorvanDebuggerGraphEditor(watchView(), kind, index);
+        QElapsedTimer waited;
+        waited.start();
+        while (editor && !editor->module() && waited.elapsed() < 60000)
+            QTest::qWait(20);
+        return editor;
+    }
+
+    void checkTopModule(KorvanDebuggerGraphEditor *editor)
+    {
+        QVERIFY(editor && editor->module());
+        GraphEngine::Module *module = editor->module();
+        QCOMPARE(module->name, QStringLiteral("top"));
+        QCOMPARE(gateNames(module->portGates), sorted(topPorts));
+        QCOMPARE(gateNames(module->gates), sorted(topPorts + topInstances));
+        QVERIFY(module->edges->find(Name(QStringLiteral("n_mux"))));
+        QVERIFY(module->edges->find(Name(QStringLiteral("q_int"))));
+        // The task went to its end; the window is shown with its entry.
+        QVERIFY(editor->progress().isFinished() && !editor->progress().isCanceled());
+        QCOMPARE(editor->progress().progressValue(), editor->progress().progressMaximum());
+        QVERIFY(editor->isVisible());
+        QVERIFY(Core::ActionManager::command("Korvan.Debugger.Module.top"));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(!QStandardPaths::findExecutable(QStringLiteral("gdb")).isEmpty());
+        const QString source = sourceRoot() + QStringLiteral("/tests/fixtures/netlistdesign.cpp");
+        QProcess compiler;
+        compiler.setProcessChannelMode(QProcess::MergedChannels);
+        compiler.start(QStringLiteral("g++"), {QStringLiteral("-g"), QStringLiteral("-O0"), source, QStringLiteral("-o"),
+                                               m_build.filePath(QStringLiteral("netlistdesign"))});
+        QVERIFY2(compiler.waitForFinished(120000) && compiler.exitCode() == 0, compiler.readAll().constData());
+
+        m_env.reset(new TestEnvironment);
+        m_window.reset(new Host::HostWindow);
+        m_plugin.reset(new KorvanDebuggerPlugin);
+        QString error;
+        QVERIFY(m_plugin->initialize({}, &error));
+        m_plugin->extensionsInitialized();
+        QVERIFY(!m_plugin->delayedInitialize());
+        m_window->delayedInitialize();
+        QTRY_VERIFY(Debugger::Internal::action(Debugger::Internal::GdbStartupCommands)
+                        ->value()
+                        .toString()
+                        .contains(QLatin1String("#PRIVATESTART")));
+
+        Debugger::Internal::DebuggerRunParameters run;
+        run.executable = m_build.filePath(QStringLiteral("netlistdesign"));
+        run.breakpoints << QStringLiteral("netlistdesign.cpp:%1").arg(lineOf(source, QStringLiteral("// break here")));
+        m_window->startDebugging(run);
+        QVERIFY(engine());
+        QSignalSpy filled(engine(), &Debugger::Internal::DebuggerEngine::stackFrameCompleted);
+        QVERIFY(filled.wait(120000));
+        QCOMPARE(engine()->state(), int(Debugger::Internal::InferiorStopOk));
+        QVERIFY(local(QStringLiteral("top")).isValid());
+        // The watch view shows the design collapsed.
+        QCOMPARE(engine()->watchModel()->rowCount(local(QStringLiteral("top"))), 0);
+    }
+
+    void cleanup()
+    {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    void cleanupTestCase()
+    {
+        m_window->shutdown();
+        m_window.reset();
+        m_plugin.reset();
+    }
+
+    void eachKindOfValueOpensTheTopModule_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("local");
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("module") << 3 << "top" << 0 << "";
+        QTest::newRow("instance") << 0 << "gate" << int(GraphEngine::GuiGateItem) << "and1";
+        QTest::newRow("terminal") << 1 << "terminal" << int(GraphEngine::GuiGateItem) << "ha2";
+        QTest::newRow("net") << 2 << "net" << int(GraphEngine::GuiNetItem) << "n_mux";
+        QTest::newRow("module port") << 4 << "port" << int(GraphEngine::GuiInputPortGateItem) << "clk";
+    }
+
+    void eachKindOfValueOpensTheTopModule()
+    {
+        QFETCH(int, kind);
+        QFETCH(QString, local);
+        QFETCH(int, type);
+        QFETCH(QString, name);
+        // As after a run-control command: nothing built yet.
+        GraphDataBase::clearAllDB();
+        Host::ScriptedDialogs dialogs;
+        const QModelIndex value = this->local(local);
+        QVERIFY(value.isValid());
+        QElapsedTimer timer;
+        timer.start();
+        QPointer<KorvanDebuggerGraphEditor> editor = openOn(kind, value.sibling(value.row(), 1));
+        QVERIFY2(dialogs.messages.isEmpty(), qPrintable(dialogs.messages.value(0).text));
+        checkTopModule(editor);
+        qInfo("%s: drawn in %lld ms", qPrintable(local), timer.elapsed());
+        if (type) {
+            QCOMPARE(editor->startElement().type, type);
+            QCOMPARE(editor->startElement().name.toString(), name);
+        }
+        if (kind == 1)
+            QCOMPARE(editor->startElement().net.toString(), QStringLiteral("n_ha1s"));
+        // The rows expanded for the walk are collapsed in the watch view.
+        QVERIFY(!watchView()->isExpanded(this->local(local)));
+        delete editor;
+        QVERIFY(!Core::ActionManager::command("Korvan.Debugger.Module.top"));
+    }
+
+    void anInstanceDefinitionOpensItsModuleAndLeavesTheWatchView()
+    {
+        GraphDataBase::clearAllDB();
+        Host::ScriptedDialogs dialogs;
+        // What Open Definition does: the instance fetched under an
+        // "inspect." name, then a window of kind 5 on it.
+        Inspector inspector;
+        QVERIFY(inspector.addWatch("terminal->_inst"));
+        QSignalSpy received(&inspector, &Inspector::dataReceived);
+        inspector.flushRequests();
+        QVERIFY(received.wait(60000));
+        const QModelIndex instance = inspector.valueOf("terminal->_inst");
+        QVERIFY(instance.isValid());
+        const QString iname = instance.data(LocalsINameRole).toString();
+        QVERIFY(iname.startsWith(QLatin1String("inspect.")));
+        QPointer<KorvanDebuggerGraphEditor> editor = openOn(5, instance);
+        QVERIFY2(dialogs.messages.isEmpty(), qPrintable(dialogs.messages.value(0).text));
+        QVERIFY(editor && editor->module());
+        QCOMPARE(editor->module()->name, QStringLiteral("half_adder"));
+        QCOMPARE(gateNames(editor->module()->portGates), sorted({"a", "b", "s", "c"}));
+        QCOMPARE(gateNames(editor->module()->gates), sorted({"a", "b", "s", "c", "sum", "carry"}));
+        QVERIFY(Core::ActionManager::command("Korvan.Debugger.Module.half_adder"));
+        // The fetched instance leaves the watch view again.
+        QVERIFY(!engine()->watchModel()->indexForIName(iname).isValid());
+        delete editor;
+    }
+
+    void aSecondWindowUsesTheDataBaseAndARunControlCommandEmptiesIt()
+    {
+        GraphDataBase::clearAllDB();
+        QPointer<KorvanDebuggerGraphEditor> first = openOn(3, local(QStringLiteral("top")));
+        checkTopModule(first);
+        // Already built: shown at once, without a fetch.
+        QPointer<KorvanDebuggerGraphEditor> second =
+            new KorvanDebuggerGraphEditor(watchView(), 3, local(QStringLiteral("top")));
+        QCOMPARE(second->module(), first->module());
+        QVERIFY(!second->isFetching());
+        QCOMPARE(KorvanDebuggerGraphEditor::openWindowCount(), 2);
+
+        // A run-control command of the host empties the data base (the
+        // plug-in listens to them); a window opened afterwards fetches and
+        // builds a module of its own, while the open ones keep theirs.
+        QSignalSpy filled(engine(), &Debugger::Internal::DebuggerEngine::stackFrameCompleted);
+        QAction *next = Core::ActionManager::command("Debugger.NextLine")->action();
+        QVERIFY(next->isEnabled());
+        next->trigger();
+        QCOMPARE(GraphDataBase::current().entryCount(), 0);
+        QVERIFY(filled.wait(60000));
+        QCOMPARE(engine()->state(), int(Debugger::Internal::InferiorStopOk));
+        QPointer<KorvanDebuggerGraphEditor> third =
+            new KorvanDebuggerGraphEditor(watchView(), 3, local(QStringLiteral("top")));
+        QVERIFY(third->isFetching() || third->module() != first->module());
+        QTRY_VERIFY_WITH_TIMEOUT(third->module(), 60000);
+        QVERIFY(third->module() != first->module());
+        checkTopModule(third);
+        QCOMPARE(first->module()->name, QStringLiteral("top"));
+
+        // The session ends: every open window goes with one box each.
+        Host::ScriptedDialogs dialogs;
+        engine()->shutdown();
+        QCOMPARE(dialogs.messages.size(), 3);
+        for (const Host::MessageRequest &message : qAsConst(dialogs.messages))
+            QCOMPARE(message.text, QStringLiteral("Debug Process Terminated. Graph drawing canceled"));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!first && !second && !third);
+        QCOMPARE(KorvanDebuggerGraphEditor::openWindowCount(), 0);
+        QVERIFY(!Core::ActionManager::command("Korvan.Debugger.MenuSeparator"));
+    }
+};
+
+QTEST_MAIN(TestGraphEditorGdb)
+#include "tst_grapheditorgdb.moc"
