@@ -388,9 +388,10 @@ void KorvanDebuggerPlugin::startEditParameters()
 void KorvanDebuggerPlugin::resetGraphDefinition()
 {
     // Addresses and contents of the built modules are stale once the
-    // program moves.
+    // program moves; so are the frames' arguments, and the stack analysis
+    // waits for the next argument query of the stack view.
     KorvanDebuggerGraphEditor::clearAllDB();
-    // The stack analysis waits for the next argument query of the stack view.
+    KorvanStackProxyModel::clearFramesDB();
     if (m_stackAnalysisAction)
         m_stackAnalysisAction->setEnabled(false);
 }

@@ -16,6 +16,7 @@
 #include <QSharedPointer>
 #include <QString>
 
+#include "netlist/usermodel.h"
 #include "plugin/bookmarks.h"
 #include "views/korvandebuggerstackdelegate.h"
 
@@ -34,7 +35,7 @@ namespace Internal {
 
 class LogFilter;
 
-class KorvanDebuggerPlugin : public ExtensionSystem::IPlugin
+class KorvanDebuggerPlugin : public ExtensionSystem::IPlugin, public UndoFramework::UserModel
 {
     Q_OBJECT
     Q_PLUGIN_METADATA(IID "org.qt-project.Qt.QtCreatorPlugin" FILE "KorvanDebugger.json")

@@ -40,6 +40,13 @@ QString escapeMarkup(const QString &text)
 }
 } // namespace
 
+const QRegularExpression &hiddenSegmentPattern()
+{
+    static const QRegularExpression hidden(QString(hiddenStart) + QLatin1String("([^") + hiddenEnd
+                                           + QLatin1String("]*)") + hiddenEnd);
+    return hidden;
+}
+
 bool hasValueMarks(const QString &text)
 {
     return text.contains(structureMark);
@@ -47,10 +54,8 @@ bool hasValueMarks(const QString &text)
 
 QString markedValueHtml(const QString &text, bool selected)
 {
-    static const QRegularExpression hidden(QString(hiddenStart) + QLatin1String("([^") + hiddenEnd
-                                           + QLatin1String("]*)") + hiddenEnd);
     QString shown = text;
-    shown.remove(hidden);
+    shown.remove(hiddenSegmentPattern());
     QString html = (selected ? QLatin1String("<font color=\"#FD0\">") : QLatin1String("<font color=\"#D80\">"))
         + escapeMarkup(shown);
     const int first = html.indexOf(structureMark);

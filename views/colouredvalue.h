@@ -9,6 +9,7 @@
 QT_BEGIN_NAMESPACE
 class QPainter;
 class QRect;
+class QRegularExpression;
 class QStyleOptionViewItem;
 class QTextDocument;
 QT_END_NAMESPACE
@@ -16,6 +17,9 @@ QT_END_NAMESPACE
 namespace KorvanDebugger {
 namespace Internal {
 
+// A hidden segment with its marks: U+226A, text without U+226B, U+226B.
+// One pattern for the watch and the stack view.
+const QRegularExpression &hiddenSegmentPattern();
 // Whether a value text carries the printers' structure marks (U+200A).
 bool hasValueMarks(const QString &text);
 // The HTML of a marked value text: the leading part in "#D80" ("#FD0" when

@@ -147,7 +147,12 @@ void Inspector::getDataFromInferior(const QJsonArray &watchers, const QJsonArray
     if (!engine)
         return;
     m_pending = true;
-    connect(engine, &DebuggerEngine::stackFrameCompleted, this, &Inspector::dataReady);
+    // Another engine's fetches will not be answered any more.
+    if (m_fetchEngine != engine)
+        m_outstanding = 0;
+    m_fetchEngine = engine;
+    ++m_outstanding;
+    connect(engine, &DebuggerEngine::stackFrameCompleted, this, &Inspector::dataReady, Qt::UniqueConnection);
 
     DebuggerCommand command("fetchVariable");
     command.flags = InUpdateLocals | PythonCommand | Discardable; // 0xc02
@@ -173,6 +178,8 @@ void Inspector::getDataFromInferior(const QJsonArray &watchers, const QJsonArray
     QPointer<Inspector> self(this);
     QPointer<GdbEngine> target(engine);
     command.callback = [self, target, sent](const DebuggerResponse &response) {
+        if (self && self->m_outstanding > 0)
+            --self->m_outstanding;
         if (!target)
             return;
         target->handleFetchVariables(response);
@@ -215,7 +222,9 @@ void Inspector::reset()
 
 void Inspector::dataReady()
 {
-    if (!m_pending)
+    // The engine completes other fetches too (the locals, other owners'):
+    // only the answer to this Inspector's last fetch brings its items.
+    if (!m_pending || (m_outstanding > 0 && m_fetchEngine))
         return;
     m_pending = false;
     QTimer::singleShot(1, this, &Inspector::dataReadyDelayed);

@@ -12,6 +12,7 @@
 #include <QMap>
 #include <QModelIndex>
 #include <QObject>
+#include <QPointer>
 #include <QVariant>
 
 namespace Debugger {
@@ -82,6 +83,9 @@ private:
                            const QList<QByteArray> &sent);
 
     bool m_pending = false;
+    // Fetches sent to m_fetchEngine and not answered yet.
+    int m_outstanding = 0;
+    QPointer<Debugger::Internal::GdbEngine> m_fetchEngine;
     Requests m_requests;
 };
 

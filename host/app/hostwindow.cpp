@@ -13,6 +13,7 @@
 #include <debugger/debuggercore.h>
 #include <debugger/gdbengine.h>
 #include <debugger/stackhandler.h>
+#include <debugger/stacktreeview.h>
 #include <debugger/watchhandler.h>
 #include <dialogs/dialogs.h>
 #include <extensionsystem/pluginmanager.h>
@@ -93,7 +94,7 @@ HostWindow::HostWindow(QWidget *parent)
     , m_plugins(new PluginManager(this))
     , m_debuggerWindow(new QWidget)
     , m_watchView(new QTreeView)
-    , m_stackView(new QTreeView)
+    , m_stackView(new StackTreeView)
     , m_log(new QPlainTextEdit)
     , m_hostLog(new HostLog(m_log))
     , m_editors(new QTabWidget)
@@ -108,7 +109,6 @@ HostWindow::HostWindow(QWidget *parent)
     m_debuggerWindow->setObjectName(QStringLiteral("DebuggerMainWindow"));
     m_watchView->setObjectName(QStringLiteral("WatchWindow"));
     m_stackView->setObjectName(QStringLiteral("StackView"));
-    m_stackView->setRootIsDecorated(false);
     // The views show empty models until a session brings its own: the
     // plug-in recognises them by their columns from the start.
     auto idleStack = new QStandardItemModel(0, 5, this);

@@ -382,6 +382,7 @@ void GdbEngine::handleResultRecord(int token, const QByteArray &rest)
     response.resultClass = resultClassOf(comma < 0 ? rest : rest.left(comma));
     if (comma >= 0)
         response.data.fromStringMultiple(rest.mid(comma + 1));
+    response.data.m_name = "data";
     response.consoleStreamOutput = m_consoleOutput;
     response.logStreamOutput = m_logOutput;
     m_consoleOutput.clear();

@@ -225,6 +225,11 @@ private slots:
         QSignalSpy filled(engine(), &Debugger::Internal::DebuggerEngine::stackFrameCompleted);
         QVERIFY2(filled.wait(120000), qPrintable(log()));
         QCOMPARE(engine()->state(), int(Debugger::Internal::InferiorStopOk));
+        // The debugger window as the user sees it: the stack view, painted,
+        // knows the current frame.
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        QTRY_VERIFY(m_plugin->stackDelegate() && m_plugin->stackDelegate()->proxy());
     }
 
     void theWatchViewShowsValuesThroughTheStoredPrinters()

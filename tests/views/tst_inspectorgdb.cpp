@@ -89,6 +89,11 @@ private slots:
         QVERIFY(other.addWatch("first.next->next->id"));
         QSignalSpy listReceived(&list, &Inspector::dataReceived);
         QSignalSpy otherReceived(&other, &Inspector::dataReceived);
+        // Each owner hears of its data once its own fetch is answered, not
+        // when an earlier fetch (the other owner's) completes.
+        bool otherHadItsData = false;
+        connect(&other, &Inspector::dataReceived, this,
+                [&] { otherHadItsData = other.valueOf("first.next->next->id").isValid(); });
         list.flushRequests();
         other.flushRequests();
         QVERIFY(list.isPending() && other.isPending());
@@ -97,6 +102,7 @@ private slots:
         QTest::qWait(100);
         QCOMPARE(listReceived.count(), 1);
         QCOMPARE(otherReceived.count(), 1);
+        QVERIFY(otherHadItsData);
 
         const QModelIndex first = list.valueOf("first");
         QVERIFY(first.isValid());

@@ -1,0 +1,391 @@
+// The stack view end to end: the plug-in in the stand-in IDE with real GDB
+// on a program that passes its netlist (gates, pins, nets of the graph
+// engine) and plain values down a call chain. Every frame gets its argument
+// rows with the printers' values; the argument menu watches a value and
+// asks for its source; stepping, continuing and running again with frames
+// expanded keep the rows right (and, under valgrind, the reads valid).
+
+#include "common/testenvironment.h"
+#include "hostapp/hostfixture.h"
+#include "hostwindow.h"
+#include "graphengine/model/module.h"
+#include "netlist/windows/korvandebuggergrapheditor.h"
+#include "plugin/korvandebuggerplugin.h"
+#include "views/korvandebuggerstackdelegate.h"
+#include "views/korvanstackproxymodel.h"
+
+#include <coreplugin/actionmanager.h>
+#include <coreplugin/icore.h>
+#include <debugger/debuggerconstants.h>
+#include <debugger/debuggercore.h>
+#include <debugger/gdbengine.h>
+#include <debugger/stackhandler.h>
+#include <debugger/stacktreeview.h>
+#include <debugger/watchhandler.h>
+#include <dialogs/dialogs.h>
+#include <utils/savedaction.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QScopeGuard>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QStandardPaths>
+#include <QtTest>
+
+#include <memory>
+
+using namespace KorvanDebugger::Internal;
+using namespace Debugger::Internal;
+
+namespace {
+const QChar mark(0x200A);
+const QChar item(0x2009);
+
+int fixtureLine(const QString &text)
+{
+    return HostFixture::lineOf(QStringLiteral(KORVAN_SOURCE_ROOT "/tests/fixtures/enginedesign.cpp"), text);
+}
+
+// A pin of mux1 as the engine's printer writes it.
+QString pinText(const QString &pin, const QString &net)
+{
+    return QChar(0x21E5) + QStringLiteral("mux1") + mark + QLatin1Char('.') + pin + mark + QLatin1Char('(') + net
+        + QLatin1Char(')');
+}
+
+QAction *commandAction(const char *id)
+{
+    Core::Command *command = Core::ActionManager::command(id);
+    return command ? command->action() : nullptr;
+}
+} // namespace
+
+class TestStackViewGdb : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TestEnvironment> m_env;
+    std::unique_ptr<Host::HostWindow> m_window;
+    std::unique_ptr<KorvanDebuggerPlugin> m_plugin;
+
+    GdbEngine *engine() const { return m_window->engine(); }
+    KorvanDebuggerStackDelegate *delegate() const { return m_plugin->stackDelegate(); }
+    KorvanStackProxyModel *proxy() const { return delegate() ? delegate()->proxy() : nullptr; }
+    StackTreeView *view() const { return static_cast<StackTreeView *>(m_window->stackView()); }
+    QString log() const { return m_window->log()->toPlainText(); }
+
+    // The stack view's rows once every frame has its arguments and the
+    // Inspector's values are in.
+    bool waitForArguments()
+    {
+        const auto done = [this] {
+            if (!proxy() || view()->model() != proxy() || engine()->state() != InferiorStopOk)
+                return false;
+            const FramesDB &table = FramesDB::instance();
+            if (table.size() < engine()->stackHandler()->stackSize())
+                return false;
+            for (const StackFrameInfo &frame : table)
+                if (frame.arguments.isEmpty() || frame.arguments.first()->name == QLatin1String("<loading>"))
+                    return false;
+            return !proxy()->prettyValues().isEmpty();
+        };
+        QElapsedTimer clock;
+        clock.start();
+        while (!done() && clock.elapsed() < 60000)
+            QTest::qWait(20);
+        QTest::qWait(50);
+        if (!done()) {
+            qWarning().noquote() << "arguments not in:" << view()->contentsText() << "\nframes" << FramesDB::instance().size()
+                                 << "pretty" << (proxy() ? proxy()->prettyValues().size() : -1) << "\n"
+                                 << log().right(4000);
+        }
+        return done();
+    }
+
+    // Runs a host command and waits for the next stop with its arguments.
+    bool runAndWait(const char *id)
+    {
+        QSignalSpy stopped(engine(), &DebuggerEngine::stackFrameCompleted);
+        QAction *action = commandAction(id);
+        if (!action || !action->isEnabled())
+            return false;
+        action->trigger();
+        if (!stopped.wait(60000))
+            return false;
+        return waitForArguments();
+    }
+
+    // Restarts the program; true once its first stop shows its arguments.
+    bool runAndWaitForNewSession()
+    {
+        QSignalSpy created(m_window.get(), &Host::HostWindow::sessionCreated);
+        QAction *reset = commandAction("Debugger.Reset");
+        if (!reset)
+            return false;
+        reset->trigger();
+        if (created.count() != 1)
+            return false;
+        QSignalSpy stopped(engine(), &DebuggerEngine::stackFrameCompleted);
+        return stopped.wait(60000) && waitForArguments();
+    }
+
+    QModelIndex frameIndex(int level) const { return proxy()->index(level, 0); }
+    QString argumentRow(int level, int row) const
+    {
+        return proxy()->index(row, 1, frameIndex(level)).data().toString();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY2(QFile::exists(KORVAN_ENGINE_DESIGN), KORVAN_ENGINE_DESIGN);
+        QVERIFY(!QStandardPaths::findExecutable(QStringLiteral("gdb")).isEmpty());
+        m_env.reset(new TestEnvironment);
+        m_window.reset(new Host::HostWindow);
+        m_plugin.reset(new KorvanDebuggerPlugin);
+        QString error;
+        QVERIFY(m_plugin->initialize({}, &error));
+        m_plugin->extensionsInitialized();
+        QVERIFY(!m_plugin->delayedInitialize());
+        m_window->delayedInitialize();
+        QTRY_VERIFY(Debugger::Internal::action(GdbStartupCommands)->value().toString().contains("#PRIVATESTART"));
+        QVERIFY(delegate());
+        m_window->resize(1400, 900);
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+
+        DebuggerRunParameters run;
+        run.executable = QStringLiteral(KORVAN_ENGINE_DESIGN);
+        run.arguments << QStringLiteral("walk");
+        const int line = fixtureLine(QStringLiteral("stack leaf"));
+        QVERIFY(line > 0);
+        run.breakpoints << QStringLiteral("enginedesign.cpp:%1").arg(line);
+        m_window->startDebugging(run);
+        QSignalSpy stopped(engine(), &DebuggerEngine::stackFrameCompleted);
+        QVERIFY2(stopped.wait(120000), qPrintable(log()));
+        QVERIFY2(waitForArguments(), qPrintable(log()));
+    }
+
+    void everyFrameShowsItsArgumentsWithThePrintersValues()
+    {
+        QVERIFY2(log().contains(QLatin1String("-stack-list-arguments  --simple-values 0 4")), qPrintable(log()));
+        QCOMPARE(proxy()->rowCount(), 5);
+        // The innermost frame: netlist objects by pointer, a reference to an
+        // int, a string and a structure.
+        const QString leaf = frameIndex(0).sibling(0, 1).data().toString();
+        QVERIFY2(leaf.startsWith(QString("stackLeaf") + mark + "(" + item + "net" + mark + "(0x"), qPrintable(leaf));
+        QVERIFY2(leaf.endsWith(QString(",") + item + "probe)"), qPrintable(leaf));
+        QCOMPARE(proxy()->rowCount(frameIndex(0)), 6);
+        QCOMPARE(argumentRow(0, 0), QStringLiteral("GraphEngine::Edge *: net = n2"));
+        QCOMPARE(argumentRow(0, 1), QString("GraphEngine::GatePort *: pin = ") + pinText("D0", "n2"));
+        QVERIFY2(argumentRow(0, 3).startsWith(QLatin1String("int &: visits = 0x")), qPrintable(argumentRow(0, 3)));
+        QVERIFY2(argumentRow(0, 4).startsWith(QLatin1String("const char *: label = 0x")), qPrintable(argumentRow(0, 4)));
+        QVERIFY(argumentRow(0, 4).endsWith(QLatin1String(" \"pin\"")));
+        QCOMPARE(argumentRow(0, 5), QStringLiteral("Probe: probe = <Not accessible>"));
+        // The caller frames: the gate with its pins (hidden addresses kept
+        // for the graph side), the module, plain numbers.
+        const QString gate = argumentRow(1, 0);
+        QVERIFY2(gate.startsWith(QString("GraphEngine::Gate *: gate = mux1")), qPrintable(gate));
+        QVERIFY(gate.contains(QChar(0x21E5) + QStringLiteral("D0") + QChar(0x226A) + QStringLiteral("0x")));
+        QCOMPARE(argumentRow(2, 0), QStringLiteral("GraphEngine::Module *: module = \"engine_top\""));
+        QCOMPARE(argumentRow(2, 2), QStringLiteral("int: depth = 2"));
+        QCOMPARE(argumentRow(4, 0), QStringLiteral("int: argc = 2"));
+        // The graph icon on netlist arguments only.
+        QCOMPARE(proxy()->index(0, 0, frameIndex(2)).data(Qt::DecorationRole).type(), QVariant::Pixmap);
+        QVERIFY(!proxy()->index(2, 0, frameIndex(2)).data(Qt::DecorationRole).isValid());
+        QCOMPARE(delegate()->currentFrameText(), QStringLiteral("stackLeaf"));
+        QCOMPARE(m_plugin->currentFrameText(), QStringLiteral("stackLeaf"));
+    }
+
+    void theArgumentMenuWatchesAndAsksForTheSource()
+    {
+        const QModelIndex pin = proxy()->index(1, 1, frameIndex(0));
+        const QString expression = argumentExpression(*KorvanStackProxyModel::argumentOf(pin));
+        QVERIFY(expression.startsWith(QLatin1String("(GraphEngine::GatePort *)0x")));
+        QMenu menu;
+        QVERIFY(delegate()->fillArgumentMenu(&menu, pin));
+        QStringList texts;
+        for (QAction *action : menu.actions())
+            texts << action->text();
+        const QString label = pinText("D0", "n2");
+        QCOMPARE(texts.mid(0, 3),
+                 (QStringList{"Watch Value: " + label, "View in Graph Viewer: " + label, "Open Source: " + label}));
+        QVERIFY(texts.contains(Debugger::Internal::action(SettingsDialog)->text()));
+
+        // Watch Value: an ordinary watch of the host.
+        menu.actions().at(0)->trigger();
+        DebuggerCommand fetch("fetchVariable");
+        engine()->watchHandler()->appendWatchersAndTooltipRequests(&fetch);
+        const QByteArray watchers = QJsonDocument(fetch.args.toObject()).toJson();
+        QVERIFY2(watchers.contains(expression.toUtf8().toHex()), watchers.constData());
+
+        // Open Source: posted to the Inspector, then answered; the engine's
+        // objects have no HDL source, which the user is told.
+        Host::ScriptedDialogs dialogs;
+        dialogs.buttonAnswers << QMessageBox::Ok;
+        menu.actions().at(2)->trigger();
+        QCOMPARE(delegate()->pendingExpression(), expression);
+        QVERIFY(delegate()->requestPosted());
+        // While it waits, the menu offers no second request.
+        QMenu waiting;
+        delegate()->fillArgumentMenu(&waiting, pin);
+        QVERIFY(waiting.actions().at(1)->isSeparator());
+        QTRY_COMPARE_WITH_TIMEOUT(dialogs.messages.size(), 1, 60000);
+        QCOMPARE(dialogs.messages.first().text, QStringLiteral("Source Information not available."));
+        QVERIFY(delegate()->pendingExpression().isNull());
+        QVERIFY(!delegate()->requestPosted());
+        QTest::qWait(200);
+        QCOMPARE(dialogs.messages.size(), 1);
+    }
+
+    void anArgumentGdbCannotEvaluateIsDroppedAndTheMenuComesBack()
+    {
+        // What a stale row would hold: a value that names nothing.
+        const QModelIndex pin = proxy()->index(1, 1, frameIndex(0));
+        auto argument = const_cast<StackArgument *>(KorvanStackProxyModel::argumentOf(pin));
+        const QString value = argument->value;
+        argument->value = QStringLiteral("no_such_symbol_here");
+        auto restore = qScopeGuard([&] { argument->value = value; });
+        QMenu menu;
+        QVERIFY(delegate()->fillArgumentMenu(&menu, pin));
+        QCOMPARE(menu.actions().at(2)->text().left(12), QStringLiteral("Open Source:"));
+        Host::ScriptedDialogs dialogs;
+        menu.actions().at(2)->trigger();
+        QVERIFY(delegate()->requestPosted());
+        QTRY_VERIFY_WITH_TIMEOUT(!delegate()->requestPosted(), 60000);
+        QVERIFY(delegate()->pendingExpression().isNull());
+        QVERIFY(dialogs.messages.isEmpty());
+        QVERIFY2(m_window->statusBar()->currentMessage().contains(QLatin1String("no_such_symbol_here")),
+                 qPrintable(m_window->statusBar()->currentMessage()));
+        QMenu again;
+        delegate()->fillArgumentMenu(&again, pin);
+        QCOMPARE(again.actions().at(2)->text().left(12), QStringLiteral("Open Source:"));
+    }
+
+    void activatingAnArgumentRowKeepsTheFrame()
+    {
+        view()->expand(frameIndex(1));
+        emit view()->activated(proxy()->index(0, 1, frameIndex(1)));
+        QTest::qWait(300);
+        QCOMPARE(engine()->stackHandler()->currentIndex(), 0);
+        QSignalSpy locals(engine(), &DebuggerEngine::stackFrameCompleted);
+        emit view()->activated(frameIndex(1));
+        QVERIFY(locals.wait(60000));
+        QCOMPARE(engine()->stackHandler()->currentIndex(), 1);
+        QCOMPARE(delegate()->currentFrameText(), QStringLiteral("stackPin"));
+        view()->collapse(frameIndex(1));
+    }
+
+    void steppingContinuingAndRunningAgainKeepTheRows()
+    {
+        view()->expand(frameIndex(0));
+        view()->expand(frameIndex(2));
+        // Step over in the leaf: the same frames, still expanded.
+        QVERIFY2(runAndWait("Debugger.NextLine"), qPrintable(log().right(3000)));
+        QVERIFY(view()->isExpanded(frameIndex(0)));
+        QVERIFY(view()->isExpanded(frameIndex(2)));
+        QCOMPARE(argumentRow(0, 0), QStringLiteral("GraphEngine::Edge *: net = n2"));
+
+        // Continue to the next pin: the leaf is another call (collapsed), the
+        // gate's frame is the same one (still expanded).
+        QVERIFY2(runAndWait("Debugger.Continue"), qPrintable(log().right(3000)));
+        QCOMPARE(argumentRow(0, 1), QString("GraphEngine::GatePort *: pin = ") + pinText("D1", "n_one"));
+        QVERIFY(!view()->isExpanded(frameIndex(0)));
+        QVERIFY(view()->isExpanded(frameIndex(2)));
+
+        // Stack detail off and on again.
+        QAction *detail = commandAction("Korvan.Debugger.StackDetail");
+        QVERIFY(detail);
+        detail->trigger();
+        QCOMPARE(proxy()->rowCount(frameIndex(0)), 0);
+        QCOMPARE(frameIndex(0).sibling(0, 1).data().toString(), QStringLiteral("stackLeaf"));
+        detail->trigger();
+        QVERIFY(waitForArguments());
+        QCOMPARE(proxy()->rowCount(frameIndex(0)), 6);
+
+        // A new run: a new session's model under the same proxy.
+        KorvanStackProxyModel *before = proxy();
+        view()->expand(frameIndex(0));
+        QVERIFY(runAndWaitForNewSession());
+        QCOMPARE(proxy(), before);
+        QCOMPARE(argumentRow(0, 1), QString("GraphEngine::GatePort *: pin = ") + pinText("D0", "n2"));
+        QCOMPARE(proxy()->rowCount(frameIndex(3)), 2);
+    }
+
+    void screenshotOfTheStackView()
+    {
+        for (int level = 0; level < 3; ++level)
+            view()->expand(frameIndex(level));
+        // The stack view takes the width of its splitter.
+        if (auto splitter = qobject_cast<QSplitter *>(view()->parentWidget()))
+            splitter->setSizes({0, 1400, 0});
+        // And the debugger window the height of the main window.
+        if (auto central = qobject_cast<QSplitter *>(m_window->debuggerWindow()->parentWidget()))
+            central->setSizes({0, 900});
+        view()->resizeColumnToContents(1);
+        QTest::qWait(100);
+        const QString folder = qEnvironmentVariable("KORVAN_SHOTS_DIR", QDir::tempPath());
+        QDir().mkpath(folder);
+        QVERIFY(m_window->grab().save(folder + QStringLiteral("/stackview-window.png")));
+        QVERIFY(view()->grab().save(folder + QStringLiteral("/stackview.png")));
+    }
+    void viewInGraphViewerOpensTheArgumentsGraph()
+    {
+        // A program on the Verific netlist types, in a new session of the
+        // same window, stopped in the function that gets the design.
+        QTemporaryDir build;
+        const QString source = QStringLiteral(KORVAN_SOURCE_ROOT "/tests/fixtures/netlistdesign.cpp");
+        QProcess compiler;
+        compiler.setProcessChannelMode(QProcess::MergedChannels);
+        compiler.start(QStringLiteral("g++"), {QStringLiteral("-g"), QStringLiteral("-O0"), source, QStringLiteral("-o"),
+                                               build.filePath(QStringLiteral("netlistdesign"))});
+        QVERIFY2(compiler.waitForFinished(120000) && compiler.exitCode() == 0, compiler.readAll().constData());
+        DebuggerRunParameters run;
+        run.executable = build.filePath(QStringLiteral("netlistdesign"));
+        run.breakpoints << QStringLiteral("netlistdesign.cpp:%1").arg(HostFixture::lineOf(source, QStringLiteral("break here")));
+        m_window->startDebugging(run);
+        QSignalSpy stopped(engine(), &DebuggerEngine::stackFrameCompleted);
+        QVERIFY2(stopped.wait(120000), qPrintable(log()));
+        QVERIFY(waitForArguments());
+        QCOMPARE(frameIndex(0).sibling(0, 1).data().toString().section(mark, 0, 0), QStringLiteral("(anonymous namespace)::designReady"));
+
+        const QModelIndex gate = proxy()->index(1, 1, frameIndex(0));
+        QVERIFY2(argumentRow(0, 1).startsWith(QLatin1String("Verific::Instance *: gate = ")), qPrintable(argumentRow(0, 1)));
+        QMenu menu;
+        QVERIFY(delegate()->fillArgumentMenu(&menu, gate));
+        QAction *graph = menu.actions().at(1);
+        QVERIFY2(graph->text().startsWith(QLatin1String("View in Graph Viewer: ")), qPrintable(graph->text()));
+        Host::ScriptedDialogs dialogs;
+        const int before = KorvanDebuggerGraphEditor::openWindowCount();
+        graph->trigger();
+        QVERIFY(delegate()->requestPosted());
+        QPointer<KorvanDebuggerGraphEditor> editor;
+        QElapsedTimer waited;
+        waited.start();
+        while ((!editor || !editor->module()) && waited.elapsed() < 60000) {
+            QTest::qWait(20);
+            for (QWidget *widget : QApplication::topLevelWidgets())
+                if (auto window = qobject_cast<KorvanDebuggerGraphEditor *>(widget))
+                    editor = window;
+        }
+        QVERIFY2(dialogs.messages.isEmpty(), qPrintable(dialogs.messages.value(0).text));
+        QVERIFY(editor && editor->module());
+        QCOMPARE(KorvanDebuggerGraphEditor::openWindowCount(), before + 1);
+        QCOMPARE(editor->module()->name, QStringLiteral("top"));
+        QVERIFY(delegate()->pendingExpression().isNull());
+        editor->close();
+    }
+};
+
+QTEST_MAIN(TestStackViewGdb)
+#include "tst_stackviewgdb.moc"
