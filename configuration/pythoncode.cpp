@@ -219,10 +219,7 @@ QString PythonCode::unregisterCustomsCode(bool withDeletes)
                + QLatin1Char(',') + pythonStringLiteral(registration.second) + QLatin1String(")\n");
     }
     s.customRegistrations.clear();
-    for (auto it = s.helperTemplates.constBegin(); it != s.helperTemplates.constEnd(); ++it) {
-        out += it.key().arg(it.value());
-        out += QLatin1Char('\n');
-    }
+    out += sharedHelpersCode();
     out += definitions;
     out += QLatin1Char('\n');
     out += expression;
@@ -252,6 +249,17 @@ QString helperDefinitionId(const QString &helperTemplate)
 void registerCustomDumper(const QString &first, const QString &second)
 {
     state().customRegistrations.append(qMakePair(first, second));
+}
+
+QString sharedHelpersCode()
+{
+    const EmissionState &s = state();
+    QString out;
+    for (auto it = s.helperTemplates.constBegin(); it != s.helperTemplates.constEnd(); ++it) {
+        out += it.key().arg(it.value());
+        out += QLatin1Char('\n');
+    }
+    return out;
 }
 
 void deleteHelpersCode()

@@ -51,6 +51,9 @@ QString uniqueHelperId();
 QString helperDefinitionId(const QString &helperTemplate);
 void registerCustomDumper(const QString &first, const QString &second);
 void deleteHelpersCode();
+// The shared helper definitions of the present generation, as the script
+// carries them (nothing is consumed).
+QString sharedHelpersCode();
 
 QString debugContextArgument();
 void pushDebugContext(const QString &name, const QString &contextOverride = QString());

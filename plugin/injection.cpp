@@ -50,12 +50,37 @@ void KorvanDebuggerPlugin::parametersChangedInternal(bool updateDebugger)
     const QString commonCode = buildCommonCode();
     Configuration::PythonCode code = generateClassesCode(*m_prettyPrinters);
     code.merge(generateCustomCode());
+    const QByteArray fingerprint = generationFingerprint(commonCode, code);
+    // A session started from the stored block has that block's printers.
+    auto *engine = qobject_cast<GdbEngine *>(Debugger::Internal::currentEngine());
+    if (engine && m_loadedEngine != engine) {
+        m_loadedEngine = engine;
+        m_loadedFingerprint = m_storedFingerprint;
+    }
     // A running GDB takes the deletions of the previous generation; the
-    // stored block then needs only the definitions.
-    if (updateDebugger)
-        updateRunningDebugger(code, true);
-    if (startup)
+    // stored block then needs only the definitions. A GDB that has these
+    // printers already is left alone: each send makes the host fetch every
+    // local again.
+    if (updateDebugger && engine && fingerprint != m_loadedFingerprint && updateRunningDebugger(code, true))
+        m_loadedFingerprint = fingerprint;
+    if (startup) {
         startup->setValue(settingWithPrivateBlock(startup->value().toString(), commonCode, code), true);
+        m_storedFingerprint = fingerprint;
+    }
+}
+
+QByteArray KorvanDebuggerPlugin::generationFingerprint(const QString &commonCode,
+                                                       const Configuration::PythonCode &code)
+{
+    // What the printers of a generation are; the deletions of the previous
+    // generation are bookkeeping and differ from one generation to the next.
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    hash.addData(commonCode.toUtf8());
+    for (const QString &part : {Configuration::sharedHelpersCode(), code.definitions, code.expression}) {
+        hash.addData("\0", 1);
+        hash.addData(part.toUtf8());
+    }
+    return hash.result();
 }
 
 bool KorvanDebuggerPlugin::isGdbReady()
@@ -65,23 +90,25 @@ bool KorvanDebuggerPlugin::isGdbReady()
            && engine->state() <= Debugger::Internal::InferiorStopFailed;
 }
 
-void KorvanDebuggerPlugin::updateRunningDebugger(Configuration::PythonCode &code, bool withCommonCode)
+bool KorvanDebuggerPlugin::updateRunningDebugger(Configuration::PythonCode &code, bool withCommonCode)
 {
     if (!isGdbReady())
-        return;
+        return false;
     // Checked before the block is made: making it takes the pending
     // deletions, which must then stay for the stored block.
     auto engine = qobject_cast<GdbEngine *>(Debugger::Internal::currentEngine());
     if (!engine)
-        return;
+        return false;
     const QString block = runningDebuggerBlock(code, withCommonCode);
     engine->runCommand(DebuggerCommand(block.toLocal8Bit()));
+    ++m_runningDebuggerSends;
 
     DebuggerCommand load("loadDumpers");
     load.flags = Debugger::Internal::PythonCommand | Debugger::Internal::Discardable;
     const QPointer<GdbEngine> target(engine);
     load.callback = [target](const DebuggerResponse &response) { handleLoadDumpers(target, response); };
     engine->runCommand(load);
+    return true;
 }
 
 void KorvanDebuggerPlugin::handleLoadDumpers(Debugger::Internal::GdbEngine *engine, const DebuggerResponse &response)
@@ -118,7 +145,9 @@ void KorvanDebuggerPlugin::watchDebuggerLog()
 {
     if (!m_logFilter) {
         m_logFilter = new LogFilter(&m_typedefMap, this);
-        connect(m_logFilter, &LogFilter::typedefMapChanged, this, [this] { parametersChangedInternal(true); });
+        // Through the same debounce as every other change: one fetch can
+        // report many type definitions.
+        connect(m_logFilter, &LogFilter::typedefMapChanged, this, &KorvanDebuggerPlugin::parametersChanged);
         connect(m_logFilter, &LogFilter::pythonErrorReported, this,
                 [this](const Configuration::PythonError &reported) {
                     Configuration::PythonError error = reported;

@@ -4,8 +4,10 @@
 // in debug mode a statement marked "# DEBUG api,variable[,message]" is
 // wrapped so that its failure is reported through WARN lines (which the log
 // filter turns into an error report); outside debug mode a line marked
-// "# NODEBUG" becomes "if True:"; then a trace call is put before every
-// statement, so that the log shows which line of which part ran last.
+// "# NODEBUG" becomes "if True:". In debug mode a trace call is then put
+// before every statement, so that the log shows which line of which part
+// ran last; outside it the trace would cost a log line per executed
+// statement, and there is none.
 
 #include <QString>
 

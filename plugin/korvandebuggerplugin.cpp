@@ -32,6 +32,7 @@
 #include <QComboBox>
 #include <QEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -89,8 +90,14 @@ KorvanDebuggerPlugin::KorvanDebuggerPlugin()
     theInstance = this;
     ensureKorvanResources();
     // A failed load leaves the document empty; the failure was reported.
-    if (!Configuration::loadConfigurationFile(*m_prettyPrinters, Configuration::Key::prettyPrintersDocument))
+    // A user without a document of their own (the first start) has the
+    // built-in set, as if imported; it is written only when they save.
+    if (!QFileInfo::exists(Configuration::configurationFilePath(Configuration::Key::prettyPrintersDocument))) {
+        if (!Configuration::parseConfiguration(*m_prettyPrinters, getResourceCode(":PrettyPrinters.conf")))
+            *m_prettyPrinters = QJsonObject();
+    } else if (!Configuration::loadConfigurationFile(*m_prettyPrinters, Configuration::Key::prettyPrintersDocument)) {
         *m_prettyPrinters = QJsonObject();
+    }
     if (!Configuration::loadConfigurationFile(*m_customPrettyPrinters,
                                               Configuration::Key::customPrettyPrintersDocument))
         *m_customPrettyPrinters = QJsonObject();

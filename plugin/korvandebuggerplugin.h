@@ -117,8 +117,14 @@ public:
     static bool isGdbReady();
     // Sends a block with code (and the instrumented ":DynamicPrettyPrinters.py"
     // when withCommonCode) to a running GDB engine, then "loadDumpers". Does
-    // nothing, and leaves the pending deletions in code, without one.
-    void updateRunningDebugger(Configuration::PythonCode &code, bool withCommonCode);
+    // nothing, and leaves the pending deletions in code, without one; returns
+    // whether it sent.
+    bool updateRunningDebugger(Configuration::PythonCode &code, bool withCommonCode);
+    // How many blocks went to a running GDB since the plug-in started.
+    int runningDebuggerSends() const { return m_runningDebuggerSends; }
+    // Identifies the printers of one generation (common code, shared helpers,
+    // definitions), not the deletions of the previous one.
+    static QByteArray generationFingerprint(const QString &commonCode, const Configuration::PythonCode &code);
     // The reply handler of "loadDumpers" sent to engine: the host learns
     // the new printers, and the locals are shown through them.
     static void handleLoadDumpers(Debugger::Internal::GdbEngine *engine,
@@ -218,6 +224,12 @@ private:
     LogFilter *m_logFilter = nullptr;
     // From the moment a regeneration is scheduled until it begins.
     bool m_updatePending = false;
+    // The generation in the start-up commands, and the one the session of
+    // m_loadedEngine has: a generation is sent only to a GDB without it.
+    QByteArray m_storedFingerprint;
+    QPointer<QObject> m_loadedEngine;
+    QByteArray m_loadedFingerprint;
+    int m_runningDebuggerSends = 0;
     // The last model error handed to the options page, and the models it
     // was reported against.
     QByteArray m_shownModelError;

@@ -8,8 +8,8 @@
 # Lines annotated with a DEBUG comment (argument name and variable) are
 # wrapped by the plug-in's instrumentation (so each is a single simple
 # statement; no other line may carry that annotation); the debugContext
-# the wrapper names is set before them. The plug-in also puts a trace call
-# before every statement: no "finally", no multi-line strings.
+# the wrapper names is set before them. In debug mode the plug-in also puts
+# a trace call before every statement: no "finally", no multi-line strings.
 
 import sys
 
@@ -151,8 +151,19 @@ def _displayText(value):
     return text
 
 
+# What a text shown in quotes needs escaped to read back unambiguously, as
+# the IDE shows string values: "say \"hi\"\n".
+_QUOTED_ESCAPES = dict((code, "\\x%02x" % code) for code in range(32))
+_QUOTED_ESCAPES.update({ord("\\"): "\\\\", ord('"'): '\\"', ord("\n"): "\\n", ord("\r"): "\\r",
+                        ord("\t"): "\\t", 0: "\\0", 127: "\\x7f"})
+
+
+def quotedText(text):
+    return '"%s"' % str(text).translate(_QUOTED_ESCAPES)
+
+
 def formatAsString(value):
-    return '"%s"' % _displayText(value)
+    return quotedText(_displayText(value))
 
 
 def formatAsStringUnquote(value):
@@ -652,7 +663,7 @@ class GenericDumpStringHelper(DumpHelper):
         except Exception as inst:
             self.report("string", value, inst)
             raise
-        d.putValue('"%s"' % text if isString else text)
+        d.putValue(quotedText(text) if isString else text)
         self.putFields(d, value, self.fields)
 
 

@@ -9,6 +9,7 @@
 import inspect
 import re
 import sys
+import types
 
 import gdb
 
@@ -209,11 +210,51 @@ def _korvanClearBuffers(event=None):
 gdb.events.stop.connect(_korvanClearBuffers)
 
 
+# ---- type lookups -----------------------------------------------------------
+# Accessors look types up by name for every value they read (a string's
+# "char" for each of ten thousand strings), and GDB searches the symbols each
+# time. A type found stays valid until the program's object files change.
+_korvanTypes = {}
+_korvanLookupType = gdb.lookup_type
+
+
+def lookupTypeCached(name, block=None):
+    if block is not None:
+        return _korvanLookupType(name, block)
+    try:
+        return _korvanTypes[name]
+    except (KeyError, TypeError):
+        pass
+    found = _korvanLookupType(name)
+    try:
+        _korvanTypes[name] = found
+    except TypeError:
+        pass
+    return found
+
+
+def _korvanForgetTypes(event=None):
+    _korvanTypes.clear()
+
+
+for _korvanEvent in ("new_objfile", "clear_objfiles", "free_objfile"):
+    if hasattr(gdb.events, _korvanEvent):
+        getattr(gdb.events, _korvanEvent).connect(_korvanForgetTypes)
+gdb.lookup_type = lookupTypeCached
+
+
 # ---- helper base ------------------------------------------------------------
 _korvanArity = {}
 
 
 def apiArity(api):
+    # The positional parameters without a default that api takes. Generated
+    # accessors make new lambdas for every value: a plain function is counted
+    # from its code, without inspect and without a cache entry per lambda.
+    function = api.__func__ if isinstance(api, types.MethodType) else api
+    if isinstance(function, types.FunctionType) and not hasattr(function, "__wrapped__"):
+        count = function.__code__.co_argcount - len(function.__defaults__ or ())
+        return max(0, count - 1) if function is not api else count
     try:
         return _korvanArity[api]
     except (KeyError, TypeError):

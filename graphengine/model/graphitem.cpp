@@ -228,4 +228,18 @@ QString GraphItem::label() const
     }
 }
 
+Name GraphItem::name() const
+{
+    switch (d->kind) {
+    case GateItem:
+        return d->gate ? d->gate->name : Name();
+    case NetItem:
+        return d->net ? d->net->name : Name();
+    case PortItem:
+        return d->port ? Name(d->port->fullName()) : Name();
+    default:
+        return Name();
+    }
+}
+
 } // namespace GraphEngine

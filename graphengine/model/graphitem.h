@@ -72,6 +72,9 @@ public:
     QString describe(const Name &subName) const;
     // "G:", "E:", "P:" or "B:" and the element's name; null when empty.
     QString label() const;
+    // The name searches go by: a gate's or net's own, "<gate>.<port>" parsed
+    // afresh for a port; null for the other kinds.
+    Name name() const;
 
 private:
     struct Record : QSharedData

@@ -249,6 +249,23 @@ bool operator<(const Name &a, const Name &b)
     return a.m_serial < b.m_serial;
 }
 
+bool operator==(const Name &a, const Name &b)
+{
+    if (a.m_serial != b.m_serial)
+        return false;
+    if (a.d == b.d)
+        return true;
+    if (!a.d || !b.d)
+        return false;
+    const NameRecord &x = *a.d;
+    const NameRecord &y = *b.d;
+    // The hash only caches the text; module-port names carry none.
+    if (x.hash && y.hash && x.hash != y.hash)
+        return false;
+    return x.flags == y.flags && x.index0 == y.index0 && x.index1 == y.index1 && x.open0 == y.open0
+           && x.open1 == y.open1 && x.close0 == y.close0 && x.close1 == y.close1 && x.text == y.text;
+}
+
 bool Name::naturalLess(const Name &a, const Name &b)
 {
     if (a.d == b.d)

@@ -64,6 +64,11 @@ public:
     // Key order of every map keyed by Name: flags, hash, base text, indices,
     // then serial. Not alphabetical; see naturalLess for that.
     friend bool operator<(const Name &a, const Name &b);
+    // A null name equals only a null name; otherwise the texts, what was
+    // parsed of them and the serial numbers are compared (a name made
+    // without its hash equals the hashed one of the same text).
+    friend bool operator==(const Name &a, const Name &b);
+    friend bool operator!=(const Name &a, const Name &b) { return !(a == b); }
 
     // Digit-aware order: "g2" before "g10", "x[2]" before "x[10]".
     static bool naturalLess(const Name &a, const Name &b);

@@ -15,9 +15,9 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QFile>
+#include <QElapsedTimer>
 #include <QFileInfo>
-#include <QSettings>
+#include <QPointer>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QTreeView>
@@ -123,18 +123,18 @@ bool parseOptions(const QStringList &arguments, Options *options, QString *error
     return true;
 }
 
-// The demo is there to show the printers: a user without type models of
-// their own gets the built-in set, as if imported on the options page.
-void provideDemoModels(const QString &binDir)
+// What the batch guard says when it ends a run: whether the program had
+// stopped, and which commands GDB was still working on.
+QString batchGuardMessage(int limitSeconds, qint64 stoppedAtMs, const QStringList &pending)
 {
-    const QString document = QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Korvan"),
-                                       QStringLiteral("Debugger/PrettyPrinters"))
-                                 .fileName();
-    if (QFileInfo::exists(document))
-        return;
-    const QString builtin = QDir(binDir).absoluteFilePath(QStringLiteral(KORVAN_DEMO_MODELS));
-    if (!QDir().mkpath(QFileInfo(document).absolutePath()) || !QFile::copy(builtin, document))
-        printError(QStringLiteral("the built-in type models could not be copied from %1 to %2").arg(builtin, document));
+    QString text = stoppedAtMs < 0
+                       ? QStringLiteral("the program did not stop within %1 seconds").arg(limitSeconds)
+                       : QStringLiteral("the program stopped after %1 s, but its locals were not shown within %2 seconds")
+                             .arg(QString::number(stoppedAtMs / 1000.0, 'f', 1))
+                             .arg(limitSeconds);
+    if (!pending.isEmpty())
+        text += QStringLiteral("; GDB was still running: %1").arg(pending.join(QStringLiteral("; ")));
+    return text;
 }
 
 } // namespace
@@ -144,6 +144,10 @@ const int settledDelayMs = 20;
 
 int main(int argc, char *argv[])
 {
+    // Nothing waits for ever in batch mode; KORVAN_BATCH_GUARD_SECONDS
+    // shortens the wait (for tests of the guard itself).
+    const int guardSeconds = qEnvironmentVariableIntValue("KORVAN_BATCH_GUARD_SECONDS");
+    const int batchGuardMs = (guardSeconds > 0 ? guardSeconds : 300) * 1000;
     // The command line is read before Qt looks for a display: the usage
     // text and option errors need none.
     QStringList arguments;
@@ -185,7 +189,6 @@ int main(int argc, char *argv[])
     if (options.pluginPath.isEmpty())
         options.pluginPath = QDir(binDir).absoluteFilePath(QStringLiteral(KORVAN_PLUGIN_RELATIVE_PATH));
     if (options.run.executable.isEmpty()) {
-        provideDemoModels(binDir);
         options.run.executable = QDir(binDir).absoluteFilePath(QStringLiteral(KORVAN_DEMO_PROGRAM));
         options.run.breakpoints.prepend(QStringLiteral(KORVAN_DEMO_BREAK));
     }
@@ -212,8 +215,18 @@ int main(int argc, char *argv[])
         window.shutdown();
         QCoreApplication::exit(code);
     };
+    // What the batch guard reports: how far the session got.
+    QElapsedTimer sinceStart;
+    sinceStart.start();
+    qint64 stoppedAtMs = -1;
+    QPointer<GdbEngine> batchEngine;
     if (options.batch) {
         QObject::connect(&window, &Host::HostWindow::sessionCreated, &window, [&](GdbEngine *engine) {
+            batchEngine = engine;
+            QObject::connect(engine, &DebuggerEngine::stateChanged, &window, [&](int state) {
+                if (state == InferiorStopOk && stoppedAtMs < 0)
+                    stoppedAtMs = sinceStart.elapsed();
+            });
             QObject::connect(engine, &DebuggerEngine::failed, &window, [&](const QString &text) {
                 printError(text);
                 finish(1);
@@ -223,14 +236,29 @@ int main(int argc, char *argv[])
                                  printError(QStringLiteral("no breakpoint at %1: %2").arg(location, reason));
                                  finish(1);
                              });
-            QObject::connect(engine, &GdbEngine::inferiorExited, &window, [&](int code) {
-                printError(QStringLiteral("the program exited (code %1) before it stopped").arg(code));
+            QObject::connect(engine, &GdbEngine::inferiorExited, &window, [&, engine](int code) {
+                if (!engine->stopSignal().isEmpty())
+                    printError(QStringLiteral("the program was ended by signal %1 before it stopped")
+                                   .arg(engine->stopSignal()));
+                else
+                    printError(QStringLiteral("the program exited (code %1) before it stopped").arg(code));
                 finish(1);
             });
-            QObject::connect(engine, &DebuggerEngine::stackFrameCompleted, &window, [&] {
+            QObject::connect(engine, &DebuggerEngine::stackFrameCompleted, &window, [&, engine] {
                 const QString tree = Host::watchTreeText(window.watchView()->model(), QStringLiteral("local"));
-                std::fputs(tree.toLocal8Bit().constData(), stdout);
+                const QByteArray text = tree.toLocal8Bit();
+                std::fwrite(text.constData(), 1, size_t(text.size()), stdout); // zero bytes too
                 std::fflush(stdout);
+                // A crash is a stop too, but not the one asked for: the
+                // locals where it happened are shown, and the run failed.
+                if (!engine->stopSignal().isEmpty()) {
+                    printError(QStringLiteral("the program received signal %1 before it stopped at %2")
+                                   .arg(engine->stopSignal(),
+                                        options.run.breakpoints.isEmpty() ? QStringLiteral("main")
+                                                                          : options.run.breakpoints.join(QStringLiteral(", "))));
+                    finish(1);
+                    return;
+                }
                 finish(0);
             });
         });
@@ -243,9 +271,10 @@ int main(int argc, char *argv[])
         QTimer::singleShot(settledDelayMs, &window, [&] { window.startDebugging(options.run); });
     });
     if (options.batch) {
-        // Nothing waits for ever: a GDB that never stops the program ends here.
-        QTimer::singleShot(300000, &window, [&] {
-            printError(QStringLiteral("the program did not stop within 300 seconds"));
+        // A GDB that never stops the program, or never answers, ends here.
+        QTimer::singleShot(batchGuardMs, &window, [&] {
+            printError(batchGuardMessage(batchGuardMs / 1000, stoppedAtMs,
+                                         batchEngine ? batchEngine->pendingCommands() : QStringList()));
             finish(1);
         });
     }

@@ -12,6 +12,8 @@
 #include <QJsonObject>
 #include <QTimer>
 
+#include <algorithm>
+
 static void initHostDumperResource()
 {
     Q_INIT_RESOURCE(hostdumper);
@@ -278,10 +280,35 @@ QByteArray GdbEngine::commandText(const DebuggerCommand &command)
     if (command.function.startsWith('-'))
         return command.function;
     if (command.function.contains('\n')) {
-        // Several lines (a "python" ... "end" block) run as one script.
-        const QString path = m_scriptDir.filePath(QStringLiteral("commands%1.gdb").arg(++m_scriptCount));
+        // Several lines run as one script. GDB reads a command script one
+        // character at a time, so the Python of each "python" ... "end"
+        // block goes to a file of its own, which GDB's Python reads whole.
+        const int number = ++m_scriptCount;
+        QByteArray commands;
+        int blocks = 0;
+        const QList<QByteArray> lines = command.function.split('\n');
+        for (int i = 0; i < lines.size(); ++i) {
+            if (lines.at(i).trimmed() != "python") {
+                commands += lines.at(i) + '\n';
+                continue;
+            }
+            int end = i + 1;
+            while (end < lines.size() && lines.at(end).trimmed() != "end")
+                ++end;
+            if (end == lines.size()) { // not closed: GDB says so
+                commands += lines.mid(i).join('\n') + '\n';
+                break;
+            }
+            const QString pythonPath = m_scriptDir.filePath(QStringLiteral("commands%1_%2.py").arg(number).arg(++blocks));
+            QFile python(pythonPath);
+            if (!python.open(QIODevice::WriteOnly) || python.write(lines.mid(i + 1, end - i - 1).join('\n') + '\n') < 0)
+                return QByteArray();
+            commands += "source " + pythonPath.toLocal8Bit() + '\n';
+            i = end;
+        }
+        const QString path = m_scriptDir.filePath(QStringLiteral("commands%1.gdb").arg(number));
         QFile script(path);
-        if (!script.open(QIODevice::WriteOnly) || script.write(command.function + '\n') < 0)
+        if (!script.open(QIODevice::WriteOnly) || script.write(commands) < 0)
             return QByteArray();
         return consoleCommand("source " + path.toLocal8Bit());
     }
@@ -313,11 +340,19 @@ void GdbEngine::runCommand(const DebuggerCommand &command)
 
 void GdbEngine::readGdbOutput()
 {
+    // A record of a large value arrives in many pieces: only the new piece
+    // is searched for the end of a line, not the whole line again.
+    const int searched = m_buffer.size();
     m_buffer += m_gdb.readAllStandardOutput();
-    int end;
-    while ((end = m_buffer.indexOf('\n')) >= 0) {
-        QByteArray line = m_buffer.left(end);
-        m_buffer.remove(0, end + 1);
+    int last = m_buffer.size() - 1;
+    while (last >= searched && m_buffer.at(last) != '\n')
+        --last;
+    if (last < searched)
+        return;
+    // Taken out before any is handled: a handler may read GDB's output again.
+    const QByteArray complete = m_buffer.left(last);
+    m_buffer.remove(0, last + 1);
+    for (QByteArray line : complete.split('\n')) {
         if (line.endsWith('\r'))
             line.chop(1);
         if (!line.isEmpty())
@@ -430,6 +465,13 @@ void GdbEngine::handleAsyncRecord(const QByteArray &line)
 void GdbEngine::handleStopped(const GdbMi &data)
 {
     const QByteArray reason = data["reason"].data();
+    m_stopSignal.clear();
+    if (reason == "signal-received" || reason == "exited-signalled") {
+        m_stopSignal = QString::fromUtf8(data["signal-name"].data());
+        const QString meaning = QString::fromUtf8(data["signal-meaning"].data());
+        if (!meaning.isEmpty())
+            m_stopSignal += QStringLiteral(", ") + meaning;
+    }
     if (reason.startsWith("exited")) {
         m_inferiorExitCode = reason == "exited-normally" ? 0 : data["exit-code"].data().toInt(nullptr, 8);
         if (reason == "exited-signalled")
@@ -460,6 +502,20 @@ void GdbEngine::handleStopped(const GdbMi &data)
     m_recorderRefusals.clear();
     reloadStack();
     reloadLocals();
+}
+
+QStringList GdbEngine::pendingCommands() const
+{
+    QList<int> tokens = m_pending.keys();
+    std::sort(tokens.begin(), tokens.end());
+    QStringList commands;
+    for (int token : qAsConst(tokens)) {
+        // A script shows as its first line.
+        const QByteArray function = m_pending.value(token).function.trimmed();
+        const int end = function.indexOf('\n');
+        commands << QString::fromLocal8Bit(end < 0 ? function : function.left(end) + " ...");
+    }
+    return commands;
 }
 
 void GdbEngine::reloadStack()
@@ -514,6 +570,8 @@ void GdbEngine::reloadLocals()
         fetch.arg("maxdepth", runParameters().maxDepth);
         fetch.arg("stringcutoff", action(MaximalStringLength)->value().toInt());
         fetch.arg("displaystringlimit", action(DisplayStringLimit)->value().toInt());
+        // A file per fetch: the answer of one may be read after the next ran.
+        fetch.arg("resultfile", m_scriptDir.filePath(QStringLiteral("locals%1.mi").arg(++m_scriptCount)));
         fetch.callback = [this](const DebuggerResponse &answer) {
             watchHandler()->removeChildren(QStringLiteral("local"));
             handleFetchVariables(answer);
@@ -526,7 +584,17 @@ void GdbEngine::reloadLocals()
 void GdbEngine::handleFetchVariables(const DebuggerResponse &response)
 {
     if (response.resultClass == ResultDone) {
-        const QByteArray output = response.consoleStreamOutput;
+        QByteArray output = response.consoleStreamOutput;
+        const int named = output.lastIndexOf("data-file=");
+        if (named >= 0) {
+            // A large answer comes as a file: see "resultfile" in the dumper.
+            GdbMi path;
+            path.fromStringMultiple(output.mid(named, output.indexOf('\n', named) - named));
+            QFile data(QString::fromUtf8(path["data-file"].data()));
+            output = data.open(QIODevice::ReadOnly) ? data.readAll() : QByteArray();
+            data.close();
+            data.remove();
+        }
         const int start = output.lastIndexOf("data=");
         if (start >= 0) {
             int end = output.indexOf('\n', start);

@@ -62,6 +62,11 @@ public:
     qint64 gdbProcessId() const { return m_gdbPid; }
     qint64 inferiorProcessId() const { return m_inferiorPid; }
     int exitCode() const { return m_inferiorExitCode; }
+    // The signal of the last stop or end of the program, as "SIGSEGV,
+    // Segmentation fault"; empty when it stopped or ended otherwise.
+    QString stopSignal() const { return m_stopSignal; }
+    // The commands sent to GDB that it has not answered yet, oldest first.
+    QStringList pendingCommands() const;
 
 signals:
     // The program has ended (normally or by a signal) with this code.
@@ -99,6 +104,7 @@ private:
     qint64 m_gdbPid = 0;
     qint64 m_inferiorPid = 0;
     int m_inferiorExitCode = -1;
+    QString m_stopSignal;
     bool m_failed = false;
     bool m_shuttingDown = false;
 };

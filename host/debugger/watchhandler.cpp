@@ -21,6 +21,13 @@ struct Root
 };
 const Root roots[] = {{"local", "Locals"}, {"inspect", "Inspector"}, {"watch", "Expressions"}};
 
+// The whole text: QString::fromUtf8(QByteArray) would stop at a zero byte,
+// and a byte array's value may hold one.
+QString wholeText(const QByteArray &utf8)
+{
+    return QString::fromUtf8(utf8.constData(), utf8.size());
+}
+
 QList<QStandardItem *> makeRow(const QString &name, const QString &value, const QString &type)
 {
     QList<QStandardItem *> row{new QStandardItem(name), new QStandardItem(value), new QStandardItem(type)};
@@ -133,8 +140,8 @@ void WatchHandler::insertItems(const GdbMi &items, bool resetLocals)
 void WatchHandler::insertItem(QStandardItem *parent, const GdbMi &item)
 {
     const QString iname = QString::fromUtf8(item["iname"].data());
-    QList<QStandardItem *> row = makeRow(QString::fromUtf8(item["name"].data()), QString::fromUtf8(item["value"].data()),
-                                         QString::fromUtf8(item["type"].data()));
+    QList<QStandardItem *> row = makeRow(wholeText(item["name"].data()), wholeText(item["value"].data()),
+                                         wholeText(item["type"].data()));
     const QString expression = QString::fromUtf8(item["exp"].data());
     bool hasAddress = false;
     const qulonglong address = item["address"].data().toULongLong(&hasAddress, 0);

@@ -21,11 +21,13 @@
 #   registry: registerCustom(api, path, dumper function or its name),
 #     unregisterCustom(api, path), findDumper(type), loadDumpers(args)
 #   fetch: fetchItems(args) -> [Item], fetchVariable(args) (prints
-#     "data=[...]"), fetchVariableJson(args); GDB commands
+#     "data=[...]", or writes it to args["resultfile"] and prints
+#     "data-file=<path>"), fetchVariableJson(args); GDB commands
 #     "korvan-fetch-json <args>" and "korvan-load-dumpers"
 
 import binascii
 import json
+import re
 import sys
 
 import gdb
@@ -40,6 +42,8 @@ DefaultMode = 0
 PlainMode = 1
 
 MAX_CHILDREN = 10000
+_SCALAR_CODES = (gdb.TYPE_CODE_INT, gdb.TYPE_CODE_FLT, gdb.TYPE_CODE_BOOL, gdb.TYPE_CODE_ENUM,
+                 gdb.TYPE_CODE_CHAR)
 
 
 def mangleTypeName(name):
@@ -73,6 +77,26 @@ class Item(object):
         self.childINames = None
         self.address = None
 
+    def appendMi(self, out):
+        # The GDB/MI text of toDict(), into the list out: a large container
+        # has ten thousand items, and no dict is built for each.
+        out.append("{iname=%s,name=%s,value=%s,type=%s,numchild=\"%d\"" % (
+            miQuote(self.iname), miQuote(self.name), miQuote(self.value), miQuote(self.type), self.numchild))
+        if self.exp is not None:
+            out.append(",exp=" + miQuote(self.exp))
+        if self.address is not None:
+            out.append(",address=\"0x%x\"" % self.address)
+        if self.error:
+            out.append(",error=\"1\"")
+        if self.children is not None:
+            out.append(",children=[")
+            for index, child in enumerate(self.children):
+                if index:
+                    out.append(",")
+                child.appendMi(out)
+            out.append("]")
+        out.append("}")
+
     def toDict(self):
         result = {"iname": self.iname, "name": self.name, "value": self.value,
                   "type": self.type, "numchild": self.numchild}
@@ -87,7 +111,12 @@ class Item(object):
         return result
 
 
+_MI_SPECIAL = re.compile(r'[\\"\x00-\x1f]')
+
+
 def miQuote(text):
+    if not _MI_SPECIAL.search(text):
+        return '"' + text + '"'
     out = []
     for ch in text:
         if ch == "\\" or ch == '"':
@@ -124,6 +153,7 @@ class Dumper(object):
         self.depth = 0
         self.activeDumps = set()
         self.dumperCache = {}
+        self.noVisualizer = set()
         self.api = None
 
     # ---- sizes and types -------------------------------------------------
@@ -189,18 +219,23 @@ class Dumper(object):
                 return function
         return None
 
-    def findDumper(self, gdbType):
-        # Cached by the declared type name for one fetch (printers may be
-        # replaced between fetches).
+    def typeInfo(self, gdbType):
+        # (dumper function or None, the type without typedefs, its type code),
+        # cached by the declared type name for one fetch (printers may be
+        # replaced between fetches): the elements of a large container share
+        # one lookup.
         key = str(gdbType)
         try:
             return self.dumperCache[key]
         except KeyError:
             pass
-        stripped = self.stripTypedefs(gdbType).unqualified()
-        dumper = self.findFunction("qdump__", str(stripped))
-        self.dumperCache[key] = dumper
-        return dumper
+        stripped = self.stripTypedefs(gdbType)
+        info = (self.findFunction("qdump__", str(stripped.unqualified())), stripped, stripped.code)
+        self.dumperCache[key] = info
+        return info
+
+    def findDumper(self, gdbType):
+        return self.typeInfo(gdbType)[0]
 
     def knownDumpers(self):
         names = []
@@ -309,14 +344,29 @@ class Dumper(object):
                 item.type = str(value.type)
             if item.address is None and value.address is not None:
                 item.address = int(value.address)
-            dumper = self.customDumper(item.path) or self.findDumper(value.type)
+            info = self.typeInfo(value.type)
+            dumper = self.customDumper(item.path) or info[0]
         except Exception as error:
             self.putError(error)
+            return
+        if dumper is None and info[2] in _SCALAR_CODES:
+            # GDB's own text of a number, character or enumerator, without
+            # the search for a pretty printer that no scalar has.
+            try:
+                if info[2] == gdb.TYPE_CODE_INT and info[1].sizeof > 1 and not value.is_optimized_out:
+                    item.value = str(int(value))
+                else:
+                    item.value = value.format_string(raw=True)
+            except gdb.error:
+                item.value = "<not accessible>"
+                item.error = True
             return
         # A printer that shows its value through itself (an identity field of
         # a wrapper) falls back to GDB's view instead of recursing.
         key = (id(item), dumper)
         if dumper is None or key in self.activeDumps:
+            if dumper is None and self.putVisualized(value, info):
+                return
             self.putPlainValue(value)
             return
         self.activeDumps.add(key)
@@ -327,6 +377,64 @@ class Dumper(object):
             self.putError(error)
         finally:
             self.activeDumps.discard(key)
+
+    def putVisualized(self, value, info):
+        # A type without a printer of its own is shown by GDB's pretty
+        # printer when GDB has one (the C++ library's, for one): its text,
+        # and its children as items. False when GDB has none.
+        if info[2] not in (gdb.TYPE_CODE_STRUCT, gdb.TYPE_CODE_UNION) or id(info) in self.noVisualizer:
+            return False
+        try:
+            printer = gdb.default_visualizer(value)
+        except Exception:
+            printer = None
+        if printer is None:
+            # Printers are chosen by type: the other values of this type
+            # need not ask again in this fetch.
+            self.noVisualizer.add(id(info))
+            return False
+        item = self.currentItem
+        try:
+            hint = printer.display_hint() if hasattr(printer, "display_hint") else None
+            if hint == "string" or not hasattr(printer, "children"):
+                item.value = value.format_string(max_elements=0, repeat_threshold=0)
+                return True
+            text = printer.to_string() if hasattr(printer, "to_string") else None
+            if text is not None and not isinstance(text, (str, gdb.Value)) and hasattr(text, "value"):
+                text = text.value()  # a lazy string
+            if isinstance(text, gdb.Value):
+                text = text.format_string(max_elements=0, repeat_threshold=0)
+            item.value = "{...}" if text is None else str(text)
+            children = printer.children()
+            if not self.isExpanded():
+                # Whether there is any child, without walking them all.
+                for _ in children:
+                    item.numchild = 1
+                    break
+                return True
+            count = 0
+            pending = None
+            for name, child in children:
+                if count >= MAX_CHILDREN:
+                    break
+                if hint == "map":
+                    # Keys and values come in turn: one item per pair,
+                    # named by its key.
+                    if pending is None:
+                        pending = child
+                        continue
+                    name, pending = "[%s]" % self.plainText(pending), None
+                self.putSubItem(name, child)
+                count += 1
+            item.numchild = count
+        except Exception as error:
+            self.putError(error)
+        return True
+
+    def plainText(self, value):
+        if isinstance(value, gdb.Value):
+            return value.format_string(max_elements=0, repeat_threshold=0)
+        return str(value)
 
     def putPlainValue(self, value):
         item = self.currentItem
@@ -363,6 +471,11 @@ class Dumper(object):
 
     def putStruct(self, value, stripped):
         fields = [f for f in stripped.fields() if f.is_base_class or hasattr(f, "bitpos")]
+        if not fields and stripped.sizeof == 0:
+            # Declared only (a library class without debug information):
+            # GDB's own words, not an empty "{...}".
+            self.putValue("<incomplete type>")
+            return
         self.putValue("{...}")
         self.putNumChild(len(fields))
         if not self.isExpanded():
@@ -393,6 +506,7 @@ class Dumper(object):
         #   expanded: inames whose children are wanted; expandall: every item
         #   stringcutoff / displaystringlimit: string limits
         self.dumperCache = {}
+        self.noVisualizer = set()
         self.api = None
         self.expandedINames = set(args.get("expanded", []))
         self.expandAll = bool(args.get("expandall", False))
@@ -432,10 +546,24 @@ class Dumper(object):
         return results
 
     def fetchVariable(self, args):
-        # Host-style answer: "data=[...]" on the console.
-        items = self.fetchItems(args)
-        text = "data=%s" % toMi([item.toDict() for item in items])
-        gdb.write(text + "\n")
+        # Host-style answer: "data=[...]" on the console. With "resultfile"
+        # the answer goes into that file and the console names it
+        # ("data-file=..."): GDB writes its console stream to the IDE one
+        # character per write, which for a large container takes seconds.
+        out = ["data=["]
+        for index, item in enumerate(self.fetchItems(args)):
+            if index:
+                out.append(",")
+            item.appendMi(out)
+        out.append("]")
+        text = "".join(out)
+        path = args.get("resultfile")
+        if path:
+            with open(path, "w", encoding="utf8") as result:
+                result.write(text)
+            gdb.write("data-file=%s\n" % miQuote(path))
+        else:
+            gdb.write(text + "\n")
         return text
 
     def fetchVariableJson(self, args):

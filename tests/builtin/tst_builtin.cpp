@@ -261,7 +261,7 @@ const Shown shownRows[] = {
     {"qsharedpointerNull", "<null>", "", false, "QSharedPointer"},
     {"qweakpointer", "7", "", false, "QWeakPointer"},
     {"qscopedpointer", "8", "", false, "QScopedPointer"},
-    {"qpointer", "{...}", "QObject={...}; id=5", false, "QPointer"},
+    {"qpointer", "{...}", "QObject=<incomplete type>; id=5", false, "QPointer"},
     {"qpointerNull", "<null>", "", false, "QPointer"},
     {"qlistInt", "<3 items>", "[0]=1; [1]=2; [2]=3", false, "QList"},
     {"qlistString", "<2 items>", "[0]=\"a\"; [1]=\"bc\"", false, "QList"},

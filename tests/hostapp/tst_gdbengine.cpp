@@ -201,16 +201,25 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(calls, 2, 30000);
         QCOMPARE(answer.resultClass, ResultDone);
         QCOMPARE(answer.consoleStreamOutput, QByteArray("first\nsecond\n"));
+        // Python blocks among other commands run in their order, their
+        // lines as written.
+        DebuggerCommand mixed("python\nx = 'a \"q\" \\\\'\nend\nset $korvan_between = 2\n  python\n"
+                              "print(x, int(gdb.parse_and_eval('$korvan_between')))\n  end");
+        mixed.callback = [&](const DebuggerResponse &r) { answer = r; ++calls; };
+        engine.runCommand(mixed);
+        QTRY_COMPARE_WITH_TIMEOUT(calls, 3, 30000);
+        QCOMPARE(answer.resultClass, ResultDone);
+        QCOMPARE(answer.consoleStreamOutput, QByteArray("a \"q\" \\ 2\n"));
         // One line of console input goes as it is, quotes and backslashes too.
         DebuggerCommand quoted("python print(\"say \\\"hi\\\" \\\\ end\")");
         quoted.callback = [&](const DebuggerResponse &r) { answer = r; ++calls; };
         engine.runCommand(quoted);
-        QTRY_COMPARE_WITH_TIMEOUT(calls, 3, 30000);
+        QTRY_COMPARE_WITH_TIMEOUT(calls, 4, 30000);
         QCOMPARE(answer.consoleStreamOutput, QByteArray("say \"hi\" \\ end\n"));
         DebuggerCommand broken("-no-such-command");
         broken.callback = [&](const DebuggerResponse &r) { answer = r; ++calls; };
         engine.runCommand(broken);
-        QTRY_COMPARE_WITH_TIMEOUT(calls, 4, 30000);
+        QTRY_COMPARE_WITH_TIMEOUT(calls, 5, 30000);
         QCOMPARE(answer.resultClass, ResultError);
 
         // The variable fetch of the dumper: the "inspect." items join the
@@ -220,7 +229,7 @@ private slots:
         fetch.flags = PythonCommand | InUpdateLocals;
         fetch.arg("watchers", QJsonValue(QJsonArray{
                                   QJsonObject{{"iname", "inspect.1"}, {"expression", "counter + 1"}},
-                                  QJsonObject{{"iname", "inspect.2"}, {"exp", QString::fromLatin1(QByteArray("word").toHex())}},
+                                  QJsonObject{{"iname", "inspect.2"}, {"exp", QString::fromLatin1(QByteArray("&counter").toHex())}},
                                   QJsonObject{{"iname", "inspect.3"}, {"expression", "\"a\\\"b\""}}}));
         fetch.arg("expanded", QJsonValue(QJsonArray{"inspect.2"}));
         fetch.callback = [&](const DebuggerResponse &r) { engine.handleFetchVariables(r); };
@@ -247,7 +256,7 @@ private slots:
         DebuggerCommand after("-data-evaluate-expression 2");
         after.callback = [&](const DebuggerResponse &) { calls += 10; };
         engine.runCommand(after);
-        QTRY_COMPARE_WITH_TIMEOUT(calls, 14, 30000);
+        QTRY_COMPARE_WITH_TIMEOUT(calls, 15, 30000);
         engine.shutdown();
     }
 
@@ -318,7 +327,11 @@ private slots:
         // The tree as the view shows it: one line per item, children indented.
         const QStringList lines = Host::watchTreeText(proxy, QStringLiteral("local")).split(QLatin1Char('\n'));
         QVERIFY(lines.contains(QStringLiteral("argc = 1  [int]")));
-        QVERIFY(lines.contains(QStringLiteral("numbers = {...}  [std::vector<int, std::allocator<int> >]")));
+        // (Stopped before its initialisation: the vector's text is whatever GDB's printer makes of it.)
+        QVERIFY(std::any_of(lines.cbegin(), lines.cend(), [](const QString &line) {
+            return line.startsWith(QLatin1String("numbers = "))
+                   && line.endsWith(QLatin1String("  [std::vector<int, std::allocator<int> >]"));
+        }));
         QVERIFY(Host::watchTreeText(proxy, QStringLiteral("nothing")).isEmpty());
         // The host's Continue runs the program to its end.
         QAction *continueAction = Core::ActionManager::command("Debugger.Continue")->action();
@@ -344,6 +357,13 @@ private slots:
                          "{iname=\"nowhere.1\",name=\"n\",value=\"0\"}]");
         handler.insertItems(items, false);
         WatchModel *model = handler.model();
+        // A value with a zero byte (a byte array's) is shown whole.
+        GdbMi bytes;
+        bytes.fromString("[{iname=\"local.b\",name=\"b\",value=\"\\\"by\\000te\\\"\",type=\"QByteArray\",numchild=\"0\"}]");
+        handler.insertItems(bytes, false);
+        const QModelIndex b = model->indexForIName("local.b");
+        QCOMPARE(b.sibling(b.row(), 1).data().toString(), QString::fromUtf8("\"by\0te\"", 7));
+        model->removeRow(b.row(), b.parent());
         QCOMPARE(model->rowCount(model->indexForIName("local")), 2);
         const QModelIndex s = model->indexForIName("local.s");
         QCOMPARE(model->rowCount(s), 2); // "y" went below "s", after "x"

@@ -33,8 +33,22 @@ private:
     HostFixture m_fixture;
     QTemporaryDir m_home;
 
+    // A settings folder whose model document holds no models: the user's
+    // own choice, which no run replaces. Returns the document's path.
+    static QString writeEmptyModels(const QString &configHome)
+    {
+        TestEnvironment env;
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, configHome);
+        const QJsonObject none{{KorvanDebugger::Configuration::Key::classes, QJsonArray()}};
+        if (!KorvanDebugger::Configuration::saveConfigurationFile(
+                none, KorvanDebugger::Configuration::Key::prettyPrintersDocument))
+            return QString();
+        return KorvanDebugger::Configuration::configurationFilePath(
+            KorvanDebugger::Configuration::Key::prettyPrintersDocument);
+    }
+
     HostRun runHost(const QStringList &arguments, const QString &configHome, const QString &loggingRules = QString(),
-                    const QString &debuggerPath = QString(), const QStringList &unset = {})
+                    const QString &debuggerPath = QString(), const QStringList &unset = {}, int guardSeconds = 0)
     {
         QProcess host;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -48,6 +62,8 @@ private:
         environment.remove(QStringLiteral("QTC_DEBUGGER_PATH"));
         if (!debuggerPath.isEmpty())
             environment.insert(QStringLiteral("QTC_DEBUGGER_PATH"), debuggerPath);
+        if (guardSeconds > 0)
+            environment.insert(QStringLiteral("KORVAN_BATCH_GUARD_SECONDS"), QString::number(guardSeconds));
         host.setProcessEnvironment(environment);
         host.start(QStringLiteral(KORVAN_HOST_PROGRAM), arguments);
         HostRun run;
@@ -69,6 +85,8 @@ private slots:
         QString error;
         QVERIFY2(m_fixture.prepare(&error), qPrintable(error));
         QVERIFY(m_home.isValid());
+        // The runs on the engine fixture show GDB's plain view of its values.
+        QVERIFY(!writeEmptyModels(m_home.path()).isEmpty());
     }
 
     void batchPrintsTheDemoThroughTheBuiltInPrinters()
@@ -88,16 +106,8 @@ private slots:
 
         // The user's own models are never replaced.
         const QString ownHome = m_home.filePath(QStringLiteral("own"));
-        QString document;
-        {
-            TestEnvironment env;
-            QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, ownHome);
-            const QJsonObject none{{KorvanDebugger::Configuration::Key::classes, QJsonArray()}};
-            QVERIFY(KorvanDebugger::Configuration::saveConfigurationFile(
-                none, KorvanDebugger::Configuration::Key::prettyPrintersDocument));
-            document = KorvanDebugger::Configuration::configurationFilePath(
-                KorvanDebugger::Configuration::Key::prettyPrintersDocument);
-        }
+        const QString document = writeEmptyModels(ownHome);
+        QVERIFY(!document.isEmpty());
         QFile before(document);
         QVERIFY(before.open(QIODevice::ReadOnly));
         const QByteArray saved = before.readAll();
@@ -140,6 +150,56 @@ private slots:
         QVERIFY2(atLine.out.contains(QLatin1String("counter = 82  [int]")), qPrintable(atLine.out));
         QVERIFY2(atLine.out.contains(QLatin1String("argc = 3  [int]")), qPrintable(atLine.out));
         // No GDB and no program of these runs is left over.
+        QVERIFY(processesMentioning(m_fixture.program()).isEmpty());
+    }
+
+    void batchShowsANewUsersOwnProgramWhole()
+    {
+        // No model document: the built-in set, on a program that is not the
+        // demo; what no model covers comes from GDB's own printers, else as
+        // raw members. Strings show quotes, backslashes, line breaks and
+        // zero bytes escaped.
+        const QString configHome = m_home.filePath(QStringLiteral("newuser"));
+        const QString source = QStringLiteral(KORVAN_SOURCE_ROOT "/tests/fixtures/newuserprogram.cpp");
+        const HostRun run = runHost({QStringLiteral("--batch"), QStringLiteral("--break"),
+                                     QStringLiteral("newuserprogram.cpp:%1").arg(HostFixture::lineOf(source, QStringLiteral("break here"))),
+                                     QStringLiteral(KORVAN_NEWUSER_PROGRAM)},
+                                    configHome);
+        QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+        const QStringList lines = run.out.split(QLatin1Char('\n'));
+        for (const char *expected : {"word = \"say \\\"hi\\\"\\n\"  [std::string]", "numbers = <3 items>  [std::vector<int, std::allocator<int> >]",
+                                     "  [2] = 3  [int]", "title = \"C:\\\\dir \\\"x\\\"\"  [QString]",
+                                     "bytes = \"bytes\\0in\"  [QByteArray]", "pair = std::tuple containing  [std::tuple<int, double>]",
+                                     "  [1] = 1  [int]", "  [2] = 2.5  [double]", "point = {...}  [Point]", "  y = 4  [int]",
+                                     "object = <incomplete type>  [QObject]"})
+            QVERIFY2(lines.contains(QLatin1String(expected)), qPrintable(expected + QStringLiteral("\n") + run.out));
+        // The built-in set was used, not written as the user's document.
+        QVERIFY(!QFileInfo::exists(configHome + QStringLiteral("/Korvan/Debugger/PrettyPrinters.ini")));
+    }
+
+    void batchTellsWhatWentWrong()
+    {
+        // A crash before the break location: the locals where it happened,
+        // and a failed run that names the signal.
+        const int line = HostFixture::lineOf(QStringLiteral("after twice"));
+        const HostRun crash = runHost({QStringLiteral("--batch"), QStringLiteral("--break"),
+                                       QStringLiteral("hostprogram.cpp:%1").arg(line), m_fixture.program(),
+                                       QStringLiteral("crash")},
+                                      m_home.path());
+        QCOMPARE(crash.exitCode, 1);
+        QVERIFY2(crash.err.contains(QStringLiteral("the program received signal SIGSEGV, Segmentation fault before it "
+                                                   "stopped at hostprogram.cpp:%1").arg(line)),
+                 qPrintable(crash.err));
+        QVERIFY2(crash.out.contains(QLatin1String("counter = 41  [int]")), qPrintable(crash.out));
+
+        // A program that never reaches the location: the guard ends the
+        // run and says how far it got.
+        const HostRun waiting = runHost({QStringLiteral("--batch"), QStringLiteral("--break"),
+                                         QStringLiteral("hostprogram.cpp:%1").arg(HostFixture::lineOf(QStringLiteral("the end"))),
+                                         m_fixture.program(), QStringLiteral("wait")},
+                                        m_home.path(), QString(), QString(), {}, 3);
+        QCOMPARE(waiting.exitCode, 1);
+        QVERIFY2(waiting.err.contains(QLatin1String("the program did not stop within 3 seconds")), qPrintable(waiting.err));
         QVERIFY(processesMentioning(m_fixture.program()).isEmpty());
     }
 

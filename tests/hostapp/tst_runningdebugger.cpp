@@ -143,6 +143,14 @@ private:
         QPlainTextEdit *edit = dock ? dock->findChild<QPlainTextEdit *>() : nullptr;
         return edit ? edit->toPlainText() : QString();
     }
+    // The commands sent to GDB so far whose text mentions the name.
+    int sentCommands(const QString &name) const
+    {
+        int count = 0;
+        for (const QString &line : log().split(QLatin1Char('\n')))
+            count += line.startsWith(QLatin1Char('>')) && line.contains(name) ? 1 : 0;
+        return count;
+    }
     static QString startupCommands()
     {
         return Debugger::Internal::action(Debugger::Internal::GdbStartupCommands)->value().toString();
@@ -249,6 +257,32 @@ private slots:
         QCOMPARE(m_plugin->resolveTypedef(QStringLiteral("Point2D")), QStringLiteral("Point"));
         // Taken out of the log, raw and decoded.
         QVERIFY2(!log().contains(QLatin1String("KORVANTYPEDEF;Point2D")), qPrintable(log()));
+    }
+
+    void thePrintersReachGdbOncePerChange()
+    {
+        // The session has the stored block from its start; the type
+        // definitions its fetch reported change no printer, so nothing more
+        // was sent, and no fetch of the locals was repeated.
+        QTest::qWait(100);
+        QCOMPARE(sentCommands(QStringLiteral("loadDumpers")), 1);
+        QCOMPARE(m_plugin->runningDebuggerSends(), 0);
+        const int fetches = sentCommands(QStringLiteral("fetchVariable"));
+        QCOMPARE(fetches, 1);
+        // A settings save with the same models sends nothing either.
+        m_plugin->parametersChanged();
+        QTest::qWait(100);
+        QCOMPARE(sentCommands(QStringLiteral("loadDumpers")), 1);
+
+        // A model edit: one send, one fetch through the new printers.
+        QVERIFY(applyModels([](QJsonObject &document) { setPointTrueText(document, QStringLiteral("Shown")); }));
+        QTest::qWait(100);
+        QCOMPARE(m_plugin->runningDebuggerSends(), 1);
+        QCOMPARE(sentCommands(QStringLiteral("loadDumpers")), 2);
+        QCOMPARE(sentCommands(QStringLiteral("fetchVariable")), fetches + 1);
+        QVERIFY2(pointShows(QStringLiteral("  visible = Shown  [bool]")), qPrintable(locals()));
+        QVERIFY(applyModels([](QJsonObject &document) { setPointTrueText(document, QStringLiteral("Yes")); }));
+        QCOMPARE(m_plugin->runningDebuggerSends(), 2);
     }
 
     void aCustomRegistrationShowsOneValueItsOwnWay()

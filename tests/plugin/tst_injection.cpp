@@ -71,8 +71,24 @@ private slots:
     {
         TestEnvironment env;
         const QString line = QStringLiteral("        with HelpersChildren(self): # NODEBUG");
-        QCOMPARE(instrumented(line, false), trace("p", 1, QStringLiteral("        if True:"), 8) + "        if True:\n\n");
+        QCOMPARE(instrumented(line, false), QStringLiteral("        if True:\n"));
         QCOMPARE(instrumented(line, true), trace("p", 1, line, 8) + line + "\n\n");
+    }
+
+    void noTraceOutsideDebugMode()
+    {
+        // Every executed statement would write a log line: a printer of a
+        // large container would flood GDB's console on every stop.
+        TestEnvironment env;
+        const QString code = QStringLiteral("def f(x): #--\n    y = x\n    for i in range(3):\n        y += i\n    return y\n");
+        QCOMPARE(instrumented(code, false), code + "\n");
+        QCOMPARE(instrumented(code, true).count(QLatin1String("WARN(\"p:")), 4);
+        TestEnvironment::setDebugMode(false);
+        const QString common = buildCommonCode();
+        QVERIFY(!common.contains(QLatin1String("WARN(\"dynamicPrettyPrintersCode:")));
+        Configuration::PythonCode generated;
+        generated.definitions = QStringLiteral("x = 1");
+        QVERIFY(!runningDebuggerBlock(generated, true).contains(QLatin1String("WARN(\"")));
     }
 
     void debugWrapper()
@@ -130,7 +146,7 @@ private slots:
                                  + trace("u", 6, "        pass", 8) + "        pass\n    elif x:\n"
                                  + trace("u", 8, "        pass", 8) + "        pass\n    else:\n"
                                  + trace("u", 10, "        return ''q''", 8) + "        return \"q\"\n\n\n";
-        QCOMPARE(instrumented(code, false, "u"), expected);
+        QCOMPARE(instrumented(code, true, "u"), expected);
     }
 
     void traceLinesKeepPythonValid_data()
@@ -154,7 +170,7 @@ private slots:
         TestEnvironment env;
         QString prelude = QStringLiteral("def f(*a): return 0 #--\n");
         QCOMPARE(compiles(prelude + code), QStringLiteral("compiled"));
-        const QString out = instrumented(code, false);
+        const QString out = instrumented(code, true);
         QCOMPARE(out.count(QLatin1String("WARN(\"p:")), traces);
         QCOMPARE(compiles(prelude + out), QStringLiteral("compiled"));
     }
@@ -280,7 +296,7 @@ private slots:
         QCOMPARE(removePrivateBlock(QString(privateBlockEnd) + user + privateBlockStart), QString(privateBlockEnd) + user + privateBlockStart);
 
         TestEnvironment env;
-        TestEnvironment::setDebugMode(false);
+        TestEnvironment::setDebugMode(true);
         Configuration::PythonCode code;
         code.definitions = QStringLiteral("x = 1");
         Configuration::registerCustomDumper(QStringLiteral("f"), QStringLiteral("p"));

@@ -1,0 +1,251 @@
+// The graph window (its flags, its title placeholders, a new graph replacing
+// the viewer) and the SVG export of a graph.
+
+#include "viewerfixture.h"
+
+#include "graphengine/viewer/mainwindow.h"
+
+#include <dialogs/dialogs.h>
+
+#include <QDir>
+#include <QFile>
+#include <QLayout>
+#include <QPointer>
+#include <QRegularExpression>
+#include <QSvgRenderer>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace ViewerFixture;
+
+class TestGraphWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void flagsAndLayout();
+    void titlePlaceholders();
+    void titleWithoutModule();
+    void secondGraphReplacesTheViewer();
+    void nullModuleChangesNothing();
+    void svgFileParsesWithTitleAndSize();
+    void emptySceneSvg();
+    void svgNameCompletion_data();
+    void svgNameCompletion();
+    void svgDumpAsksForTheName();
+
+private:
+    ModuleMap m_modules;
+    Module *m = nullptr;
+};
+
+void TestGraphWindow::init()
+{
+    m = smallModule(m_modules);
+    m->secondName = QStringLiteral("design.v");
+}
+
+void TestGraphWindow::cleanup()
+{
+    deleteModules(m_modules);
+}
+
+void TestGraphWindow::flagsAndLayout()
+{
+    MainWindow window(nullptr, m, QString());
+    QCOMPARE(window.windowModality(), Qt::NonModal);
+    const Qt::WindowFlags flags = window.windowFlags();
+    QCOMPARE(flags & Qt::WindowType_Mask, Qt::Dialog);
+    for (Qt::WindowType hint : {Qt::WindowSystemMenuHint, Qt::WindowMinimizeButtonHint, Qt::WindowMaximizeButtonHint,
+                                Qt::WindowCloseButtonHint, Qt::WindowFullscreenButtonHint})
+        QVERIFY(flags.testFlag(hint));
+    QVERIFY(!flags.testFlag(Qt::WindowContextHelpButtonHint));
+    QVERIFY(window.viewer());
+    QCOMPARE(window.viewer()->parent(), &window);
+    QCOMPARE(window.layout()->count(), 1);
+    QCOMPARE(window.layout()->itemAt(0)->widget(), window.viewer());
+    QCOMPARE(window.layout()->contentsMargins(), QMargins());
+    QVERIFY(!window.isVisible());
+}
+
+void TestGraphWindow::titlePlaceholders()
+{
+    // 5 gates and 4 port gates, 6 nets (in, b, mid, out, out2 and the
+    // layout's own where it made any).
+    MainWindow window(nullptr, m, QString());
+    const QString expected = QStringLiteral("Netlist Sample:top (design.v) %1/%2 gates - 4 ports - %3 edges")
+                                 .arg(m->gateCount())
+                                 .arg(m->countGatesWithProperty())
+                                 .arg(m->edges->count());
+    QCOMPARE(window.windowTitle(), expected);
+    QCOMPARE(m->gateCount(), m->gates->count() - 4);
+
+    // One pass: a module name holding a placeholder keeps it.
+    Module *odd = Module::findOrCreateModule(m_modules, QStringLiteral("a%gb"), nullptr);
+    makeGate(odd, QStringLiteral("g"), {QStringLiteral("a")}, {QStringLiteral("y")});
+    odd->secondName = QStringLiteral("%n.v");
+    window.setGraph(odd, QStringLiteral("%n|%f|%g|%n|%x|100%|%%g"));
+    QCOMPARE(window.windowTitle(), QStringLiteral("a%gb|%n.v|1|a%gb|%x|100%|%1"));
+    window.setGraph(odd, QStringLiteral("plain title"));
+    QCOMPARE(window.windowTitle(), QStringLiteral("plain title"));
+    window.setGraph(odd, QStringLiteral("%G %p %e"));
+    QCOMPARE(window.windowTitle(), QStringLiteral("1 0 0"));
+}
+
+void TestGraphWindow::titleWithoutModule()
+{
+    UndoFramework::GraphUndoState state = smallState();
+    state.moduleName.clear();
+    MainWindow window(nullptr, m, QString());
+    window.setGraph(state, QString());
+    QVERIFY(window.viewer());
+    QVERIFY(!window.viewer()->module());
+    QCOMPARE(window.windowTitle(), QStringLiteral("Netlist Sample:Unamed Graph (Unknown file) N/A/N/A gates - N/A ports - N/A edges"));
+
+    window.setGraph(smallState(), QStringLiteral("%n: %g"));
+    QCOMPARE(window.windowTitle(), QStringLiteral("top: 1"));
+}
+
+void TestGraphWindow::secondGraphReplacesTheViewer()
+{
+    MainWindow window(nullptr, m, QString());
+    QPointer<GraphViewer> first(window.viewer());
+    auto *tool = new TestTool(first);
+    first->addTool(tool);
+    QPointer<TestTool> firstTool(tool);
+    first->userActivateTool(tool);
+    QCOMPARE(first->undoStack()->count(), 1);
+
+    window.setGraph(smallState(), QString());
+    QVERIFY(first.isNull());
+    QVERIFY(firstTool.isNull());
+    QVERIFY(window.viewer());
+    QCOMPARE(window.viewer()->undoStack()->count(), 0);
+    QCOMPARE(window.viewer()->getActiveTool(), nullptr);
+    QCOMPARE(window.layout()->count(), 1);
+    QCOMPARE(window.layout()->itemAt(0)->widget(), window.viewer());
+    QCOMPARE(window.findChildren<GraphViewer *>().size(), 1);
+}
+
+void TestGraphWindow::nullModuleChangesNothing()
+{
+    MainWindow window(nullptr, m, QStringLiteral("kept"));
+    GraphViewer *viewer = window.viewer();
+    window.setGraph(static_cast<Module *>(nullptr), QStringLiteral("other"));
+    QCOMPARE(window.viewer(), viewer);
+    QCOMPARE(window.windowTitle(), QStringLiteral("kept"));
+
+    MainWindow empty(nullptr, nullptr, QStringLiteral("none"));
+    QVERIFY(!empty.viewer());
+    QCOMPARE(empty.windowTitle(), QString());
+}
+
+void TestGraphWindow::svgFileParsesWithTitleAndSize()
+{
+    QTemporaryDir dir;
+    GraphViewer viewer(m, nullptr);
+    const QString file = dir.filePath(QStringLiteral("graph.svg"));
+    viewer.toSvg(file);
+    QSvgRenderer renderer(file);
+    QVERIFY(renderer.isValid());
+    const QRectF sceneRect = viewer.scene()->sceneRect();
+    QCOMPARE(renderer.viewBoxF(), sceneRect);
+    QFile svg(file);
+    QVERIFY(svg.open(QIODevice::ReadOnly));
+    const QByteArray text = svg.readAll();
+    // The generator's size is the scene's, in whole pixels, written in
+    // millimetres at its 72 dots per inch.
+    const QRegularExpression sizeText(QStringLiteral("width=\"([0-9.]+)mm\" height=\"([0-9.]+)mm\""));
+    const QRegularExpressionMatch size = sizeText.match(QString::fromUtf8(text));
+    QVERIFY(size.hasMatch());
+    const QSize pixels = sceneRect.size().toSize();
+    QVERIFY(qAbs(size.captured(1).toDouble() - pixels.width() * 25.4 / 72) < 0.1);
+    QVERIFY(qAbs(size.captured(2).toDouble() - pixels.height() * 25.4 / 72) < 0.1);
+    QVERIFY(text.contains("<title>Korvan GraphEngine Generated Graph</title>"));
+    QVERIFY(text.contains("<desc>Graph Generated using Korvan GraphEngine</desc>"));
+    // The gates' labels are in it: the scene was drawn.
+    QVERIFY(text.contains(">u1<") || text.contains("<path"));
+    QVERIFY(text.size() > 2000);
+}
+
+void TestGraphWindow::emptySceneSvg()
+{
+    QTemporaryDir dir;
+    UndoFramework::GraphUndoState state = smallState();
+    state.moduleName.clear();
+    GraphViewer viewer(state, nullptr);
+    const QString file = dir.filePath(QStringLiteral("empty.svg"));
+    viewer.toSvg(file);
+    QFile svg(file);
+    QVERIFY(svg.open(QIODevice::ReadOnly));
+    const QByteArray text = svg.readAll();
+    QVERIFY(text.contains("width=\"0mm\" height=\"0mm\""));
+    QVERIFY(text.contains("<title>Korvan GraphEngine Generated Graph</title>"));
+    QVERIFY(text.contains("<desc>Graph Generated using Korvan GraphEngine</desc>"));
+
+    // An unwritable place writes nothing and returns.
+    viewer.toSvg(dir.filePath(QStringLiteral("missing/folder/x.svg")));
+    QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("missing/folder/x.svg"))));
+}
+
+void TestGraphWindow::svgNameCompletion_data()
+{
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<QString>("written");
+    QTest::newRow("no suffix") << "/tmp/x/graph" << "/tmp/x/graph.svg";
+    QTest::newRow("other suffix") << "/tmp/x/net.v" << "/tmp/x/net.svg";
+    QTest::newRow("png") << "/tmp/x/graph.png" << "/tmp/x/graph.svg";
+    QTest::newRow("upper case") << "/tmp/x/graph.SVG" << "/tmp/x/graph.svg";
+    QTest::newRow("already svg") << "/tmp/x/graph.svg" << "/tmp/x/graph.svg";
+    QTest::newRow("two dots") << "/tmp/x/graph.old.png" << "/tmp/x/graph.old.svg";
+    QTest::newRow("dot in folder only") << "/tmp/my.dir/graph" << "/tmp/my.dir/graph.svg";
+    QTest::newRow("dot in folder and file") << "/tmp/my.dir/graph.v" << "/tmp/my.dir/graph.svg";
+    QTest::newRow("hidden file") << "/tmp/x/.graph" << "/tmp/x/.graph.svg";
+    QTest::newRow("relative") << "graph.dot" << "graph.svg";
+    QTest::newRow("cancelled") << "" << "";
+}
+
+void TestGraphWindow::svgNameCompletion()
+{
+    QFETCH(QString, chosen);
+    QTEST(svgFileName(chosen), "written");
+}
+
+void TestGraphWindow::svgDumpAsksForTheName()
+{
+    QTemporaryDir dir;
+    QDir folder(dir.path());
+    QVERIFY(folder.mkdir(QStringLiteral("with.dot")));
+    GraphViewer viewer(m, nullptr);
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    {
+        Host::ScriptedDialogs dialogs;
+        dialogs.fileAnswers << dir.filePath(QStringLiteral("with.dot/graph")) << QString()
+                            << dir.filePath(QStringLiteral("chart.png"));
+        viewer.svgDump();
+        QCOMPARE(dialogs.fileRequests.size(), 1);
+        const Host::FileRequest request = dialogs.fileRequests.at(0);
+        QCOMPARE(int(request.kind), int(Host::FileDialogKind::Save));
+        QCOMPARE(request.caption, QStringLiteral("Select Svg Dump File"));
+        QCOMPARE(request.directory, QStringLiteral("~/"));
+        QCOMPARE(request.filter, QStringLiteral("Svg File (*.svg)"));
+        QVERIFY(QSvgRenderer(dir.filePath(QStringLiteral("with.dot/graph.svg"))).isValid());
+
+        // Cancelled: nothing is written anywhere.
+        const QStringList before = folder.entryList(QDir::Files);
+        viewer.svgDump();
+        QCOMPARE(folder.entryList(QDir::Files), before);
+        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral(".svg"))));
+
+        viewer.svgDump();
+        QVERIFY(QFile::exists(dir.filePath(QStringLiteral("chart.svg"))));
+        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("chart.png"))));
+    }
+    QDir::setCurrent(previous);
+}
+
+QTEST_MAIN(TestGraphWindow)
+#include "tst_graphwindow.moc"
