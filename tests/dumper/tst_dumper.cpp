@@ -110,6 +110,7 @@ private slots:
     void customDumperOfOnePath();
     void stringCutOffElides();
     void loadDumpersAndHostFetch();
+    void gdbPrintersShowTypesWithoutModels();
     void pythonHelpers_data();
     void pythonHelpers();
     void warnLines();
@@ -226,6 +227,28 @@ void TestDumper::customDumperOfOnePath()
     for (int i = 0; i < expected.size(); ++i)
         QCOMPARE(childByPath(run.fetches.at(i), "pv", "[0]").value("value").toString(), expected.at(i));
     QCOMPARE(childByPath(run.fetches.at(1), "pv", "[0]/first").value("value").toString(), QStringLiteral("1"));
+}
+
+void TestDumper::gdbPrintersShowTypesWithoutModels()
+{
+    // No model covers these types, but GDB has printers for them: their
+    // texts, a map's entries named by their keys, a string's text alone.
+    const GdbRun run = runGdb({sourceRoot + "/tests/dumper/printers_gdbstyle.py"},
+                              {fetchCommand({"point", "pairs", "pv"}, true), fetchCommand({"point"}, false)});
+    QVERIFY2(run.exitCode == 0 && run.fetches.size() == 2, qPrintable(run.output));
+    const QJsonArray items = run.fetches.first();
+    QCOMPARE(childByPath(items, "point", QString()).value("value").toString(), QStringLiteral("pairs of 3"));
+    QCOMPARE(childByPath(items, "point", QString()).value("numchild").toInt(), 2);
+    QCOMPARE(childByPath(items, "point", "[1]").value("value").toString(), QStringLiteral("one"));
+    QCOMPARE(childByPath(items, "point", "[4]").value("value").toString(), QStringLiteral("3"));
+    QCOMPARE(childByPath(items, "pairs", "[1]").value("value").toString(), QStringLiteral("\"first is 2\""));
+    QCOMPARE(childByPath(items, "pairs", "[1]").value("numchild").toInt(), 0);
+    // A type without any printer: its members.
+    QCOMPARE(childByPath(items, "pv", "size").value("value").toString(), QStringLiteral("2"));
+    // Not expanded: children announced, not walked.
+    const QJsonObject closed = childByPath(run.fetches.at(1), "point", QString());
+    QCOMPARE(closed.value("numchild").toInt(), 1);
+    QVERIFY(!closed.contains("children"));
 }
 
 void TestDumper::stringCutOffElides()

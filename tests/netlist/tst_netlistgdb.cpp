@@ -371,8 +371,8 @@ void TestNetlistGdb::busesAndNullPointers()
     QVERIFY(!none.value("error").toBool());
 }
 
-// The text functions alone, outside GDB, on edge inputs
-// (tests/netlist/verifictexts.py).
+// The text functions and the engine printers' list readers alone, on edge
+// inputs, by python3 and in GDB (tests/netlist/verifictexts.py).
 void TestNetlistGdb::textFunctionsOnEdgeInputs()
 {
     const QString root = DumperTest::sourceRoot();
@@ -381,6 +381,15 @@ void TestNetlistGdb::textFunctionsOnEdgeInputs()
                                             .arg(root));
     QVERIFY(run.started);
     QCOMPARE(run.output.trimmed(), QStringLiteral("ok"));
+    // The same in GDB's own Python, where the printers run.
+    QProcess gdb;
+    gdb.setProcessChannelMode(QProcess::MergedChannels);
+    gdb.start(QStringLiteral("gdb"), {QStringLiteral("-batch"), QStringLiteral("-nx"), QStringLiteral("-ex"),
+                                      QStringLiteral("python import sys; sys.argv = ['', '%1/resources/']; "
+                                                     "exec(open('%1/tests/netlist/verifictexts.py').read())")
+                                          .arg(root)});
+    QVERIFY(gdb.waitForFinished(60000));
+    QCOMPARE(QString::fromUtf8(gdb.readAll()).trimmed(), QStringLiteral("ok"));
 }
 
 // The engine's own printers: a module built by a program on the graph
