@@ -4,6 +4,7 @@
 #include "viewerfixture.h"
 
 #include "graphengine/viewer/mainwindow.h"
+#include "netlistgenerator.h"
 
 #include <dialogs/dialogs.h>
 
@@ -12,6 +13,7 @@
 #include <QLayout>
 #include <QPointer>
 #include <QRegularExpression>
+#include <QSlider>
 #include <QSvgRenderer>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -35,6 +37,7 @@ private slots:
     void svgNameCompletion_data();
     void svgNameCompletion();
     void svgDumpAsksForTheName();
+    void screenshotsOfA200GateModule();
 
 private:
     ModuleMap m_modules;
@@ -245,6 +248,68 @@ void TestGraphWindow::svgDumpAsksForTheName()
         QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("chart.png"))));
     }
     QDir::setCurrent(previous);
+}
+
+namespace {
+
+// Pixels that differ from the view's background.
+int drawnPixels(const QImage &image, QColor background)
+{
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (QColor(image.pixel(x, y)) != background)
+                ++count;
+        }
+    }
+    return count;
+}
+
+} // namespace
+
+void TestGraphWindow::screenshotsOfA200GateModule()
+{
+    Module *generated = Module::findOrCreateModule(m_modules, QStringLiteral("pipeline"), nullptr);
+    NetlistGenerator::Shape shape;
+    shape.gates = 200;
+    shape.levels = 8;
+    shape.stage = 4;
+    NetlistGenerator::generate(generated, shape, 3);
+    generated->computeLayout(10.0, true, false);
+    generated->secondName = QStringLiteral("generated.v");
+    MainWindow window(nullptr, generated, QString());
+    window.resize(1400, 900);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    GraphViewer *viewer = window.viewer();
+    QVERIFY(window.windowTitle().startsWith(QStringLiteral("Netlist Sample:pipeline (generated.v) ")));
+
+    QDir shots(QStringLiteral(KORVAN_SHOT_DIR));
+    QVERIFY(shots.mkpath(QStringLiteral(".")));
+    const QColor background = viewer->view()->viewport()->palette().color(QPalette::Base);
+
+    // Fit zoom: the whole module in the view, on the slider's grid.
+    viewer->view()->fitInView(viewer->scene()->sceneRect(), Qt::KeepAspectRatio);
+    viewer->zoomTo(viewer->view()->transform().m11());
+    QVERIFY(viewer->zoomSlider()->value() < 100);
+    QCoreApplication::processEvents();
+    const QImage fit = window.grab().toImage();
+    QVERIFY(fit.save(shots.filePath(QStringLiteral("viewer-200-gates-fit.png"))));
+    const QImage fitView = viewer->view()->viewport()->grab().toImage();
+    const QRectF shown = viewer->view()->mapToScene(viewer->view()->viewport()->rect()).boundingRect();
+    QVERIFY(shown.adjusted(-1, -1, 1, 1).contains(viewer->scene()->itemsBoundingRect()));
+    QVERIFY2(drawnPixels(fitView, background) > fitView.width() * fitView.height() / 50,
+             "the fitted module draws a fair part of the view");
+
+    // 100 %: centred on a gate in the middle of the module.
+    viewer->zoomSlider()->setValue(100);
+    viewer->view()->centerOn(viewer->scene()->itemsBoundingRect().center());
+    QCoreApplication::processEvents();
+    const QImage full = window.grab().toImage();
+    QVERIFY(full.save(shots.filePath(QStringLiteral("viewer-200-gates-100.png"))));
+    const QImage fullView = viewer->view()->viewport()->grab().toImage();
+    QVERIFY(drawnPixels(fullView, background) > 0);
+    QCOMPARE(full.size(), fit.size());
 }
 
 QTEST_MAIN(TestGraphWindow)

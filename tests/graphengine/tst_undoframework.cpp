@@ -203,7 +203,10 @@ void TestUndoFramework::undoOfANewKeyLeavesAnInvalidValue()
     QCOMPARE(state.value(QStringLiteral("Test::Present")), QVariant(1));
 
     // A value that is itself a QVariant is recorded one level unwrapped.
-    state.insert(QStringLiteral("Test::Wrapped"), QVariant::fromValue(QVariant(7)));
+    const QVariant inner(7);
+    const QVariant nested(QMetaType::QVariant, &inner);
+    QCOMPARE(nested.userType(), int(QMetaType::QVariant));
+    state.insert(QStringLiteral("Test::Wrapped"), nested);
     auto *wrapped = new UndoBaseCommand(UndoBaseCommand::GraphUpdate);
     wrapped->after.insert(QStringLiteral("Test::Wrapped"), 8);
     viewer->pushCommand(wrapped);
