@@ -105,8 +105,10 @@ KorvanDebuggerPlugin::KorvanDebuggerPlugin()
 
 KorvanDebuggerPlugin::~KorvanDebuggerPlugin()
 {
-    if (theInstance == this)
+    if (theInstance == this) {
         theInstance = nullptr;
+        setWatchGraphOpener(nullptr);
+    }
     delete m_sourceMark;
 }
 
@@ -132,6 +134,10 @@ bool KorvanDebuggerPlugin::initialize(const QStringList &arguments, QString *err
                       &modulePortEventType, &instanceDefinitionEventType})
         *type = QEvent::registerEventType();
     registerBuiltinNetlistTypes();
+    // Editing a netlist value of the watch view opens its graph.
+    setWatchGraphOpener([](QTreeView *view, int kind, const QModelIndex &index) {
+        new KorvanDebuggerGraphEditor(view, kind, index); // shows and ends itself
+    });
     return true;
 }
 
