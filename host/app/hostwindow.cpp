@@ -189,7 +189,13 @@ HostWindow::HostWindow(QWidget *parent)
             m_engine->activateFrame(index.row());
     });
     connect(Core::EditorManager::instance(), &Core::EditorManager::editorOpened, this, [this](Core::IEditor *editor) {
-        m_editors->addTab(editor->widget(), QFileInfo(editor->document()->filePath()).fileName());
+        m_editors->addTab(editor->widget(), editor->document()->displayName());
+        // Documents opened from contents get their file name afterwards.
+        connect(editor->document(), &Core::IDocument::changed, m_editors, [this, editor] {
+            const int tab = m_editors->indexOf(editor->widget());
+            if (tab >= 0)
+                m_editors->setTabText(tab, editor->document()->displayName());
+        });
     });
     connect(Core::EditorManager::instance(), &Core::EditorManager::currentEditorChanged, this,
             [this](Core::IEditor *editor) {
