@@ -623,10 +623,12 @@ bool KorvanDebuggerPlugin::openSource(const QModelIndex &index, bool showError)
                 return true;
             }
         } else {
-            const QModelIndexList hits = index.model()->match(index, Qt::DisplayRole, QStringLiteral("Source"), -1,
+            // Children hang off the name column, whichever cell was given.
+            const QModelIndex name = index.sibling(index.row(), 0);
+            const QModelIndexList hits = index.model()->match(name, Qt::DisplayRole, QStringLiteral("Source"), -1,
                                                               Qt::MatchExactly | Qt::MatchRecursive);
             for (const QModelIndex &hit : hits) {
-                if (hit.parent() == index)
+                if (hit.parent() == name)
                     return openSource(hit, true);
             }
         }

@@ -116,7 +116,6 @@ HostWindow::HostWindow(QWidget *parent)
     m_stackView->setModel(idleStack);
     m_watchView->setModel(new WatchModel(this));
     m_log->setReadOnly(true);
-    m_log->setLineWrapMode(QPlainTextEdit::NoWrap);
     setDiagnosticsLog(m_hostLog);
     m_editors->setObjectName(QStringLiteral("EditorArea"));
     m_editors->setDocumentMode(true);
