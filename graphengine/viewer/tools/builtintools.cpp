@@ -1,14 +1,17 @@
 #include "builtintools.h"
 
+#include "toolhighlightpath.h"
+
 #include "graphengine/viewer/graphviewer.h"
 
 namespace GraphEngine {
 
 QList<ToolBase *> createBuiltinTools(GraphViewer *viewer)
 {
-    Q_UNUSED(viewer)
     // Each built-in tool adds itself here, in tool-bar order.
-    return QList<ToolBase *>();
+    QList<ToolBase *> tools;
+    tools << new ToolHightLighPath(viewer);
+    return tools;
 }
 
 } // namespace GraphEngine
