@@ -266,6 +266,9 @@ int runOne(int count, bool firstRunOnly)
         {"Order Column", [&] { module->orderColumns(); }},
         {"Compute Y-Coordinate", [&] { module->computeGateYPositionFromHierarchy(10.0, true, false); }},
         {"Compute Y-Coordinate for output ports", [&] { module->computeOutputPortY(10.0); }},
+        // The driver checks the placement after the Y steps and again
+        // before Simplify Graph.
+        {"Check collisions", [&] { module->checkCollisions(-1); }},
         {"Shrink Vertical Space", [&] { collided = module->shrinkVerticalSpace(10); }},
         {"Input/Output ports Alignemnt", [&] { module->alignInputOutputPorts(); }},
         {"Compute Edge boundary", [&] { module->computeEdgeBoundaries(); }},
@@ -293,10 +296,8 @@ int runOne(int count, bool firstRunOnly)
                      bottom = std::max(bottom, gate->y + gate->rect.height());
              }
          }},
-        // The driver checks the placement before and after Simplify Graph.
         {"Check collisions", [&] { module->checkCollisions(-1); }},
         {"Simplify Graph", [&] { module->simplifyGraph(); }},
-        {"Check collisions", [&] { module->checkCollisions(-1); }},
         // What the viewer does with the laid-out module: one scene item per
         // gate and per net, then one paint of the whole scene.
         {"Build scene items", [&] { fillScene(&scene, module); }, false},

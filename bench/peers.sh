@@ -11,6 +11,9 @@
 #
 #   bench/peers.sh [sizes...]
 #
+# With PEERS_FAMILY=deep the netlists are bench_layout's deep family
+# (default sizes 1,000, 2,000, 5,000, 10,000 and 20,000 gates).
+#
 # Environment: BENCH_LAYOUT (default build/bench/bench_layout), NETLISTSVG
 # (default: netlistsvg on PATH), YOSYS, DOT, PEER_TIMEOUT, PEERS_KEEP (keep
 # the work folder with the Verilog, dot, JSON and SVG files).
@@ -21,7 +24,13 @@ YOSYS=${YOSYS:-$(command -v yosys)}
 DOT=${DOT:-$(command -v dot)}
 NETLISTSVG=${NETLISTSVG:-$(command -v netlistsvg)}
 PEER_TIMEOUT=${PEER_TIMEOUT:-600}
-SIZES=${*:-1000 10000 100000}
+FAMILY=
+if [ "$PEERS_FAMILY" = deep ]; then
+    FAMILY=deep
+    SIZES=${*:-1000 2000 5000 10000 20000}
+else
+    SIZES=${*:-1000 10000 100000}
+fi
 
 if [ ! -x "$BENCH_LAYOUT" ]; then
     echo "bench_layout not found at $BENCH_LAYOUT (build the project, or set BENCH_LAYOUT)" >&2
@@ -66,10 +75,10 @@ ratio() {
 printf '%-8s %-20s %-28s %-28s\n' gates "ours s (MiB)" "dot s (MiB) [x ours]" "ELK s (MiB) [x ours]"
 for n in $SIZES; do
     v="$work/top_$n.v"
-    if ! "$BENCH_LAYOUT" verilog "$n" "$v" > "$work/last.log" 2>&1; then
+    if ! "$BENCH_LAYOUT" $FAMILY verilog "$n" "$v" > "$work/last.log" 2>&1; then
         echo "$n: cannot write the netlist:"; cat "$work/last.log"; continue
     fi
-    "$BENCH_LAYOUT" "$n" > "$work/ours_$n.txt" 2>&1
+    "$BENCH_LAYOUT" $FAMILY "$n" > "$work/ours_$n.txt" 2>&1
     ours=$(awk '/layout and scene items/ { print $(NF-1) / 1000 }' "$work/ours_$n.txt")
     oursMiB=$(awk '/peak memory/ { print $3 }' "$work/ours_$n.txt")
     if [ -z "$ours" ]; then

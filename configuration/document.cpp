@@ -119,25 +119,37 @@ QString unreadableDocumentBackupPath(const QString &filePath)
 
 bool readConfiguration(QJsonObject &root, QIODevice &device)
 {
-    if (!device.isOpen() && !device.open(QIODevice::ReadOnly | QIODevice::Text))
+    auto file = qobject_cast<QFileDevice *>(&device);
+    const QString name = file ? QDir::toNativeSeparators(file->fileName()) : QString();
+    if ((!device.isOpen() && !device.open(QIODevice::ReadOnly | QIODevice::Text)) || !device.isReadable()) {
+        const QString reason = device.errorString().isEmpty() ? tr("not readable") : device.errorString();
+        readError(tr("Korvan configuration read error: %1")
+                      .arg(name.isEmpty() ? reason : tr("Can't open %1: %2").arg(name, reason)));
         return false;
-    if (!device.isReadable())
-        return false;
-    return parseConfiguration(root, device.readAll());
+    }
+    return parseConfiguration(root, device.readAll(), name);
 }
 
-bool parseConfiguration(QJsonObject &root, const QByteArray &data)
+bool parseConfiguration(QJsonObject &root, const QByteArray &data, const QString &origin)
 {
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(data, &error);
     if (error.error != QJsonParseError::NoError) {
-        readError(tr("Korvan configuration read error: %1").arg(error.errorString()));
+        // The parser gives a byte offset; the user looks for a line and a column.
+        const QByteArray before = data.left(qBound(0, error.offset, data.size()));
+        const int line = before.count('\n') + 1;
+        const int column = QString::fromUtf8(before.mid(before.lastIndexOf('\n') + 1)).size() + 1;
+        const QString place = origin.isEmpty() ? tr("line %1, column %2").arg(line).arg(column)
+                                                : tr("%1, line %2, column %3").arg(origin).arg(line).arg(column);
+        readError(tr("Korvan configuration read error: %1").arg(tr("%1 (%2)").arg(error.errorString(), place)));
         return false;
     }
     if (!document.isObject()) {
         // Taking the (empty) object of an array document would later save an
         // empty document over the user's file.
-        readError(tr("Korvan configuration read error: %1").arg(tr("the document is not a JSON object")));
+        const QString reason = tr("the document is not a JSON object");
+        readError(tr("Korvan configuration read error: %1")
+                      .arg(origin.isEmpty() ? reason : tr("%1: %2").arg(origin, reason)));
         return false;
     }
     root = document.object();
@@ -151,13 +163,14 @@ bool parseConfiguration(QJsonObject &root, const QByteArray &data)
 
 bool writeConfiguration(const QJsonObject &root, QSaveFile &file)
 {
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
-        writeError(tr("Korvan configuration save error: Can't open document"));
-        return false;
-    }
     // Everything goes to a temporary file first: whatever fails below, the
     // previous document stays as it was, and the user is told.
     const QString path = QDir::toNativeSeparators(file.fileName());
+    errno = 0;
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
+        writeError(tr("Korvan configuration save error: Can't open document %1: %2").arg(path, failureReason(file)));
+        return false;
+    }
     const QByteArray bytes = QJsonDocument(root).toJson(QJsonDocument::Indented);
     if (!writeFully(file, bytes)) {
         const QString reason = failureReason(file);

@@ -16,8 +16,10 @@ QT_END_NAMESPACE
 namespace KorvanDebugger {
 namespace Configuration {
 
+// Errors name the file (a QFileDevice's name) and the place or the reason.
 bool readConfiguration(QJsonObject &root, QIODevice &device);
-bool parseConfiguration(QJsonObject &root, const QByteArray &data);
+// origin: the file or resource the data comes from, named in the messages.
+bool parseConfiguration(QJsonObject &root, const QByteArray &data, const QString &origin = QString());
 bool writeConfiguration(const QJsonObject &root, QSaveFile &file);
 
 QString configurationFilePath(const QString &documentName);

@@ -147,6 +147,12 @@ AccessorInput::AccessorInput(const QString &key, quint64 options, QWidget *paren
     buildOptionEditors(m_optionIndex.isEmpty() || m_optionIndex.contains(field) ? field : typeFlags(), true);
 
     connect(m_optionCombo, QOverload<int>::of(&QComboBox::currentIndexChanged), this, &AccessorInput::setType);
+    // Picking the entry the menu already shows switches to it too when its
+    // editor is not the one shown (a row's starting editor).
+    connect(m_optionCombo, QOverload<int>::of(&QComboBox::activated), this, [this](int index) {
+        if (typeFlags(index) != m_option)
+            setType(index);
+    });
     connect(m_textEdit, &QLineEdit::textChanged, this, [this] { validate(); });
     connect(m_groupCombo, &QComboBox::currentTextChanged, this, [this] { validate(); });
     connect(m_firstSpin, QOverload<int>::of(&QSpinBox::valueChanged), this, [this] { validate(true); });
@@ -211,6 +217,33 @@ qint64 AccessorInput::typeFlags(int index) const
 
 QJsonValue AccessorInput::value() const
 {
+    if (showsAbsence() || (m_blankAllowed && isBlank()))
+        return QJsonValue();
+    return shownValue();
+}
+
+void AccessorInput::markAbsent()
+{
+    m_absentOption = m_option;
+    m_absentValue = shownValue();
+}
+
+bool AccessorInput::showsAbsence() const
+{
+    return !m_absentValue.isUndefined() && m_option == m_absentOption && shownValue() == m_absentValue;
+}
+
+bool AccessorInput::isBlank() const
+{
+    if (AccessorKind(m_option) == AccessorKind::KindNone)
+        return true;
+    if (isPythonBodyOption())
+        return !m_pythonEditor || m_pythonEditor->bodyText(0).trimmed().isEmpty();
+    return !m_textEdit->isHidden() && m_textEdit->text().trimmed().isEmpty();
+}
+
+QJsonValue AccessorInput::shownValue() const
+{
     const AccessorKind kind = AccessorKind(m_option);
     if (highHalf(kind) != 0)
         return kindWordText(kind).isEmpty() ? QJsonValue() : QJsonValue(kindWordText(kind));
@@ -268,13 +301,23 @@ void AccessorInput::setValue(const QJsonObject &object, bool byKey)
         const QSignalBlocker blockSelf(this);
         // The editor may appear with the loaded option, so its document is
         // blocked once it exists.
-        // A loaded kind the menu does not offer is judged in the current
-        // entry's editors.
-        // A missing entry is "None" whether or not the menu offers it, so
-        // that an absent key is read back as absent.
+        // A missing entry is "None" where the menu offers it; elsewhere the
+        // current entry's editor waits, empty, for a value (and reads back as
+        // absent while it stays as loaded).
         const bool missing = selectValue(object, byKey).isUndefined();
-        const qint64 loaded = missing ? qint64(kindWord(AccessorKind::KindNone)) : qint64(kindWord(stored.kind));
-        buildOptionEditors(missing || m_optionIndex.contains(loaded) ? loaded : typeFlags(), true);
+        qint64 loaded = missing ? qint64(kindWord(AccessorKind::KindNone)) : qint64(kindWord(stored.kind));
+        // The two Python calls store the same keys and differ only in their
+        // signature, which is loaded as stored: a function of the other form
+        // is edited in the one the menu offers.
+        const qint64 plainCall = qint64(kindWord(AccessorKind::PythonCall));
+        const qint64 containerCall = qint64(kindWord(AccessorKind::PythonContainerCall));
+        if (!m_optionIndex.contains(loaded) && (loaded == plainCall || loaded == containerCall))
+            loaded = loaded == plainCall ? containerCall : plainCall;
+        // Any other stored kind the menu does not offer keeps its own editor,
+        // so that nothing stored is lost by opening it; picking an entry
+        // replaces it.
+        const bool unreadable = missing || stored.kind == AccessorKind::NoKind;
+        buildOptionEditors(m_optionIndex.contains(loaded) || !unreadable ? loaded : typeFlags(), true);
         const QSignalBlocker blockDocument(m_pythonEditor && m_pythonEditor->textDocument()
                                                ? static_cast<QObject *>(m_pythonEditor->textDocument())
                                                : nullptr);
@@ -290,6 +333,9 @@ void AccessorInput::setValue(const QJsonObject &object, bool byKey)
             m_pythonEditor->setBodyText(stored.apiBody);
         }
         m_valid = true;
+        m_absentValue = QJsonValue(QJsonValue::Undefined);
+        if (missing)
+            markAbsent();
     }
     validate(false);
 }

@@ -60,11 +60,29 @@ public:
     // The Python interpreter that checks the syntax of Python entries.
     static QString pythonProgram();
 
+    // The entry as JSON; null while the controls still show what stood for
+    // an absent entry, so that an unchanged absence is read back as absent.
     QJsonValue value() const override;
+    // An absent entry shows "None" when the menu offers it, else the current
+    // entry's editor, empty, judged as any other entry.
     void setValue(const QJsonObject &object, bool byKey) override;
+    // The entry as the controls show it, absent or not.
+    QJsonValue shownValue() const;
+    // What the controls show now stands for an absent entry (a default that
+    // the printers apply to the absent key too).
+    void markAbsent();
+    // True while the controls show what stands for an absent entry.
+    bool showsAbsence() const;
+    // Nothing entered: "None", an empty text or an empty Python body.
+    bool isBlank() const;
     // Not used: the accessor generator turns value() into Python.
     PythonCode generate() override;
-    bool isValid() const override { return m_valid; }
+    // A blank entry where blanks are allowed is valid.
+    bool isValid() const override { return m_valid || (m_blankAllowed && isBlank()); }
+    // Allows the entry to stay blank (it then reads as absent), for an entry
+    // that another one can stand in for.
+    void setBlankAllowed(bool allowed) { m_blankAllowed = allowed; }
+    bool isBlankAllowed() const { return m_blankAllowed; }
 
     void setTextFormats(const QList<QTextLayout::FormatRange> &ranges);
 
@@ -85,6 +103,10 @@ public:
     QList<QTextLayout::FormatRange> textFormats() const { return m_textFormats; }
     // True while a Python syntax check runs.
     bool isChecking() const { return m_checkProcess != nullptr; }
+    // Why the last Python syntax check could not judge the entry (no
+    // interpreter, a crash); empty when it could. Such an entry is not
+    // checked: it counts as valid and says so.
+    QString checkNotice() const { return m_checkNotice; }
 
 signals:
     void changed();
@@ -130,12 +152,18 @@ private:
     // the menu does not offer (a row's starting editor).
     qint64 m_option = 0;
     QString m_savedToolTip;
+    // What the controls showed for an absent entry, with its option; an
+    // undefined value when the entry was not absent.
+    QJsonValue m_absentValue = QJsonValue(QJsonValue::Undefined);
+    qint64 m_absentOption = 0;
+    bool m_blankAllowed = false;
 
     // What the running check compiles, so that an outcome for an older
     // text or another option is not taken for the current one.
     QString m_checkedCode;
     // The unwrapped failure message, so a refresh shows it once.
     QString m_failure;
+    QString m_checkNotice;
     QList<QTextLayout::FormatRange> m_textFormats;
 };
 

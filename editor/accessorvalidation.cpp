@@ -129,6 +129,8 @@ void AccessorInput::setFailure(const QString &message)
 void AccessorInput::validate(bool notify)
 {
     m_valid = false;
+    if (!isPythonBodyOption() && AccessorKind(m_option) != AccessorKind::LambdaExpression)
+        m_checkNotice.clear();
     const QString text = m_textEdit->text();
     const auto translated = [&](ExpressionTranslator &translator, bool success) {
         if (success) {
@@ -165,11 +167,13 @@ void AccessorInput::validate(bool notify)
         break;
     }
     case AccessorKind::LambdaExpression:
+        m_checkNotice.clear();
         startPythonCheck(currentPythonCode(), lambdaPrefixLength);
         break;
     case AccessorKind::PythonCall:
     case AccessorKind::PythonContainerCall:
     case AccessorKind::FilterAPI:
+        m_checkNotice.clear();
         startPythonCheck(currentPythonCode(), bodyPrefixLength);
         break;
     case AccessorKind::InferiorMethod:
@@ -289,10 +293,17 @@ void AccessorInput::pythonFinished()
         return;
     }
 
+    // A check that cannot run says nothing about the entry: it is shown as
+    // not checked, with the reason, and blocks nothing.
+    const auto notChecked = [this](const QString &reason) {
+        m_valid = true;
+        m_checkNotice = tr("Python syntax not checked: %1").arg(reason);
+    };
+    m_checkNotice.clear();
     if (error == QProcess::FailedToStart) {
-        setFailure(tr("Python syntax check failed: %1 not found.").arg(pythonProgram()));
+        notChecked(tr("%1 not found.").arg(pythonProgram()));
     } else if (!normalExit) {
-        setFailure(tr("Python syntax check failed: %1 crashed.").arg(pythonProgram()));
+        notChecked(tr("%1 crashed.").arg(pythonProgram()));
     } else if (exitCode == 0) {
         m_valid = true;
     } else {
@@ -312,10 +323,7 @@ void AccessorInput::pythonFinished()
         }
         if (caret < 0) {
             // Not a syntax report: the check itself failed.
-            setFailure(tr("Python syntax check failed: %1 exited with code %2.\n%3")
-                           .arg(pythonProgram())
-                           .arg(exitCode)
-                           .arg(report.trimmed()));
+            notChecked(tr("%1 exited with code %2.\n%3").arg(pythonProgram()).arg(exitCode).arg(report.trimmed()));
         } else {
             int column = lines.at(caret).size() - prefixLength;
             if (isPythonBodyOption()) {
@@ -343,7 +351,7 @@ void AccessorInput::handleSyntaxError(int line, int column, const QString &messa
     QString text;
     if (column == -1) {
         // The plain message, so that refreshing never wraps it twice.
-        text = m_valid ? QString() : m_failure;
+        text = m_valid ? m_checkNotice.toHtmlEscaped() : m_failure;
     } else {
         text = message;
         if (text.isEmpty()) {

@@ -12,6 +12,7 @@
 #include <QAbstractItemView>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFile>
 #include <QItemSelectionModel>
 #include <QMessageBox>
@@ -330,9 +331,16 @@ ClassModel::ClassModel(QAbstractItemView *view)
 
 bool ClassModel::classLessThan(const QJsonObject &a, const QJsonObject &b)
 {
-    const int c = QString::compare(groupOf(a), groupOf(b), Qt::CaseInsensitive);
+    const QString ga = groupOf(a);
+    const QString gb = groupOf(b);
+    const int c = QString::compare(ga, gb, Qt::CaseInsensitive);
     if (c != 0)
         return c < 0;
+    // Groups told apart by letter case only ("Qt", "qt") are distinct groups:
+    // each must form one run of its own, or the group index, which keys runs
+    // by their exact name, loses all but the last run of a name.
+    if (ga != gb)
+        return ga < gb;
     return QString::compare(templateTypeOf(a), templateTypeOf(b), Qt::CaseInsensitive) < 0;
 }
 
@@ -686,8 +694,11 @@ void ClassModel::importAction()
           tr("Import models from a configuration file that was previously exported by Korvan debugger.")},
          {tr("Cancel"), QMessageBox::RejectRole, tr("Cancel the import operation.")}});
     QJsonObject root;
+    QString origin = QStringLiteral(":PrettyPrinters.conf");
     if (source == 0) {
-        if (!parseConfiguration(root, KorvanDebugger::Internal::KorvanDebuggerPlugin::getResourceCode(":PrettyPrinters.conf")))
+        if (!parseConfiguration(root,
+                                KorvanDebugger::Internal::KorvanDebuggerPlugin::getResourceCode(":PrettyPrinters.conf"),
+                                QStringLiteral(":PrettyPrinters.conf")))
             return;
     } else if (source == 1) {
         const QString name = Host::getOpenFileName(nullptr, tr("Select configuration file"), QString(),
@@ -697,10 +708,10 @@ void ClassModel::importAction()
         QFile file(name);
         if (!readConfiguration(root, file))
             return;
+        origin = QDir::toNativeSeparators(name);
     } else {
         return;
     }
-
     // Only objects are class definitions; anything else in a hand-edited
     // file would come in as a nameless class.
     QJsonArray definitions;
@@ -708,6 +719,15 @@ void ClassModel::importAction()
         if (value.isObject())
             definitions.append(value);
     }
+    // A document without class models offers nothing to pick: say so rather
+    // than show an empty list whose buttons do nothing.
+    if (definitions.isEmpty()) {
+        Host::critical(nullptr, tr("Import options"),
+                       tr("Korvan configuration read error: %1")
+                           .arg(tr("%1 holds no class models (no \"%2\" list).").arg(origin, Key::classes)));
+        return;
+    }
+
     ClassModel imported;
     imported.setEntries(definitions);
 

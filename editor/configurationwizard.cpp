@@ -19,6 +19,7 @@
 #include <QBoxLayout>
 #include <QGridLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QStackedLayout>
 #include <QToolButton>
@@ -294,6 +295,12 @@ void ConfigurationWizard::buildFieldPages()
     m_nodeDefinition = addField(linked, cellOptions, tr("Node Definition"), Key::nodeDefinition);
     m_endCondition = addField(linked, conditionOptions, tr("End Condition"), Key::endCondition);
     m_linkedNbElement = addField(linked, optionalAddressOptions, tr("Nb Elements"), Key::nbElement);
+    // The printers walk a list through its left or its right cell: one of
+    // the two is needed, and a list with a right cell needs no left one.
+    connect(linked, &MyWizardPage::updateWidget, this, [this] {
+        m_left->input()->setBlankAllowed(m_right->input()->typeFlags(-1) != qint64(word(AccessorKind::KindNone)));
+        synchronize();
+    });
 }
 
 void ConfigurationWizard::buildContainerPages()
@@ -366,6 +373,8 @@ void ConfigurationWizard::updateClassRows()
     // class reaches its integer through it), so it stays editable there.
     m_header->setVisible(
         is({AccessorKind::FeatureClass, AccessorKind::FeatureWrapper, AccessorKind::FeatureEnumeration}));
+    // An enumeration's own value is its default header: one is never required.
+    m_header->setOptional(is({AccessorKind::FeatureEnumeration}));
     m_string->setVisible(is({AccessorKind::FeatureString}));
     m_bitArray->setVisible(is({AccessorKind::FeatureBitArray}));
     m_fields->setVisible(
@@ -657,6 +666,13 @@ void ConfigurationWizard::mergeFieldRows(QJsonObject &result) const
     if (type != word(AccessorKind::TypeFromBaseClass) && type != word(AccessorKind::TypeCustomizedContainer)) {
         merge(result, m_displayedName);
         merge(result, m_userNode);
+    } else {
+        // Hidden for these kinds, the rows cannot have been changed: what
+        // was stored under their keys stays.
+        for (const QString &key : {Key::displayedName, Key::userNode}) {
+            if (m_loaded.contains(key))
+                result.insert(key, m_loaded.value(key));
+        }
     }
     if (type == word(AccessorKind::TypeBoolean)) {
         merge(result, m_trueValue);
@@ -706,6 +722,14 @@ void ConfigurationWizard::mergeClassRows(QJsonObject &result) const
     merge(result, m_group);
 }
 
+QList<BaseInput *> ConfigurationWizard::allRows() const
+{
+    QList<BaseInput *> rows;
+    for (const MyWizardPage *page : m_pages)
+        rows += page->rows();
+    return rows;
+}
+
 QJsonValue ConfigurationWizard::value() const
 {
     QJsonObject result;
@@ -729,12 +753,18 @@ QJsonValue ConfigurationWizard::value() const
     }
     if (!m_enable)
         result.insert(Key::enable, false);
-    return result;
+    if (m_mode != FieldDefinition && m_mode != ClassDefinition && m_mode != Container1DCustomization
+        && m_mode != Container2DCustomization)
+        return result;
+    // What the rows do not stand for ("tip", "enable" as stored, ...) goes
+    // back as loaded; a key a row stands for is written only by that row.
+    return keepUnownedKeys(m_loaded, allRows(), result);
 }
 
 void ConfigurationWizard::setValue(const QJsonObject &object, bool byKey)
 {
     const QJsonObject definition = byKey ? object.value(key()).toObject() : object;
+    m_loaded = definition;
 
     const QList<BaseInput *> loadedFirst = {m_className, m_feature, m_header, m_string, m_bitArray,
                                             m_fields.get(), m_group, m_classEnumeration, m_type};
@@ -775,6 +805,15 @@ void ConfigurationWizard::setValue(const QJsonObject &object, bool byKey)
     for (BaseInput *row : loadedLast)
         row->setValue(definition, true);
     m_linkedNbElement->setValue(definition, true);
+    // A class stored without a header shows its value unchanged, and so does
+    // a customization without its customized key or value: what the
+    // printers apply to the absent entry is the value itself.
+    for (GeneralAccessor *accessor : {m_header, m_keyCustom, m_valueCustom})
+        showIdentityWhenAbsent(accessor, definition);
+    showDefaultWhenAbsent(m_trueValue, definition, QStringLiteral("True"));
+    showDefaultWhenAbsent(m_falseValue, definition, QStringLiteral("False"));
+    showDefaultWhenAbsent(m_itemName, definition, QStringLiteral("item"));
+    showDefaultWhenAbsent(m_itemsName, definition, QStringLiteral("items"));
 
     m_scope->addChoice(definition.value(Key::className).toObject().value(Key::api).toString(), 0x2000, nullptr,
                        QString());
@@ -788,7 +827,7 @@ void ConfigurationWizard::setValue(const QJsonObject &object, bool byKey)
     m_enable = enable.isBool() ? enable.toBool() : true;
     // The plural keeps following the singular only as loaded: a loaded pair
     // is never rewritten by the reactions below.
-    m_rememberedSingular = m_itemName->value().toString();
+    m_rememberedSingular = m_itemName->input()->shownValue().toString();
 
     for (MyWizardPage *page : qAsConst(m_pages))
         emit page->updateWidget();
@@ -833,18 +872,32 @@ bool ConfigurationWizard::showError(PythonError *error)
 bool ConfigurationWizard::syncTypesAndModel()
 {
     const quint64 type = fieldType();
+    // The model name entered stays when the kind of name asked changes.
+    const auto offerModel = [this](AccessorKind kind) {
+        AccessorInput *model = m_model->input();
+        const QString name = model->textEdit()->text();
+        if (model->optionMask() == word(kind))
+            return;
+        model->buildOptionMenu(word(kind));
+        if (!name.isEmpty() && model->textEdit()->text().isEmpty()) {
+            QJsonObject object;
+            m_model->setValue(jsonInsert(object, Key::model, name), true);
+        }
+    };
     if (type == word(AccessorKind::TypeFromBaseClass)) {
-        m_model->input()->buildOptionMenu(word(AccessorKind::ClassName));
+        offerModel(AccessorKind::ClassName);
         return true;
     }
     if (type != word(AccessorKind::TypeCustomizedContainer))
         return false;
-    m_model->input()->buildOptionMenu(word(AccessorKind::ContainerClassName));
+    offerModel(AccessorKind::ContainerClassName);
     const QString className = m_model->value().toString();
     QJsonObject definition;
     if (auto plugin = KorvanDebugger::Internal::KorvanDebuggerPlugin::instance())
         definition = plugin->findEditedClassDefinition(className);
-    AccessorInputGenerator feature(Key::feature, 0, 0);
+    // The feature is a class-feature word: expected as such, or "Container"
+    // would not be told from any other text.
+    AccessorInputGenerator feature(Key::feature, 0, highHalf(AccessorKind::FeatureClass));
     feature.setValue(definition, true);
     if (feature.kind == AccessorKind::FeatureContainer) {
         ConfigurationWizardGenerator model(Key::tmp, ClassDefinition);
@@ -854,17 +907,36 @@ bool ConfigurationWizard::syncTypesAndModel()
     return true;
 }
 
+void ConfigurationWizard::showIdentityWhenAbsent(GeneralAccessor *accessor, const QJsonObject &definition)
+{
+    if (definition.contains(accessor->key()))
+        return;
+    QJsonObject identity;
+    accessor->accessorRow()->setValue(jsonInsert(identity, Key::accessor, QJsonObject{{Key::Field, QStringLiteral(".")}}),
+                                      true);
+    accessor->accessorRow()->input()->markAbsent();
+}
+
+void ConfigurationWizard::showDefaultWhenAbsent(AccessorField *row, const QJsonObject &definition,
+                                                 const QString &text)
+{
+    if (definition.contains(row->key()))
+        return;
+    setDefaultText(row, text);
+    row->input()->markAbsent();
+}
+
 void ConfigurationWizard::syncItemNames()
 {
-    const QString singular = m_itemName->value().toString();
-    QString plural = m_itemsName->value().toString();
+    const QString singular = m_itemName->input()->shownValue().toString();
+    QString plural = m_itemsName->input()->shownValue().toString();
     const QString suffix = QStringLiteral("s");
     if (plural.isEmpty() && !singular.isEmpty())
         plural = singular + suffix;
     if (singular != m_rememberedSingular && plural == m_rememberedSingular + suffix)
         plural = singular + suffix;
     // Loading the unchanged text would turn an absent plural into an empty one.
-    if (plural != m_itemsName->value().toString()) {
+    if (plural != m_itemsName->input()->shownValue().toString()) {
         // A plural loaded as absent is back on its text entry to take one.
         const qint64 text = qint64(word(AccessorKind::TextAlternative));
         if (m_itemsName->input()->currentOption() != text)

@@ -150,8 +150,18 @@ private:
     void updateClassRows();
     void updateCustomizedRows();
 
+    // Rows with a default text that the printers apply to an absent key as
+    // well: an absent key shows the default and reads back as absent.
+    void showDefaultWhenAbsent(AccessorField *row, const QJsonObject &definition, const QString &text);
+    void showIdentityWhenAbsent(GeneralAccessor *accessor, const QJsonObject &definition);
+    // Every key a row of any page stands for.
+    QList<BaseInput *> allRows() const;
+
     int m_mode;
     bool m_enable = true;
+    // The definition last loaded: the keys no row stands for are written
+    // back as they came.
+    QJsonObject m_loaded;
     int m_customizationKind = -1;
     QString m_rememberedSingular;
 

@@ -152,7 +152,8 @@ QByteArray EnumExtractor::programText(const QString &prerequisite, const QString
 }
 
 QList<CompilerMessage> EnumExtractor::compilerMessages(const QString &sourceName, const QStringList &lines,
-                                                       int prerequisiteLineCount, bool *failed)
+                                                       int prerequisiteLineCount, bool *failed,
+                                                       int definitionLineCount)
 {
     const QString source = QRegularExpression::escape(sourceName);
     const QRegularExpression error(QStringLiteral("^%1:(\\d+):(\\d+): [fatal ]*error: (.*)$").arg(source));
@@ -171,8 +172,11 @@ QList<CompilerMessage> EnumExtractor::compilerMessages(const QString &sourceName
         message.line = match.captured(1).toInt();
         message.column = match.captured(2).toInt();
         message.text = stripAnsi(match.captured(3));
-        // The program starts with the prerequisite and its line break.
-        if (message.line > prerequisiteLineCount) {
+        // The program starts with the prerequisite and its line break, then
+        // the definition; the lines after it are the program's own.
+        if (definitionLineCount >= 0 && message.line > prerequisiteLineCount + definitionLineCount) {
+            message.editor = CompilerMessage::Generated;
+        } else if (message.line > prerequisiteLineCount) {
             message.editor = CompilerMessage::Definition;
             message.line -= prerequisiteLineCount;
         } else {
@@ -217,6 +221,7 @@ bool EnumExtractor::start(const QString &prerequisite, const QString &definition
         m_executablePath = executable.fileName();
     }
     m_prerequisiteLines = prerequisite.count(QLatin1Char('\n')) + 1;
+    m_definitionLines = definition.count(QLatin1Char('\n')) + 1;
 
     const QStringList arguments = QStringList{m_sourceFile->fileName(), QStringLiteral("-std=c++0x"),
                                               QStringLiteral("-fPIC"), QStringLiteral("-fpermissive")}
@@ -251,7 +256,7 @@ void EnumExtractor::cppCompilerFinished()
     trace(tr("ERROR: %1").arg(lines.join(QLatin1Char('\n'))));
     bool messageFailure = false;
     const QList<CompilerMessage> messages = compilerMessages(m_sourceFile->fileName(), lines, m_prerequisiteLines,
-                                                             &messageFailure);
+                                                             &messageFailure, m_definitionLines);
     delete m_sourceFile;
     m_sourceFile = nullptr;
     emit compiled(messages);
@@ -262,9 +267,10 @@ void EnumExtractor::cppCompilerFinished()
         fail(tr("g++ did not finish within %1 seconds.").arg(m_timeout / 1000));
     } else if (messageFailure) {
         const CompilerMessage &first = messages.first();
-        fail(tr("Line %1 of the %2: %3")
-                 .arg(first.line)
-                 .arg(first.editor == CompilerMessage::Prerequisite ? tr("prerequisite") : tr("definition"), first.text));
+        const QString part = first.editor == CompilerMessage::Prerequisite ? tr("prerequisite")
+                             : first.editor == CompilerMessage::Definition ? tr("definition")
+                                                                           : tr("generated helper program");
+        fail(tr("Line %1 of the %2: %3").arg(first.line).arg(part, first.text));
     } else if (compiler->exitStatus() != QProcess::NormalExit || compiler->exitCode() != 0
                || !QFileInfo::exists(m_executablePath)) {
         fail(tr("The enumeration's helper program could not be compiled:\n%1")

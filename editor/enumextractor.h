@@ -31,7 +31,9 @@ class EnumModel;
 // One compiler message on a line of the user's text.
 struct CompilerMessage
 {
-    enum Editor { Prerequisite, Definition };
+    // Generated: a line of the helper program after the user's texts; its
+    // line is then the line of the whole program.
+    enum Editor { Prerequisite, Definition, Generated };
 
     Editor editor = Definition;
     int line = 0;   // 1-based, in the editor's text
@@ -82,8 +84,11 @@ public:
                                   const QByteArrayList &symbols);
     // The compiler's messages about the user's lines; `failed` is set when
     // one of them is an error (or a too large constant).
+    // With the definition's line count, messages past the definition are
+    // about the generated lines (a negative count: none are).
     static QList<CompilerMessage> compilerMessages(const QString &sourceName, const QStringList &lines,
-                                                   int prerequisiteLineCount, bool *failed);
+                                                   int prerequisiteLineCount, bool *failed,
+                                                   int definitionLineCount = -1);
 
 signals:
     // After each compilation: the messages on the user's lines (an empty
@@ -112,6 +117,7 @@ private:
     QTemporaryFile *m_sourceFile = nullptr;
     QString m_executablePath;
     int m_prerequisiteLines = 0;
+    int m_definitionLines = 0;
     int m_timeout = 120000;
     bool m_timedOut = false;
     QTimer m_watchdog;

@@ -161,17 +161,33 @@ QJsonValue EnumInput::value() const
     QStringList masks;
     QStringList enums;
     m_model->toText(masks, enums, false);
-    QJsonObject object;
+    QJsonObject object = m_loaded;
     object.insert(Key::prerequisite, m_prerequisiteEditor->textDocument()->plainText());
     object.insert(Key::definition, m_definitionEditor->textDocument()->plainText());
-    object.insert(Key::masks, QJsonArray::fromStringList(masks));
-    object.insert(Key::enums, QJsonArray::fromStringList(enums));
+    // An empty table is written as such, except for a definition stored in
+    // the older form without a table, which stays as it was until values
+    // are computed for it.
+    const bool olderForm = m_loaded.contains(Key::definition) && !m_loaded.contains(Key::masks)
+                           && !m_loaded.contains(Key::enums);
+    if (!olderForm || !m_model->isEmpty()) {
+        object.insert(Key::masks, QJsonArray::fromStringList(masks));
+        object.insert(Key::enums, QJsonArray::fromStringList(enums));
+    }
     return object;
+}
+
+bool EnumInput::textsChangedSinceLoad() const
+{
+    return m_prerequisiteEditor->textDocument()->plainText() != m_loaded.value(Key::prerequisite).toString()
+           || m_definitionEditor->textDocument()->plainText() != m_loaded.value(Key::definition).toString();
 }
 
 void EnumInput::setValue(const QJsonObject &object, bool byKey)
 {
     const QJsonObject enumeration = selectValue(object, byKey).toObject();
+    m_loaded = enumeration;
+    m_failure.clear();
+    m_generatedMessages.clear();
     // A computation of the texts being replaced must not overwrite the
     // table being loaded.
     if (m_extractor->isBusy()) {
@@ -194,7 +210,10 @@ bool EnumInput::isValid() const
         return true;
     if (m_model->rowCount() > 0)
         return true;
-    setErrorMessage(tr("The enumeration has no values: enter a definition whose values can be computed."));
+    QString message = tr("The enumeration has no values: enter a definition whose values can be computed.");
+    if (!m_failure.isEmpty())
+        message += QLatin1Char('\n') + m_failure;
+    setErrorMessage(message);
     return false;
 }
 
@@ -239,11 +258,17 @@ void EnumInput::cppCompilerFinished(const QList<CompilerMessage> &messages)
     TextEditor::BaseTextEditor *editors[] = {m_prerequisiteEditor, m_definitionEditor};
     QList<QTextEdit::ExtraSelection> selections[2];
     QHash<int, TextEditor::TextMark *> marks[2];
+    m_generatedMessages.clear();
     for (const CompilerMessage &message : messages) {
+        if (message.editor == CompilerMessage::Generated) {
+            // Not the user's text: named by its line in the helper program.
+            m_generatedMessages.append(tr("Line %1 of the generated helper program: %2")
+                                           .arg(message.line)
+                                           .arg(message.text));
+            continue;
+        }
         const int e = message.editor == CompilerMessage::Prerequisite ? 0 : 1;
         TextEditor::TextDocument *document = editors[e]->textDocument();
-        // Messages about the generated lines after the definition name lines
-        // past its end: they are shown on its last line.
         const int line = qBound(1, message.line, document->document()->blockCount());
         const QTextBlock block = document->document()->findBlockByNumber(line - 1);
 
@@ -278,8 +303,16 @@ void EnumInput::executionFinished()
         m_discardRunning = false;
         m_extractor->setModel(m_model.get());
     }
-    if (!m_model->isStale())
+    if (!m_model->isStale()) {
         m_failure.clear();
+        m_generatedMessages.clear();
+    } else if (textsChangedSinceLoad()) {
+        // The values no longer follow from the texts the user changed: none
+        // are shown, and the entry is invalid, until the texts compile again.
+        // (The loaded table stays while the loaded texts cannot be computed
+        // on this machine: it is what the printers use.)
+        m_model->reset(true);
+    }
     showStaleState();
     emit changed();
 }
@@ -301,6 +334,15 @@ void EnumInput::showStaleState()
                          "loaded before.");
         if (!m_failure.isEmpty())
             tip += QStringLiteral("<br>") + m_failure.toHtmlEscaped();
+        for (const QString &message : qAsConst(m_generatedMessages))
+            tip += QStringLiteral("<br>") + message.toHtmlEscaped();
+        setTabToolTip(ParsedDefinitionTab, tip);
+    } else if (!m_failure.isEmpty()) {
+        setTabIcon(ParsedDefinitionTab, style()->standardIcon(QStyle::SP_MessageBoxCritical));
+        QString tip = tr("The definition does not compile; no values until it does.") + QStringLiteral("<br>")
+                      + m_failure.toHtmlEscaped();
+        for (const QString &message : qAsConst(m_generatedMessages))
+            tip += QStringLiteral("<br>") + message.toHtmlEscaped();
         setTabToolTip(ParsedDefinitionTab, tip);
     } else {
         setTabIcon(ParsedDefinitionTab, QIcon());

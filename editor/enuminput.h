@@ -82,6 +82,7 @@ private:
     void setTabHelp(int index, const QString &tip, const QString &details);
     void computationFailed(const QString &message);
     void showStaleState();
+    bool textsChangedSinceLoad() const;
 
     TextEditor::BaseTextEditor *m_prerequisiteEditor = nullptr;
     TextEditor::BaseTextEditor *m_definitionEditor = nullptr;
@@ -95,6 +96,12 @@ private:
     bool m_discardRunning = false;
     QString m_failure;
     QString m_parsedDefinitionToolTip;
+    // The object last loaded: its keys that the editor does not show travel
+    // through an edit, and its texts tell whether a failed computation is
+    // about the user's change or about this machine.
+    QJsonObject m_loaded;
+    // Compiler messages about the generated lines of the helper program.
+    QStringList m_generatedMessages;
 };
 
 } // namespace Configuration

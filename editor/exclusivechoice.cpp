@@ -61,6 +61,15 @@ void ExclusiveChoice::setValue(const QJsonObject &object, bool byKey)
 {
     ExclusiveChoiceGenerator::setValue(object, byKey);
     setCurrentId(currentChoice);
+    m_loadedAbsent = selectValue(object, byKey).isUndefined();
+    m_absentId = currentId();
+}
+
+QJsonValue ExclusiveChoice::value() const
+{
+    if (m_loadedAbsent && currentId() == m_absentId)
+        return QJsonValue();
+    return ExclusiveChoiceGenerator::value();
 }
 
 QString ExclusiveChoice::choiceHelp() const

@@ -29,13 +29,23 @@ public:
     // "<li><b>text</b>: tool tip</li>" for every button with a tool tip.
     QString choiceHelp() const;
 
+    // Null while the choice an absent entry left checked is still checked:
+    // an unchanged absence is read back as absent.
+    QJsonValue value() const override;
+
 public slots:
+    // An absent entry keeps the choice checked before (the default).
     void setValue(const QJsonObject &object, bool byKey) override;
     // Hiding never changes the selection.
     void setVisible(bool visible) override;
 
 signals:
     void changed();
+
+private:
+    // The choice checked when an absent entry was loaded; none otherwise.
+    int m_absentId = NothingLoaded;
+    bool m_loadedAbsent = false;
 };
 
 } // namespace Configuration

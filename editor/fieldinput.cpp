@@ -18,6 +18,7 @@ namespace Configuration {
 namespace {
 
 const QString invalidMark = QStringLiteral("<font color=\"red\">&#10008;</font>");
+const QString notCheckedMark = QStringLiteral("<font color=\"#b07000\">?</font>");
 
 } // namespace
 
@@ -97,8 +98,11 @@ PythonCode FieldInputBase::generate()
 bool FieldInputBase::isValid() const
 {
     if (m_input->isValid() || !m_visible) {
-        m_statusLabel->setText(QString());
-        m_statusLabel->setToolTip(QString());
+        // An entry that could not be checked is valid, and says so.
+        auto accessor = dynamic_cast<const AccessorInput *>(m_input);
+        const QString notice = accessor && m_visible ? accessor->checkNotice() : QString();
+        m_statusLabel->setText(notice.isEmpty() ? QString() : notCheckedMark);
+        m_statusLabel->setToolTip(notice);
         return true;
     }
     m_statusLabel->setText(invalidMark);
@@ -149,16 +153,31 @@ AccessorField::AccessorField(quint64 options, const QString &labelText, const QS
 
 // ---- AccessorFieldSet ------------------------------------------------------
 
+QJsonObject keepUnownedKeys(const QJsonObject &loaded, const QList<BaseInput *> &rows,
+                            const QJsonObject &contributions)
+{
+    QJsonObject result = loaded;
+    for (const BaseInput *row : rows)
+        result.remove(row->key());
+    for (auto it = contributions.constBegin(); it != contributions.constEnd(); ++it)
+        result.insert(it.key(), it.value());
+    return result;
+}
+
 QJsonObject AccessorFieldSet::value() const
 {
     QJsonObject object;
-    for (const AccessorField *row : m_rows)
+    QList<BaseInput *> rows;
+    for (AccessorField *row : m_rows) {
         jsonMergeMissing(object, inputValueAsObject(*row));
-    return object;
+        rows.append(row);
+    }
+    return keepUnownedKeys(m_loaded, rows, object);
 }
 
 void AccessorFieldSet::setValue(const QJsonObject &source)
 {
+    m_loaded = source;
     QVector<bool> blocked;
     blocked.reserve(m_rows.size());
     for (AccessorField *row : m_rows)

@@ -103,6 +103,8 @@ public:
     void append(AccessorField *row) { m_rows.append(row); }
     const QList<AccessorField *> &rows() const { return m_rows; }
 
+    // The loaded object with the rows' own keys replaced by what the rows
+    // hold: keys no row shows travel through an edit unchanged.
     QJsonObject value() const;
     void setValue(const QJsonObject &source);
     bool isValid() const;
@@ -115,8 +117,14 @@ public:
 
 private:
     QList<AccessorField *> m_rows;
+    QJsonObject m_loaded;
     bool m_shown = true;
 };
+
+// The loaded object without the keys that rows own, merged with the rows'
+// contributions (first contribution of a key wins).
+QJsonObject keepUnownedKeys(const QJsonObject &loaded, const QList<BaseInput *> &rows,
+                            const QJsonObject &contributions);
 
 } // namespace Configuration
 } // namespace KorvanDebugger

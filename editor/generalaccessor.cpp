@@ -7,6 +7,7 @@
 #include "configuration/keys.h"
 
 #include <QGridLayout>
+#include <QLabel>
 
 namespace KorvanDebugger {
 namespace Configuration {
@@ -58,7 +59,20 @@ void GeneralAccessor::updateDirectionType()
 
 QJsonValue GeneralAccessor::value() const
 {
-    return m_rows.value();
+    return isBlank() ? QJsonValue(QJsonObject()) : QJsonValue(m_rows.value());
+}
+
+void GeneralAccessor::setOptional(bool optional)
+{
+    if (optional == m_optional)
+        return;
+    m_optional = optional;
+    emit changed();
+}
+
+bool GeneralAccessor::isBlank() const
+{
+    return m_optional && m_accessor->input()->isBlank();
 }
 
 void GeneralAccessor::setValue(const QJsonObject &object, bool byKey)
@@ -77,6 +91,12 @@ PythonCode GeneralAccessor::generate()
 
 bool GeneralAccessor::isValid() const
 {
+    if (isBlank()) {
+        // Nothing to check: clear the marks an earlier entry left.
+        for (const AccessorField *row : m_rows.rows())
+            row->statusLabel()->clear();
+        return true;
+    }
     return m_rows.isValid();
 }
 

@@ -40,6 +40,10 @@ public:
     AccessorField *directionFieldRow() const { return m_directionField; }
     AccessorField *directionTypeRow() const { return m_directionType; }
     bool shown() const { return m_rows.shown(); }
+    // An optional accessor left blank is valid and reads as nothing.
+    void setOptional(bool optional);
+    bool isOptional() const { return m_optional; }
+    bool isBlank() const;
 
 public slots:
     // The direction type matters only once a direction field is set.
@@ -55,6 +59,7 @@ private:
     AccessorField *m_postProcess;
     AccessorField *m_directionField;
     AccessorField *m_directionType;
+    bool m_optional = false;
 };
 
 } // namespace Configuration

@@ -105,8 +105,10 @@ KorvanDebuggerPlugin::KorvanDebuggerPlugin()
 
 KorvanDebuggerPlugin::~KorvanDebuggerPlugin()
 {
-    if (theInstance == this)
+    if (theInstance == this) {
         theInstance = nullptr;
+        setWatchGraphOpener(nullptr);
+    }
     delete m_sourceMark;
 }
 
@@ -132,6 +134,10 @@ bool KorvanDebuggerPlugin::initialize(const QStringList &arguments, QString *err
                       &modulePortEventType, &instanceDefinitionEventType})
         *type = QEvent::registerEventType();
     registerBuiltinNetlistTypes();
+    // Editing a netlist value of the watch view opens its graph.
+    setWatchGraphOpener([](QTreeView *view, int kind, const QModelIndex &index) {
+        new KorvanDebuggerGraphEditor(view, kind, index); // shows and ends itself
+    });
     return true;
 }
 
@@ -617,10 +623,12 @@ bool KorvanDebuggerPlugin::openSource(const QModelIndex &index, bool showError)
                 return true;
             }
         } else {
-            const QModelIndexList hits = index.model()->match(index, Qt::DisplayRole, QStringLiteral("Source"), -1,
+            // Children hang off the name column, whichever cell was given.
+            const QModelIndex name = index.sibling(index.row(), 0);
+            const QModelIndexList hits = index.model()->match(name, Qt::DisplayRole, QStringLiteral("Source"), -1,
                                                               Qt::MatchExactly | Qt::MatchRecursive);
             for (const QModelIndex &hit : hits) {
-                if (hit.parent() == index)
+                if (hit.parent() == name)
                     return openSource(hit, true);
             }
         }

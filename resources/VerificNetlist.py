@@ -55,11 +55,30 @@ def qdump__Verific__Netlist(d, value):
     verificDumpObject(d, value, lambda netlist: verificQuoted(verificName(netlist)), 4, children)
 
 
+def verificSourceText(obj):
+    # "file:line" of an object's declaration in the HDL; None when unknown.
+    try:
+        linefile = obj["_linefile"]
+    except gdb.error:
+        return None
+    if int(linefile) == 0:
+        return None
+    location = linefile.dereference()
+    return "%s:%d" % (location["_file"].string(encoding="utf-8", errors="replace"), int(location["_line"]))
+
+
 def qdump__Verific__Instance(d, value):
     def children(instance):
         d.putSubItem("Definition", instance["_view"])
         d.putSubItem("Parent Module", instance["_owner"])
         verificPutList(d, "Nb Terminals", _verificPortRefs(instance), verificIndexName)
+        # Where the HDL declares it, for Open Source.
+        source = verificSourceText(instance)
+        if source is not None:
+            with d.subItem("Source"):
+                d.putValue(source)
+                d.putType("")
+                d.putNumChild(0)
     verificDumpObject(d, value, verificInstanceValueText, 3, children)
 
 

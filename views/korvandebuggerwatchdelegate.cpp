@@ -182,13 +182,18 @@ QWidget *KorvanDebuggerWatchDelegate::createEditor(QWidget *parent, const QStyle
     if (hasWatchGraphOpener()) {
         const int kind = netlistKindOfIndex(index);
         if (kind >= 0) {
-            graphOpener()(kind, index);
+            openGraph(kind, index);
             return nullptr;
         }
     }
     if (KorvanDebuggerPlugin::openSource(index, false))
         return nullptr;
     return QItemDelegate::createEditor(parent, option, index);
+}
+
+void KorvanDebuggerWatchDelegate::openGraph(int kind, const QModelIndex &index) const
+{
+    graphOpener()(m_view, kind, index);
 }
 
 void KorvanDebuggerWatchDelegate::drawDisplay(QPainter *painter, const QStyleOptionViewItem &option,

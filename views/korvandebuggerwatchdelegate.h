@@ -31,9 +31,10 @@ public:
 };
 
 // Opens a netlist value (kind 0 instance, 1 instance terminal, 2 net,
-// 3 module, 4 module port) as a graph. Unset until the graph window exists;
-// while unset, netlist values show no graph icon and edit as plain values.
-using WatchGraphOpener = std::function<void(int kind, const QModelIndex &index)>;
+// 3 module, 4 module port) of a watch view as a graph. The plug-in sets it
+// (a graph editor window per value); while unset, netlist values show no
+// graph icon and edit as plain values.
+using WatchGraphOpener = std::function<void(QTreeView *view, int kind, const QModelIndex &index)>;
 void setWatchGraphOpener(const WatchGraphOpener &opener);
 bool hasWatchGraphOpener();
 // The netlist kind of a watch row by the type-to-role registry, -1 for none.
@@ -74,6 +75,7 @@ protected:
 
 private:
     KorvanWatchProxyModel *installProxy(const QModelIndex &index) const;
+    void openGraph(int kind, const QModelIndex &index) const;
 
     QPointer<QTreeView> m_view;
     mutable QPointer<KorvanWatchProxyModel> m_proxy;

@@ -380,14 +380,17 @@ void KorvanStackProxyModel::queryStack()
 
 void KorvanStackProxyModel::handleArguments(const DebuggerResponse &response, quint64 generation)
 {
-    if (generation != framesGeneration)
-        return;
-    const GdbMi &data = response.data;
+    if (generation == framesGeneration && storeArguments(response.data))
+        watchArguments();
+}
+
+bool KorvanStackProxyModel::storeArguments(const GdbMi &data)
+{
     if (data.type() != GdbMi::Tuple || data.name() != "data" || data.childCount() == 0)
-        return;
+        return false;
     const GdbMi &frames = data.childAt(0);
     if (frames.type() != GdbMi::List || frames.name() != "stack-args")
-        return;
+        return false;
     beginFramesReset();
     FramesDB &table = FramesDB::instance();
     for (const GdbMi &frame : frames) {
@@ -400,7 +403,7 @@ void KorvanStackProxyModel::handleArguments(const DebuggerResponse &response, qu
         table.setArguments(parsed.level, parsed.arguments);
     }
     endFramesReset();
-    watchArguments();
+    return true;
 }
 
 StackFrameInfo KorvanStackProxyModel::parseStackArgs(const GdbMi &frame)

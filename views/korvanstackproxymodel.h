@@ -151,6 +151,10 @@ public:
     // Frame list of one "-stack-list-arguments" answer child (taken by
     // position). The records of the result's arguments are the caller's.
     static StackFrameInfo parseStackArgs(const Debugger::Internal::GdbMi &frame);
+    // Stores the frames of a "-stack-list-arguments" answer ("data" tuple
+    // whose first child is the "stack-args" list) inside a reset of every
+    // proxy; false, and nothing changed, for an answer of another shape.
+    static bool storeArguments(const Debugger::Internal::GdbMi &data);
     // Replaces a frame's arguments by the one placeholder row and copies
     // the host frame's data.
     static void setFrame(StackFrameInfo &info, const Debugger::Internal::StackFrame &frame);

@@ -160,28 +160,48 @@ void Module::collectPassThroughChain(Gate *gate, int markA, int markB)
     if (!gate)
         return;
     const int bits = (1 << markA) | (1 << markB);
-    gate->marks &= ~bits;
-    if (gate->column >= 0 && gate->column < orderedColumns.size())
-        orderedColumns[gate->column].append(gate);
-    gate->ports.ensureSorted(false);
-    for (auto it = gate->ports.constBegin(3), end = gate->ports.constBegin(0); it != end; ++it) {
-        const GatePort *input = *it;
-        if (!input || !input->net)
+    // Depth first in port and driver order, on a stack of its own: a chain
+    // may cross a hundred thousand columns.
+    struct Frame
+    {
+        PortSet::const_iterator input;
+        PortSet::const_iterator end;
+        int driver;
+    };
+    std::vector<Frame> stack;
+    auto enter = [&](Gate *g) {
+        g->marks &= ~bits;
+        if (g->column >= 0 && g->column < orderedColumns.size())
+            orderedColumns[g->column].append(g);
+        g->ports.ensureSorted(false);
+        stack.push_back({g->ports.constBegin(3), g->ports.constBegin(0), 0});
+    };
+    enter(gate);
+    while (!stack.empty()) {
+        Frame &frame = stack.back();
+        if (frame.input == frame.end) {
+            stack.pop_back();
             continue;
-        for (GatePort *driver : input->net->drivers.list()) {
-            Gate *owner = driver ? driver->owner : nullptr;
-            if (!owner)
+        }
+        const GatePort *input = *frame.input;
+        if (!input || !input->net || frame.driver >= input->net->drivers.size()) {
+            ++frame.input;
+            frame.driver = 0;
+            continue;
+        }
+        GatePort *driver = input->net->drivers.at(frame.driver++);
+        Gate *owner = driver ? driver->owner : nullptr;
+        if (!owner)
+            continue;
+        if (owner->kind == COLPASSTHROUGH && (owner->marks & (1 << markA))) {
+            // A pass-through whose net fans out belongs to several
+            // chains: it is left to be placed on its own.
+            const GatePort *feed = owner->constPortAt(2, 0);
+            if (feed && feed->net && feed->net->loads.size() > 1)
                 continue;
-            if (owner->kind == COLPASSTHROUGH && (owner->marks & (1 << markA))) {
-                // A pass-through whose net fans out belongs to several
-                // chains: it is left to be placed on its own.
-                const GatePort *feed = owner->constPortAt(2, 0);
-                if (feed && feed->net && feed->net->loads.size() > 1)
-                    continue;
-                collectPassThroughChain(owner, markA, markB);
-            } else {
-                owner->marks &= ~bits;
-            }
+            enter(owner);
+        } else {
+            owner->marks &= ~bits;
         }
     }
 }

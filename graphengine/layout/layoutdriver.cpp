@@ -33,6 +33,8 @@ struct LayoutStep
     void (*run)(Module &, const LayoutArguments &);
     // Left out, report included, when the application runs with -nocluster.
     bool clustering = false;
+    // The placement is checked for overlapping gates after the step.
+    bool checkCollisions = false;
 };
 
 const LayoutStep layoutSteps[] = {
@@ -57,8 +59,11 @@ const LayoutStep layoutSteps[] = {
     {QT_TRANSLATE_NOOP("QObject", "Order Column"), [](Module &m, const LayoutArguments &) { m.orderColumns(); }},
     {QT_TRANSLATE_NOOP("QObject", "Compute Y-Coordinate"),
      [](Module &m, const LayoutArguments &a) { m.computeGateYPositionFromHierarchy(a.spacing, a.packBuses, false); }},
+    // The placement as the Y steps leave it, before the shrinking moves it:
+    // checked here, and again with the pass-throughs after Draw Edges. After
+    // Simplify Graph every column is 0 again and a check could not fail.
     {QT_TRANSLATE_NOOP("QObject", "Compute Y-Coordinate for output ports"),
-     [](Module &m, const LayoutArguments &a) { m.computeOutputPortY(a.spacing); }},
+     [](Module &m, const LayoutArguments &a) { m.computeOutputPortY(a.spacing); }, false, true},
     {QT_TRANSLATE_NOOP("QObject", "Shrink Vertical Space"),
      [](Module &m, const LayoutArguments &a) { m.shrinkVerticalSpace(int(a.spacing)); }},
     {QT_TRANSLATE_NOOP("QObject", "Input/Output ports Alignemnt"), [](Module &m, const LayoutArguments &) { m.alignInputOutputPorts(); }},
@@ -135,6 +140,8 @@ void Module::computeLayout(double spacing, bool packBuses, bool preferOpenInput)
         else if (step.run)
             step.run(*this, arguments);
         reportStep(QCoreApplication::translate("QObject", step.name), false);
+        if (step.checkCollisions)
+            checkCollisions(-1);
     }
 
     checkCollisions(-1);
@@ -142,7 +149,6 @@ void Module::computeLayout(double spacing, bool packBuses, bool preferOpenInput)
     simplifyGraph();
     traceEnabled = false;
     reportStep(QCoreApplication::translate("QObject", "Simplify Graph"), false);
-    checkCollisions(-1);
 
     edges->layoutDone = 1;
     gates->layoutDone = 1;

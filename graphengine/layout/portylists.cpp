@@ -170,9 +170,14 @@ bool Module::repositionColumn(Gate *origin, Gate *gate, double delta, bool stopA
         const double bottom = columnBottomY.at(c);
         Gate *bottomGate = columnBottomGate.at(c);
         const double y = g->y;
-        if (bottomGate != g && !isPassThrough(g)) {
-            const double need = bottom + extentOf(bottomGate) + ((c >= 2 && c < lastColumn) ? spacing : 0)
-                - (y + moveBy);
+        // A gate moved lands below its column's bottom gate, the spacing
+        // apart in an inner column. A pass-through may stand closer, but
+        // not inside that gate: the chain of a packed bus comes here
+        // without its overlap grown for the columns it crosses.
+        const bool passThrough = isPassThrough(g);
+        if (bottomGate != g && (!passThrough || g != origin)) {
+            const double gap = (!passThrough && c >= 2 && c < lastColumn) ? spacing : 0;
+            const double need = bottom + extentOf(bottomGate) + gap - (y + moveBy);
             if (need > 0) {
                 trace([&] { return tr("Expand Offset by %1. Overlap detected for %2").arg(number(need), nameOf(g)); });
                 moveBy += need;

@@ -87,117 +87,19 @@ Name copyName(const Gate *gate)
     return parsed.hasIndex() ? parsed : Name(text, true);
 }
 
-// Per gate of the columns, the most gates on a path from it to a gate that
-// drives nothing, pass-throughs not counted: the depth the ordering would give it, were there no room
-// to spare. Loads stand in later columns, so one sweep from the last column
-// back finds them all.
-// Gate -> distance, 0 for a gate not entered. Open addressing in one array:
-// the sweep enters every gate of the columns on each clustering pass, and a
-// node per entry would cost an allocation each.
-class GateDistances
-{
-public:
-    explicit GateDistances(int expected)
-    {
-        size_t capacity = 16;
-        while (capacity < size_t(expected) * 2)
-            capacity *= 2;
-        m_slots.resize(capacity);
-    }
-    void insert(const Gate *gate, int distance) { slotOf(gate).distance = distance; }
-    int value(const Gate *gate) const
-    {
-        const size_t mask = m_slots.size() - 1;
-        for (size_t i = hashOf(gate) & mask;; i = (i + 1) & mask) {
-            const Slot &slot = m_slots[i];
-            if (slot.gate == gate)
-                return slot.distance;
-            if (!slot.gate)
-                return 0;
-        }
-    }
-
-private:
-    struct Slot
-    {
-        const Gate *gate = nullptr;
-        int distance = 0;
-    };
-    static size_t hashOf(const Gate *gate)
-    {
-        return size_t((quintptr(gate) >> 4) * quintptr(0x9E3779B97F4A7C15ull));
-    }
-    Slot &slotOf(const Gate *gate)
-    {
-        if (m_used * 2 >= m_slots.size())
-            grow();
-        const size_t mask = m_slots.size() - 1;
-        for (size_t i = hashOf(gate) & mask;; i = (i + 1) & mask) {
-            Slot &slot = m_slots[i];
-            if (slot.gate == gate)
-                return slot;
-            if (!slot.gate) {
-                slot.gate = gate;
-                ++m_used;
-                return slot;
-            }
-        }
-    }
-    void grow()
-    {
-        std::vector<Slot> old(m_slots.size() * 2);
-        old.swap(m_slots);
-        m_used = 0;
-        for (const Slot &slot : old) {
-            if (slot.gate)
-                slotOf(slot.gate).distance = slot.distance;
-        }
-    }
-
-    std::vector<Slot> m_slots;
-    size_t m_used = 0;
-};
-
-GateDistances distancesToEnd(const QList<QList<Gate *>> &columns)
-{
-    int total = 0;
-    for (const QList<Gate *> &column : columns)
-        total += column.size();
-    GateDistances distances(total);
-    for (int c = columns.size() - 1; c >= 0; --c) {
-        for (const Gate *gate : columns.at(c)) {
-            if (!gate)
-                continue;
-            int farthest = 0;
-            forEachOutputPort(const_cast<Gate *>(gate), [&](const GatePort *output) {
-                if (!output->net)
-                    return;
-                for (const GatePort *load : output->net->loads.list()) {
-                    if (load && load->owner)
-                        farthest = std::max(farthest, distances.value(load->owner));
-                }
-            });
-            // The pieces of a split net count for nothing: whole or split,
-            // the nets give the same distances.
-            distances.insert(gate, gate->kind == BaseEnum::COLPASSTHROUGH ? farthest : farthest + 1);
-        }
-    }
-    return distances;
-}
-
 using SignatureGroups = QMap<QString, QList<Gate *>>;
 
 // Enters the gate under its signature; a gate whose nets are two-index
 // buses stands under both of its signatures until one of them gathers
 // another gate, and then leaves the other with its whole group.
-void enterGate(Gate *gate, const QString &signature, const QString &suffix, SignatureGroups &groups,
+void enterGate(Gate *gate, const QString &signature, SignatureGroups &groups,
                QList<QPair<QString, QString>> &openAlternatives, bool alternative)
 {
     if (!alternative) {
         groups[signature].append(gate);
         return;
     }
-    const QString second = gate->portSignature(1, nullptr) + suffix;
+    const QString second = gate->portSignature(1, nullptr);
     if (!groups.contains(signature) && !groups.contains(second)) {
         groups[signature].append(gate);
         groups[second].append(gate);
@@ -259,12 +161,11 @@ bool Module::clusterRepeatingPatterns(bool enabled)
         return false;
     int groupsFound = 0;
     int gatesFolded = 0;
-    // Copies stand in one column, but a copy with room to spare may stand
-    // there beside one with a longer way to the outputs. One instance for
-    // both would put every copy's drivers before every copy's loads: a path
-    // through the instance longer than any in the netlist, and so a deeper
-    // layout. Only copies at one distance from the outputs fold together.
-    const GateDistances distances = distancesToEnd(columnGates);
+    // Like gates of a column fold by their signatures alone, whatever their
+    // distances from the outputs: an instance of copies at different
+    // distances can make the layout deeper, but the driver lays the folded
+    // netlist out again until nothing more folds, so a second run starts
+    // from the netlist the first one ended with and repeats it.
     for (int c = 2; c <= lastColumn - 1 && c < columnGates.size(); ++c) {
         SignatureGroups groups;
         QList<QPair<QString, QString>> openAlternatives;
@@ -275,8 +176,7 @@ bool Module::clusterRepeatingPatterns(bool enabled)
             const QString signature = gate->portSignature(0, &alternative);
             if (signature.isEmpty())
                 continue;
-            const QString suffix = QLatin1Char('@') + QString::number(distances.value(gate));
-            enterGate(gate, signature + suffix, suffix, groups, openAlternatives, alternative);
+            enterGate(gate, signature, groups, openAlternatives, alternative);
         }
         if (groups.isEmpty())
             continue;

@@ -222,6 +222,9 @@ private:
     // Adds this piece to record index of build, then (with chain) the pieces
     // feeding it to the records after it.
     void buildLineTree(const QVector<double> &gapX, LineBuild &build, int index, int depth, bool chain);
+    // One piece's records of the walk; false when it is cut or outside the
+    // columns (the walk does not go on through it).
+    bool buildPiece(const QVector<double> &gapX, LineBuild &build, int index, int depth);
     // The one piece feeding this one through a pass-through, when the pass
     // has built it and it lies in an earlier column; else null.
     const Edge *builtFeedingPiece(const QVector<double> &gapX, const LineBuildPass &pass, int *entry) const;

@@ -423,15 +423,44 @@ const Edge *Edge::builtFeedingPiece(const QVector<double> &gapX, const LineBuild
 
 void Edge::buildLineTree(const QVector<double> &gapX, LineBuild &build, int index, int depth, bool chain)
 {
+    // Depth first in driver order, on a stack of its own: a chain of pieces
+    // may cross a hundred thousand columns.
+    struct Piece
+    {
+        Edge *net;
+        int index;
+        int depth;
+    };
+    std::vector<Piece> pending{{this, index, depth}};
+    std::vector<Piece> fed;
+    while (!pending.empty()) {
+        const Piece piece = pending.back();
+        pending.pop_back();
+        if (!piece.net->buildPiece(gapX, build, piece.index, piece.depth) || !chain)
+            continue;
+        fed.clear();
+        for (GatePort *port : piece.net->drivers.list()) {
+            if (!port || !port->owner || port->owner->kind != BaseEnum::COLPASSTHROUGH)
+                continue;
+            const GatePort *input = port->owner->portAt(2, 0);
+            if (input && input->net)
+                fed.push_back({input->net, piece.index + 1, piece.depth + 1});
+        }
+        pending.insert(pending.end(), fed.rbegin(), fed.rend());
+    }
+}
+
+bool Edge::buildPiece(const QVector<double> &gapX, LineBuild &build, int index, int depth)
+{
     if (column < 0 || column >= gapX.size()) {
         logCritical(tr("Edge %1 lies outside the columns (%2)").arg(name.toString(false)).arg(column));
-        return;
+        return false;
     }
     // Pieces feed each other from column to column, so a chain longer than
     // the columns is a loop that must not recurse for ever.
     if (depth > gapX.size()) {
         build.cut = true;
-        return;
+        return false;
     }
     const double x = gapX.at(column) + trackOffset;
     const double top = std::min(loadTop, driverTop);
@@ -488,16 +517,7 @@ void Edge::buildLineTree(const QVector<double> &gapX, LineBuild &build, int inde
     // own): no room is kept that no branch or junction fills.
     line.branches.squeeze();
     trunk.junctions.squeeze();
-
-    if (!chain)
-        return;
-    for (GatePort *port : drivers.list()) {
-        if (!port || !port->owner || port->owner->kind != BaseEnum::COLPASSTHROUGH)
-            continue;
-        const GatePort *input = port->owner->portAt(2, 0);
-        if (input && input->net)
-            input->net->buildLineTree(gapX, build, index + 1, depth + 1, true);
-    }
+    return true;
 }
 
 void Edge::paint(QPainter *painter, const QStyleOptionGraphicsItem *option) const

@@ -451,42 +451,48 @@ bool Gate::samePassThroughNet(const Gate *other) const
 
 int Gate::constantKind() const
 {
-    // Gates on the current walk: a loop of buffers and inverters carries no
+    // Back along the input (2, 0) of buffers, pass-throughs and inverters,
+    // through single-driver nets, to the gate that gives the constant: a
+    // loop, because a chain may cross a hundred thousand columns.
+    // Gates on the walk: a loop of buffers and inverters carries no
     // constant.
-    thread_local QList<const Gate *> visiting;
-    if (visiting.contains(this))
-        return 0;
-    switch (kind) {
-    case VCC:
-    case GND:
-    case X:
-    case Z:
-        return kind;
-    case BUFFER:
-    case COLPASSTHROUGH:
-    case INVERTER:
-        break;
-    default:
-        return 0;
-    }
-    const GatePort *input = findPort(ports, 2, 0);
-    if (!input)
-        return 0;
-    visiting.append(this);
-    const int carried = input->constantKind();
-    visiting.removeLast();
-    if (kind != INVERTER)
-        return carried;
-    switch (carried) {
-    case VCC:
-        return GND;
-    case GND:
-        return VCC;
-    case X:
-    case Z:
-        return X;
-    default:
-        return 0;
+    QSet<const Gate *> visiting;
+    int inversions = 0;
+    const Gate *gate = this;
+    for (;;) {
+        switch (gate->kind) {
+        case VCC:
+        case GND:
+        case X:
+        case Z:
+            if (inversions == 0)
+                return gate->kind;
+            if (gate->kind == X || gate->kind == Z)
+                return X;
+            return (inversions % 2 == 0) == (gate->kind == VCC) ? VCC : GND;
+        case BUFFER:
+        case COLPASSTHROUGH:
+        case INVERTER:
+            break;
+        default:
+            return 0;
+        }
+        if (visiting.contains(gate))
+            return 0;
+        visiting.insert(gate);
+        const GatePort *input = findPort(gate->ports, 2, 0);
+        // An input that is no plain input on a net stands for its own gate,
+        // which is on the walk.
+        if (!input || input->attributes.portDirection() != Input || !input->net)
+            return 0;
+        if (gate->kind == INVERTER)
+            ++inversions;
+        const Edge *net = input->net;
+        const GatePort *driver = net->drivers.size() == 1 ? net->drivers.first() : nullptr;
+        // A driver that reads its own net again is a loop as well.
+        if (!driver || !driver->owner || (driver->attributes.portDirection() == Input && driver->net))
+            return 0;
+        gate = driver->owner;
     }
 }
 

@@ -116,7 +116,6 @@ HostWindow::HostWindow(QWidget *parent)
     m_stackView->setModel(idleStack);
     m_watchView->setModel(new WatchModel(this));
     m_log->setReadOnly(true);
-    m_log->setLineWrapMode(QPlainTextEdit::NoWrap);
     setDiagnosticsLog(m_hostLog);
     m_editors->setObjectName(QStringLiteral("EditorArea"));
     m_editors->setDocumentMode(true);
@@ -189,7 +188,13 @@ HostWindow::HostWindow(QWidget *parent)
             m_engine->activateFrame(index.row());
     });
     connect(Core::EditorManager::instance(), &Core::EditorManager::editorOpened, this, [this](Core::IEditor *editor) {
-        m_editors->addTab(editor->widget(), QFileInfo(editor->document()->filePath()).fileName());
+        m_editors->addTab(editor->widget(), editor->document()->displayName());
+        // Documents opened from contents get their file name afterwards.
+        connect(editor->document(), &Core::IDocument::changed, m_editors, [this, editor] {
+            const int tab = m_editors->indexOf(editor->widget());
+            if (tab >= 0)
+                m_editors->setTabText(tab, editor->document()->displayName());
+        });
     });
     connect(Core::EditorManager::instance(), &Core::EditorManager::currentEditorChanged, this,
             [this](Core::IEditor *editor) {

@@ -110,17 +110,46 @@ IEditor *EditorManager::openEditor(const QString &fileName, Id editorId, OpenEdi
             delete editor;
             return nullptr;
         }
-        editor->setParent(manager);
-        manager->m_editors.append(editor);
         if (newEditor)
             *newEditor = true;
-        emit manager->editorOpened(editor);
+        manager->addOpenedEditor(editor, flags);
+        return editor;
     }
     if (!(flags & DoNotChangeCurrentEditor) && manager->m_current != editor) {
         manager->m_current = editor;
         emit manager->currentEditorChanged(editor);
     }
     return editor;
+}
+
+IEditor *EditorManager::openEditorWithContents(Id editorId, QString *titlePattern, const QByteArray &contents,
+                                               const QString &uniqueId, OpenEditorFlags flags)
+{
+    Q_UNUSED(uniqueId)
+    IEditorFactory *factory = factoryFor(QString(), editorId);
+    if (!factory)
+        return nullptr;
+    IEditor *editor = factory->createEditor();
+    if (!editor->document()->setContents(contents)) {
+        qCWarning(editorLog) << "The editor" << editorId.name() << "cannot hold the contents";
+        delete editor;
+        return nullptr;
+    }
+    if (titlePattern)
+        editor->document()->setPreferredDisplayName(*titlePattern);
+    instance()->addOpenedEditor(editor, flags);
+    return editor;
+}
+
+void EditorManager::addOpenedEditor(IEditor *editor, OpenEditorFlags flags)
+{
+    editor->setParent(this);
+    m_editors.append(editor);
+    emit editorOpened(editor);
+    if (!(flags & DoNotChangeCurrentEditor)) {
+        m_current = editor;
+        emit currentEditorChanged(editor);
+    }
 }
 
 QList<IEditor *> EditorManager::openedEditors()

@@ -68,6 +68,14 @@ public:
     // cannot be read. `newEditor` tells whether this call opened it.
     static IEditor *openEditor(const QString &fileName, Id editorId = Id(),
                                OpenEditorFlags flags = NoFlags, bool *newEditor = nullptr);
+    // A new editor of the kind editorId (plain text when the kind is
+    // unknown) on a document without file, titled *titlePattern when given,
+    // holding the contents; null when the editor cannot hold them. Every
+    // call opens a new editor; uniqueId is kept for callers of the IDE's
+    // interface and unused here.
+    static IEditor *openEditorWithContents(Id editorId, QString *titlePattern = nullptr,
+                                           const QByteArray &contents = QByteArray(),
+                                           const QString &uniqueId = QString(), OpenEditorFlags flags = NoFlags);
     static QList<IEditor *> openedEditors();
     static IEditor *currentEditor();
     static void closeAllEditors();
@@ -78,6 +86,7 @@ signals:
 
 private:
     EditorManager() = default;
+    void addOpenedEditor(IEditor *editor, OpenEditorFlags flags);
     QList<QPointer<IEditor>> m_editors;
     QPointer<IEditor> m_current;
 };

@@ -50,6 +50,12 @@ bool TextDocument::open(const QString &fileName, QString *errorString)
     return true;
 }
 
+bool TextDocument::setContents(const QByteArray &contents)
+{
+    setPlainText(QString::fromUtf8(contents));
+    return true;
+}
+
 bool TextDocument::addMark(TextMark *mark)
 {
     if (!mark || mark->m_document)

@@ -28,6 +28,7 @@ public:
 
     // Reads the file as UTF-8 and shows the marks already made for it.
     bool open(const QString &fileName, QString *errorString) override;
+    bool setContents(const QByteArray &contents) override;
 
     // The document does not own its marks; a mark that is deleted removes
     // itself. False when the mark is already in a document.

@@ -27,6 +27,8 @@ private:
 };
 
 using FilePaths = QList<FilePath>;
+// The name older host releases give the same value.
+using FileName = FilePath;
 
 // Target of a "follow symbol" request. The line is 1-based, the column
 // 0-based, as the IDE's editors report them.

@@ -1,5 +1,7 @@
 #include "korvandebuggergrapheditor.h"
 
+#include "graphitemactions.h"
+
 #include "netlist/netlisttypes.h"
 #include "plugin/korvandebuggerplugin.h"
 
@@ -7,6 +9,8 @@
 #include "graphengine/logging.h"
 #include "graphengine/model/module.h"
 #include "graphengine/scene/guielementtype.h"
+#include "graphengine/scene/netlistitem.h"
+#include "graphengine/viewer/graphviewer.h"
 
 #include <coreplugin/actionmanager.h>
 #include <coreplugin/progressmanager/progressmanager.h>
@@ -174,7 +178,7 @@ StartSelection startSelection(int kind, const QString &valueText)
 // ---- construction --------------------------------------------------------------
 
 KorvanDebuggerGraphEditor::KorvanDebuggerGraphEditor(QTreeView *view, int kind, const QModelIndex &value)
-    : QDialog(view ? static_cast<QWidget *>(view) : QApplication::activeWindow())
+    : MainWindow(view ? static_cast<QWidget *>(view) : QApplication::activeWindow(), nullptr, QString())
     , m_graphState(UndoFramework::GraphDataBase::current(), 0)
     , m_view(view)
 {
@@ -184,7 +188,7 @@ KorvanDebuggerGraphEditor::KorvanDebuggerGraphEditor(QTreeView *view, int kind, 
 }
 
 KorvanDebuggerGraphEditor::KorvanDebuggerGraphEditor(const QString &title)
-    : QDialog(QApplication::activeWindow())
+    : MainWindow(QApplication::activeWindow(), nullptr, QString())
     , m_graphState(UndoFramework::GraphDataBase::current(), UndoFramework::GraphDataBase::stackPathKey)
 {
     setupWindow(title);
@@ -330,7 +334,7 @@ void KorvanDebuggerGraphEditor::instanceDefinitionExpanding()
 bool KorvanDebuggerGraphEditor::event(QEvent *event)
 {
     if (m_cancelled)
-        return QDialog::event(event);
+        return MainWindow::event(event);
     struct Consumer
     {
         int type;
@@ -365,7 +369,7 @@ bool KorvanDebuggerGraphEditor::event(QEvent *event)
             trace(QLatin1String(consumer.text));
         return true;
     }
-    return QDialog::event(event);
+    return MainWindow::event(event);
 }
 
 QModelIndex KorvanDebuggerGraphEditor::fetchedIndex()
@@ -604,7 +608,7 @@ bool KorvanDebuggerGraphEditor::showFromValue(int kind, const QModelIndex &index
     trace(QLatin1String(step.text));
     if (!expandBase(index, QLatin1String(step.field), step.slot))
         return false;
-    if (!m_module)
+    if (!hostsViewer())
         return true;
     if (kind == InstanceDefinitionStart) {
         // The value was fetched only to reach its definition: it leaves the
@@ -621,6 +625,29 @@ bool KorvanDebuggerGraphEditor::showFromValue(int kind, const QModelIndex &index
 void KorvanDebuggerGraphEditor::selectStart(int kind, const QModelIndex &index)
 {
     m_startSelection = startSelection(kind, fieldOf(index).value);
+    applySelection(m_startSelection);
+}
+
+void KorvanDebuggerGraphEditor::applySelection(const StartSelection &selection)
+{
+    GraphEngine::GraphViewer *shown = viewer();
+    if (!shown || !selection.type)
+        return;
+    using GraphEngine::GuiElementType;
+    if (!selection.net.isNull()) {
+        if (GraphEngine::NetlistItem *net = shown->search(GraphEngine::GuiNetItem, selection.net))
+            net->setSelected(true);
+    }
+    GraphEngine::NetlistItem *item = shown->search(GuiElementType(selection.type), selection.name);
+    if (!item && selection.fallbackType)
+        item = shown->search(GuiElementType(selection.fallbackType), selection.name);
+    if (item)
+        shown->centerOn(item, true, selection.subGate, selection.clearSelection);
+}
+
+bool KorvanDebuggerGraphEditor::hostsViewer() const
+{
+    return viewer() && viewer()->module();
 }
 
 // ---- showing and ending --------------------------------------------------------------
@@ -643,8 +670,31 @@ bool KorvanDebuggerGraphEditor::prepareGraph(GraphEngine::Module *module, bool r
     if (m_graphState.myDBKey != 0)
         m_registry = m_graphState.graphDataBase.registry(m_graphState.myDBKey);
     m_module = module;
-    setWindowTitle(tr("Module: %1").arg(module->name));
+    setGraph(module, tr("Module: %n"));
+    connectMenu();
     return true;
+}
+
+void KorvanDebuggerGraphEditor::connectMenu()
+{
+    GraphEngine::GraphViewer *shown = viewer();
+    if (!shown)
+        return;
+    auto watchGate = new GraphItemWatcher(tr("Watch Gate: %1"), this);
+    auto watchEdge = new GraphItemWatcher(tr("Watch Edge: %1"), this);
+    auto openDefinition = new GraphItemOpenDefinition(tr("Open Definition: %1"), this);
+    auto openSource = new GraphItemOpenSource(tr("Open Source: %1"), this);
+    using GraphEngine::GraphItem;
+    shown->registerAction(GraphItem::GateItem, watchGate);
+    shown->registerAction(GraphItem::GateItem, openDefinition);
+    shown->registerAction(GraphItem::GateItem, openSource);
+    shown->registerAction(GraphItem::NetItem, watchEdge);
+    shown->registerAction(GraphItem::NetItem, openDefinition);
+    shown->registerAction(GraphItem::NetItem, openSource);
+    connect(this, &QDialog::finished, this, &KorvanDebuggerGraphEditor::closeGraph, Qt::UniqueConnection);
+    connect(this, &QDialog::rejected, this, &KorvanDebuggerGraphEditor::closeGraph, Qt::UniqueConnection);
+    connect(this, &QDialog::accepted, this, &KorvanDebuggerGraphEditor::closeGraph, Qt::UniqueConnection);
+    connect(this, &QObject::destroyed, this, &KorvanDebuggerGraphEditor::closeGraph, Qt::UniqueConnection);
 }
 
 void KorvanDebuggerGraphEditor::showGraph(GraphEngine::Module *module, bool render)
@@ -658,6 +708,9 @@ void KorvanDebuggerGraphEditor::showGraph(GraphEngine::Module *module, bool rend
 void KorvanDebuggerGraphEditor::showGraph()
 {
     m_progress.reportFinished();
+    if (viewer())
+        m_module = viewer()->module();
+    connectMenu();
     registerWindowActions(QString());
     show();
 }

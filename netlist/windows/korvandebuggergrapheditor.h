@@ -13,11 +13,11 @@
 #include "views/inspector.h"
 
 #include "graphengine/model/baseenum.h"
+#include "graphengine/viewer/mainwindow.h"
 
 #include <coreplugin/id.h>
 #include <debugger/debuggerconstants.h>
 
-#include <QDialog>
 #include <QFutureInterface>
 #include <QModelIndex>
 #include <QPointer>
@@ -75,7 +75,7 @@ struct StartSelection
 };
 StartSelection startSelection(int kind, const QString &valueText);
 
-class KorvanDebuggerGraphEditor : public QDialog, public GraphEngine::BaseEnum
+class KorvanDebuggerGraphEditor : public MainWindow, public GraphEngine::BaseEnum
 {
     Q_OBJECT
 public:
@@ -99,6 +99,8 @@ public:
     UndoFramework::GraphUndoState &graphState() { return m_graphState; }
     // The module shown, or null before the graph is drawn.
     GraphEngine::Module *module() const { return m_module; }
+    // Whether a drawn graph is shown (the viewer holds a module).
+    bool hostsViewer() const;
     QTreeView *view() const { return m_view; }
     QAction *windowAction() const { return m_windowAction; }
     Core::Id windowId() const { return m_windowId; }
@@ -119,6 +121,9 @@ public:
 
 public slots:
     bool prepareGraph(GraphEngine::Module *module, bool render);
+    // Registers the item actions (watch, open definition, open source) with
+    // the viewer and ties the dialog's end to closeGraph().
+    void connectMenu();
     void showGraph(GraphEngine::Module *module, bool render = true);
     void showGraph();
     void closeGraph();
@@ -159,6 +164,7 @@ private:
     // module, then select the start element (or drop a definition's value).
     bool showFromValue(int kind, const QModelIndex &index);
     void selectStart(int kind, const QModelIndex &index);
+    void applySelection(const StartSelection &selection);
     GraphEngine::Module *buildModule(const QString &moduleName, const QList<InspectedField> &ports,
                                      const QList<InspectedField> &instances);
     void registerWindowActions(const QString &moduleName);

@@ -95,7 +95,7 @@ void KorvanDebuggerGraphEditor::hideEvent(QHideEvent *event)
 {
     if (m_windowAction)
         m_windowAction->setChecked(false);
-    QDialog::hideEvent(event);
+    MainWindow::hideEvent(event);
 }
 
 } // namespace Internal

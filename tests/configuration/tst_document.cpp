@@ -116,7 +116,8 @@ private slots:
     {
         QTest::addColumn<QByteArray>("data");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("empty file") << QByteArray() << QStringLiteral("illegal value");
+        // The parser's reason and the place (no file named: the data has none).
+        QTest::newRow("empty file") << QByteArray() << QStringLiteral("illegal value (line 1, column 1)");
         QTest::newRow("truncated") << QByteArray(R"({"classes":[)") << QString();
         QTest::newRow("array document") << QByteArray("[1,2]") << QStringLiteral("the document is not a JSON object");
     }
@@ -136,7 +137,7 @@ private slots:
             QCOMPARE(dialogs.messages.first().text, QStringLiteral("Korvan configuration read error: ") + reason);
     }
 
-    void deviceThatCannotBeOpenedIsSilent()
+    void deviceThatCannotBeOpenedIsTold()
     {
         TestEnvironment env;
         Host::ScriptedDialogs dialogs;
@@ -144,7 +145,12 @@ private slots:
         QJsonObject root{{QStringLiteral("old"), true}};
         QVERIFY(!readConfiguration(root, missing));
         QCOMPARE(root.size(), 1);
-        QVERIFY(dialogs.messages.isEmpty());
+        // The file and the system's reason.
+        QCOMPARE(dialogs.messages.size(), 1);
+        QCOMPARE(dialogs.messages.first().text,
+                 QStringLiteral("Korvan configuration read error: Can't open %1: No such file or directory")
+                     .arg(QDir::toNativeSeparators(missing.fileName())));
+        dialogs.messages.clear();
 
         QBuffer buffer;
         buffer.setData(QJsonDocument(sampleDocument()).toJson());
@@ -267,7 +273,7 @@ private slots:
         QTest::addColumn<QString>("failure");
         QTest::addColumn<QString>("message");
         QTest::newRow("folder not writable") << "read-only folder"
-                                             << "Korvan configuration save error: Can't open document";
+                                             << "Korvan configuration save error: Can't open document %1: Permission denied";
         QTest::newRow("rename refused") << "folder made read-only while writing"
                                         << "Korvan configuration save error: Can't replace document %1: Permission "
                                            "denied. The previous file is kept.";

@@ -134,7 +134,7 @@ void tst_OptionsGenerators::stringFunctionText()
         "def _Id_2(value):\n  dummy = BaseHelper()\n  base = lambda value: value['b']\n"
         "  length = lambda value: value['n']\n  format = lambda value: CharType(value['w'])\n"
         "  base = dummy.callAPI(base,value) # DEBUG string.base,value\n"
-        "  length = dummy.callAPI(length,value) # DEBUG length.length,value\n  if base==0 or length==0:\n"
+        "  length = dummy.callAPI(length,value) # DEBUG string.length,value\n  if base==0 or length==0:\n"
         "    return True,\"\"\n  type = dummy.callAPI(format,value) # DEBUG string.format,value\n"
         "  charLength,charFormat = decodeCharacterType(type) # DEBUG string.format,value\n  suffix = ''\n"
         "  if length > theDumper.stringCutOff:\n    length = theDumper.stringCutOff\n    suffix = elideCharacter\n"

@@ -40,7 +40,7 @@ def _Broken_string(value):
   length = lambda value : getMemberD(value,"length")
   format = _Broken_charType
   base = dummy.callAPI(base,value) # DEBUG string.base,value
-  length = dummy.callAPI(length,value) # DEBUG length.length,value
+  length = dummy.callAPI(length,value) # DEBUG string.length,value
   if base==0 or length==0:
     return True,""
   type = dummy.callAPI(format,value) # DEBUG string.format,value

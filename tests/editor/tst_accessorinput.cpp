@@ -487,9 +487,17 @@ void tst_AccessorInput::loadFallsBackToCurrentOption()
     AccessorInput input(Key::accessor, kindWord(AccessorKind::Field) | kindWord(AccessorKind::Size), nullptr);
     pick(input, qint64(AccessorKind::Size));
     input.setValue(jsonObject(R"({"accessor": {"CppType": "std::string"}})"), true);
-    // Not offered: the current option stays, filled all the same and judged.
-    QCOMPARE(input.typeFlags(), qint64(AccessorKind::Size));
+    // Not offered: the stored kind keeps its editor (over the menu's first
+    // entry), filled and judged, so that opening it loses nothing.
+    QCOMPARE(input.typeFlags(), qint64(AccessorKind::Field));
+    QCOMPARE(input.currentOption(), qint64(AccessorKind::CppType));
     QCOMPARE(input.textEdit()->text(), QStringLiteral("std::string"));
+    QVERIFY(input.isValid());
+    QCOMPARE(input.value().toObject(), jsonObject(R"({"CppType": "std::string"})"));
+    // An unreadable object is judged in the current entry's editor.
+    pick(input, qint64(AccessorKind::Size));
+    input.setValue(jsonObject(R"({"accessor": {"nosuch": 1}})"), true);
+    QCOMPARE(input.currentOption(), qint64(AccessorKind::Size));
     QVERIFY(!input.isValid());
 
     input.setValue(jsonObject(R"({"Size": {"Int": 1, "Ptr": 2}})"), false);

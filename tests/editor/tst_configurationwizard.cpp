@@ -77,21 +77,6 @@ QJsonObject enumerationObject()
                        {Key::enums, QJsonArray()}};
 }
 
-// The enumeration editor writes exactly its texts and the stored table; the
-// older "compiledValue" form is not read and is dropped.
-QJsonObject normalisedEnumeration(QJsonObject definition)
-{
-    if (!definition.contains(Key::enumeration))
-        return definition;
-    const QJsonObject enumeration = definition.value(Key::enumeration).toObject();
-    definition.insert(Key::enumeration,
-                      QJsonObject{{Key::prerequisite, enumeration.value(Key::prerequisite).toString()},
-                                  {Key::definition, enumeration.value(Key::definition).toString()},
-                                  {Key::masks, enumeration.value(Key::masks).toArray()},
-                                  {Key::enums, enumeration.value(Key::enums).toArray()}});
-    return definition;
-}
-
 } // namespace
 
 class tst_ConfigurationWizard : public QObject
@@ -501,13 +486,18 @@ void tst_ConfigurationWizard::fieldValueRules()
         choose(field(wizard, Array, key), AccessorKind::Field);
         type(field(wizard, Array, key), QStringLiteral(".d"));
     }
-    choose(field(wizard, Naming, Key::itemName), AccessorKind::TextAlternative);
-    type(field(wizard, Naming, Key::itemName), QStringLiteral("item"));
+    // Item names the definition lacks show the printers' defaults and stay
+    // absent until changed.
+    QCOMPARE(field(wizard, Naming, Key::itemName)->input()->textEdit()->text(), QStringLiteral("item"));
+    QVERIFY(!wizard.value().toObject().contains(Key::itemName));
+    type(field(wizard, Naming, Key::itemName), QStringLiteral("entry"));
     QJsonObject array = wizard.value().toObject();
     QVERIFY(array.contains(Key::arrayBase) && array.contains(Key::arraySize));
-    QCOMPARE(array.value(Key::dimension).toString(), QStringLiteral("1D"));
-    QCOMPARE(array.value(Key::itemName).toString(), QStringLiteral("item"));
-    QCOMPARE(array.value(Key::itemsName).toString(), QStringLiteral("items"));
+    // An absent dimension is 1-D to the printers: shown checked, not written.
+    QCOMPARE(wizard.choiceRow(Key::dimension)->currentId(), 1);
+    QVERIFY(!array.contains(Key::dimension));
+    QCOMPARE(array.value(Key::itemName).toString(), QStringLiteral("entry"));
+    QCOMPARE(array.value(Key::itemsName).toString(), QStringLiteral("entrys"));
     QVERIFY(!array.contains(Key::key));
     wizard.choiceRow(Key::dimension)->setCurrentId(2);
     choose(static_cast<GeneralAccessor *>(wizard.row(KeyPage, Key::key))->accessorRow(), AccessorKind::Field);
@@ -543,11 +533,10 @@ void tst_ConfigurationWizard::builtInRoundTrip()
     wizard.show();
     int invalid = 0;
     for (const QJsonValue &entry : classes) {
-        QJsonObject expected = normalisedEnumeration(entry.toObject());
+        // Written back as stored: "enable" as it was, an enumeration in the
+        // older form without a table as it was.
+        const QJsonObject expected = entry.toObject();
         wizard.setValue(QJsonObject{{Key::tmp, entry.toObject()}}, true);
-        // An explicit true is the same as no "enable": the wizard writes none.
-        if (expected.value(Key::enable) == QJsonValue(true))
-            expected.remove(Key::enable);
         const QJsonObject result = wizard.value().toObject();
         QVERIFY2(result == expected, qPrintable(expected.value(Key::className).toObject().value(Key::TemplateType).toString() + "\n" + difference(result, expected)));
         // Python entries are checked by a compiler run in the background.

@@ -417,15 +417,20 @@ private slots:
         target.setEntries(QJsonArray{cls("G", "A"), cls("H", "B", false)});
         const QJsonArray before = target.entries();
         QSignalSpy resets(&target, &QAbstractItemModel::modelReset);
-        int shownGroups = -1;
-        importFile(target, dialogs, env.filePath("empty.conf"), [&](QDialog *dialog) {
-            shownGroups = dialog->findChild<QTreeView *>()->model()->rowCount();
-            press(QStringLiteral("Import All"))(dialog);
-        });
-        QCOMPARE(shownGroups, 0);
+        bool pickerShown = false;
+        importFile(target, dialogs, env.filePath("empty.conf"), [&](QDialog *) { pickerShown = true; });
+        // Nothing to pick: the user is told which file holds no classes, and
+        // no empty picker is shown.
+        QVERIFY(!pickerShown);
+        QCOMPARE(dialogs.messages.size(), 1);
+        QVERIFY2(dialogs.messages.first().text.contains(QDir::toNativeSeparators(env.filePath("empty.conf"))),
+                 qPrintable(dialogs.messages.first().text));
+        QVERIFY(dialogs.messages.first().text.contains(QStringLiteral("\"classes\"")));
+        dialogs.messages.clear();
+        dialogs.dialogScripts.clear();
         QCOMPARE(target.entries(), before);
         QCOMPARE(target.rowCount(), 2);
-        QCOMPARE(resets.count(), 1);
+        QCOMPARE(resets.count(), 0);
 
         // Entries that are no objects are no classes.
         writeFile(env.filePath("mixed.conf"),
@@ -438,12 +443,14 @@ private slots:
     void refusedDocuments_data()
     {
         QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QString>("message");
-        const QByteArray broken = R"({"classes": [{"group": "G", )";
+        QTest::addColumn<QString>("message"); // %1: the file
+        const QByteArray broken = "{\"classes\": [\n  {\"group\": \"G\", ";
         QJsonParseError error;
         QJsonDocument::fromJson(broken, &error);
+        // The parser's reason, the file, and the place in it.
         QTest::newRow("invalid JSON") << broken
-                                      << QStringLiteral("Korvan configuration read error: %1").arg(error.errorString());
+                                      << QStringLiteral("Korvan configuration read error: %1 (%2, line 2, column 18)")
+                                             .arg(error.errorString(), QStringLiteral("%1"));
         QTest::newRow("newer version")
             << QByteArray(R"({"configVersion": 2, "classes": [{"group": "G", "className": {"TemplateType": "A"}}]})")
             << QStringLiteral("Korvan configuration read error: Invalid File format (version)");
@@ -464,7 +471,9 @@ private slots:
         QCOMPARE(dialogs.messages.size(), 1);
         QCOMPARE(dialogs.messages.first().icon, QMessageBox::Critical);
         QCOMPARE(dialogs.messages.first().title, loaderTitle);
-        QCOMPARE(dialogs.messages.first().text, message);
+        QCOMPARE(dialogs.messages.first().text,
+                 message.contains(QStringLiteral("%1")) ? message.arg(QDir::toNativeSeparators(env.filePath("bad.conf")))
+                                                        : message);
         // No selection dialog, no change.
         QCOMPARE(dialogs.dialogs, QStringList{"QMessageBox"});
         QCOMPARE(summary(target.entries()), QStringList{"H/B"});
@@ -472,14 +481,18 @@ private slots:
         QCOMPARE(readAll(env.filePath("bad.conf")), bytes);
     }
 
-    void unreadableFileStopsSilently()
+    void unreadableFileIsTold()
     {
         TestEnvironment env;
         Host::ScriptedDialogs dialogs;
         ClassModel target;
         target.setEntries(QJsonArray{cls("H", "B")});
         importFile(target, dialogs, env.filePath("missing.conf"), press(QStringLiteral("Import All")));
-        QVERIFY(dialogs.messages.isEmpty());
+        // The file and the system's reason; nothing else happens.
+        QCOMPARE(dialogs.messages.size(), 1);
+        QCOMPARE(dialogs.messages.first().text,
+                 QStringLiteral("Korvan configuration read error: Can't open %1: No such file or directory")
+                     .arg(QDir::toNativeSeparators(env.filePath("missing.conf"))));
         QCOMPARE(dialogs.dialogs, QStringList{"QMessageBox"});
         QCOMPARE(summary(target.entries()), QStringList{"H/B"});
     }
@@ -541,7 +554,9 @@ private slots:
         QCOMPARE(dialogs.messages.size(), 1);
         QCOMPARE(dialogs.messages.first().icon, QMessageBox::Critical);
         QCOMPARE(dialogs.messages.first().title, writeTitle);
-        QCOMPARE(dialogs.messages.first().text, QStringLiteral("Korvan configuration save error: Can't open document"));
+        QCOMPARE(dialogs.messages.first().text,
+                 QStringLiteral("Korvan configuration save error: Can't open document %1: Permission denied")
+                     .arg(QDir::toNativeSeparators(path)));
         QCOMPARE(readAll(path), QByteArray("{\"classes\": [\"the user's old export\"]}"));
         QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{"models.conf"});
     }

@@ -69,6 +69,17 @@ inline Gate *cell(Module *m, const QString &name, const QString &netIn, const QS
     return g;
 }
 
+// A two-input gate "a", "b" -> "y" on the nets of those names given.
+inline Gate *gate2(Module *m, const QString &name, const QString &netA, const QString &netB, const QString &netY,
+                   int kind = BaseEnum::AND)
+{
+    Gate *g = makeGate(m, name, {QStringLiteral("a"), QStringLiteral("b")}, {QStringLiteral("y")}, kind);
+    wire(m, g, QStringLiteral("a"), netA);
+    wire(m, g, QStringLiteral("b"), netB);
+    wire(m, g, QStringLiteral("y"), netY);
+    return g;
+}
+
 // A gate with inputs "i0".. at pin heights 1, 3, ... and outputs "y0".. at
 // 2, 4, ..., in a box of height h, its shape taken as built.
 inline Gate *pinnedGate(Module *m, const QString &name, int inputs, int outputs, int kind, double h)

@@ -385,10 +385,12 @@ private slots:
     }
 
     // A column can hold a gate with room to spare beside one on a longer
-    // way to the outputs. Folding the two would put the first one's drivers
-    // before the second one's loads: two flip-flops of one column fold only
-    // when as many gates follow each of them.
-    void foldKeepsTheDepth()
+    // way to the outputs. Like gates fold by their signatures alone: the
+    // three flip-flops become one instance, although b has fewer gates
+    // after it. The instance puts every copy's drivers before every copy's
+    // loads, so the folded netlist lays out two columns deeper, and again the
+    // same way.
+    void copiesAtDifferentDistancesFoldTogether()
     {
         input(m, QStringLiteral("clk"));
         for (const char *name : {"i1", "i2", "i3"})
@@ -425,15 +427,23 @@ private slots:
         QStringList members;
         for (const QVariant &v : cluster->properties.value(QStringLiteral("=NativeName")).toList())
             members << v.value<Name>().text();
-        QCOMPARE(members, QStringList({"a", "c"}));
-        QCOMPARE(gateNamed(m, QStringLiteral("b")), b);
-        QCOMPARE(netOf(b, QStringLiteral("D")), QStringLiteral("n2"));
-        QCOMPARE(m->columnGates.at(4).size(), 2);
+        QCOMPARE(members, QStringList({"a", "b", "c"}));
+        QCOMPARE(gateNamed(m, QStringLiteral("b")), nullptr);
+        QCOMPARE(netOf(cluster, QStringLiteral("D[1]")), QStringLiteral("n2"));
+        QCOMPARE(m->columnGates.at(4).size(), 1);
         QCOMPARE(brokenInvariant(m), QString());
 
-        // The folded netlist is no deeper than the netlist.
         runFront(m, 6, true, false, false);
-        QCOMPARE(m->lastColumn, 5);
+        QCOMPARE(m->lastColumn, 7);
+        QList<int> columns;
+        for (const Gate *g : m->gates->elements())
+            columns << g->column;
+        runFront(m, 6, true, false, false);
+        QCOMPARE(m->lastColumn, 7);
+        QList<int> again;
+        for (const Gate *g : m->gates->elements())
+            again << g->column;
+        QCOMPARE(again, columns);
     }
 
     // On nets left whole the clustering folds what it folds on split nets.

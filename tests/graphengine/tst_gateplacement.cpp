@@ -587,10 +587,7 @@ private slots:
         Gate *in = input(m, QStringLiteral("in"));
         Gate *b1 = cell(m, QStringLiteral("b1"), QStringLiteral("in"), QStringLiteral("n1"));
         Gate *b2 = cell(m, QStringLiteral("b2"), QStringLiteral("n1"), QStringLiteral("n2"));
-        Gate *x = makeGate(m, QStringLiteral("x"), {QStringLiteral("a"), QStringLiteral("b")}, {QStringLiteral("y")});
-        wire(m, x, QStringLiteral("a"), QStringLiteral("n2"));
-        wire(m, x, QStringLiteral("b"), QStringLiteral("in"));
-        wire(m, x, QStringLiteral("y"), QStringLiteral("out"));
+        Gate *x = gate2(m, QStringLiteral("x"), QStringLiteral("n2"), QStringLiteral("in"), QStringLiteral("out"));
         Gate *out = output(m, QStringLiteral("out"));
         layOut(true);
         QCOMPARE(badPlacement(m), QString());

@@ -164,6 +164,38 @@ private slots:
         QCOMPARE(criticals(log).size(), 1);
     }
 
+    // The driver checks the placement twice where a check can fail: after
+    // the Y steps and, pass-throughs included, after Draw Edges. A gate put
+    // on top of another once the Y steps are done is reported by both.
+    void checksThePlacementTwice()
+    {
+        input(m, QStringLiteral("i"));
+        Gate *g1 = cell(m, QStringLiteral("g1"), QStringLiteral("i"), QStringLiteral("x1"));
+        Gate *g2 = cell(m, QStringLiteral("g2"), QStringLiteral("i"), QStringLiteral("x2"));
+        gate2(m, QStringLiteral("k"), QStringLiteral("x1"), QStringLiteral("x2"), QStringLiteral("o"));
+        output(m, QStringLiteral("o"));
+        int reports = 0;
+        // The first report only starts the clock; "Compute Y-Coordinate for
+        // output ports" is the tenth step (the ninth without clustering).
+        const int afterPlacement = clusteringOff() ? 9 : 10;
+        connect(m, &Module::renderingProgressing, this, [&] {
+            if (reports++ == afterPlacement)
+                g2->y = g1->y;
+        });
+        LogCapture log;
+        m->computeLayout(10.0, true, false);
+        QCOMPARE(g1->column, 0);
+        const QStringList found = criticals(log);
+        QCOMPARE(found.size(), 2);
+        QVERIFY(found.at(0).startsWith(QStringLiteral("Colision detected 2: g")));
+        QCOMPARE(found.at(1), found.at(0));
+        // Left alone, the same netlist lays out without a report.
+        m->disconnect(this);
+        LogCapture again;
+        m->computeLayout(10.0, true, false);
+        QCOMPARE(criticals(again), QStringList());
+    }
+
     void flagsOnEveryGateAndNet()
     {
         Gate *a = cell(m, QStringLiteral("a"), QStringLiteral("n1"), QStringLiteral("n2"));

@@ -50,6 +50,64 @@ private slots:
         m->computeLayout(10.0, true, false);
         QCOMPARE(end->x, endX);
     }
+
+    // The steps up to Draw Edges, the pieces of the long net still there:
+    // the last piece walked on its own (the whole chain of pieces) gives the
+    // bounds the pass gave it.
+    void oneNetDrawnPieceByPiece()
+    {
+        const int length = chainLength();
+        Gate *end = NetlistGenerator::chain(m, length);
+        m->markValue = 0;
+        m->markTable->startRun();
+        m->resetLayout();
+        m->solveInOut(true);
+        m->addFakeInputs(false);
+        m->removeLoopbacks();
+        m->orderTopologically();
+        m->createColumns();
+        m->orderColumns();
+        m->computeGateYPositionFromHierarchy(10.0, true, false);
+        m->computeOutputPortY(10.0);
+        m->shrinkVerticalSpace(10);
+        m->alignInputOutputPorts();
+        m->computeEdgeBoundaries();
+        m->computeEdgeVerticalSegments(10.0, 10.0);
+        m->computeXCoordinates();
+        m->drawEdges();
+        QVERIFY(m->checkCollisions(-1));
+        Edge *last = end->findPortByName(QStringLiteral("B"))->net;
+        QVERIFY(last);
+        const QRectF drawn = last->bounds;
+        const int records = last->branchLines.size();
+        QVERIFY(records >= length);
+        last->buildLines(m->columnRight);
+        QCOMPARE(last->branchLines.size(), records);
+        QCOMPARE(last->bounds, drawn);
+        const Gate *first = gateNamed(m, QStringLiteral("c0"));
+        QVERIFY(drawn.left() <= first->x && drawn.right() >= end->x);
+    }
+
+    // A constant through a chain of inverters as long.
+    void constantThroughTheChain()
+    {
+        const int length = chainLength();
+        Gate *one = new Vcc(QStringLiteral("vcc0"), QBrush());
+        m->registerInstance(one, true);
+        net(m, QStringLiteral("v0"))->connectPort(one->ports.first());
+        Gate *last = nullptr;
+        for (int k = 0; k < length; ++k) {
+            last = cell(m, QStringLiteral("inv%1").arg(k), QStringLiteral("v%1").arg(k), QStringLiteral("v%1").arg(k + 1),
+                        BaseEnum::INVERTER);
+        }
+        QCOMPARE(last->constantKind(), length % 2 ? int(BaseEnum::GND) : int(BaseEnum::VCC));
+        QCOMPARE(net(m, QStringLiteral("v%1").arg(length))->constantKind(), last->constantKind());
+        // Closed into a loop, the chain carries no constant.
+        net(m, QStringLiteral("v0"))->disconnectPort(one->ports.first());
+        net(m, QStringLiteral("v%1").arg(length))->disconnectPort(last->findPortByName(QStringLiteral("y")));
+        net(m, QStringLiteral("v0"))->connectPort(last->findPortByName(QStringLiteral("y")));
+        QCOMPARE(last->constantKind(), 0);
+    }
 };
 
 QTEST_MAIN(TestLongChains)

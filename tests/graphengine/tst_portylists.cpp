@@ -37,6 +37,21 @@ class TestPortYLists : public LayoutFixture::LayoutTestCase
         return g;
     }
 
+    // Each gate's output y0 feeds the next one's input i0 (nets n1, n2, ...),
+    // each is aligned to the next (its link), all carry the positioned mark.
+    void alignedChain(const QList<Gate *> &chain, int positioned)
+    {
+        for (int k = 0; k < chain.size(); ++k) {
+            chain.at(k)->marks |= 1 << positioned;
+            if (k + 1 == chain.size())
+                break;
+            const QString net = QStringLiteral("n%1").arg(k + 1);
+            wire(m, chain.at(k), QStringLiteral("y0"), net);
+            wire(m, chain.at(k + 1), QStringLiteral("i0"), net);
+            chain.at(k)->link = reinterpret_cast<quintptr>(chain.at(k + 1));
+        }
+    }
+
     static GatePort *portAtTip(Gate *g, double tipY)
     {
         GatePort *p = g->ports.first();
@@ -175,14 +190,7 @@ private slots:
         Gate *a = gateAt(QStringLiteral("a"), 2, 10.0);
         Gate *b = gateAt(QStringLiteral("b"), 3, 10.0);
         Gate *o = gateAt(QStringLiteral("o"), 4, 12.0, 1, 0, 4.0, BaseEnum::OUTPUTPORT);
-        wire(m, a, QStringLiteral("y0"), QStringLiteral("n1"));
-        wire(m, b, QStringLiteral("i0"), QStringLiteral("n1"));
-        wire(m, b, QStringLiteral("y0"), QStringLiteral("n2"));
-        wire(m, o, QStringLiteral("i0"), QStringLiteral("n2"));
-        a->link = reinterpret_cast<quintptr>(b);
-        b->link = reinterpret_cast<quintptr>(o);
-        for (Gate *g : {a, b, o})
-            g->marks |= 1 << positioned;
+        alignedChain({a, b, o}, positioned);
         m->registerAllPortYs(b);
         m->columnBottomY[3] = 10.0;
         m->columnBottomGate[3] = b;
@@ -257,6 +265,35 @@ private slots:
         QVERIFY(m->repositionColumn(p, p, 40.0, false, 0, visited, 10));
         QCOMPARE(m->columnBottomGate.at(2), p);
         QCOMPARE(m->columnBottomY.at(2), 46.0);
+    }
+
+    // A pass-through on the chain of a moved gate lands under its column's
+    // bottom gate, not inside it (no spacing: it is a wire).
+    void passThroughOnAChainBelowTheBottomGate()
+    {
+        setColumns(5);
+        const int positioned = 2;
+        Gate *a = gateAt(QStringLiteral("a"), 2, 0.0);
+        Gate *p = gateAt(QStringLiteral("p"), 3, 0.0, 1, 1, 0.0, BaseEnum::COLPASSTHROUGH);
+        Gate *tall = gateAt(QStringLiteral("tall"), 3, 12.0, 2, 1, 40.0);
+        Gate *b = gateAt(QStringLiteral("b"), 4, 0.0);
+        alignedChain({a, p, b}, positioned);
+        m->registerAllPortYs(p);
+        m->registerAllPortYs(tall);
+        m->registerAllPortYs(b);
+        m->columnBottomY[3] = 12.0;
+        m->columnBottomGate[3] = tall;
+        m->columnBottomY[4] = 0.0;
+        m->columnBottomGate[4] = b;
+        QSet<Gate *> visited;
+        QVERIFY(m->repositionColumn(a, a, 15.0, false, positioned, visited, 10));
+        QCOMPARE(a->y, 15.0);
+        // 15 would put p inside the tall gate (12 to 54): it goes to 54, and
+        // the rest of the chain moves as far.
+        QCOMPARE(p->y, 54.0);
+        QCOMPARE(b->y, 54.0);
+        QCOMPARE(m->columnBottomGate.at(3), p);
+        QVERIFY(m->checkCollisions(-1));
     }
 
     void repositionStopsAtBottom()

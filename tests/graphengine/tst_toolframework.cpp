@@ -5,7 +5,9 @@
 #include "viewerfixture.h"
 
 #include "graphengine/model/edge.h"
+#include "graphengine/viewer/tools/toolsearch.h"
 
+#include <QComboBox>
 #include <QDialog>
 #include <QHBoxLayout>
 #include <QMenu>
@@ -229,8 +231,11 @@ void TestToolFramework::toolBarPlacementAndDeclinedTools()
     viewer->addTool(first);
     viewer->addTool(second);
     QCOMPARE(bar->count(), before + 2);
-    QCOMPARE(bar->itemAt(before - 2)->widget(), first->toolWidget);
-    QCOMPARE(bar->itemAt(before - 1)->widget(), second->toolWidget);
+    // Added tools go before the search tool, which stays the last one.
+    QCOMPARE(bar->itemAt(before - 3)->widget(), first->toolWidget);
+    QCOMPARE(bar->itemAt(before - 2)->widget(), second->toolWidget);
+    QVERIFY(bar->itemAt(before - 1)->widget()->findChild<QComboBox *>());
+    QVERIFY(bar->itemAt(before)->spacerItem());
     QCOMPARE(bar->itemAt(before + 1)->widget(), viewer->selectionLabel());
     QCOMPARE(viewer->tools().size(), builtIn + 2);
 
@@ -244,7 +249,10 @@ void TestToolFramework::toolBarPlacementAndDeclinedTools()
     stateViewer.addTool(declines);
     QVERIFY(gone.isNull());
     QCOMPARE(stateViewer.toolBarLayout()->count(), stateBar);
-    QVERIFY(stateViewer.tools().isEmpty());
+    // Only the search tool of the built-in ones serves viewers of a graph
+    // state.
+    QCOMPARE(stateViewer.tools().size(), 1);
+    QVERIFY(qobject_cast<ToolSearch *>(*stateViewer.tools().cbegin()));
     // By default a tool is for viewers of a laid-out module only.
     auto *plain = new TestTool(viewer, QStringLiteral("Plain"));
     QVERIFY(plain->ToolBase::acceptsViewer(false));

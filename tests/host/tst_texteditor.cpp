@@ -198,6 +198,40 @@ private slots:
         QCOMPARE(early.baseTextDocument(), nullptr); // the mark lives on
         QCOMPARE(TextMark::liveMarkCount(), 1);
     }
+    // Editors on contents: a new one each time, titled as asked, until a
+    // file name is given; an unknown kind opens as plain text.
+    void editorsWithContents()
+    {
+        QString title = QStringLiteral("Dump");
+        const QByteArray text = QStringLiteral("caf\u00e9\nline\n").toUtf8();
+        Core::IEditor *first = Core::EditorManager::openEditorWithContents(Core::Id("Core.PlainTextEditor"), &title,
+                                                                           text);
+        QVERIFY(first);
+        QCOMPARE(Core::EditorManager::currentEditor(), first);
+        auto *document = qobject_cast<TextDocument *>(first->document());
+        QVERIFY(document);
+        QCOMPARE(document->plainText(), QString::fromUtf8(text));
+        QCOMPARE(document->displayName(), title);
+        QVERIFY(document->filePath().isEmpty());
+
+        QSignalSpy changed(document, &Core::IDocument::changed);
+        document->setFilePath(Utils::FileName::fromString(QStringLiteral("out.v")));
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(document->filePath(), QStringLiteral("out.v"));
+        QCOMPARE(document->displayName(), title);
+
+        Core::IEditor *second = Core::EditorManager::openEditorWithContents(
+            Core::Id("No.Such.Editor"), nullptr, text, QString(), Core::EditorManager::DoNotChangeCurrentEditor);
+        QVERIFY(second);
+        QVERIFY(second != first);
+        QCOMPARE(second->document()->mimeType(), QStringLiteral("text/plain"));
+        QCOMPARE(Core::EditorManager::currentEditor(), first);
+        QCOMPARE(Core::EditorManager::openedEditors().size(), 2);
+        // Untitled, the document is called by its file name.
+        second->document()->setFilePath(Utils::FileName::fromString(QStringLiteral("/tmp/SourceDump.v")));
+        QCOMPARE(second->document()->displayName(), QStringLiteral("SourceDump.v"));
+        Core::EditorManager::closeAllEditors();
+    }
 };
 
 QTEST_MAIN(tst_TextEditor)

@@ -6,6 +6,7 @@
 
 #include "common/testenvironment.h"
 #include "hostwindow.h"
+#include "netlist/windows/graphitemactions.h"
 #include "netlist/windows/korvandebuggergrapheditor.h"
 #include "plugin/korvandebuggerplugin.h"
 #include "views/inspector.h"
@@ -17,8 +18,12 @@
 #include "graphengine/model/gates.h"
 #include "graphengine/model/module.h"
 #include "graphengine/scene/guielementtype.h"
+#include "graphengine/viewer/graphviewer.h"
 
 #include <coreplugin/actionmanager.h>
+#include <coreplugin/editormanager.h>
+#include <coreplugin/idocument.h>
+#include <coreplugin/ieditor.h>
 #include <coreplugin/progressmanager/progressmanager.h>
 #include <debugger/debuggerconstants.h>
 #include <debugger/debuggercore.h>
@@ -60,6 +65,11 @@ int lineOf(const QString &file, const QString &text)
             return i + 1;
     }
     return 0;
+}
+
+QString hdlFile()
+{
+    return sourceRoot() + QStringLiteral("/tests/fixtures/netlistdesign.v");
 }
 
 QStringList sorted(QStringList list)
@@ -154,6 +164,8 @@ private slots:
         Debugger::Internal::DebuggerRunParameters run;
         run.executable = m_build.filePath(QStringLiteral("netlistdesign"));
         run.breakpoints << QStringLiteral("netlistdesign.cpp:%1").arg(lineOf(source, QStringLiteral("// break here")));
+        // The instances learn their HDL lines from it (Open Source).
+        run.arguments << hdlFile();
         m_window->startDebugging(run);
         QVERIFY(engine());
         QSignalSpy filled(engine(), &Debugger::Internal::DebuggerEngine::stackFrameCompleted);
@@ -216,6 +228,107 @@ private slots:
         QVERIFY(!watchView()->isExpanded(this->local(local)));
         delete editor;
         QVERIFY(!Core::ActionManager::command("Korvan.Debugger.Module.top"));
+    }
+
+    void editingTheValueCellOpensTheWindowWithItsItemActions()
+    {
+        GraphDataBase::clearAllDB();
+        Host::ScriptedDialogs dialogs;
+        // The user edits the value of "top" in the watch view.
+        const QModelIndex top = local(QStringLiteral("top"));
+        QVERIFY(!watchView()->itemDelegate()->createEditor(watchView()->viewport(), QStyleOptionViewItem(),
+                                                            top.sibling(top.row(), 1)));
+        QPointer<KorvanDebuggerGraphEditor> editor;
+        QTRY_VERIFY_WITH_TIMEOUT((editor = watchView()->findChild<KorvanDebuggerGraphEditor *>()) && editor->module(),
+                                 60000);
+        checkTopModule(editor);
+        GraphEngine::GraphViewer *viewer = editor->viewer();
+        QVERIFY(viewer && viewer->module() == editor->module());
+        QCOMPARE(editor->windowTitle(), QStringLiteral("Module: top"));
+        using GraphEngine::GraphItem;
+        const QList<GraphEngine::GraphItemAction *> gateActions = viewer->registeredActions(GraphItem::GateItem);
+        const QList<GraphEngine::GraphItemAction *> netActions = viewer->registeredActions(GraphItem::NetItem);
+        QCOMPARE(gateActions.size(), 3);
+        QCOMPARE(netActions.size(), 3);
+        auto watchGate = qobject_cast<GraphItemWatcher *>(gateActions.at(0));
+        auto openDefinition = qobject_cast<GraphItemOpenDefinition *>(gateActions.at(1));
+        auto openSource = qobject_cast<GraphItemOpenSource *>(gateActions.at(2));
+        QVERIFY(watchGate && openDefinition && openSource);
+        QCOMPARE(netActions.at(1), gateActions.at(1));
+        QCOMPARE(netActions.at(2), gateActions.at(2));
+
+        GraphEngine::Module *module = editor->module();
+        const GraphItem and1(module->gates->map.value(Name(QStringLiteral("and1"))));
+        const GraphItem ha1(module->gates->map.value(Name(QStringLiteral("ha1"))));
+        const GraphItem one(module->gates->map.value(Name(QStringLiteral("one"))));
+        // Constants stand for no object; only sub-module instances have a definition.
+        QVERIFY(!watchGate->prepareFor(one));
+        QVERIFY(!openDefinition->prepareFor(and1));
+
+        // Watch: the object's expression joins the watch view and shows the gate.
+        QVERIFY(watchGate->prepareFor(and1));
+        QCOMPARE(watchGate->text(), QStringLiteral("Watch Gate: and1"));
+        QSignalSpy filled(engine(), &Debugger::Internal::DebuggerEngine::stackFrameCompleted);
+        watchGate->trigger();
+        const QStringList watched = engine()->watchHandler()->watchedExpressions();
+        QCOMPARE(watched.size(), 1);
+        QVERIFY2(watched.first().startsWith(QLatin1String("(Verific::Instance *) 0x")), qPrintable(watched.first()));
+        QVERIFY(filled.wait(60000));
+        const QModelIndex item = engine()->watchModel()->indexForIName(QStringLiteral("watch.0"));
+        QVERIFY(item.isValid());
+        QCOMPARE(item.data().toString(), QStringLiteral("and1"));
+        const QString shown = item.sibling(item.row(), 1).data().toString();
+        QVERIFY2(shown.startsWith(QStringLiteral("and1\u200A(")), qPrintable(shown));
+
+        // Open Source: the HDL file at the instance's line, once per use.
+        QVERIFY(openSource->prepareFor(and1));
+        QCOMPARE(openSource->text(), QStringLiteral("Open Source: and1"));
+        openSource->trigger();
+        QVERIFY(openSource->isFetchPending());
+        openSource->trigger(); // a second click before the answer asks nothing more
+        const auto currentFile = [] {
+            Core::IEditor *current = Core::EditorManager::currentEditor();
+            return current ? QFileInfo(current->document()->filePath()).fileName() : QString();
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(currentFile(), QStringLiteral("netlistdesign.v"), 60000);
+        Core::IEditor *hdl = Core::EditorManager::currentEditor();
+        QCOMPARE(hdl->currentLine(), lineOf(hdlFile(), QStringLiteral(" and1(")));
+        QVERIFY(openSource->prepareFor(ha1));
+        openSource->trigger();
+        QTRY_COMPARE_WITH_TIMEOUT(hdl->currentLine(), lineOf(hdlFile(), QStringLiteral(" ha1(")), 60000);
+        // However often it was used, the answer leads to one opening.
+        QVERIFY(QObject::disconnect(&openSource->inspector(), &Inspector::dataReceived, openSource,
+                                    &GraphItemOpenSource::performAction));
+        QVERIFY(!QObject::disconnect(&openSource->inspector(), &Inspector::dataReceived, openSource,
+                                     &GraphItemOpenSource::performAction));
+        // An instance the HDL does not declare: the user is told.
+        const GraphItem mux1(module->gates->map.value(Name(QStringLiteral("mux1"))));
+        QVERIFY(openSource->prepareFor(mux1));
+        openSource->trigger();
+        QTRY_COMPARE_WITH_TIMEOUT(dialogs.messages.size(), 1, 60000);
+        QCOMPARE(dialogs.messages.first().text, QStringLiteral("Source Information not available."));
+
+        // Open Definition: a new window on the instance's module.
+        QVERIFY(openDefinition->prepareFor(ha1));
+        QCOMPARE(openDefinition->text(), QStringLiteral("Open Definition: ha1"));
+        openDefinition->trigger();
+        KorvanDebuggerGraphEditor *definition = nullptr;
+        QTRY_VERIFY_WITH_TIMEOUT((definition = Core::ActionManager::command("Korvan.Debugger.Module.half_adder")
+                                      ? qobject_cast<KorvanDebuggerGraphEditor *>(
+                                          Core::ActionManager::command("Korvan.Debugger.Module.half_adder")
+                                              ->action()->parent())
+                                      : nullptr),
+                                 60000);
+        QCOMPARE(definition->module()->name, QStringLiteral("half_adder"));
+        QCOMPARE(definition->view(), watchView());
+        QCOMPARE(dialogs.messages.size(), 1);
+        engine()->watchHandler()->removeItemByIName(QStringLiteral("watch.0"));
+        delete definition;
+        // Closing the dialog ends the window and its menu entry.
+        editor->reject();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!editor);
+        QCOMPARE(KorvanDebuggerGraphEditor::openWindowCount(), 0);
     }
 
     void anInstanceDefinitionOpensItsModuleAndLeavesTheWatchView()
@@ -285,6 +398,44 @@ private slots:
         QVERIFY(!first && !second && !third);
         QCOMPARE(KorvanDebuggerGraphEditor::openWindowCount(), 0);
         QVERIFY(!Core::ActionManager::command("Korvan.Debugger.MenuSeparator"));
+    }
+
+    void theDemoSchematicIsOneEditAway()
+    {
+        // What the README's first command debugs: the demo, stopped where
+        // korvan-host stops it; its `schematic` is edited in the watch view.
+        const QString demoSource = sourceRoot() + QStringLiteral("/host/app/demo/demo.cpp");
+        Debugger::Internal::DebuggerRunParameters run;
+        run.executable = QStringLiteral(KORVAN_DEMO_PROGRAM);
+        run.breakpoints << QStringLiteral("demo.cpp:%1").arg(lineOf(demoSource, QStringLiteral("// korvan-host stops here")));
+        m_window->startDebugging(run);
+        QSignalSpy filled(engine(), &Debugger::Internal::DebuggerEngine::stackFrameCompleted);
+        QVERIFY(filled.wait(120000));
+        const QModelIndex schematic = local(QStringLiteral("schematic"));
+        QVERIFY(schematic.isValid());
+        const QModelIndex value = schematic.sibling(schematic.row(), 1);
+        // The value cell carries the graph icon.
+        QAbstractItemDelegate *delegate = watchView()->itemDelegate();
+        QVERIFY(!delegate->createEditor(watchView()->viewport(), QStyleOptionViewItem(), value));
+        QPointer<KorvanDebuggerGraphEditor> editor;
+        QTRY_VERIFY_WITH_TIMEOUT((editor = watchView()->findChild<KorvanDebuggerGraphEditor *>()) && editor->module(),
+                                 60000);
+        GraphEngine::Module *module = editor->module();
+        QCOMPARE(module->name, QStringLiteral("demo_counter"));
+        QCOMPARE(gateNames(module->portGates), sorted({"clk", "rst", "en", "q0", "q1", "carry"}));
+        QCOMPARE(gateNames(module->gates),
+                 sorted({"clk", "rst", "en", "q0", "q1", "carry", "xor0", "and0", "xor1", "and1", "ff0", "ff1"}));
+        QVERIFY(editor->viewer());
+        editor->resize(1100, 700);
+        editor->viewer()->zoomTo(1.0);
+        QTest::qWait(50);
+        const QString shots = qEnvironmentVariable("KORVAN_SHOTS_DIR", QDir::currentPath());
+        QDir().mkpath(shots);
+        QVERIFY(editor->grab().save(QDir(shots).filePath(QStringLiteral("demo_schematic.png"))));
+        qInfo("screenshot: %s", qPrintable(QDir(shots).filePath(QStringLiteral("demo_schematic.png"))));
+        Host::ScriptedDialogs dialogs;
+        delete editor;
+        engine()->shutdown();
     }
 };
 

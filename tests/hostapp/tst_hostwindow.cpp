@@ -23,6 +23,8 @@
 
 #include <QFile>
 #include <QPlainTextEdit>
+#include <QProcess>
+#include <QScrollBar>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QStatusBar>
@@ -354,6 +356,46 @@ private slots:
         const QList<QByteArray> gdb = environment(m_engine->gdbProcessId());
         QVERIFY(!gdb.isEmpty());
         QVERIFY(!gdb.contains(tunables));
+        closeWindow();
+    }
+
+    void aRefusalOfTheRecorderLeavesTheProgramStopped()
+    {
+        __builtin_cpu_init();
+        if (!__builtin_cpu_supports("avx"))
+            QSKIP("the fixture's AVX instruction needs a processor that has it");
+        const QString source = QStringLiteral(KORVAN_SOURCE_ROOT "/tests/fixtures/recorderrefusal.cpp");
+        const QString program = m_fixture.dir() + QStringLiteral("/recorderrefusal");
+        QProcess compiler;
+        compiler.start(QStringLiteral("g++"), {QStringLiteral("-g"), QStringLiteral("-O0"), source,
+                                               QStringLiteral("-o"), program});
+        QVERIFY(compiler.waitForFinished(120000) && compiler.exitCode() == 0);
+        const int before = HostFixture::lineOf(source, QStringLiteral("before the vector instruction"));
+        const int vector = HostFixture::lineOf(source, QStringLiteral("the vector instruction"));
+        qputenv("QTC_DEBUGGER_PATH", UNDODB_GDB);
+        openWindow();
+        qunsetenv("QTC_DEBUGGER_PATH");
+        startSession(program, {QStringLiteral("recorderrefusal.cpp:%1").arg(before)}, QStringLiteral(UNDODB_GDB));
+        QVERIFY(waitForStop([] { commandAction("Debugger.NextLine")->trigger(); }));
+        QCOMPARE(m_engine->stackHandler()->currentFrame().line, vector);
+
+        // Refused after GDB said "running": stopped where it was, and why.
+        const QString refusal = QStringLiteral("The program could not be continued: Process record does not support "
+                                               "instruction 0xc5 at address 0x");
+        for (const char *id : {"Debugger.NextLine", "Debugger.Continue"}) {
+            QVERIFY(waitForStop([id] { commandAction(id)->trigger(); }));
+            QVERIFY2(m_window->statusBar()->currentMessage().startsWith(refusal),
+                     qPrintable(m_window->statusBar()->currentMessage()));
+            QVERIFY(m_window->statusBar()->currentMessage().endsWith(
+                QLatin1String(". Process record: failed to record execution log.")));
+            QCOMPARE(m_engine->stackHandler()->currentFrame().line, vector);
+            QTRY_COMPARE(shown().markLine, vector);
+            QVERIFY(commandAction("Debugger.Continue")->isEnabled());
+            QVERIFY(!commandAction("Debugger.Interrupt")->isEnabled());
+        }
+        // Backwards still works.
+        QVERIFY(waitForStop([] { commandAction("Korvan.Debugger.ReverseStepOver")->trigger(); }));
+        QCOMPARE(m_engine->stackHandler()->currentFrame().line, before);
         closeWindow();
     }
 

@@ -314,7 +314,11 @@ private slots:
                                           m_home.path());
         QCOMPARE(badOption.exitCode, 2);
         QVERIFY(badOption.err.contains(QLatin1String("--depth needs a positive number")));
-        QVERIFY(processesMentioning(HostFixture::source()).isEmpty());
+        // (Other host tests compile the same source meanwhile: only a GDB counts.)
+        for (const qint64 pid : processesMentioning(HostFixture::source())) {
+            QFile command(QStringLiteral("/proc/%1/cmdline").arg(pid));
+            QVERIFY(!command.open(QIODevice::ReadOnly) || !command.readAll().contains("gdb"));
+        }
     }
 };
 

@@ -485,6 +485,11 @@ private slots:
         // A time outside the recording: refused, the program stays stopped where it was.
         QVERIFY(waitForStop([this] { type(QStringLiteral("9s")); }));
         QVERIFY(answerTo(QStringLiteral("undodb-goto-n 9000000000")).contains(QLatin1String("outside the recording")));
+        // Said where the user looks, not only in the log.
+        const QString status = m_window->statusBar()->currentMessage();
+        QVERIFY2(status.startsWith(QLatin1String("The program could not be continued: "))
+                     && status.contains(QLatin1String("9000000000 is outside the recording")),
+                 qPrintable(status));
         QCOMPARE(m_engine->stackHandler()->currentFrame().function, early);
         QCOMPARE(evaluate("counter"), QByteArray("0"));
 

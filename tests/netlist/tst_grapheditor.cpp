@@ -78,7 +78,7 @@ void addModuleChildren(QStandardItem *top, const QString &iname, bool withPortRo
     QList<QStandardItem *> ports = row(iname + ".Nb Ports", "Nb Ports", "3", "", 0, 3);
     if (withPortRows) {
         int i = 0;
-        for (const QString &text : {in + "a", in + "b", out + "y"}) {
+        for (const QString &text : QStringList{in + "a", in + "b", out + "y"}) {
             ports.first()->appendRow(row(iname + ".Nb Ports." + QString::number(i), QStringLiteral("[%1]").arg(i),
                                          text, "Verific::Port *", 0x1000 + 16 * i));
             ++i;
@@ -282,7 +282,7 @@ private slots:
 
         QStandardItem *ports = top.first()->child(0);
         int i = 0;
-        for (const QString &text : {in + "a", in + "b", out + "y"}) {
+        for (const QString &text : QStringList{in + "a", in + "b", out + "y"}) {
             ports->appendRow(row("local.top.Nb Ports." + QString::number(i), QStringLiteral("[%1]").arg(i), text,
                                  "Verific::Port *", 0x1000 + 16 * i));
             ++i;

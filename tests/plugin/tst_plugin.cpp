@@ -222,6 +222,10 @@ private slots:
         QVERIFY(KorvanDebuggerPlugin::openSource(holder->index(), false));
         QCOMPARE(plugin.sourceMark()->lineNumber(), 2);
         QCOMPARE(Core::EditorManager::currentEditor()->currentLine(), 2);
+        // The same from the row's value column.
+        Core::EditorManager::currentEditor()->gotoLine(1);
+        QVERIFY(KorvanDebuggerPlugin::openSource(holder->index().sibling(holder->row(), 1), false));
+        QCOMPARE(Core::EditorManager::currentEditor()->currentLine(), 2);
 
         Core::EditorManager::closeAllEditors();
     }

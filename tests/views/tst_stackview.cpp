@@ -11,6 +11,7 @@
 #include "views/korvanstackproxymodel.h"
 
 #include <coreplugin/actionmanager.h>
+#include <debugger/stacktreeview.h>
 #include <protocol/gdbmi.h>
 
 #include <QAbstractItemModelTester>
@@ -225,6 +226,71 @@ private slots:
         QVERIFY(!proxy.frameInfo(proxy.index(1, 0)));
     }
 
+    void aHostModelWhoseRowsCarryIdentifierOneKeepsThemFrames()
+    {
+        // A host model that numbers its items: identifier 1 is odd, and
+        // still a frame row, not an argument record.
+        struct NumberedFrames : QAbstractTableModel
+        {
+            int rowCount(const QModelIndex &parent) const override { return parent.isValid() ? 0 : 2; }
+            int columnCount(const QModelIndex &) const override { return 5; }
+            QModelIndex index(int row, int column, const QModelIndex &parent) const override
+            {
+                return parent.isValid() || row < 0 || row > 1 ? QModelIndex() : createIndex(row, column, quintptr(1));
+            }
+            QVariant data(const QModelIndex &index, int role) const override
+            {
+                if (role != Qt::DisplayRole)
+                    return QVariant();
+                return index.column() == 0 ? QVariant(index.row()) : QVariant(QStringLiteral("f%1").arg(index.row()));
+            }
+        } host;
+        storeAnswer(threeFrames);
+        QTreeView view;
+        KorvanStackProxyModel proxy(&host, &view);
+        const QModelIndex frame = proxy.index(0, 0);
+        QCOMPARE(frame.internalId(), quintptr(1));
+        QVERIFY(!KorvanStackProxyModel::isArgumentIndex(frame));
+        QCOMPARE(proxy.rowCount(frame), 3);
+        QCOMPARE(proxy.index(0, 1).data().toString().section(mark, 0, 0), QStringLiteral("f0"));
+        QCOMPARE(proxy.mapToSource(frame), host.index(0, 0, QModelIndex()));
+    }
+
+    void anAnswerReplacesRowsInsideAResetOfEveryProxy()
+    {
+        QTreeView view;
+        QStandardItemModel *host = hostModel({"a", "b", "c"}, this);
+        KorvanStackProxyModel first(host, &view);
+        KorvanStackProxyModel second(host, &view);
+        // The placeholder rows a view may hold indexes of.
+        storeAnswer("[frame={level=\"0\",args=[{name=\"<loading>\"}]}]");
+        const QModelIndex placeholder = second.index(0, 1, second.index(0, 0));
+        QVERIFY(placeholder.isValid());
+        QPersistentModelIndex kept(placeholder);
+        QSignalSpy aboutToReset(&second, &QAbstractItemModel::modelAboutToBeReset);
+        QSignalSpy reset(&first, &QAbstractItemModel::modelReset);
+        // An error reply and a reply without "stack-args" change nothing.
+        GdbMi error = parse("msg=\"No frame selected.\"");
+        error.m_name = "data";
+        QVERIFY(!KorvanStackProxyModel::storeArguments(error));
+        GdbMi unnamed = parse("stack-args=" + threeFrames);
+        QVERIFY(!KorvanStackProxyModel::storeArguments(unnamed));
+        GdbMi otherList = parse("stack=" + threeFrames);
+        otherList.m_name = "data";
+        QVERIFY(!KorvanStackProxyModel::storeArguments(otherList));
+        QCOMPARE(aboutToReset.count(), 0);
+        QCOMPARE(second.rowCount(second.index(0, 0)), 1);
+
+        GdbMi answer = parse("stack-args=" + threeFrames);
+        answer.m_name = "data";
+        QVERIFY(KorvanStackProxyModel::storeArguments(answer));
+        QCOMPARE(aboutToReset.count(), 1);
+        QCOMPARE(reset.count(), 1);
+        QVERIFY(!kept.isValid());
+        QCOMPARE(second.rowCount(second.index(0, 0)), 3);
+        QCOMPARE(second.rowCount(second.index(1, 0)), 1);
+    }
+
     void everyResetOfTheTableResetsEveryProxy()
     {
         storeAnswer(threeFrames);
@@ -396,6 +462,19 @@ private slots:
         QMenu longMenu;
         delegate->fillArgumentMenu(&longMenu, proxy->index(0, 1, proxy->index(0, 0)));
         QCOMPARE(longMenu.actions().first()->text(), QStringLiteral("Watch Value: 12345678901234567890..."));
+    }
+
+    void theHostsStackViewCopiesItsRows()
+    {
+        storeAnswer(threeFrames);
+        Debugger::Internal::StackTreeView view;
+        auto proxy = new KorvanStackProxyModel(hostModel({"stackLeaf", "stackPin"}, this), &view);
+        view.setModel(proxy);
+        const QStringList lines = view.contentsText().split(QLatin1Char('\n'));
+        QCOMPARE(lines.size(), 2 + 3 + 1);
+        QVERIFY(lines.at(0).startsWith(QString("0\tstackLeaf") + mark));
+        QCOMPARE(lines.at(1), QStringLiteral("\t\tGraphEngine::Edge *: net = 0x5000\t\t\t"));
+        QVERIFY(lines.at(4).startsWith(QLatin1String("1\tstackPin")));
     }
 
     void rightClickOnAFrameShowsTheViewsOwnMenu()

@@ -35,6 +35,7 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QScopeGuard>
 #include <QSplitter>
 #include <QStatusBar>
@@ -150,6 +151,7 @@ private slots:
     {
         QVERIFY2(QFile::exists(KORVAN_ENGINE_DESIGN), KORVAN_ENGINE_DESIGN);
         QVERIFY(!QStandardPaths::findExecutable(QStringLiteral("gdb")).isEmpty());
+        qRegisterMetaType<GdbEngine *>();
         m_env.reset(new TestEnvironment);
         m_window.reset(new Host::HostWindow);
         m_plugin.reset(new KorvanDebuggerPlugin);
@@ -290,9 +292,21 @@ private slots:
     {
         view()->expand(frameIndex(0));
         view()->expand(frameIndex(2));
-        // Step over in the leaf: the same frames, still expanded.
+        // Step over in the leaf: the same frames, still expanded. The
+        // innermost one is opened (and drawn) while its arguments load too.
+        bool openedWhileLoading = false;
+        const QMetaObject::Connection opener = connect(proxy(), &QAbstractItemModel::modelReset, this, [&] {
+            QTimer::singleShot(0, this, [&] {
+                if (!proxy() || proxy()->rowCount() == 0 || openedWhileLoading)
+                    return;
+                view()->expand(frameIndex(0));
+                view()->viewport()->repaint();
+                openedWhileLoading = argumentRow(0, 0).startsWith(QLatin1String(": <loading>"));
+            });
+        });
         QVERIFY2(runAndWait("Debugger.NextLine"), qPrintable(log().right(3000)));
-        QVERIFY(view()->isExpanded(frameIndex(0)));
+        disconnect(opener);
+        QVERIFY(openedWhileLoading);
         QVERIFY(view()->isExpanded(frameIndex(2)));
         QCOMPARE(argumentRow(0, 0), QStringLiteral("GraphEngine::Edge *: net = n2"));
 

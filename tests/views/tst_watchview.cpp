@@ -260,7 +260,10 @@ private slots:
         setWatchGraphOpener(nullptr);
         QVERIFY(!icon(0, 1).isValid());
         QList<QPair<int, QModelIndex>> opened;
-        setWatchGraphOpener([&](int kind, const QModelIndex &index) { opened.append({kind, index}); });
+        setWatchGraphOpener([&](QTreeView *parentView, int kind, const QModelIndex &index) {
+            QCOMPARE(parentView, &view); // the window's parent: the delegate's view
+            opened.append({kind, index});
+        });
         QCOMPARE(icon(0, 1).type(), QVariant::Pixmap);
         QVERIFY(!icon(0, 0).isValid() && !icon(0, 2).isValid());
         for (int row : {1, 2, 3, 4})

@@ -1,6 +1,7 @@
 #include "builtintools.h"
 
 #include "toolhighlightpath.h"
+#include "toolsearch.h"
 
 #include "graphengine/viewer/graphviewer.h"
 
@@ -10,7 +11,7 @@ QList<ToolBase *> createBuiltinTools(GraphViewer *viewer)
 {
     // Each built-in tool adds itself here, in tool-bar order.
     QList<ToolBase *> tools;
-    tools << new ToolHightLighPath(viewer);
+    tools << new ToolHightLighPath(viewer) << new ToolSearch(viewer);
     return tools;
 }
 

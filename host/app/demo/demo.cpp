@@ -69,17 +69,17 @@ GraphEngine::Module *buildCounter()
     counter.moduleName = QStringLiteral("demo_counter");
     counter.ports << port("clk", input) << port("rst", input) << port("en", input) << port("q0", output, "q0_r")
                   << port("q1", output, "q1_r") << port("carry", output);
-    const int flopRoles = 2 | 32 | 2048 | 4096; // D, R, CLK, Q
+    const int flopRoles = 2 | 128 | 2048 | 4096; // D, CLR, CLK, Q
     counter.instances
         << cell("xor0", BaseEnum::XOR, {pin("A", input, "q0_r"), pin("B", input, "en"), pin("Out", output, "d0")})
         << cell("and0", BaseEnum::AND, {pin("A", input, "q0_r"), pin("B", input, "en"), pin("Out", output, "t1")})
         << cell("xor1", BaseEnum::XOR, {pin("A", input, "q1_r"), pin("B", input, "t1"), pin("Out", output, "d1")})
         << cell("and1", BaseEnum::AND, {pin("A", input, "q1_r"), pin("B", input, "t1"), pin("Out", output, "carry")})
         << cell("ff0", BaseEnum::FLOP,
-                {pin("D", input, "d0"), pin("CLK", input, "clk"), pin("R", input, "rst"), pin("Q", output, "q0_r")},
+                {pin("D", input, "d0"), pin("CLK", input, "clk"), pin("CLR", input, "rst"), pin("Q", output, "q0_r")},
                 flopRoles)
         << cell("ff1", BaseEnum::FLOP,
-                {pin("D", input, "d1"), pin("CLK", input, "clk"), pin("R", input, "rst"), pin("Q", output, "q1_r")},
+                {pin("D", input, "d1"), pin("CLK", input, "clk"), pin("CLR", input, "rst"), pin("Q", output, "q1_r")},
                 flopRoles);
     QString error;
     GraphEngine::Module *module = counter.buildModule(error);
