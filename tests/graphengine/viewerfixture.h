@@ -177,6 +177,28 @@ inline UndoFramework::GraphUndoState smallState(quint64 key = Q_UINT64_C(0x7f000
     return s;
 }
 
+// The names of graph records (instances or ports), in their order.
+template<typename Record>
+QStringList recordNames(const QList<Record> &records)
+{
+    QStringList names;
+    for (const Record &record : records)
+        names << record.name;
+    return names;
+}
+
+// The "Graph Update Cmd" steps of an undo stack.
+inline int graphUpdateCount(const QUndoStack *stack)
+{
+    int count = 0;
+    for (int i = 0; i < stack->count(); ++i) {
+        auto *command = dynamic_cast<const UndoBaseCommand *>(stack->command(i));
+        if (command && command->type == UndoBaseCommand::GraphUpdate)
+            ++count;
+    }
+    return count;
+}
+
 inline UndoFramework::GraphUndoState storedState(const GraphViewer &viewer)
 {
     return viewer.stateMap().value(QStringLiteral("GraphViewer::GraphState")).value<UndoFramework::GraphUndoState>();
