@@ -228,6 +228,12 @@ private slots:
         QVERIFY(grown.contains(QStringLiteral("fan_inv0")) && grown.contains(QStringLiteral("fan_inv23")));
         QCOMPARE(ViewerFixture::graphUpdateCount(viewer()->undoStack()), 1);
         QCOMPARE(viewer()->module()->gates->count(), 25);
+        viewer()->zoomTo(0.5);
+        const QString shots = qEnvironmentVariable("KORVAN_SHOTS_DIR", QDir::tempPath());
+        QDir().mkpath(shots);
+        const QString shot = QDir(shots).filePath(QStringLiteral("expand_fanout.png"));
+        QVERIFY(m_editor->grab().save(shot));
+        qInfo("screenshot: %s", qPrintable(shot));
     }
 
     void shiftExpandsTheConnectedPiecesTogether()
