@@ -216,6 +216,26 @@ private slots:
         QVERIFY(viewer()->search(GraphEngine::GuiInputPortGateItem, Name(QStringLiteral("d[0]"))));
     }
 
+    void aNetsExpressionNamesTheProgramsObjectByItsWholeAddress()
+    {
+        // mux1 drives n_mux, the fixture's local "net".
+        QVERIFY(openWindow({"(Verific::Instance *)top->_instances._items[8]"}));
+        const quint64 address =
+            m_session.local(QStringLiteral("net")).data(Debugger::Internal::LocalsAddressRole).toULongLong();
+        QVERIFY(address > Q_UINT64_C(0xffffffff));
+        const QString expression = KorvanDebuggerGraphExpand::expressionOf(net(QStringLiteral("n_mux")));
+        QVERIFY2(expression.startsWith(QLatin1String("(Verific::Net")), qPrintable(expression));
+        QVERIFY2(expression.endsWith(QStringLiteral(") 0x%1").arg(address, 0, 16)), qPrintable(expression));
+        // GDB reads the net back from it.
+        Inspector inspector;
+        inspector.addWatch(expression.toLocal8Bit());
+        QSignalSpy received(&inspector, &Inspector::dataReceived);
+        inspector.flushRequests();
+        QVERIFY(received.wait(60000));
+        const QModelIndex value = inspector.valueOf(expression.toLocal8Bit());
+        QCOMPARE(value.sibling(value.row(), 1).data().toString(), QStringLiteral("n_mux"));
+    }
+
     void aNetWithManyLoadsArrivesWhole()
     {
         // The fan-out net of the fixture: one driver, 24 inverters, of which
