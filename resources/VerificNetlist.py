@@ -92,13 +92,15 @@ def qdump__Verific__Port(d, value):
 
 def qdump__Verific__PortRef(d, value):
     def children(ref):
-        d.putSubItem("Instance", ref["_inst"])
+        d.putSubItem("Parent Instance", ref["_inst"])
         d.putSubItem("Port", ref["_port"])
         d.putSubItem("Net", ref["_net"])
         instance = verificObject(ref["_inst"])
         if instance is not None:
             d.putSubItem("Parent Module", instance["_owner"])
-    verificDumpObject(d, value, verificTerminalValueText, 4, children)
+        # The net a terminal handed to a graph selects there.
+        d.putSubItem("Connection", ref["_net"])
+    verificDumpObject(d, value, verificTerminalValueText, 5, children)
 
 
 def qdump__Verific__Net(d, value):
