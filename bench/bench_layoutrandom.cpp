@@ -4,13 +4,16 @@
 // with computeLayout(10.0, true, true), every layout invariant is checked,
 // and the Verilog goes through `iverilog -t null` when Icarus is installed.
 // Prints every failure with its seed, the time taken, and exits non-zero
-// when anything failed. Run by hand (with QT_QPA_PLATFORM=offscreen):
+// when anything failed; last, a digest of every seed's picture (equal
+// digests: two builds lay the netlists out alike). Run by hand (with
+// QT_QPA_PLATFORM=offscreen):
 //   build/bench/bench_layoutrandom                 (seeds 1 to 1,000)
 //   build/bench/bench_layoutrandom <first> <count> (another range)
 #include "graphengine/globals.h"
 #include "tests/graphengine/layoutinvariants.h"
 
 #include <QApplication>
+#include <QCryptographicHash>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -37,11 +40,17 @@ int main(int argc, char **argv)
     qint64 toolMs = 0;
     qint64 gates = 0;
     QElapsedTimer timer;
+    // Every seed's picture (gate positions and net lines): equal digests
+    // mean two builds lay the same netlists out alike.
+    QCryptographicHash digest(QCryptographicHash::Sha1);
     for (quint32 seed = first; seed < first + quint32(count); ++seed) {
         timer.start();
         QString verilog;
         int size = 0;
-        const QStringList found = LayoutInvariants::checkRandomLayout(seed, &verilog, &size);
+        QStringList picture;
+        const QStringList found = LayoutInvariants::checkRandomLayout(seed, &verilog, &size, &picture);
+        for (const QString &line : qAsConst(picture))
+            digest.addData(line.toUtf8().append('\n'));
         layoutMs += timer.restart();
         gates += size;
         failures += found;
@@ -78,5 +87,6 @@ int main(int argc, char **argv)
                .arg(failures.size())
                .arg(layoutMs / 1000.0, 0, 'f', 1)
                .arg(toolMs / 1000.0, 0, 'f', 1);
+    out << "layout digest: " << digest.result().toHex() << "\n";
     return failures.isEmpty() ? 0 : 1;
 }

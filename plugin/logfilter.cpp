@@ -109,11 +109,12 @@ bool LogFilter::filterDocument(QTextDocument *document)
         block = document->begin();
     while (block.isValid()) {
         QString t = block.text();
-        if (t.startsWith(junkText)) {
+        // The junk text can open the line or follow its direction
+        // character; both forms, and the second after the first, go.
+        if (t.startsWith(junkText))
             t.remove(0, junkText.size());
-            if (standsAt(t, 1, junkText))
-                t.remove(0, junkText.size() + 1);
-        }
+        if (standsAt(t, 1, junkText))
+            t.remove(0, junkText.size() + 1);
         if (t.endsWith(QLatin1Char('\n')))
             t.chop(2);
 

@@ -2,7 +2,9 @@
 # VerificBase.py). Each object shows the one-line text the graph editor reads
 # and the child fields it walks: "Parent Module" under instances, terminals,
 # nets and ports, "Definition" under instances, "Nb Ports" and "Nb Instances"
-# (rows named by their definition) under netlists.
+# (rows named by their definition) under netlists, "Parent Instance" under
+# terminals and "Nb Terminals" and "Nb Ports" under nets (what the expand
+# tool follows).
 
 
 def _verificType(name):
@@ -103,11 +105,24 @@ def qdump__Verific__PortRef(d, value):
     verificDumpObject(d, value, verificTerminalValueText, 5, children)
 
 
+def _verificNetPorts(net):
+    # The module ports on a net; None for a library whose nets keep none.
+    try:
+        return verificArray(net["_ports"], _verificType("Port"))
+    except gdb.error:
+        return None
+
+
 def qdump__Verific__Net(d, value):
+    obj = verificObject(value)
+    ports = None if obj is None else _verificNetPorts(obj)
+
     def children(net):
         d.putSubItem("Parent Module", net["_owner"])
         verificPutList(d, "Nb Terminals", verificArray(net["_portrefs"], _verificType("PortRef")), verificIndexName)
-    verificDumpObject(d, value, verificName, 2, children)
+        if ports is not None:
+            verificPutList(d, "Nb Ports", ports, verificIndexName)
+    verificDumpObject(d, value, verificName, 2 if ports is None else 3, children)
 
 
 def verificPortBusValueText(bus):

@@ -101,8 +101,10 @@ void drawHtmlDisplay(QPainter *painter, const QStyleOptionViewItem &option, cons
     const QRect target = QStyle::alignedRect(option.direction, option.displayAlignment,
                                              document->size().toSize(), textRect);
     painter->save();
+    // A document wider than its cell is cut at the cell's edge, never drawn
+    // over the next column.
+    painter->setClipRect(target.intersected(option.rect), Qt::IntersectClip);
     painter->translate(target.topLeft());
-    painter->setClipRect(QRect(0, 0, target.width(), target.height()), Qt::ReplaceClip);
     document->documentLayout()->draw(painter, context);
     painter->restore();
 }

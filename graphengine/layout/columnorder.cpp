@@ -35,7 +35,10 @@ bool barycentre(Gate *gate, int column, double rowHeight, double *key)
         if (!output)
             continue;
         trace([&] { return tr(" Port %1").arg(output->name); });
-        for (const GatePort *load : output->linkedPorts()) {
+        // Walked as a const list: a temporary would be copied on every
+        // pass-through gate of the column (a detach per gate).
+        const QList<GatePort *> loads = output->linkedPorts();
+        for (const GatePort *load : loads) {
             if (!load)
                 continue;
             double height = 0.0;

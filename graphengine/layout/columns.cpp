@@ -23,6 +23,11 @@ void Module::splitEdge(Edge *net, int fromDepth, int toDepth)
     if (!net || netsWhole)
         return;
     trace([&] { return tr("split Edge %1: %2,%3").arg(net->name.toString(false)).arg(fromDepth).arg(toDepth); });
+    // Every column of the span gets a gate with two ports and a piece of the
+    // net: one block holds them all.
+    const std::size_t crossing = SpanArena::roomFor(sizeof(Gate)) + 2 * SpanArena::roomFor(sizeof(GatePort))
+        + SpanArena::roomFor(sizeof(Edge));
+    const SpanArena::Scope span(toDepth >= fromDepth ? std::size_t(toDepth - fromDepth + 1) * crossing : 0);
     Edge *current = net;
     for (int depth = fromDepth; depth <= toDepth && current; ++depth) {
         auto *pass = new Gate(depth, current);

@@ -9,6 +9,8 @@
 #include "graphengine/model/gates.h"
 #include "graphengine/model/marks.h"
 
+#include <QVarLengthArray>
+
 #include <cmath>
 #include <vector>
 
@@ -31,6 +33,10 @@ bool relativelyEqual(double a, double b)
     return std::abs(a - b) * 1e12 <= std::min(std::abs(a), std::abs(b));
 }
 
+// The input-side ports a placement follows; most gates (every pass-through)
+// have a few, which need no allocation of their own.
+using SelectedPorts = QVarLengthArray<GatePort *, 4>;
+
 // One placement in progress: the gate of a port, reached from a load's
 // input port or as a root, and the state of its driver exploration.
 struct Placement
@@ -51,7 +57,7 @@ struct Placement
     Gate *gate = nullptr;
     enum Phase { Place, BeginPass, Walk } phase = Place;
     int pass = 1;
-    QList<GatePort *> selected;
+    SelectedPorts selected;
     int portIndex = 0;
     int driverIndex = 0;
     bool first = false;
@@ -61,16 +67,16 @@ struct Placement
 // The input-side ports whose nets are followed to their drivers on this
 // pass: a net once it has been visited more often than half its loads, a
 // bus run by the sums over the run.
-QList<GatePort *> selectPorts(Gate *gate)
+SelectedPorts selectPorts(Gate *gate)
 {
-    QList<GatePort *> selected;
-    QList<GatePort *> run;
+    SelectedPorts selected;
+    SelectedPorts run;
     int sumLoads = 0;
     int sumVisits = 0;
     BusSequence sequence;
     auto closeRun = [&] {
         if (sumLoads / 2 < sumVisits)
-            selected.append(run);
+            selected.append(run.constData(), run.size());
         run.clear();
         sumLoads = 0;
         sumVisits = 0;

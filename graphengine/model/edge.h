@@ -5,13 +5,17 @@
 #include "name.h"
 #include "portset.h"
 #include "semiindex.h"
+#include "spanarena.h"
 
 #include <QLineF>
 #include <QList>
 #include <QPen>
 #include <QPointF>
 #include <QRectF>
+#include <QVarLengthArray>
 #include <QVector>
+
+#include <vector>
 
 class QPainter;
 class QPainterPath;
@@ -68,6 +72,29 @@ struct LineRecordFiller<TrunkSegment>
     }
 };
 
+// The records of one net's build under construction, the extents of its
+// pieces (in the order of the walk) and the walk's own stack. A pass keeps
+// one and builds every net in it, so that a piece's build allocates nothing
+// but the records it keeps.
+struct LineBuild
+{
+    struct Piece
+    {
+        Edge *net;
+        int index;
+        int depth;
+    };
+    QVector<BranchLine> lines;
+    QVector<TrunkSegment> trunks;
+    QVarLengthArray<QRectF, 1> extents;
+    bool cut = false;
+    std::vector<Piece> pending;
+    std::vector<Piece> fed;
+
+    // Empty, with records placeholders; the room stays.
+    void start(int records);
+};
+
 // One pass of building the lines of many nets (the layout's drawing step):
 // the nets built so far. A piece whose driving piece is built already takes
 // that piece's records over instead of walking the chain again.
@@ -96,6 +123,8 @@ struct LineBuildPass
     // built: a chain's extents are found through the feeding links, never
     // copied.
     QVector<QRectF> extents;
+    // Reused by every build of the pass.
+    LineBuild scratch;
 
     // Gives every net built its bounds: the union of its chain's extents,
     // taken in the order of the chain's walk. Called once every net is built.
@@ -109,6 +138,11 @@ struct LineBuildPass
 class Edge : public BaseObject
 {
 public:
+    // Room from the span arena: the layout makes these by the million along
+    // long nets (see SpanArena).
+    static void *operator new(std::size_t size) { return SpanArena::allocate(size); }
+    static void operator delete(void *object) noexcept { SpanArena::release(object); }
+
     // Made by the module's net index (Edges::findOrCreate).
     Edge(const Name &name, Module *module);
     // Leaves its ports unconnected and its module's index.
@@ -217,7 +251,6 @@ private:
     // Takes every entry of the port out of both lists, without a message.
     bool detach(GatePort *port);
     void transfer(PortList &list, int column, Edge *target, bool moveDrivers);
-    struct LineBuild;
     void buildLines(const QVector<double> &gapX, LineBuildPass *pass);
     // Adds this piece to record index of build, then (with chain) the pieces
     // feeding it to the records after it.

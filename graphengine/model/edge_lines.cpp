@@ -256,15 +256,16 @@ void Edge::computeBoundary(bool fileInColumn)
     module->columnEdges[column].append(this);
 }
 
-// The records under construction and the union of the pieces' extents.
-struct Edge::LineBuild
+void LineBuild::start(int records)
 {
-    QVector<BranchLine> lines;
-    QVector<TrunkSegment> trunks;
-    // The extent of every piece, in the order of the walk.
-    QVarLengthArray<QRectF, 1> extents;
-    bool cut = false;
-};
+    // clear() keeps the room (resize would keep the old records).
+    lines.clear();
+    trunks.clear();
+    lines.resize(records);
+    trunks.resize(records);
+    extents.clear();
+    cut = false;
+}
 
 void Edge::buildLines(const QVector<double> &gapX)
 {
@@ -288,9 +289,9 @@ void Edge::buildLines(const QVector<double> &gapX, LineBuildPass *pass)
     // Placeholders only ever trail the records built, and go: room for the
     // columns (the walk grows it when it goes deeper), or the one own record.
     const int records = feeding ? 1 : std::max(1, std::min((module ? module->lastColumn : 0) + 1, 8));
-    LineBuild build;
-    build.lines.resize(records);
-    build.trunks.resize(records);
+    LineBuild own;
+    LineBuild &build = pass ? pass->scratch : own;
+    build.start(records);
     // With the feeding piece built, its records are this piece's records
     // from 1 on: only record 0 is this piece's own.
     buildLineTree(gapX, build, 0, 0, !feeding);
@@ -425,14 +426,11 @@ void Edge::buildLineTree(const QVector<double> &gapX, LineBuild &build, int inde
 {
     // Depth first in driver order, on a stack of its own: a chain of pieces
     // may cross a hundred thousand columns.
-    struct Piece
-    {
-        Edge *net;
-        int index;
-        int depth;
-    };
-    std::vector<Piece> pending{{this, index, depth}};
-    std::vector<Piece> fed;
+    using Piece = LineBuild::Piece;
+    std::vector<Piece> &pending = build.pending;
+    std::vector<Piece> &fed = build.fed;
+    pending.clear();
+    pending.push_back({this, index, depth});
     while (!pending.empty()) {
         const Piece piece = pending.back();
         pending.pop_back();

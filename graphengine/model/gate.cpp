@@ -243,8 +243,6 @@ void Gate::splitNet(int splitColumn, Edge *net, const QList<GatePort *> *loads)
             driver->checkConfiguration();
     } else {
         piece->netNumber = net->netNumber;
-        piece->drivers.reserve(net->drivers.size());
-        piece->loads.reserve(net->loads.size());
         net->transferInputs(splitColumn, piece);
         net->transferOutputs(splitColumn, piece);
         net->connectPort(output, false);

@@ -6,6 +6,7 @@
 #include "portattributes.h"
 #include "portset.h"
 #include "semiindex.h"
+#include "spanarena.h"
 
 #include <QBrush>
 #include <QList>
@@ -29,6 +30,11 @@ class Module;
 class Gate : public BaseObject
 {
 public:
+    // Room from the span arena: the layout makes these by the million along
+    // long nets (see SpanArena).
+    static void *operator new(std::size_t size) { return SpanArena::allocate(size); }
+    static void operator delete(void *object) noexcept { SpanArena::release(object); }
+
     Gate() = default;
     // A flip-flop (FLOP) with one pin per role flag; the type name is "FF"
     // followed by the pins' keywords.

@@ -2,6 +2,7 @@
 
 #include "baseobject.h"
 #include "portattributes.h"
+#include "spanarena.h"
 
 #include <QList>
 #include <QPainterPath>
@@ -22,6 +23,11 @@ class Gate;
 class GatePort : public BaseObject
 {
 public:
+    // Room from the span arena: the layout makes these by the million along
+    // long nets (see SpanArena).
+    static void *operator new(std::size_t size) { return SpanArena::allocate(size); }
+    static void operator delete(void *object) noexcept { SpanArena::release(object); }
+
     GatePort(Gate *owner, const QString &name, PortAttributes attributes, double x, double y);
     ~GatePort() override;
 

@@ -134,6 +134,15 @@ void PortList::append(GatePort *port)
 
 void PortList::appendAll(const QList<GatePort *> &ports)
 {
+    // An empty list takes the block as it is (a split net's new piece
+    // takes its far loads so): shared, not copied.
+    if (m_ports.isEmpty() && !m_index) {
+        m_ports = ports;
+        m_ports.removeAll(nullptr);
+        if (m_ports.size() >= IndexedSize)
+            rebuildIndex();
+        return;
+    }
     // Joining net pieces appends whole lists. Room is made at once only for
     // a block larger than the list, so that growth stays geometric.
     if (ports.size() > m_ports.size()) {

@@ -212,7 +212,7 @@ QString brokenLayout(const Module *module, const QStringList &connectionsBefore)
     return QString();
 }
 
-QStringList checkRandomLayout(quint32 seed, QString *verilog, int *gates)
+QStringList checkRandomLayout(quint32 seed, QString *verilog, int *gates, QStringList *picture)
 {
     QStringList failures;
     auto fail = [&](const QString &text) { failures << QStringLiteral("seed %1: %2").arg(seed).arg(text); };
@@ -232,6 +232,8 @@ QStringList checkRandomLayout(quint32 seed, QString *verilog, int *gates)
     if (!first.isEmpty())
         fail(QStringLiteral("first run: %1").arg(first));
     const QStringList firstGeometry = geometry(module);
+    if (picture)
+        *picture = firstGeometry;
     module->computeLayout(10.0, true, true);
     const QString second = brokenLayout(module, before);
     if (!second.isEmpty())

@@ -50,7 +50,9 @@ QString brokenLayout(const GraphEngine::Module *module, const QStringList &conne
 // with computeLayout(10.0, true, true), and a copy of it laid out once: the
 // failures, each with the seed, empty when every check holds and all three
 // pictures are the same. The module's Verilog after the runs goes to
-// verilog when given. gates receives the netlist's gate count.
-QStringList checkRandomLayout(quint32 seed, QString *verilog = nullptr, int *gates = nullptr);
+// verilog when given. gates receives the netlist's gate count, picture the
+// geometry of the first run (for digests that compare two builds).
+QStringList checkRandomLayout(quint32 seed, QString *verilog = nullptr, int *gates = nullptr,
+                              QStringList *picture = nullptr);
 
 } // namespace LayoutInvariants

@@ -57,16 +57,6 @@ Edge *netOf(const GraphViewer &viewer, const QString &name)
     return viewer.module()->edges->find(Name(name));
 }
 
-int graphUpdates(const QUndoStack *stack)
-{
-    int count = 0;
-    for (int i = 0; i < stack->count(); ++i) {
-        auto *command = dynamic_cast<const UndoBaseCommand *>(stack->command(i));
-        if (command && command->type == UndoBaseCommand::GraphUpdate)
-            ++count;
-    }
-    return count;
-}
 
 } // namespace
 
@@ -141,7 +131,7 @@ private slots:
         QVERIFY(tool->isReady());
         QCOMPARE(completed.count(), 1);
         QCOMPARE(stack->count(), before + 1);
-        QCOMPARE(graphUpdates(stack), 1);
+        QCOMPARE(graphUpdateCount(stack), 1);
         QCOMPARE(viewer->stateMap().value(QStringLiteral("ToolExpandBase.Edge.a")), QVariant(true));
         QVERIFY(!viewer->stateMap().contains(QStringLiteral("ToolExpandBase.Edge.y")));
         UndoFramework::GraphUndoState grown = storedState(*viewer);
@@ -261,7 +251,7 @@ private slots:
         state.ports << portRecord(QStringLiteral("extra"), 0);
         state.changed = true;
         tool->commitExpansion(state);
-        QCOMPARE(graphUpdates(viewer->undoStack()), 2);
+        QCOMPARE(graphUpdateCount(viewer->undoStack()), 2);
         QVERIFY(viewer->stateMap().value(QStringLiteral("ToolExpandBase.Edge.y")).toBool());
         QCOMPARE(storedState(*viewer).ports.size(), 3);
     }

@@ -64,7 +64,11 @@ private slots:
         m->solveInOut(true);
         m->addFakeInputs(false);
         m->removeLoopbacks();
+        const int blocksBefore = SpanArena::liveBlocks();
         m->orderTopologically();
+        // The long net's crossings: one block for the whole span, the
+        // pass-through gates side by side in it.
+        QCOMPARE(SpanArena::liveBlocks(), blocksBefore + 1);
         m->createColumns();
         m->orderColumns();
         m->computeGateYPositionFromHierarchy(10.0, true, false);
@@ -86,6 +90,9 @@ private slots:
         QCOMPARE(last->bounds, drawn);
         const Gate *first = gateNamed(m, QStringLiteral("c0"));
         QVERIFY(drawn.left() <= first->x && drawn.right() >= end->x);
+        // The pass-throughs and their pieces go, and their block with them.
+        m->simplifyGraph();
+        QCOMPARE(SpanArena::liveBlocks(), blocksBefore);
     }
 
     // A constant through a chain of inverters as long.

@@ -531,6 +531,56 @@ private slots:
         QCOMPARE(m->firstDriverOfNet(u->portAt(0, 0)), u->portAt(0, 0));
     }
 
+    // The room of a span's objects: one block while a scope is open, the
+    // heap otherwise, and the block back once its last object and its scope
+    // are gone, whatever the order.
+    void spanArenaBlocks()
+    {
+        const int before = SpanArena::liveBlocks();
+        const std::size_t gateRoom = SpanArena::roomFor(sizeof(Gate));
+        {
+            // Outside a scope: the heap, no block.
+            auto *gate = new Gate(BaseEnum::COLPASSTHROUGH, QStringLiteral("h"), QBrush());
+            QCOMPARE(SpanArena::liveBlocks(), before);
+            delete gate;
+        }
+        Gate *a = nullptr;
+        Gate *b = nullptr;
+        Gate *overflow = nullptr;
+        {
+            const SpanArena::Scope scope(2 * gateRoom);
+            QCOMPARE(SpanArena::liveBlocks(), before + 1);
+            a = new Gate;
+            b = new Gate;
+            // Side by side; a third finds no room left and takes the heap.
+            QCOMPARE(reinterpret_cast<char *>(b) - reinterpret_cast<char *>(a), std::ptrdiff_t(gateRoom));
+            overflow = new Gate(BaseEnum::BUFFER, 1, QBrush());
+            QCOMPARE(SpanArena::liveBlocks(), before + 1);
+        }
+        // The scope closed with objects alive: the block stays for them.
+        QCOMPARE(SpanArena::liveBlocks(), before + 1);
+        delete overflow;
+        delete b;
+        QCOMPARE(SpanArena::liveBlocks(), before + 1);
+        delete a;
+        QCOMPARE(SpanArena::liveBlocks(), before);
+        {
+            // A scope nobody used gives its block back as it closes; a nested
+            // scope leaves the outer one current again.
+            const SpanArena::Scope outer(gateRoom);
+            {
+                const SpanArena::Scope inner(4 * gateRoom);
+                QCOMPARE(SpanArena::liveBlocks(), before + 2);
+            }
+            QCOMPARE(SpanArena::liveBlocks(), before + 1);
+            Edge *kept = m->edges->findOrCreate(Name(QStringLiteral("kept")));
+            QVERIFY(kept);
+            delete kept;
+            QCOMPARE(SpanArena::liveBlocks(), before + 1);
+        }
+        QCOMPARE(SpanArena::liveBlocks(), before);
+    }
+
     // Everything a module holds goes with it; the memcheck and sanitizer
     // runs of this test see no leak and no use after free.
     void teardownOfAFullModule()

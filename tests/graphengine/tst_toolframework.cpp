@@ -198,21 +198,21 @@ void TestToolFramework::shortcutOverAnItemAppliesEveryMatchingTool()
     auto *one = new TestTool(viewer, QStringLiteral("One"));
     auto *two = new TestTool(viewer, QStringLiteral("Two"));
     auto *other = new TestTool(viewer, QStringLiteral("Other"));
-    one->setShortcut(QKeySequence(Qt::CTRL + Qt::Key_P));
-    two->setShortcut(QKeySequence(Qt::CTRL + Qt::Key_P));
+    one->setShortcut(QKeySequence(Qt::CTRL + Qt::Key_J));
+    two->setShortcut(QKeySequence(Qt::CTRL + Qt::Key_J));
     other->setShortcut(QKeySequence(Qt::CTRL + Qt::Key_O));
     viewer->addTool(one);
     viewer->addTool(two);
     viewer->addTool(other);
     const GraphItem gate(gateNamed(m, QStringLiteral("u2")));
-    emit m->keyPressed(gate, Qt::Key_P, Qt::ControlModifier);
+    emit m->keyPressed(gate, Qt::Key_J, Qt::ControlModifier);
     QCOMPARE(one->applied.size(), 1);
     QCOMPARE(two->applied.size(), 1);
     QCOMPARE(one->applied.at(0).first, int(ToolBase::Clicked));
     QCOMPARE(two->applied.at(0).second, gate);
     QVERIFY(other->applied.isEmpty());
     QCOMPARE(viewer->undoStack()->count(), 0);
-    emit m->keyPressed(gate, Qt::Key_P, Qt::NoModifier);
+    emit m->keyPressed(gate, Qt::Key_J, Qt::NoModifier);
     QCOMPARE(one->applied.size(), 1);
 }
 

@@ -27,31 +27,6 @@ public:
     int id() const override { return 144728; }
 };
 
-// Opens the undoable item's own menu and, once it shows, picks the entry
-// with that text (or closes it for an empty text).
-void useItemMenu(QGraphicsItem *item, const QString &choice, bool *handlerSawItemAlive = nullptr)
-{
-    QTimer::singleShot(0, [choice] {
-        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-        QVERIFY(menu);
-        QCOMPARE(menu->actions().size(), 1);
-        QCOMPARE(menu->actions().at(0)->text(), QStringLiteral("Delete"));
-        if (choice.isEmpty()) {
-            menu->close();
-            return;
-        }
-        menu->setActiveAction(menu->actions().at(0));
-        QTest::keyClick(menu, Qt::Key_Return);
-    });
-    QGraphicsSceneContextMenuEvent event(QEvent::GraphicsSceneContextMenu);
-    event.setScreenPos(QPoint(20, 20));
-    event.ignore();
-    item->scene()->sendEvent(item, &event);
-    QVERIFY(event.isAccepted());
-    if (handlerSawItemAlive)
-        *handlerSawItemAlive = TestUndoItem::liveCount() > 0;
-}
-
 } // namespace
 
 class TestUndoFramework : public QObject

@@ -12,7 +12,12 @@
 #include "graphengine/viewer/undobasecommand.h"
 #include "netlist/graphrecords.h"
 
+#include <QApplication>
+#include <QGraphicsSceneContextMenuEvent>
+#include <QMenu>
 #include <QPainter>
+#include <QTimer>
+#include <QtTest>
 #include <QToolButton>
 #include <QUndoStack>
 
@@ -172,6 +177,28 @@ inline UndoFramework::GraphUndoState smallState(quint64 key = Q_UINT64_C(0x7f000
     return s;
 }
 
+// The names of graph records (instances or ports), in their order.
+template<typename Record>
+QStringList recordNames(const QList<Record> &records)
+{
+    QStringList names;
+    for (const Record &record : records)
+        names << record.name;
+    return names;
+}
+
+// The "Graph Update Cmd" steps of an undo stack.
+inline int graphUpdateCount(const QUndoStack *stack)
+{
+    int count = 0;
+    for (int i = 0; i < stack->count(); ++i) {
+        auto *command = dynamic_cast<const UndoBaseCommand *>(stack->command(i));
+        if (command && command->type == UndoBaseCommand::GraphUpdate)
+            ++count;
+    }
+    return count;
+}
+
 inline UndoFramework::GraphUndoState storedState(const GraphViewer &viewer)
 {
     return viewer.stateMap().value(QStringLiteral("GraphViewer::GraphState")).value<UndoFramework::GraphUndoState>();
@@ -207,6 +234,31 @@ inline int undoItemCount(const GraphViewer &viewer)
             ++count;
     }
     return count;
+}
+
+// Opens the undoable item's own menu and, once it shows, picks the entry
+// with that text (or closes it for an empty text).
+inline void useItemMenu(QGraphicsItem *item, const QString &choice, bool *handlerSawItemAlive = nullptr)
+{
+    QTimer::singleShot(0, [choice] {
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        QVERIFY(menu);
+        QCOMPARE(menu->actions().size(), 1);
+        QCOMPARE(menu->actions().at(0)->text(), QStringLiteral("Delete"));
+        if (choice.isEmpty()) {
+            menu->close();
+            return;
+        }
+        menu->setActiveAction(menu->actions().at(0));
+        QTest::keyClick(menu, Qt::Key_Return);
+    });
+    QGraphicsSceneContextMenuEvent event(QEvent::GraphicsSceneContextMenu);
+    event.setScreenPos(QPoint(20, 20));
+    event.ignore();
+    item->scene()->sendEvent(item, &event);
+    QVERIFY(event.isAccepted());
+    if (handlerSawItemAlive)
+        *handlerSawItemAlive = TestUndoItem::liveCount() > 0;
 }
 
 } // namespace ViewerFixture

@@ -6,6 +6,7 @@
 
 #include "common/testenvironment.h"
 #include "hostwindow.h"
+#include "netlistsession.h"
 #include "netlist/windows/graphitemactions.h"
 #include "netlist/windows/korvandebuggergrapheditor.h"
 #include "plugin/korvandebuggerplugin.h"
@@ -51,25 +52,17 @@ namespace {
 
 QString sourceRoot()
 {
-    return qEnvironmentVariable("KORVAN_SOURCE_DIR");
+    return NetlistSession::sourceRoot();
 }
 
 int lineOf(const QString &file, const QString &text)
 {
-    QFile source(file);
-    if (!source.open(QIODevice::ReadOnly))
-        return 0;
-    const QStringList lines = QString::fromUtf8(source.readAll()).split(QLatin1Char('\n'));
-    for (int i = 0; i < lines.size(); ++i) {
-        if (lines.at(i).contains(text))
-            return i + 1;
-    }
-    return 0;
+    return NetlistSession::lineOf(file, text);
 }
 
 QString hdlFile()
 {
-    return sourceRoot() + QStringLiteral("/tests/fixtures/netlistdesign.v");
+    return NetlistSession::hdlFile();
 }
 
 QStringList sorted(QStringList list)
@@ -98,17 +91,11 @@ class TestGraphEditorGdb : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<TestEnvironment> m_env;
-    QTemporaryDir m_build;
-    std::unique_ptr<Host::HostWindow> m_window;
-    std::unique_ptr<KorvanDebuggerPlugin> m_plugin;
+    NetlistSession m_session;
 
-    GdbEngine *engine() const { return m_window->engine(); }
-    QTreeView *watchView() const { return m_window->watchView(); }
-    QModelIndex local(const QString &name) const
-    {
-        return engine()->watchModel()->indexForIName(QStringLiteral("local.") + name);
-    }
+    GdbEngine *engine() const { return m_session.engine(); }
+    QTreeView *watchView() const { return m_session.watchView(); }
+    QModelIndex local(const QString &name) const { return m_session.local(name); }
 
     // Opens a window on the local and waits for its graph.
     QPointer<KorvanDebuggerGraphEditor> openOn(int kind, const QModelIndex &index)
@@ -140,38 +127,8 @@ private:
 private slots:
     void initTestCase()
     {
-        QVERIFY(!QStandardPaths::findExecutable(QStringLiteral("gdb")).isEmpty());
-        const QString source = sourceRoot() + QStringLiteral("/tests/fixtures/netlistdesign.cpp");
-        QProcess compiler;
-        compiler.setProcessChannelMode(QProcess::MergedChannels);
-        compiler.start(QStringLiteral("g++"), {QStringLiteral("-g"), QStringLiteral("-O0"), source, QStringLiteral("-o"),
-                                               m_build.filePath(QStringLiteral("netlistdesign"))});
-        QVERIFY2(compiler.waitForFinished(120000) && compiler.exitCode() == 0, compiler.readAll().constData());
-
-        m_env.reset(new TestEnvironment);
-        m_window.reset(new Host::HostWindow);
-        m_plugin.reset(new KorvanDebuggerPlugin);
         QString error;
-        QVERIFY(m_plugin->initialize({}, &error));
-        m_plugin->extensionsInitialized();
-        QVERIFY(!m_plugin->delayedInitialize());
-        m_window->delayedInitialize();
-        QTRY_VERIFY(Debugger::Internal::action(Debugger::Internal::GdbStartupCommands)
-                        ->value()
-                        .toString()
-                        .contains(QLatin1String("#PRIVATESTART")));
-
-        Debugger::Internal::DebuggerRunParameters run;
-        run.executable = m_build.filePath(QStringLiteral("netlistdesign"));
-        run.breakpoints << QStringLiteral("netlistdesign.cpp:%1").arg(lineOf(source, QStringLiteral("// break here")));
-        // The instances learn their HDL lines from it (Open Source).
-        run.arguments << hdlFile();
-        m_window->startDebugging(run);
-        QVERIFY(engine());
-        QSignalSpy filled(engine(), &Debugger::Internal::DebuggerEngine::stackFrameCompleted);
-        QVERIFY(filled.wait(120000));
-        QCOMPARE(engine()->state(), int(Debugger::Internal::InferiorStopOk));
-        QVERIFY(local(QStringLiteral("top")).isValid());
+        QVERIFY2(m_session.start(&error), qPrintable(error));
         // The watch view shows the design collapsed.
         QCOMPARE(engine()->watchModel()->rowCount(local(QStringLiteral("top"))), 0);
     }
@@ -183,9 +140,7 @@ private slots:
 
     void cleanupTestCase()
     {
-        m_window->shutdown();
-        m_window.reset();
-        m_plugin.reset();
+        m_session.shutdown();
     }
 
     void eachKindOfValueOpensTheTopModule_data()
@@ -408,7 +363,7 @@ private slots:
         Debugger::Internal::DebuggerRunParameters run;
         run.executable = QStringLiteral(KORVAN_DEMO_PROGRAM);
         run.breakpoints << QStringLiteral("demo.cpp:%1").arg(lineOf(demoSource, QStringLiteral("// korvan-host stops here")));
-        m_window->startDebugging(run);
+        m_session.window()->startDebugging(run);
         QSignalSpy filled(engine(), &Debugger::Internal::DebuggerEngine::stackFrameCompleted);
         QVERIFY(filled.wait(120000));
         const QModelIndex schematic = local(QStringLiteral("schematic"));

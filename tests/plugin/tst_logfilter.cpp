@@ -139,6 +139,18 @@ private slots:
         QCOMPARE(log.lines(), (QStringList{"a", "b", "c"}));
         QCOMPARE(m_shown.size(), 3);
         QCOMPARE(m_shown.last().api, (QStringList{"classes", "H", "Late"}));
+
+        // The junk text after a direction character, alone and after a
+        // leading one, is passed over the same way.
+        const QString junk = QStringLiteral("DISCARDING JUNK AT BEGIN OF RESPONSE:");
+        QStringList directed = report("classes.H.Directed");
+        log.append(directed.mid(0, 1));
+        log.append({QLatin1Char('<') + junk + directed.at(1)});
+        log.append({junk + QLatin1Char('<') + junk + directed.at(2)});
+        log.append(directed.mid(3));
+        QCOMPARE(log.lines(), (QStringList{"a", "b", "c"}));
+        QCOMPARE(m_shown.size(), 4);
+        QCOMPARE(m_shown.last().api, (QStringList{"classes", "H", "Directed"}));
     }
 
     void reportsAfterTheShownOne()

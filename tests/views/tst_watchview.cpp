@@ -229,6 +229,23 @@ private slots:
         const int rightToLeft = paintWith(Qt::RightToLeft);
         QVERIFY(leftToRight >= 0 && leftToRight < 50);
         QVERIFY2(rightToLeft > 250, qPrintable(QString::number(rightToLeft)));
+
+        // A document wider than its cell stays inside it: the column to the
+        // right keeps its pixels.
+        QTextDocument wide;
+        wide.setHtml(QStringLiteral("<font color=\"#00F\">") + QString(60, QLatin1Char('W')) + QStringLiteral("</font>"));
+        QImage row(300, 20, QImage::Format_RGB32);
+        row.fill(Qt::white);
+        QStyleOptionViewItem cellOption;
+        cellOption.rect = QRect(0, 0, 100, 20);
+        cellOption.state = QStyle::State_Enabled;
+        cellOption.displayAlignment = Qt::AlignLeft | Qt::AlignVCenter;
+        {
+            QPainter painter(&row);
+            drawHtmlDisplay(&painter, cellOption, cellOption.rect, &wide);
+        }
+        QVERIFY(countColour(row.copy(0, 0, 100, 20), qRgb(0, 0, 0xff)) > 0);
+        QCOMPARE(countColour(row.copy(100, 0, 200, 20), qRgb(0xff, 0xff, 0xff)), 200 * 20);
     }
 
     void proxyAddsTheGraphIconOnlyWhereAGraphCanOpen()

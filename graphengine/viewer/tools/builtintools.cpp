@@ -1,5 +1,6 @@
 #include "builtintools.h"
 
+#include "tooladdcommentpin.h"
 #include "toolhighlightpath.h"
 #include "toolsearch.h"
 
@@ -11,7 +12,7 @@ QList<ToolBase *> createBuiltinTools(GraphViewer *viewer)
 {
     // Each built-in tool adds itself here, in tool-bar order.
     QList<ToolBase *> tools;
-    tools << new ToolHightLighPath(viewer) << new ToolSearch(viewer);
+    tools << new ToolAddCommentPin(viewer) << new ToolHightLighPath(viewer) << new ToolSearch(viewer);
     return tools;
 }
 
