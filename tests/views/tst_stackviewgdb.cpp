@@ -9,7 +9,9 @@
 #include "hostapp/hostfixture.h"
 #include "hostwindow.h"
 #include "graphengine/model/module.h"
+#include "graphengine/model/gate.h"
 #include "graphengine/model/gates.h"
+#include "graphengine/scene/netlistitem.h"
 #include "graphengine/viewer/graphviewer.h"
 #include "netlist/netlisttypes.h"
 #include "netlist/windows/korvandebuggergraphexpand.h"
@@ -529,8 +531,19 @@ private slots:
         // Where the objects were seen: mux1 in frames 1 and 3.
         const UndoFramework::StackPathEntry mux = stackPathEntryOf(state, QStringLiteral("mux1"));
         QCOMPARE(mux.valueTexts, (QStringList{QString("1:") + QChar(0xA0) + "gate", QString("3:") + QChar(0xA0) + "gate"}));
-        // The net and the terminal of frames 0 and 1, mux1, sel, q, tri1.
+        // The net and the terminal of frames 0 and 1, mux1, sel, q, tri1:
+        // each a "From Stack" property and a pin with its frame levels.
         QCOMPARE(state.stackPath.size(), 6);
+        QCOMPARE(module->gates->map.value(Name(QStringLiteral("mux1")))->properties.value(QStringLiteral("From Stack")),
+                 QVariant(mux.valueTexts));
+        int pins = 0;
+        for (QGraphicsItem *item : window->viewer()->scene()->items())
+            pins += item->type() == GraphEngine::GuiCommentPinItem;
+        QCOMPARE(pins, 6);
+
+        window->resize(1100, 700);
+        QTest::qWait(200);
+        QVERIFY(window->grab().save(shotsFolder() + QStringLiteral("/stackpath-analysis.png")));
 
         // Again: the same window, one expand tool.
         analysis->trigger();
@@ -565,6 +578,23 @@ private slots:
         QTRY_VERIFY2_WITH_TIMEOUT(added(), qPrintable(log().right(6000) + m_window->statusBar()->currentMessage()), 60000);
         QCOMPARE(graphState().focusName.toString(), QStringLiteral("xor1"));
         QCOMPARE(graphState().selectedEdgeName.toString(), QStringLiteral("n_or"));
+        // On screen: xor1 selected and centred, its net n_or selected too.
+        QVERIFY(viewer->search(GraphEngine::GuiGateItem, Name(QStringLiteral("xor1")))->isSelected());
+        QVERIFY(viewer->search(GraphEngine::GuiNetItem, Name(QStringLiteral("n_or")))->isSelected());
+        // The net that xor1's other input is on: the expand tool grows the
+        // graph by what the net connects, and the net becomes the focus.
+        engine()->watchHandler()->watchExpression(QStringLiteral("walk.extraNet"));
+        QModelIndex net;
+        QTRY_VERIFY_WITH_TIMEOUT((net = watchedItem(QStringLiteral("walk.extraNet"))).isValid(), 60000);
+        QVERIFY(!watchDelegate->createEditor(m_window->watchView()->viewport(), QStyleOptionViewItem(),
+                                             net.sibling(net.row(), 1)));
+        QTRY_VERIFY_WITH_TIMEOUT(viewer->module() && viewer->module()->gates->map.contains(Name(QStringLiteral("nor1"))),
+                                 60000);
+        QCOMPARE(graphState().focusType, GraphEngine::GuiNetItem);
+        QCOMPARE(graphState().focusName.toString(), QStringLiteral("n_nor"));
+        QVERIFY(graphState().selectedEdgeName.toString().isEmpty());
+        // xor1, added before, is still there.
+        QVERIFY(viewer->module()->gates->map.contains(Name(QStringLiteral("xor1"))));
         QCOMPARE(KorvanStackProxyModel::stackWidget(), window.data());
         QCOMPARE(KorvanDebuggerGraphEditor::openWindowCount(), 1);
 
