@@ -643,11 +643,68 @@ private slots:
         QCOMPARE(outdated.count(), 1);
         QVERIFY(window->viewer()->outdatedFlag());
         QVERIFY(analysis->isEnabled());
+
+        // The analysis waits for the terminal's instance, and the program
+        // moves on before the answer is used: the frames it looked at are
+        // gone, and the graph on screen stays as it was.
+        analysis->trigger();
+        QVERIFY(proxy()->isAnalysing());
+        QSignalSpy stopped(engine(), &DebuggerEngine::stackFrameCompleted);
+        commandAction("Debugger.NextLine")->trigger();
+        QVERIFY(!proxy()->isAnalysing());
+        QVERIFY(!analysis->isEnabled());
+        QVERIFY(stopped.wait(60000));
+        QVERIFY(waitForArguments());
+        QTest::qWait(200);
+        QCOMPARE(KorvanStackProxyModel::stackWidget(), window.data());
+        QCOMPARE(window->graphState().instances.size(), 3);
+        QVERIFY(window->viewer()->outdatedFlag());
+
+        // Out of the two innermost frames: the path of the new stop.
+        QCOMPARE(frameIndex(0).sibling(0, 1).data().toString().section(mark, 0, 0),
+                 QStringLiteral("(anonymous namespace)::pathCount"));
         analysis->trigger();
         QTRY_VERIFY_WITH_TIMEOUT(analysis->isEnabled(), 60000);
         QCOMPARE(KorvanStackProxyModel::stackWidget(), window.data());
-        QCOMPARE(window->graphState().instances.size(), 3);
+        QStringList instances;
+        for (const UndoFramework::Instance &instance : window->graphState().instances)
+            instances << instance.name;
+        QCOMPARE(instances, (QStringList{"tri1", "mux1"}));
         QVERIFY(!window->viewer()->outdatedFlag());
+
+        // A step while the values of a stop are on their way: their late
+        // answer enables no analysis of frames that are gone.
+        bool enabledWithoutValues = false;
+        const auto valuesKnown = [this] {
+            const FramesDB &table = FramesDB::instance();
+            for (const StackFrameInfo &frame : table)
+                if (frame.arguments.isEmpty() || frame.arguments.first()->name == QLatin1String("<loading>"))
+                    return false;
+            return !table.isEmpty() && !proxy()->prettyValues().isEmpty();
+        };
+        const QMetaObject::Connection watcher = connect(analysis, &QAction::changed, this, [&] {
+            if (analysis->isEnabled() && !valuesKnown())
+                enabledWithoutValues = true;
+        });
+        bool stepped = false;
+        const QMetaObject::Connection stepper = connect(proxy(), &QAbstractItemModel::modelReset, this, [&] {
+            // Once the arguments are in and their values asked for: step.
+            QTimer::singleShot(0, this, [&] {
+                if (stepped || FramesDB::instance().isEmpty() || !proxy()->prettyValues().isEmpty()
+                    || !proxy()->inspector().isPending() || engine()->state() != InferiorStopOk)
+                    return;
+                stepped = true;
+                commandAction("Debugger.NextLine")->trigger();
+            });
+        });
+        commandAction("Debugger.NextLine")->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(stepped, 60000);
+        QTRY_VERIFY_WITH_TIMEOUT(engine()->state() == InferiorStopOk && valuesKnown(), 60000);
+        QVERIFY(waitForArguments());
+        disconnect(stepper);
+        disconnect(watcher);
+        QVERIFY(!enabledWithoutValues);
+        QVERIFY(analysis->isEnabled());
     }
 };
 
