@@ -36,6 +36,8 @@ public:
     bool contains(quint64 key) const;
     // The registry of the key, an empty one filed first when missing.
     ModuleRegistry registry(quint64 key);
+    // The registry of the key; null when missing. Files nothing.
+    ModuleRegistry findRegistry(quint64 key) const { return d->entries.value(key); }
     int entryCount() const;
     bool isSameDataBase(const GraphDataBase &other) const { return d == other.d; }
 

@@ -21,6 +21,7 @@ QT_END_NAMESPACE
 
 namespace GraphEngine {
 class Gate;
+class GraphViewer;
 class Module;
 } // namespace GraphEngine
 
@@ -134,6 +135,15 @@ public:
     // The module of the instance's definition; null without one.
     GraphEngine::Module *findOrCreateDefinitionModule(const Instance &instance, bool refreshPorts);
     void prepareDefinitionModules();
+
+    // On the viewer's freshly filled module and scene: each stack-path entry
+    // becomes a "From Stack" property of its element and, when it has
+    // values, a comment pin over the graph. Entries only look elements up;
+    // one whose element is missing is skipped.
+    void buildStackPath(GraphEngine::GraphViewer *viewer) const;
+    // Fits the scene rectangle to the items, then selects the focus element
+    // (and the selected net) and centres the view on it.
+    void applyToViewer(GraphEngine::GraphViewer *viewer) const;
 
 private:
     void buildConstantDriver(GraphEngine::Module *module, const Instance &instance);

@@ -305,6 +305,10 @@ void GraphViewer::loadModule()
     QString errorText;
     Module *module = state.buildModule(errorText);
     m_module = module;
+    // The module lives in the registry of the state's data base entry; the
+    // stored state may be replaced (and with it the last other handle on
+    // that registry) while the module is still on screen.
+    m_moduleRegistry = module ? state.graphDataBase.findRegistry(state.myDBKey) : UndoFramework::ModuleRegistry();
     if (!module) {
         emit renderingError(errorText);
         return;
@@ -317,6 +321,8 @@ void GraphViewer::loadModule()
     disconnect(module, &Module::renderingProgressing, this, &GraphViewer::progressing);
 
     m_scene->populate(module);
+    state.buildStackPath(this);
+    state.applyToViewer(this);
     connectModuleSignals();
     emit designChanged();
 }

@@ -183,6 +183,8 @@ private:
     void releaseSceneItems();
 
     Module *m_module = nullptr;
+    // Keeps a module built from the graph state alive while it is shown.
+    UndoFramework::ModuleRegistry m_moduleRegistry;
     GraphView *m_view = nullptr;
     GraphScene *m_scene = nullptr;
     QUndoStack *m_undoStack = nullptr;
