@@ -34,6 +34,23 @@ def derefAll(value):
     return value
 
 
+def pointedObject(value):
+    # The object behind pointers and references; None behind a null pointer.
+    # A pointer is looked up by its target's printer, and a model's own code
+    # (template arguments of value.type, members) is written for the object.
+    while isinstance(value, gdb.Value):
+        code = value.type.strip_typedefs().code
+        if code == gdb.TYPE_CODE_PTR:
+            if int(value) == 0:
+                return None
+            value = value.dereference()
+        elif code in (gdb.TYPE_CODE_REF, gdb.TYPE_CODE_RVALUE_REF):
+            value = value.referenced_value()
+        else:
+            break
+    return value
+
+
 def castValue(value, gdbType):
     # Cast, or read the value's memory as the type when GDB cannot convert.
     if not isinstance(gdbType, gdb.Type):
@@ -588,7 +605,11 @@ class DumpHelper(BaseHelper):
         self.directionHelper = directionHelper
         self.dumpMode = dumpMode
         try:
-            self.run(d, self.headerValue(value))
+            target = pointedObject(value)
+            if target is None:
+                d.putValue("0x0")
+            else:
+                self.run(d, self.headerValue(target))
         except Exception as inst:
             self.report("__dumper", value, inst)
             d.putError(errorText(inst))

@@ -85,6 +85,8 @@ private slots:
     void documentShape();
     void shownValues_data();
     void shownValues();
+    void pointersShowTheirTarget_data();
+    void pointersShowTheirTarget();
     void enumerationNames_data();
     void enumerationNames();
     void everyEnabledModelIsShown();
@@ -342,7 +344,29 @@ const Shown shownRows[] = {
     {"boostrational", "{...}", "numerator=3; denominator=4", false, "boost::rational"},
     {"boostdate", "{...}", "date=2020-01-31; day number=2458880", false, "boost::gregorian::date"},
     {"boosttribool", "{...}", "value=indeterminate", false, "boost::logic::tribool"},
+    // A pointer takes its target's printer, through two levels or a
+    // reference; a null one shows as a null pointer does.
+    {"qlistIntPtrPtr", "<3 items>", "[0]=1; [1]=2; [2]=3", false, "QList"},
+    {"qlistIntPtrRef", "<3 items>", "[0]=1; [1]=2; [2]=3", false, "QList"},
+    {"qlistIntNullPtr", "0x0", "", false, "QList"},
+    {"boostoptionalNullPtr", "0x0", "", false, "boost::optional"},
 };
+
+// The item as the watch view shows it below its own row: value, child
+// count, error, and each child's name, type, value and children, nested.
+QString shownTree(const QJsonObject &item)
+{
+    QString text = item.value(QLatin1String("value")).toString() + QLatin1Char('#')
+                   + QString::number(item.value(QLatin1String("numchild")).toInt())
+                   + (item.value(QLatin1String("error")).toBool() ? QLatin1String("!") : QLatin1String(""));
+    QStringList children;
+    for (const QJsonValue &entry : item.value(QLatin1String("children")).toArray()) {
+        const QJsonObject child = entry.toObject();
+        children.append(child.value(QLatin1String("name")).toString() + QLatin1Char('[')
+                        + child.value(QLatin1String("type")).toString() + QLatin1String("]=") + shownTree(child));
+    }
+    return children.isEmpty() ? text : text + QLatin1String(" {") + children.join(QLatin1String("; ")) + QLatin1Char('}');
+}
 
 } // namespace
 
@@ -387,6 +411,33 @@ void TestBuiltinModels::shownValues()
     }
     QCOMPARE(entries, expected);
     QCOMPARE(shown.value(QLatin1String("numchild")).toInt(), expected.size());
+}
+
+void TestBuiltinModels::pointersShowTheirTarget_data()
+{
+    QTest::addColumn<QString>("pointer");
+    QTest::addColumn<QString>("target");
+    QFile source(sourceRoot + QLatin1String("/tests/fixtures/builtintypes.cpp"));
+    QVERIFY(source.open(QIODevice::ReadOnly));
+    static const QRegularExpression pointer(QStringLiteral("\\bauto \\*(\\w+) = &(\\w+);"));
+    int count = 0;
+    for (auto it = pointer.globalMatch(QString::fromUtf8(source.readAll())); it.hasNext(); ++count) {
+        const QRegularExpressionMatch match = it.next();
+        QTest::newRow(qPrintable(match.captured(1))) << match.captured(1) << match.captured(2);
+    }
+    QVERIFY(count >= 100);
+}
+
+void TestBuiltinModels::pointersShowTheirTarget()
+{
+    QFETCH(QString, pointer);
+    QFETCH(QString, target);
+    const QJsonObject shown = item(pointer);
+    const QJsonObject original = item(target);
+    QVERIFY2(!shown.isEmpty() && !original.isEmpty(), qPrintable(pointer));
+    QVERIFY(shown.value(QLatin1String("type")).toString().endsWith(QLatin1Char('*')));
+    QVERIFY2(!original.value(QLatin1String("error")).toBool(), qPrintable(shownTree(original)));
+    QCOMPARE(shownTree(shown), shownTree(original));
 }
 
 void TestBuiltinModels::enumerationNames_data()
