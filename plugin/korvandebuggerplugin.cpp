@@ -342,6 +342,9 @@ void KorvanDebuggerPlugin::insertControls(QWidget *parent, QBoxLayout *layout, i
 
     m_stackAnalysisAction = new QAction(QIcon(QStringLiteral(":openGraph.png")), tr("Korvan Stack Analysis"), parent);
     m_stackAnalysisAction->setEnabled(false);
+    if (m_stackDelegate)
+        connect(m_stackAnalysisAction, &QAction::triggered, m_stackDelegate.data(),
+                &KorvanDebuggerStackDelegate::analyzeStack);
     if (Core::Command *command = Core::ActionManager::registerAction(m_stackAnalysisAction,
                                                                      "Korvan.Debugger.AnalyzeStack", context)) {
         command->setDefaultKeySequence(QKeySequence(Qt::Key_F7));

@@ -100,7 +100,9 @@ def qdump__Verific__PortRef(d, value):
         instance = verificObject(ref["_inst"])
         if instance is not None:
             d.putSubItem("Parent Module", instance["_owner"])
-    verificDumpObject(d, value, verificTerminalValueText, 4, children)
+        # The net a terminal handed to a graph selects there.
+        d.putSubItem("Connection", ref["_net"])
+    verificDumpObject(d, value, verificTerminalValueText, 5, children)
 
 
 def _verificNetPorts(net):

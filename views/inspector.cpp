@@ -329,10 +329,15 @@ QModelIndex Inspector::childValue(const QModelIndex &parent, const QString &name
 {
     if (!parent.isValid())
         return QModelIndex();
-    const QModelIndexList hits = parent.model()->match(parent, Qt::DisplayRole, name, -1, Qt::MatchRecursive);
-    for (const QModelIndex &hit : hits) {
-        if (hit.parent() == parent)
-            return hit;
+    // The parent's own rows only: a search of the model from the parent on
+    // would also walk every later sibling's subtree, which makes looking
+    // into each entry of a long list quadratic.
+    const QAbstractItemModel *model = parent.model();
+    const int rows = model->rowCount(parent);
+    for (int row = 0; row < rows; ++row) {
+        const QModelIndex child = model->index(row, 0, parent);
+        if (child.data(Qt::DisplayRole) == QVariant(name))
+            return child;
     }
     return QModelIndex();
 }

@@ -161,6 +161,12 @@ void KorvanDebuggerStackDelegate::collapseNode(const QModelIndex &index)
         m_proxy->recordExpansion(index, false);
 }
 
+void KorvanDebuggerStackDelegate::analyzeStack()
+{
+    if (m_proxy)
+        m_proxy->analyseStack();
+}
+
 bool KorvanDebuggerStackDelegate::fillArgumentMenu(QMenu *menu, const QModelIndex &index)
 {
     const StackArgument *found = m_proxy && index.model() == m_proxy ? KorvanStackProxyModel::argumentOf(index)

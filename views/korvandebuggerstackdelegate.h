@@ -64,6 +64,8 @@ public slots:
     void openSource();
     void expandNode(const QModelIndex &index);
     void collapseNode(const QModelIndex &index);
+    // The "Korvan.Debugger.AnalyzeStack" action: the proxy's stack analysis.
+    void analyzeStack();
 
 protected:
     void drawDisplay(QPainter *painter, const QStyleOptionViewItem &option, const QRect &rect,

@@ -2,10 +2,17 @@
 
 #include "colouredvalue.h"
 
+#include "korvanstackproxymodel.h"
+
+#include "graphengine/viewer/graphviewer.h"
 #include "netlist/netlisttypes.h"
+#include "netlist/windows/korvandebuggergrapheditor.h"
+#include "netlist/windows/korvandebuggergraphexpand.h"
 #include "plugin/korvandebuggerplugin.h"
 
 #include <debugger/debuggerconstants.h>
+#include <debugger/debuggercore.h>
+#include <debugger/debuggerengine.h>
 
 #include <QContextMenuEvent>
 #include <QCoreApplication>
@@ -38,6 +45,19 @@ WatchGraphOpener &graphOpener()
 }
 
 const int valueColumn = 1;
+enum NetlistKind { instanceKind, instanceTerminalKind, netKind, moduleKind, modulePortKind };
+
+// A copy of the viewer's graph state; a default one when it has none.
+UndoFramework::GraphUndoState storedGraphState(const GraphEngine::GraphViewer *viewer)
+{
+    const int stateType = UndoFramework::registerGraphUndoStateType();
+    QVariant stored = viewer ? viewer->stateMap().value(QStringLiteral("GraphViewer::GraphState")) : QVariant();
+    if (stored.userType() == stateType)
+        return stored.value<UndoFramework::GraphUndoState>();
+    if (stored.isValid() && stored.convert(stateType))
+        return stored.value<UndoFramework::GraphUndoState>();
+    return UndoFramework::GraphUndoState();
+}
 const int typeColumn = 2;
 const int longestFormatEntry = 70;
 } // namespace
@@ -182,7 +202,7 @@ QWidget *KorvanDebuggerWatchDelegate::createEditor(QWidget *parent, const QStyle
     if (hasWatchGraphOpener()) {
         const int kind = netlistKindOfIndex(index);
         if (kind >= 0) {
-            openGraph(kind, index);
+            const_cast<KorvanDebuggerWatchDelegate *>(this)->openGraph(kind, index);
             return nullptr;
         }
     }
@@ -191,9 +211,114 @@ QWidget *KorvanDebuggerWatchDelegate::createEditor(QWidget *parent, const QStyle
     return QItemDelegate::createEditor(parent, option, index);
 }
 
-void KorvanDebuggerWatchDelegate::openGraph(int kind, const QModelIndex &index) const
+void KorvanDebuggerWatchDelegate::openGraph(int kind, const QModelIndex &index)
 {
-    graphOpener()(m_view, kind, index);
+    openGraph(kind, index, false);
+}
+
+void KorvanDebuggerWatchDelegate::openGraph(int kind, const QModelIndex &index, bool fetched)
+{
+    const bool intoStackPath = kind >= 0 && kind <= 4 && kind != moduleKind
+        && KorvanStackProxyModel::isStackExpandToolActive();
+    if (!intoStackPath) {
+        if (hasWatchGraphOpener())
+            graphOpener()(m_view, kind, index);
+        return;
+    }
+    KorvanDebuggerGraphEditor *window = KorvanStackProxyModel::stackWidget();
+    QPointer<GraphEngine::GraphViewer> viewer = window->viewer();
+    const QModelIndex cell = index.sibling(index.row(), 0);
+    switch (kind) {
+    case modulePortKind: {
+        const UndoFramework::Port port(index, Inspector::pointerType(index), index.data(LocalsAddressRole).toULongLong());
+        if (viewer)
+            viewer->addElement(port, GraphEngine::Name());
+        return;
+    }
+    case netKind: {
+        UndoFramework::GraphUndoState state = storedGraphState(viewer);
+        state.focusType = GraphEngine::GuiNetItem;
+        state.focusName = GraphEngine::Name(index.sibling(index.row(), valueColumn).data(Qt::EditRole).toString());
+        state.selectedEdgeName = GraphEngine::Name();
+        KorvanDebuggerGraphExpand *tool = KorvanStackProxyModel::stackExpandTool();
+        if (tool->requestEdgeInfo(Inspector::addressText(index), state))
+            tool->commitExpansion(state);
+        return;
+    }
+    case instanceTerminalKind:
+        if (cell.isValid() && cell.model()->rowCount(cell) > 0) {
+            const QModelIndex parent = Inspector::childValue(cell, QStringLiteral("Parent Instance"));
+            const QModelIndex connection = Inspector::childValue(cell, QStringLiteral("Connection"));
+            m_pendingEdgeName = GraphEngine::Name(
+                connection.isValid() ? connection.sibling(connection.row(), valueColumn).data(Qt::EditRole).toString()
+                                     : QString());
+            // The instance is an item of its own: it may be fetched once
+            // even when the terminal came from a fetch.
+            if (parent.isValid()) {
+                addToStackPath(parent, false);
+                return;
+            }
+        }
+        fetchForTransfer(cell, fetched);
+        return;
+    default:
+        addToStackPath(index, fetched);
+        return;
+    }
+}
+
+void KorvanDebuggerWatchDelegate::addToStackPath(const QModelIndex &index, bool fetched)
+{
+    const QModelIndex cell = index.sibling(index.row(), 0);
+    if (!cell.isValid())
+        return;
+    if (cell.model()->rowCount(cell) == 0) {
+        fetchForTransfer(cell, fetched);
+        return;
+    }
+    const QModelIndex value = index.sibling(index.row(), valueColumn);
+    const QString valueText = value.data(Qt::EditRole).toString();
+    if (valueText.isEmpty())
+        return;
+    const InspectedRecord record = inspectedRecord(value, valueText);
+    KorvanDebuggerGraphEditor *window = KorvanStackProxyModel::stackWidget();
+    if (GraphEngine::GraphViewer *viewer = window ? window->viewer() : nullptr) {
+        if (record.isInstance)
+            viewer->addElement(record.instance, m_pendingEdgeName);
+        else
+            viewer->addElement(record.port, m_pendingEdgeName);
+    }
+    m_pendingEdgeName = GraphEngine::Name();
+}
+
+void KorvanDebuggerWatchDelegate::fetchForTransfer(const QModelIndex &item, bool fetched)
+{
+    // An answer without the children it was fetched for would be fetched
+    // again with each answer.
+    if (fetched) {
+        if (DebuggerEngine *engine = currentEngine())
+            engine->showStatusMessage(tr("%1 brought no children: it is not added to the Stack Path.")
+                                          .arg(item.data().toString()),
+                                      10000);
+        return;
+    }
+    m_inspector.addWatch(Inspector::addressText(item).toLocal8Bit(), QByteArray());
+    connect(&m_inspector, &Inspector::dataReceived, this, &KorvanDebuggerWatchDelegate::completeStackTransfer,
+            Qt::UniqueConnection);
+    m_inspector.flushRequests();
+}
+
+void KorvanDebuggerWatchDelegate::completeStackTransfer()
+{
+    const QMap<QByteArray, QModelIndex> results = m_inspector.collectResults();
+    m_inspector.reset();
+    disconnect(&m_inspector, &Inspector::dataReceived, this, &KorvanDebuggerWatchDelegate::completeStackTransfer);
+    for (const QModelIndex &index : results) {
+        // Modules and values of no netlist role are not transferred.
+        const int kind = netlistKindOfIndex(index);
+        if (kind >= 0 && kind != moduleKind)
+            openGraph(kind, index, true);
+    }
 }
 
 void KorvanDebuggerWatchDelegate::drawDisplay(QPainter *painter, const QStyleOptionViewItem &option,

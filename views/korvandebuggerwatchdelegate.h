@@ -10,6 +10,8 @@
 #include "inspector.h"
 #include "watchdelegate.h"
 
+#include "graphengine/model/name.h"
+
 #include <QIdentityProxyModel>
 #include <QPersistentModelIndex>
 #include <QPointer>
@@ -69,17 +71,37 @@ public:
     // model reset).
     static QModelIndex rememberedContextIndex();
 
+    // Opens the netlist value (kind as for WatchGraphOpener) as a graph:
+    // while the "Stack Path" window's expand tool is active, the value goes
+    // into that graph (an instance or module port as a new element, an
+    // instance terminal as its instance with its net to select, a net as an
+    // expansion); otherwise, and always for a module, a new graph window
+    // opens. A value whose children are not known yet is fetched first.
+    void openGraph(int kind, const QModelIndex &index);
+    // The net to select with the next instance or port handed to the
+    // "Stack Path" graph.
+    GraphEngine::Name pendingEdgeName() const { return m_pendingEdgeName; }
+
+public slots:
+    // The Inspector brought what a transfer to the "Stack Path" waited for.
+    void completeStackTransfer();
+
 protected:
     void drawDisplay(QPainter *painter, const QStyleOptionViewItem &option, const QRect &rect,
                      const QString &text) const override;
 
 private:
     KorvanWatchProxyModel *installProxy(const QModelIndex &index) const;
-    void openGraph(int kind, const QModelIndex &index) const;
+    // fetched: the index is the answer to a fetch of this delegate, which
+    // is not fetched again.
+    void openGraph(int kind, const QModelIndex &index, bool fetched);
+    void addToStackPath(const QModelIndex &index, bool fetched);
+    void fetchForTransfer(const QModelIndex &item, bool fetched);
 
     QPointer<QTreeView> m_view;
     mutable QPointer<KorvanWatchProxyModel> m_proxy;
     Inspector m_inspector;
+    GraphEngine::Name m_pendingEdgeName;
 };
 
 } // namespace Internal

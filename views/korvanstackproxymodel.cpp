@@ -1,6 +1,8 @@
 #include "korvanstackproxymodel.h"
 
+#include "graphengine/viewer/graphviewer.h"
 #include "netlist/netlisttypes.h"
+#include "netlist/windows/korvandebuggergrapheditor.h"
 
 #include <coreplugin/actionmanager.h>
 #include <debugger/debuggerconstants.h>
@@ -498,6 +500,16 @@ void KorvanStackProxyModel::processActualPrettyValue()
     endResetModel();
     disconnect(&m_inspector, &Inspector::dataReceived, this, &KorvanStackProxyModel::processActualPrettyValue);
     restoreExpansion();
+    FramesDB &table = FramesDB::instance();
+    for (auto it = table.begin(); it != table.end(); ++it)
+        parentModules(table.entry(it.key()));
+    setAnalysisEnabled(true);
+    // The "Stack Path" on screen shows the stop before this one.
+    KorvanDebuggerGraphEditor *window = getStackWidget();
+    if (window && getStackExpandTool() && window->viewer()) {
+        window->viewer()->setOutdatedFlag(true);
+        emit window->viewer()->outdated();
+    }
 }
 
 void KorvanStackProxyModel::resetStack()
@@ -516,8 +528,23 @@ void KorvanStackProxyModel::clearFramesDB()
         proxy->m_iNames.clear();
     }
     endFramesReset();
+    // A fetch still under way asked for the frames that are gone: its late
+    // answer must not bring their values back, nor go on with an analysis.
+    for (KorvanStackProxyModel *proxy : qAsConst(liveProxies())) {
+        proxy->cancelAnalysis();
+        if (disconnect(&proxy->m_inspector, &Inspector::dataReceived, proxy,
+                       &KorvanStackProxyModel::processActualPrettyValue)) {
+            proxy->m_inspector.reset();
+            proxy->connectStackHandler(true);
+        }
+    }
+    setAnalysisEnabled(false);
+}
+
+void KorvanStackProxyModel::setAnalysisEnabled(bool enabled)
+{
     if (QAction *analysis = commandAction("Korvan.Debugger.AnalyzeStack"))
-        analysis->setEnabled(false);
+        analysis->setEnabled(enabled);
 }
 
 void KorvanStackProxyModel::connectStackHandler(bool on)

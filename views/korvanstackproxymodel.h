@@ -9,6 +9,8 @@
 
 #include "inspector.h"
 
+#include "netlist/graphrecords.h"
+
 #include <QByteArray>
 #include <QIdentityProxyModel>
 #include <QList>
@@ -16,6 +18,7 @@
 #include <QPointer>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 namespace Debugger {
@@ -27,8 +30,15 @@ struct StackFrame;
 } // namespace Internal
 } // namespace Debugger
 
+namespace GraphEngine {
+class ToolExpandBase;
+}
+
 namespace KorvanDebugger {
 namespace Internal {
+
+class KorvanDebuggerGraphEditor;
+class KorvanDebuggerGraphExpand;
 
 struct StackArgument
 {
@@ -93,6 +103,17 @@ private:
 // reference the pointer to what it refers to. A pointer's value is cut to
 // its address (GDB writes a char pointer's text, a function's name behind it).
 QString argumentExpression(const StackArgument &argument);
+
+// An inspected netlist object as a record of a graph state: with a
+// "Definition" row, the instance read from valueText (the definition's name
+// without any double quote); without one, the module port of the item's row.
+struct InspectedRecord
+{
+    bool isInstance = false;
+    UndoFramework::Instance instance;
+    UndoFramework::Port port;
+};
+InspectedRecord inspectedRecord(const QModelIndex &item, const QString &valueText);
 
 class KorvanStackProxyModel : public QIdentityProxyModel
 {
@@ -163,10 +184,42 @@ public:
     const QMap<QByteArray, QVariant> &inames() const { return m_iNames; }
     const QMap<QByteArray, QVariant> &prettyValues() const { return m_prettyValues; }
 
+    // ---- Stack analysis ("Stack Path")
+
+    // The argument's item in the current engine's watch model, found by the
+    // internal name the Inspector gave its expression; invalid without one.
+    QModelIndex argumentWatchIndex(const StackArgument &argument) const;
+    // The addresses of the "Parent Module" objects of the frame's arguments,
+    // collected once (a frame whose set is filled is not looked at again
+    // until the table is reset).
+    const QSet<quint64> &parentModules(StackFrameInfo &frame) const;
+    // The end of the frames, from level 0 on, that work in one module: a
+    // frame whose parent modules differ from the first non-empty set ends
+    // the range; frames without any never do.
+    FramesDB::const_iterator sameContextEnd() const;
+    // The "Stack Path" window and its expand tool exist, and the tool is
+    // the active one of the window's viewer: watch items go there.
+    static bool isStackExpandToolActive();
+    static KorvanDebuggerGraphEditor *stackWidget();
+    static KorvanDebuggerGraphExpand *stackExpandTool();
+    // Whether an analysis waits for the Inspector.
+    bool isAnalysing() const { return m_analysisWaiting; }
+
 public slots:
     void processActualPrettyValue();
     void resetStack();
+    // Collects the netlist objects of the frames that work in one module
+    // into the "Stack Path" graph; runs again on each answer while data is
+    // missing.
+    void analyseStack();
     void queryStack();
+    // True when the graph was shown; false when requests were queued and
+    // the analysis has to run again once they are answered.
+    bool analyseStack(FramesDB::const_iterator itSameContext, FramesDB::const_iterator itSameContextEnd);
+    // The "Stack Path" window and its expand tool, shared by every proxy;
+    // null once the user closed the window.
+    KorvanDebuggerGraphEditor *getStackWidget() const;
+    KorvanDebuggerGraphExpand *getStackExpandTool() const;
 
 private:
     // A change of FramesDB that drops records happens between these two:
@@ -179,6 +232,16 @@ private:
     // Keeps the wanted connection on the stack handler of the engine that
     // is current now (a new session brings a new handler).
     void syncStackHandler();
+    // The "Korvan.Debugger.AnalyzeStack" action, where the host has it.
+    static void setAnalysisEnabled(bool enabled);
+    // Stops a waiting analysis: the frames it was looking at are gone.
+    void cancelAnalysis();
+    // Asks once per analysis for what it lacks; a request of the same kind
+    // for the same thing, unanswered by the last round, is not asked again
+    // and the argument is left out. True when the request was sent.
+    bool askOnce(const QByteArray &key);
+    void showStackPath(const QList<UndoFramework::Instance> &instances, const QList<UndoFramework::Port> &ports,
+                       const QMap<QString, UndoFramework::StackPathEntry> &stackPath);
 
     Inspector m_inspector;
     QMap<QByteArray, QVariant> m_iNames;
@@ -187,6 +250,11 @@ private:
     mutable bool m_queryPending = false;
     bool m_stackHandlerWanted = false;
     QPointer<Debugger::Internal::StackHandler> m_stackHandler;
+    // What the analysis under way has asked the Inspector for, and what it
+    // left out because the answer did not bring it.
+    QSet<QByteArray> m_analysisAsked;
+    QStringList m_analysisLeftOut;
+    bool m_analysisWaiting = false;
 };
 
 } // namespace Internal

@@ -18,6 +18,7 @@
 #include "graphengine/model/gateport.h"
 #include "graphengine/model/gates.h"
 #include "graphengine/model/module.h"
+#include "graphengine/model/portset.h"
 #include "graphengine/scene/guielementtype.h"
 #include "graphengine/scene/netlistitem.h"
 #include "graphengine/viewer/graphviewer.h"
@@ -90,36 +91,56 @@ private:
         return viewer()->module() && viewer()->getActiveTool() == m_tool;
     }
 
-    // Double-clicks the net in the view (with the modifiers held): on its
-    // drawing, or on a gate port on it when it has no lines of its own. Waits
-    // for the end of the expansion it starts; false when none started.
-    bool doubleClickNet(const QString &name, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    // A point of the view where the net's own item (or that of one of the
+    // others given, drawn over it as one bus) is the topmost one: the middle
+    // of its drawing or the stub at one of its ports.
+    bool pointOnNet(Edge *edge, QPoint *at, const QStringList &others)
+    {
+        GraphEngine::GraphView *view = viewer()->view();
+        // What the last step left queued (centring on its focus) first.
+        QTest::qWait(50);
+        viewer()->zoomTo(1.0);
+        QList<QPointF> candidates{edge->middlePoint().center()};
+        for (const GraphEngine::PortList *ports : {&edge->drivers, &edge->loads}) {
+            for (GraphEngine::GatePort *port : ports->list()) {
+                if (port)
+                    candidates << edge->anchorNearPort(port).center();
+            }
+        }
+        for (const QPointF &candidate : qAsConst(candidates)) {
+            view->centerOn(candidate);
+            *at = view->mapFromScene(candidate);
+            QGraphicsItem *top = view->itemAt(*at);
+            if (!top || top->type() != GraphEngine::GuiNetItem)
+                continue;
+            const Edge *hit = static_cast<GraphEngine::NetlistItem *>(top)->graphItem().net();
+            if (hit == edge || (hit && others.contains(hit->name.toString())))
+                return true;
+        }
+        return false;
+    }
+
+    enum Outcome { Missed, Ignored, Expanded, Unfinished };
+
+    // Double-clicks the net in the view (with the modifiers held) and waits
+    // for the end of the expansion it starts.
+    Outcome doubleClickNet(const QString &name, Qt::KeyboardModifiers modifiers = Qt::NoModifier,
+                           const QStringList &others = {})
     {
         Edge *edge = net(name);
-        if (!edge)
-            return false;
-        viewer()->zoomTo(1.0);
-        QPointF target = edge->middlePoint().center();
-        if (edge->middlePoint().isNull()) {
-            GraphEngine::GatePort *port = edge->drivers.isEmpty() ? edge->loads.first() : edge->drivers.first();
-            if (!port)
-                return false;
-            target = port->scenePos();
-        }
-        GraphEngine::GraphView *view = viewer()->view();
-        view->centerOn(target);
-        const QPoint at = view->mapFromScene(target);
+        QPoint at;
+        if (!edge || !pointOnNet(edge, &at, others))
+            return Missed;
+        QSignalSpy clicked(viewer()->module(), &GraphEngine::Module::doubleClicked);
         QSignalSpy started(m_tool.data(), &ToolExpandBase::startExpand);
         QSignalSpy completed(m_tool.data(), &ToolExpandBase::completeExpand);
-        QTest::mouseMove(view->viewport(), at);
-        QTest::mouseDClick(view->viewport(), Qt::LeftButton, modifiers, at);
-        if (started.isEmpty()) {
-            QGraphicsItem *hit = view->itemAt(at);
-            qWarning("no expansion: %s at %g,%g, item type %d, active %d", qPrintable(name), target.x(), target.y(),
-                     hit ? hit->type() : -1, viewer()->getActiveTool() == m_tool);
-            return false;
-        }
-        return !completed.isEmpty() || completed.wait(120000);
+        QTest::mouseMove(viewer()->view()->viewport(), at);
+        QTest::mouseDClick(viewer()->view()->viewport(), Qt::LeftButton, modifiers, at);
+        if (clicked.isEmpty())
+            return Missed;
+        if (started.isEmpty())
+            return Ignored;
+        return !completed.isEmpty() || completed.wait(120000) ? Expanded : Unfinished;
     }
 
 private slots:
@@ -148,7 +169,7 @@ private slots:
         QCOMPARE(names(ViewerFixture::storedState(*viewer()).instances), QStringList{"or1"});
         QSignalSpy rounds(m_tool.data(), &ToolExpandBase::fetchNewData);
         QUndoStack *stack = viewer()->undoStack();
-        QVERIFY(doubleClickNet(QStringLiteral("n_and")));
+        QCOMPARE(doubleClickNet(QStringLiteral("n_and")), Expanded);
         // The net; its terminal and port lists; the terminals; their instances.
         QCOMPARE(rounds.count(), 4);
         QVERIFY(m_tool->isReady());
@@ -170,7 +191,7 @@ private slots:
 
         // Expanded already: a second double click asks nothing and pushes nothing.
         const int index = stack->index();
-        QVERIFY(!doubleClickNet(QStringLiteral("n_and")));
+        QCOMPARE(doubleClickNet(QStringLiteral("n_and")), Ignored);
         QCOMPARE(stack->index(), index);
         QCOMPARE(ViewerFixture::graphUpdateCount(stack), 1);
 
@@ -182,17 +203,37 @@ private slots:
         // The undone step was the tool's activation too: the user switches it on again.
         QVERIFY(viewer()->getActiveTool() != m_tool);
         QTest::mouseClick(m_tool->toolWidget, Qt::LeftButton);
-        QVERIFY(doubleClickNet(QStringLiteral("n_and")));
+        QCOMPARE(doubleClickNet(QStringLiteral("n_and")), Expanded);
         QCOMPARE(names(ViewerFixture::storedState(*viewer()).instances), (QStringList{"and1", "nor1", "or1"}));
         QCOMPARE(ViewerFixture::graphUpdateCount(stack), 1);
 
         // A net on a module port: the port joins, the instance on it is
         // there already.
-        QVERIFY(doubleClickNet(QStringLiteral("d[0]")));
+        QCOMPARE(doubleClickNet(QStringLiteral("d[0]")), Expanded);
         QCOMPARE(names(ViewerFixture::storedState(*viewer()).ports), QStringList{"d[0]"});
         QCOMPARE(names(ViewerFixture::storedState(*viewer()).instances), (QStringList{"and1", "nor1", "or1"}));
         QCOMPARE(ViewerFixture::graphUpdateCount(stack), 2);
         QVERIFY(viewer()->search(GraphEngine::GuiInputPortGateItem, Name(QStringLiteral("d[0]"))));
+    }
+
+    void aNetsExpressionNamesTheProgramsObjectByItsWholeAddress()
+    {
+        // mux1 drives n_mux, the fixture's local "net".
+        QVERIFY(openWindow({"(Verific::Instance *)top->_instances._items[8]"}));
+        const quint64 address =
+            m_session.local(QStringLiteral("net")).data(Debugger::Internal::LocalsAddressRole).toULongLong();
+        QVERIFY(address > Q_UINT64_C(0xffffffff));
+        const QString expression = KorvanDebuggerGraphExpand::expressionOf(net(QStringLiteral("n_mux")));
+        QVERIFY2(expression.startsWith(QLatin1String("(Verific::Net")), qPrintable(expression));
+        QVERIFY2(expression.endsWith(QStringLiteral(") 0x%1").arg(address, 0, 16)), qPrintable(expression));
+        // GDB reads the net back from it.
+        Inspector inspector;
+        inspector.addWatch(expression.toLocal8Bit());
+        QSignalSpy received(&inspector, &Inspector::dataReceived);
+        inspector.flushRequests();
+        QVERIFY(received.wait(60000));
+        const QModelIndex value = inspector.valueOf(expression.toLocal8Bit());
+        QCOMPARE(value.sibling(value.row(), 1).data().toString(), QStringLiteral("n_mux"));
     }
 
     void aNetWithManyLoadsArrivesWhole()
@@ -201,12 +242,42 @@ private slots:
         // the first is drawn.
         QVERIFY(openWindow({"fanoutDriver", "(Verific::Instance *)fanoutNetlist->_instances._items[1]"},
                            QStringLiteral("fanout")));
-        QVERIFY(doubleClickNet(QStringLiteral("fan")));
+        QCOMPARE(doubleClickNet(QStringLiteral("fan")), Expanded);
         const QStringList grown = names(ViewerFixture::storedState(*viewer()).instances);
         QCOMPARE(grown.size(), 25);
         QVERIFY(grown.contains(QStringLiteral("fan_inv0")) && grown.contains(QStringLiteral("fan_inv23")));
         QCOMPARE(ViewerFixture::graphUpdateCount(viewer()->undoStack()), 1);
         QCOMPARE(viewer()->module()->gates->count(), 25);
+        viewer()->zoomTo(0.5);
+        const QString shots = qEnvironmentVariable("KORVAN_SHOTS_DIR", QDir::tempPath());
+        QDir().mkpath(shots);
+        const QString shot = QDir(shots).filePath(QStringLiteral("expand_fanout.png"));
+        QVERIFY(m_editor->grab().save(shot));
+        qInfo("screenshot: %s", qPrintable(shot));
+    }
+
+    void shiftExpandsTheConnectedPiecesTogether()
+    {
+        // fan_inv0 drives bit 0 of fan_sink's bus port; bits 1 to 3 come
+        // from inverters not drawn yet.
+        QVERIFY(openWindow({"(Verific::Instance *)fanoutNetlist->_instances._items[1]", "fanoutSink"},
+                           QStringLiteral("fanout")));
+        const QStringList bus = {"fan_out0", "fan_out1", "fan_out2", "fan_out3"};
+        QStringList connected;
+        for (Edge *piece : net(QStringLiteral("fan_out0"))->collectConnected(*viewer()->module()->edges))
+            connected << piece->name.toString();
+        connected.sort();
+        QCOMPARE(connected, bus);
+        QCOMPARE(doubleClickNet(QStringLiteral("fan_out0"), Qt::ShiftModifier), Expanded);
+        // The four nets were fetched in one cycle and marked in one step.
+        QCOMPARE(names(ViewerFixture::storedState(*viewer()).instances),
+                 (QStringList{"fan_inv0", "fan_inv1", "fan_inv2", "fan_inv3", "fan_sink"}));
+        QCOMPARE(ViewerFixture::graphUpdateCount(viewer()->undoStack()), 1);
+        for (const QString &piece : bus)
+            QVERIFY2(viewer()->stateMap().value(edgeKey(piece)).toBool(), qPrintable(piece));
+        // Drawn as one bus now: whichever of them is hit, all are expanded.
+        QCOMPARE(doubleClickNet(QStringLiteral("fan_out0"), Qt::ShiftModifier, bus), Ignored);
+        QCOMPARE(doubleClickNet(QStringLiteral("fan_out0"), Qt::NoModifier, bus), Ignored);
     }
 
     void afterTheProgramMovesOnTheToolIsDisabled()
@@ -222,7 +293,11 @@ private slots:
         QVERIFY(!m_tool->isEnabled());
         QVERIFY(viewer()->getActiveTool() != m_tool);
         const int before = viewer()->undoStack()->count();
-        QVERIFY(!doubleClickNet(QStringLiteral("n_and")));
+        QCOMPARE(doubleClickNet(QStringLiteral("n_and")), Ignored);
+        // Its button does not switch it on again.
+        QTest::mouseClick(m_tool->toolWidget, Qt::LeftButton);
+        QVERIFY(viewer()->getActiveTool() != m_tool);
+        QCOMPARE(doubleClickNet(QStringLiteral("n_and")), Ignored);
         QCOMPARE(viewer()->undoStack()->count(), before);
     }
 };

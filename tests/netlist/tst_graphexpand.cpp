@@ -287,6 +287,8 @@ private slots:
         // and2 once for its two terminals, inv1 not twice; the port.
         QCOMPARE(recordNames(grown.instances), (QStringList{"inv1", "and2", "buf1"}));
         QCOMPARE(recordNames(grown.ports), QStringList{"n"});
+        // The definition's quotes are dropped: the gate mapping is found.
+        QCOMPARE(grown.instances.at(1).gateKind, int(BaseEnum::AND));
         QCOMPARE(grown.instances.at(1).properties.value(QStringLiteral("Reference")).toString(),
                  QStringLiteral("0x7ffd0000aaaa"));
         QCOMPARE(grown.instances.at(1).properties.value(QStringLiteral("Object Type")).toString(),
@@ -419,10 +421,13 @@ private slots:
     void terminalsOfPortGatesAndEmptyInstancesOfOtherTypes()
     {
         // A terminal whose owner has no definition is a port gate; an owner
-        // without a value text adds nothing; entries of other types are not
-        // looked into.
+        // without a value text, an owner without definition whose text is no
+        // port and one whose text is no instance add nothing; entries of other
+        // types are not looked into.
         const FakeValue owner = parentInstance(inMark() + QStringLiteral("p"), QString(), 0x7ffd0000eeee);
         const FakeValue empty = parentInstance(QString(), QStringLiteral("VERIFIC_INV"), 0x7ffd0000ffff);
+        const FakeValue noPort = parentInstance(and2Text(), QString(), and2Address);
+        const FakeValue noInstance = parentInstance(QStringLiteral("junk"), QStringLiteral("VERIFIC_INV"), 0x7ffd00001111);
         m_engine->values.insert(netExpression(),
                                 value(QStringLiteral("n"), QStringLiteral("n"), netType, netAddress,
                                       {list(QStringLiteral("Nb Terminals"),
@@ -430,6 +435,8 @@ private slots:
                                                                       QStringLiteral("n")),
                                                       owner),
                                              terminal(1, QStringLiteral("x"), empty),
+                                             terminal(3, QStringLiteral("y"), noPort),
+                                             terminal(4, QStringLiteral("z"), noInstance),
                                              value(QStringLiteral("[2]"), QStringLiteral("7"), QStringLiteral("int"))}),
                                        list(QStringLiteral("nb Ports"), {value(QStringLiteral("[0]"), inMark() + QStringLiteral("q"),
                                                                                QStringLiteral("Verific::Port *"), 1)})}));

@@ -13,9 +13,8 @@ for name in ("VerificBase.py", "VerificVerilog.py", "VerificVhdl.py"):
 for name in ("VerificNetlist.py", "Korvan.py"):
     with open(resources + name, "rb") as source:
         text = source.read().decode("ascii")
-    if name == "Korvan.py":
-        # The engine's printers read values only inside their functions.
-        exec(compile(text, name, "exec"), scope)
+    # The printers read values only inside their functions.
+    exec(compile(text, name, "exec"), scope)
 
 
 class FakeValue(object):
@@ -41,6 +40,8 @@ class FakeGdb(object):
 
 
 FakeGdb.pointer = staticmethod(lambda: FakeGdb)
+# What reading a member the type lacks raises.
+FakeGdb.error = KeyError
 # The scripts' own name gdb, in their scope only (inside GDB too).
 scope["gdb"] = FakeGdb
 
@@ -117,6 +118,11 @@ checks = [
     ("empty port set", s["korvanPortSet"](portSet([])), []),
     ("port set after its begin", [int(p) for p in s["korvanPortSet"](portSet([8, 0, 24], begin=2))], [8, 24]),
     ("gate kind keys", (s["korvanGateKindKeys"][15], s["korvanGateKindKeys"].get(1)), ("InputPort", None)),
+    # The module ports on a net: none for a library whose nets keep no list.
+    ("net ports", [int(p) for p in s["_verificNetPorts"](FakeValue(members={"_ports": FakeValue(
+        members={"_size": FakeValue(2), "_items": FakeValue(items=[FakeValue(16), FakeValue(32), FakeValue(48)])})}))],
+     [16, 32]),
+    ("net without a port list", s["_verificNetPorts"](FakeValue(members={"_portrefs": FakeValue()})), None),
 ]
 failed = [(label, got, want) for label, got, want in checks if got != want]
 print("ok" if not failed else "failed: %r" % failed)

@@ -198,6 +198,19 @@ private slots:
         QVERIFY(!Inspector::childValue(QModelIndex(), "Definition").isValid());
     }
 
+    void childValueNamesTheWholeTextExactly()
+    {
+        QStandardItemModel model;
+        auto entry = new QStandardItem("[0]");
+        model.appendRow(entry);
+        for (const char *name : {"Parent Module", "parent instance", "Parent Instance", "Parent Instances"})
+            entry->appendRow(new QStandardItem(name));
+        QCOMPARE(Inspector::childValue(entry->index(), "Parent Instance").row(), 2);
+        QCOMPARE(Inspector::childValue(entry->index(), "Parent Module").row(), 0);
+        QVERIFY(!Inspector::childValue(entry->index(), "Parent").isValid());
+        QVERIFY(!Inspector::childValue(entry->index(), "Parent Instance ").isValid());
+    }
+
     void pointerTypeAndAddressText_data()
     {
         QTest::addColumn<QString>("type");

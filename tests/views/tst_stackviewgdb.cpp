@@ -9,6 +9,12 @@
 #include "hostapp/hostfixture.h"
 #include "hostwindow.h"
 #include "graphengine/model/module.h"
+#include "graphengine/model/gate.h"
+#include "graphengine/model/gates.h"
+#include "graphengine/scene/netlistitem.h"
+#include "graphengine/viewer/graphviewer.h"
+#include "netlist/netlisttypes.h"
+#include "netlist/windows/korvandebuggergraphexpand.h"
 #include "netlist/windows/korvandebuggergrapheditor.h"
 #include "plugin/korvandebuggerplugin.h"
 #include "views/korvandebuggerstackdelegate.h"
@@ -46,6 +52,7 @@
 
 using namespace KorvanDebugger::Internal;
 using namespace Debugger::Internal;
+using GraphEngine::Name;
 
 namespace {
 const QChar mark(0x200A);
@@ -98,6 +105,12 @@ private:
             for (const StackFrameInfo &frame : table)
                 if (frame.arguments.isEmpty() || frame.arguments.first()->name == QLatin1String("<loading>"))
                     return false;
+            // Every netlist argument's dumper value is in, not only some.
+            for (const StackFrameInfo &frame : table)
+                for (const StackArgument *argument : frame.arguments)
+                    if (isNetlistType(argument->type) && argument->value.startsWith(QLatin1String("0x"))
+                        && !proxy()->prettyValues().contains(argumentExpression(*argument).toLocal8Bit()))
+                        return false;
             return !proxy()->prettyValues().isEmpty();
         };
         QElapsedTimer clock;
@@ -140,7 +153,88 @@ private:
         return stopped.wait(60000) && waitForArguments();
     }
 
+    // The netlist fixture, compiled once.
+    QTemporaryDir m_netlistBuild;
+    QString netlistProgram()
+    {
+        const QString program = m_netlistBuild.filePath(QStringLiteral("netlistdesign"));
+        if (QFile::exists(program))
+            return program;
+        QProcess compiler;
+        compiler.setProcessChannelMode(QProcess::MergedChannels);
+        compiler.start(QStringLiteral("g++"), {QStringLiteral("-g"), QStringLiteral("-O0"), netlistSource(),
+                                               QStringLiteral("-o"), program});
+        if (!compiler.waitForFinished(120000) || compiler.exitCode() != 0) {
+            qWarning("%s", compiler.readAll().constData());
+            return QString();
+        }
+        return program;
+    }
+    static QString netlistSource() { return QStringLiteral(KORVAN_SOURCE_ROOT "/tests/fixtures/netlistdesign.cpp"); }
+
+    // A new session of the window on the netlist fixture, stopped at the
+    // comment's line; true once the stop shows its arguments.
+    bool debugNetlist(const QStringList &arguments, const QString &stopComment)
+    {
+        DebuggerRunParameters run;
+        run.executable = netlistProgram();
+        if (run.executable.isEmpty())
+            return false;
+        run.arguments = arguments;
+        run.breakpoints << QStringLiteral("netlistdesign.cpp:%1").arg(HostFixture::lineOf(netlistSource(), stopComment));
+        m_window->startDebugging(run);
+        QSignalSpy stopped(engine(), &DebuggerEngine::stackFrameCompleted);
+        return stopped.wait(120000) && waitForArguments();
+    }
+
     QModelIndex frameIndex(int level) const { return proxy()->index(level, 0); }
+
+    static QString shotsFolder()
+    {
+        const QString folder = qEnvironmentVariable("KORVAN_SHOTS_DIR", QDir::tempPath());
+        QDir().mkpath(folder);
+        return folder;
+    }
+
+    // The window with the stack view filling it, its first frames expanded,
+    // saved as name + "-window.png" and the view alone as name + ".png".
+    bool grabStackView(int expandedFrames, const QString &name)
+    {
+        for (int level = 0; level < expandedFrames; ++level)
+            view()->expand(frameIndex(level));
+        // The stack view takes the width of its splitter.
+        if (auto splitter = qobject_cast<QSplitter *>(view()->parentWidget()))
+            splitter->setSizes({0, 1400, 0});
+        // And the debugger window the height of the main window.
+        if (auto central = qobject_cast<QSplitter *>(m_window->debuggerWindow()->parentWidget()))
+            central->setSizes({0, 900});
+        view()->resizeColumnToContents(1);
+        QTest::qWait(100);
+        const QString folder = shotsFolder();
+        return m_window->grab().save(folder + QLatin1Char('/') + name + QStringLiteral("-window.png"))
+            && view()->grab().save(folder + QLatin1Char('/') + name + QStringLiteral(".png"));
+    }
+
+    // The watch of the expression in the watch model, or an invalid index.
+    QModelIndex watchedItem(const QString &expression) const
+    {
+        QAbstractItemModel *model = engine()->watchModel();
+        const QModelIndexList hits = model->match(model->index(0, 0), LocalsExpressionRole, expression, -1,
+                                                  Qt::MatchExactly | Qt::MatchRecursive);
+        for (const QModelIndex &hit : hits)
+            if (hit.data(LocalsINameRole).toString().startsWith(QLatin1String("watch.")))
+                return hit;
+        return QModelIndex();
+    }
+
+    static UndoFramework::StackPathEntry stackPathEntryOf(const UndoFramework::GraphUndoState &state,
+                                                          const QString &element)
+    {
+        for (const UndoFramework::StackPathEntry &entry : state.stackPath)
+            if (entry.elementName.toString() == element)
+                return entry;
+        return UndoFramework::StackPathEntry();
+    }
     QString argumentRow(int level, int row) const
     {
         return proxy()->index(row, 1, frameIndex(level)).data().toString();
@@ -338,39 +432,13 @@ private slots:
 
     void screenshotOfTheStackView()
     {
-        for (int level = 0; level < 3; ++level)
-            view()->expand(frameIndex(level));
-        // The stack view takes the width of its splitter.
-        if (auto splitter = qobject_cast<QSplitter *>(view()->parentWidget()))
-            splitter->setSizes({0, 1400, 0});
-        // And the debugger window the height of the main window.
-        if (auto central = qobject_cast<QSplitter *>(m_window->debuggerWindow()->parentWidget()))
-            central->setSizes({0, 900});
-        view()->resizeColumnToContents(1);
-        QTest::qWait(100);
-        const QString folder = qEnvironmentVariable("KORVAN_SHOTS_DIR", QDir::tempPath());
-        QDir().mkpath(folder);
-        QVERIFY(m_window->grab().save(folder + QStringLiteral("/stackview-window.png")));
-        QVERIFY(view()->grab().save(folder + QStringLiteral("/stackview.png")));
+        QVERIFY(grabStackView(3, QStringLiteral("stackview")));
     }
     void viewInGraphViewerOpensTheArgumentsGraph()
     {
         // A program on the Verific netlist types, in a new session of the
         // same window, stopped in the function that gets the design.
-        QTemporaryDir build;
-        const QString source = QStringLiteral(KORVAN_SOURCE_ROOT "/tests/fixtures/netlistdesign.cpp");
-        QProcess compiler;
-        compiler.setProcessChannelMode(QProcess::MergedChannels);
-        compiler.start(QStringLiteral("g++"), {QStringLiteral("-g"), QStringLiteral("-O0"), source, QStringLiteral("-o"),
-                                               build.filePath(QStringLiteral("netlistdesign"))});
-        QVERIFY2(compiler.waitForFinished(120000) && compiler.exitCode() == 0, compiler.readAll().constData());
-        DebuggerRunParameters run;
-        run.executable = build.filePath(QStringLiteral("netlistdesign"));
-        run.breakpoints << QStringLiteral("netlistdesign.cpp:%1").arg(HostFixture::lineOf(source, QStringLiteral("break here")));
-        m_window->startDebugging(run);
-        QSignalSpy stopped(engine(), &DebuggerEngine::stackFrameCompleted);
-        QVERIFY2(stopped.wait(120000), qPrintable(log()));
-        QVERIFY(waitForArguments());
+        QVERIFY(debugNetlist({}, QStringLiteral("break here")));
         QCOMPARE(frameIndex(0).sibling(0, 1).data().toString().section(mark, 0, 0), QStringLiteral("(anonymous namespace)::designReady"));
 
         const QModelIndex gate = proxy()->index(1, 1, frameIndex(0));
@@ -398,6 +466,245 @@ private slots:
         QCOMPARE(editor->module()->name, QStringLiteral("top"));
         QVERIFY(delegate()->pendingExpression().isNull());
         editor->close();
+    }
+
+    void theStackPathDrawsTheNetlistObjectsPassedDownTheWalk()
+    {
+        // A netlist tool deep in its work: frames 0 to 4 hand objects of
+        // "top" down, frame 2 holds none, frame 5 works in "half_adder".
+        QVERIFY(debugNetlist({QStringLiteral("walk")}, QStringLiteral("path leaf")));
+        QCOMPARE(proxy()->rowCount(), 7);
+        QCOMPARE(frameIndex(0).sibling(0, 1).data().toString().section(mark, 0, 0),
+                 QStringLiteral("(anonymous namespace)::pathLeaf"));
+        QCOMPARE(argumentRow(0, 0), QStringLiteral("Verific::Net *: net = n_mux"));
+        QCOMPARE(argumentRow(0, 1), QString("Verific::PortRef *: terminal = ") + QChar(0x21E5) + "ff1" + mark + ".d" + mark
+                                        + "(n_mux)");
+        QCOMPARE(argumentRow(0, 2), QStringLiteral("int: depth = 3"));
+        QCOMPARE(argumentRow(2, 0), QStringLiteral("int: step = 2"));
+        QVERIFY2(argumentRow(3, 0).startsWith(QString("Verific::Instance *: gate = mux1") + mark + "("),
+                 qPrintable(argumentRow(3, 0)));
+        QCOMPARE(argumentRow(3, 1), QString("Verific::Port *: port = ") + QChar(0x21E5) + "sel");
+        QCOMPARE(argumentRow(4, 1), QString("Verific::Port *: port = ") + QChar(0x21A6) + "q" + mark + "(q_int)");
+        QVERIFY2(argumentRow(5, 0).startsWith(QString("Verific::Instance *: inner = sum") + mark), qPrintable(argumentRow(5, 0)));
+
+        // The menu of a netlist argument, and of a plain one.
+        QMenu menu;
+        QVERIFY(delegate()->fillArgumentMenu(&menu, proxy()->index(1, 1, frameIndex(0))));
+        const QString label = QChar(0x21E5) + QStringLiteral("ff1") + mark + ".d" + mark + "(n_mux)";
+        QCOMPARE(menu.actions().at(0)->text(), "Watch Value: " + label);
+        QCOMPARE(menu.actions().at(1)->text(), "View in Graph Viewer: " + label);
+        QCOMPARE(menu.actions().at(2)->text(), "Open Source: " + label);
+        QMenu plain;
+        QVERIFY(delegate()->fillArgumentMenu(&plain, proxy()->index(2, 1, frameIndex(0))));
+        QCOMPARE(plain.actions().at(0)->text(), QStringLiteral("Watch Value: 3"));
+        QVERIFY(plain.actions().at(1)->isSeparator());
+
+        // The analysis: the terminal's instance is fetched first, then the
+        // graph of the range (frames 0 to 4) is shown in one window.
+        QAction *analysis = commandAction("Korvan.Debugger.AnalyzeStack");
+        QVERIFY(analysis && analysis->isEnabled());
+        Host::ScriptedDialogs dialogs;
+        analysis->trigger();
+        QVERIFY(!analysis->isEnabled());
+        QVERIFY(proxy()->isAnalysing());
+        QVERIFY(!KorvanStackProxyModel::stackWidget());
+        QTRY_VERIFY_WITH_TIMEOUT(analysis->isEnabled(), 60000);
+        QPointer<KorvanDebuggerGraphEditor> window = KorvanStackProxyModel::stackWidget();
+        QVERIFY(window && window->isVisible());
+        QCOMPARE(window->windowTitle(), QStringLiteral("Stack Path"));
+        QVERIFY(dialogs.messages.isEmpty());
+        const UndoFramework::GraphUndoState &state = window->graphState();
+        QStringList instances;
+        for (const UndoFramework::Instance &instance : state.instances)
+            instances << instance.name;
+        QCOMPARE(instances, (QStringList{"tri1", "mux1", "ff1"}));
+        QStringList ports;
+        for (const UndoFramework::Port &port : state.ports)
+            ports << port.name;
+        QCOMPARE(ports, (QStringList{"sel", "q"}));
+        GraphEngine::Module *module = window->viewer()->module();
+        QVERIFY(module);
+        QCOMPARE(module->name, QStringLiteral("Stack Path"));
+        for (const char *gate : {"tri1", "mux1", "ff1"})
+            QVERIFY2(module->gates->map.contains(Name(QLatin1String(gate))), gate);
+        QVERIFY(!module->gates->map.contains(Name(QStringLiteral("sum"))));
+        // Where the objects were seen: mux1 in frames 1 and 3.
+        const UndoFramework::StackPathEntry mux = stackPathEntryOf(state, QStringLiteral("mux1"));
+        QCOMPARE(mux.valueTexts, (QStringList{QString("1:") + QChar(0xA0) + "gate", QString("3:") + QChar(0xA0) + "gate"}));
+        // The net and the terminal of frames 0 and 1, mux1, sel, q, tri1:
+        // each a "From Stack" property and a pin with its frame levels.
+        QCOMPARE(state.stackPath.size(), 6);
+        QCOMPARE(module->gates->map.value(Name(QStringLiteral("mux1")))->properties.value(QStringLiteral("From Stack")),
+                 QVariant(mux.valueTexts));
+        int pins = 0;
+        for (QGraphicsItem *item : window->viewer()->scene()->items())
+            pins += item->type() == GraphEngine::GuiCommentPinItem;
+        QCOMPARE(pins, 6);
+
+        window->resize(1100, 700);
+        QTest::qWait(200);
+        QVERIFY(window->grab().save(shotsFolder() + QStringLiteral("/stackpath-analysis.png")));
+
+        // Again: the same window, one expand tool.
+        analysis->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(analysis->isEnabled(), 60000);
+        QCOMPARE(KorvanStackProxyModel::stackWidget(), window.data());
+        QCOMPARE(window->findChildren<KorvanDebuggerGraphExpand *>().size(), 1);
+    }
+
+    void aWatchItemJoinsTheOpenStackPath()
+    {
+        QPointer<KorvanDebuggerGraphEditor> window = KorvanStackProxyModel::stackWidget();
+        QVERIFY(window);
+        GraphEngine::GraphViewer *viewer = window->viewer();
+        viewer->activateTool(KorvanStackProxyModel::stackExpandTool());
+        QVERIFY(KorvanStackProxyModel::isStackExpandToolActive());
+
+        // A terminal of xor1 off the path, watched by the user and edited.
+        QSignalSpy filled(engine(), &DebuggerEngine::stackFrameCompleted);
+        engine()->watchHandler()->watchExpression(QStringLiteral("walk.extra"));
+        QVERIFY(filled.wait(60000));
+        QModelIndex watched;
+        QTRY_VERIFY_WITH_TIMEOUT((watched = watchedItem(QStringLiteral("walk.extra"))).isValid(), 60000);
+        QAbstractItemDelegate *watchDelegate = m_window->watchView()->itemDelegate();
+        QVERIFY(!watchDelegate->createEditor(m_window->watchView()->viewport(), QStyleOptionViewItem(),
+                                             watched.sibling(watched.row(), 1)));
+        const auto graphState = [viewer] {
+            return viewer->stateMap().value(QStringLiteral("GraphViewer::GraphState")).value<UndoFramework::GraphUndoState>();
+        };
+        const auto added = [viewer] {
+            return viewer->module() && viewer->module()->gates->map.contains(Name(QStringLiteral("xor1")));
+        };
+        QTRY_VERIFY2_WITH_TIMEOUT(added(), qPrintable(log().right(6000) + m_window->statusBar()->currentMessage()), 60000);
+        QCOMPARE(graphState().focusName.toString(), QStringLiteral("xor1"));
+        QCOMPARE(graphState().selectedEdgeName.toString(), QStringLiteral("n_or"));
+        // On screen: xor1 selected and centred, its net n_or selected too.
+        QVERIFY(viewer->search(GraphEngine::GuiGateItem, Name(QStringLiteral("xor1")))->isSelected());
+        QVERIFY(viewer->search(GraphEngine::GuiNetItem, Name(QStringLiteral("n_or")))->isSelected());
+        // The net that xor1's other input is on: the expand tool grows the
+        // graph by what the net connects, and the net becomes the focus.
+        engine()->watchHandler()->watchExpression(QStringLiteral("walk.extraNet"));
+        QModelIndex net;
+        QTRY_VERIFY_WITH_TIMEOUT((net = watchedItem(QStringLiteral("walk.extraNet"))).isValid(), 60000);
+        QVERIFY(!watchDelegate->createEditor(m_window->watchView()->viewport(), QStyleOptionViewItem(),
+                                             net.sibling(net.row(), 1)));
+        QTRY_VERIFY_WITH_TIMEOUT(viewer->module() && viewer->module()->gates->map.contains(Name(QStringLiteral("nor1"))),
+                                 60000);
+        QCOMPARE(graphState().focusType, GraphEngine::GuiNetItem);
+        QCOMPARE(graphState().focusName.toString(), QStringLiteral("n_nor"));
+        QVERIFY(graphState().selectedEdgeName.toString().isEmpty());
+        // xor1, added before, is still there.
+        QVERIFY(viewer->module()->gates->map.contains(Name(QStringLiteral("xor1"))));
+        QCOMPARE(KorvanStackProxyModel::stackWidget(), window.data());
+        QCOMPARE(KorvanDebuggerGraphEditor::openWindowCount(), 1);
+
+        window->resize(1100, 700);
+        QTest::qWait(200);
+        QVERIFY(window->grab().save(shotsFolder() + QStringLiteral("/stackpath.png")));
+        QVERIFY(grabStackView(5, QStringLiteral("stackview-walk")));
+    }
+
+    void anArgumentGdbCannotEvaluateIsLeftOutOfTheStackPath()
+    {
+        // What a stale row would hold: tri1's value names nothing.
+        auto argument = const_cast<StackArgument *>(KorvanStackProxyModel::argumentOf(proxy()->index(2, 1, frameIndex(4))));
+        QVERIFY(argument && argument->name == QLatin1String("gate"));
+        const QString value = argument->value;
+        argument->value = QStringLiteral("no_such_symbol_here");
+        auto restore = qScopeGuard([&] { argument->value = value; });
+        QAction *analysis = commandAction("Korvan.Debugger.AnalyzeStack");
+        QVERIFY(analysis->isEnabled());
+        analysis->trigger();
+        QVERIFY(proxy()->isAnalysing());
+        QTRY_VERIFY_WITH_TIMEOUT(analysis->isEnabled(), 60000);
+        QVERIFY(!proxy()->isAnalysing());
+        QStringList instances;
+        for (const UndoFramework::Instance &instance : KorvanStackProxyModel::stackWidget()->graphState().instances)
+            instances << instance.name;
+        QCOMPARE(instances, (QStringList{"mux1", "ff1"}));
+        QCOMPARE(m_window->statusBar()->currentMessage(),
+                 QStringLiteral("Stack Path: the debugger brought nothing for gate (4); left out."));
+        // Run again with the value restored: tri1 is back.
+        argument->value = value;
+        analysis->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(analysis->isEnabled(), 60000);
+        QCOMPARE(KorvanStackProxyModel::stackWidget()->graphState().instances.size(), 3);
+    }
+
+    void aStepMarksTheStackPathOutdatedAndTheAnalysisFollowsTheNewStop()
+    {
+        QPointer<KorvanDebuggerGraphEditor> window = KorvanStackProxyModel::stackWidget();
+        QVERIFY(window);
+        QSignalSpy outdated(window->viewer(), &GraphEngine::GraphViewer::outdated);
+        for (int level = 0; level < 5; ++level)
+            view()->expand(frameIndex(level));
+        QAction *analysis = commandAction("Korvan.Debugger.AnalyzeStack");
+        QVERIFY2(runAndWait("Debugger.NextLine"), qPrintable(log().right(3000)));
+        QCOMPARE(outdated.count(), 1);
+        QVERIFY(window->viewer()->outdatedFlag());
+        QVERIFY(analysis->isEnabled());
+
+        // The analysis waits for the terminal's instance, and the program
+        // moves on before the answer is used: the frames it looked at are
+        // gone, and the graph on screen stays as it was.
+        analysis->trigger();
+        QVERIFY(proxy()->isAnalysing());
+        QSignalSpy stopped(engine(), &DebuggerEngine::stackFrameCompleted);
+        commandAction("Debugger.NextLine")->trigger();
+        QVERIFY(!proxy()->isAnalysing());
+        QVERIFY(!analysis->isEnabled());
+        QVERIFY(stopped.wait(60000));
+        QVERIFY(waitForArguments());
+        QTest::qWait(200);
+        QCOMPARE(KorvanStackProxyModel::stackWidget(), window.data());
+        QCOMPARE(window->graphState().instances.size(), 3);
+        QVERIFY(window->viewer()->outdatedFlag());
+
+        // Out of the two innermost frames: the path of the new stop.
+        QCOMPARE(frameIndex(0).sibling(0, 1).data().toString().section(mark, 0, 0),
+                 QStringLiteral("(anonymous namespace)::pathCount"));
+        analysis->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(analysis->isEnabled(), 60000);
+        QCOMPARE(KorvanStackProxyModel::stackWidget(), window.data());
+        QStringList instances;
+        for (const UndoFramework::Instance &instance : window->graphState().instances)
+            instances << instance.name;
+        QCOMPARE(instances, (QStringList{"tri1", "mux1"}));
+        QVERIFY(!window->viewer()->outdatedFlag());
+
+        // A step while the values of a stop are on their way: their late
+        // answer enables no analysis of frames that are gone.
+        bool enabledWithoutValues = false;
+        const auto valuesKnown = [this] {
+            const FramesDB &table = FramesDB::instance();
+            for (const StackFrameInfo &frame : table)
+                if (frame.arguments.isEmpty() || frame.arguments.first()->name == QLatin1String("<loading>"))
+                    return false;
+            return !table.isEmpty() && !proxy()->prettyValues().isEmpty();
+        };
+        const QMetaObject::Connection watcher = connect(analysis, &QAction::changed, this, [&] {
+            if (analysis->isEnabled() && !valuesKnown())
+                enabledWithoutValues = true;
+        });
+        bool stepped = false;
+        const QMetaObject::Connection stepper = connect(proxy(), &QAbstractItemModel::modelReset, this, [&] {
+            // Once the arguments are in and their values asked for: step.
+            QTimer::singleShot(0, this, [&] {
+                if (stepped || FramesDB::instance().isEmpty() || !proxy()->prettyValues().isEmpty()
+                    || !proxy()->inspector().isPending() || engine()->state() != InferiorStopOk)
+                    return;
+                stepped = true;
+                commandAction("Debugger.NextLine")->trigger();
+            });
+        });
+        commandAction("Debugger.NextLine")->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(stepped, 60000);
+        QTRY_VERIFY_WITH_TIMEOUT(engine()->state() == InferiorStopOk && valuesKnown(), 60000);
+        QVERIFY(waitForArguments());
+        disconnect(stepper);
+        disconnect(watcher);
+        QVERIFY(!enabledWithoutValues);
+        QVERIFY(analysis->isEnabled());
     }
 };
 
