@@ -82,6 +82,7 @@ SelectedPorts selectPorts(Gate *gate)
         sumVisits = 0;
     };
     gate->ports.ensureSorted(false);
+    const bool lone = gate->ports.constBegin(0) - gate->ports.constBegin(3) == 1;
     for (auto it = gate->ports.constBegin(3), end = gate->ports.constBegin(0); it != end; ++it) {
         GatePort *p = *it;
         if (!p || !p->net)
@@ -96,7 +97,9 @@ SelectedPorts selectPorts(Gate *gate)
         }
         net->loadTop += 1.0;
         const int visits = int(net->loadTop);
-        if (!sequence.append(Name(p->name)))
+        // A lone port is a run of its own (a pass-through's input): its
+        // name need not be read.
+        if (!lone && !sequence.append(Name(p->name)))
             closeRun();
         sumLoads += loads;
         sumVisits += visits;

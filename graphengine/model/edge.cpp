@@ -177,24 +177,24 @@ void Edge::transfer(PortList &list, int column, Edge *target, bool moveDrivers)
         return;
     const bool wasEmpty = moveDrivers ? target->drivers.isEmpty() : target->loads.isEmpty();
     // One pass splits the list, so that a net of many ports moves in linear
-    // time. A whole list (a pass-through's deletion joining two pieces)
-    // moves without a copy.
+    // time. A list that moves whole (a pass-through's deletion joining two
+    // pieces, and most splits of a long net, whose far piece is split again
+    // at the next column) moves without a copy.
+    const auto moves = [column, moveDrivers](const GatePort *port) {
+        if (!port || !port->owner)
+            return false;
+        const int c = port->owner->column;
+        return column == -1 || (moveDrivers ? (c > column || c <= 0) : c >= column);
+    };
     QList<GatePort *> moving;
     const QList<GatePort *> &ports = list.list();
-    const bool whole = column == -1
-        && std::all_of(ports.cbegin(), ports.cend(), [](const GatePort *port) { return port && port->owner; });
-    if (whole) {
+    if (std::all_of(ports.cbegin(), ports.cend(), moves)) {
         moving = list.takeAll();
     } else {
+        // No room is reserved: both lists stay as the nets' own lists.
         QList<GatePort *> kept;
-        for (GatePort *port : ports) {
-            bool moves = false;
-            if (port && port->owner) {
-                const int c = port->owner->column;
-                moves = column == -1 || (moveDrivers ? (c > column || c <= 0) : c >= column);
-            }
-            (moves ? moving : kept).append(port);
-        }
+        for (GatePort *port : ports)
+            (moves(port) ? moving : kept).append(port);
         if (moving.isEmpty())
             return;
         list.assign(kept);

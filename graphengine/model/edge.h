@@ -35,8 +35,10 @@ struct BranchLine
     double xMin = -1.0;
     double xMax = -2.0;
     double x = -1.0;
-    // One point per port: (scene y, scene x).
-    QVector<QPointF> branches;
+    // One point per port: (scene y, scene x). Most pieces of a split net
+    // join two ports, whose points the record holds without a block of
+    // their own.
+    QVarLengthArray<QPointF, 2> branches;
     bool sorted = false;
 };
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "baseenum.h"
+#include "spanarena.h"
 
 #include <QHash>
 #include <QList>
@@ -32,7 +33,7 @@ struct IndexSlot
 
     // The index whose list holds the element through this slot; null: none.
     const void *index = nullptr;
-    typename std::list<T *>::iterator position;
+    typename std::list<T *, SpanAllocator<T *>>::iterator position;
 };
 
 // A name index of gates or nets: most elements under their unique key in key
@@ -45,7 +46,7 @@ template<typename Key, typename T>
 class SemiIndex : public BaseEnum
 {
 public:
-    using ListedElements = std::list<T *>;
+    using ListedElements = std::list<T *, SpanAllocator<T *>>;
 
     explicit SemiIndex(Module *owner)
         : module(owner)

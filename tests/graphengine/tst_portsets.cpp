@@ -268,7 +268,8 @@ private slots:
 
     // A block appended at once reads and changes as the same ports appended
     // one by one: onto a small list, across the indexing size, onto an
-    // indexed list with holes, a block larger than the list, a port twice.
+    // indexed list with holes, a block larger than the list, a port twice,
+    // onto an empty list (which takes a small or large block as it is).
     void appendAllMatchesAppendingOneByOne()
     {
         Gate gate;
@@ -279,7 +280,7 @@ private slots:
             int holes;
             int from;
             int count;
-        } cases[] = {{3, 0, 10, 5}, {20, 0, 50, 20}, {40, 0, 100, 10}, {40, 3, 100, 10}, {40, 5, 100, 90}, {0, 0, 0, 0}};
+        } cases[] = {{3, 0, 10, 5}, {20, 0, 50, 20}, {40, 0, 100, 10}, {40, 3, 100, 10}, {40, 5, 100, 90}, {0, 0, 10, 5}, {0, 0, 100, 60}, {0, 0, 0, 0}};
         for (const auto &c : cases) {
             PortList joined;
             PortList oneByOne;

@@ -4,7 +4,9 @@
 #include "graphengine/logging.h"
 #include "layoutfixture.h"
 #include "layoutinvariants.h"
+#include "netlistgenerator.h"
 
+#include <QCryptographicHash>
 #include <QtTest>
 
 #include <cmath>
@@ -816,6 +818,36 @@ private slots:
         QCOMPARE(brokenLayout(m, connections), QString());
         // No generated driver appears on a later run.
         QCOMPARE(gatesOfKind(m, BaseEnum::OPENINPUT).size(), shape == 4 ? 1 : 0);
+    }
+
+    // The pictures of a few generated netlists, pinned: a change of how the
+    // layout holds its work must leave every position and line where it
+    // was. A change meant to move them (a fix) pins the new pictures.
+    void picturesOfGeneratedNetlistsStayPinned_data()
+    {
+        QTest::addColumn<int>("family");
+        QTest::addColumn<QByteArray>("digest");
+        QTest::newRow("deep") << 0 << QByteArray("b00fe60b0b42106f43a5e6406d2fd45c0dc12b6d");
+        QTest::newRow("pipelined") << 1 << QByteArray("e86e81203be45a54e27f5a836b918e002177bec0");
+        QTest::newRow("random") << 2 << QByteArray("9d1e621583c630f347d3739c0ea47dddc98efe3c");
+    }
+
+    void picturesOfGeneratedNetlistsStayPinned()
+    {
+        QFETCH(int, family);
+        QFETCH(QByteArray, digest);
+        NetlistGenerator::Shape shape;
+        shape.gates = 400;
+        if (family == 0)
+            shape = NetlistGenerator::deepShape(400);
+        else if (family == 2)
+            shape = NetlistGenerator::randomShape(11);
+        NetlistGenerator::generate(m, shape, 11);
+        m->computeLayout(10.0, true, true);
+        QCryptographicHash picture(QCryptographicHash::Sha1);
+        for (const QString &line : geometry(m))
+            picture.addData(line.toUtf8().append('\n'));
+        QCOMPARE(picture.result().toHex(), digest);
     }
 };
 
