@@ -369,6 +369,16 @@ void PortSet::add(GatePort *port, bool force)
         markUnsorted();
 }
 
+int PortSet::removeAll(GatePort *port)
+{
+    const int removed = PortList::removeAll(port);
+    // The group table still counts the removed port: a walk of a group by
+    // it would run past the end of the list.
+    if (removed > 0 && isSorted())
+        groupStart[3] = -1;
+    return removed;
+}
+
 void PortSet::append(GatePort *port)
 {
     if (port)

@@ -116,9 +116,11 @@ public:
     using PortList::isEmpty;
     using PortList::list;
     using PortList::lowestGateColumn;
-    using PortList::removeAll;
     using PortList::reserve;
     using PortList::size;
+    // As PortList's; the set stays in order, and its group table is
+    // recomputed on the next read by group.
+    int removeAll(GatePort *port);
     // As PortList's, each marking the set unsorted when it changes it.
     void add(GatePort *port, bool force = false);
     void append(GatePort *port);

@@ -15,7 +15,9 @@ namespace GraphEngine {
 // back through release() (their class operators new and delete); while a
 // Scope is open on the thread, allocate() carves from its block, else it
 // takes the heap. Every object carries one word before it that names its
-// block (null: the heap).
+// block (null: the heap). The objects of a block belong to one module and
+// go under its lock, as every change of the module does: the block's count
+// is not atomic.
 class SpanArena
 {
 public:

@@ -197,12 +197,15 @@ void UndoBaseCommand::undo()
 {
     if (!viewer)
         return;
+    // The tool goes back first, through the viewer, so that the cursor
+    // follows it: once the state below names it, the viewer would take it
+    // for the active one already and leave the newer tool's cursor.
+    viewer->activateTool(undoTool);
     QMap<QString, QVariant> &state = viewer->stateMap();
     for (auto it = after.cbegin(); it != after.cend(); ++it)
         state.remove(it.key());
     for (auto it = before.cbegin(); it != before.cend(); ++it)
         state.insert(it.key(), it.value());
-    viewer->activateTool(undoTool);
     if (changesGraph())
         viewer->loadModule();
     switch (type) {

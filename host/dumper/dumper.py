@@ -230,9 +230,20 @@ class Dumper(object):
         except KeyError:
             pass
         stripped = self.stripTypedefs(gdbType)
-        info = (self.findFunction("qdump__", str(stripped.unqualified())), stripped, stripped.code)
+        info = (self.findFunction("qdump__", self.dumperTypeName(stripped)), stripped, stripped.code)
         self.dumperCache[key] = info
         return info
+
+    def dumperTypeName(self, gdbType):
+        # The name a printer is looked up by: a pointer takes its target's
+        # printer, so the qualifiers of each pointed-to type go too
+        # ("const T *" is shown as "T *" is).
+        target = gdbType.unqualified()
+        pointers = 0
+        while target.code == gdb.TYPE_CODE_PTR:
+            target = target.target().unqualified()
+            pointers += 1
+        return str(target) + " *" * pointers
 
     def findDumper(self, gdbType):
         return self.typeInfo(gdbType)[0]

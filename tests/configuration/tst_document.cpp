@@ -119,6 +119,10 @@ private slots:
         // The parser's reason and the place (no file named: the data has none).
         QTest::newRow("empty file") << QByteArray() << QStringLiteral("illegal value (line 1, column 1)");
         QTest::newRow("truncated") << QByteArray(R"({"classes":[)") << QString();
+        // Columns count characters, not bytes: "ü" takes two.
+        QTest::newRow("after non-ASCII text")
+                << QByteArray("{\"a\": 1,\n  \"b\": \"\xc3\xbc\", x }")
+                << QStringLiteral("unterminated object (line 2, column 14)");
         QTest::newRow("array document") << QByteArray("[1,2]") << QStringLiteral("the document is not a JSON object");
     }
     void unreadableDataLeavesRootAlone()

@@ -79,6 +79,9 @@ const PythonCheck pythonChecks[] = {
     {"filter on key and value", "GenericFilter(keyValue=lambda d, k, v: k == v).accept(4, 4)", "True"},
     {"unknown type", "theDumper.lookupType('NoSuchType')", "None"},
     {"pointer type", "str(theDumper.lookupType('const char **'))", "'char **'"},
+    {"printer name of pointers to const",
+     "theDumper.dumperTypeName(gdb.lookup_type('int').const().volatile().pointer().const().pointer().const())",
+     "'int * *'"},
     {"sizes", "(theDumper.ptrSize(), theDumper.intSize())", "(8, 4)"},
     {"register unknown function", "theDumper.registerCustom('', 'x', 'qdump__Nothing')", "False"},
     {"unregister unknown path", "theDumper.unregisterCustom('', 'nothing')", "False"},
@@ -108,6 +111,7 @@ private slots:
     void brokenPrintersLeaveTheOthersWorking();
     void childrenOnlyWhenExpanded();
     void customDumperOfOnePath();
+    void pointersTakeTheirTargetsPrinter();
     void stringCutOffElides();
     void loadDumpersAndHostFetch();
     void gdbPrintersShowTypesWithoutModels();
@@ -227,6 +231,20 @@ void TestDumper::customDumperOfOnePath()
     for (int i = 0; i < expected.size(); ++i)
         QCOMPARE(childByPath(run.fetches.at(i), "pv", "[0]").value("value").toString(), expected.at(i));
     QCOMPARE(childByPath(run.fetches.at(1), "pv", "[0]/first").value("value").toString(), QStringLiteral("1"));
+}
+
+void TestDumper::pointersTakeTheirTargetsPrinter()
+{
+    // Whatever qualifies the pointer or what it points to, the object is
+    // shown by its class's printer.
+    const QStringList pointers = {"(Point *)&point", "(const Point *)&point", "(const Point * const)&point",
+                                  "(volatile const Point *)&point"};
+    const GdbRun run = runGdb(m_printers.value("normal"), {fetchCommand(pointers, true)});
+    QVERIFY2(run.exitCode == 0 && run.fetches.size() == 1, qPrintable(run.output));
+    for (const QString &pointer : pointers) {
+        QCOMPARE(childByPath(run.fetches.first(), pointer, "color").value("value").toString(), QStringLiteral("::Green"));
+        QCOMPARE(childByPath(run.fetches.first(), pointer, "visible").value("value").toString(), QStringLiteral("Yes"));
+    }
 }
 
 void TestDumper::gdbPrintersShowTypesWithoutModels()

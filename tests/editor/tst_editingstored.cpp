@@ -466,14 +466,18 @@ private slots:
         const QList<CompilerMessage> messages = EnumExtractor::compilerMessages(
             source,
             {source + ":2:5: error: 'x' was not declared in this scope",
+             source + ":3:1: error: expected ';' before '}' token",
              source + ":4:3: error: invalid static_cast from type 'const char [5]'"},
             1, &failed, 2);
         QVERIFY(failed);
-        QCOMPARE(messages.size(), 2);
+        QCOMPARE(messages.size(), 3);
         QCOMPARE(messages.at(0).editor, CompilerMessage::Definition);
         QCOMPARE(messages.at(0).line, 1);
-        QCOMPARE(messages.at(1).editor, CompilerMessage::Generated);
-        QCOMPARE(messages.at(1).line, 4);
+        // The definition's last line is still the user's.
+        QCOMPARE(messages.at(1).editor, CompilerMessage::Definition);
+        QCOMPARE(messages.at(1).line, 2);
+        QCOMPARE(messages.at(2).editor, CompilerMessage::Generated);
+        QCOMPARE(messages.at(2).line, 4);
     }
 
     // Without python3 a stored Python entry is shown as not checked, with

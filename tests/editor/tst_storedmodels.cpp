@@ -92,10 +92,15 @@ void tst_StoredModels::builtInSetRoundTripIsByteIdentical()
     const QByteArray bytes = saved.readAll();
     const QJsonArray after = QJsonDocument::fromJson(bytes).object().value(Key::classes).toArray();
     QCOMPARE(after.size(), classes.size());
-    // Only the values computed for an enumeration stored without them are new.
+    // Only the values computed for an enumeration stored without them are
+    // new, and they are written: each such class was finished with them.
     QJsonArray expectedClasses;
     int computed = 0;
+    int olderForms = 0;
     for (int i = 0; i < classes.size(); ++i) {
+        const QJsonObject enumeration = classes.at(i).toObject().value(Key::enumeration).toObject();
+        if (!enumeration.isEmpty() && !enumeration.contains(Key::enums))
+            ++olderForms;
         const QJsonObject expectedClass = savedForm(classes.at(i).toObject(), after.at(i).toObject());
         if (expectedClass != classes.at(i).toObject()) {
             ++computed;
@@ -103,7 +108,7 @@ void tst_StoredModels::builtInSetRoundTripIsByteIdentical()
         }
         expectedClasses.append(expectedClass);
     }
-    QVERIFY(computed <= 1);
+    QCOMPARE(computed, olderForms);
     QJsonObject expectedDocument = QJsonDocument::fromJson(referenceBytes).object();
     expectedDocument.insert(Key::classes, expectedClasses);
     if (computed == 0)

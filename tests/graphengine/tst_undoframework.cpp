@@ -38,6 +38,7 @@ private slots:
     void cleanup();
     void activateAndCreateMergeIntoOneStep();
     void twoActivationsMerge();
+    void undoneToolSwitchTakesItsCursorBack();
     void updateUndoneThenDiscardedDeletesItsCopy();
     void undoOfANewKeyLeavesAnInvalidValue();
     void deactivateToolThroughPushCommand();
@@ -124,6 +125,42 @@ void TestUndoFramework::twoActivationsMerge()
     viewer->userActivateTool(marker);
     QCOMPARE(stack->count(), 1);
     QCOMPARE(viewer->getActiveTool(), nullptr);
+}
+
+void TestUndoFramework::undoneToolSwitchTakesItsCursorBack()
+{
+    // Each tool's cursor carries its icon: the colour tells whose it is.
+    const auto paint = [](ToolBase *tool, Qt::GlobalColor colour) {
+        QPixmap icon(16, 16);
+        icon.fill(colour);
+        tool->setIcon(QIcon(icon));
+    };
+    paint(previous, Qt::red);
+    paint(marker, Qt::blue);
+    const auto cursorColour = [this] {
+        const QCursor cursor = viewer->cursor();
+        return cursor.shape() == Qt::BitmapCursor ? cursor.pixmap().toImage().pixelColor(12, 12) : QColor();
+    };
+    QUndoStack *stack = viewer->undoStack();
+
+    viewer->activateTool(previous);
+    QCOMPARE(cursorColour(), QColor(Qt::red));
+    viewer->userActivateTool(marker);
+    QCOMPARE(cursorColour(), QColor(Qt::blue));
+    stack->undo();
+    QCOMPARE(viewer->getActiveTool(), previous);
+    QCOMPARE(cursorColour(), QColor(Qt::red));
+    stack->redo();
+    QCOMPARE(cursorColour(), QColor(Qt::blue));
+
+    // Undone to no tool at all: the viewer's own cursor.
+    viewer->deactivateTool();
+    stack->clear();
+    viewer->userActivateTool(marker);
+    QCOMPARE(cursorColour(), QColor(Qt::blue));
+    stack->undo();
+    QCOMPARE(viewer->getActiveTool(), nullptr);
+    QCOMPARE(viewer->cursor().shape(), Qt::ArrowCursor);
 }
 
 void TestUndoFramework::updateUndoneThenDiscardedDeletesItsCopy()
