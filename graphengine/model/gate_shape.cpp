@@ -314,7 +314,6 @@ void Gate::paintLabel(QPainter *painter) const
     QMutexLocker locker(&globalLock());
     LabelCache &cache = LabelCache::instance();
     const QSizeF size = cache.textSize(text);
-    painter->setFont(labelFont().font);
     cache.drawText(painter, QPointF((rect.width() - size.width()) * 0.5, rect.height() - size.height() - 1),
                    text);
 }

@@ -343,7 +343,6 @@ void GatePort::paint(QPainter *painter, double levelOfDetail)
         }
     }
     if (levelOfDetail > 0.2) {
-        painter->setFont(labelFont().font);
         LabelCache::instance().drawText(painter, labelPos(), shownText());
     }
 }

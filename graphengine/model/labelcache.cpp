@@ -3,10 +3,13 @@
 #include "bussequence.h"
 #include "graphengine/globals.h"
 
+#include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QGuiApplication>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QScreen>
-#include <QTransform>
+#include <QVarLengthArray>
 
 namespace GraphEngine {
 
@@ -26,18 +29,23 @@ void LabelCache::prepare()
     if (m_lineHeight != 0.0)
         return;
     const QFont font = labelFont().font;
+    // Advances, not ink: a glyph whose ink reaches past its advance (A, K,
+    // W, Y, _) must not push the next one further than the text layout does.
+    const QFontMetricsF metrics(font);
+    m_rawFont = QRawFont::fromFont(font);
+    m_ascent = m_rawFont.ascent();
     double sum = 0.0;
-    double tallest = 0.0;
     for (int c = 32; c < 256; ++c) {
-        QStaticText &glyph = m_glyphs[c];
-        glyph.setText(QString(QChar(c)));
-        glyph.prepare(QTransform(), font);
-        m_sizes[c] = glyph.size();
-        tallest = qMax(tallest, m_sizes[c].height());
+        const QString text(1, QChar(c));
+        m_sizes[c] = QSizeF(metrics.horizontalAdvance(text), metrics.height());
+        const QVector<quint32> indexes = m_rawFont.glyphIndexesForString(text);
+        // Zero-width characters (the soft hyphen) are the text layout's to
+        // draw or hide.
+        m_glyphIndexes[c] = indexes.size() == 1 && m_sizes[c].width() > 0.0 ? indexes.at(0) : 0;
         sum += m_sizes[c].width();
     }
     m_charWidth = sum / 224.0;
-    m_lineHeight = tallest;
+    m_lineHeight = metrics.height();
 }
 
 QSizeF LabelCache::textSize(const QString &text)
@@ -75,10 +83,46 @@ double LabelCache::charWidth()
     return m_charWidth;
 }
 
-void LabelCache::drawText(QPainter *painter, const QPointF &topLeft, const QString &text)
+bool LabelCache::drawsGlyphRuns(const QPainter *painter, const QString &text) const
+{
+    // Other engines (SVG, PDF, printers) keep the text as text, in the font
+    // they resolve for their own resolution.
+    const QPaintEngine *engine = painter->paintEngine();
+    if (!engine || (engine->type() != QPaintEngine::Raster && engine->type() != QPaintEngine::OpenGL2))
+        return false;
+    // A glyph the label font lacks comes from a fallback font, which only
+    // the text layout knows.
+    for (const QChar c : text) {
+        const int i = entry(c);
+        if (i >= 32 && m_glyphIndexes[i] == 0)
+            return false;
+    }
+    return true;
+}
+
+void LabelCache::drawLines(QPainter *painter, const QPointF &topLeft, const QString &text)
 {
     painter->save();
+    painter->setFont(labelFont().font);
+    double y = topLeft.y();
+    for (const QStringRef &line : text.splitRef(QLatin1Char('\n'))) {
+        const QString shown = line.toString();
+        painter->drawText(QRectF(topLeft.x(), y, 0, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, shown);
+        y += textSize(shown).height();
+    }
+    painter->restore();
+}
+
+void LabelCache::drawText(QPainter *painter, const QPointF &topLeft, const QString &text)
+{
     prepare();
+    if (!drawsGlyphRuns(painter, text)) {
+        drawLines(painter, topLeft, text);
+        return;
+    }
+    // One run for all lines: the positions place each glyph.
+    QVarLengthArray<quint32, 64> glyphs;
+    QVarLengthArray<QPointF, 64> positions;
     double x = topLeft.x();
     double y = topLeft.y();
     double h = 0.0;
@@ -90,11 +134,19 @@ void LabelCache::drawText(QPainter *painter, const QPointF &topLeft, const QStri
             continue;
         }
         const int i = entry(c);
-        painter->drawStaticText(QPointF(x, y), m_glyphs[i]);
+        if (i >= 32) {
+            glyphs.append(m_glyphIndexes[i]);
+            positions.append(QPointF(x, y + m_ascent));
+        }
         x += m_sizes[i].width();
         h = qMax(h, m_sizes[i].height());
     }
-    painter->restore();
+    if (glyphs.isEmpty())
+        return;
+    QGlyphRun run;
+    run.setRawFont(m_rawFont);
+    run.setRawData(glyphs.constData(), positions.constData(), glyphs.size());
+    painter->drawGlyphRun(QPointF(), run);
 }
 
 void wrapAtCommas(QString &out, const QStringRef &text, int minChars, QChar separator)

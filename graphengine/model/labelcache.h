@@ -1,7 +1,7 @@
 #pragma once
 
+#include <QRawFont>
 #include <QSizeF>
-#include <QStaticText>
 #include <QString>
 
 #include <array>
@@ -16,8 +16,9 @@ class BusSequence;
 
 // Glyphs of the label font for the codes 32-255, prepared once per process so
 // that labels are measured by adding cached sizes instead of asking the font
-// engine. Codes 0-31 and code units of 256 or more have no glyph and count
-// -1 in width; a line feed ends a line.
+// engine, and drawn as one run of cached glyphs instead of being shaped again.
+// Codes 0-31 and code units of 256 or more have no glyph and count -1 in
+// width; a line feed ends a line.
 class LabelCache
 {
 public:
@@ -33,14 +34,25 @@ public:
     double lineHeight();
     // Average glyph width over the codes 32-255.
     double charWidth();
+    // Draws the text in the label font as QPainter::drawText would, whatever
+    // font the painter holds; the painter's state is left as it was.
     void drawText(QPainter *painter, const QPointF &topLeft, const QString &text);
 
 private:
     LabelCache();
     int entry(QChar c) const { return c.unicode() < 256 ? c.unicode() : 0; }
+    bool drawsGlyphRuns(const QPainter *painter, const QString &text) const;
+    void drawLines(QPainter *painter, const QPointF &topLeft, const QString &text);
 
-    std::array<QStaticText, 256> m_glyphs;
+    // The label font at the resolution it is measured in; drawing from its
+    // glyph indexes keeps no per-painter state (a QStaticText takes on the
+    // font of each painter it is drawn with, an SVG's 72 dpi one included,
+    // and keeps that layout for the screen afterwards).
+    QRawFont m_rawFont;
+    // Glyph index per code; 0 where the label font lacks the glyph.
+    std::array<quint32, 256> m_glyphIndexes{};
     std::array<QSizeF, 256> m_sizes;
+    double m_ascent = 0.0;
     double m_lineHeight = 0.0;
     double m_charWidth = 0.0;
 };

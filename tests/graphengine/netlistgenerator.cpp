@@ -111,7 +111,7 @@ Made Generator::built(const QString &name, int kind, int fanIn)
 
 Made Generator::gate(const QString &name, int kind, int fanIn)
 {
-    if (shape.extras)
+    if (shape.extras || shape.builtGates)
         return built(name, kind, fanIn);
     QStringList names;
     for (int k = 0; k < fanIn; ++k)
@@ -121,7 +121,8 @@ Made Generator::gate(const QString &name, int kind, int fanIn)
 
 Made Generator::flop(const QString &name)
 {
-    return shape.extras ? built(name, BaseEnum::FLOP, 1) : light(name, BaseEnum::FLOP, {"D", "CLK"});
+    return shape.extras || shape.builtGates ? built(name, BaseEnum::FLOP, 1)
+                                            : light(name, BaseEnum::FLOP, {"D", "CLK"});
 }
 
 Edge *Generator::pickNet(int level)

@@ -29,6 +29,11 @@ struct Shape
     // comes from the level just before its own, every other input from any
     // earlier level alike, so that nets run across many columns.
     bool deep = false;
+    // Gates as the netlist builder makes them (each pin at its own place on
+    // a drawn body) instead of the benchmark's light gates, which keep every
+    // pin at the gate's origin: for pictures a person looks at. Extras
+    // always build them.
+    bool builtGates = false;
 };
 
 // The deep family of the layout benchmark: `gates` gates of random logic

@@ -741,6 +741,7 @@ private slots:
         shape.gates = 24;
         shape.levels = 4;
         shape.stage = 0;
+        shape.builtGates = true;
         NetlistGenerator::generate(generated, shape, 5);
         generated->computeLayout(10.0, true, false);
         MainWindow window(nullptr, generated, QString());

@@ -133,6 +133,7 @@ private slots:
         QCOMPARE(iconColour(tool), QColor(Qt::red));
         auto *button = qobject_cast<QToolButton *>(tool->toolWidget);
         QVERIFY(button && button->defaultAction() == tool);
+        QVERIFY(button->isCheckable());
         QVERIFY(tool->menu());
         QVERIFY(tool->colorDialog()->testOption(QColorDialog::DontUseNativeDialog));
         QVERIFY(!tool->isActive());
@@ -279,6 +280,9 @@ private slots:
         QVERIFY(toolActive());
         QCOMPARE(stack()->text(0), QStringLiteral("Configure 'CurrentColor'"));
         const int count = stack()->count();
+        // A new icon is a change of the action: the button stays checkable.
+        auto *button = qobject_cast<QToolButton *>(tool->toolWidget);
+        QVERIFY(button && button->isCheckable());
 
         tool->colorSelected(QColor(Qt::green));
         QVERIFY(toolActive());
@@ -291,6 +295,7 @@ private slots:
         stack()->undo();
         QCOMPARE(tool->getCurrentColor(), QColor(Qt::blue));
         QCOMPARE(iconColour(tool), QColor(Qt::blue));
+        QVERIFY(button->isCheckable());
         stack()->redo();
         QCOMPARE(tool->getCurrentColor(), QColor(Qt::cyan));
 

@@ -10,11 +10,13 @@
 #include "graphengine/model/outlineelement.h"
 #include "graphengine/model/pens.h"
 
+#include <QBuffer>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QScreen>
 #include <QSet>
+#include <QSvgGenerator>
 #include <QThread>
 #include <QtTest>
 
@@ -39,6 +41,18 @@ QString table(const QString &rows)
 QVariantMap props(const QString &key, const QVariant &value)
 {
     return QVariantMap{{key, value}};
+}
+
+int differingPixels(const QImage &a, const QImage &b)
+{
+    if (a.size() != b.size())
+        return -1;
+    int count = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x)
+            count += a.pixel(x, y) != b.pixel(x, y);
+    }
+    return count;
 }
 
 } // namespace
@@ -99,6 +113,140 @@ private slots:
         };
         QVERIFY(inkInRows(5, 5 + lineHeight));
         QVERIFY(inkInRows(5 + lineHeight, 5 + 2 * lineHeight));
+    }
+
+    // The cache must draw a label pixel for pixel as QPainter::drawText
+    // draws it in the label font at the same place: the same glyph images
+    // at the same subpixel positions, so the images compare exactly. Before
+    // drawing on the screen, the cache draws on an SVG generator (72 dpi),
+    // as the viewer's SVG export does: that must leave nothing behind that
+    // changes the glyphs drawn later.
+    void drawsAsDrawText_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QPointF>("topLeft");
+        QTest::addColumn<double>("scale");
+        QString printable;
+        for (int c = 32; c < 256; ++c) {
+            if (c < 127 || c > 160)
+                printable += QChar(c);
+        }
+        const QStringList labels = {QStringLiteral("g188"), QStringLiteral("fb_ff123"), QStringLiteral("D[1]"),
+                                    QStringLiteral("I0"), QStringLiteral("I1"), QStringLiteral("{ff51,ff67,ff131}")};
+        for (const QString &label : labels) {
+            QTest::addRow("%s", qPrintable(label)) << label << QPointF(5, 4) << 1.0;
+            // The viewer's transform at 100 % is a hair under 1.
+            QTest::addRow("%s at 0.999999", qPrintable(label)) << label << QPointF(616.31, 3.7) << 0.999999;
+        }
+        QTest::newRow("Latin-1, first half") << printable.left(96) << QPointF(2, 3) << 1.0;
+        QTest::newRow("Latin-1, second half") << printable.mid(96) << QPointF(2.4, 3.6) << 1.0;
+        QTest::newRow("quarter zoom") << QStringLiteral("fb_ff123 D[1] g188") << QPointF(40.5, 60.25) << 0.25;
+        QTest::newRow("enlarged") << QStringLiteral("D[1] I1") << QPointF(1, 1) << 1.5;
+        // Hidden by the text layout, though the font has a glyph for it.
+        QTest::newRow("soft hyphen") << QStringLiteral("net\u00ADname") << QPointF(2, 2) << 1.0;
+    }
+    void drawsAsDrawText()
+    {
+        QFETCH(QString, text);
+        QFETCH(QPointF, topLeft);
+        QFETCH(double, scale);
+        QBuffer svgData;
+        QSvgGenerator svg;
+        svg.setOutputDevice(&svgData);
+        svg.setSize(QSize(400, 100));
+        {
+            QPainter painter(&svg);
+            painter.setFont(labelFont().font);
+            cache().drawText(&painter, QPointF(0, 0), text);
+        }
+
+        const QSize size(int((topLeft.x() + cache().textWidth(text)) * scale) + 8,
+                         int((topLeft.y() + cache().lineHeight()) * scale) + 8);
+        auto render = [&](bool cached) {
+            QImage image(size, QImage::Format_ARGB32_Premultiplied);
+            image.fill(Qt::white);
+            QPainter painter(&image);
+            painter.scale(scale, scale);
+            painter.setPen(Qt::black);
+            if (cached) {
+                // Whatever font the painter holds.
+                painter.setFont(QFont(QStringLiteral("Serif"), 5));
+                cache().drawText(&painter, topLeft, text);
+            } else {
+                painter.setFont(labelFont().font);
+                painter.drawText(QRectF(topLeft, QSizeF(10000, 1000)), Qt::AlignLeft | Qt::AlignTop, text);
+            }
+            return image;
+        };
+        const QImage cached = render(true);
+        const QImage drawn = render(false);
+        QVERIFY2(cached == drawn, qPrintable(QStringLiteral("%1 of %2 pixels differ")
+                                                 .arg(differingPixels(cached, drawn))
+                                                 .arg(size.width() * size.height())));
+    }
+
+    void linesAndPainterState()
+    {
+        const QString text = QStringLiteral("g1\nD[3]\n\nY");
+        QImage image(300, 200, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        painter.setFont(QFont(QStringLiteral("Serif"), 5));
+        painter.translate(3.5, 2);
+        const QTransform before = painter.worldTransform();
+        const QFont font = painter.font();
+        cache().drawText(&painter, QPointF(5, 5), text);
+        QCOMPARE(painter.worldTransform(), before);
+        QCOMPARE(painter.font().family(), font.family());
+        QCOMPARE(painter.font().pointSizeF(), font.pointSizeF());
+        painter.end();
+        // Each line at its own top, as measured: the empty line takes no room.
+        QImage expected(image.size(), image.format());
+        expected.fill(Qt::white);
+        QPainter lines(&expected);
+        lines.translate(3.5, 2);
+        lines.setFont(labelFont().font);
+        const double h = cache().lineHeight();
+        for (const auto &line : {qMakePair(QStringLiteral("g1"), 0.0), qMakePair(QStringLiteral("D[3]"), h),
+                                 qMakePair(QStringLiteral("Y"), 2 * h)})
+            lines.drawText(QRectF(QPointF(5, 5 + line.second), QSizeF(300, 100)), Qt::AlignLeft | Qt::AlignTop,
+                           line.first);
+        lines.end();
+        QCOMPARE(differingPixels(image, expected), 0);
+        QCOMPARE(cache().textSize(text).height(), 3 * h);
+    }
+
+    // A character without a glyph draws nothing and takes its measured
+    // width of -1.
+    void characterWithoutGlyph()
+    {
+        auto render = [&](const QVector<QPair<QPointF, QString>> &pieces) {
+            QImage image(120, 40, QImage::Format_ARGB32_Premultiplied);
+            image.fill(Qt::white);
+            QPainter painter(&image);
+            for (const auto &piece : pieces)
+                cache().drawText(&painter, piece.first, piece.second);
+            return image;
+        };
+        const double a = cache().textWidth(QStringLiteral("a"));
+        const QImage skipped = render({{QPointF(4, 4), QStringLiteral("a\tb")}});
+        const QImage apart = render({{QPointF(4, 4), QStringLiteral("a")}, {QPointF(4 + a - 1, 4), QStringLiteral("b")}});
+        QCOMPARE(differingPixels(skipped, apart), 0);
+    }
+
+    // Devices that keep text as text get it as text, line by line.
+    void svgKeepsText()
+    {
+        QBuffer data;
+        QSvgGenerator svg;
+        svg.setOutputDevice(&data);
+        svg.setSize(QSize(200, 100));
+        QPainter painter(&svg);
+        cache().drawText(&painter, QPointF(5, 5), QStringLiteral("fb_ff123\nD[1]"));
+        painter.end();
+        const QByteArray written = data.data();
+        QVERIFY(written.contains(">fb_ff123<"));
+        QVERIFY(written.contains(">D[1]<"));
     }
 
     void wrapAtCommas_data()

@@ -40,7 +40,6 @@ ToolHightLighPath::ToolHightLighPath(QWidget *parent)
 
     auto *button = new QToolButton(parent);
     button->setDefaultAction(this);
-    button->setCheckable(true);
     toolWidget = button;
 
     const QString key = QStringLiteral("Ctrl+H");
@@ -50,6 +49,7 @@ ToolHightLighPath::ToolHightLighPath(QWidget *parent)
     setToolTip(tr("Color a path of the netlist (%1 on selected item)").arg(key));
     setIcon(QIcon(QString::fromLatin1(iconPath)));
     acceptedKinds = 31;
+    // Last, as it makes the button checkable.
     setCurrentColor(Qt::red);
 }
 
@@ -138,6 +138,10 @@ void ToolHightLighPath::setCurrentColor(QColor color)
     painter.end();
     setIcon(QIcon(pixmap));
     currentColor = color;
+    // After the icon: every change of the action gives the button the
+    // action's own checkable flag again.
+    if (auto *button = qobject_cast<QToolButton *>(toolWidget))
+        button->setCheckable(true);
 }
 
 QColor ToolHightLighPath::getCurrentColor()
