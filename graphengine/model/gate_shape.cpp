@@ -145,10 +145,13 @@ void Gate::buildShape(double inputLabelExtent)
                 break;
             }
             case 3: {
+                // The first run stands off the body as far as a side pin
+                // does: measured from the top, a bare Epsilon left the pin
+                // without a stub, and its net ran along the body's edge.
                 if (topRuns.append(Name(port->name)))
                     topRun += 2.0;
                 else
-                    topRun += firstTop ? Epsilon : 18.0;
+                    topRun += firstTop ? length : 18.0;
                 if (firstTop && showsLabel())
                     rect = rect.united(rect.translated(0, LabelCache::instance().charWidth() + 5));
                 firstTop = false;

@@ -111,7 +111,8 @@ Instance flopRecord(const QString &mapping, const QList<QPair<QString, QString>>
 
 // What is wrong with a drawn flop: each pin stands on the side of the body
 // its group names, within the side and apart from the other pins there; its
-// pin points outwards, and the gate's rectangle holds body, pins and labels.
+// stub reaches outwards (a net meets it off the body's edge), and the gate's
+// rectangle holds body, pins and labels.
 QString flopShapeFault(Gate *flop)
 {
     const QRectF body = flop->bodyRect();
@@ -125,14 +126,15 @@ QString flopShapeFault(Gate *flop)
         const QPointF out = p->tip - a;
         bool onSide = false;
         switch (p->attributes.sortGroup()) {
-        case 0: onSide = qFuzzyCompare(a.x(), body.right()) && a.y() > body.top() && a.y() < body.bottom() && out.x() > 0; break;
-        case 2: onSide = qFuzzyCompare(a.x(), body.left()) && a.y() > body.top() && a.y() < body.bottom() && out.x() < 0; break;
-        case 3: onSide = qFuzzyCompare(a.y(), body.top()) && a.x() > body.left() && a.x() < body.right() && out.y() < 0; break;
-        case 1: onSide = qFuzzyCompare(a.y(), body.bottom()) && a.x() > body.left() && a.x() < body.right() && out.y() > 0; break;
+        case 0: onSide = qFuzzyCompare(a.x(), body.right()) && a.y() > body.top() && a.y() < body.bottom() && out.x() >= 10; break;
+        case 2: onSide = qFuzzyCompare(a.x(), body.left()) && a.y() > body.top() && a.y() < body.bottom() && out.x() <= -10; break;
+        case 3: onSide = qFuzzyCompare(a.y(), body.top()) && a.x() > body.left() && a.x() < body.right() && out.y() <= -10; break;
+        case 1: onSide = qFuzzyCompare(a.y(), body.bottom()) && a.x() > body.left() && a.x() < body.right() && out.y() >= 10; break;
         }
         if (!onSide)
-            return QString("%1 at (%2, %3) off its side of the body (%4, %5, %6 x %7)")
-                    .arg(p->name).arg(a.x()).arg(a.y()).arg(body.x()).arg(body.y()).arg(body.width()).arg(body.height());
+            return QString("%1 at (%2, %3), its stub to (%4, %5), off its side of the body (%6, %7, %8 x %9)")
+                    .arg(p->name).arg(a.x()).arg(a.y()).arg(p->tip.x()).arg(p->tip.y()).arg(body.x()).arg(body.y())
+                    .arg(body.width()).arg(body.height());
         if (seen.contains(qMakePair(a.x(), a.y())))
             return p->name + QStringLiteral(" on another pin");
         seen.insert(qMakePair(a.x(), a.y()));
