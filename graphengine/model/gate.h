@@ -149,7 +149,8 @@ public:
     // Pins, label and bounding rectangle; input labels get room for
     // inputLabelExtent. Does nothing on a built shape unless it is positive.
     void buildShape(double inputLabelExtent);
-    // Drops the unconnected pins of a flip-flop and sizes its box anew.
+    // Drops the unconnected pins of a flip-flop, closes up the others along
+    // their sides and places them on a box sized anew.
     void buildFlopShape();
     void moveContents(double dx, double dy);
     static QPointF pinVector(int sortGroup, double length);

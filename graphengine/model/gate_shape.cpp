@@ -145,10 +145,13 @@ void Gate::buildShape(double inputLabelExtent)
                 break;
             }
             case 3: {
+                // The first run stands off the body as far as a side pin
+                // does: measured from the top, a bare Epsilon left the pin
+                // without a stub, and its net ran along the body's edge.
                 if (topRuns.append(Name(port->name)))
                     topRun += 2.0;
                 else
-                    topRun += firstTop ? Epsilon : 18.0;
+                    topRun += firstTop ? length : 18.0;
                 if (firstTop && showsLabel())
                     rect = rect.united(rect.translated(0, LabelCache::instance().charWidth() + 5));
                 firstTop = false;
@@ -192,32 +195,34 @@ void Gate::buildFlopShape()
 {
     if (kind != FLOP)
         return;
-    int counts[4] = {};
-    QString roles;
     const QList<GatePort *> all = ports.list();
     for (GatePort *port : all) {
         if (!port->net) {
             // The pin goes with its gate's other parts: it is the gate's.
             ports.removeAll(port);
             delete port;
-            rect = QRectF();
-            shapeBuilt = 0;
-            continue;
         }
+    }
+    // The box is always laid anew: the pins kept close up along their sides
+    // (a dropped pin leaves no gap, and none stands past the box's end), and
+    // every pin is placed again on the box that fits the pins that remain.
+    ports.ensureSorted(false);
+    int counts[4] = {};
+    QString roles;
+    for (GatePort *port : qAsConst(ports.list())) {
         const int group = port->attributes.sortGroup();
         if (group < 4)
-            ++counts[group];
+            port->attributes.position = counts[group]++;
         roles += portRoleToString(1 << port->attributes.roleBit());
         port->anchor = port->tip = QPointF();
     }
-    if (shapeBuilt)
-        return;
     const int across = std::max(counts[1], counts[3]);
     const int along = std::max(counts[0], counts[2]);
     setBox(across < 2 ? 72 : 36 * across, along < 2 ? 72 : 36 * along);
     placePortsOnBox(outline.width, outline.height, counts[3], counts[1], counts[0], counts[2]);
     typeName = QLatin1String("FF") + roles;
     rect = QRectF();
+    shapeBuilt = 0;
     buildShape(0.0);
 }
 

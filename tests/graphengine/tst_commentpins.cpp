@@ -298,6 +298,71 @@ private slots:
         QVERIFY(pin.text.size().width() > shortWidth);
     }
 
+    // The framed box holds the whole text, however it reads: a one-digit
+    // stack level (whose box is narrower than the pin's head), a Verilog
+    // constant, characters beyond Latin-1, the comment's own lines, and a
+    // word too long to wrap at the width limit. Both ways round, beside the
+    // figure and over it: what the text adds to the picture (box and
+    // letters) lies within the box, and the letters reach its far end.
+    void theTextBoxHoldsTheWholeText_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("stack level") << QStringLiteral("4");
+        QTest::newRow("constant") << QStringLiteral("4'b1010");
+        QTest::newRow("levels") << QStringLiteral("{ 1, 3}");
+        QTest::newRow("beyond Latin-1") << QStringLiteral("\u2192 \u03a9\u2260\u2211 \u00e9t\u00e9");
+        QTest::newRow("two lines") << QStringLiteral("level 4\n4'hF");
+        QTest::newRow("one long word") << QStringLiteral("4'b").append(QString(60, QLatin1Char('1')));
+    }
+
+    void theTextBoxHoldsTheWholeText()
+    {
+        QFETCH(QString, text);
+        for (const bool inside : {false, true}) {
+            for (const int headLeft : {1, 0}) {
+                Pin pin = redPin(headLeft);
+                pin.labelInside = inside;
+                pin.setText(text);
+                QCOMPARE(pin.plainText(), text);
+                const QRectF box = pin.textRect();
+                const QSize canvas(int(std::ceil(pin.fullRect().right())) + 4,
+                                   int(std::ceil(pin.fullRect().bottom())) + 4);
+                const auto paint = [&canvas](Pin &p) {
+                    QImage image(canvas, QImage::Format_ARGB32_Premultiplied);
+                    image.fill(Qt::transparent);
+                    QPainter painter(&image);
+                    p.paint(&painter, nullptr, nullptr);
+                    return image;
+                };
+                Pin bare = pin;
+                bare.text = QStaticText();
+                const QImage withText = paint(pin);
+                const QImage figure = paint(bare);
+                // Half the frame's pen lies outside the box.
+                const QRectF frame = box.adjusted(-1, -1, 1, 1);
+                int rightmostLetter = -1;
+                for (int y = 0; y < canvas.height(); ++y) {
+                    for (int x = 0; x < canvas.width(); ++x) {
+                        if (withText.pixel(x, y) == figure.pixel(x, y))
+                            continue;
+                        QVERIFY2(frame.contains(QPointF(x + 0.5, y + 0.5)),
+                                 qPrintable(QStringLiteral("drawn at (%1, %2), outside the box (%3, %4, %5 x %6)")
+                                                    .arg(x).arg(y).arg(box.x()).arg(box.y()).arg(box.width())
+                                                    .arg(box.height())));
+                        // A letter's ink: dark, away from the frame.
+                        if (qGray(withText.pixel(x, y)) < 128 && x > box.left() + 1.5 && x < box.right() - 1.5
+                            && y > box.top() + 1.5 && y < box.bottom() - 1.5)
+                            rightmostLetter = std::max(rightmostLetter, x);
+                    }
+                }
+                // The last letters are drawn: no text cut short inside a box
+                // that is the right size.
+                QVERIFY2(rightmostLetter > box.right() - 12,
+                         qPrintable(QStringLiteral("letters end at %1, box at %2").arg(rightmostLetter).arg(box.right())));
+            }
+        }
+    }
+
     // The figure where its geometry says, mirrored for headLeft 0, in the
     // pin's colour; the text box after it; the tool's icon and cursor.
     void drawing()

@@ -8,8 +8,10 @@
 #include "graphengine/model/gateport.h"
 #include "graphengine/model/gates.h"
 #include "graphengine/model/module.h"
+#include "netlist/gatedefinition.h"
 #include "netlist/graphrecords.h"
 
+#include <QSet>
 #include <QTest>
 
 using namespace UndoFramework;
@@ -92,6 +94,57 @@ bool netsReachOnlyIndexedGates(Module *module)
     return true;
 }
 
+// A flop instance record as the record reader makes one from the cell's
+// mapping: pins renamed to the cell's port names, role flags of every pin the
+// mapping names, and only the given terminals (net "" leaves one open).
+Instance flopRecord(const QString &mapping, const QList<QPair<QString, QString>> &terminals)
+{
+    const KorvanDebugger::Internal::GateDefinition definition(BaseEnum::FLOP, mapping);
+    QList<InstanceTerminal> list;
+    for (const auto &portAndNet : terminals)
+        list << terminal(portAndNet.first, portAndNet.second == "q" ? 1 : 0, portAndNet.second,
+                         definition.portNameMap.value(portAndNet.first));
+    Instance flop = instance("ff1", BaseEnum::FLOP, list);
+    flop.roleFlags = definition.portRoles;
+    return flop;
+}
+
+// What is wrong with a drawn flop: each pin stands on the side of the body
+// its group names, within the side and apart from the other pins there; its
+// stub reaches outwards (a net meets it off the body's edge), and the gate's
+// rectangle holds body, pins and labels.
+QString flopShapeFault(Gate *flop)
+{
+    const QRectF body = flop->bodyRect();
+    if (body.width() < 36 || body.height() < 36)
+        return QStringLiteral("body too small");
+    if (!flop->rect.contains(body))
+        return QStringLiteral("body outside the gate's rectangle");
+    QSet<QPair<double, double>> seen;
+    for (GatePort *p : flop->ports.list()) {
+        const QPointF a = p->anchor;
+        const QPointF out = p->tip - a;
+        bool onSide = false;
+        switch (p->attributes.sortGroup()) {
+        case 0: onSide = qFuzzyCompare(a.x(), body.right()) && a.y() > body.top() && a.y() < body.bottom() && out.x() >= 10; break;
+        case 2: onSide = qFuzzyCompare(a.x(), body.left()) && a.y() > body.top() && a.y() < body.bottom() && out.x() <= -10; break;
+        case 3: onSide = qFuzzyCompare(a.y(), body.top()) && a.x() > body.left() && a.x() < body.right() && out.y() <= -10; break;
+        case 1: onSide = qFuzzyCompare(a.y(), body.bottom()) && a.x() > body.left() && a.x() < body.right() && out.y() >= 10; break;
+        }
+        if (!onSide)
+            return QString("%1 at (%2, %3), its stub to (%4, %5), off its side of the body (%6, %7, %8 x %9)")
+                    .arg(p->name).arg(a.x()).arg(a.y()).arg(p->tip.x()).arg(p->tip.y()).arg(body.x()).arg(body.y())
+                    .arg(body.width()).arg(body.height());
+        if (seen.contains(qMakePair(a.x(), a.y())))
+            return p->name + QStringLiteral(" on another pin");
+        seen.insert(qMakePair(a.x(), a.y()));
+        const QRectF label(p->labelPos(), p->labelSize());
+        if (!flop->rect.contains(QRectF(p->tip, QSizeF(1, 1))) || !flop->rect.contains(label))
+            return p->name + QStringLiteral(" outside the gate's rectangle");
+    }
+    return QString();
+}
+
 } // namespace
 
 class TestModuleBuilder : public QObject
@@ -107,6 +160,8 @@ private slots:
     void gateOfEachKind();
     void constantDrivers();
     void flipFlopShapeAfterConnections();
+    void flipFlopOfRenamedPins_data();
+    void flipFlopOfRenamedPins();
     void portRecords();
     void definitionModulesOfAHierarchy();
     void rebuildAndFindWithoutRebuild();
@@ -237,6 +292,67 @@ void TestModuleBuilder::flipFlopShapeAfterConnections()
     QCOMPARE(names, QStringList({"clk", "d", "q"}));
     QCOMPARE(netOf(ff, "d"), QStringLiteral("nd"));
     QCOMPARE(netOf(ff, "q"), QStringLiteral("nq"));
+}
+
+void TestModuleBuilder::flipFlopOfRenamedPins_data()
+{
+    QTest::addColumn<QString>("mapping");
+    QTest::addColumn<QStringList>("terminals");
+    QTest::addColumn<QStringList>("pins");
+    QTest::addColumn<QString>("typeText");
+
+    const QString dffrs = QStringLiteral("D:d,CLK:clk,PRE:s,CLR:r,Q:q");
+    const QString dff = QStringLiteral("D:d,CLK:clk,LD:async_cond,VAL:async_val,Q:q");
+    // Terminals as "port=net"; an empty net leaves the pin open.
+    QTest::newRow("every pin connected") << dffrs << QStringList{"d=n_mux", "clk=clk", "s=n_one", "r=rst", "q=q"}
+                                         << QStringList{"clk", "d", "q", "r", "s"} << "FFPREDCLKCLRQ";
+    QTest::newRow("one pin open") << dffrs << QStringList{"d=n_mux", "clk=clk", "s=", "r=rst", "q=q"}
+                                  << QStringList{"clk", "d", "q", "r"} << "FFDCLKCLRQ";
+    QTest::newRow("terminals of some pins only") << dffrs << QStringList{"q=q", "clk=clk"}
+                                                 << QStringList{"clk", "q"} << "FFCLKQ";
+    // The open clock stood between two left pins: the pin after it closes up.
+    QTest::newRow("a middle pin open") << dff << QStringList{"d=n_xor", "clk=", "async_cond=", "async_val=n_zero", "q=q"}
+                                       << QStringList{"async_val", "d", "q"} << "FFDVALQ";
+}
+
+void TestModuleBuilder::flipFlopOfRenamedPins()
+{
+    QFETCH(QString, mapping);
+    QFETCH(QStringList, terminals);
+    QList<QPair<QString, QString>> pairs;
+    for (const QString &item : terminals)
+        pairs << qMakePair(item.section('=', 0, 0), item.section('=', 1));
+    GraphUndoState s = state();
+    s.instances << flopRecord(mapping, pairs);
+    QString error;
+    Module *module = s.buildModule(error);
+    QVERIFY2(module, qPrintable(error));
+    Gate *ff = gate(module, "ff1");
+    QVERIFY(ff);
+    QStringList names;
+    for (const GatePort *p : ff->ports.list())
+        names << p->name;
+    names.sort();
+    QTEST(names, "pins");
+    const QString fault = flopShapeFault(ff);
+    QVERIFY2(fault.isEmpty(), qPrintable(fault));
+    QTEST(ff->typeName, "typeText");
+    // On the body, the pins stand where a flop made with the cell's own
+    // names stands them: renaming moves none (wider labels only move the
+    // whole body).
+    GraphUndoState plain = state("plain");
+    Instance own = flopRecord(mapping, pairs);
+    for (InstanceTerminal &t : own.terminals)
+        t.portName = t.pinName;
+    plain.instances << own;
+    Gate *reference = gate(plain.buildModule(error), "ff1");
+    QVERIFY(reference);
+    QCOMPARE(reference->bodyRect().size(), ff->bodyRect().size());
+    for (int i = 0; i < own.terminals.size(); ++i) {
+        if (!own.terminals.at(i).netName.isEmpty())
+            QCOMPARE(reference->findPortByName(own.terminals.at(i).pinName)->anchor - reference->bodyRect().topLeft(),
+                     ff->findPortByName(pairs.at(i).first)->anchor - ff->bodyRect().topLeft());
+    }
 }
 
 void TestModuleBuilder::portRecords()
