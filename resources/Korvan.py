@@ -136,7 +136,7 @@ def korvanGatePortValueText(port):
 
 def qdump__GraphEngine__GatePort(d, value):
     def children(port):
-        d.putSubItem("Instance", port["owner"])
+        d.putSubItem("Parent Instance", port["owner"])
         d.putSubItem("Net", port["net"])
         owner = port["owner"]
         if int(owner):

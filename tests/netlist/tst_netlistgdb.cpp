@@ -153,7 +153,7 @@ void TestNetlistGdb::initTestCase()
                                  resources + "VerificVerilog.py"};
     const DumperTest::GdbRun run = m_fixture.run(
             scripts, {DumperTest::fetchCommand({"top", "gate", "port", "terminal", "net", "bus", "vhdlBus", "noNet"}, false,
-                                               {"inspect.1", "inspect.1.Nb Ports", "inspect.1.Nb Instances"})});
+                                               {"inspect.1", "inspect.1.Nb Ports", "inspect.1.Nb Instances", "inspect.3"})});
     QVERIFY2(run.fetches.size() == 1, qPrintable(run.output));
     QVERIFY2(!run.output.contains("Traceback"), qPrintable(run.output));
     m_items = run.fetches.first();
@@ -405,7 +405,7 @@ void TestNetlistGdb::engineModuleRoundTrip()
         scripts << resources + name;
     const DumperTest::GdbRun run = fixture.run(
             scripts, {DumperTest::fetchCommand({"module", "gate", "pin", "net"}, false,
-                                               {"inspect.1", "inspect.1.Nb Ports", "inspect.1.Nb Instances"})});
+                                               {"inspect.1", "inspect.1.Nb Ports", "inspect.1.Nb Instances", "inspect.3"})});
     QVERIFY2(run.fetches.size() == 1 && !run.output.contains("Traceback"), qPrintable(run.output));
     const QJsonArray items = run.fetches.first();
 
@@ -474,6 +474,10 @@ void TestNetlistGdb::engineModuleRoundTrip()
     QCOMPARE(definition->portGates->map.value(Name("x", false, true))->kind, int(BaseEnum::INPUTPORT));
     QCOMPARE(definition->portGates->map.value(Name("z", false, true))->kind, int(BaseEnum::OUTPUTPORT));
     QVERIFY(childByPath(items, "pin", QString()).value("value").toString().startsWith(QChar(0x21E5)));
+    // A terminal names its instance as every netlist terminal does, so the
+    // expand tool and the stack analysis find it.
+    const QJsonObject owner = childByPath(items, "pin", "Parent Instance");
+    QVERIFY2(owner.value("value").toString().startsWith(QStringLiteral("mux1")), qPrintable(owner.value("value").toString()));
 
     // Engine values seen on the stack name elements of the module.
     QMap<QString, StackPathEntry> path;
