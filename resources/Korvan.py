@@ -28,18 +28,23 @@ def korvanNameText(name):
     return korvanQString(record.dereference()["text"]) if int(record) else ""
 
 
-def korvanQList(value, itemType):
-    # The items of a QList of pointers, cast to itemType.
-    d = value["d"]
-    begin, end = int(d["begin"]), int(d["end"])
-    array = d["array"]
-    return [array[i].cast(itemType) for i in range(begin, end)]
-
-
 def korvanPortSet(portSet):
-    # The ports of a GraphEngine::PortSet in list order; a large set may hold
-    # holes (null entries) left by removals, which are not ports.
-    return [p for p in korvanQList(portSet["m_ports"], _korvanType("GatePort")) if int(p)]
+    # The ports of a GraphEngine::PortSet or PortList in list order. Up to
+    # two stand in the list itself; a longer list keeps them in a block right
+    # after the block's header (capacity, begin, index), from begin on. A
+    # large list may hold holes (null entries) left by removals, which are
+    # not ports.
+    ports = portSet["m_ports"]
+    size = int(ports["m_size"])
+    portType = _korvanType("GatePort")
+    if not int(ports["m_onHeap"]):
+        items = [ports["m_inline"][i] for i in range(min(size, 2))]
+    else:
+        heap = ports["m_heap"]
+        begin = int(heap["begin"])
+        array = (heap + 1).cast(portType.pointer())
+        items = [array[begin + i] for i in range(size)]
+    return [p.cast(portType) for p in items if int(p)]
 
 
 def _korvanAlign(offset, alignment):

@@ -35,12 +35,9 @@ bool barycentre(Gate *gate, int column, double rowHeight, double *key)
         if (!output)
             continue;
         trace([&] { return tr(" Port %1").arg(output->name); });
-        // Walked as a const list: a temporary would be copied on every
-        // pass-through gate of the column (a detach per gate).
-        const QList<GatePort *> loads = output->linkedPorts();
-        for (const GatePort *load : loads) {
+        const auto addLoad = [&](const GatePort *load) {
             if (!load)
-                continue;
+                return;
             double height = 0.0;
             if (const Gate *owner = load->owner) {
                 height = load->tip.y() + (owner->row - 1) * rowHeight;
@@ -58,6 +55,17 @@ bool barycentre(Gate *gate, int column, double rowHeight, double *key)
                 sum += height;
                 ++count;
             }
+        };
+        // The loads of an output's net are read in place: a copy would cost
+        // a block on every pass-through gate of the column.
+        if (output->attributes.direction() == BaseEnum::Output) {
+            if (output->net) {
+                for (const GatePort *load : output->net->loads.list())
+                    addLoad(load);
+            }
+        } else {
+            for (const GatePort *load : output->linkedPorts())
+                addLoad(load);
         }
     }
     // Column 1 gates that feed nothing keep their place (appended later).

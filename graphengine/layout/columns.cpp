@@ -168,7 +168,7 @@ void Module::checkColumnStructure(int step)
             Edge *net = output->net;
             if (!net)
                 continue;
-            for (const GatePort *load : qAsConst(net->loads.list())) {
+            for (const GatePort *load : net->loads.list()) {
                 const Gate *h = load ? load->owner : nullptr;
                 if (!h || gate->column <= 0 || h->column <= 0 || h->column == gate->column + step)
                     continue;

@@ -63,7 +63,7 @@ void Module::markInOutRecursive(Gate *start, int colour, bool packBuses)
         forEachOutputPort(gate, [&pending](GatePort *output) {
             if (!output->net)
                 return;
-            for (GatePort *load : qAsConst(output->net->loads.list())) {
+            for (GatePort *load : output->net->loads.list()) {
                 if (load && load->owner)
                     pending.push_back(load->owner);
             }

@@ -186,47 +186,50 @@ void Edge::transfer(PortList &list, int column, Edge *target, bool moveDrivers)
         const int c = port->owner->column;
         return column == -1 || (moveDrivers ? (c > column || c <= 0) : c >= column);
     };
-    QList<GatePort *> moving;
-    const QList<GatePort *> &ports = list.list();
+    PortList moving;
+    const PortRange ports = list.list();
     if (std::all_of(ports.cbegin(), ports.cend(), moves)) {
-        moving = list.takeAll();
+        moving = std::move(list);
     } else {
         // No room is reserved: both lists stay as the nets' own lists.
-        QList<GatePort *> kept;
+        PortList kept;
         for (GatePort *port : ports)
             (moves(port) ? moving : kept).append(port);
         if (moving.isEmpty())
             return;
-        list.assign(kept);
+        list = std::move(kept);
     }
     if (moving.isEmpty())
         return;
     // Loads that all point here join the target's loads as one block;
     // anything else goes port by port through addDriver/addLoad.
+    const PortRange movingPorts = moving.list();
     const bool block = !moveDrivers
-        && std::all_of(moving.cbegin(), moving.cend(), [this](const GatePort *port) { return port->net == this; });
+        && std::all_of(movingPorts.cbegin(), movingPorts.cend(), [this](const GatePort *port) { return port->net == this; });
     if (block) {
         // A port listed twice joins once, as addLoad would have it.
-        int joined = 0;
-        for (int i = 0; i < moving.size(); ++i) {
-            GatePort *port = moving.at(i);
+        bool twice = false;
+        for (GatePort *port : movingPorts) {
             port->owner->checkConfiguration();
             if (verboseTrace)
                 logWarning(tr("Transfer Output of edge %1:%2 to new edge %3")
                                .arg(name.toString(false), port->fullName(), target->name.toString(false)));
-            if (port->net == target)
+            if (port->net == target) {
+                twice = true;
                 continue;
+            }
             port->net = target;
-            if (joined != i)
-                moving[joined] = port;
-            ++joined;
         }
-        if (joined != moving.size())
-            moving.erase(moving.begin() + joined, moving.end());
-        target->loads.appendAll(moving);
+        if (twice) {
+            PortList once;
+            for (GatePort *port : movingPorts)
+                once.add(port);
+            moving = std::move(once);
+        }
+        target->loads.appendAll(std::move(moving));
         return;
     }
-    for (GatePort *port : qAsConst(moving)) {
+    for (GatePort *port : moving.list()) {
         port->owner->checkConfiguration();
         if (verboseTrace) {
             const QString text = moveDrivers ? tr("Transfer Input of edge %1:%2 to new edge %3")
@@ -256,8 +259,8 @@ void Edge::absorbDrivers(Edge *other)
 {
     if (!other || other == this)
         return;
-    const QList<GatePort *> taken = other->drivers.takeAll();
-    for (GatePort *port : taken) {
+    const PortList taken = std::move(other->drivers);
+    for (GatePort *port : taken.list()) {
         if (!port)
             continue;
         if (port->net == other)
@@ -310,7 +313,7 @@ Gate *Edge::createFakeInput(bool loopback)
     if (drivers.first() || loads.isEmpty() || !module)
         return nullptr;
     bool inout = loopback;
-    for (const GatePort *load : qAsConst(loads.list()))
+    for (const GatePort *load : loads.list())
         inout = inout || (load && load->attributes.direction() == InOut);
     const int kind = inout ? LOOPBACKOPENINPUT : OPENINPUT;
     const QString prefix = inout ? QStringLiteral("LOI_") : QStringLiteral("OI_");
@@ -597,7 +600,7 @@ void Edges::restorePortOrder()
         if (!net)
             continue;
         for (PortList *list : {&net->drivers, &net->loads}) {
-            const QList<GatePort *> &ports = list->list();
+            const PortRange ports = list->list();
             if (std::is_sorted(ports.cbegin(), ports.cend(), byPlace))
                 continue;
             QList<GatePort *> ordered = ports;

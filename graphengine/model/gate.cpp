@@ -151,7 +151,7 @@ Gate::Gate(const Name &gateName, Module *definition, Module *parent, const QStri
         typeName = definition->name;
     }
     int counts[4] = {};
-    for (const GatePort *port : qAsConst(ports.list())) {
+    for (const GatePort *port : ports.list()) {
         const int group = port->attributes.sortGroup();
         if (group < 4)
             counts[group] = std::max(counts[group], port->attributes.position16() + 1);
@@ -547,8 +547,9 @@ bool Gate::connectGate(const QString &connections, bool force)
 
 void Gate::disconnectAll()
 {
-    const QList<GatePort *> all = ports.list();
-    for (GatePort *port : all) {
+    // A copy the disconnections cannot change; a few ports need no block.
+    const PortList all = ports.asList();
+    for (GatePort *port : all.list()) {
         if (port && port->net)
             port->net->disconnectPort(port);
     }
@@ -578,7 +579,7 @@ void Gate::resetLayoutState()
     column = 0;
     row = 0;
     holdCount = 0;
-    for (GatePort *port : qAsConst(ports.list()))
+    for (GatePort *port : ports.list())
         port->attributes.setPortDirection(port->attributes.direction());
     buildShape(0.0);
 }
@@ -602,7 +603,7 @@ Module *Gate::createSubModule()
     }
     if (!definition || !created)
         return definition;
-    for (const GatePort *port : qAsConst(ports.list()))
+    for (const GatePort *port : ports.list())
         definition->findOrCreatePortGate(port->name, port->name, port->attributes, true);
     return definition;
 }

@@ -101,7 +101,7 @@ void Gate::paint(QPainter *painter, const QStyleOptionGraphicsItem *option)
 
 void Gate::paintPorts(QPainter *painter, double levelOfDetail, int member)
 {
-    for (GatePort *port : qAsConst(ports.list())) {
+    for (GatePort *port : ports.list()) {
         if (member != -1) {
             const Name portName(port->name);
             if (portName.indexCount() == 1 && portName.index(0) != member)

@@ -486,7 +486,7 @@ void Gate::layOutBoxSides(bool packBuses)
     double spans[4] = {};
     for (int group : {3, 1, 0, 2}) {
         QList<GatePort *> &side = sides[group];
-        for (GatePort *port : qAsConst(ports.list())) {
+        for (GatePort *port : ports.list()) {
             if (port->attributes.sortGroup() == group)
                 side.append(port);
         }

@@ -36,7 +36,7 @@ QSizeF measure(const QString &text)
 void Gate::placePortsOnBox(int width, int height, int topCount, int bottomCount, int rightCount,
                            int leftCount)
 {
-    for (GatePort *port : qAsConst(ports.list())) {
+    for (GatePort *port : ports.list()) {
         if (!isOrigin(port->anchor))
             continue;
         const int p = port->attributes.position16();
@@ -117,7 +117,7 @@ void Gate::buildShape(double inputLabelExtent)
     BusSequence topRuns;
     BusSequence bottomRuns;
     if (kind != COLPASSTHROUGH) {
-        for (GatePort *port : qAsConst(ports.list())) {
+        for (GatePort *port : ports.list()) {
             const int group = port->attributes.sortGroup();
             const int marker = port->attributes.marker();
             const double styleExtra = (marker == 1 || marker == 3) ? 11.0 : 0.0;
@@ -209,7 +209,7 @@ void Gate::buildFlopShape()
     ports.ensureSorted(false);
     int counts[4] = {};
     QString roles;
-    for (GatePort *port : qAsConst(ports.list())) {
+    for (GatePort *port : ports.list()) {
         const int group = port->attributes.sortGroup();
         if (group < 4)
             port->attributes.position = counts[group]++;
@@ -236,7 +236,7 @@ void Gate::moveContents(double dx, double dy)
         outline.x += int(dx);
         outline.y += int(dy);
     }
-    for (GatePort *port : qAsConst(ports.list()))
+    for (GatePort *port : ports.list())
         port->moveBy(dx, dy);
 }
 

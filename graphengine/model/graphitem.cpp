@@ -62,12 +62,6 @@ GraphItem::GraphItem(PortIterator begin, PortIterator end)
     setRange(begin && begin < end ? *begin : nullptr, int(end - begin));
 }
 
-GraphItem::GraphItem(PortSet::const_iterator begin, PortSet::const_iterator end)
-    : GraphItem()
-{
-    setRange(begin != end ? *begin : nullptr, int(end - begin));
-}
-
 void GraphItem::setRange(GatePort *first, int count)
 {
     Gate *gate = first ? first->owner : nullptr;
@@ -86,9 +80,10 @@ QList<GatePort *> GraphItem::rangePorts() const
 {
     if (d->kind != PortRangeItem || !d->gate)
         return QList<GatePort *>();
-    const QList<GatePort *> &all = d->gate->ports.list();
+    const PortRange all = d->gate->ports.list();
     const int end = qMin(d->rangeEnd, all.size());
-    return d->rangeFirst < end ? all.mid(d->rangeFirst, end - d->rangeFirst) : QList<GatePort *>();
+    return d->rangeFirst < end ? PortRange(all.begin() + d->rangeFirst, all.begin() + end).toList()
+                               : QList<GatePort *>();
 }
 
 Module *GraphItem::owner() const

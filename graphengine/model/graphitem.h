@@ -40,8 +40,8 @@ public:
     // as the gate and index bounds, so a list that grows or is sorted later
     // never leaves the item pointing into freed storage. A run that is empty
     // or not in its first port's gate is reported and gives an empty item.
+    // (PortSet::const_iterator is a PortIterator.)
     GraphItem(PortIterator begin, PortIterator end);
-    GraphItem(PortSet::const_iterator begin, PortSet::const_iterator end);
 
     int kind() const { return d->kind; }
     Gate *gate() const { return d->gate; }

@@ -222,7 +222,7 @@ void Module::createPortGates(Gate *instance)
     if (!instance || !portGates->isEmpty())
         return;
     int nextPosition[8] = {};
-    for (const GatePort *port : qAsConst(instance->ports.list())) {
+    for (const GatePort *port : instance->ports.list()) {
         if (!port)
             continue;
         const int direction = port->attributes.portDirection();
@@ -284,11 +284,10 @@ GatePort *Module::firstDriverOfNet(const GatePort *port) const
     return net ? net->drivers.first() : nullptr;
 }
 
-const QList<GatePort *> &Module::loadsOfNet(const GatePort *port) const
+PortRange Module::loadsOfNet(const GatePort *port) const
 {
-    static const QList<GatePort *> none;
     const Edge *net = port && edges ? edges->find(Name(port->name)) : nullptr;
-    return net ? net->loads.list() : none;
+    return net ? net->loads.list() : PortRange(nullptr, nullptr);
 }
 
 void deleteModules(ModuleMap &registry)

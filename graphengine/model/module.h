@@ -82,7 +82,7 @@ public:
 
     // The net named like the port; these look up and never make a net.
     GatePort *firstDriverOfNet(const GatePort *port) const;
-    const QList<GatePort *> &loadsOfNet(const GatePort *port) const;
+    PortRange loadsOfNet(const GatePort *port) const;
 
     // Layout (graphengine/layout/, one source file per step) -------------
     // Lays the module out: every step of the pipeline in order under the

@@ -53,7 +53,7 @@ Step enter(GraphItem item, const GraphItem &target, int bit, int busIndex, Branc
             if (!gate)
                 return Step::DeadEnd;
             // The outputs are the set's last group.
-            const QList<GatePort *> &all = gate->ports.list();
+            const PortRange all = gate->ports.list();
             const int first = int(gate->ports.constBegin(0) - all.constBegin());
             *branch = Branch{all, first, busIndex, nullptr};
             return Step::Branches;

@@ -11,6 +11,132 @@ namespace GraphEngine {
 class Gate;
 class GatePort;
 
+// What a large port list keeps beside it (see PortList).
+struct PortIndex
+{
+    // Port -> its first position plus shift.
+    QHash<const GatePort *, int> position;
+    int shift = 0;
+    int holes = 0;
+    // Entries listed more than once (forced additions); removal then scans.
+    int duplicates = 0;
+    // No port stands before this position.
+    int head = 0;
+};
+
+// The ports of a PortList, in place. Up to two ports (every pass-through
+// gate and most net pieces of a split net) stand inside the object itself,
+// so that such a list costs no allocation; a longer list takes one block,
+// with room at both ends (a pass-through driver goes first) and the list's
+// PortIndex, if it has one. 24 bytes.
+class PortArray
+{
+public:
+    PortArray() noexcept { m_inline[0] = m_inline[1] = nullptr; }
+    PortArray(const PortArray &other);
+    PortArray(PortArray &&other) noexcept;
+    PortArray &operator=(const PortArray &other);
+    PortArray &operator=(PortArray &&other) noexcept;
+    ~PortArray() { release(); }
+
+    int size() const { return m_size; }
+    bool isEmpty() const { return m_size == 0; }
+    GatePort **data() { return m_onHeap ? items(m_heap) + m_heap->begin : m_inline; }
+    GatePort *const *data() const { return m_onHeap ? items(m_heap) + m_heap->begin : m_inline; }
+    GatePort *const &at(int i) const { return data()[i]; }
+    GatePort *&operator[](int i) { return data()[i]; }
+
+    void append(GatePort *port);
+    void prepend(GatePort *port);
+    // Room for n ports in all, at the back.
+    void reserve(int n);
+    // Removes every entry equal to port (null: the holes), keeping the
+    // order of the rest; returns how many went.
+    int removeAll(const GatePort *port);
+    int indexOf(const GatePort *port) const;
+    // Empties the list, its index and its block.
+    void clear() { release(); }
+    // A block that no longer needs to be one (two ports or fewer, no index)
+    // is given back: the ports move into the object.
+    void squeeze();
+
+    // The index of a large list; null for none. Setting one on a list
+    // without block gives it a block.
+    PortIndex *index() const { return m_onHeap ? m_heap->index : nullptr; }
+    void setIndex(PortIndex *index);
+
+    static constexpr int InlineRoom = 2;
+
+private:
+    struct Heap
+    {
+        int capacity;
+        int begin;
+        PortIndex *index;
+    };
+    static GatePort **items(Heap *heap) { return reinterpret_cast<GatePort **>(heap + 1); }
+    // Moves the ports into a new block of that capacity, front room first.
+    void regrow(int capacity, int frontRoom);
+    void release() noexcept;
+    // Takes the other's ports (this one is empty); the other is left empty.
+    void takeOver(PortArray &other) noexcept;
+
+    union {
+        GatePort *m_inline[InlineRoom];
+        Heap *m_heap;
+    };
+    int m_size = 0;
+    bool m_onHeap = false;
+};
+
+// The ports of a list in order, as its list() shows them: a view that stays
+// valid until the list changes. Converts to a QList for code that keeps a
+// copy.
+class PortRange
+{
+public:
+    using value_type = GatePort *;
+    using const_iterator = GatePort *const *;
+    using iterator = const_iterator;
+
+    PortRange(const_iterator begin, const_iterator end)
+        : m_begin(begin)
+        , m_end(end)
+    {
+    }
+
+    const_iterator begin() const { return m_begin; }
+    const_iterator end() const { return m_end; }
+    const_iterator cbegin() const { return m_begin; }
+    const_iterator cend() const { return m_end; }
+    const_iterator constBegin() const { return m_begin; }
+    const_iterator constEnd() const { return m_end; }
+    int size() const { return int(m_end - m_begin); }
+    int count() const { return size(); }
+    bool isEmpty() const { return m_begin == m_end; }
+    bool empty() const { return isEmpty(); }
+    GatePort *const &at(int i) const { return m_begin[i]; }
+    GatePort *const &operator[](int i) const { return m_begin[i]; }
+    GatePort *const &first() const { return *m_begin; }
+    GatePort *const &last() const { return *(m_end - 1); }
+    int indexOf(const GatePort *port) const;
+    bool contains(const GatePort *port) const { return indexOf(port) >= 0; }
+    QList<GatePort *> toList() const;
+    operator QList<GatePort *>() const { return toList(); }
+
+private:
+    const_iterator m_begin;
+    const_iterator m_end;
+};
+
+// Equal ports in equal order.
+bool operator==(const PortRange &a, const PortRange &b);
+bool operator==(const PortRange &a, const QList<GatePort *> &b);
+inline bool operator==(const QList<GatePort *> &a, const PortRange &b) { return b == a; }
+inline bool operator!=(const PortRange &a, const PortRange &b) { return !(a == b); }
+inline bool operator!=(const PortRange &a, const QList<GatePort *> &b) { return !(a == b); }
+inline bool operator!=(const QList<GatePort *> &a, const PortRange &b) { return !(b == a); }
+
 // An ordered list of ports: the driver and load lists of a net (which only
 // refer to them and are never sorted), and the base of a gate's PortSet.
 //
@@ -22,8 +148,8 @@ class GatePort;
 class PortList
 {
 public:
-    using iterator = QList<GatePort *>::iterator;
-    using const_iterator = QList<GatePort *>::const_iterator;
+    using iterator = GatePort **;
+    using const_iterator = GatePort *const *;
     // Lists from this size on keep their position hash.
     static constexpr int IndexedSize = 32;
 
@@ -41,8 +167,8 @@ public:
     GatePort *first() const;
     GatePort *at(int i) const { return list().at(i); }
     // The ports in list order, without holes. Changing the list while walking
-    // the returned list needs a copy, as with any Qt container.
-    const QList<GatePort *> &list() const;
+    // it needs a copy (toList()), as with any Qt container.
+    PortRange list() const;
 
     // Appends the port (a null port is ignored); unless force is set a port
     // already in the list is not added again.
@@ -52,6 +178,9 @@ public:
     void prepend(GatePort *port);
     // As append for each port in turn, with room made once for all of them.
     void appendAll(const QList<GatePort *> &ports);
+    // The same for the ports of another list, which is left empty; an
+    // empty list takes them without a copy.
+    void appendAll(PortList &&ports);
     // Removes every occurrence; the order flag is left as it is.
     int removeAll(GatePort *port);
     // Empties the list and returns its ports in list order.
@@ -72,27 +201,13 @@ protected:
     void rebuildIndex() const;
     int indexOf(const GatePort *port) const;
     void clearIndex() const;
-    int holes() const { return m_index ? m_index->holes : 0; }
+    PortIndex *positionIndex() const { return m_ports.index(); }
+    int holes() const { return m_ports.index() ? m_ports.index()->holes : 0; }
 
-    // What a large list keeps beside it. Only large lists have one (and only
-    // they get holes): the small lists of every gate and net piece stay
-    // small.
-    struct Index
-    {
-        // Port -> its first position plus shift.
-        QHash<const GatePort *, int> position;
-        int shift = 0;
-        int holes = 0;
-        // Entries listed more than once (forced additions); removal then scans.
-        int duplicates = 0;
-        // No port stands before this position.
-        int head = 0;
-    };
-
-    // Mutable: readers close the holes that removals leave.
-    mutable QList<GatePort *> m_ports;
-    // Kept from IndexedSize ports on; null for a small list.
-    mutable std::unique_ptr<Index> m_index;
+    // Mutable: readers close the holes that removals leave. Only large
+    // lists have an index (and only they get holes): the small lists of
+    // every gate and net piece stay small.
+    mutable PortArray m_ports;
 };
 
 // The ports of a gate, which owns them: a PortList that knows where each

@@ -452,7 +452,7 @@ void GraphViewer::hoverEnterEvent(GraphItem graphItem)
         Gate *gate = graphItem.gate();
         if (!gate)
             break;
-        const QList<GatePort *> &all = gate->ports.list();
+        const PortRange all = gate->ports.list();
         const int end = qMin(graphItem.rangeEnd(), all.size());
         const int first = qBound(0, graphItem.rangeFirst(), end);
         setSelectedItem(gate->portsDescription(all.cbegin() + first, all.cbegin() + end, -1));

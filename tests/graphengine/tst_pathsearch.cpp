@@ -169,7 +169,7 @@ private slots:
         wire(m, g, QStringLiteral("b"), QStringLiteral("n"));
         wire(m, g, QStringLiteral("q"), QStringLiteral("nq"));
         Gate *l = cell(m, QStringLiteral("l"), QStringLiteral("nq"), QString());
-        const QList<GatePort *> &all = g->ports.list();
+        const PortRange all = g->ports.list();
         const GraphItem inputs(all.constBegin(), all.constBegin() + 2);
         const GraphItem outputs(all.constBegin() + 2, all.constEnd());
         QCOMPARE(route(GraphItem(d), inputs), (QStringList{"d.y", "g.b"}));

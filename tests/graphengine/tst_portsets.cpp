@@ -279,6 +279,115 @@ private slots:
         QCOMPARE(set.list(), pool.mid(0, 30) + pool.mid(31, 9));
     }
 
+    // Small lists keep up to two ports in the list object itself and move
+    // to a block of their own past that: appends and prepends in any mix,
+    // removals and replacements keep the order across the boundary, both
+    // ways, and a list that shrinks back by assignment reads the same.
+    void smallListsGrowPastTheirInlineRoomInOrder()
+    {
+        Gate gate;
+        const QList<GatePort *> pool = inputPool(&gate, 6);
+        PortList list;
+        QList<GatePort *> model;
+        QRandomGenerator random(35);
+        for (int step = 0; step < 3000; ++step) {
+            GatePort *p = pool.at(int(random.bounded(pool.size())));
+            GatePort *q = pool.at(int(random.bounded(pool.size())));
+            switch (random.bounded(6)) {
+            case 0:
+                list.add(p);
+                if (!model.contains(p))
+                    model.append(p);
+                break;
+            case 1:
+                list.append(p);
+                model.append(p);
+                break;
+            case 2:
+                list.prepend(p);
+                model.prepend(p);
+                break;
+            case 3:
+                QCOMPARE(list.removeAll(p), model.removeAll(p));
+                break;
+            case 4: {
+                const bool expected = model.contains(p) && !model.contains(q);
+                QCOMPARE(list.replace(p, q), expected);
+                if (expected)
+                    model[model.indexOf(p)] = q;
+                break;
+            }
+            default:
+                // Back to a few ports, or empty, now and then.
+                if (random.bounded(4) == 0) {
+                    model = model.mid(0, int(random.bounded(3)));
+                    list.assign(model);
+                }
+                break;
+            }
+            QVERIFY2(list.list() == model, qPrintable(QString::number(step)));
+            QCOMPARE(list.size(), model.size());
+            QCOMPARE(list.first(), model.value(0));
+            for (GatePort *port : pool)
+                QCOMPARE(list.contains(port), model.contains(port));
+        }
+        // A copy of a list held in place is its own.
+        PortList two;
+        two.append(pool.at(0));
+        two.append(pool.at(1));
+        PortList copy(two);
+        two.prepend(pool.at(2));
+        QCOMPARE(copy.list(), (QList<GatePort *>{pool.at(0), pool.at(1)}));
+        QCOMPARE(two.list(), (QList<GatePort *>{pool.at(2), pool.at(0), pool.at(1)}));
+        QCOMPARE(two.takeAll(), (QList<GatePort *>{pool.at(2), pool.at(0), pool.at(1)}));
+        QVERIFY(two.isEmpty() && !two.first() && two.list().isEmpty());
+        two.append(pool.at(3));
+        QCOMPARE(two.list(), QList<GatePort *>{pool.at(3)});
+    }
+
+    // A list appended by moving: an empty list takes the other's ports as
+    // they are (small, in a block, or indexed with holes), a list with ports
+    // appends them; the other is left empty and usable.
+    void appendAllOfAListMovesItsPorts()
+    {
+        Gate gate;
+        const QList<GatePort *> pool = inputPool(&gate, 80);
+        for (int count : {0, 1, 2, 3, 10, 40}) {
+            for (int start : {0, 1, 5}) {
+                PortList source;
+                for (int i = 0; i < count; ++i)
+                    source.append(pool.at(i));
+                if (count == 40) {
+                    // Holes that the move has to close.
+                    QCOMPARE(source.removeAll(pool.at(3)), 1);
+                    QCOMPARE(source.removeAll(pool.at(0)), 1);
+                }
+                PortList target;
+                for (int i = 0; i < start; ++i)
+                    target.append(pool.at(79 - i));
+                QList<GatePort *> expected = pool.mid(80 - start, start);
+                std::reverse(expected.begin(), expected.end());
+                for (GatePort *p : source.list())
+                    expected.append(p);
+                target.appendAll(std::move(source));
+                QCOMPARE(target.list(), expected);
+                QCOMPARE(target.size(), expected.size());
+                for (GatePort *p : pool)
+                    QCOMPARE(target.contains(p), expected.contains(p));
+                QVERIFY(source.isEmpty() && !source.first());
+                source.append(pool.at(50));
+                QCOMPARE(source.list(), QList<GatePort *>{pool.at(50)});
+                if (!expected.isEmpty()) {
+                    QCOMPARE(target.removeAll(expected.last()), 1);
+                    expected.removeLast();
+                }
+                target.prepend(pool.at(60));
+                expected.prepend(pool.at(60));
+                QCOMPARE(target.list(), expected);
+            }
+        }
+    }
+
     // A block appended at once reads and changes as the same ports appended
     // one by one: onto a small list, across the indexing size, onto an
     // indexed list with holes, a block larger than the list, a port twice,

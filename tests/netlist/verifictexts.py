@@ -20,8 +20,10 @@ for name in ("VerificNetlist.py", "Korvan.py"):
 class FakeValue(object):
     # Just what the engine's list readers use of a gdb.Value: members by
     # name, int(), casts.
-    def __init__(self, number=0, members=None, items=None):
+    def __init__(self, number=0, members=None, items=None, following=None):
         self.number, self.members, self.items = number, members or {}, items
+        # What pointer arithmetic by one reaches (the items after a header).
+        self.following = following
 
     def __getitem__(self, key):
         return self.items[key] if isinstance(key, int) else self.members[key]
@@ -31,6 +33,9 @@ class FakeValue(object):
 
     def cast(self, itemType):
         return self
+
+    def __add__(self, count):
+        return self.following
 
 
 class FakeGdb(object):
@@ -47,10 +52,17 @@ scope["gdb"] = FakeGdb
 
 
 def portSet(addresses, begin=0):
-    # A PortSet whose QList holds these pointers (0: a hole) from begin on.
-    array = [FakeValue(0)] * begin + [FakeValue(a) for a in addresses]
-    data = FakeValue(1, {"begin": FakeValue(begin), "end": FakeValue(len(array)), "array": FakeValue(items=array)})
-    return FakeValue(members={"m_ports": FakeValue(members={"d": data})})
+    # A PortSet holding these pointers (0: a hole): up to two in place, more
+    # in a block whose ports start at begin.
+    if len(addresses) <= 2 and begin == 0:
+        inline = [FakeValue(a) for a in addresses] + [FakeValue(0)] * (2 - len(addresses))
+        array = FakeValue(members={"m_size": FakeValue(len(addresses)), "m_onHeap": FakeValue(0),
+                                   "m_inline": FakeValue(items=inline)})
+        return FakeValue(members={"m_ports": array})
+    items = FakeValue(items=[FakeValue(0)] * begin + [FakeValue(a) for a in addresses])
+    heap = FakeValue(1, {"begin": FakeValue(begin)}, following=items)
+    array = FakeValue(members={"m_size": FakeValue(len(addresses)), "m_onHeap": FakeValue(1), "m_heap": heap})
+    return FakeValue(members={"m_ports": array})
 
 
 def port(word):
@@ -116,6 +128,8 @@ checks = [
     ("port set with gaps", [int(p) for p in s["korvanPortSet"](portSet([0, 16, 0, 0, 32, 0]))], [16, 32]),
     ("port set of holes only", s["korvanPortSet"](portSet([0, 0])), []),
     ("empty port set", s["korvanPortSet"](portSet([])), []),
+    ("port set of one in place", [int(p) for p in s["korvanPortSet"](portSet([40]))], [40]),
+    ("port set of two in place", [int(p) for p in s["korvanPortSet"](portSet([40, 8]))], [40, 8]),
     ("port set after its begin", [int(p) for p in s["korvanPortSet"](portSet([8, 0, 24], begin=2))], [8, 24]),
     ("gate kind keys", (s["korvanGateKindKeys"][15], s["korvanGateKindKeys"].get(1)), ("InputPort", None)),
     # The module ports on a net: none for a library whose nets keep no list.
