@@ -22,27 +22,21 @@ bool Module::checkCollisions(int colour)
 {
     // Sorted by Y as gateYLessThan orders them, on copies of the Ys: the
     // comparisons (and so the order, equal Ys included) are the same, and
-    // they read no gate.
-    QVector<LayoutSupport::GateByY> all;
-    all.reserve(gates->count());
-    gates->forEachElement([&all](Gate *gate) {
-        if (gate)
-            all.append({gate->y, gate});
-    });
+    // the sweep reads no gate.
+    std::vector<LayoutSupport::GatePlace> all = LayoutSupport::gatePlaces(*gates);
     std::sort(all.begin(), all.end());
     QVector<double> bottom(std::max(0, lastColumn + 1), -1e300);
-    for (const LayoutSupport::GateByY &entry : qAsConst(all)) {
-        const Gate *gate = entry.gate;
-        if (colour != -1 && !(gate->marks & (1 << colour)))
+    for (const LayoutSupport::GatePlace &entry : all) {
+        if (colour != -1 && !(entry.marks & (1 << colour)))
             continue;
-        const int c = gate->column;
+        const int c = entry.column;
         if (c < 2 || c >= lastColumn)
             continue;
-        if (bottom[c] > gate->y) {
-            logCritical(tr("Colision detected %1: %2").arg(c).arg(gate->name.toString(false)));
+        if (bottom[c] > entry.y) {
+            logCritical(tr("Colision detected %1: %2").arg(c).arg(entry.gate->name.toString(false)));
             return false;
         }
-        bottom[c] = gate->y + extentOf(gate);
+        bottom[c] = entry.y + std::max(1.0, entry.height + 2.0);
     }
     if (lastColumn < 3)
         return true;

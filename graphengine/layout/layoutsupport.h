@@ -11,6 +11,8 @@
 #include <QList>
 #include <QSet>
 
+#include <vector>
+
 namespace GraphEngine {
 namespace LayoutSupport {
 
@@ -48,6 +50,34 @@ struct GateByY
     Gate *gate;
     bool operator<(const GateByY &other) const { return y < other.y; }
 };
+
+// A gate with copies of what the sweeps down the placement read of it,
+// ordered as GateByY: sorted once, these are walked without visiting the
+// gates in the scattered order of their Ys.
+struct GatePlace
+{
+    double y;
+    double height;
+    Gate *gate;
+    int column;
+    int marks;
+    bool passThrough;
+    bool operator<(const GatePlace &other) const { return y < other.y; }
+};
+
+// Every gate of the index in its walking order.
+template<typename Index>
+std::vector<GatePlace> gatePlaces(const Index &gates)
+{
+    std::vector<GatePlace> all;
+    all.reserve(size_t(gates.count()));
+    gates.forEachElement([&all](Gate *gate) {
+        if (gate)
+            all.push_back({gate->y, gate->rect.height(), gate, gate->column, gate->marks,
+                           gate->kind == BaseEnum::COLPASSTHROUGH});
+    });
+    return all;
+}
 
 inline bool isPassThrough(const Gate *gate)
 {

@@ -14,13 +14,9 @@ using namespace LayoutSupport;
 bool Module::shrinkVerticalSpace(int spacing)
 {
     // Stable, so that a second run over the same Ys gives the same result.
-    // Sorted on copies of the Ys, which the loop then changes.
-    QVector<GateByY> all;
-    all.reserve(gates->count());
-    for (Gate *gate : gates->elements()) {
-        if (gate)
-            all.append({gate->y, gate});
-    }
+    // Sorted on copies of what the loop reads: it then visits no gate in
+    // the scattered order of the Ys but to give it its new Y.
+    std::vector<GatePlace> all = gatePlaces(*gates);
     std::stable_sort(all.begin(), all.end());
 
     const int n = std::max(0, lastColumn);
@@ -28,18 +24,18 @@ bool Module::shrinkVerticalSpace(int spacing)
     double removed = 0.0;
     double lowestBottom = 0.0;
     bool collision = false;
-    for (const GateByY &entry : qAsConst(all)) {
+    for (const GatePlace &entry : all) {
         Gate *g = entry.gate;
-        double top = g->y - removed;
+        double top = entry.y - removed;
         if (top - lowestBottom > spacing) {
             removed += top - lowestBottom - spacing;
-            top = g->y - removed;
+            top = entry.y - removed;
         }
         g->y = top;
-        const double bottom = top + std::max(1.0, g->rect.height() + 1.0 + 1.0);
+        const double bottom = top + std::max(1.0, entry.height + 1.0 + 1.0);
         lowestBottom = std::max(lowestBottom, bottom);
-        const int c = g->column;
-        if (c >= 2 && c < n && g->kind != COLPASSTHROUGH) {
+        const int c = entry.column;
+        if (c >= 2 && c < n && !entry.passThrough) {
             if (columnBottoms.at(c) > top) {
                 logWarning(tr("Colision detected %1").arg(nameOf(g)));
                 collision = true;
