@@ -12,7 +12,8 @@ void Module::computeEdgeBoundaries()
     for (int c = 0; c <= lastColumn; ++c)
         columnEdges.append(QList<Edge *>());
     // In the order of elements() (the order the nets are filed in), without
-    // a copy of the index.
+    // a copy of the index: the walk of its list brings each net piece, which
+    // lies beside its node, along.
     edges->forEachElement([](Edge *net) {
         if (net)
             net->computeBoundary();

@@ -123,7 +123,7 @@ void Module::computeGateYPositionFromHierarchy(double spacing, bool packBuses, b
     const int clearedBits = (positioned >= 0 && positioned <= 7 ? 1 << positioned : 0)
                             | (explored >= 0 && explored <= 7 ? 1 << explored : 0);
     if (clearedBits) {
-        gates->forEachElement([clearedBits](Gate *gate) {
+        gates->forEachElementCopied([clearedBits](Gate *gate) {
             if (gate)
                 gate->marks &= ~clearedBits;
         });

@@ -11,8 +11,6 @@
 #include <QList>
 #include <QSet>
 
-#include <vector>
-
 namespace GraphEngine {
 namespace LayoutSupport {
 
@@ -51,32 +49,14 @@ struct GateByY
     bool operator<(const GateByY &other) const { return y < other.y; }
 };
 
-// A gate with copies of what the sweeps down the placement read of it,
-// ordered as GateByY: sorted once, these are walked without visiting the
-// gates in the scattered order of their Ys.
-struct GatePlace
+// Asks for what the sweeps down the placement read of a gate (its marks,
+// rectangle, Y and column), ahead of the turn it has in the scattered order
+// of the Ys.
+inline void prefetchPlacement(const Gate *gate)
 {
-    double y;
-    double height;
-    Gate *gate;
-    int column;
-    int marks;
-    bool passThrough;
-    bool operator<(const GatePlace &other) const { return y < other.y; }
-};
-
-// Every gate of the index in its walking order.
-template<typename Index>
-std::vector<GatePlace> gatePlaces(const Index &gates)
-{
-    std::vector<GatePlace> all;
-    all.reserve(size_t(gates.count()));
-    gates.forEachElement([&all](Gate *gate) {
-        if (gate)
-            all.push_back({gate->y, gate->rect.height(), gate, gate->column, gate->marks,
-                           gate->kind == BaseEnum::COLPASSTHROUGH});
-    });
-    return all;
+    __builtin_prefetch(&gate->marks);
+    __builtin_prefetch(&gate->rect);
+    __builtin_prefetch(&gate->column);
 }
 
 inline bool isPassThrough(const Gate *gate)

@@ -14,9 +14,13 @@ using namespace LayoutSupport;
 bool Module::shrinkVerticalSpace(int spacing)
 {
     // Stable, so that a second run over the same Ys gives the same result.
-    // Sorted on copies of what the loop reads: it then visits no gate in
-    // the scattered order of the Ys but to give it its new Y.
-    std::vector<GatePlace> all = gatePlaces(*gates);
+    // Sorted on copies of the Ys, which the loop then changes.
+    QVector<GateByY> all;
+    all.reserve(gates->count());
+    gates->forEachElementCopied([&all](Gate *gate) {
+        if (gate)
+            all.append({gate->y, gate});
+    });
     std::stable_sort(all.begin(), all.end());
 
     const int n = std::max(0, lastColumn);
@@ -24,18 +28,24 @@ bool Module::shrinkVerticalSpace(int spacing)
     double removed = 0.0;
     double lowestBottom = 0.0;
     bool collision = false;
-    for (const GatePlace &entry : all) {
+    // The gates are read in the scattered order of their Ys: each is asked
+    // for ahead of its turn, so that the misses overlap.
+    constexpr int ahead = 16;
+    for (int i = 0; i < all.size(); ++i) {
+        if (i + ahead < all.size())
+            prefetchPlacement(all.at(i + ahead).gate);
+        const GateByY &entry = all.at(i);
         Gate *g = entry.gate;
-        double top = entry.y - removed;
+        double top = g->y - removed;
         if (top - lowestBottom > spacing) {
             removed += top - lowestBottom - spacing;
-            top = entry.y - removed;
+            top = g->y - removed;
         }
         g->y = top;
-        const double bottom = top + std::max(1.0, entry.height + 1.0 + 1.0);
+        const double bottom = top + std::max(1.0, g->rect.height() + 1.0 + 1.0);
         lowestBottom = std::max(lowestBottom, bottom);
-        const int c = entry.column;
-        if (c >= 2 && c < n && !entry.passThrough) {
+        const int c = g->column;
+        if (c >= 2 && c < n && g->kind != COLPASSTHROUGH) {
             if (columnBottoms.at(c) > top) {
                 logWarning(tr("Colision detected %1").arg(nameOf(g)));
                 collision = true;

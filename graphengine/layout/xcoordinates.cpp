@@ -15,8 +15,8 @@ void Module::computeXCoordinates()
         columnX[c] = columnRight.at(c - 1) + edgeColumnWidth.value(c - 1);
         columnRight[c] = columnX.at(c) + columnWidths.value(c);
     }
-    // In the order of elements(), without a copy of the index.
-    gates->forEachElement([&](Gate *gate) {
+    // In the order of elements().
+    gates->forEachElementCopied([&](Gate *gate) {
         if (!gate)
             return;
         gate->checkConfiguration();
@@ -26,6 +26,9 @@ void Module::computeXCoordinates()
         }
         gate->x = columnX.at(gate->column);
     });
+    // The last step that walks every gate: the copy's room goes back before
+    // the nets are drawn.
+    gates->dropListCopy();
 }
 
 } // namespace GraphEngine
