@@ -236,12 +236,13 @@ class Dumper(object):
 
     def dumperTypeName(self, gdbType):
         # The name a printer is looked up by: a pointer takes its target's
-        # printer, so the qualifiers of each pointed-to type go too
-        # ("const T *" is shown as "T *" is).
-        target = gdbType.unqualified()
+        # printer, so the typedefs and qualifiers of each pointed-to type go
+        # too ("const std::string *" is shown as the string class is, and
+        # "const T *" as "T *" is). The item keeps the declared type name.
+        target = self.stripTypedefs(gdbType).unqualified()
         pointers = 0
         while target.code == gdb.TYPE_CODE_PTR:
-            target = target.target().unqualified()
+            target = self.stripTypedefs(target.target()).unqualified()
             pointers += 1
         return str(target) + " *" * pointers
 

@@ -350,6 +350,14 @@ const Shown shownRows[] = {
     {"qlistIntPtrRef", "<3 items>", "[0]=1; [1]=2; [2]=3", false, "QList"},
     {"qlistIntNullPtr", "0x0", "", false, "QList"},
     {"boostoptionalNullPtr", "0x0", "", false, "boost::optional"},
+    // The same when the pointer is declared by a typedef's name: the
+    // printer is found by the class behind it.
+    {"stdstringTypedefPtr", "\"standard\"", "", false, "std::__cxx11::basic_string"},
+    {"stdstringTypedefConstPtr", "\"standard\"", "", false, "std::__cxx11::basic_string"},
+    {"stdstringTypedefNullPtr", "0x0", "", false, "std::__cxx11::basic_string"},
+    {"stdstringTypedefRef", "\"standard\"", "", false, "std::__cxx11::basic_string"},
+    {"numbersTypedefPtr", "<3 items>", "[0]=1; [1]=2; [2]=3", false, "QList"},
+    {"numbersTypedefPtrRef", "<3 items>", "[0]=1; [1]=2; [2]=3", false, "QList"},
 };
 
 // The item as the watch view shows it below its own row: value, child

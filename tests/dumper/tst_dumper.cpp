@@ -235,10 +235,13 @@ void TestDumper::customDumperOfOnePath()
 
 void TestDumper::pointersTakeTheirTargetsPrinter()
 {
-    // Whatever qualifies the pointer or what it points to, the object is
-    // shown by its class's printer.
+    // Whatever qualifies the pointer or what it points to, and whether it
+    // names the class by a typedef at any level, the object is shown by its
+    // class's printer; a reference too.
     const QStringList pointers = {"(Point *)&point", "(const Point *)&point", "(const Point * const)&point",
-                                  "(volatile const Point *)&point"};
+                                  "(volatile const Point *)&point", "(const Point2D *)&point",
+                                  "(Point2D * const)&point", "(const Point2D * const *)&handle.ptr",
+                                  "(const Point2D &)point"};
     const GdbRun run = runGdb(m_printers.value("normal"), {fetchCommand(pointers, true)});
     QVERIFY2(run.exitCode == 0 && run.fetches.size() == 1, qPrintable(run.output));
     for (const QString &pointer : pointers) {
