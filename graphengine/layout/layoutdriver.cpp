@@ -52,8 +52,7 @@ const LayoutStep layoutSteps[] = {
     // columns before form on the next pass. Run by foldRepeatingPatterns.
     {QT_TRANSLATE_NOOP("QObject", "Search Repeating Patterns"),
      [](Module &m, const LayoutArguments &) {
-         while (m.clusterRepeatingPatterns(true)) {
-         }
+         m.clusterAllRepeatingPatterns();
      },
      true},
     {QT_TRANSLATE_NOOP("QObject", "Order Column"), [](Module &m, const LayoutArguments &) { m.orderColumns(); }},

@@ -5,6 +5,7 @@
 #include <QMutexLocker>
 
 #include <algorithm>
+#include <limits>
 
 namespace GraphEngine {
 
@@ -71,9 +72,50 @@ MarkTable::~MarkTable()
     }
 }
 
+void MarkTable::grow()
+{
+    const int oldSize = size;
+    quintptr *oldKeys = m_keys;
+    int *oldValues = m_values;
+    quint32 *oldStamps = m_stamps;
+    Node **oldHeads = m_heads;
+    Node **oldTails = m_tails;
+    size = oldSize * 4 + 1;
+    allocateSlots();
+    // Unmarked entries behave as absent ones: only the marks move over.
+    const int made = count;
+    m_growAt = std::numeric_limits<int>::max();
+    for (int slot = 0; slot < oldSize; ++slot) {
+        if (oldStamps[slot] != generation)
+            continue;
+        if (oldValues[slot] != -1)
+            mark(oldKeys[slot], oldValues[slot]);
+        for (const Node *node = oldHeads[slot]; node; node = node->next) {
+            if (node->value != -1)
+                mark(node->key, node->value);
+        }
+    }
+    count = made;
+    {
+        QMutexLocker locker(&sharedListLock());
+        for (int slot = 0; slot < oldSize; ++slot) {
+            if (oldHeads[slot]) {
+                oldTails[slot]->next = freeList;
+                freeList = oldHeads[slot];
+            }
+        }
+    }
+    delete[] oldKeys;
+    delete[] oldValues;
+    delete[] oldStamps;
+    delete[] oldHeads;
+    delete[] oldTails;
+}
+
 void MarkTable::startRun()
 {
     count = 0;
+    m_growAt = 0;
     if (++generation == 1 && m_stamps)
         std::fill(m_stamps, m_stamps + size, 0u);
 }
@@ -114,6 +156,14 @@ void MarkTable::mark(quintptr key, int value)
 {
     if (!m_stamps)
         allocateSlots();
+    // Twice as many entries as slots since the run (or the last growth)
+    // began: time to spread them.
+    if (m_growAt == 0)
+        m_growAt = count + 2 * size;
+    else if (count >= m_growAt && !entryOf(key)) {
+        grow();
+        m_growAt = count + 2 * size;
+    }
     const int slot = slotOf(key);
     if (m_stamps[slot] != generation) {
         releaseChain(slot);

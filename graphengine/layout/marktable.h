@@ -38,7 +38,9 @@ public:
     // Number of nodes on the program-wide free list (for tests).
     static int freeNodeCount();
 
-    const int size;
+    // The slot count; a run that fills the table far beyond it spreads the
+    // keys over more slots (see grow).
+    int size;
     quint32 generation = 1;
     // Entries made since the run began.
     int count = 0;
@@ -53,6 +55,11 @@ private:
     // The value cell of the key's entry in a current slot, or null.
     int *entryOf(quintptr key) const;
     void releaseChain(int slot);
+    // Rehashes the current run's marks into four times the slots: the
+    // chains would otherwise grow with every gate a long run ever marked.
+    void grow();
+    // New entries of the current run allowed before the table grows.
+    int m_growAt = 0;
 
     quintptr *m_keys = nullptr;
     int *m_values = nullptr;

@@ -92,32 +92,62 @@ using SignatureGroups = QMap<QString, QList<Gate *>>;
 // Enters the gate under its signature; a gate whose nets are two-index
 // buses stands under both of its signatures until one of them gathers
 // another gate, and then leaves the other with its whole group.
-void enterGate(Gate *gate, const QString &signature, SignatureGroups &groups,
+// Returns true when it dropped a group that way.
+bool enterGate(Gate *gate, const QString &signature, SignatureGroups &groups,
                QList<QPair<QString, QString>> &openAlternatives, bool alternative)
 {
     if (!alternative) {
         groups[signature].append(gate);
-        return;
+        return false;
     }
     const QString second = gate->portSignature(1, nullptr);
     if (!groups.contains(signature) && !groups.contains(second)) {
         groups[signature].append(gate);
         groups[second].append(gate);
         openAlternatives.append({signature, second});
-        return;
+        return false;
     }
     const QString key = groups.contains(signature) ? signature : second;
     groups[key].append(gate);
+    bool dropped = false;
     for (auto it = openAlternatives.begin(); it != openAlternatives.end();) {
         if (it->first == key) {
             groups.remove(it->second);
             it = openAlternatives.erase(it);
+            dropped = true;
         } else if (it->second == key) {
             groups.remove(it->first);
             it = openAlternatives.erase(it);
+            dropped = true;
         } else {
             ++it;
         }
+    }
+    return dropped;
+}
+
+// The columns whose gates stand on the net or on the nets that feed it
+// through pass-throughs: renumbering the net (Edge::setNetNumber,
+// Module::numberPieces, both up to the driver) or moving its ports can
+// change the signatures of those gates.
+void markNetColumns(const Edge *net, std::vector<char> &open, QSet<const Edge *> &seen)
+{
+    while (net && !seen.contains(net)) {
+        seen.insert(net);
+        const Gate *passThrough = nullptr;
+        for (const PortList *ports : {&net->drivers, &net->loads}) {
+            for (const GatePort *port : ports->list()) {
+                const Gate *owner = port ? port->owner : nullptr;
+                if (!owner)
+                    continue;
+                if (owner->column >= 0 && std::size_t(owner->column) < open.size())
+                    open[std::size_t(owner->column)] = 1;
+                if (ports == &net->drivers && !passThrough && owner->kind == BaseEnum::COLPASSTHROUGH)
+                    passThrough = owner;
+            }
+        }
+        const GatePort *input = passThrough ? passThrough->constPortAt(2, 0) : nullptr;
+        net = input ? input->net : nullptr;
     }
 }
 
@@ -157,8 +187,33 @@ Module *Module::createClusterModule(const Gate *pattern, int copies)
 
 bool Module::clusterRepeatingPatterns(bool enabled)
 {
-    if (!enabled)
-        return false;
+    return enabled && sweepRepeatingPatterns(nullptr);
+}
+
+bool Module::clusterAllRepeatingPatterns()
+{
+    // A column that folded nothing and whose gates' nets nobody renumbered
+    // since would fold nothing again: a sweep after the first looks only at
+    // the columns that may have changed. Every gate must stand in the list
+    // of its own column for that; if one does not, every sweep looks at all.
+    std::vector<char> open(std::size_t(columnGates.size()), 1);
+    bool listed = true;
+    for (int c = 0; c < columnGates.size() && listed; ++c) {
+        for (const Gate *gate : qAsConst(columnGates[c])) {
+            if (gate && gate->column != c) {
+                listed = false;
+                break;
+            }
+        }
+    }
+    bool folded = false;
+    while (sweepRepeatingPatterns(listed ? &open : nullptr))
+        folded = true;
+    return folded;
+}
+
+bool Module::sweepRepeatingPatterns(std::vector<char> *open)
+{
     int groupsFound = 0;
     int gatesFolded = 0;
     // Like gates of a column fold by their signatures alone, whatever their
@@ -167,8 +222,16 @@ bool Module::clusterRepeatingPatterns(bool enabled)
     // netlist out again until nothing more folds, so a second run starts
     // from the netlist the first one ended with and repeats it.
     for (int c = 2; c <= lastColumn - 1 && c < columnGates.size(); ++c) {
+        if (open) {
+            if (!open->at(std::size_t(c)))
+                continue;
+            (*open)[std::size_t(c)] = 0;
+        }
         SignatureGroups groups;
         QList<QPair<QString, QString>> openAlternatives;
+        // A column in which no two gates met, nor a group was dropped,
+        // gives the same nothing again as long as its signatures stay.
+        bool settled = true;
         for (Gate *gate : qAsConst(columnGates[c])) {
             if (!gate || gate->kind == COLPASSTHROUGH)
                 continue;
@@ -176,10 +239,19 @@ bool Module::clusterRepeatingPatterns(bool enabled)
             const QString signature = gate->portSignature(0, &alternative);
             if (signature.isEmpty())
                 continue;
-            enterGate(gate, signature, groups, openAlternatives, alternative);
+            if (enterGate(gate, signature, groups, openAlternatives, alternative))
+                settled = false;
         }
         if (groups.isEmpty())
             continue;
+        if (open) {
+            for (const QList<Gate *> &group : qAsConst(groups)) {
+                if (group.size() >= 2)
+                    settled = false;
+            }
+            if (!settled)
+                (*open)[std::size_t(c)] = 1;
+        }
         trace([&] { return tr("Column %1").arg(c); });
         // A gate still standing under both of its signatures is folded with
         // the first of its groups only; the other group goes on without it.
@@ -188,6 +260,8 @@ bool Module::clusterRepeatingPatterns(bool enabled)
         // column could otherwise take the address of a deleted copy and be
         // swept out of the column with it.
         QList<Gate *> doomed;
+        // The nets of the copies, before the instance takes them over.
+        QList<const Edge *> touched;
         for (auto group = groups.cbegin(); group != groups.cend(); ++group) {
             trace([&] { return tr(" Cluster : %1").arg(group.key()); });
             QList<Gate *> copies;
@@ -238,11 +312,21 @@ bool Module::clusterRepeatingPatterns(bool enabled)
             const int portCount = copies.first()->ports.list().size();
             for (int i = 0; i < n; ++i) {
                 Gate *copy = copies.at(i);
+                if (open) {
+                    for (const GatePort *port : copy->ports.list())
+                        touched.append(port->net);
+                }
                 copy->clusterSignature(instance, i, firstNetNumber);
                 folded.insert(copy);
                 doomed.append(copy);
             }
             nextNetNumber += portCount;
+            if (open) {
+                QSet<const Edge *> seen;
+                for (const Edge *net : qAsConst(touched))
+                    markNetColumns(net, *open, seen);
+                touched.clear();
+            }
         }
         // The folded copies leave the column list in one sweep.
         if (!folded.isEmpty()) {

@@ -16,6 +16,8 @@
 #include <QString>
 #include <QVector>
 
+#include <vector>
+
 namespace GraphEngine {
 
 class Edge;
@@ -136,6 +138,13 @@ public:
     // One pass folding groups of like gates of a column into an instance of
     // a generated sub-module; true when a gate was folded.
     bool clusterRepeatingPatterns(bool enabled);
+    // Passes of clusterRepeatingPatterns until one folds nothing: the same
+    // folds, the passes after the first looking only at the columns where
+    // a fold may have made new groups. True when a gate was folded.
+    bool clusterAllRepeatingPatterns();
+    // One pass; with open, only over the columns it flags, which it clears
+    // and sets again where a later pass must look.
+    bool sweepRepeatingPatterns(std::vector<char> *open);
     // The program-wide sub-module that copies instances of the pattern
     // stand for, made when absent; null for an empty name.
     static Module *createClusterModule(const Gate *pattern, int copies);

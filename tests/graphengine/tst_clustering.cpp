@@ -300,6 +300,45 @@ private slots:
         QCOMPARE(m->gates->count(), before);
     }
 
+    // A group whose instance name is taken stays, and folds on a later pass
+    // once the gate holding the name folded in a column after it: the passes
+    // of the driver look at its column again although no net of it changed.
+    void instanceNameFreedByALaterColumn()
+    {
+        registerBank(m, 2);
+        input(m, QStringLiteral("clk2"));
+        QList<Gate *> later;
+        for (int i = 0; i < 2; ++i) {
+            const QString d = QStringLiteral("e[%1]").arg(i);
+            const QString q = QStringLiteral("f[%1]").arg(i);
+            input(m, d);
+            output(m, q);
+            later << VerilogNetlist::dFlop(m, i == 0 ? QStringLiteral("r[0:1]") : QStringLiteral("s"), d,
+                                           QStringLiteral("clk2"), q);
+        }
+        runFront(m, 6);
+        QList<Gate *> first;
+        for (int i = 0; i < 2; ++i)
+            first << gateNamed(m, QStringLiteral("r%1").arg(i));
+        m->lastColumn = 4;
+        m->columnGates = {{}, {}, first, later, {}};
+        m->columnWidths = QVector<double>(5, 10.0);
+        for (Gate *g : first)
+            g->column = 2;
+        for (Gate *g : later)
+            g->column = 3;
+        LogCapture log;
+        QVERIFY(m->clusterAllRepeatingPatterns());
+        QVERIFY(log.texts(QtWarningMsg).contains(QStringLiteral("Can't register instance: r[0:1] (Name already used)")));
+        Gate *folded = gateNamed(m, QStringLiteral("r[0:1]"));
+        QVERIFY(folded && folded->isCluster());
+        QCOMPARE(folded->column, 2);
+        QCOMPARE(m->columnGates.at(2), QList<Gate *>({folded}));
+        QCOMPARE(m->columnGates.at(3).size(), 1);
+        QVERIFY(m->columnGates.at(3).first()->isCluster());
+        QCOMPARE(netOf(folded, QStringLiteral("D[1]")), QStringLiteral("d[1]"));
+    }
+
     // A gate under both of its signatures, each group gathering another
     // gate: it folds with one group only, the other keeps its gate.
     void twoSignaturesFoldOnce()

@@ -95,6 +95,47 @@ private slots:
         QVERIFY(t.isMarked(k2, 0) && t.isMarked(k3, 0) && !t.isMarked(k1, 0));
     }
 
+    // Far more keys than slots in one run: the table spreads them over more
+    // slots and every mark, unmark and first-mark-kept rule still holds.
+    void markTableGrowsWithItsRun()
+    {
+        MarkTable t(101);
+        const int keys = 5000;
+        for (int i = 0; i < keys; ++i)
+            t.mark(quintptr(8 * i + 8), i % 7);
+        QCOMPARE(t.count, keys);
+        QVERIFY2(t.size > 101, qPrintable(QString::number(t.size)));
+        for (int i = 0; i < keys; i += 3)
+            t.unmark(quintptr(8 * i + 8), i % 7);
+        // Another round of new keys makes it grow again, with some of the
+        // first keys unmarked.
+        for (int i = keys; i < 4 * keys; ++i)
+            t.mark(quintptr(8 * i + 8), 1);
+        QCOMPARE(t.count, 4 * keys);
+        for (int i = 0; i < keys; ++i) {
+            const quintptr key = quintptr(8 * i + 8);
+            if (i % 3 == 0) {
+                QVERIFY(!t.isMarked(key, i % 7));
+            } else {
+                QVERIFY(t.isMarked(key, i % 7));
+                // A marked key keeps its first mark.
+                t.mark(key, 9);
+                QVERIFY(!t.isMarked(key, 9));
+            }
+        }
+        for (int i = keys; i < 4 * keys; ++i)
+            QVERIFY(t.isMarked(quintptr(8 * i + 8), 1) && !t.isMarked(quintptr(8 * i + 8), 0));
+        QVERIFY(!t.isMarked(quintptr(8 * 4 * keys + 8), 1));
+        // A new run starts empty, at the grown size.
+        const int grown = t.size;
+        t.startRun();
+        QCOMPARE(t.size, grown);
+        QVERIFY(!t.isMarked(quintptr(16), 1));
+        t.mark(quintptr(16), 4);
+        QVERIFY(t.isMarked(quintptr(16), 4));
+        QCOMPARE(t.count, 1);
+    }
+
     void markKeysArePointerWide()
     {
         if (sizeof(quintptr) < 8)

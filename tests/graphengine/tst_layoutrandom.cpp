@@ -26,6 +26,16 @@ class TestLayoutRandom : public QObject
 
     QTemporaryDir dir;
 
+    // The pipelined shape of that many gates, or else the seed's random one.
+    static NetlistGenerator::Shape pipelinedOrRandom(int gates, quint32 seed)
+    {
+        if (!gates)
+            return NetlistGenerator::randomShape(seed);
+        NetlistGenerator::Shape shape;
+        shape.gates = gates;
+        return shape;
+    }
+
 private slots:
     void initTestCase()
     {
@@ -90,11 +100,7 @@ private slots:
         QFETCH(quint32, seed);
         QFETCH(bool, extras);
         traceEnabled = false;
-        NetlistGenerator::Shape shape = NetlistGenerator::randomShape(seed);
-        if (gates) {
-            shape = NetlistGenerator::Shape();
-            shape.gates = gates;
-        }
+        const NetlistGenerator::Shape shape = pipelinedOrRandom(gates, seed);
         QCOMPARE(shape.extras, extras);
         QStringList placed[2];
         int folds[2] = {0, 0};
@@ -125,6 +131,74 @@ private slots:
         QCOMPARE(placed[false], placed[true]);
         if (!extras)
             QVERIFY(folds[true] >= 2);
+    }
+
+    // The driver's clustering looks again only at the columns a fold may
+    // have changed: it must fold what passes over every column fold, in the
+    // same order (the columns' lists, the nets' numbers and the pieces'
+    // numbers all come out alike), on whole and on split nets.
+    void allPassesFoldAsSinglePasses_data()
+    {
+        QTest::addColumn<int>("gates");
+        QTest::addColumn<quint32>("seed");
+        QTest::addColumn<bool>("split");
+        for (bool split : {false, true}) {
+            const char *nets = split ? "split" : "whole";
+            for (int gates : {300, 2000})
+                QTest::newRow(qPrintable(QStringLiteral("pipelined %1 %2").arg(gates).arg(QLatin1String(nets))))
+                    << gates << 20261206u << split;
+            for (quint32 seed = 1; seed <= 40; ++seed)
+                QTest::newRow(qPrintable(QStringLiteral("seed %1 %2").arg(seed).arg(QLatin1String(nets))))
+                    << 0 << seed << split;
+        }
+    }
+    void allPassesFoldAsSinglePasses()
+    {
+        QFETCH(int, gates);
+        QFETCH(quint32, seed);
+        QFETCH(bool, split);
+        traceEnabled = false;
+        const NetlistGenerator::Shape shape = pipelinedOrRandom(gates, seed);
+        auto outcome = [](const Module *m) {
+            QStringList lines;
+            for (int c = 0; c < m->columnGates.size(); ++c) {
+                QStringList column;
+                for (const Gate *g : m->columnGates.at(c))
+                    column << QStringLiteral("%1 %2").arg(g->typeName, g->name.toString(true));
+                lines << QStringLiteral("column %1: %2").arg(c).arg(column.join(QLatin1String(", ")));
+            }
+            for (const Edge *e : m->edges->elements()) {
+                QStringList pieces;
+                for (const QPair<int, int> &piece : m->pieceNumbers.value(e))
+                    pieces << QStringLiteral("%1=%2").arg(piece.first).arg(piece.second);
+                lines << QStringLiteral("net %1 #%2 %3").arg(e->name.toString(true)).arg(e->netNumber).arg(pieces.join(QLatin1Char(' ')));
+            }
+            lines << QStringLiteral("next number %1").arg(m->nextNetNumber);
+            return lines;
+        };
+        QStringList results[2];
+        int passes = 0;
+        for (bool all : {false, true}) {
+            ModuleMap modules;
+            Module *m = Module::findOrCreateModule(modules, QStringLiteral("top"), nullptr);
+            NetlistGenerator::generate(m, shape, seed);
+            LayoutFixture::runFront(m, 6, true, true, split);
+            if (all) {
+                QCOMPARE(m->clusterAllRepeatingPatterns(), passes > 1);
+            } else {
+                while (m->clusterRepeatingPatterns(true))
+                    ++passes;
+                ++passes;
+            }
+            results[all] = outcome(m);
+            deleteModules(modules);
+        }
+        releaseModuleRegistry();
+        QCOMPARE(results[true], results[false]);
+        // The pipelined netlists fold over several passes: later passes
+        // find groups that earlier ones made.
+        if (gates)
+            QVERIFY2(passes >= 3, qPrintable(QString::number(passes)));
     }
 
     // A netlist that folds over several passes: the driver's run folds what
