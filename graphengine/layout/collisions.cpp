@@ -22,17 +22,29 @@ bool Module::checkCollisions(int colour)
 {
     // Sorted by Y as gateYLessThan orders them, on copies of the Ys: the
     // comparisons (and so the order, equal Ys included) are the same, and
-    // they read no gate.
+    // they read no gate. The entries stay small: the check after the last
+    // step runs where the layout takes the most memory.
     QVector<LayoutSupport::GateByY> all;
     all.reserve(gates->count());
-    gates->forEachElement([&all](Gate *gate) {
+    const auto add = [&all](Gate *gate) {
         if (gate)
             all.append({gate->y, gate});
-    });
+    };
+    // The index's list is read from its array copy while the steps keep
+    // one, else in place (a copy just for this walk would take room).
+    if (gates->hasListCopy())
+        gates->forEachElementCopied(add);
+    else
+        gates->forEachElement(add);
     std::sort(all.begin(), all.end());
     QVector<double> bottom(std::max(0, lastColumn + 1), -1e300);
-    for (const LayoutSupport::GateByY &entry : qAsConst(all)) {
-        const Gate *gate = entry.gate;
+    // The gates are read in the scattered order of their Ys: each is asked
+    // for ahead of its turn, so that the misses overlap.
+    constexpr int ahead = 16;
+    for (int i = 0; i < all.size(); ++i) {
+        if (i + ahead < all.size())
+            LayoutSupport::prefetchPlacement(all.at(i + ahead).gate);
+        const Gate *gate = all.at(i).gate;
         if (colour != -1 && !(gate->marks & (1 << colour)))
             continue;
         const int c = gate->column;

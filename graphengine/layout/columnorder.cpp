@@ -35,10 +35,18 @@ bool barycentre(Gate *gate, int column, double rowHeight, double *key)
         if (!output)
             continue;
         trace([&] { return tr(" Port %1").arg(output->name); });
-        // Walked as a const list: a temporary would be copied on every
-        // pass-through gate of the column (a detach per gate).
-        const QList<GatePort *> loads = output->linkedPorts();
-        for (const GatePort *load : loads) {
+        // An output's linked ports are its net's loads: read in place, as a
+        // copy of the list would take and drop a reference (two locked
+        // operations, which stall the walk) on every pass-through gate.
+        QList<GatePort *> linked;
+        const QList<GatePort *> *loads = &linked;
+        if (output->attributes.direction() == BaseEnum::Output) {
+            if (output->net)
+                loads = &output->net->loads.list();
+        } else {
+            linked = output->linkedPorts();
+        }
+        for (const GatePort *load : *loads) {
             if (!load)
                 continue;
             double height = 0.0;
@@ -69,6 +77,52 @@ bool barycentre(Gate *gate, int column, double rowHeight, double *key)
     }
     *key = sum / (count ? count : 1) - (gate->kind == BaseEnum::COLPASSTHROUGH ? 0.5 : 0.0);
     return true;
+}
+
+// The gates of a column are taken in batches of this many: what barycentre()
+// reads of them is read for the whole batch first, one level at a time.
+constexpr int Batch = 16;
+
+// Reads, level by level, the chain barycentre() follows from each gate to
+// the first load of its first output: gate, port, net, load port, load gate.
+// The reads of one level are independent of each other, so the processor
+// waits for the batch's scattered cache misses together instead of one
+// after the other; barycentre() then finds its data in the cache.
+void readAhead(Gate *const *gates, int count)
+{
+    const void *level[Batch];
+    for (int i = 0; i < count; ++i) {
+        const Gate *gate = gates[i];
+        const GatePort *output = nullptr;
+        // Only a sorted set with a current group table knows where the
+        // outputs begin; others are left to barycentre().
+        if (gate && gate->ports.groupStart[3] == 0 && gate->ports.groupStart[0] >= 0) {
+            const QList<GatePort *> &ports = gate->ports.list();
+            if (gate->ports.groupStart[0] < ports.size())
+                output = ports.at(gate->ports.groupStart[0]);
+        }
+        level[i] = output;
+    }
+    for (int i = 0; i < count; ++i) {
+        const GatePort *output = static_cast<const GatePort *>(level[i]);
+        if (output)
+            __builtin_prefetch(&output->attributes);
+        level[i] = output ? output->net : nullptr;
+    }
+    for (int i = 0; i < count; ++i) {
+        const Edge *net = static_cast<const Edge *>(level[i]);
+        level[i] = net ? net->loads.first() : nullptr;
+    }
+    for (int i = 0; i < count; ++i) {
+        const GatePort *load = static_cast<const GatePort *>(level[i]);
+        if (load)
+            __builtin_prefetch(&load->tip);
+        level[i] = load ? load->owner : nullptr;
+    }
+    for (int i = 0; i < count; ++i) {
+        if (const Gate *owner = static_cast<const Gate *>(level[i]))
+            __builtin_prefetch(&owner->row);
+    }
 }
 
 // Sorts (key, gate) entries made in column order by key; of equal keys the
@@ -121,8 +175,12 @@ void Module::orderColumns()
     // The rows used for column c are the ones just given to column c + 1.
     for (int c = last - 1; c >= 1; --c) {
         std::vector<std::pair<double, Gate *>> order;
-        order.reserve(size_t(columnGates[c].size()));
-        for (Gate *gate : qAsConst(columnGates[c])) {
+        const QList<Gate *> &column = qAsConst(columnGates[c]);
+        order.reserve(size_t(column.size()));
+        for (int i = 0; i < column.size(); ++i) {
+            if (i % Batch == 0)
+                readAhead(&column.at(i), std::min(Batch, column.size() - i));
+            Gate *gate = column.at(i);
             if (!gate)
                 continue;
             trace([&] { return tr("compute for %1").arg(nameOf(gate)); });

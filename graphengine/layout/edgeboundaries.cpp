@@ -11,10 +11,13 @@ void Module::computeEdgeBoundaries()
     columnEdges.clear();
     for (int c = 0; c <= lastColumn; ++c)
         columnEdges.append(QList<Edge *>());
-    for (Edge *net : edges->elements()) {
+    // In the order of elements() (the order the nets are filed in), without
+    // a copy of the index: the walk of its list brings each net piece, which
+    // lies beside its node, along.
+    edges->forEachElement([](Edge *net) {
         if (net)
             net->computeBoundary();
-    }
+    });
 }
 
 } // namespace GraphEngine

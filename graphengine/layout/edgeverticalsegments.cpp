@@ -7,7 +7,7 @@
 #include "graphengine/model/edge.h"
 #include "graphengine/model/marks.h"
 
-#include <QHash>
+#include <functional>
 
 #include <QVarLengthArray>
 
@@ -388,7 +388,12 @@ void Module::computeEdgeVerticalSegments(double pitch, double clearance)
         traceEnabled = false;
         return;
     }
-    edges->setColorMark(markBit, false);
+    // Cleared on every net here; set below only on nets of the columns, and
+    // cleared on them again as each column ends.
+    edges->forEachElement([markBit](Edge *net) {
+        if (net)
+            net->marks &= ~(1 << markBit);
+    });
 
     PortPositions driverYs;
     PortPositions loadYs;
@@ -398,7 +403,8 @@ void Module::computeEdgeVerticalSegments(double pitch, double clearance)
         trace([&] { return tr(" Processing Edge column %1").arg(c); });
         driverYs.clear();
         loadYs.clear();
-        for (Edge *net : qAsConst(columnEdges[c])) {
+        const QList<Edge *> &column = qAsConst(columnEdges[c]);
+        for (Edge *net : column) {
             const double lo = std::min(net->loadTop, net->driverTop);
             const double hi = std::max(net->loadBottom, net->driverBottom);
             if (lo == hi && net->drivers.size() == 1) {
@@ -423,7 +429,9 @@ void Module::computeEdgeVerticalSegments(double pitch, double clearance)
         EdgeBundle fromDrivers = collectBundle(driverCursor, driverYs.cend(), markBit);
         EdgeBundle fromLoads = collectBundle(loadCursor, loadYs.cend(), markBit);
         SlotGroup groups[3];
-        QHash<Edge *, SlotAssignment> assigned;
+        // Sorted by net once the column is packed, and searched: a hash
+        // would take a node per net.
+        std::vector<std::pair<Edge *, SlotAssignment>> assigned;
 
         while (!fromDrivers.isEmpty() || !fromLoads.isEmpty()) {
             bool takeDrivers;
@@ -451,7 +459,7 @@ void Module::computeEdgeVerticalSegments(double pitch, double clearance)
                         if (downward)
                             position += bundle.edges.size() - 1;
                     }
-                    assigned.insert(net, SlotAssignment{bundle.group, slot, position});
+                    assigned.push_back({net, SlotAssignment{bundle.group, slot, position}});
                     trace([&] {
                         return tr("Edge: %1 (P=%2 S=%3 B=%4")
                             .arg(net->name.toString(false))
@@ -483,18 +491,24 @@ void Module::computeEdgeVerticalSegments(double pitch, double clearance)
         }
         edgeColumnWidth[c] = x;
 
-        for (Edge *net : qAsConst(columnEdges[c])) {
-            const auto found = assigned.constFind(net);
-            if (found == assigned.constEnd())
+        // A net is marked as it is assigned, so each stands here once.
+        const auto byNet = [](const std::pair<Edge *, SlotAssignment> &a, const std::pair<Edge *, SlotAssignment> &b) {
+            return std::less<Edge *>()(a.first, b.first);
+        };
+        std::sort(assigned.begin(), assigned.end(), byNet);
+        for (Edge *net : column) {
+            net->marks &= ~(1 << markBit);
+            const auto found = std::lower_bound(assigned.cbegin(), assigned.cend(),
+                                                std::pair<Edge *, SlotAssignment>{net, {}}, byNet);
+            if (found == assigned.cend() || found->first != net)
                 continue;
-            const SlotAssignment &a = found.value();
+            const SlotAssignment &a = found->second;
             const int n = groups[a.group].width[a.slot] + 1;
             const int t = int(a.position * 100.0 / n);
             net->trackOffset = slotX[a.group][a.slot] + t / 10;
             trace([&] { return tr("Edge %1 offset is %2").arg(net->name.toString(false)).arg(net->trackOffset); });
         }
     }
-    edges->setColorMark(markBit, false);
     releaseColor(markBit);
     traceEnabled = false;
 }

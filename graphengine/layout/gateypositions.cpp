@@ -118,22 +118,30 @@ void Module::computeGateYPositionFromHierarchy(double spacing, bool packBuses, b
     trace([] { return tr(" START Gate Y-positionning : %1").arg(tr(" Initial positionning")); });
     const int positioned = allocateColor();
     const int explored = allocateColor();
-    gates->setColorMark(positioned, false);
-    gates->setColorMark(explored, false);
+    // Both bits go in one walk: the index lists every pass-through, and
+    // each walk of it follows a million scattered nodes.
+    const int clearedBits = (positioned >= 0 && positioned <= 7 ? 1 << positioned : 0)
+                            | (explored >= 0 && explored <= 7 ? 1 << explored : 0);
+    if (clearedBits) {
+        gates->forEachElementCopied([clearedBits](Gate *gate) {
+            if (gate)
+                gate->marks &= ~clearedBits;
+        });
+    }
 
     const int n = std::max(0, lastColumn);
     columnBottomY = QVector<double>(n + 1, NothingPlaced);
     columnBottomGate = QVector<Gate *>(n + 1, nullptr);
     columnInputYs = QVector<QVector<double>>(n + 1);
     columnOutputYs = QVector<QVector<double>>(n + 1);
-    // Room for the column's ports, up to 8188 entries: a long chain has as
-    // many columns as gates, and a fixed reserve per column would not fit.
+    // Room for two ports a gate (every pass-through has two), up to 8188
+    // entries: a long chain has as many columns as gates, and a fixed
+    // reserve per column would not fit. Counted without reading the gates,
+    // which lie scattered; a column of larger gates grows its lists.
     for (int c = 0; c < n && c < columnGates.size(); ++c) {
-        int ports = 0;
-        for (const Gate *g : columnGates.at(c))
-            ports += g ? g->ports.size() : 0;
-        columnInputYs[c].reserve(std::min(8188, ports));
-        columnOutputYs[c].reserve(std::min(8188, ports));
+        const int ports = int(std::min<qint64>(8188, 2 * qint64(columnGates.at(c).size())));
+        columnInputYs[c].reserve(ports);
+        columnOutputYs[c].reserve(ports);
     }
 
     const bool marksHeld = positioned >= 0 && explored >= 0;

@@ -17,10 +17,10 @@ bool Module::shrinkVerticalSpace(int spacing)
     // Sorted on copies of the Ys, which the loop then changes.
     QVector<GateByY> all;
     all.reserve(gates->count());
-    for (Gate *gate : gates->elements()) {
+    gates->forEachElementCopied([&all](Gate *gate) {
         if (gate)
             all.append({gate->y, gate});
-    }
+    });
     std::stable_sort(all.begin(), all.end());
 
     const int n = std::max(0, lastColumn);
@@ -28,7 +28,13 @@ bool Module::shrinkVerticalSpace(int spacing)
     double removed = 0.0;
     double lowestBottom = 0.0;
     bool collision = false;
-    for (const GateByY &entry : qAsConst(all)) {
+    // The gates are read in the scattered order of their Ys: each is asked
+    // for ahead of its turn, so that the misses overlap.
+    constexpr int ahead = 16;
+    for (int i = 0; i < all.size(); ++i) {
+        if (i + ahead < all.size())
+            prefetchPlacement(all.at(i + ahead).gate);
+        const GateByY &entry = all.at(i);
         Gate *g = entry.gate;
         double top = g->y - removed;
         if (top - lowestBottom > spacing) {

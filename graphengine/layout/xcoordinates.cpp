@@ -15,16 +15,20 @@ void Module::computeXCoordinates()
         columnX[c] = columnRight.at(c - 1) + edgeColumnWidth.value(c - 1);
         columnRight[c] = columnX.at(c) + columnWidths.value(c);
     }
-    for (Gate *gate : gates->elements()) {
+    // In the order of elements().
+    gates->forEachElementCopied([&](Gate *gate) {
         if (!gate)
-            continue;
+            return;
         gate->checkConfiguration();
         if (gate->column < 0 || gate->column > n) {
             logCritical(tr("Gate %1 lies outside the columns (%2)").arg(LayoutSupport::nameOf(gate)).arg(gate->column));
-            continue;
+            return;
         }
         gate->x = columnX.at(gate->column);
-    }
+    });
+    // The last step that walks every gate: the copy's room goes back before
+    // the nets are drawn.
+    gates->dropListCopy();
 }
 
 } // namespace GraphEngine

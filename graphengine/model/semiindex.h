@@ -9,6 +9,7 @@
 
 #include <iterator>
 #include <list>
+#include <vector>
 
 namespace GraphEngine {
 
@@ -66,6 +67,7 @@ public:
         }
         m_list.clear();
         m_listed.clear();
+        dropListCopy();
     }
 
     bool isEmpty() const { return map.isEmpty() && m_list.empty(); }
@@ -81,6 +83,38 @@ public:
             f(element);
         for (T *element : m_list)
             f(element);
+    }
+    // As forEachElement, the list read from an array copy of it, made on the
+    // first such walk after a change: the layout steps walk a million
+    // pass-throughs several times, and a walk of the list waits for one
+    // scattered node after another. f must not change the index.
+    template<typename F>
+    void forEachElementCopied(F f) const
+    {
+        for (T *element : map)
+            f(element);
+        for (T *element : listCopy())
+            f(element);
+    }
+    // The listed elements in list order, as that array copy.
+    const std::vector<T *> &listCopy() const
+    {
+        if (!m_listCopied) {
+            m_listCopy.reserve(m_list.size());
+            for (T *element : m_list)
+                m_listCopy.push_back(element);
+            m_listCopied = true;
+        }
+        return m_listCopy;
+    }
+    bool hasListCopy() const { return m_listCopied; }
+    // Gives back the room of the array copy of the list.
+    void dropListCopy()
+    {
+        if (m_listCopied || m_listCopy.capacity() != 0) {
+            std::vector<T *>().swap(m_listCopy);
+            m_listCopied = false;
+        }
     }
     // Every element, map entries in key order first, then the list.
     QList<T *> elements() const
@@ -100,6 +134,7 @@ public:
         IndexSlot<T> &own = element->indexSlot;
         if (own.index == this)
             return;
+        dropListCopy();
         if (!own.index) {
             m_list.push_back(element);
             own.index = this;
@@ -118,6 +153,7 @@ public:
     {
         IndexSlot<T> &own = const_cast<T *>(element)->indexSlot;
         if (own.index == this) {
+            dropListCopy();
             m_list.erase(own.position);
             own.reset();
             return true;
@@ -127,6 +163,7 @@ public:
         const auto it = m_listed.find(element);
         if (it == m_listed.end())
             return false;
+        dropListCopy();
         m_list.erase(it.value());
         m_listed.erase(it);
         return true;
@@ -199,6 +236,9 @@ private:
     ListedElements m_list;
     // Listed elements whose own slot another index holds.
     QHash<const T *, typename ListedElements::iterator> m_listed;
+    // The list as an array for forEachElementCopied; current while copied.
+    mutable std::vector<T *> m_listCopy;
+    mutable bool m_listCopied = false;
 };
 
 } // namespace GraphEngine

@@ -417,6 +417,46 @@ private slots:
         VERIFY_CONSISTENT(m);
     }
 
+    // The layout walks the index's list from an array copy: the copy must
+    // follow every change of the list, in the list's order.
+    void listCopyFollowsChanges()
+    {
+        Gate *drv = makeGate(m, QStringLiteral("drv"), {}, {QStringLiteral("y")});
+        Gate *far = makeGate(m, QStringLiteral("far"), {QStringLiteral("a")}, {});
+        far->column = 5;
+        Edge *n = net(m, QStringLiteral("n"));
+        for (Gate *g : {drv, far})
+            n->connectPort(g->ports.first());
+        auto copied = [this] {
+            QList<Gate *> walked;
+            m->gates->forEachElementCopied([&walked](Gate *g) { walked.append(g); });
+            return walked;
+        };
+        QVERIFY(!m->gates->hasListCopy());
+        auto *first = new Gate(2, n);
+        QCOMPARE(copied(), m->gates->elements());
+        QVERIFY(m->gates->hasListCopy());
+
+        // Listed after the copy was made: the next walk sees it, last.
+        auto *second = new Gate(3, first->portAt(0, 0)->net);
+        const QList<Gate *> withSecond = copied();
+        QCOMPARE(withSecond, m->gates->elements());
+        QCOMPARE(withSecond.last(), second);
+        QCOMPARE(withSecond.count(first), 1);
+
+        QVERIFY(m->gates->removeFromList(first));
+        const QList<Gate *> withoutFirst = copied();
+        QCOMPARE(withoutFirst, m->gates->elements());
+        QVERIFY(!withoutFirst.contains(first));
+        QVERIFY(withoutFirst.contains(second));
+        m->gates->appendToList(first);
+
+        m->gates->dropListCopy();
+        QVERIFY(!m->gates->hasListCopy());
+        QCOMPARE(copied(), m->gates->elements());
+        QCOMPARE(copied().size(), 4);
+    }
+
     void loopBackCut()
     {
         Gate *inv = makeGate(m, QStringLiteral("inv"), {QStringLiteral("a")}, {QStringLiteral("y")}, BaseEnum::INVERTER);
