@@ -28,6 +28,9 @@ public:
     Gate *findClusterWithSubGate(const Name &name) const;
 
     quint8 ownsElements = 0;
+
+private:
+    class PieceJoin;
 };
 
 } // namespace GraphEngine

@@ -3,6 +3,9 @@
 
 #include <QtTest>
 
+#include <memory>
+#include <vector>
+
 using namespace GraphEngine;
 using namespace NetlistFixture;
 
@@ -30,6 +33,158 @@ void addModulePort(Module *definition, const QString &name, int direction, int p
     definition->findOrCreatePortGate(name, QString(),
                                      PortAttributes::make(direction, direction == 1 ? 0 : 2, position, 0, false, 0),
                                      false);
+}
+
+
+// Nets that cross many columns (depths counted from the outputs: drivers
+// deep, loads near), split as the layout splits them: plain and indexed
+// user names, a gate with two loads on one net, a load list large enough
+// for its position hash, two drivers on different pieces, a net property,
+// a load whose gate stands in no module, and one net split from its far
+// end first, so that its pass-throughs stand in the list against the
+// chain's order. Returns the loose gate (the caller deletes it).
+Gate *buildNets(Module *module)
+{
+    Gate *drv = makeGate(module, QStringLiteral("drv"), {},
+                         {QStringLiteral("y0"), QStringLiteral("y1"), QStringLiteral("y2"), QStringLiteral("y3"),
+                          QStringLiteral("y4")});
+    Gate *drv2 = makeGate(module, QStringLiteral("drv2"), {}, {QStringLiteral("y")});
+    drv->column = 12;
+    drv2->column = 9;
+    Edge *n = net(module, QStringLiteral("n"));
+    Edge *bus = net(module, QStringLiteral("bus[3]"));
+    Edge *wide = net(module, QStringLiteral("wide"));
+    Edge *md = net(module, QStringLiteral("md"));
+    Edge *rev = net(module, QStringLiteral("rev"));
+    n->connectPort(drv->portAt(0, 0));
+    bus->connectPort(drv->portAt(0, 1));
+    wide->connectPort(drv->portAt(0, 2));
+    md->connectPort(drv->portAt(0, 3));
+    rev->connectPort(drv->portAt(0, 4));
+    md->connectPort(drv2->portAt(0, 0));
+    md->setProperty({{QStringLiteral("Width"), QStringLiteral("1")}});
+    // Loads in connection order, not in column order.
+    const int columns[] = {5, 1, 11, 3, 8, 1, 7, 2, 5, 4};
+    for (int i = 0; i < 10; ++i) {
+        Gate *g = makeGate(module, QStringLiteral("g%1").arg(i), {QStringLiteral("a"), QStringLiteral("b")}, {});
+        g->column = columns[i];
+        n->connectPort(g->portAt(2, 0));
+        if (i % 3 == 0)
+            n->connectPort(g->portAt(2, 1));
+        else if (i % 3 == 1)
+            bus->connectPort(g->portAt(2, 1));
+        else
+            md->connectPort(g->portAt(2, 1));
+    }
+    for (int i = 0; i < 40; ++i) {
+        Gate *w = makeGate(module, QStringLiteral("w%1").arg(i), {QStringLiteral("a")}, {});
+        w->column = 1 + (i * 7) % 11;
+        wide->connectPort(w->portAt(2, 0));
+    }
+    for (int c : {6, 1, 4}) {
+        Gate *r = makeGate(module, QStringLiteral("r%1").arg(c), {QStringLiteral("a")}, {});
+        r->column = c;
+        rev->connectPort(r->portAt(2, 0));
+    }
+    Gate *loose = makeGate(nullptr, QStringLiteral("loose"), {QStringLiteral("a")}, {});
+    loose->column = 6;
+    n->connectPort(loose->portAt(2, 0));
+    return loose;
+}
+
+// Splits them after noting the connection order, as a layout run does.
+void splitNets(Module *module)
+{
+    auto find = [module](const char *name) { return module->edges->find(Name(QLatin1String(name))); };
+    Edge *n = find("n");
+    Edge *bus = find("bus[3]");
+    Edge *wide = find("wide");
+    Edge *md = find("md");
+    Edge *rev = find("rev");
+    module->edges->recordPortOrder();
+    module->splitEdge(n, 2, 11);
+    module->splitEdge(bus, 2, 11);
+    module->splitEdge(wide, 2, 11);
+    module->splitEdge(md, 2, 11);
+    for (int depth : {5, 3, 2}) {
+        // rev itself keeps the near loads: each cut takes the far part.
+        new Gate(depth, rev);
+    }
+    // Every piece gets extents of its own, which the joined net merges.
+    int i = 0;
+    module->edges->forEachElement([&i](Edge *e) {
+        e->loadTop = 100 - i;
+        e->loadBottom = 100 + i;
+        e->driverTop = i;
+        e->driverBottom = 2 * i;
+        ++i;
+    });
+}
+
+// Each net with its drivers and loads in list order, in index order.
+QStringList connectionLists(const Module *module)
+{
+    QStringList out;
+    module->edges->forEachElement([&out](const Edge *e) {
+        out << e->name.toString(false) + QLatin1Char(':') + owners(e->drivers).join(QLatin1Char(','))
+                + QLatin1Char('|') + owners(e->loads).join(QLatin1Char(','));
+    });
+    return out;
+}
+
+// "gate.port" for each port of the list, gates under their plain names
+// (without the serial numbers of generated ones, which differ between two
+// modules built alike).
+QString plainOwners(const PortList &list)
+{
+    QStringList out;
+    for (const GatePort *p : list.list())
+        out << p->owner->name.toString(true) + QLatin1Char('.') + p->name;
+    return out.join(QLatin1Char(','));
+}
+
+// The nets in index order with their names (and marks), numbers, extents,
+// properties, drivers and loads in list order; the gates in index order;
+// where the net index put its last change.
+QStringList netlistState(const Module *module)
+{
+    QStringList out;
+    for (const Edge *e : module->edges->elements()) {
+        QStringList properties;
+        for (auto it = e->properties.cbegin(); it != e->properties.cend(); ++it)
+            properties << it.key() + QLatin1Char('=') + it.value().toString();
+        out << QStringLiteral("%1 %2 #%3 [%4 %5 %6 %7] {%8} d(%9) l(%10)")
+                   .arg(e->name.toString(true))
+                   .arg(e->name.flags())
+                   .arg(e->netNumber)
+                   .arg(e->loadTop)
+                   .arg(e->loadBottom)
+                   .arg(e->driverTop)
+                   .arg(e->driverBottom)
+                   .arg(properties.join(QLatin1Char(',')), plainOwners(e->drivers), plainOwners(e->loads));
+    }
+    for (const Gate *g : module->gates->elements())
+        out << QStringLiteral("gate %1 %2 %3").arg(g->name.toString(true)).arg(g->kind).arg(g->column);
+    out << QStringLiteral("last in list %1").arg(module->edges->lastInList);
+    return out;
+}
+
+// What the gate index's reset did when every pass-through went on its own:
+// the keyed gates reset, then each listed gate in list order, a
+// pass-through deleted, which joins its two nets.
+void removeOneByOne(Module *module)
+{
+    for (Gate *gate : module->gates->map.values())
+        gate->resetLayoutState();
+    const std::vector<Gate *> listed(module->gates->list().cbegin(), module->gates->list().cend());
+    for (Gate *gate : listed) {
+        gate->resetLayoutState();
+        if (gate->kind != BaseEnum::COLPASSTHROUGH)
+            continue;
+        gate->detachFromModule();
+        module->gates->take(gate->name, gate);
+        delete gate;
+    }
 }
 
 } // namespace
@@ -414,6 +569,59 @@ private slots:
         QCOMPARE(n->properties.value(QStringLiteral("Width")).toString(), QStringLiteral("1"));
         QVERIFY(m->gates->list().empty());
         QCOMPARE(far->column, 0);
+        VERIFY_CONSISTENT(m);
+    }
+
+    // The reset joins the pieces of every split net back into the net they
+    // came from, as deleting the pass-throughs one by one does: the same
+    // nets under their own names, the same ports in the same order, the
+    // same index orders and messages.
+    void joiningMatchesDeletingOneByOne()
+    {
+        Module *ref = Module::findOrCreateModule(m_modules, QStringLiteral("ref"), nullptr);
+        LogCapture log;
+        const std::unique_ptr<Gate> loose(buildNets(m));
+        const std::unique_ptr<Gate> refLoose(buildNets(ref));
+        splitNets(m);
+        splitNets(ref);
+        QCOMPARE(netlistState(m), netlistState(ref));
+        // 55 gates, a pass-through in each of ten columns of four nets and
+        // three of the last.
+        QCOMPARE(m->gates->count(), 55 + 43);
+        QVERIFY(!m->edges->list().empty());
+
+        log.messages.clear();
+        m->gates->removeFromModule();
+        const QStringList messages = criticals(log);
+        log.messages.clear();
+        removeOneByOne(ref);
+        QCOMPARE(messages, criticals(log));
+        // The loose gate's check, once for each piece its load passed.
+        QVERIFY(messages.contains(QStringLiteral("Parent Module is not set. Gate must be registered")));
+        QCOMPARE(netlistState(m), netlistState(ref));
+        VERIFY_CONSISTENT(m);
+        QVERIFY(m->gates->list().empty());
+        QVERIFY(m->edges->list().empty());
+        QCOMPARE(m->edges->count(), 5);
+        QVERIFY(!(m->edges->find(Name(QStringLiteral("bus[3]")))->name.flags() & Name::Marked));
+        Edge *md = m->edges->find(Name(QStringLiteral("md")));
+        QCOMPARE(owners(md->drivers), QStringList({QStringLiteral("drv2.y"), QStringLiteral("drv.y3")}));
+        QCOMPARE(md->properties.value(QStringLiteral("Width")).toString(), QStringLiteral("1"));
+    }
+
+    // After the whole step every net is back under its own name with its
+    // lists in connection order.
+    void simplifyRestoresConnectionOrder()
+    {
+        LogCapture log;
+        const std::unique_ptr<Gate> loose(buildNets(m));
+        const QStringList before = connectionLists(m);
+        QVERIFY(before.contains(QStringLiteral("md:drv.y3,drv2.y|g2.b,g5.b,g8.b")));
+        splitNets(m);
+        QVERIFY(connectionLists(m) != before);
+        m->simplifyGraph();
+        QCOMPARE(connectionLists(m), before);
+        QVERIFY(m->gates->list().empty());
         VERIFY_CONSISTENT(m);
     }
 
