@@ -388,13 +388,6 @@ void Module::computeEdgeVerticalSegments(double pitch, double clearance)
         traceEnabled = false;
         return;
     }
-    // Cleared on every net here; set below only on nets of the columns, and
-    // cleared on them again as each column ends.
-    edges->forEachElement([markBit](Edge *net) {
-        if (net)
-            net->marks &= ~(1 << markBit);
-    });
-
     PortPositions driverYs;
     PortPositions loadYs;
     driverYs.reserve(5456);
@@ -405,6 +398,11 @@ void Module::computeEdgeVerticalSegments(double pitch, double clearance)
         loadYs.clear();
         const QList<Edge *> &column = qAsConst(columnEdges[c]);
         for (Edge *net : column) {
+            // The mark tells the column's nets already packed. Only these
+            // nets are asked for it, so it is cleared on them as they are
+            // read (a walk over every net of the module would follow its
+            // million scattered list nodes), and again when the column ends.
+            net->marks &= ~(1 << markBit);
             const double lo = std::min(net->loadTop, net->driverTop);
             const double hi = std::max(net->loadBottom, net->driverBottom);
             if (lo == hi && net->drivers.size() == 1) {
@@ -492,12 +490,13 @@ void Module::computeEdgeVerticalSegments(double pitch, double clearance)
         edgeColumnWidth[c] = x;
 
         // A net is marked as it is assigned, so each stands here once.
+        for (const auto &entry : assigned)
+            entry.first->marks &= ~(1 << markBit);
         const auto byNet = [](const std::pair<Edge *, SlotAssignment> &a, const std::pair<Edge *, SlotAssignment> &b) {
             return std::less<Edge *>()(a.first, b.first);
         };
         std::sort(assigned.begin(), assigned.end(), byNet);
         for (Edge *net : column) {
-            net->marks &= ~(1 << markBit);
             const auto found = std::lower_bound(assigned.cbegin(), assigned.cend(),
                                                 std::pair<Edge *, SlotAssignment>{net, {}}, byNet);
             if (found == assigned.cend() || found->first != net)

@@ -102,6 +102,34 @@ private slots:
         QVERIFY(lines.contains(QStringLiteral(" Gate:s3(3) , Port:i1, (3-1)*10 + 2")));
     }
 
+    // An inout port among the outputs aims at the pins of its net but its
+    // own: the port is a load of its net as well.
+    void inoutOutputSkipsItself()
+    {
+        Gate *s1 = sink(QStringLiteral("s1"), 1, 1);
+        Gate *s2 = sink(QStringLiteral("s2"), 1, 2);
+        Gate *s3 = sink(QStringLiteral("s3"), 1, 3);
+        Gate *top = source(QStringLiteral("top"));
+        Gate *low = source(QStringLiteral("low"));
+        auto *bidir = new Gate;
+        bidir->kind = BaseEnum::AND;
+        bidir->name = Name(QStringLiteral("bidir"));
+        addPort(bidir, QStringLiteral("io"), BaseEnum::InOut, 0, 0);
+        bidir->ports.ensureSorted(false);
+        m->registerInstance(bidir, true);
+        feeds(top, {{s1, QStringLiteral("i0")}});                                 // 0
+        feeds(low, {{s3, QStringLiteral("i0")}});                                 // 20
+        feeds(bidir, {{s2, QStringLiteral("i0")}}, QStringLiteral("io"));         // 10, not (10 + own) / 2
+        bidir->row = 5;
+        setColumns({{}, {low, bidir, top}, {s1, s2, s3}});
+        QVERIFY(bidir->portAt(0, 0)->net->loads.contains(bidir->portAt(0, 0)));
+        LogCapture log;
+        traceEnabled = true;
+        m->orderColumns();
+        QCOMPARE(names(m->orderedColumns.at(2)), QStringList({"top", "bidir", "low"}));
+        QVERIFY(log.texts(QtWarningMsg).contains(QStringLiteral("Adding 10:bidir")));
+    }
+
     void equalKeysLaterFirst()
     {
         Gate *s = sink(QStringLiteral("s"), 1, 2);

@@ -158,6 +158,20 @@ private slots:
         QCOMPARE(net(m, QStringLiteral("f0"))->trackOffset, 30.0);
         QCOMPARE(net(m, QStringLiteral("f1"))->trackOffset, 10.0);
         QCOMPARE(m->edgeColumnWidth.at(0), 10.0 + 2 * 20.0);
+
+        // Marks another walk left on the nets (a path search leaves its bit
+        // on every net) hide no net from the packing, which takes its own
+        // bit off the nets again.
+        for (int bit = 0; bit < 8; ++bit)
+            m->setFlagOnAll(bit, true);
+        for (Edge *e : {net(m, QStringLiteral("f0")), net(m, QStringLiteral("f1"))})
+            e->trackOffset = -1.0;
+        m->computeEdgeVerticalSegments(10.0, 10.0);
+        QCOMPARE(net(m, QStringLiteral("f0"))->trackOffset, 30.0);
+        QCOMPARE(net(m, QStringLiteral("f1"))->trackOffset, 10.0);
+        QCOMPARE(m->edgeColumnWidth.at(0), 10.0 + 2 * 20.0);
+        for (Edge *e : {net(m, QStringLiteral("f0")), net(m, QStringLiteral("f1"))})
+            QCOMPARE(qPopulationCount(quint32(e->marks & 0xff)), 7u);
     }
 
     // A bus in one slot: offsets spread over 10 units; a downward bus takes
