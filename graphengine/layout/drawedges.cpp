@@ -10,6 +10,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <vector>
 
 #include <cmath>
 #include <limits>
@@ -120,72 +121,198 @@ Gate *mergePassThroughs(Module *module, Gate *g, Gate *k, DroppedNets &droppedNe
     return kept;
 }
 
+// The check of a pass-through reads its gate, the gate's port list, the
+// ports and their nets, all scattered: while one gate is looked at, those
+// of the gates a few places on are asked for, one level each.
+void prefetchGate(const Gate *gate)
+{
+    __builtin_prefetch(&gate->kind);
+    __builtin_prefetch(&gate->name);
+    __builtin_prefetch(&gate->ports);
+}
+
+void prefetchPortList(const Gate *gate)
+{
+    if (gate->kind != BaseEnum::COLPASSTHROUGH)
+        return;
+    // A QList is the pointer to its block: the block is asked for, not
+    // read.
+    const QList<GatePort *> &list = gate->ports.list();
+    __builtin_prefetch(*reinterpret_cast<void *const *>(&list));
+}
+
+void prefetchPorts(const Gate *gate)
+{
+    if (gate->kind != BaseEnum::COLPASSTHROUGH)
+        return;
+    for (const GatePort *port : gate->ports.list()) {
+        __builtin_prefetch(&port->attributes);
+        __builtin_prefetch(&port->net);
+    }
+}
+
+void prefetchNets(const Gate *gate)
+{
+    if (gate->kind != BaseEnum::COLPASSTHROUGH)
+        return;
+    for (const GatePort *port : gate->ports.list()) {
+        if (port->net)
+            __builtin_prefetch(&port->net->name);
+    }
+}
+
+void prefetchAhead(const QList<Gate *> &gates, int i)
+{
+    const int n = gates.size();
+    if (i + 12 < n && gates.at(i + 12))
+        prefetchGate(gates.at(i + 12));
+    if (i + 8 < n && gates.at(i + 8))
+        prefetchPortList(gates.at(i + 8));
+    if (i + 4 < n && gates.at(i + 4))
+        prefetchPorts(gates.at(i + 4));
+    if (i + 2 < n && gates.at(i + 2))
+        prefetchNets(gates.at(i + 2));
+}
+
+// The pass-throughs of one column by name (gates without a name share the
+// empty one), in the order the names first came, each with the gate the
+// merges left of it. Names are hashed once, when made: a column of
+// thousands of crossings costs no string hashing and no allocation.
+class ColumnNames
+{
+public:
+    struct Slot
+    {
+        // The gate that brought the name; it stays in the list.
+        const Gate *first;
+        Gate *survivor;
+        uint hash;
+    };
+
+    // Empty, with room for a column of that many gates.
+    void start(int gates)
+    {
+        int capacity = 16;
+        while (capacity < 2 * gates)
+            capacity *= 2;
+        m_table.assign(capacity, -1);
+        m_slots.clear();
+    }
+
+    // The survivor of the gate's name so far; with isNew set, the gate
+    // itself, which brings the name.
+    Gate *&survivorOf(Gate *gate, bool *isNew)
+    {
+        const uint hash = hashOf(gate);
+        const int mask = int(m_table.size()) - 1;
+        for (int at = int(hash) & mask;; at = (at + 1) & mask) {
+            int &entry = m_table[at];
+            *isNew = entry < 0;
+            if (*isNew) {
+                entry = int(m_slots.size());
+                m_slots.push_back({gate, gate, hash});
+                return m_slots.back().survivor;
+            }
+            Slot &slot = m_slots[entry];
+            if (slot.hash == hash && sameText(slot.first, gate))
+                return slot.survivor;
+        }
+    }
+
+    const std::vector<Slot> &entries() const { return m_slots; }
+
+    static const QString &textOf(const Gate *gate)
+    {
+        static const QString none;
+        const NameRecord *record = gate->name.record();
+        return record ? record->text : none;
+    }
+
+private:
+    // A name's hash is that of its text; a name made without one gets it here.
+    static uint hashOf(const Gate *gate)
+    {
+        const NameRecord *record = gate->name.record();
+        return record && record->hash ? record->hash : qHash(textOf(gate), 0);
+    }
+    static bool sameText(const Gate *a, const Gate *b)
+    {
+        return a->name.record() == b->name.record() || textOf(a) == textOf(b);
+    }
+
+    std::vector<int> m_table;
+    std::vector<Slot> m_slots;
+};
+
+bool takesUserName(Gate *passThrough)
+{
+    Edge *in = inputNet(passThrough);
+    Edge *out = outputNet(passThrough);
+    return in && out && isUserName(in->name) && !isUserName(out->name);
+}
+
+// A user name that stops at a pass-through goes on to the piece it drives.
+// The pass-throughs are taken in the order of a hash of their names, which
+// gives the serial numbers of the copies made: that order is kept. Only a
+// column where a name moves pays for the hash.
+void swapUserNames(const ColumnNames &names, int columnSize)
+{
+    QHash<QString, Gate *> seen;
+    seen.reserve(columnSize);
+    for (const ColumnNames::Slot &slot : names.entries())
+        seen.insert(ColumnNames::textOf(slot.first), slot.survivor);
+    for (Gate *k : qAsConst(seen)) {
+        if (!takesUserName(k))
+            continue;
+        Edge *in = inputNet(k);
+        Edge *out = outputNet(k);
+        const Name userName = in->name;
+        in->setName(Name::detachedCopy(in->name));
+        out->setName(userName);
+    }
+}
+
 } // namespace
 
 void Module::drawEdges()
 {
     DroppedNets droppedNets;
+    ColumnNames names;
     for (int c = 2; lastColumn > 2 && c < lastColumn && c < columnGates.size(); ++c) {
-        QHash<QString, Gate *> seen;
-        seen.reserve(columnGates.at(c).size());
         // The merges disconnect gates, never delete them: the list stays valid.
-        for (Gate *g : qAsConst(columnGates[c])) {
+        const QList<Gate *> &gates = columnGates.at(c);
+        const int n = gates.size();
+        names.start(n);
+        bool merged = false;
+        bool namesMove = false;
+        for (int i = 0; i < n; ++i) {
+            prefetchAhead(gates, i);
+            Gate *g = gates.at(i);
             if (!g || g->kind != BaseEnum::COLPASSTHROUGH)
                 continue;
-            const QString key = g->name.text();
-            const auto found = seen.find(key);
-            if (found == seen.end()) {
-                seen.insert(key, g);
-                continue;
-            }
-            found.value() = mergePassThroughs(this, g, found.value(), droppedNets);
-        }
-        for (Gate *k : qAsConst(seen)) {
-            Edge *in = inputNet(k);
-            Edge *out = outputNet(k);
-            if (in && out && isUserName(in->name) && !isUserName(out->name)) {
-                const Name userName = in->name;
-                in->setName(Name::detachedCopy(in->name));
-                out->setName(userName);
+            bool isNew = false;
+            Gate *&survivor = names.survivorOf(g, &isNew);
+            if (!isNew) {
+                survivor = mergePassThroughs(this, g, survivor, droppedNets);
+                merged = true;
+            } else if (!namesMove && !merged) {
+                // Until a merge, every gate here survives as it is now.
+                namesMove = takesUserName(g);
             }
         }
+        if (merged) {
+            const std::vector<ColumnNames::Slot> &entries = names.entries();
+            namesMove = std::any_of(entries.cbegin(), entries.cend(),
+                                    [](const ColumnNames::Slot &slot) { return takesUserName(slot.survivor); });
+        }
+        // No name moves unless one moves first.
+        if (namesMove)
+            swapUserNames(names, n);
     }
 
     removeDroppedNets(this, droppedNets);
     traceEnabled = false;
-    // Column by column, so that the piece feeding a piece through a
-    // pass-through (always in an earlier column) is built first and its
-    // records are shared, not walked again for every piece after it.
-    // Bucketed by column, index order kept within a column: a comparison
-    // sort would read two scattered nets for every comparison. The index is
-    // walked in place, not copied.
-    int lowest = std::numeric_limits<int>::max();
-    int highest = std::numeric_limits<int>::min();
-    edges->forEachElement([&](const Edge *net) {
-        if (!net || net->column == -1)
-            return;
-        lowest = std::min(lowest, net->column);
-        highest = std::max(highest, net->column);
-    });
-    QVector<int> starts(highest >= lowest ? highest - lowest + 2 : 1, 0);
-    edges->forEachElement([&](const Edge *net) {
-        if (net && net->column != -1)
-            ++starts[net->column - lowest + 1];
-    });
-    for (int i = 1; i < starts.size(); ++i)
-        starts[i] += starts[i - 1];
-    QVector<Edge *> order(starts.last());
-    edges->forEachElement([&](Edge *net) {
-        if (net && net->column != -1)
-            order[starts[net->column - lowest]++] = net;
-    });
-    LineBuildPass pass;
-    pass.built.reserve(order.size());
-    for (Edge *net : qAsConst(order))
-        net->buildLines(columnRight, pass);
-    // The order's room goes to the walk of the bounds.
-    order = QVector<Edge *>();
-    pass.computeBounds();
+    Edge::buildLines(*edges, columnRight);
 }
 
 } // namespace GraphEngine

@@ -75,9 +75,9 @@ struct LineRecordFiller<TrunkSegment>
 };
 
 // The records of one net's build under construction, the extents of its
-// pieces (in the order of the walk) and the walk's own stack. A pass keeps
-// one and builds every net in it, so that a piece's build allocates nothing
-// but the records it keeps.
+// pieces (in the order of the walk) and the walk's own stack. A pass over
+// many nets keeps one for all of them, so that a piece's build allocates
+// nothing but the records it keeps.
 struct LineBuild
 {
     struct Piece
@@ -95,42 +95,6 @@ struct LineBuild
 
     // Empty, with records placeholders; the room stays.
     void start(int records);
-};
-
-// One pass of building the lines of many nets (the layout's drawing step):
-// the nets built so far. A piece whose driving piece is built already takes
-// that piece's records over instead of walking the chain again.
-struct LineBuildPass
-{
-    // Built::feeding of a piece no built piece feeds.
-    static constexpr int NotFed = -1;
-    // The same, and its walk stopped at a loop: its records are not the
-    // chain's, so no piece takes them over.
-    static constexpr int Cut = -2;
-
-    struct Built
-    {
-        // The entry of the piece feeding this one, whose extents (and those
-        // of the pieces feeding it) follow this piece's own; or NotFed, Cut.
-        int feeding = NotFed;
-        // Where this piece's run of extents begins; it ends where the next
-        // entry's begins. A fed piece has none: its one extent is read back
-        // from its own record.
-        int first = 0;
-        Edge *net = nullptr;
-    };
-    // In the order built; a net knows its entry (Edge::lineBuildEntry).
-    QVector<Built> built;
-    // The extents of the walks of the pieces not fed, one run per entry of
-    // built: a chain's extents are found through the feeding links, never
-    // copied.
-    QVector<QRectF> extents;
-    // Reused by every build of the pass.
-    LineBuild scratch;
-
-    // Gives every net built its bounds: the union of its chain's extents,
-    // taken in the order of the chain's walk. Called once every net is built.
-    void computeBounds();
 };
 
 // One net of a module. Its lists refer to ports owned by gates: output ports
@@ -207,9 +171,12 @@ public:
     // through pass-through gates, and its bounds; gapX holds the x of each
     // edge column.
     void buildLines(const QVector<double> &gapX);
-    // The same, within a pass that builds the nets in column order; the
-    // bounds come with the pass's computeBounds().
-    void buildLines(const QVector<double> &gapX, LineBuildPass &pass);
+    // The lines and bounds of every net of the index that has a trunk
+    // column (the layout's drawing step). A piece whose feeding piece is
+    // built takes that piece's records over instead of walking the chain
+    // again: each chain is built from its first piece down, while what the
+    // pieces share is still at hand.
+    static void buildLines(const Edges &index, const QVector<double> &gapX);
     void paint(QPainter *painter, const QStyleOptionGraphicsItem *option) const;
     // A hit on a branch near its end also names the port there.
     bool collidesWithPath(const QPainterPath &path, GatePort **port) const;
@@ -236,8 +203,8 @@ public:
     double driverBottom = 0.0;
     // Routing column of the trunk; -1: no trunk.
     int column = 0;
-    // This net's entry in the last LineBuildPass that built it (checked
-    // against the pass before use).
+    // This net's place in the last pass of buildLines over an index
+    // (checked against the pass before use).
     int lineBuildEntry = -1;
     QPen pen;
     double trackOffset = 0.0;
@@ -253,16 +220,19 @@ private:
     // Takes every entry of the port out of both lists, without a message.
     bool detach(GatePort *port);
     void transfer(PortList &list, int column, Edge *target, bool moveDrivers);
-    void buildLines(const QVector<double> &gapX, LineBuildPass *pass);
+    // This piece's records in build: its own, then those of feeding
+    // (shared, not copied) or, without feeding, those of the walk of the
+    // chain feeding it.
+    void buildRecords(const QVector<double> &gapX, LineBuild &build, const Edge *feeding);
     // Adds this piece to record index of build, then (with chain) the pieces
     // feeding it to the records after it.
     void buildLineTree(const QVector<double> &gapX, LineBuild &build, int index, int depth, bool chain);
     // One piece's records of the walk; false when it is cut or outside the
     // columns (the walk does not go on through it).
     bool buildPiece(const QVector<double> &gapX, LineBuild &build, int index, int depth);
-    // The one piece feeding this one through a pass-through, when the pass
-    // has built it and it lies in an earlier column; else null.
-    const Edge *builtFeedingPiece(const QVector<double> &gapX, const LineBuildPass &pass, int *entry) const;
+    // The one piece feeding this one through a pass-through, when it lies
+    // in an earlier column and this one within the columns; else null.
+    const Edge *feedingPiece(const QVector<double> &gapX) const;
 };
 
 // Trunks drawn in the current render pass, by clipped extent, with the pen

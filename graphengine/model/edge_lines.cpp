@@ -20,6 +20,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <tuple>
 #include <vector>
 
@@ -272,28 +273,24 @@ void LineBuild::start(int records)
 
 void Edge::buildLines(const QVector<double> &gapX)
 {
-    buildLines(gapX, nullptr);
-}
-
-void Edge::buildLines(const QVector<double> &gapX, LineBuildPass &pass)
-{
-    buildLines(gapX, &pass);
-}
-
-void Edge::buildLines(const QVector<double> &gapX, LineBuildPass *pass)
-{
     if (column == -1)
         return;
+    LineBuild build;
+    buildRecords(gapX, build, nullptr);
+    ExtentUnion extent;
+    for (const QRectF &piece : qAsConst(build.extents))
+        extent.add(piece);
+    bounds = extent.bounds();
+}
+
+void Edge::buildRecords(const QVector<double> &gapX, LineBuild &build, const Edge *feeding)
+{
     // Records left from an earlier build would collect their branches twice.
     branchLines.clear();
     trunkSegments.clear();
-    int feedingEntry = -1;
-    const Edge *feeding = pass ? builtFeedingPiece(gapX, *pass, &feedingEntry) : nullptr;
     // Placeholders only ever trail the records built, and go: room for the
     // columns (the walk grows it when it goes deeper), or the one own record.
     const int records = feeding ? 1 : std::max(1, std::min((module ? module->lastColumn : 0) + 1, 8));
-    LineBuild own;
-    LineBuild &build = pass ? pass->scratch : own;
     build.start(records);
     // With the feeding piece built, its records are this piece's records
     // from 1 on: only record 0 is this piece's own.
@@ -310,95 +307,112 @@ void Edge::buildLines(const QVector<double> &gapX, LineBuildPass *pass)
     }
     branchLines.setRecords(build.lines, feeding ? feeding->branchLines : LineRecords<BranchLine>());
     trunkSegments.setRecords(build.trunks, feeding ? feeding->trunkSegments : LineRecords<TrunkSegment>());
-    if (!pass) {
+}
+
+void Edge::buildLines(const Edges &index, const QVector<double> &gapX)
+{
+    // The nets with a trunk, in index order; each notes its place.
+    std::vector<Edge *> nets;
+    std::vector<int> columns;
+    int lowest = std::numeric_limits<int>::max();
+    int highest = std::numeric_limits<int>::min();
+    index.forEachElement([&](Edge *net) {
+        if (!net || net->column == -1)
+            return;
+        net->lineBuildEntry = int(nets.size());
+        nets.push_back(net);
+        columns.push_back(net->column);
+        lowest = std::min(lowest, net->column);
+        highest = std::max(highest, net->column);
+    });
+    const int n = int(nets.size());
+    // The chains are taken from their first pieces in column order, index
+    // order within a column (a bucket sort of the places: no comparison
+    // reads a net).
+    std::vector<int> order(n);
+    {
+        std::vector<int> starts(n > 0 ? std::size_t(highest - lowest) + 2 : 1, 0);
+        for (int column : columns)
+            ++starts[std::size_t(column - lowest) + 1];
+        for (std::size_t i = 1; i < starts.size(); ++i)
+            starts[i] += starts[i - 1];
+        for (int i = 0; i < n; ++i)
+            order[starts[std::size_t(columns[i] - lowest)]++] = i;
+    }
+    columns = std::vector<int>();
+
+    enum State : char { Unbuilt, Built, Cut };
+    std::vector<char> state(n, Unbuilt);
+    LineBuild build;
+    // A piece fed by one already built, and the depth of the union of the
+    // extents of the chain behind it.
+    struct Fed
+    {
+        Edge *net;
+        const Edge *feeding;
+        int depth;
+    };
+    std::vector<Fed> pending;
+    // The unions of the chain's extents from its first piece down to the
+    // piece built last, one per piece: each piece's bounds are its own
+    // extent with the union of the piece feeding it.
+    std::vector<ExtentUnion> unions;
+    // The pieces the piece feeds through pass-throughs, and that take its
+    // records over: each is found once, through the gate between them.
+    auto findFed = [&](Edge *piece, int depth) {
+        for (const PortList *list : {&piece->loads, &piece->drivers}) {
+            for (GatePort *port : list->list()) {
+                const Gate *gate = port ? port->owner : nullptr;
+                if (!gate || gate->kind != BaseEnum::COLPASSTHROUGH || gate->constPortAt(2, 0) != port)
+                    continue;
+                for (const GatePort *out : gate->ports.list()) {
+                    Edge *fed = out ? out->net : nullptr;
+                    if (!fed || fed == piece)
+                        continue;
+                    const int at = fed->lineBuildEntry;
+                    if (at < 0 || at >= n || nets[std::size_t(at)] != fed || state[std::size_t(at)] != Unbuilt
+                        || fed->feedingPiece(gapX) != piece)
+                        continue;
+                    state[std::size_t(at)] = Built;
+                    pending.push_back({fed, piece, depth});
+                }
+            }
+        }
+    };
+    for (const int first : order) {
+        if (state[std::size_t(first)] != Unbuilt)
+            continue;
+        // No piece built feeds it: it walks its chain.
+        Edge *net = nets[std::size_t(first)];
+        net->buildRecords(gapX, build, nullptr);
         ExtentUnion extent;
         for (const QRectF &piece : qAsConst(build.extents))
             extent.add(piece);
-        bounds = extent.bounds();
-        return;
-    }
-    // The extents go after those of the feeding piece's chain. A fed piece
-    // walked itself only: its extent is that of its own record, which it
-    // keeps, so the pass need not.
-    LineBuildPass::Built built;
-    built.feeding = feedingEntry >= 0 ? feedingEntry : build.cut ? LineBuildPass::Cut : LineBuildPass::NotFed;
-    built.first = pass->extents.size();
-    built.net = this;
-    if (feedingEntry < 0) {
-        for (const QRectF &piece : qAsConst(build.extents))
-            pass->extents.append(piece);
-    }
-    lineBuildEntry = pass->built.size();
-    pass->built.append(built);
-}
-
-void LineBuildPass::computeBounds()
-{
-    const int n = built.size();
-    // The entries each entry feeds: fed[feeds[e], feeds[e + 1]).
-    QVector<int> feeds(n + 1, 0);
-    for (const Built &entry : qAsConst(built)) {
-        if (entry.feeding >= 0)
-            ++feeds[entry.feeding + 1];
-    }
-    for (int e = 0; e < n; ++e)
-        feeds[e + 1] += feeds[e];
-    QVector<int> fed(feeds.at(n));
-    for (int e = 0; e < n; ++e) {
-        if (built.at(e).feeding >= 0)
-            fed[feeds[built.at(e).feeding]++] = e;
-    }
-    for (int e = n; e > 0; --e)
-        feeds[e] = feeds[e - 1];
-    feeds[0] = 0;
-
-    // Down every chain from its first piece, on a stack of its own: each
-    // entry's union is its own extents with the union of the entry feeding
-    // it, found once.
-    std::vector<ExtentUnion> unions;
-    struct Step
-    {
-        int entry;
-        // The next entry fed to descend into; -1 before the entry is entered.
-        int next;
-    };
-    std::vector<Step> steps;
-    for (int first = 0; first < n; ++first) {
-        if (built.at(first).feeding >= 0)
+        net->bounds = extent.bounds();
+        state[std::size_t(first)] = build.cut ? Cut : Built;
+        // A walk stopped at a loop holds records that are not the chain's:
+        // no piece takes them over.
+        if (build.cut)
             continue;
-        steps.push_back({first, -1});
-        while (!steps.empty()) {
-            Step &step = steps.back();
-            if (step.next < 0) {
-                const Built &entry = built.at(step.entry);
-                ExtentUnion extent;
-                if (entry.feeding >= 0) {
-                    extent.add(pieceExtent(entry.net, entry.net->branchLines.first()));
-                } else {
-                    const int end = step.entry + 1 < n ? built.at(step.entry + 1).first : extents.size();
-                    for (int i = entry.first; i < end; ++i)
-                        extent.add(extents.at(i));
-                }
-                if (!unions.empty())
-                    extent.add(unions.back());
-                entry.net->bounds = extent.bounds();
-                unions.push_back(extent);
-                step.next = feeds.at(step.entry);
-            }
-            if (step.next < feeds.at(step.entry + 1)) {
-                const int child = fed.at(step.next++);
-                steps.push_back({child, -1});
-                continue;
-            }
-            unions.pop_back();
-            steps.pop_back();
+        unions.assign(1, extent);
+        findFed(net, 0);
+        while (!pending.empty()) {
+            const Fed piece = pending.back();
+            pending.pop_back();
+            unions.resize(std::size_t(piece.depth) + 1);
+            piece.net->buildRecords(gapX, build, piece.feeding);
+            ExtentUnion own;
+            own.add(pieceExtent(piece.net, piece.net->branchLines.first()));
+            own.add(unions.back());
+            piece.net->bounds = own.bounds();
+            unions.push_back(own);
+            findFed(piece.net, piece.depth + 1);
         }
     }
 }
 
-const Edge *Edge::builtFeedingPiece(const QVector<double> &gapX, const LineBuildPass &pass, int *entry) const
+const Edge *Edge::feedingPiece(const QVector<double> &gapX) const
 {
-    *entry = -1;
     if (column < 0 || column >= gapX.size())
         return nullptr;
     const Edge *feeding = nullptr;
@@ -417,11 +431,6 @@ const Edge *Edge::builtFeedingPiece(const QVector<double> &gapX, const LineBuild
     // would; anything else (a loop, a column out of range) takes that walk.
     if (!feeding || feeding->column < 0 || feeding->column >= column)
         return nullptr;
-    const int found = feeding->lineBuildEntry;
-    if (found < 0 || found >= pass.built.size() || pass.built.at(found).net != feeding
-        || pass.built.at(found).feeding == LineBuildPass::Cut)
-        return nullptr;
-    *entry = found;
     return feeding;
 }
 

@@ -734,6 +734,158 @@ private slots:
         VERIFY_CONSISTENT(m);
     }
 
+    // A pass-through in column `column` at Y `y`, named `name` (one record
+    // per call, as the net splitting gives every split net its own).
+    Gate *passThroughAt(const QString &name, int column, double y)
+    {
+        auto *g = new Gate;
+        g->kind = BaseEnum::COLPASSTHROUGH;
+        g->name = Name::detachedCopy(Name(name));
+        addPort(g, QStringLiteral("i"), BaseEnum::Input, 2, 0);
+        addPort(g, QStringLiteral("o"), BaseEnum::Output, 0, 0);
+        g->ports.ensureSorted(false);
+        m->registerGeneratedGate(g);
+        g->column = column;
+        g->y = y;
+        return g;
+    }
+
+    // A net under a generated ("="-marked) name.
+    Edge *generatedNet(const QString &name)
+    {
+        return m->edges->findOrCreate(Name::detachedCopy(Name(name)), true);
+    }
+
+    static void join(Edge *net, std::initializer_list<GatePort *> ports)
+    {
+        for (GatePort *port : ports)
+            net->connectPort(port);
+    }
+
+    static GatePort *pin(Gate *gate, const char *name)
+    {
+        return gate->findPortByName(QString::fromLatin1(name));
+    }
+
+    // The placement reports each pass-through fed by a user name, which the
+    // drawing step then mends.
+    static void expectUserNameReports(int count)
+    {
+        for (int i = 0; i < count; ++i)
+            QTest::ignoreMessage(QtCriticalMsg, "\"Invalid configuration found: User Net must be on output\"");
+    }
+
+    // A user name that stops at a pass-through goes on to the piece it
+    // drives, column by column to the end of the chain; a pass-through that
+    // already leads to a user name keeps both names.
+    void userNameMovesAlongChain()
+    {
+        Gate *src = placed(QStringLiteral("src"), 1, 10, {}, {QStringLiteral("y"), QStringLiteral("z")});
+        Gate *p2 = passThroughAt(QStringLiteral("user"), 2, 10);
+        Gate *p3 = passThroughAt(QStringLiteral("user"), 3, 10);
+        Gate *q2 = passThroughAt(QStringLiteral("other"), 2, 20);
+        Gate *sink = placed(QStringLiteral("sink"), 4, 10, {QStringLiteral("a"), QStringLiteral("b")}, {});
+        placed(QStringLiteral("end"), 5, 0, {}, {});
+        join(net(m, QStringLiteral("user")), {pin(src, "y"), pin(p2, "i")});
+        Edge *middle = generatedNet(QStringLiteral("user"));
+        join(middle, {pin(p2, "o"), pin(p3, "i")});
+        Edge *last = generatedNet(QStringLiteral("user"));
+        join(last, {pin(p3, "o"), pin(sink, "a")});
+        Edge *otherIn = generatedNet(QStringLiteral("other"));
+        join(otherIn, {pin(src, "z"), pin(q2, "i")});
+        Edge *otherOut = net(m, QStringLiteral("other"));
+        join(otherOut, {pin(q2, "o"), pin(sink, "b")});
+        const Name otherInName = otherIn->name;
+        setColumns(5);
+        expectUserNameReports(1);
+        route();
+
+        QCOMPARE(pin(sink, "a")->net, last);
+        QCOMPARE(last->name.toString(false), QStringLiteral("user"));
+        QCOMPARE(m->edges->find(Name(QStringLiteral("user"))), last);
+        // The pieces behind carry copies, numbered in the order the name
+        // left them.
+        Edge *first = pin(p2, "i")->net;
+        QVERIFY(first->name.flags() & Name::Marked);
+        QVERIFY(middle->name.flags() & Name::Marked);
+        QCOMPARE(first->name.text(), QStringLiteral("user"));
+        QCOMPARE(middle->name.text(), QStringLiteral("user"));
+        QVERIFY(first->name.serial() < middle->name.serial());
+        QCOMPARE(otherOut->name.toString(false), QStringLiteral("other"));
+        QCOMPARE(otherIn->name, otherInName);
+        VERIFY_CONSISTENT(m);
+    }
+
+    // A merge can leave a pass-through that takes a user name: the
+    // pass-through kept is the second of its name, fed by the user net.
+    void userNameMovesAfterMerge()
+    {
+        Gate *src = placed(QStringLiteral("src"), 1, 10, {}, {QStringLiteral("y"), QStringLiteral("z")});
+        // Driver midpoints 10 and 20: the lower pass-through, nearer, stays.
+        Gate *upper = passThroughAt(QStringLiteral("pt"), 2, 40);
+        Gate *lower = passThroughAt(QStringLiteral("pt"), 2, 15);
+        Gate *sink = placed(QStringLiteral("sink"), 3, 10, {QStringLiteral("a"), QStringLiteral("b")}, {});
+        placed(QStringLiteral("end"), 4, 0, {}, {});
+        join(generatedNet(QStringLiteral("in")), {pin(src, "y"), pin(upper, "i")});
+        join(generatedNet(QStringLiteral("gen")), {pin(upper, "o"), pin(sink, "a")});
+        join(net(m, QStringLiteral("user")), {pin(src, "z"), pin(lower, "i")});
+        join(generatedNet(QStringLiteral("gen2")), {pin(lower, "o"), pin(sink, "b")});
+        setColumns(4);
+        QCOMPARE(m->columnGates.at(2), (QList<Gate *>{upper, lower}));
+        expectUserNameReports(1);
+        route();
+
+        QCOMPARE(upper->ports.list().first()->net, nullptr);
+        Edge *out = pin(sink, "a")->net;
+        QCOMPARE(pin(sink, "b")->net, out);
+        QCOMPARE(pin(lower, "o")->net, out);
+        QCOMPARE(out->name.toString(false), QStringLiteral("user"));
+        Edge *in = pin(lower, "i")->net;
+        QVERIFY(in->name.flags() & Name::Marked);
+        QCOMPARE(in->name.text(), QStringLiteral("user"));
+        VERIFY_CONSISTENT(m);
+    }
+
+    // Where several user names move in one column, the copies left behind
+    // are numbered in the order of a hash of the pass-throughs' names
+    // (reserved for the column's gates), as the drawing step always took
+    // them.
+    void userNamesMoveInHashOrder()
+    {
+        const QStringList names = {QStringLiteral("ua"), QStringLiteral("ub"), QStringLiteral("uc"),
+                                   QStringLiteral("ud"), QStringLiteral("ue"), QStringLiteral("uf"),
+                                   QStringLiteral("ug")};
+        QStringList outputs;
+        for (int i = 0; i < names.size(); ++i)
+            outputs << QStringLiteral("y%1").arg(i);
+        Gate *src = placed(QStringLiteral("src"), 1, 0, {}, outputs);
+        Gate *sink = placed(QStringLiteral("sink"), 3, 0, outputs, {});
+        placed(QStringLiteral("end"), 4, 0, {}, {});
+        QList<Gate *> passThroughs;
+        for (int i = 0; i < names.size(); ++i) {
+            Gate *pt = passThroughAt(names.at(i), 2, 10.0 * i);
+            join(net(m, names.at(i)), {src->ports.list().at(i), pin(pt, "i")});
+            join(generatedNet(names.at(i)), {pin(pt, "o"), sink->findPortByName(outputs.at(i))});
+            passThroughs << pt;
+        }
+        setColumns(4);
+        QHash<QString, int> hashed;
+        hashed.reserve(m->columnGates.at(2).size());
+        for (Gate *g : m->columnGates.at(2))
+            hashed.insert(g->name.text(), 0);
+        expectUserNameReports(names.size());
+        route();
+
+        QMap<int, QString> bySerial;
+        for (Gate *pt : qAsConst(passThroughs)) {
+            const Edge *in = pin(pt, "i")->net;
+            QVERIFY(in->name.flags() & Name::Marked);
+            QCOMPARE(pin(pt, "o")->net->name.toString(false), pt->name.text());
+            bySerial.insert(in->name.serial(), in->name.text());
+        }
+        QCOMPARE(bySerial.values(), hashed.keys());
+    }
+
     // Whole layouts of small netlists.
     void wholeLayout_data()
     {
