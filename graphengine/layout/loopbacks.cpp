@@ -44,8 +44,12 @@ void Module::removeLoopbacks()
         traceEnabled = false;
         return;
     }
-    gates->setColorMark(first, false);
-    gates->setColorMark(second, false);
+    // Both bits cleared in one walk over the index.
+    const int both = (1 << first) | (1 << second);
+    gates->forEachElement([both](Gate *gate) {
+        if (gate)
+            gate->marks &= ~both;
+    });
     RemovalWatch watch(this);
     for (Gate *gate : gates->elements()) {
         if (!gate || watch.removed(gate))

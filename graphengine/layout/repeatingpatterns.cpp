@@ -92,15 +92,18 @@ using SignatureGroups = QMap<QString, QList<Gate *>>;
 // Enters the gate under its signature; a gate whose nets are two-index
 // buses stands under both of its signatures until one of them gathers
 // another gate, and then leaves the other with its whole group.
-// Returns true when it dropped a group that way.
+// Returns true when it dropped a group that way. secondSignature gives the
+// gate's other signature.
+template<typename SecondSignature>
 bool enterGate(Gate *gate, const QString &signature, SignatureGroups &groups,
-               QList<QPair<QString, QString>> &openAlternatives, bool alternative)
+               QList<QPair<QString, QString>> &openAlternatives, bool alternative,
+               SecondSignature secondSignature)
 {
     if (!alternative) {
         groups[signature].append(gate);
         return false;
     }
-    const QString second = gate->portSignature(1, nullptr);
+    const QString second = secondSignature();
     if (!groups.contains(signature) && !groups.contains(second)) {
         groups[signature].append(gate);
         groups[second].append(gate);
@@ -126,32 +129,55 @@ bool enterGate(Gate *gate, const QString &signature, SignatureGroups &groups,
     return dropped;
 }
 
-// The columns whose gates stand on the net or on the nets that feed it
-// through pass-throughs: renumbering the net (Edge::setNetNumber,
-// Module::numberPieces, both up to the driver) or moving its ports can
-// change the signatures of those gates.
-void markNetColumns(const Edge *net, std::vector<char> &open, QSet<const Edge *> &seen)
-{
-    while (net && !seen.contains(net)) {
-        seen.insert(net);
-        const Gate *passThrough = nullptr;
-        for (const PortList *ports : {&net->drivers, &net->loads}) {
-            for (const GatePort *port : ports->list()) {
-                const Gate *owner = port ? port->owner : nullptr;
-                if (!owner)
-                    continue;
-                if (owner->column >= 0 && std::size_t(owner->column) < open.size())
-                    open[std::size_t(owner->column)] = 1;
-                if (ports == &net->drivers && !passThrough && owner->kind == BaseEnum::COLPASSTHROUGH)
-                    passThrough = owner;
-            }
-        }
-        const GatePort *input = passThrough ? passThrough->constPortAt(2, 0) : nullptr;
-        net = input ? input->net : nullptr;
-    }
-}
-
 } // namespace
+
+// What the passes of clusterAllRepeatingPatterns carry from one to the next.
+struct ClusterSweep
+{
+    // Per column: the next pass must look at it.
+    std::vector<char> open;
+    // A gate's signatures as last computed.
+    struct Signatures
+    {
+        const Gate *gate = nullptr;
+        QString first;
+        QString second;
+        bool alternative = false;
+        bool firstKnown = false;
+        bool secondKnown = false;
+    };
+    // Per column, per place in its list as the last pass left it: kept
+    // until a fold touches one of the gate's nets.
+    std::vector<std::vector<Signatures>> known;
+    // The gates whose signatures a fold may have changed since.
+    QSet<const Gate *> stale;
+
+    // The gates on the net and on the nets that feed it through
+    // pass-throughs: renumbering the net (Edge::setNetNumber,
+    // Module::numberPieces, both up to the driver) or moving its ports can
+    // change their signatures, and so the groups of their columns.
+    void touch(const Edge *net, QSet<const Edge *> &seen)
+    {
+        while (net && !seen.contains(net)) {
+            seen.insert(net);
+            const Gate *passThrough = nullptr;
+            for (const PortList *ports : {&net->drivers, &net->loads}) {
+                for (const GatePort *port : ports->list()) {
+                    const Gate *owner = port ? port->owner : nullptr;
+                    if (!owner)
+                        continue;
+                    stale.insert(owner);
+                    if (owner->column >= 0 && std::size_t(owner->column) < open.size())
+                        open[std::size_t(owner->column)] = 1;
+                    if (ports == &net->drivers && !passThrough && owner->kind == BaseEnum::COLPASSTHROUGH)
+                        passThrough = owner;
+                }
+            }
+            const GatePort *input = passThrough ? passThrough->constPortAt(2, 0) : nullptr;
+            net = input ? input->net : nullptr;
+        }
+    }
+};
 
 Module *Module::createClusterModule(const Gate *pattern, int copies)
 {
@@ -196,7 +222,9 @@ bool Module::clusterAllRepeatingPatterns()
     // since would fold nothing again: a sweep after the first looks only at
     // the columns that may have changed. Every gate must stand in the list
     // of its own column for that; if one does not, every sweep looks at all.
-    std::vector<char> open(std::size_t(columnGates.size()), 1);
+    ClusterSweep sweep;
+    sweep.open.assign(std::size_t(columnGates.size()), 1);
+    sweep.known.resize(std::size_t(columnGates.size()));
     bool listed = true;
     for (int c = 0; c < columnGates.size() && listed; ++c) {
         for (const Gate *gate : qAsConst(columnGates[c])) {
@@ -207,13 +235,14 @@ bool Module::clusterAllRepeatingPatterns()
         }
     }
     bool folded = false;
-    while (sweepRepeatingPatterns(listed ? &open : nullptr))
+    while (sweepRepeatingPatterns(listed ? &sweep : nullptr))
         folded = true;
     return folded;
 }
 
-bool Module::sweepRepeatingPatterns(std::vector<char> *open)
+bool Module::sweepRepeatingPatterns(ClusterSweep *sweep)
 {
+    std::vector<char> *open = sweep ? &sweep->open : nullptr;
     int groupsFound = 0;
     int gatesFolded = 0;
     // Like gates of a column fold by their signatures alone, whatever their
@@ -232,14 +261,32 @@ bool Module::sweepRepeatingPatterns(std::vector<char> *open)
         // A column in which no two gates met, nor a group was dropped,
         // gives the same nothing again as long as its signatures stay.
         bool settled = true;
-        for (Gate *gate : qAsConst(columnGates[c])) {
+        std::vector<ClusterSweep::Signatures> *entries = sweep ? &sweep->known[std::size_t(c)] : nullptr;
+        if (entries)
+            entries->resize(std::size_t(columnGates[c].size()));
+        for (int at = 0; at < columnGates[c].size(); ++at) {
+            Gate *gate = columnGates[c].at(at);
             if (!gate || gate->kind == COLPASSTHROUGH)
                 continue;
-            bool alternative = false;
-            const QString signature = gate->portSignature(0, &alternative);
-            if (signature.isEmpty())
+            ClusterSweep::Signatures computed;
+            ClusterSweep::Signatures &known = entries ? (*entries)[std::size_t(at)] : computed;
+            const bool changed = sweep && !sweep->stale.isEmpty() && sweep->stale.remove(gate);
+            if (known.gate != gate || changed || !known.firstKnown) {
+                known = ClusterSweep::Signatures();
+                known.gate = gate;
+                known.first = gate->portSignature(0, &known.alternative);
+                known.firstKnown = true;
+            }
+            if (known.first.isEmpty())
                 continue;
-            if (enterGate(gate, signature, groups, openAlternatives, alternative))
+            const auto second = [gate, &known] {
+                if (!known.secondKnown) {
+                    known.second = gate->portSignature(1, nullptr);
+                    known.secondKnown = true;
+                }
+                return known.second;
+            };
+            if (enterGate(gate, known.first, groups, openAlternatives, known.alternative, second))
                 settled = false;
         }
         if (groups.isEmpty())
@@ -312,7 +359,7 @@ bool Module::sweepRepeatingPatterns(std::vector<char> *open)
             const int portCount = copies.first()->ports.list().size();
             for (int i = 0; i < n; ++i) {
                 Gate *copy = copies.at(i);
-                if (open) {
+                if (sweep) {
                     for (const GatePort *port : copy->ports.list())
                         touched.append(port->net);
                 }
@@ -321,10 +368,10 @@ bool Module::sweepRepeatingPatterns(std::vector<char> *open)
                 doomed.append(copy);
             }
             nextNetNumber += portCount;
-            if (open) {
+            if (sweep) {
                 QSet<const Edge *> seen;
                 for (const Edge *net : qAsConst(touched))
-                    markNetColumns(net, *open, seen);
+                    sweep->touch(net, seen);
                 touched.clear();
             }
         }
@@ -334,6 +381,14 @@ bool Module::sweepRepeatingPatterns(std::vector<char> *open)
             list.erase(std::remove_if(list.begin(), list.end(),
                                       [&folded](const Gate *gate) { return folded.contains(gate); }),
                        list.end());
+            // The signatures known stay at the places of their gates.
+            if (entries) {
+                entries->erase(std::remove_if(entries->begin(), entries->end(),
+                                              [&folded](const ClusterSweep::Signatures &known) {
+                                                  return folded.contains(known.gate);
+                                              }),
+                               entries->end());
+            }
         }
         qDeleteAll(doomed);
     }

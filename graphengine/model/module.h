@@ -16,10 +16,9 @@
 #include <QString>
 #include <QVector>
 
-#include <vector>
-
 namespace GraphEngine {
 
+struct ClusterSweep;
 class Edge;
 class Edges;
 class Gate;
@@ -142,9 +141,9 @@ public:
     // folds, the passes after the first looking only at the columns where
     // a fold may have made new groups. True when a gate was folded.
     bool clusterAllRepeatingPatterns();
-    // One pass; with open, only over the columns it flags, which it clears
-    // and sets again where a later pass must look.
-    bool sweepRepeatingPatterns(std::vector<char> *open);
+    // One pass; with a sweep, only over the columns it flags, which it
+    // clears and sets again where a later pass must look.
+    bool sweepRepeatingPatterns(ClusterSweep *sweep);
     // The program-wide sub-module that copies instances of the pattern
     // stand for, made when absent; null for an empty name.
     static Module *createClusterModule(const Gate *pattern, int copies);
