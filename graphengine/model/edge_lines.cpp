@@ -8,6 +8,7 @@
 #include "graphengine/logging.h"
 #include "module.h"
 #include "paintreport.h"
+#include "thinlines.h"
 
 #include <QCoreApplication>
 #include <QMap>
@@ -147,17 +148,17 @@ TrunkPenCache &trunkPenCache()
     return cache;
 }
 
-void drawBranches(QPainter *painter, const BranchLine &line, const QRectF &r)
+void drawBranches(ThinLineBatch &lines, const BranchLine &line, const QRectF &r)
 {
     if (r.x() - 3 > line.xMax || line.xMin > r.x() + r.width() + 3)
         return;
     const double last = r.y() + r.height() + 4;
     for (auto it = firstBranchFrom(line, QPointF(r.y() - 3, -1e300)); it != line.branches.cend() && it->x() < last;
          ++it)
-        painter->drawLine(QPointF(line.x, it->x()), QPointF(it->y(), it->x()));
+        lines.drawLine(QPointF(line.x, it->x()), QPointF(it->y(), it->x()));
 }
 
-void drawTrunk(QPainter *painter, const TrunkSegment &trunk, const QRectF &r)
+void drawTrunk(QPainter *painter, ThinLineBatch &lines, const TrunkSegment &trunk, const QRectF &r)
 {
     // A placeholder left between two pieces has nothing to draw.
     if (isPlaceholder(trunk))
@@ -167,6 +168,8 @@ void drawTrunk(QPainter *painter, const TrunkSegment &trunk, const QRectF &r)
     const double lastJunction = r.y() + r.height() + 4;
     for (auto it = std::lower_bound(trunk.junctions.cbegin(), trunk.junctions.cend(), r.y() - 5);
          it != trunk.junctions.cend() && *it <= lastJunction; ++it) {
+        // The square's own fill is opaque: the lines held so far lie under it.
+        lines.flush();
         const int left = int(trunk.x - 2);
         const int top = int(*it);
         painter->drawRect(QRect(QPoint(left, top), QPoint(left + 3, top + 3)));
@@ -180,7 +183,7 @@ void drawTrunk(QPainter *painter, const TrunkSegment &trunk, const QRectF &r)
     const auto found = cache.pens.constFind(key);
     if (found != cache.pens.constEnd() && found.value() == painter->pen())
         return;
-    painter->drawLine(QPointF(trunk.x, top), QPointF(trunk.x, bottom));
+    lines.drawLine(QPointF(trunk.x, top), QPointF(trunk.x, bottom));
     cache.pens.insert(key, painter->pen());
 }
 
@@ -556,10 +559,13 @@ void Edge::paint(QPainter *painter, const QStyleOptionGraphicsItem *option) cons
     }
     painter->setPen(linePen);
     painter->setBrush(QBrush(linePen.color()));
+    // Zoomed out, the lines are thinner than a pixel, and as many as the
+    // view has pixels.
+    ThinLineBatch lines(painter);
     for (const BranchLine &line : branchLines)
-        drawBranches(painter, line, exposed);
+        drawBranches(lines, line, exposed);
     for (const TrunkSegment &trunk : trunkSegments)
-        drawTrunk(painter, trunk, exposed);
+        drawTrunk(painter, lines, trunk, exposed);
 }
 
 bool Edge::collidesWithPath(const QPainterPath &path, GatePort **port) const

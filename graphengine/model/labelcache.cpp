@@ -100,10 +100,21 @@ bool LabelCache::drawsGlyphRuns(const QPainter *painter, const QString &text) co
     return true;
 }
 
+QFont LabelCache::fontFor(const QPaintDevice *device)
+{
+    prepare();
+    QFont font = labelFont().font;
+    // The point size turns into pixels at the device's resolution; the
+    // layout measured the labels at the screen's.
+    if (device && device->logicalDpiY() > 0 && QFontMetricsF(font, const_cast<QPaintDevice *>(device)).height() != m_lineHeight)
+        font.setPointSizeF(m_rawFont.pixelSize() * 72.0 / device->logicalDpiY());
+    return font;
+}
+
 void LabelCache::drawLines(QPainter *painter, const QPointF &topLeft, const QString &text)
 {
     painter->save();
-    painter->setFont(labelFont().font);
+    painter->setFont(fontFor(painter->device()));
     double y = topLeft.y();
     for (const QStringRef &line : text.splitRef(QLatin1Char('\n'))) {
         const QString shown = line.toString();

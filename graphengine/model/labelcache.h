@@ -6,6 +6,8 @@
 
 #include <array>
 
+class QFont;
+class QPaintDevice;
 class QPainter;
 class QPointF;
 class QStringRef;
@@ -37,6 +39,11 @@ public:
     // Draws the text in the label font as QPainter::drawText would, whatever
     // font the painter holds; the painter's state is left as it was.
     void drawText(QPainter *painter, const QPointF &topLeft, const QString &text);
+    // The label font as a painter on device must hold it for its text to
+    // come out at the measured sizes: the label font itself, or on a device
+    // of another resolution (an SVG file's 72 dpi, a printer) the font of
+    // the same pixel size there.
+    QFont fontFor(const QPaintDevice *device);
 
 private:
     LabelCache();

@@ -3,6 +3,7 @@
 
 #include "viewerfixture.h"
 
+#include "graphengine/model/labelcache.h"
 #include "graphengine/viewer/mainwindow.h"
 #include "netlistgenerator.h"
 
@@ -36,6 +37,7 @@ private slots:
     void nullModuleChangesNothing();
     void svgFileParsesWithTitleAndSize();
     void emptySceneSvg();
+    void svgLabelsAsMeasured();
     void svgNameCompletion_data();
     void svgNameCompletion();
     void svgDumpAsksForTheName();
@@ -194,6 +196,42 @@ void TestGraphWindow::emptySceneSvg()
     // An unwritable place writes nothing and returns.
     viewer.toSvg(dir.filePath(QStringLiteral("missing/folder/x.svg")));
     QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("missing/folder/x.svg"))));
+}
+
+// The gate and port labels of an SVG file are as large as the boxes the
+// layout measured for them on screen, though the generator works at 72 dpi.
+void TestGraphWindow::svgLabelsAsMeasured()
+{
+    QTemporaryDir dir;
+    GraphViewer viewer(m, nullptr);
+    const QString file = dir.filePath(QStringLiteral("labels.svg"));
+    viewer.toSvg(file);
+    QFile svg(file);
+    QVERIFY(svg.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(svg.readAll());
+    const int screenPixels = QFontInfo(labelFont().font).pixelSize();
+    const QRegularExpression label(QStringLiteral("<text [^>]*font-size=\"([0-9.]+)\"[^>]*>([^<&]+)</text>"));
+    QStringList seen;
+    for (QRegularExpressionMatchIterator it = label.globalMatch(text); it.hasNext();) {
+        const QRegularExpressionMatch match = it.next();
+        const double size = match.captured(1).toDouble();
+        const QString shown = match.captured(2);
+        seen << shown;
+        QVERIFY2(qAbs(size - screenPixels) < 0.5,
+                 qPrintable(QStringLiteral("%1 at %2 px, measured at %3").arg(shown).arg(size).arg(screenPixels)));
+        // As wide as its measured box, in the font a reader of the file uses.
+        QFont exported(labelFont().family);
+        exported.setPixelSize(qRound(size));
+        const double width = QFontMetricsF(exported).horizontalAdvance(shown);
+        QVERIFY2(qAbs(width - LabelCache::instance().textWidth(shown)) <= 1.0,
+                 qPrintable(QStringLiteral("%1: %2 wide, measured %3")
+                                .arg(shown)
+                                .arg(width)
+                                .arg(LabelCache::instance().textWidth(shown))));
+    }
+    // The gates' names and their ports' are all there.
+    QVERIFY2(seen.contains(QStringLiteral("u1")), qPrintable(seen.join(QLatin1Char(' '))));
+    QVERIFY(seen.size() >= 9);
 }
 
 void TestGraphWindow::svgNameCompletion_data()
