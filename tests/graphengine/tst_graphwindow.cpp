@@ -150,19 +150,26 @@ void TestGraphWindow::nullModuleChangesNothing()
     QCOMPARE(empty.windowTitle(), QString());
 }
 
+// Writes the viewer's scene as SVG and reads the file back (empty when
+// nothing could be read).
+static QByteArray exportedSvg(GraphViewer &viewer, const QString &file)
+{
+    viewer.toSvg(file);
+    QFile svg(file);
+    return svg.open(QIODevice::ReadOnly) ? svg.readAll() : QByteArray();
+}
+
 void TestGraphWindow::svgFileParsesWithTitleAndSize()
 {
     QTemporaryDir dir;
     GraphViewer viewer(m, nullptr);
     const QString file = dir.filePath(QStringLiteral("graph.svg"));
-    viewer.toSvg(file);
+    const QByteArray text = exportedSvg(viewer, file);
+    QVERIFY(!text.isEmpty());
     QSvgRenderer renderer(file);
     QVERIFY(renderer.isValid());
     const QRectF sceneRect = viewer.scene()->sceneRect();
     QCOMPARE(renderer.viewBoxF(), sceneRect);
-    QFile svg(file);
-    QVERIFY(svg.open(QIODevice::ReadOnly));
-    const QByteArray text = svg.readAll();
     // The generator's size is the scene's, in whole pixels, written in
     // millimetres at its 72 dots per inch.
     const QRegularExpression sizeText(QStringLiteral("width=\"([0-9.]+)mm\" height=\"([0-9.]+)mm\""));
@@ -185,10 +192,8 @@ void TestGraphWindow::emptySceneSvg()
     state.moduleName.clear();
     GraphViewer viewer(state, nullptr);
     const QString file = dir.filePath(QStringLiteral("empty.svg"));
-    viewer.toSvg(file);
-    QFile svg(file);
-    QVERIFY(svg.open(QIODevice::ReadOnly));
-    const QByteArray text = svg.readAll();
+    const QByteArray text = exportedSvg(viewer, file);
+    QVERIFY(!text.isEmpty());
     QVERIFY(text.contains("width=\"0mm\" height=\"0mm\""));
     QVERIFY(text.contains("<title>Korvan GraphEngine Generated Graph</title>"));
     QVERIFY(text.contains("<desc>Graph Generated using Korvan GraphEngine</desc>"));
@@ -205,10 +210,9 @@ void TestGraphWindow::svgLabelsAsMeasured()
     QTemporaryDir dir;
     GraphViewer viewer(m, nullptr);
     const QString file = dir.filePath(QStringLiteral("labels.svg"));
-    viewer.toSvg(file);
-    QFile svg(file);
-    QVERIFY(svg.open(QIODevice::ReadOnly));
-    const QString text = QString::fromUtf8(svg.readAll());
+    const QByteArray bytes = exportedSvg(viewer, file);
+    QVERIFY(!bytes.isEmpty());
+    const QString text = QString::fromUtf8(bytes);
     const int screenPixels = QFontInfo(labelFont().font).pixelSize();
     const QRegularExpression label(QStringLiteral("<text [^>]*font-size=\"([0-9.]+)\"[^>]*>([^<&]+)</text>"));
     QStringList seen;
