@@ -39,6 +39,7 @@ private slots:
     void nullModuleChangesNothing();
     void svgFileParsesWithTitleAndSize();
     void emptySceneSvg();
+    void svgShowsTheWholeScene();
     void svgLabelsAsMeasured();
     void svgCommentAsMeasured();
     void svgNameCompletion_data();
@@ -204,6 +205,33 @@ void TestGraphWindow::emptySceneSvg()
     // An unwritable place writes nothing and returns.
     viewer.toSvg(dir.filePath(QStringLiteral("missing/folder/x.svg")));
     QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("missing/folder/x.svg"))));
+}
+
+// The file shows the scene from corner to corner: marks on its top-left
+// and bottom-right corners come out on the picture's.
+void TestGraphWindow::svgShowsTheWholeScene()
+{
+    QTemporaryDir dir;
+    GraphViewer viewer(m, nullptr);
+    const QRectF layout = viewer.scene()->itemsBoundingRect();
+    const QRectF topLeft(layout.topLeft() - QPointF(40, 30), QSizeF(10, 10));
+    const QRectF bottomRight(layout.bottomRight() + QPointF(20, 20), QSizeF(10, 10));
+    for (const QRectF &mark : {topLeft, bottomRight})
+        viewer.scene()->addRect(mark, Qt::NoPen, Qt::black);
+    const QRectF sceneRect = viewer.scene()->sceneRect();
+    QCOMPARE(sceneRect, layout | topLeft | bottomRight);
+
+    const QString file = dir.filePath(QStringLiteral("whole.svg"));
+    QVERIFY(!exportedSvg(viewer, file).isEmpty());
+    QImage picture(sceneRect.size().toSize(), QImage::Format_ARGB32);
+    picture.fill(Qt::white);
+    QPainter painter(&picture);
+    QSvgRenderer(file).render(&painter);
+    painter.end();
+    QCOMPARE(picture.pixelColor(5, 5), QColor(Qt::black));
+    QCOMPARE(picture.pixelColor(picture.width() - 5, picture.height() - 5), QColor(Qt::black));
+    // Nothing else of the scene lies beside the marks.
+    QCOMPARE(picture.pixelColor(15, 15), QColor(Qt::white));
 }
 
 namespace {
