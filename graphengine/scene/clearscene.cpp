@@ -17,6 +17,9 @@ void clearScene(QGraphicsScene *scene)
     // growing with the square of its items. Delivering the posted call now
     // empties the queue in one pass; it would run on the next turn anyway.
     QCoreApplication::sendPostedEvents(scene, QEvent::MetaCall);
+    // Every view repaints whole once, instead of adding each removed item's
+    // last painted rectangle to its dirty region one by one.
+    scene->update();
     scene->clear();
 }
 

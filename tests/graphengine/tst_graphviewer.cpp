@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QMenu>
+#include <QPaintEvent>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QTimer>
@@ -102,6 +103,19 @@ private:
     bool m_polished = false;
 };
 
+// Collects the regions a widget was asked to paint.
+class PaintRecorder : public QObject
+{
+public:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            painted += static_cast<QPaintEvent *>(event)->region();
+        return QObject::eventFilter(watched, event);
+    }
+    QRegion painted;
+};
+
 QRectF visibleArea(const GraphViewer &viewer)
 {
     const QGraphicsView *view = viewer.view();
@@ -133,6 +147,7 @@ private slots:
     void viewerOfALaidOutModuleDoesNotLoad();
     void clearingAFreshSceneLeavesNothingPending();
     void selectionAfterClearingInTheFillingTurn();
+    void emptiedViewRepaintsWhereTheItemsWere();
     void zoomArithmetic();
     void ctrlWheelStepsOnce();
     void centerOnZoomRules();
@@ -340,6 +355,26 @@ void TestGraphViewer::selectionAfterClearingInTheFillingTurn()
     QVERIFY(gone.isNull());
     QCOMPARE(polished, QList<bool>({true}));
     QCoreApplication::processEvents();
+}
+
+void TestGraphViewer::emptiedViewRepaintsWhereTheItemsWere()
+{
+    GraphViewer viewer(m, nullptr);
+    viewer.resize(600, 400);
+    viewer.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&viewer));
+    QGraphicsView *view = viewer.view();
+    view->fitInView(viewer.scene()->itemsBoundingRect(), Qt::KeepAspectRatio);
+    QCoreApplication::processEvents();
+    const QRect shown = view->mapFromScene(viewer.scene()->itemsBoundingRect()).boundingRect()
+                        & view->viewport()->rect();
+    QVERIFY(!shown.isEmpty());
+
+    // Nothing of the items stays on screen after the scene is emptied.
+    PaintRecorder recorder;
+    view->viewport()->installEventFilter(&recorder);
+    viewer.scene()->populate(nullptr);
+    QTRY_VERIFY((QRegion(shown) - recorder.painted).isEmpty());
 }
 
 void TestGraphViewer::zoomArithmetic()
