@@ -162,16 +162,16 @@ struct ClusterSweep
             seen.insert(net);
             const Gate *passThrough = nullptr;
             for (const PortList *ports : {&net->drivers, &net->loads}) {
-                for (const GatePort *port : ports->list()) {
-                    const Gate *owner = port ? port->owner : nullptr;
+                ports->forEachPort([&](const GatePort *port) {
+                    const Gate *owner = port->owner;
                     if (!owner)
-                        continue;
+                        return;
                     stale.insert(owner);
                     if (owner->column >= 0 && std::size_t(owner->column) < open.size())
                         open[std::size_t(owner->column)] = 1;
                     if (ports == &net->drivers && !passThrough && owner->kind == BaseEnum::COLPASSTHROUGH)
                         passThrough = owner;
-                }
+                });
             }
             const GatePort *input = passThrough ? passThrough->constPortAt(2, 0) : nullptr;
             net = input ? input->net : nullptr;
@@ -309,6 +309,11 @@ bool Module::sweepRepeatingPatterns(ClusterSweep *sweep)
         QList<Gate *> doomed;
         // The nets of the copies, before the instance takes them over.
         QList<const Edge *> touched;
+        // The nets touched for an earlier group of the column need no second
+        // look: the owners on them then still have their marks, and what
+        // joined them since is the column's own instances, whose signatures
+        // are empty (a shared clock net would be walked once per group).
+        QSet<const Edge *> seen;
         for (auto group = groups.cbegin(); group != groups.cend(); ++group) {
             trace([&] { return tr(" Cluster : %1").arg(group.key()); });
             QList<Gate *> copies;
@@ -369,7 +374,6 @@ bool Module::sweepRepeatingPatterns(ClusterSweep *sweep)
             }
             nextNetNumber += portCount;
             if (sweep) {
-                QSet<const Edge *> seen;
                 for (const Edge *net : qAsConst(touched))
                     sweep->touch(net, seen);
                 touched.clear();

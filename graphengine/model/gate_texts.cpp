@@ -250,9 +250,15 @@ QString Gate::portSignature(int indexSlot, bool *busOut) const
     const int base = baseKind();
     if (isCluster() || !((base >= AND && base <= MUX2) || base == FLOP || base == OPENINPUT))
         return QString();
-    QString control;
-    QString indexed;
-    QString numbered;
+    // The parts grow in strings kept from call to call: the clustering asks
+    // every gate of the netlist, pass after pass, and only the signature
+    // returned needs a block of its own.
+    thread_local QString control;
+    thread_local QString indexed;
+    thread_local QString numbered;
+    control.resize(0);
+    indexed.resize(0);
+    numbered.resize(0);
     int counts[4] = {};
     for (const GatePort *port : ports.list()) {
         const PortNameParts portName = portNameParts(port->name);
@@ -266,7 +272,10 @@ QString Gate::portSignature(int indexSlot, bool *busOut) const
         if (!net)
             continue;
         if (port->attributes.isControl()) {
-            control += QLatin1Char(',') + text + QLatin1Char(':') + net->name.toString(false);
+            control.append(QLatin1Char(','));
+            control.append(text);
+            control.append(QLatin1Char(':'));
+            control.append(net->name.toString(false));
             continue;
         }
         QString *part = nullptr;
@@ -282,7 +291,7 @@ QString Gate::portSignature(int indexSlot, bool *busOut) const
         part->append(text);
         part->append(QLatin1Char(':'));
         if (number != 0)
-            part->append(QString::number(number));
+            appendNumber(number, *part);
         else
             part->append(net->name.baseText());
         if (netIndexes == 2) {
@@ -291,24 +300,30 @@ QString Gate::portSignature(int indexSlot, bool *busOut) const
             if (indexSlot == 0)
                 part->append(QLatin1String("[]"));
             part->append(QLatin1Char('['));
-            part->append(QString::number(net->name.index(indexSlot)));
+            appendNumber(net->name.index(indexSlot), *part);
             part->append(QLatin1Char(']'));
         }
     }
-    QString signature = control;
-    if (!numbered.isEmpty()) {
-        signature += numbered;
+    const QString &chosen = numbered.isEmpty() ? indexed : numbered;
+    if (!numbered.isEmpty())
         bus = false;
-    } else {
-        signature += indexed;
-    }
-    if (signature.isEmpty())
+    if (control.isEmpty() && chosen.isEmpty())
         return QString();
-    for (int count : {counts[0], counts[1], counts[2], counts[3]})
-        signature += QLatin1Char('=') + QString::number(count);
+    QString signature;
+    // Four counts of a digit or two each, and the brackets.
+    signature.reserve(control.size() + chosen.size() + typeName.size() + 16);
+    signature.append(control);
+    signature.append(chosen);
+    for (int count : {counts[0], counts[1], counts[2], counts[3]}) {
+        signature.append(QLatin1Char('='));
+        appendNumber(count, signature);
+    }
     if (busOut)
         *busOut = bus;
-    return signature + QLatin1Char('(') + typeName + QLatin1Char(')');
+    signature.append(QLatin1Char('('));
+    signature.append(typeName);
+    signature.append(QLatin1Char(')'));
+    return signature;
 }
 
 void Gate::clusterSignature(Gate *cluster, int member, int firstNetNumber)

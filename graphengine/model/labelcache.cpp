@@ -196,7 +196,19 @@ QString wrapToScreen(const QString &text)
 
 void appendNumber(int n, QString &out)
 {
-    out += QString::number(n);
+    // As QString::number(n), without a string of its own: the clustering
+    // writes several numbers into every signature of every gate.
+    char digits[12];
+    char *const end = digits + sizeof digits;
+    char *first = end;
+    unsigned int rest = n < 0 ? 0u - unsigned(n) : unsigned(n);
+    do {
+        *--first = char('0' + rest % 10);
+        rest /= 10;
+    } while (rest != 0);
+    if (n < 0)
+        *--first = '-';
+    out.append(QLatin1String(first, int(end - first)));
 }
 
 QString numberToString(int n)

@@ -1025,6 +1025,24 @@ private slots:
         QVERIFY(bus);
         QCOMPARE(g3->portSignature(1, &bus), QStringLiteral(",Out:m[2]=1=0=2=0(AND)"));
 
+        // A control net by name, in front; a numbered net shows its number and
+        // wins over the bus net, which then makes no second signature.
+        Gate *flop = makeGate(m, QStringLiteral("g6"), {QStringLiteral("D"), QStringLiteral("C")},
+                              {QStringLiteral("Q")}, BaseEnum::FLOP);
+        flop->typeName = QStringLiteral("DFF");
+        GatePort *clock = flop->portAt(2, 1);
+        clock->attributes.set(clock->attributes.direction(), 2, 1, 0, true, 0);
+        net(m, QStringLiteral("clk"))->connectPort(clock);
+        net(m, QStringLiteral("d[1][4]"))->connectPort(flop->portAt(2, 0));
+        net(m, QStringLiteral("q"))->connectPort(flop->portAt(0, 0));
+        flop->portAt(0, 0)->net->netNumber = -12;
+        QCOMPARE(flop->portSignature(0, &bus), QStringLiteral(",C:clk,Q:-12=1=0=2=0(DFF)"));
+        QVERIFY(!bus);
+        flop->portAt(0, 0)->net->netNumber = 0;
+        QCOMPARE(flop->portSignature(0, &bus), QStringLiteral(",C:clk,D:d[][4]=1=0=2=0(DFF)"));
+        QVERIFY(bus);
+        QCOMPARE(flop->portSignature(1, nullptr), QStringLiteral(",C:clk,D:d[1]=1=0=2=0(DFF)"));
+
         Gate *indexed = makeGate(m, QStringLiteral("g4"), {QStringLiteral("a[1]")}, {QStringLiteral("Out")});
         net(m, QStringLiteral("o4"))->connectPort(indexed->portAt(0, 0));
         indexed->portAt(0, 0)->net->netNumber = 3;

@@ -20,6 +20,8 @@
 #include <QThread>
 #include <QtTest>
 
+#include <limits>
+
 using namespace GraphEngine;
 
 namespace {
@@ -290,6 +292,13 @@ private slots:
         appendNumber(-7, out);
         appendNumber(12, out);
         QCOMPARE(out, QStringLiteral("n-712"));
+        // Written as QString::number writes them, to the extremes.
+        for (int n : {0, 9, 10, 99, 100, -1, -10, 1000000007, std::numeric_limits<int>::max(),
+                      std::numeric_limits<int>::min()}) {
+            QString written;
+            appendNumber(n, written);
+            QCOMPARE(written, QString::number(n));
+        }
     }
 
     void propertyTables_data()
