@@ -168,8 +168,8 @@ bool Gates::PieceJoin::join(Gate *gate, Gate *next)
     target->driverBottom = piece->driverBottom;
     target->loadTop = std::min(target->loadTop, piece->loadTop);
     target->loadBottom = std::max(target->loadBottom, piece->loadBottom);
-    piece->loads.takeAll();
-    piece->drivers.takeAll();
+    piece->loads.clear();
+    piece->drivers.clear();
     delete piece;
     delete gate;
     if (!m_next)
