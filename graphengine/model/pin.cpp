@@ -3,6 +3,7 @@
 #include "edge.h"
 #include "gate.h"
 #include "gateport.h"
+#include "labelcache.h"
 
 #include "graphengine/globals.h"
 
@@ -249,7 +250,9 @@ void Pin::paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidg
     if (text.text().isEmpty())
         return;
     painter->setBrush(QGuiApplication::palette().brush(QPalette::ToolTipBase));
-    painter->setFont(labelFont().font);
+    // The text was measured at the screen's resolution; another device (an
+    // SVG file's 72 dpi) needs the font of the same pixel size.
+    painter->setFont(LabelCache::instance().fontFor(painter->device()));
     const QRectF t = textRect();
     painter->setPen(outlinePen(selected ? 2 : 1));
     painter->drawRect(t);

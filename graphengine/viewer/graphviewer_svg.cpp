@@ -46,7 +46,9 @@ void GraphViewer::toSvg(QString filename)
     generator.setTitle(tr("Korvan GraphEngine Generated Graph"));
     generator.setDescription(tr("Graph Generated using Korvan GraphEngine"));
     QPainter painter(&generator);
-    renderScene(m_scene, &painter, QRectF(), QRectF(), Qt::KeepAspectRatio);
+    // The painter works in the view box's units: the scene goes where the
+    // view box shows it, not at the origin of the device's pixels.
+    renderScene(m_scene, &painter, rect, rect, Qt::KeepAspectRatio);
     painter.end();
 }
 

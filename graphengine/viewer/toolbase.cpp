@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QToolButton>
 
 namespace GraphEngine {
 
@@ -63,6 +64,19 @@ QGraphicsItem *ToolBase::editItem(QGraphicsItem *copy, bool, GraphItem &)
 
 void ToolBase::apply(ActionTriggeredBy, const GraphItem &)
 {
+}
+
+void ToolBase::createToolButton(QWidget *parent)
+{
+    auto *button = new QToolButton(parent);
+    button->setDefaultAction(this);
+    toolWidget = button;
+}
+
+void ToolBase::makeButtonCheckable()
+{
+    if (auto *button = qobject_cast<QToolButton *>(toolWidget))
+        button->setCheckable(true);
 }
 
 bool ToolBase::acceptsViewer(bool hasGraphState) const

@@ -63,6 +63,11 @@ public:
     // else a "Deactivate Tool". Owned by the caller until pushed.
     UndoBaseCommand *makeItemCommand(const SceneItemRegistry &registry, const GraphItem &item, bool disable,
                                      GraphItem &value);
+    // A tool button that shows the action, as the tool-bar widget.
+    void createToolButton(QWidget *parent);
+    // The tool button copies the action's checkable flag on every change of
+    // the action: called after the last change, this makes it checkable again.
+    void makeButtonCheckable();
 
     // The widget the viewer puts into its tool bar; owned.
     QWidget *toolWidget = nullptr;

@@ -9,7 +9,6 @@
 #include <utils/filepath.h>
 
 #include <QGraphicsItem>
-#include <QToolButton>
 
 namespace KorvanDebugger {
 namespace Internal {
@@ -17,9 +16,7 @@ namespace Internal {
 ToolVerilogCode::ToolVerilogCode(QWidget *parent)
     : ToolBase(parent)
 {
-    auto *button = new QToolButton(parent);
-    button->setDefaultAction(this);
-    toolWidget = button;
+    createToolButton(parent);
     cursorMode = 0;
     setIcon(QIcon(QStringLiteral(":verilog.png")));
     setText(tr("Create Verilog code from graph"));
@@ -28,8 +25,7 @@ ToolVerilogCode::ToolVerilogCode(QWidget *parent)
     // A press writes the code; it does not make the tool the active one.
     disconnect(this, &QAction::triggered, this, &ToolBase::handleShortcut);
     connect(this, &QAction::triggered, this, &ToolVerilogCode::openCode);
-    // After the action's properties: the button copies them, checkable too.
-    button->setCheckable(true);
+    makeButtonCheckable();
 }
 
 int ToolVerilogCode::itemType() const

@@ -4,7 +4,9 @@
 #include "viewerfixture.h"
 
 #include "graphengine/model/labelcache.h"
+#include "graphengine/model/pin.h"
 #include "graphengine/viewer/mainwindow.h"
+#include "graphengine/viewer/tools/guipinelement.h"
 #include "netlistgenerator.h"
 
 #include <dialogs/dialogs.h>
@@ -37,7 +39,9 @@ private slots:
     void nullModuleChangesNothing();
     void svgFileParsesWithTitleAndSize();
     void emptySceneSvg();
+    void svgShowsTheWholeScene();
     void svgLabelsAsMeasured();
+    void svgCommentAsMeasured();
     void svgNameCompletion_data();
     void svgNameCompletion();
     void svgDumpAsksForTheName();
@@ -203,39 +207,126 @@ void TestGraphWindow::emptySceneSvg()
     QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("missing/folder/x.svg"))));
 }
 
+// The file shows the scene from corner to corner: marks on its top-left
+// and bottom-right corners come out on the picture's.
+void TestGraphWindow::svgShowsTheWholeScene()
+{
+    QTemporaryDir dir;
+    GraphViewer viewer(m, nullptr);
+    const QRectF layout = viewer.scene()->itemsBoundingRect();
+    const QRectF topLeft(layout.topLeft() - QPointF(40, 30), QSizeF(10, 10));
+    const QRectF bottomRight(layout.bottomRight() + QPointF(20, 20), QSizeF(10, 10));
+    for (const QRectF &mark : {topLeft, bottomRight})
+        viewer.scene()->addRect(mark, Qt::NoPen, Qt::black);
+    const QRectF sceneRect = viewer.scene()->sceneRect();
+    QCOMPARE(sceneRect, layout | topLeft | bottomRight);
+
+    const QString file = dir.filePath(QStringLiteral("whole.svg"));
+    QVERIFY(!exportedSvg(viewer, file).isEmpty());
+    QImage picture(sceneRect.size().toSize(), QImage::Format_ARGB32);
+    picture.fill(Qt::white);
+    QPainter painter(&picture);
+    QSvgRenderer(file).render(&painter);
+    painter.end();
+    QCOMPARE(picture.pixelColor(5, 5), QColor(Qt::black));
+    QCOMPARE(picture.pixelColor(picture.width() - 5, picture.height() - 5), QColor(Qt::black));
+    // Nothing else of the scene lies beside the marks.
+    QCOMPARE(picture.pixelColor(15, 15), QColor(Qt::white));
+}
+
+namespace {
+
+// A text element of an SVG file: what it shows, at which font size.
+struct SvgText
+{
+    QString shown;
+    double size = 0.0;
+};
+
+QList<SvgText> svgTexts(const QByteArray &svg)
+{
+    const QRegularExpression element(QStringLiteral("<text [^>]*font-size=\"([0-9.]+)\"[^>]*>([^<&]+)</text>"));
+    QList<SvgText> texts;
+    for (QRegularExpressionMatchIterator it = element.globalMatch(QString::fromUtf8(svg)); it.hasNext();) {
+        const QRegularExpressionMatch match = it.next();
+        texts.append({match.captured(2), match.captured(1).toDouble()});
+    }
+    return texts;
+}
+
+// The pixel size the layout measures labels at.
+int screenPixels()
+{
+    return QFontInfo(labelFont().font).pixelSize();
+}
+
+// The width of the text in the font a reader of the file uses.
+double exportedWidth(const SvgText &text)
+{
+    QFont exported(labelFont().family);
+    exported.setPixelSize(qRound(text.size));
+    return QFontMetricsF(exported).horizontalAdvance(text.shown);
+}
+
+} // namespace
+
 // The gate and port labels of an SVG file are as large as the boxes the
 // layout measured for them on screen, though the generator works at 72 dpi.
 void TestGraphWindow::svgLabelsAsMeasured()
 {
     QTemporaryDir dir;
     GraphViewer viewer(m, nullptr);
-    const QString file = dir.filePath(QStringLiteral("labels.svg"));
-    const QByteArray bytes = exportedSvg(viewer, file);
+    const QByteArray bytes = exportedSvg(viewer, dir.filePath(QStringLiteral("labels.svg")));
     QVERIFY(!bytes.isEmpty());
-    const QString text = QString::fromUtf8(bytes);
-    const int screenPixels = QFontInfo(labelFont().font).pixelSize();
-    const QRegularExpression label(QStringLiteral("<text [^>]*font-size=\"([0-9.]+)\"[^>]*>([^<&]+)</text>"));
     QStringList seen;
-    for (QRegularExpressionMatchIterator it = label.globalMatch(text); it.hasNext();) {
-        const QRegularExpressionMatch match = it.next();
-        const double size = match.captured(1).toDouble();
-        const QString shown = match.captured(2);
-        seen << shown;
-        QVERIFY2(qAbs(size - screenPixels) < 0.5,
-                 qPrintable(QStringLiteral("%1 at %2 px, measured at %3").arg(shown).arg(size).arg(screenPixels)));
-        // As wide as its measured box, in the font a reader of the file uses.
-        QFont exported(labelFont().family);
-        exported.setPixelSize(qRound(size));
-        const double width = QFontMetricsF(exported).horizontalAdvance(shown);
-        QVERIFY2(qAbs(width - LabelCache::instance().textWidth(shown)) <= 1.0,
+    for (const SvgText &text : svgTexts(bytes)) {
+        seen << text.shown;
+        QVERIFY2(qAbs(text.size - screenPixels()) < 0.5,
+                 qPrintable(QStringLiteral("%1 at %2 px, measured at %3").arg(text.shown).arg(text.size).arg(screenPixels())));
+        // As wide as its measured box.
+        const double width = exportedWidth(text);
+        QVERIFY2(qAbs(width - LabelCache::instance().textWidth(text.shown)) <= 1.0,
                  qPrintable(QStringLiteral("%1: %2 wide, measured %3")
-                                .arg(shown)
+                                .arg(text.shown)
                                 .arg(width)
-                                .arg(LabelCache::instance().textWidth(shown))));
+                                .arg(LabelCache::instance().textWidth(text.shown))));
     }
     // The gates' names and their ports' are all there.
     QVERIFY2(seen.contains(QStringLiteral("u1")), qPrintable(seen.join(QLatin1Char(' '))));
     QVERIFY(seen.size() >= 9);
+}
+
+// A comment pin's text in an SVG file fills the box measured for it on
+// screen; writing the file leaves the pin as the screen shows it.
+void TestGraphWindow::svgCommentAsMeasured()
+{
+    QTemporaryDir dir;
+    GraphViewer viewer(m, nullptr);
+    const QStringList lines{QStringLiteral("reset held low"), QStringLiteral("until u2 clocks")};
+    auto *item = new GuiPinElement(lines.join(QLatin1Char('\n')), gateNamed(m, QStringLiteral("u1")));
+    viewer.scene()->addItem(item);
+    const QRectF box = item->pin->textRect();
+    const QImage onScreen = item->pin->renderPixmap().toImage();
+
+    const QByteArray bytes = exportedSvg(viewer, dir.filePath(QStringLiteral("comment.svg")));
+    QVERIFY(!bytes.isEmpty());
+    double widest = 0.0;
+    QStringList found;
+    for (const SvgText &text : svgTexts(bytes)) {
+        if (!lines.contains(text.shown))
+            continue;
+        found << text.shown;
+        QVERIFY2(qAbs(text.size - screenPixels()) < 0.5,
+                 qPrintable(QStringLiteral("%1 at %2 px, measured at %3").arg(text.shown).arg(text.size).arg(screenPixels())));
+        widest = qMax(widest, exportedWidth(text));
+    }
+    QCOMPARE(found, lines);
+    // The box holds the text with two pixels of margin on each side.
+    QVERIFY2(qAbs(widest + 4 - box.width()) <= 1.0,
+             qPrintable(QStringLiteral("%1 wide in a box of %2").arg(widest).arg(box.width())));
+
+    QCOMPARE(item->pin->textRect(), box);
+    QCOMPARE(item->pin->renderPixmap().toImage(), onScreen);
 }
 
 void TestGraphWindow::svgNameCompletion_data()

@@ -75,9 +75,7 @@ public:
         setText(text);
         acceptedKinds = kinds;
         this->cursorMode = cursorMode;
-        auto *button = new QToolButton;
-        button->setDefaultAction(this);
-        toolWidget = button;
+        createToolButton(nullptr);
     }
 
     int itemType() const override { return m_itemType; }

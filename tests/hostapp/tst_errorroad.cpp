@@ -13,14 +13,11 @@
 #include "editor/wizardsupport.h"
 #include "editor/korvandebuggeroptions.h"
 #include "editor/tipbutton.h"
-#include "hostwindow.h"
-#include "watchtree.h"
 #include "plugin/korvandebuggerplugin.h"
+#include "pluginsession.h"
 
 #include <coreplugin/icore.h>
 #include <debugger/debuggerconstants.h>
-#include <debugger/debuggercore.h>
-#include <utils/savedaction.h>
 #include <debugger/gdbengine.h>
 #include <dialogs/dialogs.h>
 
@@ -54,7 +51,7 @@ const char pageId[] = "ZZ.Korvan.Debugger.Classes";
 
 QString sourceRoot()
 {
-    return qEnvironmentVariable("KORVAN_SOURCE_DIR");
+    return PluginSession::sourceRoot();
 }
 
 QString templateType(const QJsonObject &definition)
@@ -86,11 +83,6 @@ QJsonObject builtInSetWithBrokenVector(QJsonObject *broken)
     return replaced == 1 ? set : QJsonObject();
 }
 
-QString startupCommands()
-{
-    return Debugger::Internal::action(Debugger::Internal::GdbStartupCommands)->value().toString();
-}
-
 QPushButton *dialogButton(QDialog *dialog, QDialogButtonBox::StandardButton which)
 {
     auto box = dialog->findChild<QDialogButtonBox *>();
@@ -115,16 +107,14 @@ class TestErrorRoad : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<TestEnvironment> m_env;
-    QTemporaryDir m_build;
-    std::unique_ptr<Host::HostWindow> m_window;
-    std::unique_ptr<KorvanDebuggerPlugin> m_plugin;
+    std::unique_ptr<PluginSession> m_session;
     QJsonObject m_broken;
     QMap<QByteArray, int> m_markers;
 
-    KorvanDebuggerOptions *page() const { return m_plugin->optionsPage(); }
+    KorvanDebuggerOptions *page() const { return m_session->plugin()->optionsPage(); }
     QJsonObject &document() const { return *KorvanDebuggerPlugin::getConfiguration(); }
-    QString locals() const { return Host::watchTreeText(m_window->watchView()->model(), QStringLiteral("local")); }
+    QString locals() const { return m_session->locals(); }
+    static QString startupCommands() { return PluginSession::startupCommands(); }
     bool isEnabled(const QString &group, const QString &type) const
     {
         for (const QJsonValue &entry : document().value(Key::classes).toArray()) {
@@ -150,29 +140,21 @@ private slots:
     {
         qRegisterMetaType<PythonError>();
         QVERIFY2(!QStandardPaths::findExecutable(QStringLiteral("gdb")).isEmpty(), "gdb is needed");
+        m_session.reset(new PluginSession);
         QVERIFY2(buildFixture(sourceRoot() + QStringLiteral("/tests/fixtures/errorroad.cpp"),
-                              m_build.filePath(QStringLiteral("errorroad")), &m_markers),
+                              m_session->buildPath(QStringLiteral("errorroad")), &m_markers),
                  "the fixture does not build");
 
         // The user's models: the built-in set, its std::vector model
         // replaced by a broken copy. Debug mode makes the printers report.
-        m_env.reset(new TestEnvironment);
         TestEnvironment::setDebugMode(true);
         const QJsonObject models = builtInSetWithBrokenVector(&m_broken);
         QVERIFY(!models.isEmpty());
         QVERIFY(saveConfigurationFile(models, Key::prettyPrintersDocument));
 
         // The host's own options dialog stays in place.
-        m_window.reset(new Host::HostWindow);
-        m_plugin.reset(new KorvanDebuggerPlugin);
         QString error;
-        QVERIFY(m_plugin->initialize({}, &error));
-        m_plugin->extensionsInitialized();
-        QVERIFY(!m_plugin->delayedInitialize());
-        // The host saves its settings once its plug-ins are up: the plug-in
-        // stores its printers then, before any session starts.
-        m_window->delayedInitialize();
-        QTRY_VERIFY(startupCommands().contains(QLatin1String("#PRIVATESTART")));
+        QVERIFY2(m_session->startHost(&error), qPrintable(error));
     }
 
     void theOptionsDialogAppliesLikeTheIde()
@@ -325,15 +307,13 @@ private slots:
             wizard->finishButton()->click();
         };
 
-        Debugger::Internal::DebuggerRunParameters run;
-        run.executable = m_build.filePath(QStringLiteral("errorroad"));
         const int line = m_markers.value("the test stops here");
         QVERIFY(line > 0);
-        run.breakpoints << QStringLiteral("errorroad.cpp:%1").arg(line);
-        run.expandAllLocals = true;
-        run.maxDepth = 2;
-        m_window->startDebugging(run);
-        QVERIFY(m_window->engine());
+        QString error;
+        QVERIFY2(m_session->startDebugging(m_session->buildPath(QStringLiteral("errorroad")),
+                                           QStringLiteral("errorroad.cpp:%1").arg(line), &error),
+                 qPrintable(error));
+        GdbEngine *engine = m_session->engine();
 
         // The test's ends of waiting, not the product's.
         // The regeneration on closing sends nothing (the models are the
@@ -341,9 +321,9 @@ private slots:
         // same error again.
         bool refetched = false;
         const bool repeated = QTest::qWaitFor([&] {
-            if (optionsCancelled && !refetched && m_window->engine()->state() == Debugger::Internal::InferiorStopOk) {
+            if (optionsCancelled && !refetched && engine->state() == Debugger::Internal::InferiorStopOk) {
                 refetched = true;
-                m_window->engine()->reloadLocals();
+                engine->reloadLocals();
             }
             return !repeatedErrors.isEmpty();
         }, 120000);
@@ -363,7 +343,7 @@ private slots:
             }
         }
         document().insert(Key::classes, classes);
-        m_plugin->parametersChanged();
+        m_session->plugin()->parametersChanged();
 
         const bool reached = QTest::qWaitFor([&] { return optionsChecked; }, 120000);
         qInstallMessageHandler(previousHandler);
@@ -388,11 +368,7 @@ private slots:
     {
         // Further reports of the same error meet a closed dialog.
         Host::ScriptedDialogs dialogs;
-        if (m_window)
-            m_window->shutdown();
-        m_plugin.reset();
-        m_window.reset();
-        m_env.reset();
+        m_session.reset();
     }
 };
 

@@ -4,6 +4,7 @@
 // refused commands, stepping by instruction, the reverse front end on the
 // demo, and a debugger log that takes large output.
 
+#include "common/enginewaits.h"
 #include "hostfixture.h"
 
 #include <coreplugin/actionmanager.h>
@@ -98,31 +99,15 @@ class TestHostWindow : public QObject
     // Runs the trigger and waits for the stop it causes, locals included.
     bool waitForStop(const std::function<void()> &trigger)
     {
-        QSignalSpy frames(m_engine.data(), &DebuggerEngine::stackFrameCompleted);
-        trigger();
-        QElapsedTimer timer;
-        timer.start();
-        while ((frames.isEmpty() || m_engine->state() != InferiorStopOk) && timer.elapsed() < 60000)
-            QTest::qWait(20);
+        const bool stopped = waitForEngineStop(m_engine.data(), trigger);
         QTest::qWait(20); // the window's own reactions to the update
-        return !frames.isEmpty() && m_engine->state() == InferiorStopOk;
+        return stopped && m_engine->state() == InferiorStopOk;
     }
 
     GdbMi answer(const QByteArray &command)
     {
-        auto result = std::make_shared<GdbMi>();
-        auto done = std::make_shared<bool>(false);
-        DebuggerCommand mi(command);
-        mi.callback = [result, done](const DebuggerResponse &response) {
-            *result = response.data;
-            *done = true;
-        };
-        m_engine->runCommand(mi);
-        QElapsedTimer timer;
-        timer.start();
-        while (!*done && timer.elapsed() < 30000)
-            QTest::qWait(10);
-        return *result;
+        const std::optional<DebuggerResponse> response = engineResponse(m_engine.data(), command);
+        return response ? response->data : GdbMi();
     }
 
     // The file and line the editor area shows, and where the location mark stands.

@@ -4,6 +4,7 @@
 // actions reach are compared with plain GDB's own reverse execution; the
 // bookmark box is driven with the keyboard as a user drives it.
 
+#include "common/enginewaits.h"
 #include "common/misession.h"
 
 #include <coreplugin/actionmanager.h>
@@ -128,32 +129,15 @@ class TestReverse : public QObject
     }
 
     // Runs the trigger and waits for the stop it causes, locals included.
-    bool waitForStop(const std::function<void()> &trigger)
-    {
-        QSignalSpy frames(m_engine.data(), &DebuggerEngine::stackFrameCompleted);
-        trigger();
-        QElapsedTimer timer;
-        timer.start();
-        while ((frames.isEmpty() || m_engine->state() != InferiorStopOk) && timer.elapsed() < 60000)
-            QTest::qWait(20);
-        return !frames.isEmpty() && m_engine->state() == InferiorStopOk;
-    }
+    bool waitForStop(const std::function<void()> &trigger) { return waitForEngineStop(m_engine.data(), trigger); }
 
     QByteArray evaluate(const QByteArray &expression)
     {
-        auto value = std::make_shared<QByteArray>("<no answer>");
-        auto done = std::make_shared<bool>(false);
-        DebuggerCommand command("-data-evaluate-expression " + expression);
-        command.callback = [value, done](const DebuggerResponse &response) {
-            *value = response.resultClass == ResultDone ? response.data["value"].data() : QByteArray("<error>");
-            *done = true;
-        };
-        m_engine->runCommand(command);
-        QElapsedTimer timer;
-        timer.start();
-        while (!*done && timer.elapsed() < 30000)
-            QTest::qWait(10);
-        return *value;
+        const std::optional<DebuggerResponse> response =
+            engineResponse(m_engine.data(), "-data-evaluate-expression " + expression);
+        if (!response)
+            return "<no answer>";
+        return response->resultClass == ResultDone ? response->data["value"].data() : QByteArray("<error>");
     }
 
     Moment hostMoment()
@@ -192,15 +176,17 @@ class TestReverse : public QObject
         }
         if (token.isEmpty())
             return QStringLiteral("<not sent>");
-        QElapsedTimer timer;
-        timer.start();
-        while (timer.elapsed() < 30000) {
-            for (const QString &entry : m_log)
-                if (entry.startsWith(token + QLatin1Char('^')))
-                    return entry.mid(token.size());
-            QTest::qWait(10);
-        }
-        return QStringLiteral("<no answer>");
+        QString answer;
+        const bool answered = QTest::qWaitFor([&] {
+            for (const QString &entry : m_log) {
+                if (entry.startsWith(token + QLatin1Char('^'))) {
+                    answer = entry.mid(token.size());
+                    return true;
+                }
+            }
+            return false;
+        }, 30000);
+        return answered ? answer : QStringLiteral("<no answer>");
     }
 
     QComboBox *bookmarkBox() const

@@ -10,20 +10,17 @@
 #include "configuration/keys.h"
 #include "configuration/pythoncode.h"
 #include "hostwindow.h"
+#include "pluginsession.h"
 #include "plugin/containercustomizationwizard.h"
 #include "plugin/korvandebuggerplugin.h"
-#include "watchtree.h"
 
 #include <coreplugin/icore.h>
 #include <debugger/debuggerconstants.h>
-#include <debugger/debuggercore.h>
 #include <debugger/gdbengine.h>
-#include <utils/savedaction.h>
 
 #include <QJsonArray>
 #include <QMenu>
 #include <QPlainTextEdit>
-#include <QProcess>
 #include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTreeView>
@@ -43,20 +40,13 @@ namespace {
 
 QString sourceRoot()
 {
-    return qEnvironmentVariable("KORVAN_SOURCE_DIR");
+    return PluginSession::sourceRoot();
 }
 
 // The 1-based line of the fixture source that holds the text.
 int fixtureLine(const QString &text)
 {
-    QFile file(sourceRoot() + QStringLiteral("/tests/fixtures/dumpertypes.cpp"));
-    if (!file.open(QIODevice::ReadOnly))
-        return 0;
-    const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
-    for (int i = 0; i < lines.size(); ++i)
-        if (lines.at(i).contains(text))
-            return i + 1;
-    return 0;
+    return PluginSession::lineOf(sourceRoot() + QStringLiteral("/tests/fixtures/dumpertypes.cpp"), text);
 }
 
 // Sets a member of the class model of a type in a model document.
@@ -128,18 +118,16 @@ class TestRunningDebugger : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<TestEnvironment> m_env;
-    QTemporaryDir m_build;
-    std::unique_ptr<Host::HostWindow> m_window;
-    std::unique_ptr<KorvanDebuggerPlugin> m_plugin;
+    std::unique_ptr<PluginSession> m_session;
     QList<QByteArray> m_optionsPages;
     QList<PythonError> m_configErrors;
 
-    GdbEngine *engine() const { return m_window->engine(); }
-    QString locals() const { return Host::watchTreeText(m_window->watchView()->model(), QStringLiteral("local")); }
+    KorvanDebuggerPlugin *plugin() const { return m_session->plugin(); }
+    GdbEngine *engine() const { return m_session->engine(); }
+    QString locals() const { return m_session->locals(); }
     QString log() const
     {
-        QWidget *dock = m_window->findChild<QWidget *>(QStringLiteral("Debugger.Docks.Output"));
+        QWidget *dock = m_session->window()->findChild<QWidget *>(QStringLiteral("Debugger.Docks.Output"));
         QPlainTextEdit *edit = dock ? dock->findChild<QPlainTextEdit *>() : nullptr;
         return edit ? edit->toPlainText() : QString();
     }
@@ -151,10 +139,7 @@ private:
             count += line.startsWith(QLatin1Char('>')) && line.contains(name) ? 1 : 0;
         return count;
     }
-    static QString startupCommands()
-    {
-        return Debugger::Internal::action(Debugger::Internal::GdbStartupCommands)->value().toString();
-    }
+    static QString startupCommands() { return PluginSession::startupCommands(); }
 
     // Waits for the watch view to be filled again; true when it was.
     bool waitForLocals(const std::function<void()> &trigger)
@@ -170,8 +155,8 @@ private:
         QJsonObject &document = *KorvanDebuggerPlugin::getConfiguration();
         change(document);
         return waitForLocals([this] {
-            m_plugin->parametersChanged();
-            m_plugin->parametersChanged(); // folded into one regeneration
+            plugin()->parametersChanged();
+            plugin()->parametersChanged(); // folded into one regeneration
         });
     }
     bool pointShows(const QString &row) const { return localRows(locals(), QStringLiteral("point")).contains(row); }
@@ -187,57 +172,44 @@ private slots:
         const QString gxx = QStandardPaths::findExecutable(QStringLiteral("g++"));
         QVERIFY2(!gxx.isEmpty() && !QStandardPaths::findExecutable(QStringLiteral("gdb")).isEmpty(),
                  "g++ and gdb are needed");
-        QProcess compiler;
-        compiler.setProcessChannelMode(QProcess::MergedChannels);
-        compiler.start(gxx, {QStringLiteral("-g"), QStringLiteral("-O0"),
-                             sourceRoot() + QStringLiteral("/tests/fixtures/dumpertypes.cpp"), QStringLiteral("-o"),
-                             m_build.filePath(QStringLiteral("dumpertypes"))});
-        QVERIFY2(compiler.waitForFinished(120000) && compiler.exitCode() == 0, compiler.readAll().constData());
+        m_session.reset(new PluginSession);
+        QString error;
+        QVERIFY2(PluginSession::compile(sourceRoot() + QStringLiteral("/tests/fixtures/dumpertypes.cpp"),
+                                        m_session->buildPath(QStringLiteral("dumpertypes")), &error),
+                 qPrintable(error));
 
         // The user's models as saved: the fixture's, the broken one off.
-        m_env.reset(new TestEnvironment);
         TestEnvironment::setDebugMode(true);
         QJsonObject models = readJsonFile(sourceRoot() + QStringLiteral("/tests/fixtures/dumpertypes.conf"));
         QVERIFY(!models.isEmpty());
         setClassMember(models, QStringLiteral("Broken"), Configuration::Key::enable, false);
         QVERIFY(Configuration::saveConfigurationFile(models, Configuration::Key::prettyPrintersDocument));
 
-        m_window.reset(new Host::HostWindow);
+        QVERIFY2(m_session->loadPlugin(&error), qPrintable(error));
+        // The host's own options dialog gives way to the test's.
         Core::ICore::setOptionsDialogHandler([this](const QByteArray &pageId, QWidget *) {
             m_optionsPages << pageId;
             return true;
         });
-        m_plugin.reset(new KorvanDebuggerPlugin);
-        QString error;
-        QVERIFY(m_plugin->initialize({}, &error));
-        m_plugin->extensionsInitialized();
-        connect(m_plugin.get(), &KorvanDebuggerPlugin::configError, this,
+        connect(plugin(), &KorvanDebuggerPlugin::configError, this,
                 [this](const PythonError &reported) { m_configErrors << reported; });
-        QVERIFY(!m_plugin->delayedInitialize());
         QVERIFY(!startupCommands().contains(QLatin1String("#PRIVATESTART")));
-        // The host saves its settings once its plug-ins are up: the plug-in
-        // stores its block then, before any session starts.
-        m_window->delayedInitialize();
-        QTRY_VERIFY(startupCommands().contains(QLatin1String("#PRIVATESTART")));
+        // The plug-in stores its block before any session starts.
+        QVERIFY2(m_session->storePrinters(&error), qPrintable(error));
 
-        Debugger::Internal::DebuggerRunParameters run;
-        run.executable = m_build.filePath(QStringLiteral("dumpertypes"));
         const int line = fixtureLine(QStringLiteral("Holder holder = "));
         QVERIFY(line > 0);
-        run.breakpoints << QStringLiteral("dumpertypes.cpp:%1").arg(line);
-        run.expandAllLocals = true;
-        run.maxDepth = 2;
-        QSignalSpy created(m_window.get(), &Host::HostWindow::sessionCreated);
-        m_window->startDebugging(run);
-        QVERIFY(engine());
+        QVERIFY2(m_session->startDebugging(m_session->buildPath(QStringLiteral("dumpertypes")),
+                                           QStringLiteral("dumpertypes.cpp:%1").arg(line), &error),
+                 qPrintable(error));
         QSignalSpy filled(engine(), &Debugger::Internal::DebuggerEngine::stackFrameCompleted);
         QVERIFY2(filled.wait(120000), qPrintable(log()));
         QCOMPARE(engine()->state(), int(Debugger::Internal::InferiorStopOk));
         // The debugger window as the user sees it: the stack view, painted,
         // knows the current frame.
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-        QTRY_VERIFY(m_plugin->stackDelegate() && m_plugin->stackDelegate()->proxy());
+        m_session->window()->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_session->window()));
+        QTRY_VERIFY(plugin()->stackDelegate() && plugin()->stackDelegate()->proxy());
     }
 
     void theWatchViewShowsValuesThroughTheStoredPrinters()
@@ -253,8 +225,8 @@ private slots:
 
     void aTypedefReportFillsTheTypedefMap()
     {
-        QTRY_COMPARE(m_plugin->typedefMap().value(QStringLiteral("Point2D")), QStringLiteral("Point"));
-        QCOMPARE(m_plugin->resolveTypedef(QStringLiteral("Point2D")), QStringLiteral("Point"));
+        QTRY_COMPARE(plugin()->typedefMap().value(QStringLiteral("Point2D")), QStringLiteral("Point"));
+        QCOMPARE(plugin()->resolveTypedef(QStringLiteral("Point2D")), QStringLiteral("Point"));
         // Taken out of the log, raw and decoded.
         QVERIFY2(!log().contains(QLatin1String("KORVANTYPEDEF;Point2D")), qPrintable(log()));
     }
@@ -266,23 +238,23 @@ private slots:
         // was sent, and no fetch of the locals was repeated.
         QTest::qWait(100);
         QCOMPARE(sentCommands(QStringLiteral("loadDumpers")), 1);
-        QCOMPARE(m_plugin->runningDebuggerSends(), 0);
+        QCOMPARE(plugin()->runningDebuggerSends(), 0);
         const int fetches = sentCommands(QStringLiteral("fetchVariable"));
         QCOMPARE(fetches, 1);
         // A settings save with the same models sends nothing either.
-        m_plugin->parametersChanged();
+        plugin()->parametersChanged();
         QTest::qWait(100);
         QCOMPARE(sentCommands(QStringLiteral("loadDumpers")), 1);
 
         // A model edit: one send, one fetch through the new printers.
         QVERIFY(applyModels([](QJsonObject &document) { setPointTrueText(document, QStringLiteral("Shown")); }));
         QTest::qWait(100);
-        QCOMPARE(m_plugin->runningDebuggerSends(), 1);
+        QCOMPARE(plugin()->runningDebuggerSends(), 1);
         QCOMPARE(sentCommands(QStringLiteral("loadDumpers")), 2);
         QCOMPARE(sentCommands(QStringLiteral("fetchVariable")), fetches + 1);
         QVERIFY2(pointShows(QStringLiteral("  visible = Shown  [bool]")), qPrintable(locals()));
         QVERIFY(applyModels([](QJsonObject &document) { setPointTrueText(document, QStringLiteral("Yes")); }));
-        QCOMPARE(m_plugin->runningDebuggerSends(), 2);
+        QCOMPARE(plugin()->runningDebuggerSends(), 2);
     }
 
     void aCustomRegistrationShowsOneValueItsOwnWay()
@@ -302,7 +274,7 @@ private slots:
                  {Configuration::Key::valueCustom,
                   QJsonObject{{Configuration::Key::accessor,
                                QJsonObject{{Configuration::Key::Field, QStringLiteral(".second")}}}}}}}}};
-        m_plugin->customConfiguration()->insert(Configuration::customKey(QStringLiteral("pv"), QStringLiteral("PairVec")),
+        plugin()->customConfiguration()->insert(Configuration::customKey(QStringLiteral("pv"), QStringLiteral("PairVec")),
                                                 entry);
         QVERIFY(applyModels([](QJsonObject &) {}));
         // A reload already under way may end first: the view settles.
@@ -314,7 +286,7 @@ private slots:
                  qPrintable(after));
 
         // Removed again: the queued unregistration reaches the same GDB.
-        QVERIFY(m_plugin->removeCustomDefinition(QString(), QStringLiteral("pv"), QStringLiteral("PairVec")));
+        QVERIFY(plugin()->removeCustomDefinition(QString(), QStringLiteral("pv"), QStringLiteral("PairVec")));
         QVERIFY(applyModels([](QJsonObject &) {}));
         QTRY_COMPARE_WITH_TIMEOUT(localRows(locals(), QStringLiteral("pv")), localRows(before, QStringLiteral("pv")),
                                   30000);
@@ -338,7 +310,7 @@ private slots:
         const auto chooseEntry = [this] {
             QMenu menu;
             menu.addAction(QStringLiteral("Automatic"));
-            m_plugin->addCustomizedContainerAction(&menu, QStringLiteral("PairVec"), QStringLiteral("pv"));
+            plugin()->addCustomizedContainerAction(&menu, QStringLiteral("PairVec"), QStringLiteral("pv"));
             QAction *entry = menu.actions().value(0);
             if (!entry || entry->text() != QLatin1String("Korvan: Customized container"))
                 return false;
@@ -373,7 +345,7 @@ private slots:
         const QString api = requests.first().api;
         QVERIFY2(api.startsWith(QLatin1String("main")), qPrintable(api));
         const QString key = Configuration::customApiKey(api, QStringLiteral("pv"), QStringLiteral("PairVec"));
-        QVERIFY2(m_plugin->customConfiguration()->contains(key), qPrintable(m_plugin->customConfiguration()->keys().join(',')));
+        QVERIFY2(plugin()->customConfiguration()->contains(key), qPrintable(plugin()->customConfiguration()->keys().join(',')));
         // The regenerated printers reach the stopped GDB, and hold at the next stop.
         QVERIFY(next());
         QTRY_COMPARE_WITH_TIMEOUT(itemRows(locals(), QStringLiteral("pv")), asMap, 30000);
@@ -387,7 +359,7 @@ private slots:
         QCOMPARE(requests.size(), 2);
         QVERIFY(requests.last().showDelete);
         QCOMPARE(requests.last().field.value(Configuration::Key::customization), QJsonValue(QStringLiteral("2D")));
-        QVERIFY(!m_plugin->customConfiguration()->contains(key));
+        QVERIFY(!plugin()->customConfiguration()->contains(key));
         QTRY_COMPARE_WITH_TIMEOUT(itemRows(locals(), QStringLiteral("pv")), plain, 30000);
     }
 
@@ -433,11 +405,7 @@ private slots:
 
     void cleanupTestCase()
     {
-        if (m_window)
-            m_window->shutdown();
-        m_plugin.reset();
-        m_window.reset();
-        m_env.reset();
+        m_session.reset();
     }
 };
 

@@ -11,7 +11,6 @@
 
 #include <QCoreApplication>
 #include <QInputDialog>
-#include <QToolButton>
 
 namespace GraphEngine {
 
@@ -35,9 +34,7 @@ Pin templatePin()
 ToolAddCommentPin::ToolAddCommentPin(QWidget *parent)
     : ToolBase(parent)
 {
-    auto *button = new QToolButton(parent);
-    button->setDefaultAction(this);
-    toolWidget = button;
+    createToolButton(parent);
     cursorMode = 2;
 
     setIcon(QIcon(templatePin().renderPixmap()));
@@ -48,9 +45,7 @@ ToolAddCommentPin::ToolAddCommentPin(QWidget *parent)
     setToolTip(ToolBase::tr("Associate a \"free\" comment with any of the graph element (%1 on selected item)")
                    .arg(key));
     acceptedKinds = GraphItem::GateItem | GraphItem::NetItem | GraphItem::NetEndItem | GraphItem::PortItem;
-    // Last: every change of the action gives the button the action's own
-    // checkable flag again.
-    button->setCheckable(true);
+    makeButtonCheckable();
 }
 
 QCursor ToolAddCommentPin::cursor() const

@@ -10,7 +10,6 @@
 
 #include <QGuiApplication>
 #include <QSet>
-#include <QToolButton>
 
 namespace GraphEngine {
 
@@ -23,15 +22,12 @@ ToolExpandBase::ToolExpandBase(GraphViewer *viewer)
 {
     cursorMode = 1;
     acceptedKinds = GraphItem::NetItem | GraphItem::NetEndItem | GraphItem::PortItem;
-    auto *button = new QToolButton(viewer);
-    button->setDefaultAction(this);
-    toolWidget = button;
+    createToolButton(viewer);
     setIcon(QIcon(QPixmap(QStringLiteral(":expand.png"))));
     setText(tr("Expand Viewed graph"));
     setShortcut(QKeySequence(tr("Ctrl+E")));
     setToolTip(tr("Inspect underlying graph and retrieve more element to expand the represented graph area."));
-    // Last: the button takes the action's checkable flag on each change of it.
-    button->setCheckable(true);
+    makeButtonCheckable();
     if (viewer)
         connect(viewer, &GraphViewer::outdated, this, &ToolExpandBase::disableForGood);
 }

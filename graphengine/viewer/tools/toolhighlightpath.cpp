@@ -11,7 +11,6 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
-#include <QToolButton>
 
 static void initHighlightPathResources()
 {
@@ -38,9 +37,7 @@ ToolHightLighPath::ToolHightLighPath(QWidget *parent)
     connect(m_dialog, &QColorDialog::colorSelected, this, &ToolHightLighPath::colorSelected);
     setPopupWidget(m_dialog);
 
-    auto *button = new QToolButton(parent);
-    button->setDefaultAction(this);
-    toolWidget = button;
+    createToolButton(parent);
 
     const QString key = QStringLiteral("Ctrl+H");
     setText(tr("Highligh Path"));
@@ -138,10 +135,7 @@ void ToolHightLighPath::setCurrentColor(QColor color)
     painter.end();
     setIcon(QIcon(pixmap));
     currentColor = color;
-    // After the icon: every change of the action gives the button the
-    // action's own checkable flag again.
-    if (auto *button = qobject_cast<QToolButton *>(toolWidget))
-        button->setCheckable(true);
+    makeButtonCheckable(); // after the icon's change
 }
 
 QColor ToolHightLighPath::getCurrentColor()

@@ -1,0 +1,28 @@
+#pragma once
+
+// Waits of the tests that drive the host's GDB engine. Each one is bounded,
+// so that a GDB that never answers fails its test instead of hanging it.
+
+#include "protocol/debuggerresponse.h"
+
+#include <QByteArray>
+
+#include <functional>
+#include <optional>
+
+namespace Debugger {
+namespace Internal {
+class DebuggerEngine;
+}
+} // namespace Debugger
+
+// Runs the trigger and waits for the stop it causes, locals included; false
+// when the engine is not stopped with them by then.
+bool waitForEngineStop(Debugger::Internal::DebuggerEngine *engine, const std::function<void()> &trigger,
+                       int timeoutMs = 60000);
+
+// Sends one GDB/MI command through the engine and waits for its response;
+// none when it did not come in time.
+std::optional<Debugger::Internal::DebuggerResponse> engineResponse(Debugger::Internal::DebuggerEngine *engine,
+                                                                   const QByteArray &command,
+                                                                   int timeoutMs = 30000);
