@@ -7,6 +7,8 @@
 // Run by hand (QT_QPA_PLATFORM=offscreen):
 //   build/bench/bench_viewer            (10,000 gates)
 //   build/bench/bench_viewer <gates>
+//   build/bench/bench_viewer teardown [gates]  (emptying the scene at gates,
+//                                               twice and four times as many)
 // Targets at 10,000 gates: populate + first paint under 300 ms, a fit-zoom
 // repaint under 50 ms (median of the repaints). Exits non-zero when either
 // is missed. Then repaints at 25 % and 100 %, where labels are drawn.
@@ -14,15 +16,21 @@
 #include "graphengine/model/edge.h"
 #include "graphengine/model/gates.h"
 #include "graphengine/model/module.h"
+#include "graphengine/scene/clearscene.h"
+#include "graphengine/scene/guiedgeelement.h"
+#include "graphengine/scene/guigateelement.h"
 #include "graphengine/viewer/graphviewer.h"
 #include "netlistgenerator.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QGraphicsScene>
+#include <QPainterPath>
 #include <QSlider>
 #include <QTextStream>
 
 #include <algorithm>
+#include <functional>
 
 using namespace GraphEngine;
 
@@ -54,12 +62,91 @@ QVector<double> timedRepaints(GraphViewer &viewer)
     return times;
 }
 
+// A laid-out generated netlist of about `gates` gates.
+Module *laidOutModule(ModuleMap &registry, int gates)
+{
+    Module *module = Module::findOrCreateModule(registry, QStringLiteral("bench"), nullptr);
+    NetlistGenerator::Shape shape;
+    shape.gates = gates;
+    NetlistGenerator::generate(module, shape, 1);
+    module->computeLayout(10.0, true, false);
+    return module;
+}
+
+// Every way a drawn netlist's items go, timed at `gates`, twice and four
+// times as many gates (time per item must stay flat): a bare scene emptied
+// right after it was filled (what bench_layout does between its runs); a
+// viewer emptied in the event-loop turn that filled it (two loads in one
+// turn: an undo of several steps, a window given a new graph at once); a
+// shown viewer painted at fit zoom with every item selected, emptied as
+// loading another netlist or undoing an expansion does; and such a viewer
+// closed.
+int runTeardown(int gates)
+{
+    QTextStream out(stdout);
+    out << "teardown in ms (ns per item): bare scene | viewer, same turn | viewer, shown and selected | viewer "
+           "closed\n";
+    for (const int factor : {1, 2, 4}) {
+        ModuleMap registry;
+        Module *module = laidOutModule(registry, gates * factor);
+        int items = 0;
+        QElapsedTimer timer;
+        auto timed = [&](const std::function<void()> &teardown) {
+            timer.start();
+            teardown();
+            const double ms = milliseconds(timer);
+            return QStringLiteral("%1 (%2)").arg(ms, 9, 'f', 2).arg(ms * 1e6 / std::max(items, 1), 5, 'f', 0);
+        };
+
+        QGraphicsScene scene;
+        for (Gate *gate : module->gates->elements())
+            scene.addItem(new GuiGateElement(gate));
+        for (Edge *net : module->edges->elements())
+            scene.addItem(new GuiEdgeElement(net));
+        items = scene.items().size();
+        const QString bare = timed([&] { clearScene(&scene); });
+
+        auto *viewer = new GraphViewer(module, nullptr);
+        const QString sameTurn = timed([&] { viewer->scene()->populate(nullptr); });
+        delete viewer;
+
+        auto shownViewer = [&] {
+            auto *shown = new GraphViewer(module, nullptr);
+            shown->resize(1600, 1000);
+            shown->show();
+            QCoreApplication::processEvents();
+            fitZoom(*shown);
+            shown->view()->viewport()->repaint();
+            QPainterPath everything;
+            everything.addRect(shown->scene()->sceneRect());
+            shown->scene()->setSelectionArea(everything);
+            QCoreApplication::processEvents();
+            return shown;
+        };
+        viewer = shownViewer();
+        const QString reload = timed([&] { viewer->scene()->populate(nullptr); });
+        delete viewer;
+        viewer = shownViewer();
+        const QString close = timed([&] { delete viewer; });
+
+        out << QStringLiteral("  %1x %2 items: %3 | %4 | %5 | %6\n")
+                   .arg(factor)
+                   .arg(items, 7)
+                   .arg(bare, sameTurn, reload, close);
+        out.flush();
+        deleteModules(registry);
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     QTextStream out(stdout);
+    if (argc > 1 && qstrcmp(argv[1], "teardown") == 0)
+        return runTeardown(argc > 2 ? QString::fromLatin1(argv[2]).toInt() : 10000);
     const int gates = argc > 1 ? QString::fromLatin1(argv[1]).toInt() : 10000;
 
     ModuleMap registry;

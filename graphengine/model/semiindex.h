@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QList>
 #include <QMap>
+#include <QVector>
 
 #include <iterator>
 #include <list>
@@ -35,6 +36,107 @@ struct IndexSlot
     // The index whose list holds the element through this slot; null: none.
     const void *index = nullptr;
     typename std::list<T *, SpanAllocator<T *>>::iterator position;
+};
+
+// The map of a name index: a QMap that keeps an array copy of its values,
+// made on the first walk after a change. The layout steps walk the index of
+// a large netlist many times, and a walk of the map itself waits for one
+// scattered tree node after another. Every member that can change the map
+// (or hand out a reference through which it could change) drops the copy.
+template<typename Key, typename T>
+class IndexMap : public QMap<Key, T *>
+{
+    using Base = QMap<Key, T *>;
+
+public:
+    using typename Base::iterator;
+    using Base::begin;
+    using Base::find;
+    using Base::first;
+    using Base::last;
+    using Base::operator[];
+
+    iterator insert(const Key &key, T *const &value)
+    {
+        drop();
+        return Base::insert(key, value);
+    }
+    int remove(const Key &key)
+    {
+        drop();
+        return Base::remove(key);
+    }
+    T *take(const Key &key)
+    {
+        drop();
+        return Base::take(key);
+    }
+    iterator erase(iterator it)
+    {
+        drop();
+        return Base::erase(it);
+    }
+    void clear()
+    {
+        drop();
+        Base::clear();
+    }
+    void swap(Base &other)
+    {
+        drop();
+        Base::swap(other);
+    }
+    IndexMap &operator=(const Base &other)
+    {
+        drop();
+        Base::operator=(other);
+        return *this;
+    }
+    iterator begin()
+    {
+        drop();
+        return Base::begin();
+    }
+    iterator find(const Key &key)
+    {
+        drop();
+        return Base::find(key);
+    }
+    T *&first()
+    {
+        drop();
+        return Base::first();
+    }
+    T *&last()
+    {
+        drop();
+        return Base::last();
+    }
+    T *&operator[](const Key &key)
+    {
+        drop();
+        return Base::operator[](key);
+    }
+
+    // The values in key order. The copy handed out stays as it is when the
+    // map changes afterwards (it shares the array until then).
+    QVector<T *> valuesCopy() const
+    {
+        if (!m_current) {
+            m_values.clear();
+            m_values.reserve(Base::size());
+            for (auto it = Base::cbegin(), end = Base::cend(); it != end; ++it)
+                m_values.append(it.value());
+            m_current = true;
+        }
+        return m_values;
+    }
+
+private:
+    void drop() { m_current = false; }
+
+    mutable QVector<T *> m_values;
+    mutable bool m_current = false;
 };
 
 // A name index of gates or nets: most elements under their unique key in key
@@ -75,11 +177,14 @@ public:
     // The listed elements in insertion order.
     const ListedElements &list() const { return m_list; }
     // Calls f on every element in the order of elements(), without copying
-    // the index (a large layout's index holds a million pieces).
+    // the index (a large layout's index holds a million pieces): the map's
+    // entries come from its array copy. f must not add or remove map
+    // entries.
     template<typename F>
     void forEachElement(F f) const
     {
-        for (T *element : map)
+        const QVector<T *> keyed = map.valuesCopy();
+        for (T *element : keyed)
             f(element);
         for (T *element : m_list)
             f(element);
@@ -91,7 +196,8 @@ public:
     template<typename F>
     void forEachElementCopied(F f) const
     {
-        for (T *element : map)
+        const QVector<T *> keyed = map.valuesCopy();
+        for (T *element : keyed)
             f(element);
         for (T *element : listCopy())
             f(element);
@@ -119,7 +225,11 @@ public:
     // Every element, map entries in key order first, then the list.
     QList<T *> elements() const
     {
-        QList<T *> all = map.values();
+        const QVector<T *> keyed = map.valuesCopy();
+        QList<T *> all;
+        all.reserve(keyed.size() + int(m_list.size()));
+        for (T *element : keyed)
+            all.append(element);
         for (T *element : m_list)
             all.append(element);
         return all;
@@ -224,7 +334,7 @@ public:
         });
     }
 
-    QMap<Key, T *> map;
+    IndexMap<Key, T> map;
     // Where the module's last insertion went: 1 the list, 0 the map.
     int lastInList = 0;
     // Not owned.

@@ -10,6 +10,7 @@
 #include "graphengine/model/gateport.h"
 #include "graphengine/model/gates.h"
 #include "graphengine/model/module.h"
+#include "graphengine/scene/clearscene.h"
 #include "graphengine/scene/guiedgeelement.h"
 #include "graphengine/scene/guigateelement.h"
 #include "netlist/graphrecords.h"
@@ -85,13 +86,19 @@ GraphScene::GraphScene(QObject *parent)
 {
 }
 
+GraphScene::~GraphScene()
+{
+    // Before the base class empties the scene in its own, slower way.
+    clearScene(this);
+}
+
 void GraphScene::populate(Module *module)
 {
     // The items never move, and an index costs more to build for a large
     // module than the linear walks it would save.
     setItemIndexMethod(QGraphicsScene::NoIndex);
     if (m_module) {
-        clear();
+        clearScene(this);
         m_module = nullptr;
     }
     if (module) {

@@ -58,6 +58,7 @@ class GraphScene : public QGraphicsScene
 
 public:
     explicit GraphScene(QObject *parent = nullptr);
+    ~GraphScene() override;
 
     // Replaces the items by one per gate, then one per net of the module;
     // a null module leaves the scene empty of netlist items.

@@ -4,7 +4,7 @@
 #include <debugger/debuggerengine.h>
 #include <protocol/debuggercommand.h>
 
-#include <QSignalSpy>
+#include <QObject>
 #include <QTest>
 
 #include <memory>
@@ -13,10 +13,22 @@ using namespace Debugger::Internal;
 
 bool waitForEngineStop(DebuggerEngine *engine, const std::function<void()> &trigger, int timeoutMs)
 {
-    QSignalSpy frames(engine, &DebuggerEngine::stackFrameCompleted);
+    // The locals of the stop before may still come in, before the trigger
+    // or after it while the program runs again: only locals completed at a
+    // stop, with no run since, end the wait. Otherwise it ends at the next
+    // stop's first record, before that stop's frames and locals are in.
+    bool completed = false;
+    QObject watcher;
+    QObject::connect(engine, &DebuggerEngine::stackFrameCompleted, &watcher, [&] {
+        if (engine->state() == InferiorStopOk)
+            completed = true;
+    });
+    QObject::connect(engine, &DebuggerEngine::stateChanged, &watcher, [&](int state) {
+        if (state != InferiorStopOk)
+            completed = false;
+    });
     trigger();
-    const auto stopped = [&] { return !frames.isEmpty() && engine->state() == InferiorStopOk; };
-    return QTest::qWaitFor(stopped, timeoutMs);
+    return QTest::qWaitFor([&] { return completed && engine->state() == InferiorStopOk; }, timeoutMs);
 }
 
 std::optional<DebuggerResponse> engineResponse(DebuggerEngine *engine, const QByteArray &command, int timeoutMs)

@@ -665,6 +665,55 @@ private slots:
         QCOMPARE(copied().size(), 4);
     }
 
+    // The walks read the map's entries from an array copy too: every way the
+    // map changes must show in the next walk, in key order, while a copy
+    // handed out earlier stays as it was.
+    void mapCopyFollowsChanges()
+    {
+        auto walked = [this] {
+            QList<Gate *> all;
+            m->gates->forEachElement([&all](Gate *g) { all.append(g); });
+            return all;
+        };
+        auto keyed = [this] { return static_cast<const QMap<Name, Gate *> &>(m->gates->map).values(); };
+        Gate *b = makeGate(m, QStringLiteral("b"), {}, {QStringLiteral("y")});
+        Gate *d = makeGate(m, QStringLiteral("d"), {}, {QStringLiteral("y")});
+        QCOMPARE(walked(), (QList<Gate *>{b, d}));
+        const QVector<Gate *> before = m->gates->map.valuesCopy();
+
+        // Registered after the copy was made: found in its key's place.
+        Gate *c = makeGate(m, QStringLiteral("c"), {}, {QStringLiteral("y")});
+        QCOMPARE(walked(), (QList<Gate *>{b, c, d}));
+        QCOMPARE(m->gates->elements(), walked());
+        QCOMPARE(before, (QVector<Gate *>{b, d}));
+
+        // Renamed: moves to its new key's place.
+        b->nameInstance(Name(QStringLiteral("e")));
+        QCOMPARE(walked(), (QList<Gate *>{c, d, b}));
+
+        // Gone through each member that takes an entry out.
+        delete c;
+        QCOMPARE(walked(), (QList<Gate *>{d, b}));
+        QCOMPARE(m->gates->map.take(Name(QStringLiteral("d"))), d);
+        QCOMPARE(walked(), (QList<Gate *>{b}));
+        m->gates->map[Name(QStringLiteral("a"))] = d;
+        QCOMPARE(walked(), (QList<Gate *>{d, b}));
+        QCOMPARE(m->gates->map.remove(Name(QStringLiteral("a"))), 1);
+        QCOMPARE(walked(), keyed());
+        m->gates->map.insert(Name(QStringLiteral("a")), d);
+        QCOMPARE(m->gates->takeFirst(), d);
+        QCOMPARE(walked(), (QList<Gate *>{b}));
+        // Written through an iterator.
+        *m->gates->map.begin() = d;
+        QCOMPARE(walked(), (QList<Gate *>{d}));
+        *m->gates->map.begin() = b;
+        m->gates->map.clear();
+        QVERIFY(walked().isEmpty());
+        QCOMPARE(m->gates->count(), 0);
+        delete b;
+        delete d;
+    }
+
     void loopBackCut()
     {
         Gate *inv = makeGate(m, QStringLiteral("inv"), {QStringLiteral("a")}, {QStringLiteral("y")}, BaseEnum::INVERTER);

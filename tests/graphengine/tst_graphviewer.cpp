@@ -5,12 +5,14 @@
 #include "viewerfixture.h"
 
 #include "graphengine/model/edge.h"
+#include "graphengine/scene/clearscene.h"
 #include "graphengine/scene/guigateelement.h"
 #include "graphengine/viewer/graphitemaction.h"
 #include "netlistgenerator.h"
 
 #include <QApplication>
 #include <QMenu>
+#include <QPaintEvent>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QTimer>
@@ -64,6 +66,56 @@ double scale(const GraphViewer &viewer)
     return viewer.view()->transform().m11();
 }
 
+// A cluster gate "c0" of the members "m0" and "m1" in the module.
+Gate *addCluster(Module *module)
+{
+    Gate *cluster = makeGate(module, QStringLiteral("c0"), {QStringLiteral("a")}, {QStringLiteral("y")});
+    cluster->kind |= Gate::ClusterFlag;
+    cluster->setProperty({{QStringLiteral("=NativeName"), QStringLiteral("m0")}});
+    cluster->setProperty({{QStringLiteral("=NativeName"), QStringLiteral("m1")}});
+    return cluster;
+}
+
+// An item that notes whether the scene polished it (the visibility change
+// the scene reports to a new item on the event loop's next turn) before it
+// was deleted.
+class PolishProbe : public QGraphicsItem
+{
+public:
+    explicit PolishProbe(QList<bool> *polishedAtDeletion)
+        : m_record(polishedAtDeletion)
+    {
+    }
+    ~PolishProbe() override { m_record->append(m_polished); }
+    QRectF boundingRect() const override { return QRectF(0, 0, 1, 1); }
+    void paint(QPainter *, const QStyleOptionGraphicsItem *, QWidget *) override {}
+
+protected:
+    QVariant itemChange(GraphicsItemChange change, const QVariant &value) override
+    {
+        if (change == ItemVisibleHasChanged)
+            m_polished = true;
+        return QGraphicsItem::itemChange(change, value);
+    }
+
+private:
+    QList<bool> *m_record;
+    bool m_polished = false;
+};
+
+// Collects the regions a widget was asked to paint.
+class PaintRecorder : public QObject
+{
+public:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            painted += static_cast<QPaintEvent *>(event)->region();
+        return QObject::eventFilter(watched, event);
+    }
+    QRegion painted;
+};
+
 QRectF visibleArea(const GraphViewer &viewer)
 {
     const QGraphicsView *view = viewer.view();
@@ -93,6 +145,9 @@ private slots:
     void loadModuleFromStateAndReload();
     void failedBuildReportsAndLeavesNoItems();
     void viewerOfALaidOutModuleDoesNotLoad();
+    void clearingAFreshSceneLeavesNothingPending();
+    void selectionAfterClearingInTheFillingTurn();
+    void emptiedViewRepaintsWhereTheItemsWere();
     void zoomArithmetic();
     void ctrlWheelStepsOnce();
     void centerOnZoomRules();
@@ -224,6 +279,102 @@ void TestGraphViewer::viewerOfALaidOutModuleDoesNotLoad()
     QCOMPARE(errors.count(), 0);
     QCOMPARE(viewer.module(), m);
     QCOMPARE(viewer.scene()->items().size(), items);
+}
+
+void TestGraphViewer::clearingAFreshSceneLeavesNothingPending()
+{
+    clearScene(nullptr);
+    QList<bool> polished;
+    {
+        QGraphicsScene scene;
+        for (int i = 0; i < 3; ++i)
+            scene.addItem(new PolishProbe(&polished));
+        // Qt's own clear removes items still waiting for their polish one
+        // by one from the waiting list, which takes time growing with the
+        // square of their number: each must be polished before it goes.
+        clearScene(&scene);
+        QCOMPARE(scene.items().size(), 0);
+        QCOMPARE(polished, QList<bool>({true, true, true}));
+
+        // The scene takes new items, polished on the loop's next turn as
+        // ever, and nothing the clearing left behind reaches the old ones.
+        polished.clear();
+        scene.addItem(new PolishProbe(&polished));
+        QCoreApplication::processEvents();
+        QCOMPARE(scene.items().size(), 1);
+        QVERIFY(polished.isEmpty());
+    }
+    QCOMPARE(polished, QList<bool>({true}));
+}
+
+void TestGraphViewer::selectionAfterClearingInTheFillingTurn()
+{
+    Module *c = Module::findOrCreateModule(m_modules, QStringLiteral("clustered"), nullptr);
+    Gate *cluster = addCluster(c);
+    Gate *plain = makeGate(c, QStringLiteral("g1"), {QStringLiteral("a")}, {QStringLiteral("y")});
+
+    // Filled, selected and emptied in one turn of the event loop, as two
+    // loads in one turn do.
+    auto *viewer = new GraphViewer(c, nullptr);
+    GraphScene *scene = viewer->scene();
+    QSignalSpy selectionChanged(scene, &QGraphicsScene::selectionChanged);
+    itemOf(*viewer, GraphItem(plain))->setSelected(true);
+    viewer->centerOn(viewer->search(GuiGateItem, Name(QStringLiteral("m1"))), true, Name(QStringLiteral("m1")),
+                     false);
+    QCOMPARE(scene->selectedItems().size(), 2);
+    QCOMPARE(cluster->selectedSubGate(), 1);
+    selectionChanged.clear();
+    const int counter = selectionCounter();
+    // A probe beside the netlist items tells whether the scene was emptied
+    // the linear way, each item polished before it went.
+    QList<bool> polished;
+    scene->addItem(new PolishProbe(&polished));
+    scene->populate(nullptr);
+    QCOMPARE(scene->items().size(), 0);
+    QCOMPARE(polished, QList<bool>({true}));
+    QVERIFY(scene->selectedItems().isEmpty());
+    // The selection left with the items, the member selection with it.
+    QVERIFY(selectionChanged.count() >= 1);
+    QVERIFY(selectionCounter() > counter);
+    QCOMPARE(cluster->selectedSubGate(), -1);
+
+    // Shown again, nothing is selected; selecting works as before.
+    scene->populate(c);
+    QCOMPARE(scene->items().size(), c->gates->count() + c->edges->count());
+    QVERIFY(scene->selectedItems().isEmpty());
+    NetlistItem *plainItem = itemOf(*viewer, GraphItem(plain));
+    viewer->centerOn(plainItem);
+    QCOMPARE(scene->selectedItems(), QList<QGraphicsItem *>({plainItem}));
+    QCOMPARE(cluster->selectedSubGate(), -1);
+
+    // Closed in the same turn with a selection: the items go with the scene.
+    polished.clear();
+    scene->addItem(new PolishProbe(&polished));
+    QPointer<GraphScene> gone(scene);
+    delete viewer;
+    QVERIFY(gone.isNull());
+    QCOMPARE(polished, QList<bool>({true}));
+    QCoreApplication::processEvents();
+}
+
+void TestGraphViewer::emptiedViewRepaintsWhereTheItemsWere()
+{
+    GraphViewer viewer(m, nullptr);
+    viewer.resize(600, 400);
+    viewer.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&viewer));
+    QGraphicsView *view = viewer.view();
+    view->fitInView(viewer.scene()->itemsBoundingRect(), Qt::KeepAspectRatio);
+    QCoreApplication::processEvents();
+    const QRect shown = view->mapFromScene(viewer.scene()->itemsBoundingRect()).boundingRect()
+                        & view->viewport()->rect();
+    QVERIFY(!shown.isEmpty());
+
+    // Nothing of the items stays on screen after the scene is emptied.
+    PaintRecorder recorder;
+    view->viewport()->installEventFilter(&recorder);
+    viewer.scene()->populate(nullptr);
+    QTRY_VERIFY((QRegion(shown) - recorder.painted).isEmpty());
 }
 
 void TestGraphViewer::zoomArithmetic()
@@ -385,10 +536,7 @@ void TestGraphViewer::searchByKindAndName()
 void TestGraphViewer::searchFindsClusterMember()
 {
     Module *c = Module::findOrCreateModule(m_modules, QStringLiteral("clustered"), nullptr);
-    Gate *cluster = makeGate(c, QStringLiteral("c0"), {QStringLiteral("a")}, {QStringLiteral("y")});
-    cluster->kind |= Gate::ClusterFlag;
-    cluster->setProperty({{QStringLiteral("=NativeName"), QStringLiteral("m0")}});
-    cluster->setProperty({{QStringLiteral("=NativeName"), QStringLiteral("m1")}});
+    Gate *cluster = addCluster(c);
     GraphViewer viewer(c, nullptr);
     QCOMPARE(cluster->nativeNameCount(), 2);
     NetlistItem *found = viewer.search(GuiGateItem, Name(QStringLiteral("m1")));

@@ -1,8 +1,12 @@
 #pragma once
 
 // What the host tests share: the engine-test program compiled into a
-// temporary folder, and a look at whether a process still exists.
+// temporary folder, a look at whether a process still exists, and the
+// actions of the host's commands.
 
+#include <coreplugin/actionmanager.h>
+
+#include <QAction>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -27,3 +31,11 @@ private:
 bool processExists(qint64 pid);
 // The ids of the live processes whose command line mentions the text.
 QList<qint64> processesMentioning(const QString &text);
+
+// The action of a command the host or a plug-in registered; null when
+// there is none.
+inline QAction *commandAction(const char *id)
+{
+    Core::Command *command = Core::ActionManager::command(id);
+    return command ? command->action() : nullptr;
+}

@@ -47,11 +47,7 @@ private:
     }
     static bool waitForState(GdbEngine &engine, int state, int timeout = 60000)
     {
-        QElapsedTimer timer;
-        timer.start();
-        while (engine.state() != state && timer.elapsed() < timeout)
-            QTest::qWait(20);
-        return engine.state() == state;
+        return QTest::qWaitFor([&] { return engine.state() == state; }, timeout);
     }
     static bool waitForLocals(GdbEngine &engine)
     {

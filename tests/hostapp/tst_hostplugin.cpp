@@ -3,6 +3,7 @@
 // three start-up calls with the delayed start-up steps A to H, and shutdown.
 
 #include "common/unexpecteddialogs.h"
+#include "hostfixture.h"
 
 #include <coreplugin/actionmanager.h>
 #include <coreplugin/icore.h>
@@ -38,12 +39,6 @@ void captureStartup(QtMsgType type, const QMessageLogContext &context, const QSt
         startupLines << text;
     else if (previousHandler)
         previousHandler(type, context, text);
-}
-
-QAction *commandAction(const char *id)
-{
-    Core::Command *command = Core::ActionManager::command(id);
-    return command ? command->action() : nullptr;
 }
 } // namespace
 

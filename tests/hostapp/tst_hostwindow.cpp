@@ -40,14 +40,6 @@
 
 using namespace Debugger::Internal;
 
-namespace {
-QAction *commandAction(const char *id)
-{
-    Core::Command *command = Core::ActionManager::command(id);
-    return command ? command->action() : nullptr;
-}
-} // namespace
-
 class TestHostWindow : public QObject
 {
     Q_OBJECT

@@ -6,6 +6,7 @@
 
 #include "common/enginewaits.h"
 #include "common/misession.h"
+#include "hostfixture.h"
 
 #include <coreplugin/actionmanager.h>
 #include <coreplugin/icore.h>
@@ -36,12 +37,6 @@
 using namespace Debugger::Internal;
 
 namespace {
-QAction *commandAction(const char *id)
-{
-    Core::Command *command = Core::ActionManager::command(id);
-    return command ? command->action() : nullptr;
-}
-
 const char *const reverseIds[] = {"Korvan.Debugger.ReverseContinue", "Korvan.Debugger.ReverseStepOver",
                                   "Korvan.Debugger.ReverseStepIn", "Korvan.Debugger.ReverseStepOut"};
 const char *const mirroredIds[] = {"Debugger.Continue", "Debugger.NextLine", "Debugger.StepLine",

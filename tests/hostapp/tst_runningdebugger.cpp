@@ -4,6 +4,7 @@
 // changed while the program is stopped reach the same GDB; what the
 // printers report through the debugger log comes back to the user.
 
+#include "common/enginewaits.h"
 #include "common/scriptgeneration.h"
 #include "common/testenvironment.h"
 #include "configuration/document.h"
@@ -142,12 +143,7 @@ private:
     static QString startupCommands() { return PluginSession::startupCommands(); }
 
     // Waits for the watch view to be filled again; true when it was.
-    bool waitForLocals(const std::function<void()> &trigger)
-    {
-        QSignalSpy filled(engine(), &Debugger::Internal::DebuggerEngine::stackFrameCompleted);
-        trigger();
-        return filled.wait(60000) && engine()->state() == Debugger::Internal::InferiorStopOk;
-    }
+    bool waitForLocals(const std::function<void()> &trigger) { return waitForEngineStop(engine(), trigger); }
     // The user applies a changed model document: the printers are
     // regenerated and reach the running GDB, which shows the locals again.
     bool applyModels(const std::function<void(QJsonObject &)> &change)

@@ -73,11 +73,6 @@ QString pinText(const QString &pin, const QString &net)
         + QLatin1Char(')');
 }
 
-QAction *commandAction(const char *id)
-{
-    Core::Command *command = Core::ActionManager::command(id);
-    return command ? command->action() : nullptr;
-}
 } // namespace
 
 class TestStackViewGdb : public QObject
