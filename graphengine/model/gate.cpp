@@ -224,7 +224,7 @@ void Gate::splitNet(int splitColumn, Edge *net, const QList<GatePort *> *loads)
         return;
     }
     nameInstance(Name::detachedCopy(net->name));
-    initDefaultPorts(COLPASSTHROUGH, QString());
+    initPassThroughPorts();
     buildShape(0.0);
     column = loads ? 0 : splitColumn;
     Edge *piece = owner->edges->findOrCreate(name, true);
@@ -547,6 +547,11 @@ bool Gate::connectGate(const QString &connections, bool force)
 
 void Gate::disconnectAll()
 {
+    // A gate whose ports are off their nets already (a pass-through whose
+    // pieces were joined) needs no copy.
+    const PortRange own = ports.list();
+    if (std::none_of(own.cbegin(), own.cend(), [](const GatePort *port) { return port && port->net; }))
+        return;
     // A copy the disconnections cannot change; a few ports need no block.
     const PortList all = ports.asList();
     for (GatePort *port : all.list()) {

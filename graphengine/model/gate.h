@@ -265,6 +265,8 @@ public:
 private:
     // The ports of kinds 15..25; the type name becomes the kind's keyword.
     void initDefaultPorts(int kind, const QString &portName);
+    // initDefaultPorts for COLPASSTHROUGH on a new gate.
+    void initPassThroughPorts();
     void initLogicPorts(int kind, int inputCount);
     void initMuxPorts(int kind, int inputCount);
     void initFlopPorts(int roleFlags);

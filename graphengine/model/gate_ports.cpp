@@ -274,6 +274,19 @@ void Gate::initDefaultPorts(int gateKind, const QString &portName)
     ports.ensureSorted(false);
 }
 
+void Gate::initPassThroughPorts()
+{
+    // As initDefaultPorts makes them, without its outline lookup (a
+    // pass-through has none) and sort: the layout makes a pair for every
+    // column a net crosses. The input (group 2) sorts before the output.
+    static const QString inputName = QStringLiteral("i");
+    static const QString outputName = QStringLiteral("o");
+    typeName = gateKindToString(COLPASSTHROUGH);
+    auto *input = new GatePort(this, inputName, PortAttributes::make(Input, 2, 0, 0, false, 1), 0, 0);
+    auto *output = new GatePort(this, outputName, PortAttributes::make(Output, 0, 0, 0, false, 12), 0, 0);
+    ports.assignSorted({input, output});
+}
+
 void Gate::initLogicPorts(int gateKind, int inputCount)
 {
     if (gateKind == MUX2) {

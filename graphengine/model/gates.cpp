@@ -168,8 +168,8 @@ bool Gates::PieceJoin::join(Gate *gate, Gate *next)
     target->driverBottom = piece->driverBottom;
     target->loadTop = std::min(target->loadTop, piece->loadTop);
     target->loadBottom = std::max(target->loadBottom, piece->loadBottom);
-    piece->loads.takeAll();
-    piece->drivers.takeAll();
+    piece->loads.clear();
+    piece->drivers.clear();
     delete piece;
     delete gate;
     if (!m_next)
@@ -243,9 +243,10 @@ void Gates::initAllPorts(bool packBuses)
 void Gates::removeFromModule()
 {
     // Deleting a pass-through joins two nets and deletes one of them; it
-    // deletes no other gate. The keyed gates are walked from a copy (a
-    // pass-through can stand there under a name of its own), which is shared
-    // until one goes; the list, where the pass-throughs stand, is walked in
+    // deletes no other gate. The keyed gates are walked from the map's array
+    // copy (a pass-through can stand there under a name of its own), which
+    // stays as it is when one goes, and is made at most once per change of
+    // the map; the list, where the pass-throughs stand, is walked in
     // place, one step ahead of the gate being deleted: a large layout lists a
     // million of them, which go in runs along their nets.
     const auto remove = [this](Gate *gate) {
@@ -263,7 +264,7 @@ void Gates::removeFromModule()
         take(gate->name, gate);
         delete gate;
     };
-    const QMap<Name, Gate *> keyed = map;
+    const QVector<Gate *> keyed = map.valuesCopy();
     for (Gate *gate : keyed)
         remove(gate);
     PieceJoin run(*this);

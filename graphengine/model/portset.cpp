@@ -611,6 +611,17 @@ bool PortSet::replace(GatePort *oldPort, GatePort *newPort)
     return true;
 }
 
+void PortSet::assignSorted(std::initializer_list<GatePort *> ports)
+{
+    m_ports.clear();
+    for (GatePort *port : ports)
+        m_ports.append(port);
+    Q_ASSERT(std::is_sorted(m_ports.data(), m_ports.data() + m_ports.size(), lessThan));
+    // Sorted, its table stale: sort() fills the table and keeps it sorted.
+    groupStart[3] = -1;
+    sort();
+}
+
 void PortSet::deleteAll()
 {
     markUnsorted();

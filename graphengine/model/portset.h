@@ -4,6 +4,7 @@
 #include <QList>
 #include <QtGlobal>
 
+#include <initializer_list>
 #include <memory>
 
 namespace GraphEngine {
@@ -201,6 +202,8 @@ public:
     // Replaces the whole list (null entries are dropped).
     void assign(const QList<GatePort *> &ports);
     void reserve(int n) { m_ports.reserve(n); }
+    // Empties the list (takeAll without the copy).
+    void clear() { m_ports.clear(); }
 
     // newPort takes oldPort's place when oldPort is listed and newPort is not.
     bool replace(GatePort *oldPort, GatePort *newPort);
@@ -258,6 +261,9 @@ public:
     // The set is unsorted.
     void assign(const QList<GatePort *> &ports);
     bool replace(GatePort *oldPort, GatePort *newPort);
+    // The set becomes the ports, given in the order a sort gives them; the
+    // group table is set as that sort sets it, without sorting.
+    void assignSorted(std::initializer_list<GatePort *> ports);
     // Deletes every port.
     void deleteAll();
     // The set as a list, for what reads nets' and gates' ports alike.
