@@ -10,9 +10,9 @@
 #include "graphengine/model/labelcache.h"
 
 #include <QHash>
-#include <QMap>
 #include <QMutexLocker>
 #include <QPair>
+#include <QVector>
 
 #include <algorithm>
 #include <vector>
@@ -87,7 +87,24 @@ Name copyName(const Gate *gate)
     return parsed.hasIndex() ? parsed : Name(text, true);
 }
 
-using SignatureGroups = QMap<QString, QList<Gate *>>;
+// The gates of a column by signature. Hashed: most signatures of a column
+// stand for one gate each, and a sorted map would order them all; the
+// groups are taken in signature order all the same (see groupsInOrder).
+using SignatureGroups = QHash<QString, QList<Gate *>>;
+
+// The groups that can fold (two gates or more), or all of them while the
+// trace reports each, in the order of their signatures.
+QVector<SignatureGroups::const_iterator> groupsInOrder(const SignatureGroups &groups)
+{
+    QVector<SignatureGroups::const_iterator> ordered;
+    for (auto group = groups.cbegin(); group != groups.cend(); ++group) {
+        if (group->size() >= 2 || traceEnabled)
+            ordered.append(group);
+    }
+    std::sort(ordered.begin(), ordered.end(),
+              [](SignatureGroups::const_iterator a, SignatureGroups::const_iterator b) { return a.key() < b.key(); });
+    return ordered;
+}
 
 // Enters the gate under its signature; a gate whose nets are two-index
 // buses stands under both of its signatures until one of them gathers
@@ -314,7 +331,7 @@ bool Module::sweepRepeatingPatterns(ClusterSweep *sweep)
         // joined them since is the column's own instances, whose signatures
         // are empty (a shared clock net would be walked once per group).
         QSet<const Edge *> seen;
-        for (auto group = groups.cbegin(); group != groups.cend(); ++group) {
+        for (const SignatureGroups::const_iterator &group : groupsInOrder(groups)) {
             trace([&] { return tr(" Cluster : %1").arg(group.key()); });
             QList<Gate *> copies;
             for (Gate *gate : group.value()) {

@@ -44,6 +44,18 @@ class TestClustering : public QObject
         return m->clusterRepeatingPatterns(true);
     }
 
+    // An AND gate with an open input A and its output Out (a control port
+    // or not) on the net.
+    Gate *outputGate(const QString &name, const QString &netName, bool control)
+    {
+        Gate *g = makeGate(m, name, {QStringLiteral("A")}, {});
+        addPort(g, QStringLiteral("Out"), BaseEnum::Output, 0, 0, control);
+        g->ports.ensureSorted(true);
+        g->typeName = QStringLiteral("AND");
+        wire(m, g, QStringLiteral("Out"), netName);
+        return g;
+    }
+
     static Gate *clusterGate(const Module *module)
     {
         for (Gate *g : module->gates->elements()) {
@@ -344,12 +356,7 @@ private slots:
     void twoSignaturesFoldOnce()
     {
         auto make = [this](const QString &name, const QString &netName, bool control) {
-            Gate *g = makeGate(m, name, {QStringLiteral("A")}, {});
-            addPort(g, QStringLiteral("Out"), BaseEnum::Output, 0, 0, control);
-            g->ports.ensureSorted(true);
-            g->typeName = QStringLiteral("AND");
-            wire(m, g, QStringLiteral("Out"), netName);
-            return g;
+            return outputGate(name, netName, control);
         };
         // g1's bus net gives ",Out:m[][5]" and ",Out:m[2]"; g2 and g3 match
         // one each through a control port on a net of that very text.
@@ -365,6 +372,33 @@ private slots:
         QCOMPARE(gateNamed(m, QStringLiteral("g3")), g3);
         QCOMPARE(m->columnGates.at(2).size(), 2);
         QCOMPARE(brokenInvariant(m), QString());
+    }
+
+    // The groups of a column are taken in the order of their signatures,
+    // whatever the order of the gates: the trace names every group, a lone
+    // gate's too, and the instances come in that order.
+    void groupsInSignatureOrder()
+    {
+        QList<Gate *> column;
+        for (const char *name : {"z1", "m1", "a1", "z2", "b1", "a2"})
+            column << outputGate(QLatin1String(name), QString(QLatin1Char(name[0])), true);
+        LogCapture log;
+        traceEnabled = true;
+        QVERIFY(clusterColumn(column));
+        QStringList groups;
+        for (const QString &line : log.texts(QtWarningMsg)) {
+            if (line.startsWith(QLatin1String(" Cluster : ")))
+                groups << line.mid(11, 6);
+        }
+        QCOMPARE(groups, QStringList({",Out:a", ",Out:b", ",Out:m", ",Out:z"}));
+        QList<Gate *> instances;
+        for (Gate *g : m->columnGates.at(2)) {
+            if (g->isCluster())
+                instances << g;
+        }
+        QCOMPARE(instances.size(), 2);
+        QCOMPARE(instances.at(0)->name.text(), QStringLiteral("a[1:2]"));
+        QCOMPARE(instances.at(1)->name.text(), QStringLiteral("z[1:2]"));
     }
 
     // Gates on bits of a two-index bus: m[2][5], m[2][6], m[2][7] share
