@@ -10,6 +10,7 @@
 
 #include <QList>
 #include <QSet>
+#include <QVarLengthArray>
 
 namespace GraphEngine {
 namespace LayoutSupport {
@@ -113,6 +114,26 @@ void forEachOutputPort(Gate *gate, F f)
         if (*it)
             f(*it);
     }
+}
+
+// A walk's own copy of a gate's output ports or of a net's loads, kept in
+// the walk's frame: most gates have an output or two and most nets a few
+// loads, which then take no allocation.
+template<int Room>
+using PortCopy = QVarLengthArray<GatePort *, Room>;
+
+template<int Room>
+void copyOutputPorts(Gate *gate, PortCopy<Room> &outputs)
+{
+    outputs.clear();
+    forEachOutputPort(gate, [&outputs](GatePort *output) { outputs.append(output); });
+}
+
+template<int Room>
+void copyPorts(const PortRange &ports, PortCopy<Room> &copy)
+{
+    copy.clear();
+    copy.append(ports.begin(), ports.size());
 }
 
 inline QList<GatePort *> outputPorts(Gate *gate)

@@ -72,11 +72,11 @@ struct LoopFrame
 {
     Gate *gate = nullptr;
     bool force = false;
-    QList<GatePort *> outputs;
+    PortCopy<4> outputs;
     int output = -1;
     // The loads of the current output's net, taken when the output is
     // reached: a cut further down moves loads of other nets only.
-    QList<GatePort *> loads;
+    PortCopy<8> loads;
     int load = 0;
     GatePort *current = nullptr;
     // The child walk in flight is the forced walk of a loop head.
@@ -112,7 +112,7 @@ Gate *Module::processLoopback(Gate *start, int colour, bool force)
         LoopFrame frame;
         frame.gate = gate;
         frame.force = forced;
-        frame.outputs = outputPorts(gate);
+        copyOutputPorts(gate, frame.outputs);
         stack.push_back(std::move(frame));
         *pushed = true;
         return nullptr;
@@ -197,7 +197,7 @@ Gate *Module::processLoopback(Gate *start, int colour, bool force)
                 delivering = true;
                 continue;
             }
-            frame.loads = frame.outputs.at(frame.output)->net->loads.list();
+            copyPorts(frame.outputs.at(frame.output)->net->loads.list(), frame.loads);
             frame.load = 0;
             continue;
         }

@@ -33,9 +33,9 @@ struct DepthFrame
     int forcedDepth = 0;
     bool forceMode = false;
     int cur = 0;
-    QList<GatePort *> outputs;
+    PortCopy<4> outputs;
     int output = -1;
-    QList<GatePort *> loads;
+    PortCopy<8> loads;
     int load = 0;
     int nearest = -1;
     int scan = 0;
@@ -45,7 +45,7 @@ struct DepthFrame
     // Per net, the smallest positive depth among its loads, in the order the
     // outputs are scanned: an order by address would make the pass-through
     // gates, their rows and so the whole layout differ from run to run.
-    QVector<QPair<Edge *, int>> plan;
+    QVarLengthArray<QPair<Edge *, int>, 2> plan;
     // The child call in flight is the gate's own force-mode walk.
     bool inForceMode = false;
     // This frame is such a walk.
@@ -175,7 +175,7 @@ int Module::computeForcedPosition(Gate *start, int forcedDepth, bool forceMode)
         frame.forcedDepth = depth;
         frame.forceMode = force;
         frame.cur = cur;
-        frame.outputs = outputPorts(gate);
+        copyOutputPorts(gate, frame.outputs);
         stack.push_back(std::move(frame));
         return true;
     };
@@ -290,7 +290,7 @@ int Module::computeForcedPosition(Gate *start, int forcedDepth, bool forceMode)
                 Edge *net = frame.outputs.at(frame.output)->net;
                 if (net->drivers.size() >= 2)
                     frame.multiDriven = true;
-                frame.loads = net->loads.list();
+                copyPorts(net->loads.list(), frame.loads);
                 frame.load = 0;
                 frame.nearest = -1;
                 continue;

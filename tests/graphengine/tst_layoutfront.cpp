@@ -510,6 +510,27 @@ private slots:
         VERIFY_CONSISTENT(m);
     }
 
+    // Each output of a gate is scanned with its own net's loads: the nearer
+    // loads of one output split that net only.
+    void eachOutputSplitsFromItsOwnNearestLoad()
+    {
+        input(m, QStringLiteral("i"));
+        Gate *g = makeGate(m, QStringLiteral("g"), {QStringLiteral("a")}, {QStringLiteral("p"), QStringLiteral("q")});
+        wire(m, g, QStringLiteral("a"), QStringLiteral("i"));
+        wire(m, g, QStringLiteral("p"), QStringLiteral("near"));
+        wire(m, g, QStringLiteral("q"), QStringLiteral("far"));
+        output(m, QStringLiteral("near"));
+        cell(m, QStringLiteral("x"), QStringLiteral("far"), QStringLiteral("m1"));
+        cell(m, QStringLiteral("y"), QStringLiteral("m1"), QStringLiteral("o"));
+        output(m, QStringLiteral("o"));
+        m->orderTopologically();
+        QCOMPARE(g->column, 4);
+        // near: pieces through columns 2 and 3; far: one piece, to x.
+        QCOMPARE(gatesOfKind(m, BaseEnum::COLPASSTHROUGH).size(), 2);
+        QCOMPARE(net(m, QStringLiteral("far"))->loads.size(), 1);
+        VERIFY_CONSISTENT(m);
+    }
+
     void deadGateIsForcedInPassThree()
     {
         input(m, QStringLiteral("i"));
