@@ -44,12 +44,31 @@ struct IndexSlot
 // scattered tree node after another. Every member that can change the map
 // (or hand out a reference through which it could change) drops the copy.
 template<typename Key, typename T>
-class IndexMap : public QMap<Key, T *>
+class IndexMap : private QMap<Key, T *>
 {
     using Base = QMap<Key, T *>;
 
 public:
+    // Private base: nothing can reach the map as a plain QMap and change it
+    // past drop(). What reads it is lent out as it is.
+    using typename Base::const_iterator;
     using typename Base::iterator;
+    using Base::cbegin;
+    using Base::cend;
+    using Base::constBegin;
+    using Base::constEnd;
+    using Base::constFind;
+    using Base::contains;
+    using Base::count;
+    using Base::end;
+    using Base::isEmpty;
+    using Base::key;
+    using Base::keys;
+    using Base::lowerBound;
+    using Base::size;
+    using Base::upperBound;
+    using Base::value;
+    using Base::values;
     using Base::begin;
     using Base::find;
     using Base::first;

@@ -675,7 +675,7 @@ private slots:
             m->gates->forEachElement([&all](Gate *g) { all.append(g); });
             return all;
         };
-        auto keyed = [this] { return static_cast<const QMap<Name, Gate *> &>(m->gates->map).values(); };
+        auto keyed = [this] { return m->gates->map.values(); };
         Gate *b = makeGate(m, QStringLiteral("b"), {}, {QStringLiteral("y")});
         Gate *d = makeGate(m, QStringLiteral("d"), {}, {QStringLiteral("y")});
         QCOMPARE(walked(), (QList<Gate *>{b, d}));
