@@ -33,6 +33,9 @@ bool useLabelFontFile(QString *error)
     }
     const QString family = families.first();
     GraphEngine::labelFont().set(family, 14.0);
+    // A character the file lacks (the C1 controls count in the average
+    // width) would otherwise be measured in whichever installed font has it.
+    GraphEngine::labelFont().font.setStyleStrategy(QFont::NoFontMerging);
     const QFontInfo resolved(GraphEngine::labelFont().font);
     if (resolved.family() != family) {
         *error = QStringLiteral("The label font resolves to \"%1\" instead of \"%2\" of %3.")

@@ -12,7 +12,8 @@
 
 namespace TestFonts {
 
-// Loads the file and makes its family the label font at the product's size.
+// Loads the file and makes its family the label font at the product's size,
+// without falling back on other fonts for the characters it lacks.
 // Returns false, with the reason in error, when the file is missing or the
 // font database would draw another family in its place.
 bool useLabelFontFile(QString *error);
