@@ -24,9 +24,9 @@ void Module::splitEdge(Edge *net, int fromDepth, int toDepth)
         return;
     trace([&] { return tr("split Edge %1: %2,%3").arg(net->name.toString(false)).arg(fromDepth).arg(toDepth); });
     // Every column of the span gets a gate with two ports and a piece of the
-    // net, each listed in its index: one block holds them all.
+    // net: one block holds them all.
     const std::size_t crossing = SpanArena::roomFor(sizeof(Gate)) + 2 * SpanArena::roomFor(sizeof(GatePort))
-        + SpanArena::roomFor(sizeof(Edge)) + 2 * SpanArena::roomFor(SpanArena::listNodeSize);
+        + SpanArena::roomFor(sizeof(Edge));
     const SpanArena::Scope span(toDepth >= fromDepth ? std::size_t(toDepth - fromDepth + 1) * crossing : 0);
     Edge *current = net;
     for (int depth = fromDepth; depth <= toDepth && current; ++depth) {
