@@ -131,12 +131,6 @@ KorvanDebuggerWatchDelegate::KorvanDebuggerWatchDelegate(QTreeView *view)
         QCoreApplication::instance()->installEventFilter(this);
         eventFilterFree = false;
     }
-    // GDB ended before it brought the values for the Stack Path: nothing
-    // will be added.
-    connect(&m_inspector, &Inspector::fetchAbandoned, this, [this] {
-        disconnect(&m_inspector, &Inspector::dataReceived, this, &KorvanDebuggerWatchDelegate::completeStackTransfer);
-        m_pendingEdgeName = GraphEngine::Name();
-    });
 }
 
 KorvanDebuggerWatchDelegate::~KorvanDebuggerWatchDelegate() = default;
