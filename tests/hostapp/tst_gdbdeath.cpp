@@ -178,6 +178,8 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(frozen, 30000);
         disconnect(hook);
         QVERIFY(proxy->inspector().isPending());
+        // The frames' arguments of this session are in.
+        QVERIFY(!KorvanDebugger::Internal::FramesDB::instance().isEmpty());
 
         QVERIFY(signalEngineGdb(engine(), SIGKILL));
         QTRY_COMPARE_WITH_TIMEOUT(engine()->state(), int(DebuggerFinished), 30000);
@@ -186,6 +188,9 @@ private slots:
         QVERIFY(proxy->prettyValues().isEmpty());
         QCOMPARE(proxy->rowCount(), 0);
         QVERIFY(!analysis->isEnabled());
+        // No argument of the ended program waits to be shown under the
+        // frames of the next session.
+        QVERIFY(KorvanDebugger::Internal::FramesDB::instance().isEmpty());
     }
 
     void aNewSessionShowsItsOwnValues()
