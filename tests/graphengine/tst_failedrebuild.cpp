@@ -51,6 +51,20 @@ public:
     }
 };
 
+// The graph state of one side of a step (its before or after map) gets the
+// broken inverter.
+void breakGraphState(QMap<QString, QVariant> &side)
+{
+    UndoFramework::GraphUndoState broken = side.value(graphStateKey).value<UndoFramework::GraphUndoState>();
+    broken.instances << brokenInstance();
+    side.insert(graphStateKey, QVariant::fromValue(broken));
+}
+
+UndoBaseCommand *stepOf(QUndoStack *stack, int index)
+{
+    return dynamic_cast<UndoBaseCommand *>(const_cast<QUndoCommand *>(stack->command(index)));
+}
+
 template<typename Tool>
 Tool *toolOf(const GraphViewer &viewer)
 {
@@ -198,11 +212,9 @@ private slots:
         stack->undo();
         QCOMPARE(gateNames(viewer), (QStringList{"a", "c", "inv", "y"}));
         // The step above now describes a graph that cannot be built.
-        auto *command = dynamic_cast<UndoBaseCommand *>(const_cast<QUndoCommand *>(stack->command(1)));
+        UndoBaseCommand *command = stepOf(stack, 1);
         QVERIFY(command);
-        UndoFramework::GraphUndoState broken = command->after.value(graphStateKey).value<UndoFramework::GraphUndoState>();
-        broken.instances << brokenInstance();
-        command->after.insert(graphStateKey, QVariant::fromValue(broken));
+        breakGraphState(command->after);
 
         QSignalSpy errors(&viewer, &GraphViewer::renderingError);
         stack->redo();
@@ -219,11 +231,9 @@ private slots:
         GraphViewer viewer(smallState(), nullptr);
         viewer.addElement(portRecord(QStringLiteral("c"), 0));
         QUndoStack *stack = viewer.undoStack();
-        auto *command = dynamic_cast<UndoBaseCommand *>(const_cast<QUndoCommand *>(stack->command(0)));
+        UndoBaseCommand *command = stepOf(stack, 0);
         QVERIFY(command);
-        UndoFramework::GraphUndoState broken = command->before.value(graphStateKey).value<UndoFramework::GraphUndoState>();
-        broken.instances << brokenInstance();
-        command->before.insert(graphStateKey, QVariant::fromValue(broken));
+        breakGraphState(command->before);
 
         QSignalSpy errors(&viewer, &GraphViewer::renderingError);
         stack->undo();
