@@ -294,11 +294,11 @@ void GraphViewer::releaseSceneItems()
     m_sceneItems.clear();
 }
 
-void GraphViewer::loadModule()
+bool GraphViewer::loadModule()
 {
     UndoFramework::GraphUndoState state;
     if (!storedGraphState(state))
-        return;
+        return true;
 
     // Building empties the module of the state's name, which may be the one
     // on screen: no item may stay behind on a deleted gate or net, even when
@@ -318,8 +318,9 @@ void GraphViewer::loadModule()
     m_moduleRegistry = module ? state.graphDataBase.findRegistry(state.myDBKey) : UndoFramework::ModuleRegistry();
     if (!module) {
         showError(errorText);
-        return;
+        return false;
     }
+    m_renderingError.clear();
 
     connect(module, &Module::renderingProgressing, this, &GraphViewer::progressing);
     const bool trace = traceEnabled;
@@ -332,7 +333,7 @@ void GraphViewer::loadModule()
         m_module = nullptr;
         m_moduleRegistry = UndoFramework::ModuleRegistry();
         showError(module->layoutError());
-        return;
+        return false;
     }
 
     m_scene->populate(module);
@@ -340,6 +341,7 @@ void GraphViewer::loadModule()
     state.applyToViewer(this);
     connectModuleSignals();
     emit designChanged();
+    return true;
 }
 
 void GraphViewer::showError(const QString &errorText)
@@ -349,6 +351,7 @@ void GraphViewer::showError(const QString &errorText)
     m_label->setText(errorText);
     m_label->setToolTip(errorText);
     m_label->resize(m_label->QLabel::sizeHint().width(), m_label->height());
+    m_renderingError = errorText;
     emit renderingError(errorText);
 }
 
