@@ -538,6 +538,8 @@ private slots:
         QVERIFY(window && window->isVisible());
         QCOMPARE(window->windowTitle(), QStringLiteral("Stack Path"));
         QVERIFY(dialogs.messages.isEmpty());
+        QCOMPARE(m_window->statusBar()->currentMessage(),
+                 QStringLiteral("Stack Path: 3 instances and 2 ports from the arguments of frames 0 to 4."));
         const UndoFramework::GraphUndoState &state = window->graphState();
         QStringList instances;
         for (const UndoFramework::Instance &instance : state.instances)
@@ -648,7 +650,8 @@ private slots:
             instances << instance.name;
         QCOMPARE(instances, (QStringList{"mux1", "ff1"}));
         QCOMPARE(m_window->statusBar()->currentMessage(),
-                 QStringLiteral("Stack Path: the debugger brought nothing for gate (4); left out."));
+                 QStringLiteral("Stack Path: 2 instances and 2 ports from the arguments of frames 0 to 4. "
+                                "The debugger brought nothing for gate (4); left out."));
         // Run again with the value restored: tri1 is back.
         argument->value = value;
         analysis->trigger();
