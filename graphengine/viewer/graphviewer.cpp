@@ -294,11 +294,11 @@ void GraphViewer::releaseSceneItems()
     m_sceneItems.clear();
 }
 
-void GraphViewer::loadModule()
+bool GraphViewer::loadModule()
 {
     UndoFramework::GraphUndoState state;
     if (!storedGraphState(state))
-        return;
+        return true;
 
     // Building empties the module of the state's name, which may be the one
     // on screen: no item may stay behind on a deleted gate or net, even when
@@ -317,9 +317,11 @@ void GraphViewer::loadModule()
     // that registry) while the module is still on screen.
     m_moduleRegistry = module ? state.graphDataBase.findRegistry(state.myDBKey) : UndoFramework::ModuleRegistry();
     if (!module) {
+        m_renderingError = errorText;
         emit renderingError(errorText);
-        return;
+        return false;
     }
+    m_renderingError.clear();
 
     connect(module, &Module::renderingProgressing, this, &GraphViewer::progressing);
     const bool trace = traceEnabled;
@@ -332,6 +334,7 @@ void GraphViewer::loadModule()
     state.applyToViewer(this);
     connectModuleSignals();
     emit designChanged();
+    return true;
 }
 
 void GraphViewer::progressing()
