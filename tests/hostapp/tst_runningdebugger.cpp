@@ -389,6 +389,9 @@ private slots:
         }));
         QTRY_VERIFY2(!m_configErrors.isEmpty(), qPrintable(log()));
         QCOMPARE(m_optionsPages.first(), QByteArray("ZZ.Korvan.Debugger.Classes"));
+        // The page is closed again (this test's host saves nothing on
+        // closing it): the printers are back in the start-up commands.
+        QTRY_COMPARE(startupCommands().count(QLatin1String("#PRIVATESTART")), 1);
         const PythonError error = m_configErrors.first();
         QVERIFY2(error.api.contains(QStringLiteral("Broken")), qPrintable(error.api.join('.')));
         QVERIFY(!error.isInternal());
