@@ -9,11 +9,14 @@
 #include <QTest>
 
 // Brings the cell into view and double-clicks its middle; false when the
-// cell cannot be shown in the viewport.
-inline bool doubleClickCell(QAbstractItemView *view, const QModelIndex &cell)
+// cell cannot be shown in the viewport, or went with its row meanwhile.
+inline bool doubleClickCell(QAbstractItemView *view, const QModelIndex &index)
 {
+    const QPersistentModelIndex cell(index);
     view->scrollTo(cell);
     QCoreApplication::processEvents(); // the scroll bars' range follows new rows later
+    if (!cell.isValid())
+        return false;
     view->scrollTo(cell);
     const QPoint middle = view->visualRect(cell).center();
     if (!view->viewport()->rect().contains(middle))

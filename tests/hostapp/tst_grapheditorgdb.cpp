@@ -445,7 +445,10 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(portsRow().isValid(), 30000);
         view->expand(portsRow());
         QTRY_VERIFY_WITH_TIMEOUT(model->rowCount(portsRow()) > 0, 30000);
-        QTest::qWait(50); // the view opens what the user opened again
+        // Every answer in (the windows' own fetches renew the locals too),
+        // and the view has opened again what the user opened.
+        QTRY_VERIFY_WITH_TIMEOUT(engine()->pendingCommands().isEmpty(), 30000);
+        QTest::qWait(50);
         QVERIFY(view->isExpanded(portsRow()));
         const QModelIndex port = model->index(0, 1, portsRow());
         QVERIFY(port.isValid());
