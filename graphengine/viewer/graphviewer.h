@@ -178,6 +178,8 @@ private:
     explicit GraphViewer(QWidget *parent);
     void setupUi();
     void connectModuleSignals();
+    // Shows why no module is shown and emits renderingError.
+    void showError(const QString &errorText);
     QToolButton *makeZoomButton(const QString &icon, const QString &toolTip);
     // A copy of the "GraphViewer::GraphState" entry (a default state when it
     // holds another type); false when there is none.

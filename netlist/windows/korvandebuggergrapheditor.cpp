@@ -665,6 +665,11 @@ bool KorvanDebuggerGraphEditor::prepareGraph(GraphEngine::Module *module, bool r
         module->computeLayout(10.0, true, true);
         GraphEngine::traceEnabled = trace;
         disconnect(module, &Module::renderingProgressing, this, &KorvanDebuggerGraphEditor::progressing);
+        if (!module->layoutError().isEmpty()) {
+            // The window goes, and with it the data base that holds the module.
+            cancelOperation(module->layoutError());
+            return false;
+        }
         GraphEngine::logWarning(QStringLiteral("Graph rendering completed"));
     }
     m_progress.reportFinished();
