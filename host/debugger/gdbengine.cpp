@@ -13,6 +13,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cstring>
 
 static void initHostDumperResource()
 {
@@ -67,7 +68,13 @@ GdbEngine::GdbEngine(const DebuggerRunParameters &parameters, QObject *parent)
         if (m_shuttingDown)
             return; // shutdown() takes it from here
         if (state() < InferiorShutdownRequested) {
-            fail(tr("GDB ended unexpectedly (exit code %1).").arg(m_gdb.exitCode()));
+            // A crash leaves the signal where an exit leaves its code.
+            if (m_gdb.exitStatus() == QProcess::CrashExit)
+                fail(tr("GDB ended unexpectedly (signal %1, %2).")
+                         .arg(m_gdb.exitCode())
+                         .arg(QString::fromLocal8Bit(strsignal(m_gdb.exitCode()))));
+            else
+                fail(tr("GDB ended unexpectedly (exit code %1).").arg(m_gdb.exitCode()));
             setState(EngineShutdownFailed);
         }
         setState(DebuggerFinished);
@@ -76,6 +83,10 @@ GdbEngine::GdbEngine(const DebuggerRunParameters &parameters, QObject *parent)
         if (state() == InferiorStopOk)
             reloadLocals();
     });
+    connect(watchHandler()->model(), &WatchModel::valueEditRequested, this,
+            [this](const QString &, const QString &expression, const QString &value) {
+                assignValueInDebugger(expression, value);
+            });
     connect(watchHandler(), &WatchHandler::watchersChanged, this, [this] {
         if (state() == InferiorStopOk)
             reloadLocals();
@@ -581,6 +592,36 @@ void GdbEngine::reloadLocals()
     runCommand(variables);
 }
 
+void GdbEngine::assignValueInDebugger(const QString &expression, const QString &value)
+{
+    if (expression.isEmpty()) {
+        showStatusMessage(tr("This value has no expression of its own and cannot be changed here."));
+        return;
+    }
+    if (state() != InferiorStopOk) {
+        showStatusMessage(tr("The value of %1 can be changed only while the program is stopped.").arg(expression));
+        return;
+    }
+    if (value.trimmed().isEmpty())
+        return; // an emptied cell is no value
+    // Several lines would run as a script of GDB commands.
+    const QString assignment = expression + value;
+    if (assignment.contains(QLatin1Char('\n')) || assignment.contains(QLatin1Char('\r'))) {
+        showStatusMessage(tr("The value of %1 could not be changed: a value is one line.").arg(expression));
+        return;
+    }
+    DebuggerCommand assign = makeCommand("set variable (" + expression.toUtf8() + ")=" + value.toUtf8(), NeedsStop);
+    assign.callback = [this, expression](const DebuggerResponse &response) {
+        if (response.resultClass != ResultDone) {
+            showStatusMessage(tr("The value of %1 could not be changed: %2")
+                                  .arg(expression, QString::fromUtf8(response.data["msg"].data())));
+            return;
+        }
+        reloadLocals();
+    };
+    runCommand(assign);
+}
+
 void GdbEngine::handleFetchVariables(const DebuggerResponse &response)
 {
     if (response.resultClass == ResultDone) {
@@ -637,6 +678,9 @@ void GdbEngine::resetLocation()
 
 void GdbEngine::notifyInferiorRunRequested()
 {
+    // A session whose GDB has ended does not run again.
+    if (m_gdb.state() != QProcess::Running)
+        return;
     setState(InferiorRunRequested);
 }
 

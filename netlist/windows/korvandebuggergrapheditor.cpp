@@ -665,6 +665,11 @@ bool KorvanDebuggerGraphEditor::prepareGraph(GraphEngine::Module *module, bool r
         module->computeLayout(10.0, true, true);
         GraphEngine::traceEnabled = trace;
         disconnect(module, &Module::renderingProgressing, this, &KorvanDebuggerGraphEditor::progressing);
+        if (!module->layoutError().isEmpty()) {
+            // The window goes, and with it the data base that holds the module.
+            cancelOperation(module->layoutError());
+            return false;
+        }
         GraphEngine::logWarning(QStringLiteral("Graph rendering completed"));
     }
     m_progress.reportFinished();
@@ -698,6 +703,8 @@ void KorvanDebuggerGraphEditor::connectMenu()
     connect(this, &QDialog::accepted, this, &KorvanDebuggerGraphEditor::closeGraph, Qt::UniqueConnection);
     // Not on destroyed(): by then the window is half destroyed, its own
     // deletion is already under way, and the destructor does the cleanup.
+    connect(shown, &GraphEngine::GraphViewer::renderingError, this, &KorvanDebuggerGraphEditor::reportRenderingError,
+            Qt::UniqueConnection);
     // One Verilog button per viewer, however often the menu is connected.
     if (!shown->findChild<ToolVerilogCode *>(QString(), Qt::FindDirectChildrenOnly))
         shown->addTool(new ToolVerilogCode(shown));
@@ -719,11 +726,31 @@ void KorvanDebuggerGraphEditor::showGraph()
     connectMenu();
     registerWindowActions(QString());
     show();
+    // The viewer built its graph before anyone could listen.
+    if (viewer() && !viewer()->module() && !viewer()->renderingErrorText().isEmpty())
+        reportRenderingError(viewer()->renderingErrorText());
+}
+
+void KorvanDebuggerGraphEditor::reportRenderingError(const QString &errorMessage)
+{
+    Host::information(this, tr("Korvan Debugger"), errorMessage);
 }
 
 void KorvanDebuggerGraphEditor::closeGraph()
 {
+    // A window on its way out has nothing more to tell about the session.
+    m_closing = true;
     deleteLater();
+}
+
+void KorvanDebuggerGraphEditor::closeAllWindows()
+{
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        if (auto editor = qobject_cast<KorvanDebuggerGraphEditor *>(window)) {
+            editor->hide();
+            editor->closeGraph();
+        }
+    }
 }
 
 void KorvanDebuggerGraphEditor::progressing()
@@ -733,10 +760,15 @@ void KorvanDebuggerGraphEditor::progressing()
 
 void KorvanDebuggerGraphEditor::updateEditorState(Debugger::Internal::DebuggerState state)
 {
+    if (m_closing)
+        return;
     switch (state) {
     case InferiorShutdownRequested:
     case EngineShutdownRequested:
-        cancelOperation(tr("Debug Process Terminated. Graph drawing canceled"));
+        // Only a graph still being fetched or laid out loses its drawing; a
+        // drawn one is simply closed.
+        cancelOperation(isDrawing() ? tr("Debug Process Terminated. Graph drawing canceled")
+                                    : tr("Debug Process Terminated. Graph is closed"));
         break;
     case InferiorShutdownFailed:
     case EngineShutdownFailed:

@@ -20,6 +20,7 @@
 #include <debugger/debuggerconstants.h>
 #include <debugger/debuggercore.h>
 #include <debugger/debuggerengine.h>
+#include <debugger/gdbengine.h>
 #include <debugger/watchhandler.h>
 #include <protocol/gdbmi.h>
 
@@ -75,6 +76,13 @@ QString instanceText(const QString &name, const QString &net)
 {
     return name + hair + QStringLiteral("(") + in + QStringLiteral("a0") + hair + QStringLiteral("(") + net
         + QStringLiteral("),") + thin + out + QStringLiteral("o") + hair + QStringLiteral("(n_out))");
+}
+
+// A flip-flop of the VERIFIC_DFFRS definition, its data input on the net.
+QString flopText(const QString &name, const QString &net)
+{
+    return name + hair + QStringLiteral("(") + in + QStringLiteral("d") + hair + QStringLiteral("(") + net
+        + QStringLiteral("),") + thin + out + QStringLiteral("q") + hair + QStringLiteral("(n_q))");
 }
 
 QString terminalText(const QString &instance, const QString &port, const QString &net)
@@ -309,7 +317,7 @@ private slots:
         stack({{{"terminal", "Verific::PortRef *", ref}}});
         // The parent instance's children are not in yet.
         const QString parentRow = item(QStringLiteral("@.p"), QStringLiteral("Parent Instance"),
-                                       instanceText("ff1", "n_mux"), QStringLiteral("Verific::Instance *"), parent,
+                                       flopText("ff1", "n_mux"), QStringLiteral("Verific::Instance *"), parent,
                                        {}, QString(), 3);
         inspected("Verific::PortRef *", ref, terminalText("ff1", "d", "n_mux"), {parentRow, parentModule("@", top)});
         m_proxy->processActualPrettyValue();
@@ -323,7 +331,7 @@ private slots:
 
         // With them, the instance's own text, type and address make the record.
         const QString expanded = item(QStringLiteral("inspect.t1.p"), QStringLiteral("Parent Instance"),
-                                      instanceText("ff1", "n_mux"), QStringLiteral("Verific::Instance *"), parent,
+                                      flopText("ff1", "n_mux"), QStringLiteral("Verific::Instance *"), parent,
                                       {definition(QStringLiteral("inspect.t1.p"), "VERIFIC_DFFRS")});
         GdbMi data;
         data.fromStringMultiple(QStringLiteral("data=[%1]").arg(expanded).toUtf8());
@@ -342,7 +350,7 @@ private slots:
         // Both instances are asked for in one round; no graph before both
         // are in.
         const QString parentRow = item(QStringLiteral("inspect.t1.p"), QStringLiteral("Parent Instance"),
-                                       instanceText("ff1", "n_mux"), QStringLiteral("Verific::Instance *"), 0x410,
+                                       flopText("ff1", "n_mux"), QStringLiteral("Verific::Instance *"), 0x410,
                                        {}, QString(), 3);
         stack({{{"a", "Verific::PortRef *", 0x400}, {"b", "Verific::PortRef *", 0x401}}});
         inspected("Verific::PortRef *", 0x400, terminalText("ff1", "d", "n_mux"), {parentRow, parentModule("@", top)});
@@ -398,6 +406,70 @@ private slots:
         QVERIFY(window->viewer()->outdatedFlag());
     }
 
+    void theStatusBarSaysWhatTheAnalysisFoundOrWhyNothing()
+    {
+        QSignalSpy status(m_engine.get(), &DebuggerEngine::statusMessage);
+        const auto analyse = [this, &status] {
+            status.clear();
+            m_proxy->processActualPrettyValue();
+            m_proxy->analyseStack();
+            return status.isEmpty() ? QString() : status.last().first().toString();
+        };
+        QCOMPARE(analyse(), QStringLiteral("Stack Path: no stack frames to analyse."));
+
+        stack({{{"n", "int", 3}}, {{"m", "int", 4}}});
+        QCOMPARE(analyse(), QStringLiteral("Stack Path: no netlist objects in the arguments of frames 0 to 1."));
+
+        // Nets and modules join no path.
+        KorvanStackProxyModel::clearFramesDB();
+        stack({{{"net", "Verific::Net *", 0x200}, {"design", "Verific::Netlist *", top}}});
+        inspected("Verific::Net *", 0x200, QStringLiteral("n1"), {parentModule("@", top)});
+        inspected("Verific::Netlist *", top, QStringLiteral("\"top\""), {});
+        QCOMPARE(analyse(), QStringLiteral("Stack Path: no instance, terminal or port among the netlist arguments of "
+                                           "frame 0 (nets and modules are not drawn)."));
+        QVERIFY(KorvanStackProxyModel::stackWidget());
+        QVERIFY(shownState().instances.isEmpty() && shownState().ports.isEmpty());
+
+        KorvanStackProxyModel::clearFramesDB();
+        stack({{{"gate", "Verific::Instance *", 0x100}, {"sel", "Verific::Port *", 0x300}},
+               {{"again", "Verific::Instance *", 0x100}, {"or", "Verific::Instance *", 0x110}}});
+        inspected("Verific::Instance *", 0x100, instanceText("and1", "n1"),
+                  {definition("@", "VERIFIC_AND"), parentModule("@", top)});
+        inspected("Verific::Port *", 0x300, in + QStringLiteral("sel"), {parentModule("@", top)});
+        inspected("Verific::Instance *", 0x110, instanceText("or1", "n1"),
+                  {definition("@", "VERIFIC_OR"), parentModule("@", top)});
+        QCOMPARE(analyse(), QStringLiteral("Stack Path: 2 instances and 1 port from the arguments of frames 0 to 1."));
+        QCOMPARE(names(shownState().instances), (QStringList{"or1", "and1"}));
+    }
+
+    void aSecondAnalysisAfterAFrameResetAsksAgainWhatTheFirstAsked()
+    {
+        // A GDB engine that never answers: the analysis waits for it.
+        GdbEngine gdb{DebuggerRunParameters()};
+        setCurrentEngine(&gdb);
+        auto restoreEngine = qScopeGuard([this] { setCurrentEngine(m_engine.get()); });
+        const QByteArray expression = expressionOf("Verific::Instance *", 0x100).toLatin1();
+        const QList<QList<Arg>> frames{{{"gate", "Verific::Instance *", 0x100}}};
+
+        stack(frames);
+        m_proxy->analyseStack();
+        QVERIFY(m_proxy->isAnalysing());
+        QVERIFY(m_proxy->inspector().requests().contains(expression));
+        QVERIFY(!m_analysis->isEnabled());
+
+        // The frames are read again (the same stop) before the answer: the
+        // wait ends, and a new analysis is a new start, not a retry.
+        KorvanStackProxyModel::clearFramesDB();
+        QVERIFY(!m_proxy->isAnalysing());
+        stack(frames);
+        QSignalSpy status(&gdb, &DebuggerEngine::statusMessage);
+        m_proxy->analyseStack();
+        QVERIFY2(m_proxy->isAnalysing(), qPrintable(status.isEmpty() ? QString() : status.last().first().toString()));
+        QVERIFY(m_proxy->inspector().requests().contains(expression));
+        QVERIFY(!KorvanStackProxyModel::stackWidget());
+        QVERIFY(status.isEmpty());
+    }
+
     void watchValuesGoIntoTheOpenStackPathWhileItsExpandToolIsActive()
     {
         m_proxy->analyseStack();
@@ -435,7 +507,7 @@ private slots:
 
         // A terminal: its instance, with its net to select.
         const QString parent = item(QStringLiteral("watch.2.p"), QStringLiteral("Parent Instance"),
-                                    instanceText("ff1", "n_mux"), QStringLiteral("Verific::Instance *"), 0x410,
+                                    flopText("ff1", "n_mux"), QStringLiteral("Verific::Instance *"), 0x410,
                                     {definition(QStringLiteral("watch.2.p"), "VERIFIC_DFFRS")});
         const QString connection = item(QStringLiteral("watch.2.c"), QStringLiteral("Connection"),
                                         QStringLiteral("n_mux"), QStringLiteral("Verific::Net *"), 0x200, {},
