@@ -186,7 +186,10 @@ KorvanWatchProxyModel *KorvanDebuggerWatchDelegate::installProxy(const QModelInd
         return m_proxy;
     delete m_proxy.data();
     auto model = const_cast<QAbstractItemModel *>(index.model());
-    m_proxy = new KorvanWatchProxyModel(model->QObject::parent());
+    // The host model's parent owns the proxy; a model without one owns it
+    // itself, so that the proxy never outlives what it shows.
+    QObject *owner = model->QObject::parent() ? model->QObject::parent() : model;
+    m_proxy = new KorvanWatchProxyModel(owner);
     m_proxy->setSourceModel(model);
     return m_proxy;
 }

@@ -307,6 +307,8 @@ private slots:
         delegate->paint(&painter, option, other.index(0, 1));
         QVERIFY(!proxy);
         QCOMPARE(delegate->proxy()->sourceModel(), &other);
+        // A model without a parent owns its proxy: it goes with the model.
+        QCOMPARE(delegate->proxy()->parent(), &other);
     }
 
     void customizationPathOfWatchedAndOtherItems()

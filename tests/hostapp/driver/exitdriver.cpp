@@ -118,8 +118,11 @@ private:
                                                                         : QStringLiteral("disabled")));
         }
         const int before = m_step;
+        // Exit deletes the plug-ins before it returns: nothing of this one
+        // may be touched after it.
+        const QPointer<ExitDriver> alive(this);
         advance();
-        if (m_step != before)
+        if (alive && m_step != before)
             m_ticks = 0;
     }
 
