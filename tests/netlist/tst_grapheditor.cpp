@@ -24,6 +24,7 @@
 #include <dialogs/dialogs.h>
 #include <protocol/debuggercommand.h>
 
+#include <QLoggingCategory>
 #include <QMenu>
 #include <QPointer>
 #include <QSignalSpy>
@@ -168,6 +169,21 @@ private slots:
         GraphDataBase::clearAllDB();
     }
 
+    void aWindowSwitchesTheTraceOnWhenTheUserAsksForIt()
+    {
+        Host::ScriptedDialogs dialogs;
+        WatchHandler handler;
+        QList<QStandardItem *> top = addTop(handler.model());
+        GraphEngine::traceEnabled = false;
+        QLoggingCategory::setFilterRules(QStringLiteral("korvan.trace.debug=true"));
+        QPointer<KorvanDebuggerGraphEditor> editor = open(KorvanDebuggerGraphEditor::ModuleStart, top.first()->index());
+        QLoggingCategory::setFilterRules(QString());
+        QVERIFY(editor);
+        QVERIFY(GraphEngine::traceEnabled);
+        GraphEngine::traceEnabled = false;
+        delete editor;
+    }
+
     void inspectedFieldsAndChildFields()
     {
         QStandardItemModel model;
@@ -261,7 +277,8 @@ private slots:
                                                           top.first()->index(), &view);
         QVERIFY(editor);
         QCOMPARE(editor->parentWidget(), &view);
-        QVERIFY(GraphEngine::traceEnabled);
+        // Nobody asked for the trace: the window leaves it off.
+        QVERIFY(!GraphEngine::traceEnabled);
         QCOMPARE(Core::ProgressManager::tasks().size(), tasksBefore + 1);
         QCOMPARE(Core::ProgressManager::tasks().last()->title(), QStringLiteral("Korvan GraphViewer top"));
         QCOMPARE(fetches.count(), 1);
