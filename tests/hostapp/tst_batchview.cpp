@@ -8,6 +8,7 @@
 #include "hostlog.h"
 #include "hostwindow.h"
 #include "graphengine/globals.h"
+#include "graphengine/testpaintdevice.h"
 #include "netlist/graphdatabase.h"
 #include "netlist/windows/korvandebuggergrapheditor.h"
 
@@ -19,8 +20,6 @@
 #include <dialogs/dialogs.h>
 
 #include <QLoggingCategory>
-#include <QPaintDevice>
-#include <QPaintEngine>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QProcess>
@@ -35,7 +34,7 @@ namespace {
 
 const int depth = 2;
 
-// A paint device that keeps the texts painted on it, in painting order.
+// Keeps the texts painted with it, in painting order.
 class TextRecorder : public QPaintEngine
 {
 public:
@@ -55,42 +54,6 @@ public:
     QString text;
 };
 
-class TextDevice : public QPaintDevice
-{
-public:
-    QPaintEngine *paintEngine() const override { return &recorder; }
-    mutable TextRecorder recorder;
-
-protected:
-    int metric(PaintDeviceMetric metric) const override
-    {
-        switch (metric) {
-        case PdmWidth:
-            return 6000;
-        case PdmHeight:
-            return 60;
-        case PdmWidthMM:
-            return 1600;
-        case PdmHeightMM:
-            return 16;
-        case PdmNumColors:
-            return INT_MAX;
-        case PdmDepth:
-            return 32;
-        case PdmDpiX:
-        case PdmDpiY:
-        case PdmPhysicalDpiX:
-        case PdmPhysicalDpiY:
-            return 96;
-        case PdmDevicePixelRatio:
-            return 1;
-        case PdmDevicePixelRatioScaled:
-            return int(QPaintDevice::devicePixelRatioFScale());
-        }
-        return 0;
-    }
-};
-
 // The text the view's delegate paints in the cell, wide enough for it whole.
 QString paintedText(QTreeView *view, const QModelIndex &index)
 {
@@ -104,12 +67,12 @@ QString paintedText(QTreeView *view, const QModelIndex &index)
     option.displayAlignment = Qt::AlignLeft | Qt::AlignVCenter;
     option.decorationSize = QSize(16, 16);
     option.textElideMode = Qt::ElideNone;
-    TextDevice device;
+    TestPaintDevice<TextRecorder> device;
     {
         QPainter painter(&device);
         view->itemDelegate(index)->paint(&painter, option, index);
     }
-    return device.recorder.text;
+    return device.engine.text;
 }
 
 // The rows below `parent` as the view paints them, in korvan-host's batch
