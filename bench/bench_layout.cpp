@@ -7,7 +7,11 @@
 // the design grows wide, not deep, with its size. With "deep" before the
 // other arguments, the deep family instead: random logic on a level per ten
 // gates whose inputs come from anywhere earlier, so that nets run across
-// many columns (all sizes: 1,000, 2,000, 5,000, 10,000 and 20,000 gates). Prints the time of every step
+// many columns (all sizes: 1,000, 2,000, 5,000, 10,000 and 20,000 gates).
+// With "unoptimised" first, random logic as synthesis without optimisation
+// leaves it: a level per three gates, each a column of its own, inputs from
+// any earlier level and from constants, outputs reading any level (all
+// sizes: 2,000, 5,000, 10,000 and 20,000 gates). Prints the time of every step
 // (the clustering with its passes and folded gates), a whole second run of
 // the driver, the peak memory of the process, and a digest of the columns
 // that came out (compare it across changes that must not change the layout).
@@ -24,6 +28,7 @@
 //   build/bench/bench_layout clock <n>  (a clock net of n loads emptied one by one)
 //   build/bench/bench_layout verilog <gates> <file>  (the netlist as Verilog, for bench/peers.sh)
 //   build/bench/bench_layout deep ...   (any of the above on the deep family)
+//   build/bench/bench_layout unoptimised ...  (any of the above on the unoptimised family)
 //   build/bench/bench_layout chain <columns>  (the driver on a chain of buffers with
 //                                             one net across all of them: Draw Edges
 //                                             and every walk along it stay linear)
@@ -56,13 +61,17 @@ using namespace GraphEngine;
 
 namespace {
 
-// Set by a leading "deep" argument: the deep family instead of the pipelined one.
-bool deepFamily = false;
+// Set by a leading "deep" or "unoptimised" argument: that family instead of
+// the pipelined one.
+enum class Family { Pipelined, Deep, Unoptimised };
+Family family = Family::Pipelined;
 
 NetlistGenerator::Shape benchShape(int count)
 {
-    if (deepFamily)
+    if (family == Family::Deep)
         return NetlistGenerator::deepShape(count);
+    if (family == Family::Unoptimised)
+        return NetlistGenerator::unoptimisedShape(count);
     NetlistGenerator::Shape shape;
     shape.gates = count;
     return shape;
@@ -499,8 +508,9 @@ int writeNetlist(int count, const QString &path)
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    if (argc > 1 && qstrcmp(argv[1], "deep") == 0) {
-        deepFamily = true;
+    const QString familyName = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
+    if (familyName == QLatin1String("deep") || familyName == QLatin1String("unoptimised")) {
+        family = familyName == QLatin1String("deep") ? Family::Deep : Family::Unoptimised;
         --argc;
         ++argv;
     }
@@ -521,9 +531,15 @@ int main(int argc, char **argv)
     if (argc > 1)
         return runOne(QString::fromLocal8Bit(argv[1]).toInt(), false);
     int failures = 0;
-    const QList<QStringList> runs = deepFamily
-        ? QList<QStringList>{{"deep", "1000"}, {"deep", "2000"}, {"deep", "5000"}, {"deep", "10000"}, {"deep", "20000"}}
-        : QList<QStringList>{{"1000"}, {"10000"}, {"100000"}, {"clock", "10000"}, {"clock", "100000"}};
+    QList<QStringList> runs;
+    if (family == Family::Pipelined) {
+        runs = {{"1000"}, {"10000"}, {"100000"}, {"clock", "10000"}, {"clock", "100000"}};
+    } else {
+        const QList<int> sizes = family == Family::Deep ? QList<int>{1000, 2000, 5000, 10000, 20000}
+                                                        : QList<int>{2000, 5000, 10000, 20000};
+        for (int size : sizes)
+            runs.append({familyName, QString::number(size)});
+    }
     for (const QStringList &arguments : runs) {
         QProcess one;
         one.setProcessChannelMode(QProcess::ForwardedChannels);

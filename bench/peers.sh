@@ -12,7 +12,9 @@
 #   bench/peers.sh [sizes...]
 #
 # With PEERS_FAMILY=deep the netlists are bench_layout's deep family
-# (default sizes 1,000, 2,000, 5,000, 10,000 and 20,000 gates).
+# (default sizes 1,000, 2,000, 5,000, 10,000 and 20,000 gates); with
+# PEERS_FAMILY=unoptimised its unoptimised family (2,000, 5,000, 10,000 and
+# 20,000 gates).
 #
 # Environment: BENCH_LAYOUT (default build/bench/bench_layout), NETLISTSVG
 # (default: netlistsvg on PATH), YOSYS, DOT, PEER_TIMEOUT, PEERS_KEEP (keep
@@ -28,6 +30,9 @@ FAMILY=
 if [ "$PEERS_FAMILY" = deep ]; then
     FAMILY=deep
     SIZES=${*:-1000 2000 5000 10000 20000}
+elif [ "$PEERS_FAMILY" = unoptimised ]; then
+    FAMILY=unoptimised
+    SIZES=${*:-2000 5000 10000 20000}
 else
     SIZES=${*:-1000 10000 100000}
 fi

@@ -419,9 +419,12 @@ QAction *hostAction(const char *id)
     return command ? command->action() : nullptr;
 }
 
+// The GDB engine the time-travel commands go to; none once its GDB has
+// ended (a command would bring the ended session back to "running").
 Debugger::Internal::GdbEngine *currentGdbEngine()
 {
-    return qobject_cast<Debugger::Internal::GdbEngine *>(Debugger::Internal::currentEngine());
+    auto engine = qobject_cast<Debugger::Internal::GdbEngine *>(Debugger::Internal::currentEngine());
+    return engine && engine->state() < Debugger::Internal::InferiorShutdownRequested ? engine : nullptr;
 }
 } // namespace
 
@@ -576,6 +579,11 @@ void KorvanDebuggerPlugin::openOptionsPageForError(const Configuration::PythonEr
     // while the page is open.
     QTimer::singleShot(0, this, [this, error] { emit configError(error); });
     Core::ICore::showOptionsDialog(optionsPageId, nullptr);
+    // Opening the dialog took the printers out of GDB's start-up commands.
+    // Whether the page was closed with OK or Cancel, and whether or not the
+    // host saves its settings on closing (which would put them back too),
+    // the next GDB session must find them there.
+    parametersChanged();
 }
 
 namespace {

@@ -33,8 +33,11 @@ void appendInstrumented(QString &target, QString code, const char *part, bool lo
 QString removePrivateBlock(const QString &text)
 {
     const int start = text.indexOf(privateBlockStart);
-    const int end = text.indexOf(privateBlockEnd);
-    if (start < 0 || end < 0 || end < start)
+    if (start < 0)
+        return text;
+    // The block's own end: an end marker in front of it is the user's text.
+    const int end = text.indexOf(privateBlockEnd, start + privateBlockStart.size());
+    if (end < 0)
         return text;
     QString out = text;
     out.remove(start, end + privateBlockEnd.size() - start);

@@ -83,6 +83,8 @@ bool Inspector::fetchMore(const QModelIndex &index)
             return false;
         if (auto watchModel = qobject_cast<WatchModel *>(model))
             connect(watchModel, &WatchModel::updateFinished, this, &Inspector::dataReady);
+        if (GdbEngine *engine = currentGdbEngine())
+            followEngine(engine);
         m_pending = true;
         model->fetchMore(index);
         return true;
@@ -144,13 +146,11 @@ void Inspector::appendArgs(DebuggerCommand &command, const char *name, const QJs
 void Inspector::getDataFromInferior(const QJsonArray &watchers, const QJsonArray &expanded)
 {
     GdbEngine *engine = currentGdbEngine();
-    if (!engine)
+    // A debugger that has ended answers nothing: a wait for it would never end.
+    if (!engine || engine->state() >= InferiorShutdownRequested)
         return;
     m_pending = true;
-    // Another engine's fetches will not be answered any more.
-    if (m_fetchEngine != engine)
-        m_outstanding = 0;
-    m_fetchEngine = engine;
+    followEngine(engine);
     ++m_outstanding;
     connect(engine, &DebuggerEngine::stackFrameCompleted, this, &Inspector::dataReady, Qt::UniqueConnection);
 
@@ -187,6 +187,35 @@ void Inspector::getDataFromInferior(const QJsonArray &watchers, const QJsonArray
             self->handleFetchAnswer(target, response, sent);
     };
     engine->runCommand(command);
+}
+
+void Inspector::followEngine(GdbEngine *engine)
+{
+    if (m_fetchEngine == engine)
+        return;
+    // Another engine's fetches will not be answered any more.
+    m_outstanding = 0;
+    if (m_fetchEngine)
+        disconnect(m_fetchEngine, &DebuggerEngine::stateChanged, this, &Inspector::engineStateChanged);
+    m_fetchEngine = engine;
+    connect(engine, &DebuggerEngine::stateChanged, this, &Inspector::engineStateChanged);
+}
+
+void Inspector::engineStateChanged(int state)
+{
+    // The engine drops what GDB had not answered when it ended (crash,
+    // kill, or a shutdown while a fetch was under way).
+    if (state != DebuggerFinished)
+        return;
+    if (m_fetchEngine)
+        disconnect(m_fetchEngine, nullptr, this, nullptr);
+    m_fetchEngine = nullptr;
+    m_outstanding = 0;
+    if (!m_pending)
+        return;
+    m_pending = false;
+    m_requests.clear();
+    emit fetchAbandoned();
 }
 
 void Inspector::handleFetchAnswer(GdbEngine *engine, const DebuggerResponse &response, const QList<QByteArray> &sent)

@@ -72,6 +72,10 @@ signals:
     // Expressions that the debugger did not answer in a whole fetch; they
     // are no longer requested.
     void requestsDropped(const QList<QByteArray> &expressions);
+    // The debugger ended before it answered this Inspector's fetches: no
+    // answer (and no dataReceived()) will come for them, and the requests,
+    // which named values of the ended program, are forgotten.
+    void fetchAbandoned();
 
 public slots:
     void dataReady();
@@ -79,6 +83,8 @@ public slots:
     void dataReadyDelayed();
 
 private:
+    void followEngine(Debugger::Internal::GdbEngine *engine);
+    void engineStateChanged(int state);
     void handleFetchAnswer(Debugger::Internal::GdbEngine *engine, const Debugger::Internal::DebuggerResponse &response,
                            const QList<QByteArray> &sent);
 

@@ -157,6 +157,9 @@ KorvanStackProxyModel::KorvanStackProxyModel(QAbstractItemModel *hostModel, QObj
     m_queryPending = false;
     if (QAction *detail = commandAction("Korvan.Debugger.StackDetail"))
         connect(detail, &QAction::triggered, this, &KorvanStackProxyModel::resetStack);
+    // GDB ended while the values or an analysis were fetched: the frames,
+    // their values and the analysis belong to a program that is gone.
+    connect(&m_inspector, &Inspector::fetchAbandoned, this, &KorvanStackProxyModel::resetStack);
 }
 
 KorvanStackProxyModel::~KorvanStackProxyModel()

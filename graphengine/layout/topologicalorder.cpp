@@ -57,6 +57,8 @@ struct DepthFrame
 void Module::orderTopologically(bool splitNets)
 {
     netsWhole = !splitNets;
+    crossingCount = 0;
+    crossingsRefused = false;
     pieceNumbers.clear();
     wholeNetSpans.clear();
     lastColumn = 0;

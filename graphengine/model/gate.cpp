@@ -203,7 +203,14 @@ Gate::Gate(PortAttributes attributes, const Name &gateName, const QBrush &fill)
 Gate::Gate(int splitColumn, Edge *net)
     : kind(COLPASSTHROUGH)
 {
-    splitNet(splitColumn, net, nullptr);
+    try {
+        splitNet(splitColumn, net, nullptr);
+    } catch (...) {
+        // An allocation failed half-way (the layout reports it): the gate
+        // leaves the nets and indexes as its deletion would.
+        release();
+        throw;
+    }
 }
 
 Gate::Gate(const QList<GatePort *> &loads)
@@ -243,16 +250,33 @@ void Gate::splitNet(int splitColumn, Edge *net, const QList<GatePort *> *loads)
             driver->checkConfiguration();
     } else {
         piece->netNumber = net->netNumber;
-        net->transferInputs(splitColumn, piece);
-        net->transferOutputs(splitColumn, piece);
-        net->connectPort(output, false);
-        piece->connectPort(input, false);
-        owner->registerInstance(this, true);
+        try {
+            net->transferInputs(splitColumn, piece);
+            net->transferOutputs(splitColumn, piece);
+            net->connectPort(output, false);
+            piece->connectPort(input, false);
+            owner->registerInstance(this, true);
+        } catch (...) {
+            // What went to the piece comes back; the piece, left without
+            // ports, goes with the layout's pieces.
+            for (GatePort *port : {input, output}) {
+                if (port && port->net)
+                    port->net->disconnectPort(port);
+            }
+            piece->transferOutputs(-1, net);
+            net->absorbDrivers(piece);
+            throw;
+        }
     }
     checkConfiguration();
 }
 
 Gate::~Gate()
+{
+    release();
+}
+
+void Gate::release()
 {
     forgetSubGateSelection();
     GatePort *input = kind == COLPASSTHROUGH ? findPort(ports, 2, 0) : nullptr;

@@ -283,6 +283,9 @@ private:
     bool settleInOutPorts();
     void layOutBoxSides(bool packBuses);
     void splitNet(int column, Edge *net, const QList<GatePort *> *loads);
+    // What the destructor does: a pass-through joins the pieces of its net
+    // again; the gate leaves its nets and indexes, its ports go.
+    void release();
     void reportUnbuiltShape() const;
     // A gate going away holds no selection.
     void forgetSubGateSelection() const;

@@ -30,4 +30,14 @@ void releaseColor(int color)
     takenColors = quint8(takenColors & ~(1u << color));
 }
 
+quint8 takenColorBits()
+{
+    return takenColors;
+}
+
+void restoreColorBits(quint8 bits)
+{
+    takenColors = bits;
+}
+
 } // namespace GraphEngine

@@ -16,6 +16,8 @@
 #include <QString>
 #include <QVector>
 
+#include <limits>
+
 namespace GraphEngine {
 
 struct ClusterSweep;
@@ -88,7 +90,21 @@ public:
     // Layout (graphengine/layout/, one source file per step) -------------
     // Lays the module out: every step of the pipeline in order under the
     // module's mutex, each reported with its time and renderingProgressing.
+    // A layout that cannot finish (its net crossings would take more memory
+    // than can be given to it, or an allocation failed) stops with the
+    // pass-through gates it made removed and says why in layoutError().
     void computeLayout(double spacing, bool packBuses, bool preferOpenInput);
+    // Empty when the last layout finished; else the message it stopped with.
+    const QString &layoutError() const { return m_layoutError; }
+    // The memory the crossings of a layout may take: the bytes given here
+    // (for tests and benchmarks; 0 gives the machine's figure back), else
+    // half of the physical memory; never more than the process's
+    // address-space limit leaves. Process-wide.
+    static void setLayoutMemoryLimit(qint64 bytes);
+    static qint64 layoutMemoryAvailable();
+    // What one crossing (a pass-through gate, its two ports and a net
+    // piece, and what the steps after the ordering keep for them) costs.
+    static qint64 crossingCost();
     // Reports "<module>: <step>" with the time since the last report (only
     // restarting the clock with restartOnly) and emits renderingProgressing.
     void reportStep(const QString &step, bool restartOnly);
@@ -121,6 +137,9 @@ public:
     void placeModuleInputs(const QList<Gate *> &candidates);
     int reserveColumnRow(Gate *gate, int depth);
 
+    // Makes a pass-through gate in every column of the span; counts them in
+    // crossingCount, and with the nets whole or the crossings refused
+    // (crossingLimit reached) only counts them.
     void splitEdge(Edge *net, int fromDepth, int toDepth);
     // While the nets are whole: the number of the piece of the net that a
     // split would give the port; numberPieces numbers that piece and those
@@ -229,6 +248,12 @@ public:
     int nextNetNumber = 1;
     // Set by an ordering that left the nets whole, until the next reset.
     bool netsWhole = false;
+    // The crossings the last ordering made or, with the nets whole, would
+    // have made; the most a layout run may make; set once the ordering met
+    // that limit (it then makes no more).
+    qint64 crossingCount = 0;
+    qint64 crossingLimit = std::numeric_limits<qint64>::max();
+    bool crossingsRefused = false;
     // While the nets are whole: per net, the pieces (by the column of their
     // loads) that the clustering gave a number, with the number; per net,
     // the column of its farthest load, once asked for.
@@ -256,6 +281,14 @@ signals:
 
 private:
     Module(const QString &name, ModuleMap *registry);
+    // The steps of computeLayout; false when they stopped for the crossings.
+    // *currentStep names the step running (untranslated).
+    bool runLayoutSteps(double spacing, bool packBuses, bool preferOpenInput, const char **currentStep);
+    // Ends a run that cannot finish: the reason kept and logged, what the
+    // run made released.
+    void abandonLayout(const QString &reason);
+
+    QString m_layoutError;
 };
 
 // Orders for sorting gate lists: by Y, by row. A null gate is a

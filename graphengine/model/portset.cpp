@@ -414,14 +414,16 @@ QList<GatePort *> PortList::takeAll()
 
 void PortList::assign(const QList<GatePort *> &ports)
 {
-    // The index goes or is rebuilt below, holes and head with it.
-    m_ports.clear();
-    m_ports.reserve(ports.size());
+    // Built aside: an allocation that fails leaves the list as it was. The
+    // index goes or is rebuilt below, holes and head with it.
+    PortArray fresh;
+    fresh.reserve(ports.size());
     for (GatePort *port : ports) {
         if (port)
-            m_ports.append(port);
+            fresh.append(port);
     }
-    m_ports.squeeze();
+    fresh.squeeze();
+    m_ports = std::move(fresh);
     if (m_ports.size() >= IndexedSize)
         rebuildIndex();
 }

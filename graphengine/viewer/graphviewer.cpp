@@ -294,11 +294,11 @@ void GraphViewer::releaseSceneItems()
     m_sceneItems.clear();
 }
 
-void GraphViewer::loadModule()
+bool GraphViewer::loadModule()
 {
     UndoFramework::GraphUndoState state;
     if (!storedGraphState(state))
-        return;
+        return true;
 
     // Building empties the module of the state's name, which may be the one
     // on screen: no item may stay behind on a deleted gate or net, even when
@@ -317,21 +317,42 @@ void GraphViewer::loadModule()
     // that registry) while the module is still on screen.
     m_moduleRegistry = module ? state.graphDataBase.findRegistry(state.myDBKey) : UndoFramework::ModuleRegistry();
     if (!module) {
-        emit renderingError(errorText);
-        return;
+        showError(errorText);
+        return false;
     }
+    m_renderingError.clear();
 
     connect(module, &Module::renderingProgressing, this, &GraphViewer::progressing);
     const bool trace = traceEnabled;
     module->computeLayout(10.0, true, false);
     traceEnabled = trace;
     disconnect(module, &Module::renderingProgressing, this, &GraphViewer::progressing);
+    if (!module->layoutError().isEmpty()) {
+        // Too large to draw: the module stays in its registry as the layout
+        // left it (whole nets, no pass-throughs), the viewer shows none of it.
+        m_module = nullptr;
+        m_moduleRegistry = UndoFramework::ModuleRegistry();
+        showError(module->layoutError());
+        return false;
+    }
 
     m_scene->populate(module);
     state.buildStackPath(this);
     state.applyToViewer(this);
     connectModuleSignals();
     emit designChanged();
+    return true;
+}
+
+void GraphViewer::showError(const QString &errorText)
+{
+    // The label is where the viewer shows its texts; a viewer made from a
+    // state reports before anyone can connect to its signal.
+    m_label->setText(errorText);
+    m_label->setToolTip(errorText);
+    m_label->resize(m_label->QLabel::sizeHint().width(), m_label->height());
+    m_renderingError = errorText;
+    emit renderingError(errorText);
 }
 
 void GraphViewer::progressing()

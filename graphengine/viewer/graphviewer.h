@@ -99,8 +99,13 @@ public:
     ~GraphViewer() override;
 
     // Builds the module anew from the stored graph state, lays it out and
-    // shows it; nothing for a viewer without a graph state.
-    void loadModule();
+    // shows it; nothing for a viewer without a graph state. False when the
+    // state yields no module: renderingError() told why, and the scene is
+    // empty.
+    bool loadModule();
+    // The builder's text of the last load that failed; empty after one that
+    // worked. A failure inside the constructor is seen only here.
+    QString renderingErrorText() const { return m_renderingError; }
     // Takes the tool (a child of this viewer) into the tool bar, or deletes
     // it when it declines this viewer.
     void addTool(ToolBase *tool);
@@ -173,6 +178,8 @@ private:
     explicit GraphViewer(QWidget *parent);
     void setupUi();
     void connectModuleSignals();
+    // Shows why no module is shown and emits renderingError.
+    void showError(const QString &errorText);
     QToolButton *makeZoomButton(const QString &icon, const QString &toolTip);
     // A copy of the "GraphViewer::GraphState" entry (a default state when it
     // holds another type); false when there is none.
@@ -198,6 +205,7 @@ private:
     QSet<ToolBase *> m_tools;
     QList<GraphItemAction *> m_actions[17];
     int m_outdated = 0;
+    QString m_renderingError;
     QList<QMetaObject::Connection> m_moduleConnections;
 
     friend class UndoBaseCommand;

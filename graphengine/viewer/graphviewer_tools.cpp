@@ -135,6 +135,12 @@ void GraphViewer::pushCommand(UndoBaseCommand *command)
         return;
     command->setViewer(this);
     command->recordState();
+    // A graph that cannot be built makes no step: the stack, its redo
+    // steps included, stays as it was.
+    if (command->changesGraph() && !command->redoAhead()) {
+        delete command;
+        return;
+    }
     m_undoStack->push(command);
 
     const int index = m_undoStack->index();

@@ -162,10 +162,30 @@ bool UndoBaseCommand::changesGraph() const
     return after.contains(graphStateKey);
 }
 
+bool UndoBaseCommand::redoAhead()
+{
+    redo();
+    m_redoneAhead = !isObsolete();
+    return m_redoneAhead;
+}
+
+void UndoBaseCommand::restoreBefore()
+{
+    QMap<QString, QVariant> &state = viewer->stateMap();
+    for (auto it = after.cbegin(); it != after.cend(); ++it)
+        state.remove(it.key());
+    for (auto it = before.cbegin(); it != before.cend(); ++it)
+        state.insert(it.key(), it.value());
+}
+
 void UndoBaseCommand::redo()
 {
     if (!viewer)
         return;
+    if (m_redoneAhead) {
+        m_redoneAhead = false;
+        return;
+    }
     QMap<QString, QVariant> &state = viewer->stateMap();
     for (auto it = after.cbegin(); it != after.cend(); ++it)
         state.insert(it.key(), it.value());
@@ -173,8 +193,14 @@ void UndoBaseCommand::redo()
         // Rebuilding the graph replaces every scene item; only a new graph
         // state is worth that (and an item's own "Delete" must not see its
         // scene emptied under it).
-        if (changesGraph())
+        if (changesGraph() && !viewer->loadModule()) {
+            // Nothing of this step happened: the viewer shows the graph it
+            // showed before, and the stack drops the step (obsolete).
+            restoreBefore();
             viewer->loadModule();
+            setObsolete(true);
+            return;
+        }
         switch (type) {
         case Update:
             removeFromScene(oldItem);
@@ -201,11 +227,9 @@ void UndoBaseCommand::undo()
     // follows it: once the state below names it, the viewer would take it
     // for the active one already and leave the newer tool's cursor.
     viewer->activateTool(undoTool);
-    QMap<QString, QVariant> &state = viewer->stateMap();
-    for (auto it = after.cbegin(); it != after.cend(); ++it)
-        state.remove(it.key());
-    for (auto it = before.cbegin(); it != before.cend(); ++it)
-        state.insert(it.key(), it.value());
+    restoreBefore();
+    // A graph below that cannot be built any more leaves the viewer empty,
+    // with its error told; redo brings this step's graph back.
     if (changesGraph())
         viewer->loadModule();
     switch (type) {
@@ -234,7 +258,7 @@ bool UndoBaseCommand::mergeWith(const QUndoCommand *other)
     if (!other || other->id() != id())
         return false;
     auto *newer = dynamic_cast<UndoBaseCommand *>(const_cast<QUndoCommand *>(other));
-    if (!newer)
+    if (!newer || newer->isObsolete())
         return false;
 
     if (type == ActivateTool) {

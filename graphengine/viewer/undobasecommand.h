@@ -77,6 +77,13 @@ public:
     void recordState();
     QString typeName() const;
     static QString typeName(int type);
+    // Applying this command's entries replaces the graph state, so the
+    // module has to be built again.
+    bool changesGraph() const;
+    // Runs redo() now and lets the next call (the stack's, on push) pass:
+    // a step whose graph cannot be built must be known before it is
+    // pushed. False when it failed; the viewer is then back where it was.
+    bool redoAhead();
 
     void redo() override;
     void undo() override;
@@ -98,9 +105,10 @@ protected:
     void removeFromScene(OwnedItem &owned);
 
 private:
-    // Applying this command's entries replaces the graph state, so the
-    // module has to be built again.
-    bool changesGraph() const;
+    // The viewer's state map as it was before this command.
+    void restoreBefore();
+
+    bool m_redoneAhead = false;
 };
 
 } // namespace GraphEngine

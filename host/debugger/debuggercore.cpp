@@ -33,7 +33,10 @@ QHash<int, Utils::SavedAction *> createSettings()
         auto item = new Utils::SavedAction;
         item->setText(text);
         item->setCheckable(checkable);
-        item->setSettingsKey(QStringLiteral("DebugMode/") + QLatin1String(key));
+        // An entry without a key of its own (the settings dialog's) holds no
+        // value to keep.
+        if (*key)
+            item->setSettingsKey(QStringLiteral("DebugMode/") + QLatin1String(key));
         item->setDefaultValue(defaultValue);
         item->setValue(defaultValue, false);
         if (checkable)
@@ -107,8 +110,23 @@ void readDebuggerSettings()
 
 void writeDebuggerSettings()
 {
+    QSettings *stored = Core::ICore::settings();
+    // Earlier versions saved the settings dialog's entry, which holds no
+    // value, under the group's own name ("DebugMode=@Invalid()"). Removing
+    // that key takes the group with it: its keys are put back.
+    const QString group = QStringLiteral("DebugMode");
+    if (stored->contains(group) && !stored->value(group).isValid()) {
+        QVariantMap kept;
+        stored->beginGroup(group);
+        for (const QString &key : stored->allKeys())
+            kept.insert(key, stored->value(key));
+        stored->endGroup();
+        stored->remove(group);
+        for (auto it = kept.constBegin(); it != kept.constEnd(); ++it)
+            stored->setValue(group + QLatin1Char('/') + it.key(), it.value());
+    }
     for (Utils::SavedAction *item : qAsConst(settings()))
-        item->writeSettings(Core::ICore::settings());
+        item->writeSettings(stored);
 }
 
 } // namespace Internal

@@ -49,6 +49,12 @@ void DebuggerEngine::setState(int state)
         return;
     m_state = state;
     emit logMessage(QStringLiteral("State changed to %1 (%2)").arg(QLatin1String(stateName(state))).arg(state));
+    if (state == DebuggerFinished) {
+        // As the IDE does when its debugger ends, however it ended: no
+        // value or frame is shown as if the program were still there.
+        m_stackHandler->removeAll();
+        m_watchHandler->cleanup();
+    }
     emit stateChanged(state);
 }
 

@@ -14,6 +14,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cstring>
 
 static void initHostDumperResource()
 {
@@ -68,7 +69,13 @@ GdbEngine::GdbEngine(const DebuggerRunParameters &parameters, QObject *parent)
         if (m_shuttingDown)
             return; // shutdown() takes it from here
         if (state() < InferiorShutdownRequested) {
-            fail(tr("GDB ended unexpectedly (exit code %1).").arg(m_gdb.exitCode()));
+            // A crash leaves the signal where an exit leaves its code.
+            if (m_gdb.exitStatus() == QProcess::CrashExit)
+                fail(tr("GDB ended unexpectedly (signal %1, %2).")
+                         .arg(m_gdb.exitCode())
+                         .arg(QString::fromLocal8Bit(strsignal(m_gdb.exitCode()))));
+            else
+                fail(tr("GDB ended unexpectedly (exit code %1).").arg(m_gdb.exitCode()));
             setState(EngineShutdownFailed);
         }
         setState(DebuggerFinished);
@@ -654,6 +661,9 @@ void GdbEngine::resetLocation()
 
 void GdbEngine::notifyInferiorRunRequested()
 {
+    // A session whose GDB has ended does not run again.
+    if (m_gdb.state() != QProcess::Running)
+        return;
     setState(InferiorRunRequested);
 }
 

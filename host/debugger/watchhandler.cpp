@@ -116,6 +116,12 @@ void WatchHandler::removeChildren(const QString &iname)
         m_model->removeRows(0, m_model->rowCount(index), index);
 }
 
+void WatchHandler::cleanup()
+{
+    for (const Root &root : roots)
+        removeChildren(QString::fromLatin1(root.iname));
+}
+
 void WatchHandler::insertItems(const GdbMi &items, bool resetLocals)
 {
     if (resetLocals)

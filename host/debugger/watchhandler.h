@@ -54,6 +54,9 @@ public:
     // Locals are emptied first.
     void insertItems(const GdbMi &items, bool resetLocals);
     void removeChildren(const QString &iname);
+    // Empties every section (Locals, Inspector, Expressions) when the
+    // debugger ends; the watched expressions stay for the next session.
+    void cleanup();
     void notifyUpdateFinished();
 
     // The dumper types of a "loadDumpers" answer ("dumpers" child).

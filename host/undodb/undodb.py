@@ -183,8 +183,10 @@ gdb.execute("set record full stop-at-limit off", to_string=True)
 def _scalar_string_functions(tunables):
     """The C library's tunables with its vector (AVX, AVX-512) code paths
     off: GDB's recorder does not know those instructions, and the string
-    functions of every program would otherwise use them."""
-    off = "glibc.cpu.hwcaps=-AVX,-AVX2,-AVX512F,-AVX512VL,-AVX512BW"
+    functions of every program would otherwise use them. The AVX features
+    alone leave memcpy and memmove on their AVX variants wherever the
+    processor prefers unaligned AVX loads (its own preference switch)."""
+    off = "glibc.cpu.hwcaps=-AVX,-AVX2,-AVX512F,-AVX512VL,-AVX512BW,-AVX_Fast_Unaligned_Load"
     return off if not tunables else tunables + ":" + off
 
 

@@ -668,6 +668,11 @@ bool KorvanDebuggerGraphEditor::prepareGraph(GraphEngine::Module *module, bool r
         module->computeLayout(10.0, true, true);
         GraphEngine::traceEnabled = tracing;
         disconnect(module, &Module::renderingProgressing, this, &KorvanDebuggerGraphEditor::progressing);
+        if (!module->layoutError().isEmpty()) {
+            // The window goes, and with it the data base that holds the module.
+            cancelOperation(module->layoutError());
+            return false;
+        }
         trace(QStringLiteral("Graph rendering completed"));
     }
     m_progress.reportFinished();
@@ -700,6 +705,8 @@ void KorvanDebuggerGraphEditor::connectMenu()
     connect(this, &QDialog::rejected, this, &KorvanDebuggerGraphEditor::closeGraph, Qt::UniqueConnection);
     connect(this, &QDialog::accepted, this, &KorvanDebuggerGraphEditor::closeGraph, Qt::UniqueConnection);
     connect(this, &QObject::destroyed, this, &KorvanDebuggerGraphEditor::closeGraph, Qt::UniqueConnection);
+    connect(shown, &GraphEngine::GraphViewer::renderingError, this, &KorvanDebuggerGraphEditor::reportRenderingError,
+            Qt::UniqueConnection);
     // One Verilog button per viewer, however often the menu is connected.
     if (!shown->findChild<ToolVerilogCode *>(QString(), Qt::FindDirectChildrenOnly))
         shown->addTool(new ToolVerilogCode(shown));
@@ -721,6 +728,14 @@ void KorvanDebuggerGraphEditor::showGraph()
     connectMenu();
     registerWindowActions(QString());
     show();
+    // The viewer built its graph before anyone could listen.
+    if (viewer() && !viewer()->module() && !viewer()->renderingErrorText().isEmpty())
+        reportRenderingError(viewer()->renderingErrorText());
+}
+
+void KorvanDebuggerGraphEditor::reportRenderingError(const QString &errorMessage)
+{
+    Host::information(this, tr("Korvan Debugger"), errorMessage);
 }
 
 void KorvanDebuggerGraphEditor::closeGraph()

@@ -131,6 +131,9 @@ public slots:
     void updateEditorState(Debugger::Internal::DebuggerState state);
     void cancelOperation(QString reason);
     void toggleWindow(bool checked);
+    // A graph the viewer could not build (from its state, on a load, an
+    // undo or a redo): the user is told, the window stays.
+    void reportRenderingError(const QString &errorMessage);
 
 protected:
     void hideEvent(QHideEvent *event) override;

@@ -2,12 +2,18 @@
 
 #include <debugger/debuggerconstants.h>
 #include <debugger/debuggerengine.h>
+#include <debugger/gdbengine.h>
 #include <protocol/debuggercommand.h>
 
+#include <QCoreApplication>
+#include <QFile>
 #include <QObject>
 #include <QTest>
 
 #include <memory>
+
+#include <signal.h>
+#include <sys/types.h>
 
 using namespace Debugger::Internal;
 
@@ -42,4 +48,26 @@ std::optional<DebuggerResponse> engineResponse(DebuggerEngine *engine, const QBy
     if (!QTest::qWaitFor([response] { return response->has_value(); }, timeoutMs))
         return std::nullopt;
     return *response;
+}
+
+namespace {
+// The parent of a process, read from /proc; 0 when it cannot be read.
+qint64 parentOf(qint64 pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return 0;
+    // "pid (command) state ppid ...": the command may hold blanks and parentheses.
+    const QByteArray text = stat.readAll();
+    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+    return fields.size() > 1 ? fields.at(1).toLongLong() : 0;
+}
+} // namespace
+
+bool signalEngineGdb(GdbEngine *engine, int signal)
+{
+    const qint64 gdb = engine ? engine->gdbProcessId() : 0;
+    if (gdb <= 0 || parentOf(gdb) != QCoreApplication::applicationPid())
+        return false;
+    return ::kill(pid_t(gdb), signal) == 0;
 }

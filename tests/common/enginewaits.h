@@ -13,6 +13,7 @@
 namespace Debugger {
 namespace Internal {
 class DebuggerEngine;
+class GdbEngine;
 }
 } // namespace Debugger
 
@@ -26,3 +27,9 @@ bool waitForEngineStop(Debugger::Internal::DebuggerEngine *engine, const std::fu
 std::optional<Debugger::Internal::DebuggerResponse> engineResponse(Debugger::Internal::DebuggerEngine *engine,
                                                                    const QByteArray &command,
                                                                    int timeoutMs = 30000);
+
+// Sends the signal (SIGSTOP, SIGKILL, ...) to the GDB process the engine
+// started, once /proc confirms it is a child of this test process, so that
+// no other test's GDB is ever touched. False when it is not, or the signal
+// could not be sent.
+bool signalEngineGdb(Debugger::Internal::GdbEngine *engine, int signal);

@@ -1,6 +1,8 @@
 #include "unexpecteddialogs.h"
 
 #include <QDialog>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QtTest>
 
 QMessageBox::StandardButton UnexpectedDialogs::message(QWidget *, const Host::MessageRequest &request)
@@ -31,4 +33,12 @@ namespace {
 // Installed before main(), so it is in place for every test function.
 UnexpectedDialogs unexpectedDialogs;
 const bool installed = (Host::setDialogPresenter(&unexpectedDialogs), true);
+
+// Settings that the code under test keeps where the user's are (the host's
+// own file when a test names none) go to this process's own folder: never
+// into the user's, never shared with a test running beside it.
+QTemporaryDir processSettings;
+const bool settingsPlaced = (QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, processSettings.path()),
+                             QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, processSettings.path()),
+                             true);
 } // namespace

@@ -47,6 +47,7 @@ struct ShownValue
     const char *tag, *expression, *path, *value, *type;
     int numchild;                // -1: not checked
     bool needsCustomRegistration; // shown only with the custom dumper of one path
+    bool callsTheProgram = false; // needs GDB to call a function of the program
 };
 const QVector<ShownValue> &shownValues();
 
@@ -71,7 +72,8 @@ public:
 
     // gdb -batch with the stand-in dumper, KorvanDumper.py,
     // DynamicPrettyPrinters.py and the given scripts, stopped at the
-    // fixture's breakpoint, then the given commands.
+    // fixture's breakpoint, then the limit commands of a check run (see
+    // common/gdblimits.h) and the given commands.
     GdbRun run(const QStringList &printerScripts, const QStringList &commands) const;
 
     // The same run after the plug-in's rewrite (debug wrappers, trace calls)
@@ -104,7 +106,9 @@ private:
 };
 
 // Checks one item of a fetch against its row (Qt Test failures; the caller
-// returns when QTest::currentTestFailed()).
+// returns when QTest::currentTestFailed()). Where GDB cannot call the
+// program's functions on this machine, a row that needs a call must show
+// GDB's refusal as the item's error instead.
 void verifyShownValue(const QJsonArray &items, const ShownValue &row);
 
 } // namespace DumperTest

@@ -6,6 +6,7 @@
 
 #include "dumpertestsupport.h"
 
+#include "common/gdblimits.h"
 #include "common/pythonrunner.h"
 #include "common/scriptgeneration.h"
 #include "common/testenvironment.h"
@@ -172,6 +173,8 @@ void TestGeneratedPrinters::shownValues()
 {
     QFETCH(QString, mode);
     QFETCH(int, row);
+    if (DumperTest::shownValues().at(row).callsTheProgram)
+        KORVAN_REQUIRE_GDB_ABILITY(GdbLimits::functionCalls());
     verifyShownValue(m_runs.value(mode).fetches.value(0), DumperTest::shownValues().at(row));
 }
 
@@ -208,7 +211,25 @@ void TestGeneratedPrinters::onlyTheBrokenModelIsReported()
     // Every printer is defined: no failure at load in either mode.
     QVERIFY(m_runs.value("normal").reportLines.filter(QRegularExpression("^KORVANDEBUG|^Korvan: ")).isEmpty());
 
-    const QList<Report> reports = reportsOf(m_runs.value("debug").reportLines);
+    // Where GDB cannot call the program's functions, the two accessors that
+    // do are reported too, with GDB's refusal; nothing else is.
+    const QString brokenApi = QStringLiteral("classes.Test.Broken.fields.value.accessor.accessor");
+    QList<Report> reports;
+    QList<Report> refusedCalls;
+    for (const Report &report : reportsOf(m_runs.value("debug").reportLines))
+        (report.value("API") == brokenApi ? reports : refusedCalls).append(report);
+    const GdbLimits::Ability &calls = GdbLimits::functionCalls();
+    QVERIFY2(calls.probed, qPrintable(calls.reason));
+    QStringList refusedApis;
+    for (const Report &report : refusedCalls) {
+        refusedApis << report.value("API");
+        QCOMPARE(report.value("ERRORTYPE"), QStringLiteral("<class 'gdb.error'>"));
+        QVERIFY2(report.value("ERRORDESC").contains(calls.message), qPrintable(report.value("ERRORDESC")));
+    }
+    const QStringList callingApis{QStringLiteral("classes.Test.Counter.fields.twice.accessor.accessor"),
+                                  QStringLiteral("classes.Test.Counter.fields.square.accessor.accessor")};
+    QCOMPARE(refusedApis, calls.able ? QStringList() : callingApis);
+
     QCOMPARE(reports.size(), 2); // holder.broken and broken
     for (const Report &report : reports) {
         QCOMPARE(report.value("API"), QStringLiteral("classes.Test.Broken.fields.value.accessor.accessor"));

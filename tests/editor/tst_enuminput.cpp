@@ -470,8 +470,11 @@ private slots:
 
     void destroyedWhileComputing()
     {
-        // Other processes use /tmp too: the program is found by its text.
-        const QByteArray text = "enum KorvanDestroyedWhileComputing { KorvanDwc = 1 };\n";
+        // Other processes use /tmp too (this test among them, run from
+        // another build): the program is found by its text, which names
+        // this process.
+        const QByteArray text = "enum KorvanDestroyedWhileComputing"
+                                + QByteArray::number(QCoreApplication::applicationPid()) + " { KorvanDwc = 1 };\n";
         const auto programs = [&text] {
             QStringList found;
             const QDir tmp(QStringLiteral("/tmp"));

@@ -9,6 +9,8 @@
 #include "graphengine/layout/marktable.h"
 
 #include <QObject>
+#include <QVector>
+#include <QtTest>
 
 namespace LayoutFixture {
 
@@ -160,6 +162,23 @@ inline void setColumns(Module *m, const QList<QList<Gate *>> &lists, bool ordere
         if (ordered)
             m->orderedColumns.append(lists.at(c));
     }
+}
+
+// The main of a layout test: the switch KORVAN_EXTRA_ARGUMENT that a test
+// target may define goes to the application only, not to QTest.
+template<typename Application, typename TestCase>
+int execWithExtraArgument(int argc, char **argv)
+{
+    QVector<char *> arguments(argv, argv + argc);
+#ifdef KORVAN_EXTRA_ARGUMENT
+    char extra[] = KORVAN_EXTRA_ARGUMENT;
+    arguments.append(extra);
+#endif
+    int count = arguments.size();
+    arguments.append(nullptr);
+    Application app(count, arguments.data());
+    TestCase test;
+    return QTest::qExec(&test, argc, argv);
 }
 
 } // namespace LayoutFixture

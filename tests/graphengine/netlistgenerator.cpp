@@ -49,11 +49,15 @@ private:
     // Indexed nets of the bit-parallel groups, per level.
     QVector<QVector<QVector<Edge *>>> buses;
     Edge *clock = nullptr;
+    // The constant nets "one" and "zero" of the unoptimised shape.
+    Edge *constants[2] = {nullptr, nullptr};
     int serial = 0;
 
     Edge *newNet(const QString &name) { return module->edges->findOrCreate(Name(name)); }
     Edge *pickNet(int level);
     Edge *pickAnyEarlier(int level);
+    Edge *pickUnoptimised(int level, int input);
+    void addConstants();
     Made light(const QString &name, int kind, const QStringList &inputs);
     Made built(const QString &name, int kind, int fanIn);
     Made gate(const QString &name, int kind, int fanIn);
@@ -148,6 +152,36 @@ Edge *Generator::pickAnyEarlier(int level)
     return nets.at(random.bounded(nets.size()));
 }
 
+// An input of the unoptimised shape: the first from the level just before,
+// the others from a constant one time in sixteen, else from any earlier
+// level.
+Edge *Generator::pickUnoptimised(int level, int input)
+{
+    if (input == 0) {
+        int from = level - 1;
+        while (from > 0 && levels.at(from).isEmpty())
+            --from;
+        const QVector<Edge *> &nets = levels.at(from);
+        return nets.at(random.bounded(nets.size()));
+    }
+    if (random.bounded(16) == 0)
+        return constants[random.bounded(2)];
+    return pickAnyEarlier(level);
+}
+
+// The nets "one" and "zero", each driven by its constant gate.
+void Generator::addConstants()
+{
+    Gate *one = new Vcc(QStringLiteral("vcc0"), QBrush());
+    module->registerInstance(one, true);
+    constants[0] = newNet(QStringLiteral("one"));
+    constants[0]->connectPort(one->ports.list().first());
+    Gate *zero = new Gnd(QStringLiteral("gnd0"), QBrush());
+    module->registerInstance(zero, true);
+    constants[1] = newNet(QStringLiteral("zero"));
+    constants[1]->connectPort(zero->ports.list().first());
+}
+
 // A second driver on the net: a tristate buffer (a shared bus line) or, now
 // and then, a plain gate (a wired connection).
 void Generator::extraDrivers(Edge *net, int level)
@@ -215,17 +249,14 @@ void Generator::run()
         }
         levels[0] += bus;
         buses[0].append(bus);
-        Gate *one = new Vcc(QStringLiteral("vcc0"), QBrush());
-        module->registerInstance(one, true);
-        newNet(QStringLiteral("one"))->connectPort(one->ports.list().first());
-        Gate *zero = new Gnd(QStringLiteral("gnd0"), QBrush());
-        module->registerInstance(zero, true);
-        newNet(QStringLiteral("zero"))->connectPort(zero->ports.list().first());
-        levels[0] << newNet(QStringLiteral("one")) << newNet(QStringLiteral("zero"));
+        addConstants();
+        levels[0] << constants[0] << constants[1];
         const int floating = 1 + random.bounded(3);
         for (int k = 0; k < floating; ++k)
             levels[0] << newNet(QStringLiteral("floating%1").arg(k));
     }
+    if (shape.unoptimised && !shape.extras)
+        addConstants();
     QVector<QPair<Gate *, int>> feedback;
     const int kinds[] = {BaseEnum::AND, BaseEnum::OR, BaseEnum::NAND, BaseEnum::XOR, BaseEnum::BUFFER};
     for (int i = 0; i < shape.gates; ++i) {
@@ -248,10 +279,17 @@ void Generator::run()
             const int kind = kinds[random.bounded(5)];
             const int fanIn = kind == BaseEnum::BUFFER ? 1 : 2 + random.bounded(2);
             cell = gate(QStringLiteral("g%1").arg(i), kind, fanIn);
-            for (int k = 0; k < cell.inputs.size(); ++k)
-                (shape.deep && k > 0 ? pickAnyEarlier(level) : pickNet(level))->connectPort(cell.inputs.at(k));
+            for (int k = 0; k < cell.inputs.size(); ++k) {
+                Edge *net = shape.unoptimised      ? pickUnoptimised(level, k)
+                            : shape.deep && k > 0 ? pickAnyEarlier(level)
+                                                  : pickNet(level);
+                net->connectPort(cell.inputs.at(k));
+            }
         }
-        Edge *out = newNet(QStringLiteral("n%1").arg(i));
+        // An unoptimised design's outputs are gates' own nets, named after
+        // the output they drive, that later logic may read as well.
+        const bool output = shape.unoptimised && i % 50 == 49;
+        Edge *out = newNet(output ? QStringLiteral("out%1").arg(i / 50) : QStringLiteral("n%1").arg(i));
         out->connectPort(cell.output);
         levels[level].append(out);
         if (shape.extras && random.bounded(30) == 0)
@@ -294,9 +332,13 @@ void Generator::run()
     int last = Levels;
     while (last > 0 && levels.at(last).isEmpty())
         --last;
-    const int outputs = std::max(4, shape.gates / 100);
+    const int outputs = shape.unoptimised ? shape.gates / 50 : std::max(4, shape.gates / 100);
     for (int i = 0; i < outputs; ++i) {
         const QString name = QStringLiteral("out%1").arg(i);
+        if (shape.unoptimised) {
+            module->findOrCreatePortGate(name, name, PortAttributes::make(1, 0, i, 0, false, 0), true);
+            continue;
+        }
         const QVector<Edge *> &nets = levels.at(last);
         module->findOrCreatePortGate(name, nets.at(random.bounded(nets.size()))->name.text(),
                                      PortAttributes::make(1, 0, i, 0, false, 0), true);
@@ -339,6 +381,16 @@ Shape deepShape(int gates)
     shape.levels = std::max(2, gates / 10);
     shape.stage = 0;
     shape.deep = true;
+    return shape;
+}
+
+Shape unoptimisedShape(int gates)
+{
+    Shape shape;
+    shape.gates = gates;
+    shape.levels = std::max(2, gates / 3);
+    shape.stage = 0;
+    shape.unoptimised = true;
     return shape;
 }
 

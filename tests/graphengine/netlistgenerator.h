@@ -29,6 +29,14 @@ struct Shape
     // comes from the level just before its own, every other input from any
     // earlier level alike, so that nets run across many columns.
     bool deep = false;
+    // Random logic as synthesis leaves it without any optimisation: a
+    // gate's first input comes from the level just before its own, so that
+    // every level is a column of its own, every other input from any
+    // earlier level alike or, now and then, from a constant (constants are
+    // not folded into the gates they feed); every fiftieth gate drives an
+    // output "out<k>" on a net of that name, so that the outputs read every
+    // level. Nets run across a large share of the columns.
+    bool unoptimised = false;
     // Gates as the netlist builder makes them (each pin at its own place on
     // a drawn body) instead of the benchmark's light gates, which keep every
     // pin at the gate's origin: for pictures a person looks at. Extras
@@ -39,6 +47,10 @@ struct Shape
 // The deep family of the layout benchmark: `gates` gates of random logic
 // on a level per ten gates, no registers.
 Shape deepShape(int gates);
+
+// The unoptimised family of the layout benchmark: `gates` gates of such
+// logic on a level per three gates, no registers.
+Shape unoptimisedShape(int gates);
 
 // The shape the randomised check lays out for the seed: 10 to 2,000 gates
 // (smaller sizes more often), 2 to 32 levels, with or without registers,

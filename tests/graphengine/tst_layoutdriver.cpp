@@ -266,17 +266,7 @@ private slots:
 
 int main(int argc, char **argv)
 {
-    // The switch under test goes to the application only, not to QTest.
-    QVector<char *> arguments(argv, argv + argc);
-#ifdef KORVAN_EXTRA_ARGUMENT
-    char extra[] = KORVAN_EXTRA_ARGUMENT;
-    arguments.append(extra);
-#endif
-    int count = arguments.size();
-    arguments.append(nullptr);
-    QGuiApplication app(count, arguments.data());
-    TestLayoutDriver test;
-    return QTest::qExec(&test, argc, argv);
+    return execWithExtraArgument<QGuiApplication, TestLayoutDriver>(argc, argv);
 }
 
 #include "tst_layoutdriver.moc"

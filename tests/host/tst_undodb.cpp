@@ -115,6 +115,32 @@ private slots:
         QCOMPARE(errorOf(session, "undodb-goto-n 1ms"), QByteArray("Invalid time '1ms': expected N, +N or -N."));
     }
 
+    // The program runs with the C library's vector routines off, the copies
+    // (memcpy, memmove) included, after the user's own tunables; GDB keeps
+    // its own environment.
+    void theProgramGetsScalarCopyRoutines()
+    {
+        MiSession session;
+        const QString own = QStringLiteral("glibc.malloc.check=0");
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("GLIBC_TUNABLES"), own);
+        session.process().setProcessEnvironment(environment);
+        QVERIFY(session.start(QStringLiteral(UNDODB_GDB),
+                              {QStringLiteral("-nx"), QStringLiteral("-q"), QStringLiteral("--interpreter=mi"), m_program}));
+        // (GDB's own start-up lines may come with the first answer.)
+        const QString shown = QString::fromUtf8(session.respond("show environment GLIBC_TUNABLES").consoleStreamOutput)
+                                  .trimmed()
+                                  .split(QLatin1Char('\n'))
+                                  .last();
+        const QString prefix = QStringLiteral("GLIBC_TUNABLES = ") + own + QStringLiteral(":glibc.cpu.hwcaps=");
+        QVERIFY2(shown.startsWith(prefix), qPrintable(shown));
+        const QStringList off = shown.mid(prefix.size()).split(QLatin1Char(','));
+        for (const char *feature : {"-AVX", "-AVX2", "-AVX512F", "-AVX512VL", "-AVX512BW", "-AVX_Fast_Unaligned_Load"})
+            QVERIFY2(off.contains(QLatin1String(feature)), feature);
+        QCOMPARE(session.respond("python import os; print(os.environ.get('GLIBC_TUNABLES'))").consoleStreamOutput.trimmed(),
+                 own.toUtf8());
+    }
+
     // The same reverse commands under plain GDB recording by hand and under
     // the front end recording by itself stop at the same places.
     void reverseCommandsMatchGdb()

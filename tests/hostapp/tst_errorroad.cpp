@@ -14,12 +14,15 @@
 #include "editor/korvandebuggeroptions.h"
 #include "editor/tipbutton.h"
 #include "plugin/korvandebuggerplugin.h"
+#include "plugin/privateblock.h"
 #include "pluginsession.h"
 
 #include <coreplugin/icore.h>
 #include <debugger/debuggerconstants.h>
+#include <debugger/debuggercore.h>
 #include <debugger/gdbengine.h>
 #include <dialogs/dialogs.h>
+#include <utils/savedaction.h>
 
 #include <QDialogButtonBox>
 #include <QJsonDocument>
@@ -362,6 +365,76 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(locals().contains(QLatin1String("  [2] = 3  [int]")), 60000);
         QTest::qWait(500);
         QCOMPARE(dialogs.dialogs.size(), 6);
+    }
+
+    // However the user closes the options page that a printer error opened
+    // (Cancel, OK, the window's close button), GDB's start-up commands hold
+    // the printers again, once, after the user's own commands. The error
+    // is the broken model's: GDB calls nothing in the program for it.
+    void theStoredPrintersSurviveTheErrorsPage_data()
+    {
+        QTest::addColumn<int>("closing");
+        QTest::newRow("Cancel") << int(QDialogButtonBox::Cancel);
+        QTest::newRow("OK") << int(QDialogButtonBox::Ok);
+        QTest::newRow("window closed") << int(QDialogButtonBox::NoButton);
+    }
+
+    void theStoredPrintersSurviveTheErrorsPage()
+    {
+        QFETCH(int, closing);
+        GdbEngine *engine = m_session->engine();
+        QVERIFY(engine);
+        QTRY_COMPARE_WITH_TIMEOUT(engine->state(), int(Debugger::Internal::InferiorStopOk), 30000);
+        Utils::SavedAction *startup = Debugger::Internal::action(Debugger::Internal::GdbStartupCommands);
+        // A command of the user's own in front of the stored block.
+        const QString own = QStringLiteral("set print elements 200");
+        const QString user = own + KorvanDebugger::Internal::removePrivateBlock(startupCommands());
+        startup->setValue(QString(own + startupCommands()));
+        QCOMPARE(startupCommands().count(QLatin1String("#PRIVATESTART")), 1);
+
+        Host::ScriptedDialogs dialogs;
+        int blocksWhileOpen = -1;
+        bool closed = false;
+        dialogs.dialogScripts << [&](QDialog *dialog) {
+            blocksWhileOpen = startupCommands().count(QLatin1String("#PRIVATESTART"));
+            // The class list walks to the model (its wizard, unscripted, is
+            // closed at once) before the user closes the page.
+            QTRY_VERIFY_WITH_TIMEOUT(dialogs.dialogs.size() > 1, 30000);
+            if (closing == QDialogButtonBox::NoButton)
+                dialog->close();
+            else
+                dialogButton(dialog, QDialogButtonBox::StandardButton(closing))->click();
+            closed = true;
+        };
+        // The broken model once more, in models that differ from every
+        // earlier round: its error is handed over again.
+        QJsonArray classes = document().value(Key::classes).toArray();
+        for (int i = 0; i < classes.size(); ++i) {
+            QJsonObject definition = classes.at(i).toObject();
+            if (templateType(definition) == templateType(m_broken)
+                && definition.value(Key::group) == m_broken.value(Key::group))
+                classes[i] = m_broken;
+            if (templateType(definition) == QLatin1String("boost::optional")) {
+                definition.insert(Key::enable, !definition.value(Key::enable).toBool(true));
+                classes[i] = definition;
+            }
+        }
+        document().insert(Key::classes, classes);
+        m_session->plugin()->parametersChanged();
+
+        QVERIFY2(QTest::qWaitFor([&] { return closed; }, 120000), qPrintable(locals()));
+        QCOMPARE(dialogs.dialogs.first(), QStringLiteral("QDialog"));
+        QCOMPARE(blocksWhileOpen, 0);
+        QTRY_COMPARE(startupCommands().count(QLatin1String("#PRIVATESTART")), 1);
+        QTRY_COMPARE(startupCommands().count(QLatin1String("#PRIVATEEND")), 1);
+        QVERIFY(startupCommands().startsWith(user + KorvanDebugger::Internal::privateBlockStart));
+        QCOMPARE(KorvanDebugger::Internal::removePrivateBlock(startupCommands()), user);
+        // The page is gone, and a later report of the same error does not
+        // bring it back.
+        QVERIFY(!page()->classList());
+        QTest::qWait(200);
+        QCOMPARE(dialogs.dialogs.first(), QStringLiteral("QDialog"));
+        QCOMPARE(dialogs.dialogs.count(QStringLiteral("QDialog")), 1);
     }
 
     void cleanupTestCase()

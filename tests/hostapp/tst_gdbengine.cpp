@@ -6,6 +6,7 @@
 #include "hostfixture.h"
 
 #include <coreplugin/actionmanager.h>
+#include <coreplugin/icore.h>
 #include <debugger/debuggercore.h>
 #include <debugger/gdbengine.h>
 #include <debugger/stackhandler.h>
@@ -21,6 +22,7 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QtTest>
 
 using namespace Debugger::Internal;
@@ -60,6 +62,11 @@ private slots:
     {
         QString error;
         QVERIFY2(m_fixture.prepare(&error), qPrintable(error));
+        // The settings written here stay this process's own: the user's are
+        // not touched, and the twin of this test may run meanwhile.
+        const QString userConfig = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+        QVERIFY2(!Core::ICore::settingsFile().startsWith(userConfig + QLatin1Char('/')),
+                 qPrintable(Core::ICore::settingsFile()));
         action(GdbStartupCommands)->setValue(QString(), false);
     }
 

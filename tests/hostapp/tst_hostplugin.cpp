@@ -7,6 +7,7 @@
 
 #include <coreplugin/actionmanager.h>
 #include <coreplugin/icore.h>
+#include <debugger/debuggerconstants.h>
 #include <debugger/debuggercore.h>
 #include <extensionsystem/iplugin.h>
 #include <hostwindow.h>
@@ -29,6 +30,12 @@
 #include <QtTest>
 
 namespace {
+QByteArray fileText(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 const QString pluginFile = QStringLiteral(KORVAN_PLUGIN_DIR "/libKorvanDebugger.so");
 
 QStringList startupLines;
@@ -252,6 +259,48 @@ private slots:
         QCOMPARE(window.watchView()->itemDelegate()->metaObject()->className(), "QStyledItemDelegate");
         QVERIFY(Core::ActionManager::command("Debugger.ReverseDirection"));
         window.shutdown();
+    }
+
+    // What the host writes at exit: the start-up commands without the
+    // plug-in's printers (it takes them out at shutdown), nothing saved for
+    // the settings dialog's entry, and a stray entry of that kind from an
+    // earlier version gone without taking the other settings with it.
+    void theSavedStartupCommandsAreTheUsersOwn()
+    {
+        const QString file = m_config.filePath(QStringLiteral("exit.ini"));
+        Core::ICore::setSettingsFile(file);
+        const QString user = QStringLiteral("set print pretty on");
+        {
+            QSettings *settings = Core::ICore::settings();
+            settings->setValue(QStringLiteral("DebugMode"), QVariant());
+            settings->setValue(QStringLiteral("DebugMode/GdbStartupCommands"), user);
+            settings->setValue(QStringLiteral("DebugMode/MaximalStringLength"), 2000);
+            settings->setValue(QStringLiteral("DebugMode/KeptForALaterVersion"), QStringLiteral("kept"));
+            settings->sync();
+            QVERIFY(fileText(file).contains("DebugMode=@Invalid()"));
+        }
+        Utils::SavedAction *startup = Debugger::Internal::action(Debugger::Internal::GdbStartupCommands);
+        {
+            Host::HostWindow window;
+            QCOMPARE(startup->value().toString(), user);
+            window.loadPlugins(KORVAN_PLUGIN_DIR);
+            window.delayedInitialize();
+            // While the host runs, the setting holds the printers.
+            QTRY_VERIFY(startup->value().toString().startsWith(user + QLatin1String("\npython\n#PRIVATESTART\n")));
+            window.shutdown();
+        }
+        const QByteArray text = fileText(file);
+        QVERIFY2(!text.contains("@Invalid"), text.constData());
+        QVERIFY2(!text.contains("PRIVATE"), text.constData());
+        QSettings saved(file, QSettings::IniFormat);
+        QVERIFY(!saved.contains(QStringLiteral("DebugMode")));
+        QCOMPARE(saved.value(QStringLiteral("DebugMode/GdbStartupCommands")).toString(), user);
+        QCOMPARE(saved.value(QStringLiteral("DebugMode/MaximalStringLength")).toInt(), 2000);
+        QCOMPARE(saved.value(QStringLiteral("DebugMode/KeptForALaterVersion")).toString(), QStringLiteral("kept"));
+        QVERIFY(saved.contains(QStringLiteral("DebugMode/UseDebuggingHelper")));
+        Debugger::Internal::action(Debugger::Internal::MaximalStringLength)->setValue(10000, false);
+        startup->setValue(QString(), false);
+        Core::ICore::setSettingsFile(m_config.filePath("host.ini"));
     }
 
     void aPluginWithUnmetDependenciesIsLeftOut()

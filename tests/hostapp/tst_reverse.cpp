@@ -14,8 +14,10 @@
 #include <debugger/gdbengine.h>
 #include <debugger/stackhandler.h>
 #include <debugger/watchhandler.h>
+#include <extensionsystem/iplugin.h>
 #include <hostwindow.h>
 #include <pluginmanager.h>
+#include <watchtree.h>
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -30,8 +32,10 @@
 #include <QStatusBar>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTreeView>
 #include <QtTest>
 
+#include <csignal>
 #include <memory>
 
 using namespace Debugger::Internal;
@@ -479,6 +483,52 @@ private slots:
         QCOMPARE(sent(QStringLiteral("undodb-goto-record-mode")), 1);
         QCOMPARE(m_engine->stackHandler()->currentFrame().line, m_lines["square return"]);
         QCOMPARE(evaluate("value"), QByteArray("2"));
+        QVERIFY(!shownMessageBox());
+        closeWindow();
+    }
+
+    // Going to a bookmark, then a reverse step that GDB does not survive
+    // (it is killed while the step is under way): the session ends
+    // cleanly, no view shows its last values as live, and neither the
+    // reverse controls nor a reverse request bring it back to "running".
+    void aReverseStepThatGdbDoesNotSurviveEndsCleanly()
+    {
+        openWindow();
+        startSession(QStringLiteral(UNDODB_GDB));
+        QVERIFY(waitForStop([] { commandAction("Debugger.Continue")->trigger(); }));
+        type(QStringLiteral("mark"));
+        QVERIFY(answerTo(QStringLiteral("undodb-set-bookmark mark")).startsWith(QLatin1String("^done")));
+        QVERIFY(waitForStop([] { commandAction("Debugger.Continue")->trigger(); }));
+        QVERIFY(waitForStop([this] { choose(QStringLiteral("mark")); }));
+        QCOMPARE(hostMoment().locals.value(0), QStringLiteral("value=1"));
+        QVERIFY(!Host::watchTreeText(m_window->watchView()->model(), QStringLiteral("local")).isEmpty());
+
+        // The GDB of this session, and only that one, stops answering and dies
+        // with the reverse step under way.
+        QVERIFY(signalEngineGdb(m_engine.data(), SIGSTOP));
+        commandAction(reverseIds[1])->trigger();
+        QCOMPARE(m_engine->state(), int(InferiorRunRequested));
+        QVERIFY(signalEngineGdb(m_engine.data(), SIGKILL));
+        QTRY_COMPARE_WITH_TIMEOUT(m_engine->state(), int(DebuggerFinished), 30000);
+
+        const QString ended = m_window->statusBar()->currentMessage();
+        QVERIFY2(ended.startsWith(QLatin1String("GDB ended unexpectedly (signal 9")), qPrintable(ended));
+        QCOMPARE(Host::watchTreeText(m_window->watchView()->model(), QStringLiteral("local")), QString());
+        QCOMPARE(m_window->stackView()->model()->rowCount(), 0);
+        QCOMPARE(reverseEnabled(), QList<bool>({false, false, false, false, false, false}));
+        for (const char *id : mirroredIds)
+            QVERIFY2(!commandAction(id)->isEnabled(), id);
+
+        // Asked for all the same (as a late click would): nothing runs.
+        QObject *plugin = m_window->pluginManager()->plugins().value(0).plugin;
+        QVERIFY(plugin);
+        for (const char *slot : {"handleReverseStepOver", "handleReverseContinue"})
+            QVERIFY(QMetaObject::invokeMethod(plugin, slot));
+        QVERIFY(QMetaObject::invokeMethod(plugin, "handleBookmark", Q_ARG(QString, QStringLiteral("mark"))));
+        QCoreApplication::processEvents();
+        QCOMPARE(m_engine->state(), int(DebuggerFinished));
+        QCOMPARE(m_window->statusBar()->currentMessage(), ended);
+        QCOMPARE(reverseEnabled(), QList<bool>({false, false, false, false, false, false}));
         QVERIFY(!shownMessageBox());
         closeWindow();
     }

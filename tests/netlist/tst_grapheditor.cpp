@@ -436,6 +436,40 @@ private slots:
         QVERIFY(!editor);
     }
 
+    void aDesignTooLargeToLayOutEndsWithOneBox()
+    {
+        Host::ScriptedDialogs dialogs;
+        QStandardItemModel model;
+        QList<QStandardItem *> top = row("local.top", "top", "\"top\"", "Verific::Netlist *", topAddress, 3);
+        addModuleChildren(top.first(), "local.top");
+        model.appendRow(top);
+        // Net b crosses the column of g1 on its way to g2: no room for it.
+        GraphEngine::Module::setLayoutMemoryLimit(1);
+        QTest::ignoreMessage(QtCriticalMsg, QRegularExpression(QStringLiteral("too large to lay out")));
+        QPointer<KorvanDebuggerGraphEditor> refused = open(KorvanDebuggerGraphEditor::ModuleStart, top.first()->index());
+        GraphEngine::Module::setLayoutMemoryLimit(0);
+        QCOMPARE(dialogs.messages.size(), 1);
+        QCOMPARE(dialogs.messages.first().title, QStringLiteral("Korvan Debugger"));
+        QCOMPARE(dialogs.messages.first().text,
+                 QStringLiteral("Module top is too large to lay out: its 2 gates and 4 nets would make 2 net crossings, "
+                                "about 1 MB, and 1 MB can be given to the layout."));
+        QVERIFY(refused->isCancelled());
+        QVERIFY(!refused->isVisible());
+        QVERIFY(refused->progress().isCanceled() && refused->progress().isFinished());
+        // The data base that held the module is emptied, the window goes.
+        QCOMPARE(GraphDataBase::current().entryCount(), 0);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!refused);
+
+        // With room the same value opens as ever.
+        QPointer<KorvanDebuggerGraphEditor> shown = open(KorvanDebuggerGraphEditor::ModuleStart, top.first()->index());
+        QVERIFY(shown->module());
+        QCOMPARE(shown->module()->layoutError(), QString());
+        QVERIFY(shown->isVisible());
+        QCOMPARE(dialogs.messages.size(), 1);
+        delete shown;
+    }
+
     void aCorruptDataBaseEntryIsReported()
     {
         Host::ScriptedDialogs dialogs;

@@ -237,9 +237,20 @@ private slots:
         TestEnvironment env;
         KorvanDebuggerPlugin plugin;
         Host::ScriptedDialogs dialogs;
+        // The printers are stored; the options dialog takes them out while
+        // it is open, as the host's signal asks.
+        const QString user = QStringLiteral("set print pretty on");
+        Debugger::Internal::action(Debugger::Internal::GdbStartupCommands)->setValue(user);
+        plugin.parametersChangedInternal(false);
+        QCOMPARE(startupCommands().count(QLatin1String("#PRIVATESTART")), 1);
+        connect(Core::ICore::instance(), &Core::ICore::optionsDialogRequested, &plugin,
+                &KorvanDebuggerPlugin::startEditParameters);
         QList<QByteArray> pages;
-        Core::ICore::setOptionsDialogHandler([&pages](const QByteArray &page, QWidget *) {
+        QList<int> blocksWhileOpen;
+        // A host that does not save its settings when the dialog closes.
+        Core::ICore::setOptionsDialogHandler([&pages, &blocksWhileOpen](const QByteArray &page, QWidget *) {
             pages << page;
+            blocksWhileOpen << startupCommands().count(QLatin1String("#PRIVATESTART"));
             return true;
         });
         QList<PythonError> handedOver;
@@ -264,6 +275,11 @@ private slots:
         QCOMPARE(pages, QList<QByteArray>{"ZZ.Korvan.Debugger.Classes"});
         QCOMPARE(handedOver.first().api.join('.'), QStringLiteral("classes.Test.Point.fields.x"));
         QVERIFY(handedOver.first().flags & PythonError::FlagErrorDesc);
+        // Closed again, the page leaves the printers stored once more, after
+        // the user's own commands.
+        QCOMPARE(blocksWhileOpen, QList<int>{0});
+        QTRY_COMPARE(startupCommands().count(QLatin1String("#PRIVATESTART")), 1);
+        QCOMPARE(removePrivateBlock(startupCommands()), user);
 
         // The system's own code: a message box, no options page.
         error = report(QStringLiteral("commonCode.__init__"));
@@ -282,6 +298,8 @@ private slots:
         QCOMPARE(handedOver.size(), 1);
         QCOMPARE(pages.size(), 1);
         Core::ICore::setOptionsDialogHandler({});
+        disconnect(Core::ICore::instance(), &Core::ICore::optionsDialogRequested, &plugin, nullptr);
+        plugin.startEditParameters();
     }
 
     void privateBlock()
@@ -294,6 +312,9 @@ private slots:
         QCOMPARE(removePrivateBlock(user + block + "info locals\n"), user + "info locals\n");
         QCOMPARE(removePrivateBlock(user + privateBlockStart + "x"), user + privateBlockStart + "x");
         QCOMPARE(removePrivateBlock(QString(privateBlockEnd) + user + privateBlockStart), QString(privateBlockEnd) + user + privateBlockStart);
+        // An end marker among the user's own commands does not keep the
+        // block in: the next store would add a second one.
+        QCOMPARE(removePrivateBlock(QString(privateBlockEnd) + user + block), QString(privateBlockEnd) + user);
 
         TestEnvironment env;
         TestEnvironment::setDebugMode(true);

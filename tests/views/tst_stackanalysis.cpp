@@ -77,6 +77,13 @@ QString instanceText(const QString &name, const QString &net)
         + QStringLiteral("),") + thin + out + QStringLiteral("o") + hair + QStringLiteral("(n_out))");
 }
 
+// A flip-flop of the VERIFIC_DFFRS definition, its data input on the net.
+QString flopText(const QString &name, const QString &net)
+{
+    return name + hair + QStringLiteral("(") + in + QStringLiteral("d") + hair + QStringLiteral("(") + net
+        + QStringLiteral("),") + thin + out + QStringLiteral("q") + hair + QStringLiteral("(n_q))");
+}
+
 QString terminalText(const QString &instance, const QString &port, const QString &net)
 {
     return in + instance + hair + QLatin1Char('.') + port + hair + QLatin1Char('(') + net + QLatin1Char(')');
@@ -309,7 +316,7 @@ private slots:
         stack({{{"terminal", "Verific::PortRef *", ref}}});
         // The parent instance's children are not in yet.
         const QString parentRow = item(QStringLiteral("@.p"), QStringLiteral("Parent Instance"),
-                                       instanceText("ff1", "n_mux"), QStringLiteral("Verific::Instance *"), parent,
+                                       flopText("ff1", "n_mux"), QStringLiteral("Verific::Instance *"), parent,
                                        {}, QString(), 3);
         inspected("Verific::PortRef *", ref, terminalText("ff1", "d", "n_mux"), {parentRow, parentModule("@", top)});
         m_proxy->processActualPrettyValue();
@@ -323,7 +330,7 @@ private slots:
 
         // With them, the instance's own text, type and address make the record.
         const QString expanded = item(QStringLiteral("inspect.t1.p"), QStringLiteral("Parent Instance"),
-                                      instanceText("ff1", "n_mux"), QStringLiteral("Verific::Instance *"), parent,
+                                      flopText("ff1", "n_mux"), QStringLiteral("Verific::Instance *"), parent,
                                       {definition(QStringLiteral("inspect.t1.p"), "VERIFIC_DFFRS")});
         GdbMi data;
         data.fromStringMultiple(QStringLiteral("data=[%1]").arg(expanded).toUtf8());
@@ -342,7 +349,7 @@ private slots:
         // Both instances are asked for in one round; no graph before both
         // are in.
         const QString parentRow = item(QStringLiteral("inspect.t1.p"), QStringLiteral("Parent Instance"),
-                                       instanceText("ff1", "n_mux"), QStringLiteral("Verific::Instance *"), 0x410,
+                                       flopText("ff1", "n_mux"), QStringLiteral("Verific::Instance *"), 0x410,
                                        {}, QString(), 3);
         stack({{{"a", "Verific::PortRef *", 0x400}, {"b", "Verific::PortRef *", 0x401}}});
         inspected("Verific::PortRef *", 0x400, terminalText("ff1", "d", "n_mux"), {parentRow, parentModule("@", top)});
@@ -435,7 +442,7 @@ private slots:
 
         // A terminal: its instance, with its net to select.
         const QString parent = item(QStringLiteral("watch.2.p"), QStringLiteral("Parent Instance"),
-                                    instanceText("ff1", "n_mux"), QStringLiteral("Verific::Instance *"), 0x410,
+                                    flopText("ff1", "n_mux"), QStringLiteral("Verific::Instance *"), 0x410,
                                     {definition(QStringLiteral("watch.2.p"), "VERIFIC_DFFRS")});
         const QString connection = item(QStringLiteral("watch.2.c"), QStringLiteral("Connection"),
                                         QStringLiteral("n_mux"), QStringLiteral("Verific::Net *"), 0x200, {},

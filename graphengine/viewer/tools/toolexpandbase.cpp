@@ -124,6 +124,9 @@ void ToolExpandBase::commitExpansion(UndoFramework::GraphUndoState &state)
         command->redoTool = this;
         v->pushCommand(command);
     }
+    // The nets belong to the graph the expansion started from, which the
+    // push has replaced.
+    edges.clear();
     emit completeExpand();
 }
 

@@ -210,8 +210,11 @@ ToolSearch::ToolSearch(GraphViewer *viewer)
 
     setCurrentMode(AnyItem);
     connect(m_combo->lineEdit(), &QLineEdit::editingFinished, this, &ToolSearch::searchOnEnterEvent);
-    if (viewer)
+    // Every load replaces the scene's items, a failed one too.
+    if (viewer) {
         connect(viewer, &GraphViewer::designChanged, this, &ToolSearch::reset);
+        connect(viewer, &GraphViewer::renderingError, this, &ToolSearch::reset);
+    }
 }
 
 int ToolSearch::itemType() const

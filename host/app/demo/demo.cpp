@@ -102,7 +102,7 @@ int main(int argc, char *argv[])
     QList<int> primes{2, 3, 5, 7};
     QMap<int, QString> numbers{{1, QStringLiteral("one")}, {2, QStringLiteral("two")}};
     std::string name = "demo";
-    std::vector<double> samples{0.5, 1.5, 2.5};
+    std::vector<double> samples{0.5, 1.5, 2.5}; // the C library copies these
     std::map<std::string, int> ages{{"ada", 36}, {"alan", 41}};
     boost::optional<int> answer = 42;
     boost::shared_ptr<int> shared(new int(7));
