@@ -175,6 +175,7 @@ private slots:
         WatchHandler handler;
         QList<QStandardItem *> top = addTop(handler.model());
         GraphEngine::traceEnabled = false;
+        const int tasksBefore = Core::ProgressManager::tasks().size();
         QLoggingCategory::setFilterRules(QStringLiteral("korvan.trace.debug=true"));
         QPointer<KorvanDebuggerGraphEditor> editor = open(KorvanDebuggerGraphEditor::ModuleStart, top.first()->index());
         QLoggingCategory::setFilterRules(QString());
@@ -182,6 +183,7 @@ private slots:
         QVERIFY(GraphEngine::traceEnabled);
         GraphEngine::traceEnabled = false;
         delete editor;
+        QTRY_COMPARE(Core::ProgressManager::tasks().size(), tasksBefore);
     }
 
     void inspectedFieldsAndChildFields()
