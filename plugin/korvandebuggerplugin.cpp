@@ -384,6 +384,9 @@ void KorvanDebuggerPlugin::connectRunControl()
 
 KorvanDebuggerPlugin::ShutdownFlag KorvanDebuggerPlugin::aboutToShutdown()
 {
+    // The graph windows go with the plug-in, before the session they show
+    // ends: the end of the IDE is no news to report in them.
+    KorvanDebuggerGraphEditor::closeAllWindows();
     if (m_refused)
         return SynchronousShutdown;
     startEditParameters();

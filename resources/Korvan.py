@@ -124,12 +124,28 @@ def qdump__GraphEngine__Module(d, value):
     verificDumpObject(d, value, lambda module: verificQuoted(korvanQString(module["name"])), 3, children)
 
 
+def korvanGateHasDefinition(gate):
+    # A module port is drawn from its own text; every other gate is an
+    # instance of a definition, as a Verific instance is.
+    return int(gate["kind"]) not in KORVAN_MODULE_PORT_KINDS
+
+
 def qdump__GraphEngine__Gate(d, value):
     def children(gate):
+        if korvanGateHasDefinition(gate):
+            # The key its kind is drawn by (the module's name for a module
+            # instance), quoted as a Verific definition shows: what the
+            # stack analysis and the expand tool make the instance from.
+            with d.subItem("Definition"):
+                d.putValue(verificQuoted(korvanGateKey(gate)))
+                d.putType("")
+                d.putNumChild(0)
         d.putSubItem("Parent Module", gate["module"])
         verificPutList(d, "Nb Terminals", korvanPortSet(gate["ports"]),
                        verificIndexName)
-    verificDumpObject(d, value, korvanGateValueText, 2, children)
+    obj = verificObject(value)
+    count = 3 if obj is not None and korvanGateHasDefinition(obj) else 2
+    verificDumpObject(d, value, korvanGateValueText, count, children)
 
 
 def korvanGatePortValueText(port):

@@ -142,6 +142,13 @@ QModelIndex KorvanDebuggerWatchDelegate::rememberedContextIndex()
 
 bool KorvanDebuggerWatchDelegate::eventFilter(QObject *watched, QEvent *event)
 {
+    // The view filters its editors' events through their delegate: without
+    // the item delegate's own handling Return, Escape and leaving the
+    // editor would do nothing. (The first delegate, which also filters the
+    // whole application, sees such an event twice; the view ignores a
+    // second commit or close of an editor it has already let go.)
+    if (watched && watched->isWidgetType() && isOwnEditor(watched))
+        return QItemDelegate::eventFilter(watched, event);
     switch (event->type()) {
     case QEvent::InputMethodQuery:
         rememberedWidget = qobject_cast<QWidget *>(watched);
@@ -198,7 +205,7 @@ QWidget *KorvanDebuggerWatchDelegate::createEditor(QWidget *parent, const QStyle
                                                    const QModelIndex &index) const
 {
     if (index.column() != valueColumn)
-        return QItemDelegate::createEditor(parent, option, index);
+        return keepEditor(QItemDelegate::createEditor(parent, option, index));
     if (hasWatchGraphOpener()) {
         const int kind = netlistKindOfIndex(index);
         if (kind >= 0) {
@@ -208,7 +215,23 @@ QWidget *KorvanDebuggerWatchDelegate::createEditor(QWidget *parent, const QStyle
     }
     if (KorvanDebuggerPlugin::openSource(index, false))
         return nullptr;
-    return QItemDelegate::createEditor(parent, option, index);
+    return keepEditor(QItemDelegate::createEditor(parent, option, index));
+}
+
+QWidget *KorvanDebuggerWatchDelegate::keepEditor(QWidget *editor) const
+{
+    m_editors.removeAll(QPointer<QWidget>());
+    if (editor)
+        m_editors.append(editor);
+    return editor;
+}
+
+bool KorvanDebuggerWatchDelegate::isOwnEditor(const QObject *object) const
+{
+    for (const QPointer<QWidget> &editor : m_editors)
+        if (editor == object)
+            return true;
+    return false;
 }
 
 void KorvanDebuggerWatchDelegate::openGraph(int kind, const QModelIndex &index)

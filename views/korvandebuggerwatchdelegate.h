@@ -100,11 +100,15 @@ private:
     void openGraph(int kind, const QModelIndex &index, bool fetched);
     void addToStackPath(const QModelIndex &index, bool fetched);
     void fetchForTransfer(const QModelIndex &item, bool fetched);
+    QWidget *keepEditor(QWidget *editor) const;
+    bool isOwnEditor(const QObject *object) const;
 
     QPointer<QTreeView> m_view;
     mutable QPointer<KorvanWatchProxyModel> m_proxy;
     Inspector m_inspector;
     GraphEngine::Name m_pendingEdgeName;
+    // The plain editors this delegate opened (usually one at a time).
+    mutable QList<QPointer<QWidget>> m_editors;
 };
 
 } // namespace Internal

@@ -242,6 +242,9 @@ private:
     bool askOnce(const QByteArray &key);
     void showStackPath(const QList<UndoFramework::Instance> &instances, const QList<UndoFramework::Port> &ports,
                        const QMap<QString, UndoFramework::StackPathEntry> &stackPath);
+    // What the last pass over the frames found, or why it found nothing,
+    // for the status bar.
+    QString analysisSummary(FramesDB::const_iterator first, FramesDB::const_iterator end) const;
 
     Inspector m_inspector;
     QMap<QByteArray, QVariant> m_iNames;
@@ -254,6 +257,15 @@ private:
     // left out because the answer did not bring it.
     QSet<QByteArray> m_analysisAsked;
     QStringList m_analysisLeftOut;
+    // The arguments with a netlist role the last pass looked at, and the
+    // records it drew.
+    struct AnalysisCounts
+    {
+        int netlistArguments = 0;
+        int instances = 0;
+        int ports = 0;
+    };
+    AnalysisCounts m_analysisDrawn;
     bool m_analysisWaiting = false;
 };
 

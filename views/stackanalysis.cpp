@@ -216,14 +216,11 @@ void KorvanStackProxyModel::analyseStack()
     m_inspector.reset();
 
     const FramesDB &table = FramesDB::instance();
-    if (analyseStack(table.begin(), sameContextEnd())) {
+    const FramesDB::const_iterator end = sameContextEnd();
+    if (analyseStack(table.begin(), end)) {
         setAnalysisEnabled(true);
-        if (!m_analysisLeftOut.isEmpty()) {
-            if (DebuggerEngine *engine = currentEngine())
-                engine->showStatusMessage(tr("Stack Path: the debugger brought nothing for %1; left out.")
-                                              .arg(m_analysisLeftOut.join(QLatin1String(", "))),
-                                          10000);
-        }
+        if (DebuggerEngine *engine = currentEngine())
+            engine->showStatusMessage(analysisSummary(table.begin(), end), 10000);
         return;
     }
     m_inspector.flushRequests();
@@ -248,11 +245,39 @@ void KorvanStackProxyModel::cancelAnalysis()
     m_inspector.reset();
 }
 
+QString KorvanStackProxyModel::analysisSummary(FramesDB::const_iterator first, FramesDB::const_iterator end) const
+{
+    if (first == end)
+        return tr("Stack Path: no stack frames to analyse.");
+    const int lastLevel = (end - 1).key();
+    const QString frames = first.key() == lastLevel ? tr("frame %1").arg(lastLevel)
+                                                    : tr("frames %1 to %2").arg(first.key()).arg(lastLevel);
+    QString text;
+    if (m_analysisDrawn.instances > 0 || m_analysisDrawn.ports > 0) {
+        const QString instances = m_analysisDrawn.instances == 1
+            ? tr("1 instance")
+            : tr("%1 instances").arg(m_analysisDrawn.instances);
+        const QString ports = m_analysisDrawn.ports == 1 ? tr("1 port") : tr("%1 ports").arg(m_analysisDrawn.ports);
+        text = tr("Stack Path: %1 and %2 from the arguments of %3.").arg(instances, ports, frames);
+    } else if (m_analysisDrawn.netlistArguments > 0) {
+        text = tr("Stack Path: no instance, terminal or port among the netlist arguments of %1 "
+                  "(nets and modules are not drawn).")
+                   .arg(frames);
+    } else {
+        text = tr("Stack Path: no netlist objects in the arguments of %1.").arg(frames);
+    }
+    if (!m_analysisLeftOut.isEmpty())
+        text += QLatin1Char(' ')
+            + tr("The debugger brought nothing for %1; left out.").arg(m_analysisLeftOut.join(QLatin1String(", ")));
+    return text;
+}
+
 bool KorvanStackProxyModel::analyseStack(FramesDB::const_iterator itSameContext,
                                          FramesDB::const_iterator itSameContextEnd)
 {
     bool pending = false;
     m_analysisLeftOut.clear();
+    m_analysisDrawn = AnalysisCounts();
     PathRecords records;
     QMap<QString, UndoFramework::StackPathEntry> stackPath;
     const auto leaveOut = [this](const StackArgument &argument) {
@@ -280,6 +305,7 @@ bool KorvanStackProxyModel::analyseStack(FramesDB::const_iterator itSameContext,
             if (!classifyStackValue(stackPath, argument->name, argument->value, argument->type,
                                     argument->frameRow, text))
                 continue;
+            ++m_analysisDrawn.netlistArguments;
             const QModelIndex item = argumentWatchIndex(*argument);
             if (!item.isValid()) {
                 if (!isNetlistType(argument->type))
@@ -329,6 +355,8 @@ bool KorvanStackProxyModel::analyseStack(FramesDB::const_iterator itSameContext,
     }
     if (pending)
         return false;
+    m_analysisDrawn.instances = records.instances.size();
+    m_analysisDrawn.ports = records.ports.size();
     showStackPath(records.instances, records.ports, stackPath);
     return true;
 }

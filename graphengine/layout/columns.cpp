@@ -17,15 +17,15 @@ constexpr double InitialColumnSize = 10.0;
 constexpr double GateMargin = 1.0;
 // What the steps after the ordering add for a crossing (its place in the
 // column lists, its port Ys, the net piece's lines): the driver's peak on
-// nets across many columns comes to about 990 bytes a crossing in all.
+// nets across many columns comes to about 940 bytes a crossing in all.
 constexpr qint64 CrossingFollowUpCost = 224;
 
-// Every column of a span gets a gate with two ports and a piece of the net,
-// each listed in its index: one block holds them all.
+// Every column of a span gets a gate with two ports and a piece of the net:
+// one block holds them all.
 std::size_t crossingRoom()
 {
     return SpanArena::roomFor(sizeof(Gate)) + 2 * SpanArena::roomFor(sizeof(GatePort))
-        + SpanArena::roomFor(sizeof(Edge)) + 2 * SpanArena::roomFor(SpanArena::listNodeSize);
+        + SpanArena::roomFor(sizeof(Edge));
 }
 
 } // namespace

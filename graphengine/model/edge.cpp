@@ -571,7 +571,7 @@ void Edges::dropListedNets()
     // A listed net that still has ports is live (a net registered under a
     // name another net holds): it stays indexed. The others go, and with
     // them their list and waiting entries.
-    const ListedElements listed = list();
+    const std::vector<Edge *> listed(list().cbegin(), list().cend());
     for (Edge *net : listed) {
         if (net && net->drivers.isEmpty() && net->loads.isEmpty())
             delete net;

@@ -210,13 +210,11 @@ void GatePort::setName(const QString &text)
 {
     name = text;
     nameHash = qHash(text, 0);
-    labelWidth = labelHeight = -1.0;
 }
 
 void GatePort::setLabel(const QString &text)
 {
     label = text;
-    labelWidth = labelHeight = -1.0;
     shapeChanged();
 }
 
@@ -283,17 +281,12 @@ QPointF GatePort::scenePos() const
     return owner ? QPointF(owner->x, owner->y) + tip : QPointF();
 }
 
-QSizeF GatePort::labelSize()
+QSizeF GatePort::labelSize() const
 {
-    if (labelWidth <= 0.0 || labelHeight <= 0.0) {
-        const QSizeF size = LabelCache::instance().textSize(shownText());
-        labelWidth = size.width();
-        labelHeight = size.height();
-    }
-    return QSizeF(labelWidth, labelHeight);
+    return LabelCache::instance().textSize(shownText());
 }
 
-QPointF GatePort::labelPos()
+QPointF GatePort::labelPos() const
 {
     const QSizeF size = labelSize();
     const double w = size.width();

@@ -74,8 +74,11 @@ public:
     void moveAnchorBy(const QPointF &delta);
     void setTipOffset(const QPointF &delta);
     QPointF scenePos() const;
-    QSizeF labelSize();
-    QPointF labelPos();
+    // The size of the shown text in the label font, measured on each call
+    // (from cached glyph sizes): a layout makes millions of ports whose
+    // labels nobody measures, and a kept size would cost each of them room.
+    QSizeF labelSize() const;
+    QPointF labelPos() const;
     QPainterPath glyphPath() const;
     void paint(QPainter *painter, double levelOfDetail);
 
@@ -85,9 +88,6 @@ public:
     // (Edges::recordPortOrder).
     int netOrder = 0;
     QString label;
-    // Size of the shown text in the label font; -1 until measured.
-    double labelWidth = -1.0;
-    double labelHeight = -1.0;
     PortAttributes attributes;
     // Foot of the pin on the gate outline and its outer end, where nets
     // attach; both in gate coordinates.

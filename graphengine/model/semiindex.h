@@ -9,17 +9,26 @@
 #include <QVector>
 
 #include <iterator>
-#include <list>
 #include <vector>
 
 namespace GraphEngine {
 
 class Module;
 
+// One link of the list of a name index.
+template<typename T>
+struct IndexLink
+{
+    IndexLink *prev = nullptr;
+    IndexLink *next = nullptr;
+    T *element = nullptr;
+};
+
 // Where an element stands in the list of one name index, kept in the element
-// itself: listing and unlisting a pass-through then needs no hash lookup and
-// no hash node. An element listed by a second index too (a clashing module
-// port gate) is found there through that index's own hash.
+// itself: listing and unlisting a pass-through then needs no hash lookup, no
+// hash node and no list node (a layout lists a million of them).
+// An element listed by a second index too (a clashing module port gate) is
+// found there through that index's own hash and a link of its own.
 template<typename T>
 struct IndexSlot
 {
@@ -30,12 +39,98 @@ struct IndexSlot
     void reset()
     {
         index = nullptr;
-        position = {};
+        link = IndexLink<T>();
     }
 
     // The index whose list holds the element through this slot; null: none.
     const void *index = nullptr;
-    typename std::list<T *, SpanAllocator<T *>>::iterator position;
+    IndexLink<T> link;
+};
+
+// The listed elements of a name index in insertion order: a doubly linked
+// list through links that the index does not own (most are the elements'
+// own slots). Erasing a link leaves every other link valid.
+template<typename T>
+class IndexList
+{
+public:
+    class const_iterator
+    {
+    public:
+        using iterator_category = std::forward_iterator_tag;
+        using value_type = T *;
+        using difference_type = std::ptrdiff_t;
+        using pointer = T *const *;
+        using reference = T *const &;
+
+        const_iterator() = default;
+        T *const &operator*() const { return m_link->element; }
+        const_iterator &operator++()
+        {
+            m_link = m_link->next;
+            return *this;
+        }
+        const_iterator operator++(int)
+        {
+            const_iterator before = *this;
+            m_link = m_link->next;
+            return before;
+        }
+        bool operator==(const const_iterator &o) const { return m_link == o.m_link; }
+        bool operator!=(const const_iterator &o) const { return m_link != o.m_link; }
+
+    private:
+        friend class IndexList;
+        explicit const_iterator(const IndexLink<T> *link)
+            : m_link(link)
+        {
+        }
+        const IndexLink<T> *m_link = nullptr;
+    };
+    using iterator = const_iterator;
+
+    IndexList() = default;
+    IndexList(const IndexList &) = delete;
+    IndexList &operator=(const IndexList &) = delete;
+
+    const_iterator begin() const { return const_iterator(m_first); }
+    const_iterator end() const { return const_iterator(); }
+    const_iterator cbegin() const { return begin(); }
+    const_iterator cend() const { return end(); }
+    bool empty() const { return m_size == 0; }
+    std::size_t size() const { return m_size; }
+    T *front() const { return m_first->element; }
+
+    void push_back(IndexLink<T> *link, T *element)
+    {
+        link->element = element;
+        link->prev = m_last;
+        link->next = nullptr;
+        if (m_last)
+            m_last->next = link;
+        else
+            m_first = link;
+        m_last = link;
+        ++m_size;
+    }
+    void erase(IndexLink<T> *link)
+    {
+        (link->prev ? link->prev->next : m_first) = link->next;
+        (link->next ? link->next->prev : m_last) = link->prev;
+        link->prev = link->next = nullptr;
+        --m_size;
+    }
+    // Forgets every link without touching it.
+    void forget()
+    {
+        m_first = m_last = nullptr;
+        m_size = 0;
+    }
+
+private:
+    IndexLink<T> *m_first = nullptr;
+    IndexLink<T> *m_last = nullptr;
+    std::size_t m_size = 0;
 };
 
 // The map of a name index: a QMap that keeps an array copy of its values,
@@ -168,13 +263,13 @@ template<typename Key, typename T>
 class SemiIndex : public BaseEnum
 {
 public:
-    using ListedElements = std::list<T *, SpanAllocator<T *>>;
+    using ListedElements = IndexList<T>;
 
     explicit SemiIndex(Module *owner)
         : module(owner)
     {
     }
-    virtual ~SemiIndex() = default;
+    virtual ~SemiIndex() { qDeleteAll(m_listed); }
     SemiIndex(const SemiIndex &) = delete;
     SemiIndex &operator=(const SemiIndex &) = delete;
 
@@ -182,11 +277,13 @@ public:
     virtual void clear()
     {
         map.clear();
-        for (T *element : m_list) {
+        for (auto it = m_list.cbegin(); it != m_list.cend();) {
+            T *element = *it++;
             if (element->indexSlot.index == this)
                 element->indexSlot.reset();
         }
-        m_list.clear();
+        m_list.forget();
+        qDeleteAll(m_listed);
         m_listed.clear();
         dropListCopy();
     }
@@ -265,17 +362,16 @@ public:
             return;
         dropListCopy();
         if (!own.index) {
-            m_list.push_back(element);
+            m_list.push_back(&own.link, element);
             own.index = this;
-            own.position = std::prev(m_list.end());
             return;
         }
         // One lookup: the entry is made, or found already there.
-        auto &slot = m_listed[element];
-        if (slot != typename ListedElements::iterator())
+        IndexLink<T> *&link = m_listed[element];
+        if (link)
             return;
-        m_list.push_back(element);
-        slot = std::prev(m_list.end());
+        link = new IndexLink<T>;
+        m_list.push_back(link, element);
     }
     // True when the element was listed.
     bool removeFromList(const T *element)
@@ -283,7 +379,7 @@ public:
         IndexSlot<T> &own = const_cast<T *>(element)->indexSlot;
         if (own.index == this) {
             dropListCopy();
-            m_list.erase(own.position);
+            m_list.erase(&own.link);
             own.reset();
             return true;
         }
@@ -294,6 +390,7 @@ public:
             return false;
         dropListCopy();
         m_list.erase(it.value());
+        delete it.value();
         m_listed.erase(it);
         return true;
     }
@@ -363,8 +460,9 @@ public:
 
 private:
     ListedElements m_list;
-    // Listed elements whose own slot another index holds.
-    QHash<const T *, typename ListedElements::iterator> m_listed;
+    // Listed elements whose own slot another index holds, with their links
+    // (owned).
+    QHash<const T *, IndexLink<T> *> m_listed;
     // The list as an array for forEachElementCopied; current while copied.
     mutable std::vector<T *> m_listCopy;
     mutable bool m_listCopied = false;

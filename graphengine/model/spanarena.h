@@ -44,37 +44,8 @@ public:
 
     static void *allocate(std::size_t size);
     static void release(void *object) noexcept;
-    // The room of a node of std::list (two links and the element), for
-    // the lists of the name indexes.
-    static constexpr std::size_t listNodeSize = 3 * sizeof(void *);
     // Blocks allocated and not given back yet (for tests).
     static int liveBlocks();
-};
-
-// The allocator of containers whose nodes come with the span's objects:
-// the name indexes list every pass-through gate and net piece.
-template<typename T>
-struct SpanAllocator
-{
-    using value_type = T;
-
-    SpanAllocator() = default;
-    template<typename U>
-    SpanAllocator(const SpanAllocator<U> &)
-    {
-    }
-    T *allocate(std::size_t n) { return static_cast<T *>(SpanArena::allocate(n * sizeof(T))); }
-    void deallocate(T *p, std::size_t) noexcept { SpanArena::release(p); }
-    template<typename U>
-    bool operator==(const SpanAllocator<U> &) const
-    {
-        return true;
-    }
-    template<typename U>
-    bool operator!=(const SpanAllocator<U> &) const
-    {
-        return false;
-    }
 };
 
 } // namespace GraphEngine

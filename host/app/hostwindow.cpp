@@ -456,6 +456,7 @@ void HostWindow::closeEvent(QCloseEvent *event)
 {
     shutdown();
     event->accept();
+    emit closed();
 }
 
 } // namespace Host

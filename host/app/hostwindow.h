@@ -65,6 +65,9 @@ public:
 signals:
     // A new session's engine, before it starts: the place to connect to it.
     void sessionCreated(Debugger::Internal::GdbEngine *engine);
+    // The window was closed (File > Exit or its close button) and shut
+    // down: the program ends here, whatever other windows are open.
+    void closed();
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -215,6 +215,9 @@ int main(int argc, char *argv[])
     if (!options.batch)
         window.show();
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &window, &Host::HostWindow::shutdown);
+    // The IDE ends with its main window: the plug-ins' own windows do not
+    // keep it running.
+    QObject::connect(&window, &Host::HostWindow::closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
 
     int exitCode = 0;
     const auto finish = [&](int code) {

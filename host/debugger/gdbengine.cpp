@@ -84,6 +84,10 @@ GdbEngine::GdbEngine(const DebuggerRunParameters &parameters, QObject *parent)
         if (state() == InferiorStopOk)
             reloadLocals();
     });
+    connect(watchHandler()->model(), &WatchModel::valueEditRequested, this,
+            [this](const QString &, const QString &expression, const QString &value) {
+                assignValueInDebugger(expression, value);
+            });
     connect(watchHandler(), &WatchHandler::watchersChanged, this, [this] {
         if (state() == InferiorStopOk)
             reloadLocals();
@@ -603,6 +607,36 @@ void GdbEngine::reloadLocals()
         runCommand(fetch);
     };
     runCommand(variables);
+}
+
+void GdbEngine::assignValueInDebugger(const QString &expression, const QString &value)
+{
+    if (expression.isEmpty()) {
+        showStatusMessage(tr("This value has no expression of its own and cannot be changed here."));
+        return;
+    }
+    if (state() != InferiorStopOk) {
+        showStatusMessage(tr("The value of %1 can be changed only while the program is stopped.").arg(expression));
+        return;
+    }
+    if (value.trimmed().isEmpty())
+        return; // an emptied cell is no value
+    // Several lines would run as a script of GDB commands.
+    const QString assignment = expression + value;
+    if (assignment.contains(QLatin1Char('\n')) || assignment.contains(QLatin1Char('\r'))) {
+        showStatusMessage(tr("The value of %1 could not be changed: a value is one line.").arg(expression));
+        return;
+    }
+    DebuggerCommand assign = makeCommand("set variable (" + expression.toUtf8() + ")=" + value.toUtf8(), NeedsStop);
+    assign.callback = [this, expression](const DebuggerResponse &response) {
+        if (response.resultClass != ResultDone) {
+            showStatusMessage(tr("The value of %1 could not be changed: %2")
+                                  .arg(expression, QString::fromUtf8(response.data["msg"].data())));
+            return;
+        }
+        reloadLocals();
+    };
+    runCommand(assign);
 }
 
 void GdbEngine::handleFetchVariables(const DebuggerResponse &response)

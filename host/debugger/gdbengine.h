@@ -52,6 +52,9 @@ public:
     void notifyInferiorRunRequested();
 
     void reloadLocals();
+    // "set variable (expression)=value" in GDB, then the locals anew; a
+    // refusal is told in the status bar.
+    void assignValueInDebugger(const QString &expression, const QString &value);
     void reloadStack();
 
     void handleExecuteContinue(const DebuggerResponse &response);

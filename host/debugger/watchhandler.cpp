@@ -28,11 +28,14 @@ QString wholeText(const QByteArray &utf8)
     return QString::fromUtf8(utf8.constData(), utf8.size());
 }
 
-QList<QStandardItem *> makeRow(const QString &name, const QString &value, const QString &type)
+// As in the IDE, only an item's value can be edited: starting to edit it
+// is also how the plug-ins' delegates open their own views of a value.
+QList<QStandardItem *> makeRow(const QString &name, const QString &value, const QString &type, bool valueEditable)
 {
     QList<QStandardItem *> row{new QStandardItem(name), new QStandardItem(value), new QStandardItem(type)};
     for (QStandardItem *cell : row)
         cell->setEditable(false);
+    row.at(WatchModel::ValueColumn)->setEditable(valueEditable);
     return row;
 }
 } // namespace
@@ -42,7 +45,7 @@ WatchModel::WatchModel(QObject *parent)
 {
     setHorizontalHeaderLabels({tr("Name"), tr("Value"), tr("Type")});
     for (const Root &root : roots) {
-        QList<QStandardItem *> row = makeRow(tr(root.title), QString(), QString());
+        QList<QStandardItem *> row = makeRow(tr(root.title), QString(), QString(), false);
         row.first()->setData(QString::fromLatin1(root.iname), LocalsINameRole);
         appendRow(row);
     }
@@ -81,6 +84,17 @@ QModelIndex WatchModel::indexForIName(const QString &iname) const
             return current->index();
     }
     return current && current->data(LocalsINameRole).toString() == iname ? current->index() : QModelIndex();
+}
+
+bool WatchModel::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    if (index.column() != ValueColumn || role != Qt::EditRole || !index.parent().isValid())
+        return QStandardItemModel::setData(index, value, role);
+    // The text shown stays what the debugger holds: the new value goes to
+    // the debugger, and the next update shows what it made of it.
+    emit valueEditRequested(index.data(LocalsINameRole).toString(), index.data(LocalsExpressionRole).toString(),
+                            value.toString());
+    return true;
 }
 
 bool WatchModel::hasChildren(const QModelIndex &parent) const
@@ -147,7 +161,7 @@ void WatchHandler::insertItem(QStandardItem *parent, const GdbMi &item)
 {
     const QString iname = QString::fromUtf8(item["iname"].data());
     QList<QStandardItem *> row = makeRow(wholeText(item["name"].data()), wholeText(item["value"].data()),
-                                         wholeText(item["type"].data()));
+                                         wholeText(item["type"].data()), true);
     const QString expression = QString::fromUtf8(item["exp"].data());
     bool hasAddress = false;
     const qulonglong address = item["address"].data().toULongLong(&hasAddress, 0);

@@ -20,6 +20,8 @@ class WatchModel : public QStandardItemModel
 {
     Q_OBJECT
 public:
+    enum Column { NameColumn = 0, ValueColumn = 1, TypeColumn = 2 };
+
     explicit WatchModel(QObject *parent = nullptr);
 
     QModelIndex indexForIName(const QString &iname) const;
@@ -32,10 +34,16 @@ public:
     // The view wants the children of an item: its iname joins the expanded
     // set and the engine is asked for them.
     void fetchMore(const QModelIndex &parent) override;
+    // A value the user edited is not stored: it is handed to the engine
+    // (valueEditRequested) to assign in the debugged program.
+    bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
 
 signals:
     void updateFinished();
     void fetchRequested(const QString &iname);
+    // The user gave the item a new value; expression is empty for an item
+    // that has none of its own (a child a printer made).
+    void valueEditRequested(const QString &iname, const QString &expression, const QString &value);
 };
 
 class WatchHandler : public QObject

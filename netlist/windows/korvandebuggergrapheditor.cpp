@@ -740,7 +740,19 @@ void KorvanDebuggerGraphEditor::reportRenderingError(const QString &errorMessage
 
 void KorvanDebuggerGraphEditor::closeGraph()
 {
+    // A window on its way out has nothing more to tell about the session.
+    m_closing = true;
     deleteLater();
+}
+
+void KorvanDebuggerGraphEditor::closeAllWindows()
+{
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        if (auto editor = qobject_cast<KorvanDebuggerGraphEditor *>(window)) {
+            editor->hide();
+            editor->closeGraph();
+        }
+    }
 }
 
 void KorvanDebuggerGraphEditor::progressing()
@@ -750,10 +762,15 @@ void KorvanDebuggerGraphEditor::progressing()
 
 void KorvanDebuggerGraphEditor::updateEditorState(Debugger::Internal::DebuggerState state)
 {
+    if (m_closing)
+        return;
     switch (state) {
     case InferiorShutdownRequested:
     case EngineShutdownRequested:
-        cancelOperation(tr("Debug Process Terminated. Graph drawing canceled"));
+        // Only a graph still being fetched or laid out loses its drawing; a
+        // drawn one is simply closed.
+        cancelOperation(isDrawing() ? tr("Debug Process Terminated. Graph drawing canceled")
+                                    : tr("Debug Process Terminated. Graph is closed"));
         break;
     case InferiorShutdownFailed:
     case EngineShutdownFailed:

@@ -106,6 +106,8 @@ public:
     Core::Id windowId() const { return m_windowId; }
     bool isCancelled() const { return m_cancelled; }
     bool isFetching() const { return m_returnKey.isValid(); }
+    // Set up or waiting for its graph: not drawn, not cancelled.
+    bool isDrawing() const { return !m_progress.isFinished(); }
     const QFutureInterface<void> &progress() const { return m_progress; }
     // What the walk selects in the drawn graph.
     const StartSelection &startElement() const { return m_startSelection; }
@@ -114,6 +116,8 @@ public:
     void clearLocalDB();
     // Empties the program-wide graph data base.
     static void clearAllDB();
+    // Closes every graph window without a word (the plug-in shuts down).
+    static void closeAllWindows();
     // The number of graph windows with an entry in the Window menu.
     static int openWindowCount();
 
@@ -185,6 +189,7 @@ private:
     Inspector m_inspector;
     QPointer<QTreeView> m_view;
     bool m_cancelled = false;
+    bool m_closing = false;
     QAction *m_windowAction = nullptr;
     Core::Id m_windowId;
     GraphEngine::Module *m_module = nullptr;

@@ -374,22 +374,30 @@ Shape randomShape(quint32 seed)
     return shape;
 }
 
-Shape deepShape(int gates)
+namespace {
+
+// Random logic without registers on a level per `gatesPerLevel` gates.
+Shape levelled(int gates, int gatesPerLevel)
 {
     Shape shape;
     shape.gates = gates;
-    shape.levels = std::max(2, gates / 10);
+    shape.levels = std::max(2, gates / gatesPerLevel);
     shape.stage = 0;
+    return shape;
+}
+
+} // namespace
+
+Shape deepShape(int gates)
+{
+    Shape shape = levelled(gates, 10);
     shape.deep = true;
     return shape;
 }
 
 Shape unoptimisedShape(int gates)
 {
-    Shape shape;
-    shape.gates = gates;
-    shape.levels = std::max(2, gates / 3);
-    shape.stage = 0;
+    Shape shape = levelled(gates, 3);
     shape.unoptimised = true;
     return shape;
 }

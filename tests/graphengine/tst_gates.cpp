@@ -665,6 +665,67 @@ private slots:
         QCOMPARE(copied().size(), 4);
     }
 
+    // The list of an index runs through links in the elements themselves,
+    // or (for an element whose own link another index holds) through a
+    // link of its own: either way insertion order, any element taken out
+    // in constant time, the others left in place.
+    void indexListLinks()
+    {
+        SemiIndex<Name, Gate> first(nullptr);
+        SemiIndex<Name, Gate> second(nullptr);
+        Gate a, b, c, d;
+        auto listOf = [](const SemiIndex<Name, Gate> &index) {
+            return QList<Gate *>(index.list().cbegin(), index.list().cend());
+        };
+        for (Gate *g : {&a, &b, &c, &d})
+            first.appendToList(g);
+        first.appendToList(&b);
+        QCOMPARE(listOf(first), (QList<Gate *>{&a, &b, &c, &d}));
+        QCOMPARE(first.list().size(), std::size_t(4));
+        second.appendToList(&c);
+        second.appendToList(&a);
+        second.appendToList(&c);
+        QCOMPARE(listOf(second), (QList<Gate *>{&c, &a}));
+        QVERIFY(second.listContains(&a));
+        QVERIFY(!second.listContains(&b));
+
+        // Middle, front and back.
+        QVERIFY(first.removeFromList(&b));
+        QCOMPARE(listOf(first), (QList<Gate *>{&a, &c, &d}));
+        QVERIFY(first.removeFromList(&a));
+        QVERIFY(first.removeFromList(&d));
+        QVERIFY(!first.removeFromList(&d));
+        QCOMPARE(listOf(first), (QList<Gate *>{&c}));
+        // The second index's links do not depend on the first's.
+        QCOMPARE(listOf(second), (QList<Gate *>{&c, &a}));
+        first.appendToList(&b);
+        first.appendToList(&a);
+        QCOMPARE(listOf(first), (QList<Gate *>{&c, &b, &a}));
+        // a stands in the first index's list through its own link now, in
+        // the second's through one of its own still.
+        QCOMPARE(a.indexSlot.index, static_cast<const void *>(&first));
+        QVERIFY(second.removeFromList(&c));
+        QCOMPARE(listOf(second), (QList<Gate *>{&a}));
+        QCOMPARE(listOf(first), (QList<Gate *>{&c, &b, &a}));
+        QCOMPARE(first.takeFirst(), &c);
+        QCOMPARE(listOf(first), (QList<Gate *>{&b, &a}));
+
+        // Cleared: the elements are listed nowhere, and can be listed again.
+        first.clear();
+        QVERIFY(first.list().empty());
+        QVERIFY(first.isEmpty());
+        QVERIFY(!a.indexSlot.index);
+        QVERIFY(!b.indexSlot.index);
+        QCOMPARE(listOf(second), (QList<Gate *>{&a}));
+        second.appendToList(&b);
+        QCOMPARE(listOf(second), (QList<Gate *>{&a, &b}));
+        QCOMPARE(b.indexSlot.index, static_cast<const void *>(&second));
+        QCOMPARE(second.takeFirst(), &a);
+        QCOMPARE(second.takeFirst(), &b);
+        QVERIFY(second.isEmpty());
+        QCOMPARE(second.takeFirst(), nullptr);
+    }
+
     // The walks read the map's entries from an array copy too: every way the
     // map changes must show in the next walk, in key order, while a copy
     // handed out earlier stays as it was.

@@ -576,14 +576,19 @@ private slots:
         QCOMPARE(port.nameHash, qHash(QStringLiteral("i"), 0));
         QCOMPARE(port.anchor, QPointF(1.5, -2.0));
         QCOMPARE(port.tip, port.anchor);
-        QCOMPARE(port.labelWidth, -1.0);
         QVERIFY(port.label.isNull());
         QVERIFY(!port.net);
-        port.labelWidth = port.labelHeight = 3.0;
+        const QSizeF narrow = port.labelSize();
+        QCOMPARE(narrow, LabelCache::instance().textSize(QStringLiteral("i")));
         port.setName(QStringLiteral("CLK"));
         QCOMPARE(port.nameHash, qHash(QStringLiteral("CLK"), 0));
-        QCOMPARE(port.labelWidth, -1.0);
-        QCOMPARE(port.labelHeight, -1.0);
+        // The size follows the name and then the label, never an old text.
+        QCOMPARE(port.labelSize(), LabelCache::instance().textSize(QStringLiteral("CLK")));
+        QVERIFY(port.labelSize().width() > narrow.width());
+        port.setLabel(QStringLiteral("clock enable"));
+        QCOMPARE(port.labelSize(), LabelCache::instance().textSize(QStringLiteral("clock enable")));
+        port.setLabel(QString());
+        QCOMPARE(port.labelSize(), LabelCache::instance().textSize(QStringLiteral("CLK")));
     }
 };
 

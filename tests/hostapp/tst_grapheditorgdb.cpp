@@ -5,6 +5,7 @@
 // watch view left collapsed) and builds the program's ports, gates and nets.
 
 #include "common/testenvironment.h"
+#include "common/viewclicks.h"
 #include "hostwindow.h"
 #include "netlistsession.h"
 #include "netlist/windows/graphitemactions.h"
@@ -341,22 +342,24 @@ private slots:
         checkTopModule(third);
         QCOMPARE(first->module()->name, QStringLiteral("top"));
 
-        // The session ends: every open window goes with one box each.
+        // The session ends: every open window goes with one box each; they
+        // were drawn, so no drawing was cancelled.
         Host::ScriptedDialogs dialogs;
         engine()->shutdown();
         QCOMPARE(dialogs.messages.size(), 3);
         for (const Host::MessageRequest &message : qAsConst(dialogs.messages))
-            QCOMPARE(message.text, QStringLiteral("Debug Process Terminated. Graph drawing canceled"));
+            QCOMPARE(message.text, QStringLiteral("Debug Process Terminated. Graph is closed"));
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!first && !second && !third);
         QCOMPARE(KorvanDebuggerGraphEditor::openWindowCount(), 0);
         QVERIFY(!Core::ActionManager::command("Korvan.Debugger.MenuSeparator"));
     }
 
-    void theDemoSchematicIsOneEditAway()
+    void theDemoSchematicOpensFromTheWatchView()
     {
         // What the README's first command debugs: the demo, stopped where
-        // korvan-host stops it; its `schematic` is edited in the watch view.
+        // korvan-host stops it, in the shown window. The user double-clicks
+        // (or presses F2 on) the value of a netlist item in the watch view.
         const QString demoSource = sourceRoot() + QStringLiteral("/host/app/demo/demo.cpp");
         Debugger::Internal::DebuggerRunParameters run;
         run.executable = QStringLiteral(KORVAN_DEMO_PROGRAM);
@@ -364,21 +367,45 @@ private slots:
         m_session.window()->startDebugging(run);
         QSignalSpy filled(engine(), &Debugger::Internal::DebuggerEngine::stackFrameCompleted);
         QVERIFY(filled.wait(120000));
+        m_session.window()->resize(1400, 900);
+        m_session.window()->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_session.window()));
+        QTreeView *view = watchView();
+        const auto valueCell = [view](const QModelIndex &name) { return name.sibling(name.row(), 1); };
+        const auto doubleClick = [view](const QModelIndex &cell) { QVERIFY(doubleClickCell(view, cell)); };
+        const auto pressF2 = [view](const QModelIndex &cell) {
+            view->setFocus();
+            view->setCurrentIndex(cell);
+            QTest::keyClick(view, Qt::Key_F2);
+        };
+        const auto drawnWindow = [view]() -> QPointer<KorvanDebuggerGraphEditor> {
+            QPointer<KorvanDebuggerGraphEditor> editor;
+            (void)QTest::qWaitFor([&] { return (editor = view->findChild<KorvanDebuggerGraphEditor *>()) && editor->module(); },
+                                  60000);
+            return editor;
+        };
+        const QStringList counterGates =
+            sorted({"clk", "rst", "en", "q0", "q1", "carry", "xor0", "and0", "xor1", "and1", "ff0", "ff1"});
+        Host::ScriptedDialogs dialogs;
+
+        // A double click on the value of `schematic`: the counter, laid out.
         const QModelIndex schematic = local(QStringLiteral("schematic"));
         QVERIFY(schematic.isValid());
-        const QModelIndex value = schematic.sibling(schematic.row(), 1);
-        // The value cell carries the graph icon.
-        QAbstractItemDelegate *delegate = watchView()->itemDelegate();
-        QVERIFY(!delegate->createEditor(watchView()->viewport(), QStyleOptionViewItem(), value));
-        QPointer<KorvanDebuggerGraphEditor> editor;
-        QTRY_VERIFY_WITH_TIMEOUT((editor = watchView()->findChild<KorvanDebuggerGraphEditor *>()) && editor->module(),
-                                 60000);
+        doubleClick(valueCell(schematic));
+        QPointer<KorvanDebuggerGraphEditor> editor = drawnWindow();
+        QVERIFY(editor);
         GraphEngine::Module *module = editor->module();
         QCOMPARE(module->name, QStringLiteral("demo_counter"));
+        QCOMPARE(editor->windowTitle(), QStringLiteral("Module: demo_counter"));
         QCOMPARE(gateNames(module->portGates), sorted({"clk", "rst", "en", "q0", "q1", "carry"}));
-        QCOMPARE(gateNames(module->gates),
-                 sorted({"clk", "rst", "en", "q0", "q1", "carry", "xor0", "and0", "xor1", "and1", "ff0", "ff1"}));
-        QVERIFY(editor->viewer());
+        QCOMPARE(gateNames(module->gates), counterGates);
+        QVERIFY(editor->isVisible() && editor->viewer());
+        // Laid out: every gate has a place of its own on the scene.
+        QSet<QPair<qreal, qreal>> places;
+        for (const QGraphicsItem *item : editor->viewer()->scene()->items())
+            if (item->type() == GraphEngine::GuiGateItem)
+                places.insert(qMakePair(item->scenePos().x(), item->scenePos().y()));
+        QCOMPARE(places.size(), 6);
         editor->resize(1100, 700);
         editor->viewer()->zoomTo(1.0);
         QTest::qWait(50);
@@ -386,8 +413,55 @@ private slots:
         QDir().mkpath(shots);
         QVERIFY(editor->grab().save(QDir(shots).filePath(QStringLiteral("demo_schematic.png"))));
         qInfo("screenshot: %s", qPrintable(QDir(shots).filePath(QStringLiteral("demo_schematic.png"))));
-        Host::ScriptedDialogs dialogs;
         delete editor;
+
+        // F2 on the same cell.
+        pressF2(valueCell(local(QStringLiteral("schematic"))));
+        editor = drawnWindow();
+        QVERIFY(editor);
+        QCOMPARE(gateNames(editor->module()->gates), counterGates);
+        delete editor;
+
+        // F2 on the value of `carryGate`: its module, the gate selected.
+        pressF2(valueCell(local(QStringLiteral("carryGate"))));
+        editor = drawnWindow();
+        QVERIFY(editor);
+        QCOMPARE(editor->module()->name, QStringLiteral("demo_counter"));
+        QCOMPARE(editor->startElement().name.toString(), QStringLiteral("and1"));
+        QCOMPARE(editor->viewer()->scene()->selectedItems().size(), 1);
+        delete editor;
+
+        // A double click on a port under "Nb Ports" of `schematic`, opened
+        // as the user opens them (each level fetched when first opened).
+        QAbstractItemModel *model = view->model();
+        const auto portsRow = [&]() -> QModelIndex {
+            const QModelIndex item = local(QStringLiteral("schematic"));
+            for (int row = 0; row < model->rowCount(item); ++row)
+                if (model->index(row, 0, item).data().toString() == QLatin1String("Nb Ports"))
+                    return model->index(row, 0, item);
+            return QModelIndex();
+        };
+        view->expand(local(QStringLiteral("schematic")));
+        QTRY_VERIFY_WITH_TIMEOUT(portsRow().isValid(), 30000);
+        view->expand(portsRow());
+        QTRY_VERIFY_WITH_TIMEOUT(model->rowCount(portsRow()) > 0, 30000);
+        // Every answer in (the windows' own fetches renew the locals too),
+        // and the view has opened again what the user opened.
+        QTRY_VERIFY_WITH_TIMEOUT(engine()->pendingCommands().isEmpty(), 30000);
+        QTest::qWait(50);
+        QVERIFY(view->isExpanded(portsRow()));
+        const QModelIndex port = model->index(0, 1, portsRow());
+        QVERIFY(port.isValid());
+        doubleClick(port);
+        editor = drawnWindow();
+        QVERIFY(editor);
+        QCOMPARE(editor->module()->name, QStringLiteral("demo_counter"));
+        QVERIFY(editor->startElement().type == GraphEngine::GuiInputPortGateItem
+                || editor->startElement().type == GraphEngine::GuiOutputPortGateItem);
+        QVERIFY(QStringList({"clk", "rst", "en", "q0", "q1", "carry"}).contains(editor->startElement().name.toString()));
+        QCOMPARE(editor->viewer()->scene()->selectedItems().size(), 1);
+        delete editor;
+        QVERIFY2(dialogs.messages.isEmpty(), qPrintable(dialogs.messages.value(0).text));
         engine()->shutdown();
     }
 };

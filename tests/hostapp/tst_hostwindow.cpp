@@ -6,6 +6,7 @@
 
 #include "common/enginewaits.h"
 #include "common/gdblimits.h"
+#include "common/viewclicks.h"
 #include "hostfixture.h"
 
 #include <coreplugin/actionmanager.h>
@@ -24,6 +25,7 @@
 #include <pluginmanager.h>
 
 #include <QFile>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QScrollBar>
@@ -242,6 +244,83 @@ private slots:
         QVERIFY(waitForStop([] { commandAction("Debugger.NextLine")->trigger(); }));
         QVERIFY(!view->isExpanded(watchIndex(QStringLiteral("local.argv"))));
         QVERIFY(view->isExpanded(watchIndex(QStringLiteral("local.numbers"))));
+    }
+
+    void onlyTheValueCellIsEditedAndTheProgramGetsTheValue()
+    {
+        openWindow();
+        startSession(m_fixture.program(), {QStringLiteral("hostprogram.cpp:%1").arg(HostFixture::lineOf(QStringLiteral("call twice")))});
+        QTRY_VERIFY_WITH_TIMEOUT(m_engine->pendingCommands().isEmpty(), 30000);
+        QTreeView *view = m_window->watchView();
+        const auto openEditor = [view]() -> QLineEdit * {
+            for (QLineEdit *editor : view->viewport()->findChildren<QLineEdit *>())
+                if (editor->isVisible())
+                    return editor;
+            return nullptr;
+        };
+        const auto doubleClick = [view](const QModelIndex &index) { QVERIFY(doubleClickCell(view, index)); };
+        const auto valueOf = [this](const QString &iname) {
+            const QModelIndex name = watchIndex(iname);
+            return name.sibling(name.row(), 1);
+        };
+        // The name and the type stay as they are; so do the top rows.
+        view->setFocus();
+        for (int column : {0, 2}) {
+            const QModelIndex counter = watchIndex(QStringLiteral("local.counter"));
+            view->setCurrentIndex(counter.sibling(counter.row(), column));
+            QTest::keyClick(view, Qt::Key_F2);
+            QVERIFY2(!openEditor(), qPrintable(QString::number(column)));
+        }
+        doubleClick(watchIndex(QStringLiteral("local")).sibling(watchIndex(QStringLiteral("local")).row(), 1));
+        QVERIFY(!openEditor());
+
+        // A double click on the value: its text to edit; Return assigns it.
+        doubleClick(valueOf(QStringLiteral("local.counter")));
+        QLineEdit *editor = openEditor();
+        QVERIFY(editor);
+        QCOMPARE(editor->text(), QStringLiteral("41"));
+        editor->selectAll();
+        QTest::keyClicks(editor, QStringLiteral("50"));
+        QTest::keyClick(editor, Qt::Key_Return);
+        // (An update of the start may still come first.)
+        QTRY_COMPARE_WITH_TIMEOUT(valueOf(QStringLiteral("local.counter")).data().toString(), QStringLiteral("50"),
+                                  30000);
+        QCOMPARE(answer("-data-evaluate-expression counter")["value"].data(), QByteArray("50"));
+        // Once, though the editor's Return passes two filters of the delegate.
+        QCOMPARE(m_sent.filter(QStringLiteral("-interpreter-exec console \"set variable (counter)=50\"")).size(), 1);
+
+        // F2 works as well; what GDB refuses is told, and the value stays.
+        view->setCurrentIndex(valueOf(QStringLiteral("local.counter")));
+        QTest::keyClick(view, Qt::Key_F2);
+        editor = openEditor();
+        QVERIFY(editor);
+        editor->selectAll();
+        QTest::keyClicks(editor, QStringLiteral("50 +"));
+        QTest::keyClick(editor, Qt::Key_Return);
+        QTRY_VERIFY(m_window->statusBar()->currentMessage().startsWith(
+            QLatin1String("The value of counter could not be changed: ")));
+        QCOMPARE(answer("-data-evaluate-expression counter")["value"].data(), QByteArray("50"));
+        QCOMPARE(valueOf(QStringLiteral("local.counter")).data().toString(), QStringLiteral("50"));
+
+        // An item a printer made has no expression to assign to.
+        view->expand(watchIndex(QStringLiteral("local.numbers")));
+        QTRY_VERIFY_WITH_TIMEOUT(valueOf(QStringLiteral("local.numbers.0")).isValid(), 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(m_engine->pendingCommands().isEmpty(), 30000);
+        const QModelIndex element = valueOf(QStringLiteral("local.numbers.0"));
+        const QString elementText = element.data().toString();
+        doubleClick(element);
+        editor = openEditor();
+        QVERIFY(editor);
+        editor->selectAll();
+        QTest::keyClicks(editor, QStringLiteral("9"));
+        QTest::keyClick(editor, Qt::Key_Return);
+        QTRY_COMPARE(m_window->statusBar()->currentMessage(),
+                     QStringLiteral("This value has no expression of its own and cannot be changed here."));
+        QCOMPARE(valueOf(QStringLiteral("local.numbers.0")).data().toString(), elementText);
+
+        // The program goes on with what the user gave it.
+        QVERIFY(waitForStop([] { commandAction("Debugger.NextLine")->trigger(); }));
+        QCOMPARE(valueOf(QStringLiteral("local.counter")).data().toString(), QStringLiteral("100"));
     }
 
     void exitAndRefusedCommandsShowInTheStatusBar()

@@ -9,6 +9,8 @@
 #include "common/testenvironment.h"
 #include "plugin/korvandebuggerplugin.h"
 
+#include <QElapsedTimer>
+#include <QImage>
 #include <QJsonArray>
 #include <QProcess>
 #include <QSettings>
@@ -376,6 +378,55 @@ private slots:
         QVERIFY(badOption.err.contains(QLatin1String("--depth needs a positive number")));
         // No GDB of these runs is left over.
         QVERIFY(processesMentioning(source).isEmpty());
+    }
+
+    void exitEndsTheProgramWithGraphWindowsOpen()
+    {
+        // The window on the offscreen platform, driven from the inside by a
+        // plug-in of the test (a graph window from the watch view, the
+        // stack analysis, File > Exit) loaded beside the real plug-in.
+        QTemporaryDir plugins;
+        QVERIFY(plugins.isValid());
+        for (const char *library : {KORVAN_PLUGIN_FILE, KORVAN_EXIT_DRIVER})
+            QVERIFY(QFile::link(QLatin1String(library), plugins.filePath(QFileInfo(QLatin1String(library)).fileName())));
+        const QString shots = qEnvironmentVariable("KORVAN_SHOTS_DIR", m_home.filePath(QStringLiteral("shots")));
+        QVERIFY(QDir().mkpath(shots));
+        const QString configHome = m_home.filePath(QStringLiteral("exit"));
+        QProcess host;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome);
+        environment.insert(QStringLiteral("XDG_CACHE_HOME"), configHome + QStringLiteral("/cache"));
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        environment.insert(QStringLiteral("KORVAN_DRIVER_SHOTS"), shots);
+        environment.remove(QStringLiteral("QTC_DEBUGGER_PATH"));
+        host.setProcessEnvironment(environment);
+        QString driven;
+        QElapsedTimer sinceExit;
+        connect(&host, &QProcess::readyReadStandardError, this, [&] {
+            driven += QString::fromLocal8Bit(host.readAllStandardError());
+            if (!sinceExit.isValid() && driven.contains(QLatin1String("korvan-driver: exit (E&xit)\n")))
+                sinceExit.start();
+        });
+        host.start(QStringLiteral(KORVAN_HOST_PROGRAM), {QStringLiteral("--plugin-path"), plugins.path()});
+        QVERIFY(host.waitForStarted());
+        const bool ended = QTest::qWaitFor([&] { return host.state() == QProcess::NotRunning; }, 180000);
+        if (!ended) {
+            host.kill();
+            host.waitForFinished();
+        }
+        driven += QString::fromLocal8Bit(host.readAllStandardError());
+        QVERIFY2(ended, qPrintable(QStringLiteral("korvan-host still runs:\n") + driven));
+        QVERIFY2(driven.contains(QLatin1String("korvan-driver: windows open: \"Module: demo_counter\"")),
+                 qPrintable(driven));
+        QVERIFY2(driven.contains(QLatin1String("korvan-driver: exit (E&xit)\n")), qPrintable(driven));
+        QCOMPARE(host.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(host.exitCode(), 0);
+        // GDB is given 5 s to end before it is killed.
+        QVERIFY2(sinceExit.elapsed() < 15000, qPrintable(QString::number(sinceExit.elapsed())));
+        // Nothing was drawing: no box tells of a cancelled drawing.
+        QVERIFY2(!driven.contains(QLatin1String("korvan-driver: box")), qPrintable(driven));
+        for (const char *picture : {"module.png", "stackpath.png"})
+            QVERIFY(!QImage(QDir(shots).filePath(QLatin1String(picture))).isNull());
     }
 };
 

@@ -10,6 +10,7 @@
 #include "graphengine/model/gates.h"
 #include "graphengine/model/module.h"
 #include "graphengine/scene/guielementtype.h"
+#include "graphengine/scene/netlistitem.h"
 #include "netlist/netlisttypes.h"
 #include "netlist/windows/korvandebuggergrapheditor.h"
 #include "netlist/windows/toolverilogcode.h"
@@ -27,6 +28,7 @@
 #include <QLoggingCategory>
 #include <QMenu>
 #include <QPointer>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QStandardItemModel>
 #include <QTreeView>
@@ -98,6 +100,20 @@ void addModuleChildren(QStandardItem *top, const QString &iname, bool withPortRo
                                                          parameter(out, "o", "y")}),
                                      "Verific::Instance *", 0x2010));
     top->appendRow(instances);
+}
+
+// A value at the top of the model whose "Parent Module" child is "top" with
+// its ports and gates fetched; returns the value's row.
+QList<QStandardItem *> addValueInTop(QStandardItemModel *model, const QString &iname, const QString &value,
+                                     const QString &type, quint64 address)
+{
+    QList<QStandardItem *> item = row(iname, iname.section(QLatin1Char('.'), -1), value, type, address, 2);
+    const QString parentName = iname + QStringLiteral(".Parent Module");
+    QList<QStandardItem *> parent = row(parentName, "Parent Module", "\"top\"", "Verific::Netlist *", topAddress, 3);
+    addModuleChildren(parent.first(), parentName);
+    item.first()->appendRow(parent);
+    model->appendRow(item);
+    return item;
 }
 
 // The module value "top" under the Locals, its children not fetched.
@@ -347,14 +363,9 @@ private slots:
         Host::ScriptedDialogs dialogs;
         QStandardItemModel model;
         // A gate value with its "Parent Module" fetched.
-        QList<QStandardItem *> gate = row("local.gate", "gate",
-                                          instanceText("g2", {parameter(in, "a0", "n1"), parameter(out, "o", "y")}),
-                                          "Verific::Instance *", 0x2010, 2);
-        QList<QStandardItem *> parent = row("local.gate.Parent Module", "Parent Module", "\"top\"",
-                                            "Verific::Netlist *", topAddress, 3);
-        addModuleChildren(parent.first(), "local.gate.Parent Module");
-        gate.first()->appendRow(parent);
-        model.appendRow(gate);
+        QList<QStandardItem *> gate =
+            addValueInTop(&model, "local.gate", instanceText("g2", {parameter(in, "a0", "n1"), parameter(out, "o", "y")}),
+                          "Verific::Instance *", 0x2010);
         QPointer<KorvanDebuggerGraphEditor> editor = open(KorvanDebuggerGraphEditor::InstanceStart, gate.first()->index());
         QVERIFY(editor->module());
         QCOMPARE(editor->startElement().name.toString(), QStringLiteral("g2"));
@@ -363,11 +374,56 @@ private slots:
 
         // A value listed under a module's child list shows that module.
         GraphDataBase::clearAllDB();
-        QStandardItem *ports = parent.first()->child(0);
+        QStandardItem *ports = gate.first()->child(0)->child(0);
         editor = open(KorvanDebuggerGraphEditor::ModulePortStart, ports->child(2)->index());
         QVERIFY(editor->module());
         QCOMPARE(editor->startElement().name.toString(), QStringLiteral("y"));
         QCOMPARE(editor->startElement().type, int(GraphEngine::GuiOutputPortGateItem));
+        delete editor;
+        QVERIFY(dialogs.messages.isEmpty());
+    }
+
+    void aTerminalOfAPortInstanceSelectsAndCentresThePortGate()
+    {
+        // The terminal's instance "a" is drawn as the module's input port
+        // gate, not as a gate: the window must still find, select and
+        // centre it.
+        Host::ScriptedDialogs dialogs;
+        QStandardItemModel model;
+        QList<QStandardItem *> terminal =
+            addValueInTop(&model, "local.term", in + "a" + hair + ".o" + hair + "()", "Verific::PortRef *", 0x3000);
+        QPointer<KorvanDebuggerGraphEditor> editor =
+            open(KorvanDebuggerGraphEditor::InstanceTerminalStart, terminal.first()->index());
+        QVERIFY(editor && editor->module() && editor->viewer());
+        GraphEngine::GraphViewer *viewer = editor->viewer();
+        const auto selectedPortGate = [viewer]() -> GraphEngine::NetlistItem * {
+            const QList<QGraphicsItem *> selected = viewer->scene()->selectedItems();
+            if (selected.size() != 1 || selected.first()->type() != GraphEngine::GuiInputPortGateItem)
+                return nullptr;
+            auto item = static_cast<GraphEngine::NetlistItem *>(selected.first());
+            return item->graphItem().name().toString() == QLatin1String("a") ? item : nullptr;
+        };
+        QVERIFY(selectedPortGate());
+
+        // Centred: seen from the far corner of a scene as large as a big
+        // design's, the same selection brings the port gate to the middle.
+        viewer->scene()->clearSelection();
+        GraphEngine::GraphView *view = viewer->view();
+        view->setSceneRect(viewer->scene()->itemsBoundingRect().adjusted(-3000, -3000, 3000, 3000));
+        view->horizontalScrollBar()->setValue(view->horizontalScrollBar()->maximum());
+        view->verticalScrollBar()->setValue(view->verticalScrollBar()->maximum());
+        const auto distanceToMiddle = [view](const QGraphicsItem *item) {
+            const QPointF middle = view->mapToScene(view->viewport()->rect().center());
+            return QLineF(middle, item->sceneBoundingRect().center()).length();
+        };
+        GraphEngine::NetlistItem *gate = viewer->search(GraphEngine::GuiInputPortGateItem, Name(QStringLiteral("a")));
+        QVERIFY(gate);
+        const double before = distanceToMiddle(gate);
+        QVERIFY2(before > gate->sceneBoundingRect().width(), qPrintable(QString::number(before)));
+        editor->applySelection(editor->startElement());
+        QCOMPARE(selectedPortGate(), gate);
+        QVERIFY2(distanceToMiddle(gate) < gate->sceneBoundingRect().width() / 2,
+                 qPrintable(QStringLiteral("%1 from the middle").arg(distanceToMiddle(gate))));
         delete editor;
         QVERIFY(dialogs.messages.isEmpty());
     }
@@ -576,6 +632,52 @@ private slots:
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
             QVERIFY(!editor);
         }
+    }
+
+    void onlyADrawingInProgressIsCancelledAndAClosingWindowSaysNothing()
+    {
+        // A drawn window loses no drawing when the session ends: it is closed.
+        for (int state : {InferiorShutdownRequested, EngineShutdownRequested}) {
+            Host::ScriptedDialogs dialogs;
+            StateEngine engine;
+            setCurrentEngine(&engine);
+            QPointer<KorvanDebuggerGraphEditor> drawn = new KorvanDebuggerGraphEditor(QStringLiteral("Stack Path"));
+            drawn->showGraph();
+            QVERIFY(!drawn->isDrawing());
+            // One the user closed is on its way out and tells nothing.
+            QPointer<KorvanDebuggerGraphEditor> closed = new KorvanDebuggerGraphEditor(QStringLiteral("Stack Path"));
+            closed->showGraph();
+            closed->closeGraph(); // what closing a window with a graph runs
+            engine.enterState(state);
+            QCOMPARE(dialogs.messages.size(), 1);
+            QCOMPARE(dialogs.messages.first().text, QStringLiteral("Debug Process Terminated. Graph is closed"));
+            QVERIFY(drawn->isCancelled());
+            QVERIFY(closed && !closed->isCancelled());
+            setCurrentEngine(nullptr);
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            QVERIFY(!drawn && !closed);
+        }
+
+        // The plug-in shutting down closes them all, hidden ones and one
+        // still waiting for its graph too, before the session ends.
+        Host::ScriptedDialogs dialogs;
+        StateEngine engine;
+        setCurrentEngine(&engine);
+        QPointer<KorvanDebuggerGraphEditor> shown = new KorvanDebuggerGraphEditor(QStringLiteral("Stack Path"));
+        shown->showGraph();
+        QPointer<KorvanDebuggerGraphEditor> hidden = new KorvanDebuggerGraphEditor(QStringLiteral("Stack Path"));
+        hidden->showGraph();
+        hidden->hide();
+        QPointer<KorvanDebuggerGraphEditor> waiting = new KorvanDebuggerGraphEditor(QStringLiteral("Stack Path"));
+        QVERIFY(waiting->isDrawing());
+        KorvanDebuggerGraphEditor::closeAllWindows();
+        QVERIFY(!shown->isVisible());
+        for (int state : {InferiorShutdownRequested, InferiorShutdownOk, EngineShutdownRequested, EngineShutdownOk})
+            engine.enterState(state);
+        QVERIFY2(dialogs.messages.isEmpty(), qPrintable(dialogs.messages.value(0).text));
+        setCurrentEngine(nullptr);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!shown && !hidden && !waiting);
     }
 
     void windowMenuEntries()

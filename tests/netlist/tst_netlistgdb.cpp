@@ -153,7 +153,7 @@ void TestNetlistGdb::initTestCase()
                                  resources + "VerificVerilog.py"};
     const DumperTest::GdbRun run = m_fixture.run(
             scripts, {DumperTest::fetchCommand({"top", "gate", "port", "terminal", "net", "bus", "vhdlBus", "noNet"}, false,
-                                               {"inspect.1", "inspect.1.Nb Ports", "inspect.1.Nb Instances", "inspect.3"})});
+                                               {"inspect.1", "inspect.1.Nb Ports", "inspect.1.Nb Instances", "inspect.2", "inspect.3"})});
     QVERIFY2(run.fetches.size() == 1, qPrintable(run.output));
     QVERIFY2(!run.output.contains("Traceback"), qPrintable(run.output));
     m_items = run.fetches.first();
@@ -405,7 +405,7 @@ void TestNetlistGdb::engineModuleRoundTrip()
         scripts << resources + name;
     const DumperTest::GdbRun run = fixture.run(
             scripts, {DumperTest::fetchCommand({"module", "gate", "pin", "net"}, false,
-                                               {"inspect.1", "inspect.1.Nb Ports", "inspect.1.Nb Instances", "inspect.3"})});
+                                               {"inspect.1", "inspect.1.Nb Ports", "inspect.1.Nb Instances", "inspect.2", "inspect.3"})});
     QVERIFY2(run.fetches.size() == 1 && !run.output.contains("Traceback"), qPrintable(run.output));
     const QJsonArray items = run.fetches.first();
 
@@ -478,6 +478,16 @@ void TestNetlistGdb::engineModuleRoundTrip()
     // expand tool and the stack analysis find it.
     const QJsonObject owner = childByPath(items, "pin", "Parent Instance");
     QVERIFY2(owner.value("value").toString().startsWith(QStringLiteral("mux1")), qPrintable(owner.value("value").toString()));
+
+    // A gate shows its definition as a Verific instance does: the key its
+    // kind is drawn by, from which the stack analysis makes its record.
+    const QJsonObject gateItem = childByPath(items, "gate", QString());
+    const QString cell = unquoted(childByPath(items, "gate", "Definition").value("value").toString());
+    QCOMPARE(cell, QStringLiteral("Mux2"));
+    const Instance mux(cell, gateItem.value("value").toString(), gateItem.value("type").toString(), addressOf(gateItem));
+    QCOMPARE(mux.name, QStringLiteral("mux1"));
+    QCOMPARE(mux.gateKind, int(BaseEnum::MUX2));
+    QCOMPARE(mux.terminals.size(), 4);
 
     // Engine values seen on the stack name elements of the module.
     QMap<QString, StackPathEntry> path;

@@ -20,6 +20,7 @@
 #include <debugger/debuggerconstants.h>
 #include <debugger/debuggercore.h>
 #include <debugger/debuggerengine.h>
+#include <debugger/gdbengine.h>
 #include <debugger/watchhandler.h>
 #include <protocol/gdbmi.h>
 
@@ -403,6 +404,70 @@ private slots:
         m_proxy->processActualPrettyValue();
         QCOMPARE(outdated.count(), 1);
         QVERIFY(window->viewer()->outdatedFlag());
+    }
+
+    void theStatusBarSaysWhatTheAnalysisFoundOrWhyNothing()
+    {
+        QSignalSpy status(m_engine.get(), &DebuggerEngine::statusMessage);
+        const auto analyse = [this, &status] {
+            status.clear();
+            m_proxy->processActualPrettyValue();
+            m_proxy->analyseStack();
+            return status.isEmpty() ? QString() : status.last().first().toString();
+        };
+        QCOMPARE(analyse(), QStringLiteral("Stack Path: no stack frames to analyse."));
+
+        stack({{{"n", "int", 3}}, {{"m", "int", 4}}});
+        QCOMPARE(analyse(), QStringLiteral("Stack Path: no netlist objects in the arguments of frames 0 to 1."));
+
+        // Nets and modules join no path.
+        KorvanStackProxyModel::clearFramesDB();
+        stack({{{"net", "Verific::Net *", 0x200}, {"design", "Verific::Netlist *", top}}});
+        inspected("Verific::Net *", 0x200, QStringLiteral("n1"), {parentModule("@", top)});
+        inspected("Verific::Netlist *", top, QStringLiteral("\"top\""), {});
+        QCOMPARE(analyse(), QStringLiteral("Stack Path: no instance, terminal or port among the netlist arguments of "
+                                           "frame 0 (nets and modules are not drawn)."));
+        QVERIFY(KorvanStackProxyModel::stackWidget());
+        QVERIFY(shownState().instances.isEmpty() && shownState().ports.isEmpty());
+
+        KorvanStackProxyModel::clearFramesDB();
+        stack({{{"gate", "Verific::Instance *", 0x100}, {"sel", "Verific::Port *", 0x300}},
+               {{"again", "Verific::Instance *", 0x100}, {"or", "Verific::Instance *", 0x110}}});
+        inspected("Verific::Instance *", 0x100, instanceText("and1", "n1"),
+                  {definition("@", "VERIFIC_AND"), parentModule("@", top)});
+        inspected("Verific::Port *", 0x300, in + QStringLiteral("sel"), {parentModule("@", top)});
+        inspected("Verific::Instance *", 0x110, instanceText("or1", "n1"),
+                  {definition("@", "VERIFIC_OR"), parentModule("@", top)});
+        QCOMPARE(analyse(), QStringLiteral("Stack Path: 2 instances and 1 port from the arguments of frames 0 to 1."));
+        QCOMPARE(names(shownState().instances), (QStringList{"or1", "and1"}));
+    }
+
+    void aSecondAnalysisAfterAFrameResetAsksAgainWhatTheFirstAsked()
+    {
+        // A GDB engine that never answers: the analysis waits for it.
+        GdbEngine gdb{DebuggerRunParameters()};
+        setCurrentEngine(&gdb);
+        auto restoreEngine = qScopeGuard([this] { setCurrentEngine(m_engine.get()); });
+        const QByteArray expression = expressionOf("Verific::Instance *", 0x100).toLatin1();
+        const QList<QList<Arg>> frames{{{"gate", "Verific::Instance *", 0x100}}};
+
+        stack(frames);
+        m_proxy->analyseStack();
+        QVERIFY(m_proxy->isAnalysing());
+        QVERIFY(m_proxy->inspector().requests().contains(expression));
+        QVERIFY(!m_analysis->isEnabled());
+
+        // The frames are read again (the same stop) before the answer: the
+        // wait ends, and a new analysis is a new start, not a retry.
+        KorvanStackProxyModel::clearFramesDB();
+        QVERIFY(!m_proxy->isAnalysing());
+        stack(frames);
+        QSignalSpy status(&gdb, &DebuggerEngine::statusMessage);
+        m_proxy->analyseStack();
+        QVERIFY2(m_proxy->isAnalysing(), qPrintable(status.isEmpty() ? QString() : status.last().first().toString()));
+        QVERIFY(m_proxy->inspector().requests().contains(expression));
+        QVERIFY(!KorvanStackProxyModel::stackWidget());
+        QVERIFY(status.isEmpty());
     }
 
     void watchValuesGoIntoTheOpenStackPathWhileItsExpandToolIsActive()

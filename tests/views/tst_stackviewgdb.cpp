@@ -538,6 +538,8 @@ private slots:
         QVERIFY(window && window->isVisible());
         QCOMPARE(window->windowTitle(), QStringLiteral("Stack Path"));
         QVERIFY(dialogs.messages.isEmpty());
+        QCOMPARE(m_window->statusBar()->currentMessage(),
+                 QStringLiteral("Stack Path: 3 instances and 2 ports from the arguments of frames 0 to 4."));
         const UndoFramework::GraphUndoState &state = window->graphState();
         QStringList instances;
         for (const UndoFramework::Instance &instance : state.instances)
@@ -648,7 +650,8 @@ private slots:
             instances << instance.name;
         QCOMPARE(instances, (QStringList{"mux1", "ff1"}));
         QCOMPARE(m_window->statusBar()->currentMessage(),
-                 QStringLiteral("Stack Path: the debugger brought nothing for gate (4); left out."));
+                 QStringLiteral("Stack Path: 2 instances and 2 ports from the arguments of frames 0 to 4. "
+                                "The debugger brought nothing for gate (4); left out."));
         // Run again with the value restored: tri1 is back.
         argument->value = value;
         analysis->trigger();
@@ -730,6 +733,87 @@ private slots:
         disconnect(watcher);
         QVERIFY(!enabledWithoutValues);
         QVERIFY(analysis->isEnabled());
+    }
+
+    void theDemoStackPathSaysWhatItsFramesHold()
+    {
+        // The demo korvan-host debugs by default, stopped inside the engine
+        // while it builds its counter: a gate just made, and its module.
+        // Each session's end may be told to the open graph windows; no graph
+        // may fail.
+        Host::ScriptedDialogs dialogs;
+        const auto noGraphFailed = [&dialogs] {
+            for (const Host::MessageRequest &message : qAsConst(dialogs.messages))
+                if (!message.text.startsWith(QLatin1String("Debug Process Terminated")))
+                    return false;
+            return true;
+        };
+        DebuggerRunParameters run;
+        run.executable = QStringLiteral(KORVAN_DEMO_PROGRAM);
+        QFile builder(QStringLiteral(KORVAN_SOURCE_ROOT "/netlist/modulebuilder.cpp"));
+        QVERIFY(builder.open(QIODevice::ReadOnly));
+        const QStringList lines = QString::fromUtf8(builder.readAll()).split(QLatin1Char('\n'));
+        int line = 0;
+        while (line < lines.size() && !lines.at(line).contains(QLatin1String("if (module->registerInstance(gate, false))")))
+            ++line;
+        QVERIFY(line < lines.size());
+        ++line;
+        run.breakpoints << QStringLiteral("modulebuilder.cpp:%1").arg(line);
+        m_window->startDebugging(run);
+        QSignalSpy stopped(engine(), &DebuggerEngine::stackFrameCompleted);
+        QVERIFY(stopped.wait(120000));
+        QVERIFY(waitForArguments());
+        QVERIFY2(frameIndex(0).sibling(0, 1).data().toString().contains(QLatin1String("registerOrReplaceInstance")),
+                 qPrintable(frameIndex(0).sibling(0, 1).data().toString()));
+        // The optimised engine's frames may list entry values too.
+        QStringList rows;
+        for (int row = 0; row < proxy()->rowCount(frameIndex(0)); ++row)
+            rows << argumentRow(0, row);
+        QVERIFY2(!rows.filter(QRegularExpression(QStringLiteral("^GraphEngine::Gate \\*: gate = xor0"))).isEmpty(),
+                 qPrintable(rows.join(QLatin1Char('\n'))));
+
+        QAction *analysis = commandAction("Korvan.Debugger.AnalyzeStack");
+        QVERIFY(analysis && analysis->isEnabled());
+        analysis->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(analysis->isEnabled(), 60000);
+        QPointer<KorvanDebuggerGraphEditor> window = KorvanStackProxyModel::stackWidget();
+        QVERIFY(window && window->isVisible());
+        QVERIFY2(noGraphFailed(), qPrintable(dialogs.messages.value(dialogs.messages.size() - 1).text));
+        // The gate is drawn as the instance it is, by its definition.
+        QStringList instances;
+        for (const UndoFramework::Instance &instance : window->graphState().instances)
+            instances << instance.name;
+        QCOMPARE(instances, QStringList{QStringLiteral("xor0")});
+        GraphEngine::Module *module = window->viewer()->module();
+        QVERIFY(module);
+        GraphEngine::Gate *gate = module->gates->map.value(Name(QStringLiteral("xor0")));
+        QVERIFY(gate);
+        QCOMPARE(gate->kind, int(GraphEngine::BaseEnum::XOR));
+        const int frames = proxy()->rowCount();
+        QCOMPARE(m_window->statusBar()->currentMessage(),
+                 QStringLiteral("Stack Path: 1 instance and 0 ports from the arguments of frames 0 to %1.")
+                     .arg(frames - 1));
+
+        // Where korvan-host stops the demo: main's frame holds no netlist
+        // object; the window goes on, empty, and the status bar says why.
+        DebuggerRunParameters again;
+        again.executable = run.executable;
+        again.breakpoints << QStringLiteral("demo.cpp:%1").arg(HostFixture::lineOf(
+            QStringLiteral(KORVAN_SOURCE_ROOT "/host/app/demo/demo.cpp"), QStringLiteral("korvan-host stops here")));
+        m_window->startDebugging(again);
+        QSignalSpy stoppedAgain(engine(), &DebuggerEngine::stackFrameCompleted);
+        QVERIFY(stoppedAgain.wait(120000));
+        QVERIFY(waitForArguments());
+        QCOMPARE(proxy()->rowCount(), 1);
+        QVERIFY(analysis->isEnabled());
+        analysis->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(analysis->isEnabled(), 60000);
+        QCOMPARE(m_window->statusBar()->currentMessage(),
+                 QStringLiteral("Stack Path: no netlist objects in the arguments of frame 0."));
+        window = KorvanStackProxyModel::stackWidget();
+        QVERIFY(window && window->isVisible());
+        QVERIFY(window->graphState().instances.isEmpty() && window->graphState().ports.isEmpty());
+        QVERIFY2(noGraphFailed(), qPrintable(dialogs.messages.value(dialogs.messages.size() - 1).text));
     }
 };
 
