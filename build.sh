@@ -11,6 +11,8 @@ PACKAGES=(
     gdb python3 libboost-dev iverilog yosys
     clang libclang-rt-14-dev libclang-dev valgrind
     libkf5syntaxhighlighting-dev
+    # The font file the label and picture tests load, whatever else is installed.
+    fonts-dejavu-core
 )
 
 if [ "${KORVAN_SKIP_INSTALL:-0}" != 1 ]; then

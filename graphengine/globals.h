@@ -29,7 +29,8 @@ struct FontHolder
     void set(const QString &familyName, double pointSize);
 };
 
-// The font graph texts are measured and drawn with ("Monospace", 14 pt).
+// The font graph texts are measured and drawn with ("Monospace", 14 pt),
+// without ligatures or kerning whatever the family.
 FontHolder &labelFont();
 
 // Position in the pen visiting order; the pen source advances it before use.

@@ -7,7 +7,9 @@
 namespace Debugger {
 namespace Internal {
 
-enum ResultClass {
+// Fixed to int: a class read from a peer may be any number, and every one
+// that is not listed is unknown.
+enum ResultClass : int {
     ResultUnknown,
     ResultDone,
     ResultRunning,

@@ -704,7 +704,8 @@ void KorvanDebuggerGraphEditor::connectMenu()
     connect(this, &QDialog::finished, this, &KorvanDebuggerGraphEditor::closeGraph, Qt::UniqueConnection);
     connect(this, &QDialog::rejected, this, &KorvanDebuggerGraphEditor::closeGraph, Qt::UniqueConnection);
     connect(this, &QDialog::accepted, this, &KorvanDebuggerGraphEditor::closeGraph, Qt::UniqueConnection);
-    connect(this, &QObject::destroyed, this, &KorvanDebuggerGraphEditor::closeGraph, Qt::UniqueConnection);
+    // Not on destroyed(): by then the window is half destroyed, its own
+    // deletion is already under way, and the destructor does the cleanup.
     connect(shown, &GraphEngine::GraphViewer::renderingError, this, &KorvanDebuggerGraphEditor::reportRenderingError,
             Qt::UniqueConnection);
     // One Verilog button per viewer, however often the menu is connected.

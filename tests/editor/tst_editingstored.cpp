@@ -175,8 +175,10 @@ private slots:
     // absent; a typed value is read.
     void absentEntriesCanBeFilled()
     {
-        AccessorField mandatory(0x2370, QStringLiteral("Base"), Key::arrayBase, nullptr);
-        mandatory.widget()->show();
+        // The page owns the rows' widgets, as an editor's page does.
+        QWidget page;
+        AccessorField mandatory(0x2370, QStringLiteral("Base"), Key::arrayBase, &page);
+        page.show();
         mandatory.setValue(QJsonObject(), true);
         AccessorInput *input = mandatory.input();
         QCOMPARE(input->optionCombo()->currentText(), QStringLiteral("Field"));
@@ -191,7 +193,7 @@ private slots:
         typeInto(&mandatory, QString());
         QVERIFY(!mandatory.isValid());
 
-        AccessorField optional(0x2371, QStringLiteral("Right"), Key::right, nullptr);
+        AccessorField optional(0x2371, QStringLiteral("Right"), Key::right, &page);
         optional.setValue(QJsonObject{{Key::right, QJsonObject{{Key::Field, ".r"}}}}, true);
         optional.setValue(QJsonObject(), true);
         QCOMPARE(optional.input()->optionCombo()->currentText(), QStringLiteral("None"));

@@ -94,8 +94,13 @@ private slots:
         QVERIFY(!tool->acceptsViewer(false));
 
         // A viewer of a laid-out module (no graph state) refuses the tool.
-        ModuleMap registry;
-        GraphViewer plain(smallModule(registry), nullptr);
+        // The module goes after its viewer, whatever the verdict.
+        struct OwnedModules
+        {
+            ModuleMap registry;
+            ~OwnedModules() { deleteModules(registry); }
+        } owned;
+        GraphViewer plain(smallModule(owned.registry), nullptr);
         QPointer<ScriptedExpand> refused = new ScriptedExpand(&plain);
         plain.addTool(refused);
         QVERIFY(refused.isNull());

@@ -3,6 +3,7 @@
 // elements the debugger adds.
 
 #include "viewerfixture.h"
+#include "common/labelfontfile.h"
 
 #include "graphengine/model/edge.h"
 #include "graphengine/scene/clearscene.h"
@@ -138,6 +139,7 @@ class TestGraphViewer : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void init();
     void cleanup();
     void populatesEveryGateAndNet();
@@ -164,6 +166,13 @@ private:
     ModuleMap m_modules;
     Module *m = nullptr;
 };
+
+// The zoom rules compare gate sizes, made of label widths, with the view's.
+void TestGraphViewer::initTestCase()
+{
+    QString error;
+    QVERIFY2(TestFonts::useLabelFontFile(&error), qPrintable(error));
+}
 
 void TestGraphViewer::init()
 {

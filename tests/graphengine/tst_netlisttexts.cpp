@@ -1,3 +1,4 @@
+#include "common/labelfontfile.h"
 #include "common/testenvironment.h"
 
 #include "graphengine/globals.h"
@@ -17,6 +18,7 @@
 #include <QScreen>
 #include <QSet>
 #include <QSvgGenerator>
+#include <QTextLayout>
 #include <QThread>
 #include <QtTest>
 
@@ -66,6 +68,14 @@ class TestNetlistTexts : public QObject
     LabelCache &cache() { return LabelCache::instance(); }
 
 private slots:
+    // The pixels compared below are the font's; the machine's fonts must not
+    // decide them.
+    void initTestCase()
+    {
+        QString error;
+        QVERIFY2(TestFonts::useLabelFontFile(&error), qPrintable(error));
+    }
+
     void labelCachePreparesOnFirstMeasure()
     {
         QVERIFY(!cache().isPrepared());
@@ -234,6 +244,33 @@ private slots:
         const QImage skipped = render({{QPointF(4, 4), QStringLiteral("a\tb")}});
         const QImage apart = render({{QPointF(4, 4), QStringLiteral("a")}, {QPointF(4 + a - 1, 4), QStringLiteral("b")}});
         QCOMPARE(differingPixels(skipped, apart), 0);
+    }
+
+    // Labels are measured character by character. The text layout, which
+    // draws them on devices that keep text as text and with fallback
+    // glyphs, must lay them out the same way in the label font: without the
+    // ligatures ("ff", "fi") and kerning ("AV") of a proportional font.
+    void laidOutAsMeasured_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("ff") << QStringLiteral("fb_ff123");
+        QTest::newRow("bus") << QStringLiteral("{ff51,ff67,ff131}");
+        QTest::newRow("fi, fl, ffi") << QStringLiteral("office fifl");
+        QTest::newRow("kerned pairs") << QStringLiteral("AVAWAY To");
+    }
+    void laidOutAsMeasured()
+    {
+        QFETCH(QString, text);
+        const QFont font = labelFont().font;
+        QCOMPARE(QFontMetricsF(font).horizontalAdvance(text), cache().textWidth(text));
+        QTextLayout layout(text, font);
+        layout.beginLayout();
+        layout.createLine();
+        layout.endLayout();
+        int glyphs = 0;
+        for (const QGlyphRun &run : layout.glyphRuns())
+            glyphs += run.glyphIndexes().size();
+        QCOMPARE(glyphs, text.size());
     }
 
     // Devices that keep text as text get it as text, line by line.

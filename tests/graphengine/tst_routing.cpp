@@ -1,3 +1,4 @@
+#include "common/labelfontfile.h"
 #include "common/testenvironment.h"
 #include "graphengine/layout/edgebundle.h"
 #include "graphengine/layout/marktable.h"
@@ -66,6 +67,12 @@ class TestRouting : public LayoutFixture::LayoutTestCase
     }
 
 private slots:
+    // Label widths size the gates whose pictures are pinned below.
+    void initTestCase()
+    {
+        QString error;
+        QVERIFY2(TestFonts::useLabelFontFile(&error), qPrintable(error));
+    }
 
     // Column X from column and gap widths.
     void xCoordinates()

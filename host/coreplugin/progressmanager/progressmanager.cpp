@@ -6,8 +6,6 @@
 #include <QTimer>
 #include <QToolButton>
 
-#include <algorithm>
-
 namespace Core {
 
 namespace {
@@ -44,7 +42,12 @@ FutureProgress::FutureProgress(const QFuture<void> &future, const QString &title
     m_bar->setValue(future.progressValue());
 }
 
-FutureProgress::~FutureProgress() = default;
+FutureProgress::~FutureProgress()
+{
+    // Here the bar is still a FutureProgress; by its destroyed() signal it
+    // is a plain QObject, and the manager's guards could not name it.
+    ProgressManager::instance()->taskGone(this);
+}
 
 QString FutureProgress::title() const
 {
@@ -131,31 +134,25 @@ FutureProgress *ProgressManager::addTask(const QFuture<void> &future, const QStr
         progress->setKeepOnFinish(FutureProgress::KeepOnFinishTillUserInteraction);
     view->layout()->addWidget(progress);
     manager->m_tasks.append(progress);
-    connect(progress, &QObject::destroyed, manager, [manager, type](QObject *gone) {
-        // The bar's own guard may not be cleared yet while it is destroyed.
-        manager->m_tasks.erase(std::remove_if(manager->m_tasks.begin(), manager->m_tasks.end(),
-                                              [gone](const QPointer<FutureProgress> &task) {
-                                                  return !task || task.data() == gone;
-                                              }),
-                               manager->m_tasks.end());
-        for (const QPointer<FutureProgress> &task : qAsConst(manager->m_tasks)) {
-            if (task->type() == type)
-                return;
-        }
-        emit manager->allTasksFinished(type);
-    });
     emit manager->taskStarted(type);
     return progress;
 }
 
+void ProgressManager::taskGone(FutureProgress *progress)
+{
+    if (m_tasks.removeAll(progress) == 0)
+        return;
+    const Id type = progress->type();
+    for (FutureProgress *task : qAsConst(m_tasks)) {
+        if (task->type() == type)
+            return;
+    }
+    emit allTasksFinished(type);
+}
+
 QList<FutureProgress *> ProgressManager::tasks()
 {
-    QList<FutureProgress *> result;
-    for (const QPointer<FutureProgress> &task : qAsConst(instance()->m_tasks)) {
-        if (task)
-            result.append(task);
-    }
-    return result;
+    return instance()->m_tasks;
 }
 
 void ProgressManager::cancelTasks(Id type)

@@ -91,9 +91,12 @@ signals:
     void allTasksFinished(Core::Id type);
 
 private:
+    friend class FutureProgress;
     ProgressManager() = default;
+    // Called by each bar's destructor, while it is still whole.
+    void taskGone(FutureProgress *progress);
     QPointer<QWidget> m_statusBarWidget;
-    QList<QPointer<FutureProgress>> m_tasks;
+    QList<FutureProgress *> m_tasks;
 };
 
 } // namespace Core
