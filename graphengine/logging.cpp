@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QDebug>
+#include <QLoggingCategory>
 #include <QMessageLogger>
 #include <QThreadStorage>
 
@@ -27,6 +28,12 @@ QThreadStorage<QDateTime> *stopwatches = nullptr;
 void logWarning(const QString &text)
 {
     QMessageLogger(nullptr, 0, nullptr, "default").warning().noquote() << text;
+}
+
+bool traceRequested()
+{
+    static const QLoggingCategory category("korvan.trace", QtWarningMsg);
+    return category.isDebugEnabled();
 }
 
 void logCritical(const QString &text)

@@ -13,6 +13,12 @@ namespace GraphEngine {
 void logWarning(const QString &text);
 void logCritical(const QString &text);
 
+// Whether the user asked for the trace lines of the graph side: the logging
+// category "korvan.trace" at debug level, off unless the logging rules turn
+// it on (QT_LOGGING_RULES="korvan.trace.debug=true"). What switches the
+// trace on for the user (a graph window being set up) asks this first.
+bool traceRequested();
+
 // Per-thread stopwatch. Reports "<label>: Time measure is <s> s" through
 // logWarning when more than a second passed since the thread's previous
 // call, then restarts the stopwatch. With reset set, it only restarts.

@@ -254,13 +254,17 @@ QString instrumentPython(QString code, const char *partName, bool logFirstPass)
 {
     QString first = firstPass(code);
     code.clear(); // consumed
-    if (logFirstPass)
+    // The listing is what the trace lines and error reports of debug mode
+    // point into; outside it nothing refers to it, and the generated
+    // printers run to thousands of lines at every start.
+    const bool debugMode = KorvanDebuggerOptions::debugModeEnabled();
+    if (logFirstPass && debugMode)
         GraphEngine::logWarning(first);
     // A trace call runs before every executed statement, inside the loops
     // of the printers too: for a large container that is millions of log
     // lines per stop. Outside debug mode a failing printer is still shown
     // in its value with the error it raised, so the trace is left out.
-    if (!KorvanDebuggerOptions::debugModeEnabled())
+    if (!debugMode)
         return first;
     return secondPass(first, QString::fromLatin1(partName));
 }

@@ -73,6 +73,21 @@ QString markedValueHtml(const QString &text, bool selected)
     return html;
 }
 
+QString watchCellHtml(const QString &text, bool selected)
+{
+    return hasValueMarks(text) ? markedValueHtml(text, selected) : QString();
+}
+
+QString shownValueText(const QString &text)
+{
+    const QString html = watchCellHtml(text, false);
+    if (html.isEmpty())
+        return text;
+    QTextDocument document;
+    document.setHtml(html);
+    return document.toPlainText();
+}
+
 void drawHtmlDisplay(QPainter *painter, const QStyleOptionViewItem &option, const QRect &rect,
                      QTextDocument *document)
 {

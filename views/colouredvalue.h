@@ -27,6 +27,13 @@ bool hasValueMarks(const QString &text);
 // left out. The text itself is HTML-escaped.
 QString markedValueHtml(const QString &text, bool selected);
 
+// The HTML a watch cell paints for its display text; empty for a text
+// without marks, which is painted plainly.
+QString watchCellHtml(const QString &text, bool selected);
+// The text a watch cell shows for its display text: the plain text of its
+// HTML (hidden segments and marks left out), or the text itself.
+QString shownValueText(const QString &text);
+
 // Paints a document as the display text of a cell.
 void drawHtmlDisplay(QPainter *painter, const QStyleOptionViewItem &option, const QRect &rect,
                      QTextDocument *document);

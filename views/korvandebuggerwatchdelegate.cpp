@@ -350,13 +350,23 @@ void KorvanDebuggerWatchDelegate::completeStackTransfer()
 void KorvanDebuggerWatchDelegate::drawDisplay(QPainter *painter, const QStyleOptionViewItem &option,
                                               const QRect &rect, const QString &text) const
 {
-    if (!hasValueMarks(text)) {
+    const QString html = watchCellHtml(text, option.state & QStyle::State_Selected);
+    if (html.isEmpty()) {
         QItemDelegate::drawDisplay(painter, option, rect, text);
         return;
     }
     QTextDocument document;
-    document.setHtml(markedValueHtml(text, option.state & QStyle::State_Selected));
+    document.setHtml(html);
     drawHtmlDisplay(painter, option, rect, &document);
+}
+
+QString KorvanDebuggerWatchDelegate::displayText(const QModelIndex &index) const
+{
+    // What paint hands to drawDisplay: the display role (of the proxy, for a
+    // value cell, which changes only the decoration).
+    const QModelIndex painted = index.column() == valueColumn && index.model() ? installProxy(index)->mapFromSource(index)
+                                                                                : index;
+    return shownValueText(painted.data(Qt::DisplayRole).toString());
 }
 
 } // namespace Internal

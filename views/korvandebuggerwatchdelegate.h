@@ -66,6 +66,9 @@ public:
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
     QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option,
                           const QModelIndex &index) const override;
+    // The text a cell of the view shows, as painted without its colours:
+    // what a view without a window (the host's batch mode) prints.
+    Q_INVOKABLE QString displayText(const QModelIndex &index) const;
 
     // The row under the last right-click on a tree view (invalid after a
     // model reset).

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLoggingCategory>
 #include <QMutexLocker>
 #include <QPlainTextEdit>
 
@@ -99,6 +100,11 @@ bool installDiagnostics(const QString &filePath, bool verbose, QString *error)
                 *error = QStringLiteral("the log file %1 cannot be written: %2").arg(filePath, d.file.errorString());
         }
     }
+    // The plug-ins' and the host's own diagnostics, which a user does not
+    // need: only when asked for. (The graph side's trace has its own switch.)
+    if (verbose)
+        QLoggingCategory::setFilterRules(QStringLiteral("korvan.plugin.*.debug=true\nkorvan.plugin.*.info=true\n"
+                                                        "korvan.host.*.debug=true\nkorvan.host.*.info=true"));
     qInstallMessageHandler(handleMessage);
     return d.file.isOpen();
 }

@@ -37,7 +37,9 @@ private:
 
 // Routes every Qt message of the process to the file (created, emptied at
 // start), to the log view set with setDiagnosticsLog, and, when verbose or
-// for critical and fatal messages, to the terminal. False with the reason
+// for critical and fatal messages, to the terminal. Verbose also turns on
+// the debug and info messages of the plug-ins' and the host's categories
+// ("korvan.plugin.*", "korvan.host.*"). False with the reason
 // when the file cannot be written; the other routes work anyway.
 bool installDiagnostics(const QString &filePath, bool verbose, QString *error);
 void setDiagnosticsLog(HostLog *log);

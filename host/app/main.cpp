@@ -69,6 +69,8 @@ struct Options
     bool batch = false;
     bool verbose = false;
     DebuggerRunParameters run;
+    // An empty name on the command line is a mistake, not the demo.
+    bool programGiven = false;
     QString pluginPath;
 };
 
@@ -78,7 +80,8 @@ bool parseOptions(const QStringList &arguments, Options *options, QString *error
     for (int i = 1; i < arguments.size(); ++i) {
         const QString &argument = arguments.at(i);
         if (!argument.startsWith(QLatin1String("--"))) {
-            options->run.executable = QFileInfo(argument).absoluteFilePath();
+            options->programGiven = true;
+            options->run.executable = argument.isEmpty() ? QString() : QFileInfo(argument).absoluteFilePath();
             options->run.arguments = arguments.mid(i + 1);
             break;
         }
@@ -165,9 +168,13 @@ int main(int argc, char *argv[])
         std::fputs(usage, error.isEmpty() ? stdout : stderr);
         return error.isEmpty() ? 0 : 2;
     }
-    if (!options.run.executable.isEmpty() && !QFileInfo::exists(options.run.executable)) {
-        printError(QStringLiteral("the program \"%1\" does not exist").arg(options.run.executable));
-        return 1;
+    // Told before any window opens, in both modes.
+    if (options.programGiven) {
+        const QString problem = GdbEngine::programProblem(options.run.executable);
+        if (!problem.isEmpty()) {
+            printError(problem);
+            return 1;
+        }
     }
     if (options.batch && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -188,7 +195,7 @@ int main(int argc, char *argv[])
     const QString binDir = QCoreApplication::applicationDirPath();
     if (options.pluginPath.isEmpty())
         options.pluginPath = QDir(binDir).absoluteFilePath(QStringLiteral(KORVAN_PLUGIN_RELATIVE_PATH));
-    if (options.run.executable.isEmpty()) {
+    if (!options.programGiven) {
         options.run.executable = QDir(binDir).absoluteFilePath(QStringLiteral(KORVAN_DEMO_PROGRAM));
         options.run.breakpoints.prepend(QStringLiteral(KORVAN_DEMO_BREAK));
     }
@@ -248,7 +255,7 @@ int main(int argc, char *argv[])
                 finish(1);
             });
             QObject::connect(engine, &DebuggerEngine::stackFrameCompleted, &window, [&, engine] {
-                const QString tree = Host::watchTreeText(window.watchView()->model(), QStringLiteral("local"));
+                const QString tree = Host::watchTreeText(window.watchView(), QStringLiteral("local"));
                 const QByteArray text = tree.toLocal8Bit();
                 std::fwrite(text.constData(), 1, size_t(text.size()), stdout); // zero bytes too
                 std::fflush(stdout);

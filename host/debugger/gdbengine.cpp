@@ -8,6 +8,7 @@
 #include <utils/savedaction.h>
 
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QTimer>
@@ -116,6 +117,21 @@ void GdbEngine::handleProcessError(QProcess::ProcessError error)
     }
 }
 
+QString GdbEngine::programProblem(const QString &program)
+{
+    if (program.isEmpty())
+        return tr("No program was given: the program name is empty.");
+    const QFileInfo info(program);
+    if (!info.exists())
+        return tr("The program \"%1\" does not exist.").arg(program);
+    if (info.isDir())
+        return tr("The program \"%1\" is a folder, not a program.").arg(program);
+    // GDB would start it through the shell, which ends with code 126: say why.
+    if (!info.isExecutable())
+        return tr("The program \"%1\" cannot be run: permission denied (it is not executable).").arg(program);
+    return QString();
+}
+
 void GdbEngine::start()
 {
     // A new session: what the log told of the previous one no longer holds.
@@ -142,8 +158,9 @@ void GdbEngine::start()
         }
     }
     const QString program = runParameters().executable;
-    if (program.isEmpty() || !QFile::exists(program)) {
-        fail(tr("The program \"%1\" does not exist.").arg(program));
+    const QString problem = programProblem(program);
+    if (!problem.isEmpty()) {
+        fail(problem);
         setState(EngineSetupFailed);
         return;
     }

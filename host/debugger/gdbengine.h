@@ -28,6 +28,9 @@ public:
     // program and runs it to its first breakpoint (at least "main").
     // Failures come as failed().
     void start();
+    // Why the program cannot be debugged (no name, missing, a folder, not
+    // executable for this user), or an empty text when it can be.
+    static QString programProblem(const QString &program);
     // Ends GDB (and with it the program); waits for it at most timeoutMs
     // before killing it. Safe to call in any state.
     void shutdown(int timeoutMs = 5000);

@@ -198,7 +198,10 @@ KorvanDebuggerGraphEditor::KorvanDebuggerGraphEditor(const QString &title)
 
 void KorvanDebuggerGraphEditor::setupWindow(const QString &title)
 {
-    GraphEngine::traceEnabled = true;
+    // Only a user who asked for the trace gets it: it writes thousands of
+    // lines for each drawing.
+    if (GraphEngine::traceRequested())
+        GraphEngine::traceEnabled = true;
     m_progress.setProgressRange(0, progressEnd);
     m_progress.setProgressValue(0);
     Core::FutureProgress *task = Core::ProgressManager::addTask(
@@ -661,16 +664,16 @@ bool KorvanDebuggerGraphEditor::prepareGraph(GraphEngine::Module *module, bool r
     if (render) {
         m_inspector.reset();
         connect(module, &Module::renderingProgressing, this, &KorvanDebuggerGraphEditor::progressing);
-        const bool trace = GraphEngine::traceEnabled;
+        const bool tracing = GraphEngine::traceEnabled;
         module->computeLayout(10.0, true, true);
-        GraphEngine::traceEnabled = trace;
+        GraphEngine::traceEnabled = tracing;
         disconnect(module, &Module::renderingProgressing, this, &KorvanDebuggerGraphEditor::progressing);
         if (!module->layoutError().isEmpty()) {
             // The window goes, and with it the data base that holds the module.
             cancelOperation(module->layoutError());
             return false;
         }
-        GraphEngine::logWarning(QStringLiteral("Graph rendering completed"));
+        trace(QStringLiteral("Graph rendering completed"));
     }
     m_progress.reportFinished();
     // The shown module lives as long as a holder of its registry does.

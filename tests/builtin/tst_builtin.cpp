@@ -85,6 +85,7 @@ private slots:
     void documentShape();
     void shownValues_data();
     void shownValues();
+    void qpointerToAClassWithoutDebugInformation();
     void pointersShowTheirTarget_data();
     void pointersShowTheirTarget();
     void enumerationNames_data();
@@ -159,17 +160,17 @@ void TestBuiltinModels::fetchFixture(const QJsonObject &document, const QString 
 void TestBuiltinModels::documentShape()
 {
     using namespace Configuration;
-    QCOMPARE(m_classes.size(), 157);
+    QCOMPARE(m_classes.size(), 158);
     const QMap<QString, int> groups = countBy(m_classes, [](const QJsonObject &c) { return c.value(Key::group).toString(); });
     QCOMPARE(groups, (QMap<QString, int>{{"Qt (Enum)", 82}, {"Qt (Common)", 23}, {"Std (Common)", 17},
-                                         {"boost (1_60)", 14}, {"Std (4_7)", 7}, {"Std (4_8)", 7}, {"Std (4_9+)", 7}}));
+                                         {"boost (1_60)", 15}, {"Std (4_7)", 7}, {"Std (4_8)", 7}, {"Std (4_9+)", 7}}));
     const QMap<QString, int> features = countBy(m_classes, [](const QJsonObject &c) { return c.value(Key::feature).toString(); });
-    QCOMPARE(features, (QMap<QString, int>{{"Enumeration", 81}, {"Container", 36}, {"Class", 23}, {"Wrapper", 11},
+    QCOMPARE(features, (QMap<QString, int>{{"Enumeration", 81}, {"Container", 37}, {"Class", 23}, {"Wrapper", 11},
                                            {"String", 4}, {"BitArray", 2}}));
     const QMap<QString, int> enabled = countBy(m_classes, [](const QJsonObject &c) {
         return c.contains(Key::enable) ? (c.value(Key::enable).toBool() ? "true" : "false") : "absent";
     });
-    QCOMPARE(enabled, (QMap<QString, int>{{"true", 139}, {"false", 14}, {"absent", 4}}));
+    QCOMPARE(enabled, (QMap<QString, int>{{"true", 140}, {"false", 14}, {"absent", 4}}));
 
     int withFields = 0, withHeader = 0, withEnumeration = 0;
     QMultiHash<QString, QJsonValue> keys;
@@ -187,10 +188,10 @@ void TestBuiltinModels::documentShape()
         definition.remove(Key::className);
         collectKeys(definition, keys);
     }
-    QCOMPARE(withFields, 61);
+    QCOMPARE(withFields, 62);
     QCOMPARE(withHeader, 34);
     QCOMPARE(withEnumeration, 81);
-    QCOMPARE(keys.count(QStringLiteral("tip")), 27);
+    QCOMPARE(keys.count(QStringLiteral("tip")), 28);
 
     QSet<QString> fieldTypes;
     for (const QJsonValue &type : keys.values(Key::type)) {
@@ -328,6 +329,8 @@ const Shown shownRows[] = {
     {"hashnode", "{...}", "value=11; next=0x0", false, "std::__detail::_Hash_node"},
     // boost (1_60)
     {"boostvector", "<2 items>", "[0]=1; [1]=2", false, "boost::container::vector"},
+    // A fixed-capacity vector: the vector's model, items in the holder's storage.
+    {"booststaticvector", "<3 items>", "[0]=71; [1]=72; [2]=73", false, "boost::container::static_vector"},
     {"boostflatmap", "<2 items>", "1=10; 2=20", false, "boost::container::flat_map"},
     {"boostflatset", "<2 items>", "[0]=3; [1]=5", false, "boost::container::flat_set"},
     {"boostcircular", "<3 items>", "[0]=3; [1]=4; [2]=5", false, "boost::circular_buffer"},
@@ -419,6 +422,20 @@ void TestBuiltinModels::shownValues()
     }
     QCOMPARE(entries, expected);
     QCOMPARE(shown.value(QLatin1String("numchild")).toInt(), expected.size());
+}
+
+void TestBuiltinModels::qpointerToAClassWithoutDebugInformation()
+{
+    // GDB knows QObject by name only: what is left to show is the pointer,
+    // the object's address, as GDB's raw view shows it.
+    const QJsonObject object = item(QStringLiteral("plainObject"));
+    QCOMPARE(object.value(QLatin1String("value")).toString(), QStringLiteral("<incomplete type>"));
+    const QString address = object.value(QLatin1String("address")).toString();
+    QVERIFY2(address.startsWith(QLatin1String("0x")), qPrintable(shownTree(object)));
+    const QJsonObject shown = item(QStringLiteral("qpointerPlain"));
+    QVERIFY2(!shown.value(QLatin1String("error")).toBool(), qPrintable(shownTree(shown)));
+    QCOMPARE(shown.value(QLatin1String("value")).toString(), address);
+    QCOMPARE(shown.value(QLatin1String("type")).toString(), QStringLiteral("QPointer<QObject>"));
 }
 
 void TestBuiltinModels::pointersShowTheirTarget_data()

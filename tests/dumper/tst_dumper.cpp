@@ -113,6 +113,7 @@ private slots:
     void customDumperOfOnePath();
     void pointersTakeTheirTargetsPrinter();
     void stringCutOffElides();
+    void stringModelEscapesItsText();
     void loadDumpersAndHostFetch();
     void gdbPrintersShowTypesWithoutModels();
     void pythonHelpers_data();
@@ -255,7 +256,8 @@ void TestDumper::gdbPrintersShowTypesWithoutModels()
     // No model covers these types, but GDB has printers for them: their
     // texts, a map's entries named by their keys, a string's text alone.
     const GdbRun run = runGdb({sourceRoot + "/tests/dumper/printers_gdbstyle.py"},
-                              {fetchCommand({"point", "pairs", "pv"}, true), fetchCommand({"point"}, false)});
+                              {fetchCommand({"point", "pairs", "pv", "outer", "counter"}, true),
+                               fetchCommand({"point"}, false)});
     QVERIFY2(run.exitCode == 0 && run.fetches.size() == 2, qPrintable(run.output));
     const QJsonArray items = run.fetches.first();
     QCOMPARE(childByPath(items, "point", QString()).value("value").toString(), QStringLiteral("pairs of 3"));
@@ -266,6 +268,14 @@ void TestDumper::gdbPrintersShowTypesWithoutModels()
     QCOMPARE(childByPath(items, "pairs", "[1]").value("numchild").toInt(), 0);
     // A type without any printer: its members.
     QCOMPARE(childByPath(items, "pv", "size").value("value").toString(), QStringLiteral("2"));
+    // Children without a text, or with a None text: "{...}", as for a
+    // structure, and the children below it.
+    QCOMPARE(childByPath(items, "outer", QString()).value("value").toString(), QStringLiteral("{...}"));
+    QCOMPARE(childByPath(items, "outer", QString()).value("numchild").toInt(), 2);
+    QCOMPARE(childByPath(items, "outer", "tag").value("value").toString(), QStringLiteral("99"));
+    QCOMPARE(childByPath(items, "outer", "inner x").value("value").toString(), QStringLiteral("11"));
+    QCOMPARE(childByPath(items, "counter", QString()).value("value").toString(), QStringLiteral("{...}"));
+    QCOMPARE(childByPath(items, "counter", "base").value("value").toString(), QStringLiteral("6"));
     // Not expanded: children announced, not walked.
     const QJsonObject closed = childByPath(run.fetches.at(1), "point", QString());
     QCOMPARE(closed.value("numchild").toInt(), 1);
@@ -281,6 +291,16 @@ void TestDumper::stringCutOffElides()
     QCOMPARE(childByPath(run.fetches.first(), "greeting", QString()).value("value").toString(),
              QStringLiteral("\"hello...\""));
     QCOMPARE(childByPath(run.fetches.first(), "empty", QString()).value("value").toString(), QStringLiteral("\"\""));
+}
+
+void TestDumper::stringModelEscapesItsText()
+{
+    // The string model's value is built quoted: the quotes, the line break
+    // and the backslash inside are escaped there, whoever shows it.
+    const GdbRun run = runGdb(m_printers.value("normal"), {fetchCommand({"quoted"}, true)});
+    QVERIFY2(run.fetches.size() == 1, qPrintable(run.output));
+    QCOMPARE(childByPath(run.fetches.first(), "quoted", QString()).value("value").toString(),
+             QStringLiteral("\"say \\\"hi\\\"\\nbye\\\\\""));
 }
 
 void TestDumper::loadDumpersAndHostFetch()

@@ -137,7 +137,7 @@ void tst_StoredFields::everyFieldKindAndAccessorKind()
             });
         }
     }
-    QCOMPARE(fieldsSeen, 83);
+    QCOMPARE(fieldsSeen, 84);
     QVERIFY2(failures.isEmpty(), qPrintable(failures.join(QLatin1Char('\n'))));
     const QStringList broken = notCompiling(sources);
     QVERIFY2(broken.isEmpty(), qPrintable(broken.join(QLatin1Char('\n'))));

@@ -122,7 +122,7 @@ void tst_StoredModels::builtInSetRoundTripIsByteIdentical()
     }
     QCOMPARE(bytes.size(), expected.size());
     QVERIFY(bytes == expected);
-    QCOMPARE(bytes.count("\"tip\""), 27);
+    QCOMPARE(bytes.count("\"tip\""), 28);
 }
 
 // Each class is switched through every class mode with the keyboard. Finish

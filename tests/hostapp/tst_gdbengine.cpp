@@ -291,6 +291,21 @@ private slots:
             QCOMPARE(engine.state(), int(EngineSetupFailed));
         }
         {
+            // Without its x bit: said as such, not left to the shell's exit code 126.
+            const QString copy = m_fixture.dir() + QStringLiteral("/no-x-bit");
+            QVERIFY(QFile::copy(m_fixture.program(), copy) || QFile::exists(copy));
+            QVERIFY(QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner));
+            DebuggerRunParameters p = parameters();
+            p.executable = copy;
+            GdbEngine engine(p);
+            QSignalSpy failures(&engine, &DebuggerEngine::failed);
+            engine.start();
+            QCOMPARE(failures.count(), 1);
+            QVERIFY2(failures.first().first().toString().contains(QLatin1String("permission denied")),
+                     qPrintable(failures.first().first().toString()));
+            QCOMPARE(engine.state(), int(EngineSetupFailed));
+        }
+        {
             DebuggerRunParameters p = parameters();
             p.debuggerCommand = m_fixture.dir() + QStringLiteral("/no-gdb-here");
             GdbEngine engine(p);
@@ -300,9 +315,12 @@ private slots:
             QVERIFY(failures.first().first().toString().contains(QLatin1String("GDB could not be started")));
         }
         {
-            // A file that is no program: GDB refuses to load it.
+            // A file that may run but is no program: GDB refuses to load it.
+            const QString textFile = m_fixture.dir() + QStringLiteral("/not-a-program");
+            QVERIFY(QFile::copy(HostFixture::source(), textFile) || QFile::exists(textFile));
+            QVERIFY(QFile::setPermissions(textFile, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
             DebuggerRunParameters p = parameters();
-            p.executable = HostFixture::source();
+            p.executable = textFile;
             GdbEngine engine(p);
             QSignalSpy failures(&engine, &DebuggerEngine::failed);
             engine.start();

@@ -49,8 +49,11 @@ private:
             KorvanDebugger::Configuration::Key::prettyPrintersDocument);
     }
 
+    // platform: the window's platform (none: --batch picks its own); a
+    // window that opens is not waited for long.
     HostRun runHost(const QStringList &arguments, const QString &configHome, const QString &loggingRules = QString(),
-                    const QString &debuggerPath = QString(), const QStringList &unset = {}, int guardSeconds = 0)
+                    const QString &debuggerPath = QString(), const QStringList &unset = {}, int guardSeconds = 0,
+                    const QString &platform = QString())
     {
         QProcess host;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -61,6 +64,8 @@ private:
         if (!loggingRules.isEmpty())
             environment.insert(QStringLiteral("QT_LOGGING_RULES"), loggingRules);
         environment.remove(QStringLiteral("QT_QPA_PLATFORM")); // --batch chooses offscreen itself
+        if (!platform.isEmpty())
+            environment.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
         environment.remove(QStringLiteral("QTC_DEBUGGER_PATH"));
         if (!debuggerPath.isEmpty())
             environment.insert(QStringLiteral("QTC_DEBUGGER_PATH"), debuggerPath);
@@ -69,7 +74,7 @@ private:
         host.setProcessEnvironment(environment);
         host.start(QStringLiteral(KORVAN_HOST_PROGRAM), arguments);
         HostRun run;
-        if (!host.waitForFinished(300000)) {
+        if (!host.waitForFinished(platform.isEmpty() ? 300000 : 60000)) {
             host.kill();
             host.waitForFinished();
             run.err = QStringLiteral("korvan-host did not finish");
@@ -79,6 +84,12 @@ private:
         run.out = QString::fromLocal8Bit(host.readAllStandardOutput());
         run.err = QString::fromLocal8Bit(host.readAllStandardError());
         return run;
+    }
+
+    static QByteArray readAll(const QString &path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
 private slots:
@@ -247,9 +258,26 @@ private slots:
         QVERIFY2(demo.exitCode == 0, qPrintable(demo.err));
         QVERIFY2(demo.out.contains(QLatin1String("greeting = \"Hello, Korvan\"  [QString]")), qPrintable(demo.out));
         QVERIFY2(demo.err.count(QLatin1Char('\n')) <= 3, qPrintable(demo.err.left(2000)));
-        QFile log(home + QStringLiteral("/cache/korvan-host/korvan-host.log"));
-        QVERIFY2(log.open(QIODevice::ReadOnly), qPrintable(log.fileName()));
-        QVERIFY(log.readAll().contains("Python start line commonCode: 0"));
+        const QString logPath = home + QStringLiteral("/cache/korvan-host/korvan-host.log");
+        QByteArray written = readAll(logPath);
+        QVERIFY(written.contains("Python start line commonCode: 0"));
+        // What a user reads: neither the printers' source nor the plug-in's
+        // start-up steps.
+        for (const char *unasked : {"def qdump__", "A: debugger window"})
+            QVERIFY2(!written.contains(unasked), unasked);
+        QVERIFY2(written.count('\n') < 60, written.left(4000).constData());
+        // --verbose adds the plug-in's own diagnostics; debug mode the
+        // listing of the printers its reports point into.
+        QVERIFY(runHost({QStringLiteral("--batch"), QStringLiteral("--verbose")}, home).exitCode == 0);
+        written = readAll(logPath);
+        QVERIFY(written.contains("A: debugger window found"));
+        QVERIFY(!written.contains("def qdump__"));
+        QSettings(home + QStringLiteral("/KorvanHost/Host.ini"), QSettings::IniFormat)
+            .setValue(KorvanDebugger::Configuration::Key::debugEnabledSetting, int(Qt::Checked));
+        QVERIFY(runHost({QStringLiteral("--batch")}, home).exitCode == 0);
+        written = readAll(logPath);
+        QVERIFY(written.contains("def qdump__"));
+        QVERIFY(!written.contains("A: debugger window"));
 
         const HostRun badBreak = runHost({QStringLiteral("--batch"), QStringLiteral("--break"),
                                           QStringLiteral("nosuchfunction"), m_fixture.program()},
@@ -309,12 +337,40 @@ private slots:
         }
 
         // A source file of this run's own, so that only this test's processes
-        // can name it (others may run the same test meanwhile).
+        // can name it (others may run the same test meanwhile); it may run,
+        // but it is no program: GDB refuses to load it.
         const QString source = m_fixture.dir() + QStringLiteral("/notaprogram.cpp");
         QVERIFY(QFile::copy(HostFixture::source(), source));
+        QVERIFY(QFile::setPermissions(source, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
         const HostRun notAProgram = runHost({QStringLiteral("--batch"), source}, m_home.path());
         QCOMPARE(notAProgram.exitCode, 1);
         QVERIFY2(notAProgram.err.contains(QLatin1String("could not be")), qPrintable(notAProgram.err));
+
+        // Named but not runnable: said at once, in both modes, before any
+        // window or GDB.
+        const QString notExecutable = m_fixture.dir() + QStringLiteral("/not-executable");
+        QVERIFY(QFile::copy(m_fixture.program(), notExecutable) || QFile::exists(notExecutable));
+        QVERIFY(QFile::setPermissions(notExecutable, QFile::ReadOwner | QFile::WriteOwner));
+        const struct
+        {
+            QString program;
+            const char *reason;
+        } unrunnable[] = {{QString(), "No program was given: the program name is empty."},
+                          {notExecutable, "cannot be run: permission denied (it is not executable)."},
+                          {m_fixture.dir(), "is a folder, not a program."},
+                          {m_fixture.dir() + QStringLiteral("/missing"), "does not exist."}};
+        for (const auto &program : unrunnable) {
+            for (const bool batch : {true, false}) {
+                QStringList arguments{program.program};
+                if (batch)
+                    arguments.prepend(QStringLiteral("--batch"));
+                const HostRun run = runHost(arguments, m_home.path(), QString(), QString(), {}, 0,
+                                            batch ? QString() : QStringLiteral("offscreen"));
+                QCOMPARE(run.exitCode, 1);
+                QVERIFY2(run.err.contains(QLatin1String(program.reason)), qPrintable(run.err));
+                QVERIFY2(run.out.isEmpty(), qPrintable(run.out));
+            }
+        }
 
         const HostRun badOption = runHost({QStringLiteral("--batch"), QStringLiteral("--depth"), QStringLiteral("x")},
                                           m_home.path());

@@ -25,6 +25,7 @@
 #include <dialogs/dialogs.h>
 #include <protocol/debuggercommand.h>
 
+#include <QLoggingCategory>
 #include <QMenu>
 #include <QPointer>
 #include <QScrollBar>
@@ -184,6 +185,23 @@ private slots:
         GraphDataBase::clearAllDB();
     }
 
+    void aWindowSwitchesTheTraceOnWhenTheUserAsksForIt()
+    {
+        Host::ScriptedDialogs dialogs;
+        WatchHandler handler;
+        QList<QStandardItem *> top = addTop(handler.model());
+        GraphEngine::traceEnabled = false;
+        const int tasksBefore = Core::ProgressManager::tasks().size();
+        QLoggingCategory::setFilterRules(QStringLiteral("korvan.trace.debug=true"));
+        QPointer<KorvanDebuggerGraphEditor> editor = open(KorvanDebuggerGraphEditor::ModuleStart, top.first()->index());
+        QLoggingCategory::setFilterRules(QString());
+        QVERIFY(editor);
+        QVERIFY(GraphEngine::traceEnabled);
+        GraphEngine::traceEnabled = false;
+        delete editor;
+        QTRY_COMPARE(Core::ProgressManager::tasks().size(), tasksBefore);
+    }
+
     void inspectedFieldsAndChildFields()
     {
         QStandardItemModel model;
@@ -277,7 +295,8 @@ private slots:
                                                           top.first()->index(), &view);
         QVERIFY(editor);
         QCOMPARE(editor->parentWidget(), &view);
-        QVERIFY(GraphEngine::traceEnabled);
+        // Nobody asked for the trace: the window leaves it off.
+        QVERIFY(!GraphEngine::traceEnabled);
         QCOMPARE(Core::ProgressManager::tasks().size(), tasksBefore + 1);
         QCOMPARE(Core::ProgressManager::tasks().last()->title(), QStringLiteral("Korvan GraphViewer top"));
         QCOMPARE(fetches.count(), 1);
