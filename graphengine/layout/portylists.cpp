@@ -182,7 +182,9 @@ bool Module::repositionColumn(Gate *origin, Gate *gate, double delta, bool stopA
             if (need > 0) {
                 trace([&] { return tr("Expand Offset by %1. Overlap detected for %2").arg(number(need), nameOf(g)); });
                 moveBy += need;
-                extendToReach(y, moveBy, clear);
+                // A pass-through keeps no gap: it ends right under the gate.
+                if (gap == 0)
+                    extendToReach(y, moveBy, clear);
             }
         }
         trace([&] {
