@@ -180,6 +180,7 @@ void Module::createColumns()
         rowHeight = std::max(rowHeight, body.height() + GateMargin + GateMargin);
     });
     qDeleteAll(loopbackGates);
+    fitColumnLists(columnGates);
 }
 
 void Module::checkColumnStructure(int step)

@@ -18,6 +18,7 @@ void Module::computeEdgeBoundaries()
         if (net)
             net->computeBoundary();
     });
+    LayoutSupport::fitColumnLists(columnEdges);
 }
 
 } // namespace GraphEngine

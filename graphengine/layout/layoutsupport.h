@@ -37,6 +37,21 @@ inline QString nameOf(const Gate *gate)
     return gate ? gate->name.toString(false) : QString();
 }
 
+// Gives back the room the column lists grew beyond their entries: they
+// hold every gate or net piece of a large layout until the next run, and a
+// list grown by appending keeps up to as much room again.
+template<typename T>
+void fitColumnLists(QList<QList<T *>> &columns)
+{
+    for (QList<T *> &column : columns) {
+        QList<T *> fitted;
+        fitted.reserve(column.size());
+        for (T *element : qAsConst(column))
+            fitted.append(element);
+        column.swap(fitted);
+    }
+}
+
 // Doubles in trace texts: general format, 6 significant digits.
 inline QString number(double value)
 {

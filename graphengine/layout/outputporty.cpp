@@ -51,6 +51,11 @@ void Module::computeOutputPortY(double spacing)
 
     trace([] { return tr("Full re-computation Algorithem"); });
     computeGateYPositionFromHierarchy(spacing, true, false);
+    // That was the last placement that reads the port-Y lists; their room
+    // (a place for every port of every column) goes before the steps that
+    // take the layout's most memory.
+    columnInputYs = QVector<QVector<double>>();
+    columnOutputYs = QVector<QVector<double>>();
 
     // The shift carries on while the source or the bus run stays the same,
     // so a group of outputs hanging off one driver moves down as a whole.

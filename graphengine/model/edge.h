@@ -1,6 +1,7 @@
 #pragma once
 
 #include "baseobject.h"
+#include "branchpoints.h"
 #include "linerecords.h"
 #include "name.h"
 #include "portset.h"
@@ -35,10 +36,8 @@ struct BranchLine
     double xMin = -1.0;
     double xMax = -2.0;
     double x = -1.0;
-    // One point per port: (scene y, scene x). Most pieces of a split net
-    // join two ports, whose points the record holds without a block of
-    // their own.
-    QVarLengthArray<QPointF, 2> branches;
+    // One point per port: (scene y, scene x).
+    BranchPoints branches;
     bool sorted = false;
 };
 

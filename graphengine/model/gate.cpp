@@ -361,9 +361,8 @@ int Gate::portCount(int sortGroup) const
 
 GatePort *Gate::findPortByName(const QString &text) const
 {
-    const uint hash = qHash(text, 0);
     for (GatePort *port : ports.list()) {
-        if (port && port->nameHash == hash && port->name == text)
+        if (port && port->name == text)
             return port;
     }
     return nullptr;

@@ -59,7 +59,6 @@ void forEachInPositionOrder(Gate *gate, int sortGroup, Visit visit)
 
 GatePort::GatePort(Gate *owner, const QString &name, PortAttributes attributes, double x, double y)
     : name(name)
-    , nameHash(qHash(name, 0))
     , attributes(attributes)
     , anchor(x, y)
     , tip(x, y)
@@ -209,7 +208,6 @@ void GatePort::disconnect()
 void GatePort::setName(const QString &text)
 {
     name = text;
-    nameHash = qHash(text, 0);
 }
 
 void GatePort::setLabel(const QString &text)

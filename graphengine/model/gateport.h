@@ -49,7 +49,7 @@ public:
     int constantKind() const;
     void disconnect();
 
-    // Replaces the name and its hash; the label size is measured again.
+    // Replaces the name; the label size is measured again.
     void setName(const QString &name);
     // The text shown instead of the name; a null text shows the name, an
     // empty one nothing. The owner rebuilds its shape before the next paint.
@@ -82,11 +82,11 @@ public:
     QPainterPath glyphPath() const;
     void paint(QPainter *painter, double levelOfDetail);
 
-    QString name;
-    uint nameHash = 0;
     // The port's place in its net's lists when the layout run began
-    // (Edges::recordPortOrder).
+    // (Edges::recordPortOrder). First, in the padding behind the base's
+    // marks: the layout makes two ports for every column a net crosses.
     int netOrder = 0;
+    QString name;
     QString label;
     PortAttributes attributes;
     // Foot of the pin on the gate outline and its outer end, where nets

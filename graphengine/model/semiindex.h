@@ -8,6 +8,7 @@
 #include <QMap>
 #include <QVector>
 
+#include <cstddef>
 #include <iterator>
 #include <vector>
 
@@ -21,14 +22,15 @@ struct IndexLink
 {
     IndexLink *prev = nullptr;
     IndexLink *next = nullptr;
-    T *element = nullptr;
 };
 
 // Where an element stands in the list of one name index, kept in the element
 // itself: listing and unlisting a pass-through then needs no hash lookup, no
-// hash node and no list node (a layout lists a million of them).
+// hash node and no list node (a layout lists a million of them). The link
+// names no element: the list finds the element around its slot.
 // An element listed by a second index too (a clashing module port gate) is
-// found there through that index's own hash and a link of its own.
+// found there through that index's own hash and a slot of its own, made
+// apart from the element, whose index word names the element instead.
 template<typename T>
 struct IndexSlot
 {
@@ -43,6 +45,7 @@ struct IndexSlot
     }
 
     // The index whose list holds the element through this slot; null: none.
+    // In a slot made apart from its element: that element.
     const void *index = nullptr;
     IndexLink<T> link;
 };
@@ -53,6 +56,21 @@ struct IndexSlot
 template<typename T>
 class IndexList
 {
+    static const IndexSlot<T> *slotOf(const IndexLink<T> *link)
+    {
+        return reinterpret_cast<const IndexSlot<T> *>(reinterpret_cast<const char *>(link)
+                                                      - offsetof(IndexSlot<T>, link));
+    }
+    // The element of a link: the one whose own slot holds it, or the one a
+    // slot made apart names.
+    T *elementOf(const IndexLink<T> *link) const
+    {
+        const IndexSlot<T> *slot = slotOf(link);
+        if (slot->index != m_owner)
+            return static_cast<T *>(const_cast<void *>(slot->index));
+        return reinterpret_cast<T *>(const_cast<char *>(reinterpret_cast<const char *>(slot)) - m_slotOffset);
+    }
+
 public:
     class const_iterator
     {
@@ -61,10 +79,10 @@ public:
         using value_type = T *;
         using difference_type = std::ptrdiff_t;
         using pointer = T *const *;
-        using reference = T *const &;
+        using reference = T *;
 
         const_iterator() = default;
-        T *const &operator*() const { return m_link->element; }
+        T *operator*() const { return m_list->elementOf(m_link); }
         const_iterator &operator++()
         {
             m_link = m_link->next;
@@ -81,29 +99,36 @@ public:
 
     private:
         friend class IndexList;
-        explicit const_iterator(const IndexLink<T> *link)
+        const_iterator(const IndexLink<T> *link, const IndexList *list)
             : m_link(link)
+            , m_list(list)
         {
         }
         const IndexLink<T> *m_link = nullptr;
+        const IndexList *m_list = nullptr;
     };
     using iterator = const_iterator;
 
-    IndexList() = default;
+    // owner: the index whose elements' own slots hold the links, each at
+    // slotOffset bytes into its element.
+    IndexList(const void *owner, std::size_t slotOffset)
+        : m_owner(owner)
+        , m_slotOffset(slotOffset)
+    {
+    }
     IndexList(const IndexList &) = delete;
     IndexList &operator=(const IndexList &) = delete;
 
-    const_iterator begin() const { return const_iterator(m_first); }
+    const_iterator begin() const { return const_iterator(m_first, this); }
     const_iterator end() const { return const_iterator(); }
     const_iterator cbegin() const { return begin(); }
     const_iterator cend() const { return end(); }
     bool empty() const { return m_size == 0; }
     std::size_t size() const { return m_size; }
-    T *front() const { return m_first->element; }
+    T *front() const { return elementOf(m_first); }
 
-    void push_back(IndexLink<T> *link, T *element)
+    void push_back(IndexLink<T> *link)
     {
-        link->element = element;
         link->prev = m_last;
         link->next = nullptr;
         if (m_last)
@@ -131,7 +156,20 @@ private:
     IndexLink<T> *m_first = nullptr;
     IndexLink<T> *m_last = nullptr;
     std::size_t m_size = 0;
+    const void *m_owner = nullptr;
+    std::size_t m_slotOffset = 0;
 };
+
+// Where the index slot stands in an element: a member, with no virtual base
+// between (instantiated where the element's class is complete).
+template<typename T>
+std::size_t indexSlotOffset()
+{
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Winvalid-offsetof"
+    return offsetof(T, indexSlot);
+#pragma GCC diagnostic pop
+}
 
 // The map of a name index: a QMap that keeps an array copy of its values,
 // made on the first walk after a change. The layout steps walk the index of
@@ -267,6 +305,7 @@ public:
 
     explicit SemiIndex(Module *owner)
         : module(owner)
+        , m_list(this, indexSlotOffset<T>())
     {
     }
     virtual ~SemiIndex() { qDeleteAll(m_listed); }
@@ -362,16 +401,17 @@ public:
             return;
         dropListCopy();
         if (!own.index) {
-            m_list.push_back(&own.link, element);
             own.index = this;
+            m_list.push_back(&own.link);
             return;
         }
         // One lookup: the entry is made, or found already there.
-        IndexLink<T> *&link = m_listed[element];
-        if (link)
+        IndexSlot<T> *&slot = m_listed[element];
+        if (slot)
             return;
-        link = new IndexLink<T>;
-        m_list.push_back(link, element);
+        slot = new IndexSlot<T>;
+        slot->index = element;
+        m_list.push_back(&slot->link);
     }
     // True when the element was listed.
     bool removeFromList(const T *element)
@@ -389,7 +429,7 @@ public:
         if (it == m_listed.end())
             return false;
         dropListCopy();
-        m_list.erase(it.value());
+        m_list.erase(&it.value()->link);
         delete it.value();
         m_listed.erase(it);
         return true;
@@ -460,9 +500,9 @@ public:
 
 private:
     ListedElements m_list;
-    // Listed elements whose own slot another index holds, with their links
-    // (owned).
-    QHash<const T *, IndexLink<T> *> m_listed;
+    // Listed elements whose own slot another index holds, with the slots
+    // made apart for them (owned).
+    QHash<const T *, IndexSlot<T> *> m_listed;
     // The list as an array for forEachElementCopied; current while copied.
     mutable std::vector<T *> m_listCopy;
     mutable bool m_listCopied = false;
