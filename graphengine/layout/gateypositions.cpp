@@ -287,6 +287,10 @@ void Module::positionGateRecursive(GatePort *port, GatePort *fromPort, bool setL
         g->row = -1;
         trace([&] { return tr("Align %1 : %2 (in space = %3)").arg(nameOf(g), number(y)).arg(0); });
         double overlap = emptyColumn ? 0.0 : minY - y;
+        // Where no gap is kept under the bottom gate (a packed bus bit),
+        // minY is where that gate ends.
+        if (overlap > 0 && minY == bottom + extentOf(bottomGate))
+            extendToReach(y, overlap, minY);
         bool registered = false;
         if (packBuses && c == 1 && columnOneBus.appendGatePort(g) && bottomGate) {
             // The next member of an input bus sits right under the previous.

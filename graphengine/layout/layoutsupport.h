@@ -12,6 +12,9 @@
 #include <QSet>
 #include <QVarLengthArray>
 
+#include <cmath>
+#include <limits>
+
 namespace GraphEngine {
 namespace LayoutSupport {
 
@@ -92,6 +95,15 @@ inline double extentOf(const Gate *gate)
 inline Gate *followedLink(const Gate *gate)
 {
     return (gate->link & 1) ? nullptr : reinterpret_cast<Gate *>(gate->link);
+}
+
+// Grows a move down from y, by the least amounts a double can grow, until
+// it reaches target: y + (target - y) can round to just above target, which
+// leaves a gate moved to touch the one above a last bit inside it.
+inline void extendToReach(double y, double &move, double target)
+{
+    while (y + move < target)
+        move = std::nextafter(move, std::numeric_limits<double>::infinity());
 }
 
 // Makes the gate the bottom gate of its column at its Y, unless the gate

@@ -177,10 +177,14 @@ bool Module::repositionColumn(Gate *origin, Gate *gate, double delta, bool stopA
         const bool passThrough = isPassThrough(g);
         if (bottomGate != g && (!passThrough || g != origin)) {
             const double gap = (!passThrough && c >= 2 && c < lastColumn) ? spacing : 0;
-            const double need = bottom + extentOf(bottomGate) + gap - (y + moveBy);
+            const double clear = bottom + extentOf(bottomGate) + gap;
+            const double need = clear - (y + moveBy);
             if (need > 0) {
                 trace([&] { return tr("Expand Offset by %1. Overlap detected for %2").arg(number(need), nameOf(g)); });
                 moveBy += need;
+                // A pass-through keeps no gap: it ends right under the gate.
+                if (gap == 0)
+                    extendToReach(y, moveBy, clear);
             }
         }
         trace([&] {

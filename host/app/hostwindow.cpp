@@ -344,7 +344,11 @@ void HostWindow::restoreExpansion(const QModelIndex &parent)
     QAbstractItemModel *shown = m_watchView->model();
     for (int row = 0; row < shown->rowCount(parent); ++row) {
         const QModelIndex index = shown->index(row, 0, parent);
-        if (expanded.contains(index.data(LocalsINameRole).toString()))
+        // Only what came with its children opens again. An item whose
+        // children this answer lacks (asked for after it left, or never
+        // given) waits for the answer that has them: opening it now would
+        // ask GDB again for every answer, each asking anew.
+        if (shown->rowCount(index) > 0 && expanded.contains(index.data(LocalsINameRole).toString()))
             m_watchView->expand(index);
         if (m_watchView->isExpanded(index))
             restoreExpansion(index);

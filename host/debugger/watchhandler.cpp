@@ -112,8 +112,13 @@ bool WatchModel::canFetchMore(const QModelIndex &parent) const
 
 void WatchModel::fetchMore(const QModelIndex &parent)
 {
-    if (canFetchMore(parent))
-        emit fetchRequested(parent.data(LocalsINameRole).toString());
+    if (!canFetchMore(parent))
+        return;
+    const QString iname = parent.data(LocalsINameRole).toString();
+    if (m_requestedFetches.contains(iname))
+        return;
+    m_requestedFetches.insert(iname);
+    emit fetchRequested(iname);
 }
 
 WatchHandler::WatchHandler(QObject *parent)
@@ -132,6 +137,7 @@ void WatchHandler::removeChildren(const QString &iname)
 
 void WatchHandler::cleanup()
 {
+    m_model->clearRequestedFetches();
     for (const Root &root : roots)
         removeChildren(QString::fromLatin1(root.iname));
 }
@@ -187,6 +193,7 @@ void WatchHandler::insertItem(QStandardItem *parent, const GdbMi &item)
 
 void WatchHandler::notifyUpdateFinished()
 {
+    m_model->clearRequestedFetches();
     emit m_model->updateFinished();
 }
 

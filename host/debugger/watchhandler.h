@@ -34,6 +34,9 @@ public:
     // The view wants the children of an item: its iname joins the expanded
     // set and the engine is asked for them.
     void fetchMore(const QModelIndex &parent) override;
+    // The update that answers what was asked has come (or the session
+    // ended): a later fetchMore asks again.
+    void clearRequestedFetches() { m_requestedFetches.clear(); }
     // A value the user edited is not stored: it is handed to the engine
     // (valueEditRequested) to assign in the debugged program.
     bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
@@ -44,6 +47,11 @@ signals:
     // The user gave the item a new value; expression is empty for an item
     // that has none of its own (a child a printer made).
     void valueEditRequested(const QString &iname, const QString &expression, const QString &value);
+
+private:
+    // The view asks several times for one opening (expanding, laying out,
+    // through each proxy): one fetch serves them all until it is answered.
+    QSet<QString> m_requestedFetches;
 };
 
 class WatchHandler : public QObject

@@ -292,6 +292,49 @@ private slots:
         QVERIFY(badPlacement(m).isEmpty());
     }
 
+    // With bus packing, a pass-through of the next bit of a bus goes right
+    // under the previous bit's (2 apart, their extent). Reached from a load
+    // above that place, it is moved by the difference, and 1.1 + (5.2 - 1.1)
+    // falls just short of 5.2: it must still land at 5.2, not a last bit
+    // inside the bit above, where the collision check would report it.
+    void packedBitMovedUnderThePreviousBit()
+    {
+        Gate *bit0 = gate(QStringLiteral("d[0]"), 1, 1, BaseEnum::COLPASSTHROUGH, 0.0);
+        Gate *bit1 = gate(QStringLiteral("d[1]"), 1, 1, BaseEnum::COLPASSTHROUGH, 0.0);
+        for (Gate *g : {bit0, bit1}) {
+            for (GatePort *p : g->ports.list())
+                p->tip = QPointF(0, 0);
+        }
+        Gate *load = gate(QStringLiteral("load"));
+        link(bit1, load, QStringLiteral("d1"));
+        setColumns({{}, {bit0, bit1}, {load}, {}});
+        const int n = m->lastColumn;
+        m->columnBottomY = QVector<double>(n + 1, -1e300);
+        m->columnBottomGate = QVector<Gate *>(n + 1, nullptr);
+        m->columnInputYs = QVector<QVector<double>>(n + 1);
+        m->columnOutputYs = QVector<QVector<double>>(n + 1);
+        QVERIFY(bit1->samePassThroughNet(bit0));
+        bit0->y = 3.2;
+        m->columnBottomY[2] = 3.2;
+        m->columnBottomGate[2] = bit0;
+        // The load's input pin (at 1) puts bit 1 at 1.1.
+        load->y = 0.1;
+        m->columnBottomY[3] = 0.1;
+        m->columnBottomGate[3] = load;
+        const int positioned = 2;
+        const int explored = 3;
+        load->marks |= 1 << positioned | 1 << explored;
+        LogCapture log;
+        m->positionGateRecursive(bit1->findPortByName(QStringLiteral("y0")), load->findPortByName(QStringLiteral("i0")),
+                                 true, positioned, explored, 10.0, true, false);
+        QVERIFY2(bit1->y >= bit0->y + 2.0, qPrintable(QString::number(bit1->y, 'g', 17)));
+        // The load moved with it, its pin level with bit 1's.
+        QCOMPARE(pinY(load, QStringLiteral("i0")), bit1->y);
+        QCOMPARE(m->columnBottomGate.at(2), bit1);
+        QVERIFY(m->checkCollisions(-1));
+        QCOMPARE(criticals(log), QStringList());
+    }
+
     // Nothing is placed at the empty start value: a port-less gate and a
     // root whose loads are not placed start an empty column at 0.
     void emptyColumnsStartAtZero()

@@ -52,6 +52,35 @@ class TestPortYLists : public LayoutFixture::LayoutTestCase
         }
     }
 
+    struct PassThroughChain
+    {
+        Gate *a;
+        Gate *p;
+        Gate *above;
+        Gate *b;
+        int positioned;
+    };
+
+    // Five columns; a (column 2), the pass-through p (column 3) and b
+    // (column 4) placed at y, each aligned to the next; the gate "above", of
+    // height h at aboveY, is the bottom gate of column 3 and b that of 4.
+    PassThroughChain passThroughChain(double y, double aboveY, double h)
+    {
+        setColumns(5);
+        const PassThroughChain chain{gateAt(QStringLiteral("a"), 2, y),
+                                     gateAt(QStringLiteral("p"), 3, y, 1, 1, 0.0, BaseEnum::COLPASSTHROUGH),
+                                     gateAt(QStringLiteral("above"), 3, aboveY, 2, 1, h), gateAt(QStringLiteral("b"), 4, y),
+                                     2};
+        alignedChain({chain.a, chain.p, chain.b}, chain.positioned);
+        for (Gate *g : {chain.p, chain.above, chain.b})
+            m->registerAllPortYs(g);
+        m->columnBottomY[3] = aboveY;
+        m->columnBottomGate[3] = chain.above;
+        m->columnBottomY[4] = y;
+        m->columnBottomGate[4] = chain.b;
+        return chain;
+    }
+
     static GatePort *portAtTip(Gate *g, double tipY)
     {
         GatePort *p = g->ports.first();
@@ -271,22 +300,12 @@ private slots:
     // bottom gate, not inside it (no spacing: it is a wire).
     void passThroughOnAChainBelowTheBottomGate()
     {
-        setColumns(5);
-        const int positioned = 2;
-        Gate *a = gateAt(QStringLiteral("a"), 2, 0.0);
-        Gate *p = gateAt(QStringLiteral("p"), 3, 0.0, 1, 1, 0.0, BaseEnum::COLPASSTHROUGH);
-        Gate *tall = gateAt(QStringLiteral("tall"), 3, 12.0, 2, 1, 40.0);
-        Gate *b = gateAt(QStringLiteral("b"), 4, 0.0);
-        alignedChain({a, p, b}, positioned);
-        m->registerAllPortYs(p);
-        m->registerAllPortYs(tall);
-        m->registerAllPortYs(b);
-        m->columnBottomY[3] = 12.0;
-        m->columnBottomGate[3] = tall;
-        m->columnBottomY[4] = 0.0;
-        m->columnBottomGate[4] = b;
+        const PassThroughChain chain = passThroughChain(0.0, 12.0, 40.0);
+        Gate *a = chain.a;
+        Gate *p = chain.p;
+        Gate *b = chain.b;
         QSet<Gate *> visited;
-        QVERIFY(m->repositionColumn(a, a, 15.0, false, positioned, visited, 10));
+        QVERIFY(m->repositionColumn(a, a, 15.0, false, chain.positioned, visited, 10));
         QCOMPARE(a->y, 15.0);
         // 15 would put p inside the tall gate (12 to 54): it goes to 54, and
         // the rest of the chain moves as far.
@@ -294,6 +313,22 @@ private slots:
         QCOMPARE(b->y, 54.0);
         QCOMPARE(m->columnBottomGate.at(3), p);
         QVERIFY(m->checkCollisions(-1));
+    }
+
+    // The move that puts a chain's pass-through right under a gate is
+    // measured in doubles: 0.1 + (0.7 + 8.4) falls just short of 9.2, the
+    // bottom of the gate above. The pass-through still lands at 9.2 and
+    // the check finds nothing.
+    void passThroughLandsExactlyUnderTheBottomGate()
+    {
+        const PassThroughChain chain = passThroughChain(0.1, 3.2, 4.0);
+        LogCapture log;
+        QSet<Gate *> visited;
+        QVERIFY(m->repositionColumn(chain.a, chain.a, 0.7, false, chain.positioned, visited, 10));
+        QVERIFY2(chain.p->y >= chain.above->y + 6.0, qPrintable(QString::number(chain.p->y, 'g', 17)));
+        QCOMPARE(m->columnBottomGate.at(3), chain.p);
+        QVERIFY(m->checkCollisions(-1));
+        QCOMPARE(criticals(log), QStringList());
     }
 
     void repositionStopsAtBottom()

@@ -179,6 +179,40 @@ private slots:
         QCOMPARE(model->rowCount(), 3);
     }
 
+    void anOpeningAsksOnceUntilItsUpdateComes()
+    {
+        using namespace Debugger::Internal;
+        WatchHandler handler;
+        WatchModel *model = handler.model();
+        GdbMi answer;
+        answer.fromStringMultiple("data=[{iname=\"local.list\",name=\"list\",value=\"<2 items>\",type=\"L\","
+                                  "numchild=\"2\"},{iname=\"local.map\",name=\"map\",value=\"<1 items>\","
+                                  "type=\"M\",numchild=\"1\"}]");
+        handler.insertItems(answer["data"], true);
+        const QModelIndex list = model->indexForIName(QStringLiteral("local.list"));
+        const QModelIndex map = model->indexForIName(QStringLiteral("local.map"));
+        QVERIFY(model->canFetchMore(list) && model->canFetchMore(map));
+        QSignalSpy fetches(model, &WatchModel::fetchRequested);
+        // The view asks again and again while the children are on their way.
+        model->fetchMore(list);
+        model->fetchMore(list);
+        model->fetchMore(map);
+        model->fetchMore(list);
+        QCOMPARE(fetches.count(), 2);
+        QCOMPARE(fetches.at(0).first().toString(), QStringLiteral("local.list"));
+        QCOMPARE(fetches.at(1).first().toString(), QStringLiteral("local.map"));
+        QVERIFY(handler.expandedINames().contains(QStringLiteral("local.list")));
+        // The update came without them: a new opening asks again.
+        handler.notifyUpdateFinished();
+        model->fetchMore(list);
+        QCOMPARE(fetches.count(), 3);
+        // So does one after the session ended.
+        handler.cleanup();
+        handler.insertItems(answer["data"], true);
+        model->fetchMore(model->indexForIName(QStringLiteral("local.list")));
+        QCOMPARE(fetches.count(), 4);
+    }
+
     void unregisteredCommandsLeaveTheirMenus()
     {
         QMenu menu;

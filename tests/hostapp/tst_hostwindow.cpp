@@ -24,6 +24,7 @@
 #include <hostwindow.h>
 #include <pluginmanager.h>
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -38,6 +39,7 @@
 #include <QTreeView>
 #include <QtTest>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -211,25 +213,21 @@ private slots:
         view->scrollTo(numbers);
         const QRect rect = view->visualRect(numbers);
         const QPoint arrow(rect.left() - view->indentation() / 2, rect.center().y());
-        QSignalSpy frames(m_engine.data(), &DebuggerEngine::stackFrameCompleted);
+        // An update already on its way when the item opened may come
+        // first, without its children: the one asked for follows.
+        const auto openWithChildren = [&](const char *iname) {
+            const QModelIndex index = watchIndex(QLatin1String(iname));
+            return index.isValid() && view->isExpanded(index) && model->rowCount(index) > 0;
+        };
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, arrow);
-        QVERIFY(frames.wait(30000));
-        QTest::qWait(20);
-        numbers = watchIndex(QStringLiteral("local.numbers"));
-        QVERIFY(view->isExpanded(numbers));
-        QVERIFY(model->rowCount(numbers) > 0);
+        QTRY_VERIFY_WITH_TIMEOUT(openWithChildren("local.numbers"), 30000);
 
         // The Right key on the current item.
         argv = watchIndex(QStringLiteral("local.argv"));
         view->setFocus();
         view->setCurrentIndex(argv);
-        frames.clear();
         QTest::keyClick(view, Qt::Key_Right);
-        QVERIFY(frames.wait(30000));
-        QTest::qWait(20);
-        argv = watchIndex(QStringLiteral("local.argv"));
-        QVERIFY(view->isExpanded(argv));
-        QVERIFY(model->rowCount(argv) > 0);
+        QTRY_VERIFY_WITH_TIMEOUT(openWithChildren("local.argv"), 30000);
         QVERIFY(view->isExpanded(watchIndex(QStringLiteral("local.numbers"))));
 
         // A step fetches everything anew; what was open is open again.
@@ -516,12 +514,11 @@ private slots:
         const QModelIndex colours = watchIndex(QStringLiteral("local.colours"));
         QVERIFY(colours.isValid());
         QCOMPARE(colours.sibling(colours.row(), 1).data().toString(), QStringLiteral("<3 items>"));
-        QSignalSpy frames(m_engine.data(), &DebuggerEngine::stackFrameCompleted);
         view->expand(colours);
-        QVERIFY(frames.wait(30000));
-        QTest::qWait(50);
+        QTRY_VERIFY_WITH_TIMEOUT(watchIndex(QStringLiteral("local.colours.0")).isValid()
+                                     && view->isExpanded(watchIndex(QStringLiteral("local.colours"))),
+                                 30000);
         const QModelIndex first = watchIndex(QStringLiteral("local.colours.0"));
-        QVERIFY(first.isValid() && view->isExpanded(watchIndex(QStringLiteral("local.colours"))));
         QCOMPARE(first.sibling(first.row(), 1).data().toString(), QStringLiteral("\"red\""));
         m_window->resize(1400, 900);
         QTest::qWait(50);
@@ -532,6 +529,67 @@ private slots:
         keepScreenshot(QStringLiteral("demo-after-step.png"));
         closeWindow();
         QFile::remove(document);
+    }
+
+    void itemsOpenedInQuickSuccessionEachGetTheirChildrenFromFewFetches()
+    {
+        // A user opening item after item without waiting for the values:
+        // each opening asks once, an answer that crosses a later opening
+        // asks no more, and every opened item ends with its children.
+        openWindow();
+        const QString demoSource = QStringLiteral(KORVAN_SOURCE_ROOT "/host/app/demo/demo.cpp");
+        const int printfLine = HostFixture::lineOf(demoSource, QStringLiteral("korvan-host stops here"));
+        startSession(QStringLiteral(KORVAN_DEMO_PROGRAM), {QStringLiteral("demo.cpp:%1").arg(printfLine)});
+        QTreeView *view = m_window->watchView();
+        QAbstractItemModel *model = view->model();
+        const QModelIndex locals = watchIndex(QStringLiteral("local"));
+        QVERIFY(locals.isValid());
+        QStringList opened;
+        for (int row = 0; row < model->rowCount(locals); ++row) {
+            const QModelIndex item = model->index(row, 0, locals);
+            if (model->hasChildren(item) && model->rowCount(item) == 0)
+                opened << item.data(LocalsINameRole).toString();
+        }
+        QVERIFY2(opened.size() >= 6, qPrintable(opened.join(QLatin1Char(' '))));
+        m_sent.clear();
+        QStringList asked;
+        connect(m_engine->watchHandler()->model(), &WatchModel::fetchRequested, this,
+                [&asked](const QString &iname) { asked << iname; });
+        for (const QString &iname : qAsConst(opened)) {
+            view->expand(watchIndex(iname));
+            QTest::qWait(5); // a click's worth: the answers cross the openings
+        }
+        // Settled: nothing sent for a while.
+        const auto fetches = [this] {
+            return int(std::count_if(m_sent.cbegin(), m_sent.cend(), [](const QString &line) {
+                return line.contains(QLatin1String("-stack-list-variables"));
+            }));
+        };
+        QElapsedTimer waited;
+        waited.start();
+        int quietSince = 0;
+        int lastCount = -1;
+        while (waited.elapsed() < 60000) {
+            QTest::qWait(100);
+            if (m_sent.size() != lastCount) {
+                lastCount = m_sent.size();
+                quietSince = int(waited.elapsed());
+            } else if (waited.elapsed() - quietSince > 3000) {
+                break;
+            }
+        }
+        QVERIFY2(waited.elapsed() < 60000, qPrintable(QStringLiteral("still fetching after a minute: %1 fetches")
+                                                          .arg(fetches())));
+        QVERIFY2(fetches() <= opened.size(), qPrintable(QStringLiteral("%1 fetches for %2 openings, asked for: %3")
+                                                            .arg(fetches())
+                                                            .arg(opened.size())
+                                                            .arg(asked.join(QLatin1Char(' ')))));
+        for (const QString &iname : qAsConst(opened)) {
+            const QModelIndex item = watchIndex(iname);
+            QVERIFY2(item.isValid() && view->isExpanded(item), qPrintable(iname));
+            QVERIFY2(model->rowCount(item) > 0, qPrintable(iname + QStringLiteral(" has no children")));
+        }
+        closeWindow();
     }
 
     void theLogTakesLargeOutputInOneAppendPerTurn()
