@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <tuple>
 #include <vector>
 
@@ -379,9 +380,22 @@ void Edge::buildLines(const Edges &index, const QVector<double> &gapX)
             }
         }
     };
+    // The records of a few hundred pieces, most of them of one chain, take
+    // a block of the span arena: they go without a heap block each, and
+    // stay together, and a block goes once its records are all gone.
+    constexpr int PiecesPerBlock = 512;
+    constexpr std::size_t RecordRoom = std::size_t(4) << 20;
+    std::optional<SpanArena::Scope> records;
+    int piecesInBlock = PiecesPerBlock;
     for (const int first : order) {
         if (state[std::size_t(first)] != Unbuilt)
             continue;
+        if (piecesInBlock >= PiecesPerBlock) {
+            // The block before closes first.
+            records.emplace(RecordRoom, SpanArena::LineRecords);
+            piecesInBlock = 0;
+        }
+        ++piecesInBlock;
         // No piece built feeds it: it walks its chain.
         Edge *net = nets[std::size_t(first)];
         net->buildRecords(gapX, build, nullptr);
@@ -401,6 +415,7 @@ void Edge::buildLines(const Edges &index, const QVector<double> &gapX)
             pending.pop_back();
             unions.resize(std::size_t(piece.depth) + 1);
             piece.net->buildRecords(gapX, build, piece.feeding);
+            ++piecesInBlock;
             ExtentUnion own;
             own.add(pieceExtent(piece.net, piece.net->branchLines.first()));
             own.add(unions.back());
@@ -485,7 +500,6 @@ bool Edge::buildPiece(const QVector<double> &gapX, LineBuild &build, int index, 
     TrunkSegment &trunk = build.trunks[index];
     if (isPlaceholder(line))
         line.xMin = line.xMax = line.x = x;
-    line.sorted = false;
     line.branches.reserve(line.branches.size() + drivers.size() + loads.size());
     if (!flat) {
         trunk.x = x;
@@ -515,10 +529,7 @@ bool Edge::buildPiece(const QVector<double> &gapX, LineBuild &build, int index, 
             addBranch(port, driverTop, driverBottom);
     }
     build.extents.append(pieceExtent(this, line));
-    if (!line.sorted) {
-        std::sort(line.branches.begin(), line.branches.end(), branchLess);
-        line.sorted = true;
-    }
+    std::sort(line.branches.begin(), line.branches.end(), branchLess);
     if (!trunk.sorted) {
         std::sort(trunk.junctions.begin(), trunk.junctions.end());
         trunk.sorted = true;

@@ -15,6 +15,8 @@
 // nothing when it stands in a run of up to seven at the front of a chain:
 // the link to the chain counts them in its low bits.
 
+#include "spanarena.h"
+
 #include <QSharedData>
 #include <QVector>
 #include <QtGlobal>
@@ -46,6 +48,11 @@ class LineRecords
 
     struct Node : QSharedData
     {
+        // Room from the span arena: the line pass builds the records of a
+        // chain of pieces in a block of their own (see SpanArena).
+        static void *operator new(std::size_t size) { return SpanArena::allocate(size); }
+        static void operator delete(void *object) noexcept { SpanArena::release(object); }
+
         // This record and those of the tail.
         int size = 0;
         // The link to the rest of the chain (owned: one reference).

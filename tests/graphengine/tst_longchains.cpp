@@ -65,6 +65,7 @@ private slots:
         m->addFakeInputs(false);
         m->removeLoopbacks();
         const int blocksBefore = SpanArena::liveBlocks();
+        const int recordBlocksBefore = SpanArena::liveBlocks(SpanArena::LineRecords);
         m->orderTopologically();
         // The long net's crossings: one block for the whole span, the
         // pass-through gates side by side in it.
@@ -79,6 +80,8 @@ private slots:
         m->computeEdgeVerticalSegments(10.0, 10.0);
         m->computeXCoordinates();
         m->drawEdges();
+        // The pieces' line records took blocks of their own.
+        QVERIFY(SpanArena::liveBlocks(SpanArena::LineRecords) > recordBlocksBefore);
         QVERIFY(m->checkCollisions(-1));
         Edge *last = end->findPortByName(QStringLiteral("B"))->net;
         QVERIFY(last);
@@ -93,6 +96,9 @@ private slots:
         // The pass-throughs and their pieces go, and their block with them.
         m->simplifyGraph();
         QCOMPARE(SpanArena::liveBlocks(), blocksBefore);
+        // The drawn nets keep their records; the blocks go with the nets.
+        deleteModules(m_modules);
+        QCOMPARE(SpanArena::liveBlocks(SpanArena::LineRecords), recordBlocksBefore);
     }
 
     // A constant through a chain of inverters as long.

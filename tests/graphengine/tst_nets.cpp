@@ -565,6 +565,30 @@ private slots:
         delete a;
         QCOMPARE(SpanArena::liveBlocks(), before);
         {
+            // The objects of an outer scope made before and after those of
+            // an inner one count in the outer block, the inner ones in
+            // theirs, whatever order they go in.
+            Gate *first = nullptr;
+            Gate *inner = nullptr;
+            Gate *after = nullptr;
+            {
+                const SpanArena::Scope outer(2 * gateRoom);
+                first = new Gate;
+                {
+                    const SpanArena::Scope nested(gateRoom);
+                    inner = new Gate;
+                }
+                after = new Gate;
+            }
+            QCOMPARE(SpanArena::liveBlocks(), before + 2);
+            delete inner;
+            QCOMPARE(SpanArena::liveBlocks(), before + 1);
+            delete first;
+            QCOMPARE(SpanArena::liveBlocks(), before + 1);
+            delete after;
+            QCOMPARE(SpanArena::liveBlocks(), before);
+        }
+        {
             // A scope nobody used gives its block back as it closes; a nested
             // scope leaves the outer one current again.
             const SpanArena::Scope outer(gateRoom);

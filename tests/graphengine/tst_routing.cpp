@@ -459,7 +459,7 @@ private slots:
         QString out = QStringLiteral("%1 %2 %3 %4 |").arg(bits(e->bounds.x()), bits(e->bounds.y()),
                                                           bits(e->bounds.width()), bits(e->bounds.height()));
         for (const BranchLine &l : e->branchLines) {
-            out += QStringLiteral(" L%1,%2,%3,%4:").arg(bits(l.x), bits(l.xMin), bits(l.xMax)).arg(l.sorted);
+            out += QStringLiteral(" L%1,%2,%3:").arg(bits(l.x), bits(l.xMin), bits(l.xMax));
             for (const QPointF &b : l.branches)
                 out += QStringLiteral(" %1/%2").arg(bits(b.x()), bits(b.y()));
         }
