@@ -605,6 +605,67 @@ private slots:
         QCOMPARE(SpanArena::liveBlocks(), before);
     }
 
+    // A branch record's points: two inside the object, more on the heap,
+    // kept in order through growth, copies, moves and squeezing back inside
+    // (the memcheck and sanitizer runs of this test see every block freed
+    // once).
+    void branchPointsKeepTheirOrder()
+    {
+        auto points = [](const BranchPoints &list) {
+            QVector<QPointF> out;
+            for (const QPointF &p : list)
+                out << p;
+            return out;
+        };
+        BranchPoints list;
+        QVERIFY(list.isEmpty());
+        QVector<QPointF> expected;
+        for (int i = 0; i < 9; ++i) {
+            list.append(QPointF(i, -i * 0.5));
+            expected << QPointF(i, -i * 0.5);
+            QCOMPARE(points(list), expected);
+        }
+        QCOMPARE(list.first(), QPointF(0, 0));
+        QCOMPARE(list.last(), QPointF(8, -4));
+        QCOMPARE(list.at(4), QPointF(4, -2));
+
+        BranchPoints copy(list);
+        copy.append(QPointF(100, 100));
+        QCOMPARE(points(list), expected);
+        QCOMPARE(copy.size(), 10);
+
+        // Moved away, the source is empty and still usable.
+        BranchPoints moved(std::move(copy));
+        QCOMPARE(moved.size(), 10);
+        QVERIFY(copy.isEmpty());
+        copy.append(QPointF(7, 7));
+        QCOMPARE(points(copy), QVector<QPointF>{QPointF(7, 7)});
+
+        // Assignment over a list on the heap, from one inside its object.
+        moved = copy;
+        QCOMPARE(points(moved), QVector<QPointF>{QPointF(7, 7)});
+        moved = std::move(list);
+        QCOMPARE(points(moved), expected);
+        QVERIFY(list.isEmpty());
+        BranchPoints &same = moved;
+        moved = same;
+        QCOMPARE(points(moved), expected);
+
+        // Two points on the heap go back inside the object and stay.
+        BranchPoints two;
+        two.reserve(6);
+        two.append(QPointF(1, 2));
+        two.append(QPointF(3, 4));
+        two.squeeze();
+        two.append(QPointF(5, 6));
+        QCOMPARE(points(two), (QVector<QPointF>{QPointF(1, 2), QPointF(3, 4), QPointF(5, 6)}));
+        BranchPoints inside;
+        inside.append(QPointF(9, 9));
+        inside.squeeze();
+        inside = two;
+        QCOMPARE(points(inside), points(two));
+    }
+
     // Everything a module holds goes with it; the memcheck and sanitizer
     // runs of this test see no leak and no use after free.
     void teardownOfAFullModule()
